@@ -1,0 +1,189 @@
+#include "device/CommandTransport.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+#include "platform/Debug.h"
+
+namespace vivori {
+
+namespace {
+
+constexpr int kReceiverTimeoutMs = 5000;
+constexpr int kWiredTimeoutMs = 1000;
+constexpr int kQuietReceiverTimeoutMs = 500;
+constexpr uint8_t kLinkDownCode = 0xAA;
+
+}  // namespace
+
+const char* CommandResultName(int result) {
+    switch (result) {
+        case CMD_OK:
+            return "CMD_OK";
+        case CMD_NO_REPLY:
+            return "CMD_NO_REPLY";
+        case CMD_WRITE_FAILED:
+            return "CMD_WRITE_FAILED";
+        case CMD_LINK_DOWN:
+            return "CMD_LINK_DOWN";
+        case CMD_DEVICE_ERROR_FF:
+            return "CMD_DEVICE_ERROR_FF";
+        case CMD_DEVICE_ERROR_FE:
+            return "CMD_DEVICE_ERROR_FE";
+        case CMD_BAD_BLOCK:
+            return "CMD_BAD_BLOCK";
+        default:
+            return "CMD_UNKNOWN";
+    }
+}
+
+uint16_t FrameChecksum(const Frame& frame) {
+    uint32_t sum = 0;
+    for (size_t i = 3; i < kFrameSize; ++i) sum += frame[i];
+    return static_cast<uint16_t>(sum);
+}
+
+Frame BuildFrame(uint8_t command, uint8_t length, uint16_t offset,
+                 std::span<const uint8_t> payload) {
+    Frame f{};
+    f[0] = kFrameReportId;
+    f[3] = command;
+    f[4] = length;
+    f[5] = static_cast<uint8_t>(offset);
+    f[6] = static_cast<uint8_t>(offset >> 8);
+    f[7] = 0;
+    std::memcpy(f.data() + kFramePayloadOffset, payload.data(),
+                std::min(payload.size(), kFramePayloadSize));
+    uint16_t sum = FrameChecksum(f);
+    f[1] = static_cast<uint8_t>(sum);
+    f[2] = static_cast<uint8_t>(sum >> 8);
+    return f;
+}
+
+void DebugDumpFrame(const uint8_t* f) {
+    // Groups of four: three blanks between the first four groups, two after.
+    static const char* kLine =
+        "%02x %02x %02x %02x   %02x %02x %02x %02x   %02x %02x %02x %02x   %02x %02x %02x "
+        "%02x  %02x %02x %02x %02x  %02x %02x %02x %02x  %02x %02x %02x %02x  %02x %02x %02x "
+        "%02x";
+    for (int half = 0; half < 2; ++half) {
+        const uint8_t* b = f + half * 32;
+        char line[160];
+        std::snprintf(line, sizeof line, kLine, b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7],
+                      b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15], b[16], b[17], b[18],
+                      b[19], b[20], b[21], b[22], b[23], b[24], b[25], b[26], b[27], b[28], b[29],
+                      b[30], b[31]);
+        DebugOutput(line);
+    }
+}
+
+CommandTransport::CommandTransport(std::shared_ptr<hid::HidBus> bus)
+    : wired_(bus), receiver_(bus) {}
+
+CommandTransport::~CommandTransport() {
+    SetOpen(false);
+    wired_.Close();
+    receiver_.Close();
+}
+
+void CommandTransport::SetLinkType(int type) {
+    const bool receiver = type == kLinkReceiver;
+    receiverFlag_.store(receiver ? 1 : 0);
+    chunkSize_.store(receiver ? 24 : 56);
+}
+
+bool CommandTransport::SetDataLength(uint32_t length) {
+    if (length > 512) return false;
+    dataLength_.store(static_cast<uint16_t>(length));
+    return true;
+}
+
+int CommandTransport::Transact(const uint8_t* request, size_t requestLength, uint8_t* reply,
+                               size_t replyLength, uint32_t* bytesRead) {
+    return Exchange(request, requestLength, reply, replyLength, bytesRead, false);
+}
+
+int CommandTransport::TransactQuiet(const uint8_t* request, size_t requestLength, uint8_t* reply,
+                                    size_t replyLength, uint32_t* bytesRead) {
+    return Exchange(request, requestLength, reply, replyLength, bytesRead, true);
+}
+
+int CommandTransport::Exchange(const uint8_t* request, size_t requestLength, uint8_t* reply,
+                               size_t replyLength, uint32_t* bytesRead, bool quiet) {
+    busy_.store(1);
+    if (bytesRead) *bytesRead = 0;
+    int result = CMD_NO_REPLY;
+    if (open_.load() != 0) {
+        Frame frame{};
+        std::memcpy(frame.data(), request, std::min(requestLength, kFrameSize));
+        const bool log = !quiet && DebugEnabled();
+        if (log) {
+            DebugOutput("命令");
+            DebugDumpFrame(frame.data());
+        }
+        const bool onReceiver = IsReceiverLink();
+        HidConnection& link = onReceiver ? receiver_ : wired_;
+        const int timeout = onReceiver ? (quiet ? kQuietReceiverTimeoutMs : kReceiverTimeoutMs)
+                                       : kWiredTimeoutMs;
+        uint32_t written = 0;
+        int write;
+        {
+            CriticalSectionLock lock(ioLock_);
+            write = link.WriteReport(frame.data(), kFrameSize, &written, timeout);
+        }
+        if (write <= 0) {
+            result = CMD_WRITE_FAILED;
+        } else {
+            CriticalSectionLock lock(ioLock_);
+            for (int attempt = 0; attempt < 2; ++attempt) {
+                int read = link.ReadReport(reply, replyLength, bytesRead, timeout);
+                if (read <= 0) {
+                    // A time-out or an abort; the second attempt gets its own time-out.
+                    result = CMD_NO_REPLY;
+                    continue;
+                }
+                if (replyLength > 3 && reply[3] == frame[3]) {
+                    result = CMD_OK;
+                    break;
+                }
+                if (onReceiver && replyLength > 3 && reply[3] == kLinkDownCode) {
+                    result = CMD_LINK_DOWN;
+                    break;
+                }
+                // Another command's late reply, or a report of another kind: read once
+                // more. Two of them mean this command went unanswered.
+                result = CMD_NO_REPLY;
+            }
+            if (log) {
+                Frame shown{};
+                std::memcpy(shown.data(), reply, std::min(replyLength, kFrameSize));
+                DebugOutput("返回");
+                DebugDumpFrame(shown.data());
+            }
+        }
+    }
+    busy_.store(0);
+    return result;
+}
+
+int CommandTransport::Command(CriticalSection* lock, uint8_t command, uint8_t length,
+                              uint16_t offset, std::span<const uint8_t> payload, uint8_t* reply,
+                              bool quiet) {
+    const Frame request = BuildFrame(command, length, offset, payload);
+    Frame answer{};
+    int result;
+    {
+        std::unique_lock<CriticalSection> guard;
+        if (lock) guard = std::unique_lock<CriticalSection>(*lock);
+        result = Exchange(request.data(), kFrameSize, answer.data(), kFrameSize, nullptr, quiet);
+    }
+    if (reply) std::memcpy(reply, answer.data(), kFrameSize);
+    if (result != CMD_OK) return result;
+    if (answer[7] == 0xFF) return CMD_DEVICE_ERROR_FF;
+    if (answer[7] == 0xFE) return CMD_DEVICE_ERROR_FE;
+    return CMD_OK;
+}
+
+}  // namespace vivori

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "device/HidConnection.h"
+#include "platform/CriticalSection.h"
+
+namespace vivori {
+
+// Result codes of an exchange and of the commands built on it.
+enum CommandResult : int {
+    CMD_OK = 1,
+    CMD_NO_REPLY = 0,
+    CMD_WRITE_FAILED = -1,
+    CMD_LINK_DOWN = -101,
+    CMD_DEVICE_ERROR_FF = -102,
+    CMD_DEVICE_ERROR_FE = -103,
+    CMD_BAD_BLOCK = -201,
+};
+
+const char* CommandResultName(int result);
+
+inline constexpr size_t kFrameSize = 64;
+inline constexpr uint8_t kFrameReportId = 4;
+inline constexpr size_t kFramePayloadOffset = 8;
+inline constexpr size_t kFramePayloadSize = kFrameSize - kFramePayloadOffset;
+using Frame = std::array<uint8_t, kFrameSize>;
+
+// Sum of bytes 3..63, truncated to 16 bits.
+uint16_t FrameChecksum(const Frame& frame);
+// A request frame: report ID, command, length, offset, payload, then the checksum.
+Frame BuildFrame(uint8_t command, uint8_t length, uint16_t offset,
+                 std::span<const uint8_t> payload = {});
+// The two dump lines of the debug log for one 64-byte frame.
+void DebugDumpFrame(const uint8_t* frame);
+
+inline constexpr int kLinkWired = 1;
+inline constexpr int kLinkReceiver = 2;
+
+// The command exchange of one device object: two connections (the device on its
+// cable, and through its receiver), one selected by the receiver flag, and the
+// locks that keep each exchange whole.
+class CommandTransport {
+public:
+    explicit CommandTransport(std::shared_ptr<hid::HidBus> bus = nullptr);
+    ~CommandTransport();
+
+    // The logged exchange used by every command but the light frame.
+    int Transact(const uint8_t* request, size_t requestLength, uint8_t* reply, size_t replyLength,
+                 uint32_t* bytesRead);
+    // Unlogged, with short receiver time-outs: for streamed light frames.
+    int TransactQuiet(const uint8_t* request, size_t requestLength, uint8_t* reply,
+                      size_t replyLength, uint32_t* bytesRead);
+
+    // kLinkReceiver selects the receiver (chunk 24); anything else the cable (chunk 56).
+    void SetLinkType(int type);
+    // Key-map length for the key-map commands; refused (and unchanged) above 512.
+    bool SetDataLength(uint32_t length);
+    uint16_t DataLength() const { return dataLength_; }
+
+    bool IsBusy() const { return busy_.load(); }
+    bool IsOpen() const { return open_.load() != 0; }
+    void SetOpen(bool open) { open_.store(open ? 1 : 0); }
+    bool IsReceiverLink() const { return receiverFlag_.load() != 0; }
+    // The receiver flag alone; the owner uses it as a second open flag on the
+    // notification transport.
+    void SetReceiverFlag(bool on) { receiverFlag_.store(on ? 1 : 0); }
+    uint8_t ChunkSize() const { return chunkSize_.load(); }
+    bool SyncLighting() const { return syncLighting_.load() != 0; }
+    void SetSyncLighting(bool on) { syncLighting_.store(on ? 1 : 0); }
+
+    HidConnection& Wired() { return wired_; }
+    HidConnection& Receiver() { return receiver_; }
+    HidConnection& Active() { return IsReceiverLink() ? receiver_ : wired_; }
+
+    CriticalSection& IoLock() { return ioLock_; }
+    CriticalSection& AuxLock() { return auxLock_; }
+    CriticalSection& CommandLock() { return commandLock_; }
+    CriticalSection& StreamLock() { return streamLock_; }
+
+    // Command level: builds the frame, runs one exchange under the given lock and
+    // judges the reply's status byte. reply (64 bytes) may be null.
+    int Command(CriticalSection* lock, uint8_t command, uint8_t length, uint16_t offset,
+                std::span<const uint8_t> payload = {}, uint8_t* reply = nullptr,
+                bool quiet = false);
+
+private:
+    int Exchange(const uint8_t* request, size_t requestLength, uint8_t* reply, size_t replyLength,
+                 uint32_t* bytesRead, bool quiet);
+
+    std::atomic<uint16_t> dataLength_{512};
+    std::atomic<uint8_t> busy_{0};
+    std::atomic<uint32_t> open_{0};
+    std::atomic<uint32_t> syncLighting_{0};
+    HidConnection wired_;
+    HidConnection receiver_;
+    CriticalSection ioLock_;
+    CriticalSection auxLock_;
+    CriticalSection commandLock_;
+    CriticalSection streamLock_;
+    std::atomic<uint32_t> receiverFlag_{0};
+    std::atomic<uint8_t> chunkSize_{24};
+};
+
+}  // namespace vivori

@@ -1,0 +1,150 @@
+#include "sim/SimDevice.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+#include "sim/FamilyDescriptors.h"
+
+namespace vivori::sim {
+
+SimDevice::SimDevice(uint16_t vendorId, uint16_t productId, std::vector<uint8_t> descriptor,
+                     int interfaceNumber, bool isReceiver)
+    : VirtualHidDevice(vendorId, productId), interfaceNumber_(interfaceNumber),
+      isReceiver_(isReceiver) {
+    AddInterface(interfaceNumber, std::move(descriptor));
+}
+
+SimDevice::~SimDevice() {
+    std::vector<std::thread> later;
+    {
+        std::lock_guard lock(laterMutex_);
+        later.swap(later_);
+    }
+    for (auto& t : later) t.join();
+}
+
+std::vector<Frame> SimDevice::ReceivedFrames() const {
+    std::lock_guard lock(modelMutex_);
+    return frames_;
+}
+
+size_t SimDevice::ReceivedCount() const {
+    std::lock_guard lock(modelMutex_);
+    return frames_.size();
+}
+
+void SimDevice::ClearFrames() {
+    std::lock_guard lock(modelMutex_);
+    frames_.clear();
+}
+
+void SimDevice::InjectFault(const FaultRule& rule) {
+    std::lock_guard lock(modelMutex_);
+    faults_.push_back(rule);
+    faultSeen_.push_back(0);
+}
+
+void SimDevice::ClearFaults() {
+    std::lock_guard lock(modelMutex_);
+    faults_.clear();
+    faultSeen_.clear();
+}
+
+bool SimDevice::TakeFault(uint8_t command, FaultRule& out) {
+    for (size_t i = 0; i < faults_.size(); ++i) {
+        FaultRule& r = faults_[i];
+        if (r.command != 0 && r.command != command) continue;
+        if (r.times == 0) continue;
+        if (faultSeen_[i]++ < r.skip) continue;
+        out = r;
+        if (r.times > 0) --r.times;
+        return true;
+    }
+    return false;
+}
+
+uint8_t SimDevice::HandleCommand(const Frame&, Frame&) { return 0; }
+
+void SimDevice::OnOutputReport(int interfaceNumber, std::span<const uint8_t> report) {
+    if (interfaceNumber != interfaceNumber_ || report.empty() || report[0] != kCommandReportId)
+        return;
+    Frame request{};
+    std::memcpy(request.data(), report.data(), std::min(report.size(), request.size()));
+
+    uint32_t sum = 0;
+    for (size_t i = 3; i < request.size(); ++i) sum += request[i];
+    if (request[1] != static_cast<uint8_t>(sum) || request[2] != static_cast<uint8_t>(sum >> 8))
+        ++badChecksums_;
+
+    Frame reply = request;
+    reply[7] = 0;
+    FaultRule fault;
+    bool faulted;
+    {
+        std::lock_guard lock(modelMutex_);
+        if (recording_) frames_.push_back(request);
+        faulted = TakeFault(request[3], fault);
+        const bool away = away_ || (faulted && fault.kind == FaultRule::Away);
+        if (isReceiver_ && away) {
+            // The receiver answers for its absent device.
+            reply[3] = 0xAA;
+            reply[8] = 0x00;
+        } else if (isReceiver_ && request[3] == 0xAA) {
+            reply[8] = 0xFF;
+        } else if (!(faulted && (fault.kind == FaultRule::NoReply || fault.kind == FaultRule::Unplug))) {
+            reply[7] = HandleCommand(request, reply);
+        }
+    }
+    if (faulted) {
+        switch (fault.kind) {
+            case FaultRule::StatusFF:
+                reply[7] = 0xFF;
+                break;
+            case FaultRule::StatusFE:
+                reply[7] = 0xFE;
+                break;
+            case FaultRule::NoReply:
+                return;
+            case FaultRule::Unplug:
+                if (auto bus = bus_.lock()) bus->Unplug(shared_from_this());
+                return;
+            case FaultRule::StrayReply: {
+                Frame stray = reply;
+                stray[3] = static_cast<uint8_t>(request[3] ^ 0x40);
+                SendCommandReport(stray);
+                break;
+            }
+            case FaultRule::Delay:
+                DeliverLater(reply, fault.delayMs);
+                return;
+            case FaultRule::Away:
+                break;
+        }
+    }
+    SendCommandReport(reply);
+}
+
+void SimDevice::SendCommandReport(const Frame& frame) { SendInputReport(interfaceNumber_, frame); }
+
+void SimDevice::SendNotification(uint16_t code) {
+    const uint8_t report[3] = {kNotifyReportId, static_cast<uint8_t>(code),
+                               static_cast<uint8_t>(code >> 8)};
+    SendInputReport(interfaceNumber_, report);
+}
+
+void SimDevice::DeliverLater(Frame reply, int delayMs) {
+    std::lock_guard lock(laterMutex_);
+    later_.emplace_back([this, reply, delayMs] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        SendCommandReport(reply);
+    });
+}
+
+void PlugInto(const std::shared_ptr<hid::VirtualHidBus>& bus,
+              const std::shared_ptr<SimDevice>& device) {
+    device->SetBus(bus);
+    bus->Plug(device);
+}
+
+}  // namespace vivori::sim

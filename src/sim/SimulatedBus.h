@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/hid/VirtualHidBus.h"
+#include "sim/SimDevice.h"
+
+namespace vivori::sim {
+
+// A bus with the simulated devices a list names ("keyboard,mouse"), as
+// VIVORI_SIMULATE asks for. Null, with error set, for an unknown name.
+struct SimulatedBus {
+    std::shared_ptr<hid::VirtualHidBus> bus;
+    std::vector<std::shared_ptr<SimDevice>> devices;
+};
+std::optional<SimulatedBus> MakeSimulatedBus(std::string_view list, std::string* error = nullptr);
+
+// The names MakeSimulatedBus knows.
+std::vector<std::string> SimulatedDeviceNames();
+
+// One simulated product by name; null when unknown.
+std::shared_ptr<SimDevice> MakeSimulatedDevice(std::string_view name);
+
+}  // namespace vivori::sim
