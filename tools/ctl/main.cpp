@@ -1,0 +1,121 @@
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "Ctl.h"
+#include "sim/SimulatedBus.h"
+
+namespace vivori::ctl {
+
+namespace {
+std::vector<Subcommand>& Table() {
+    static std::vector<Subcommand> table;
+    return table;
+}
+
+// Kept alive for the whole run: simulated devices live as long as their bus.
+std::optional<sim::SimulatedBus>& SimulatedSlot() {
+    static std::optional<sim::SimulatedBus> slot;
+    return slot;
+}
+}  // namespace
+
+void Register(const Subcommand& subcommand) { Table().push_back(subcommand); }
+const std::vector<Subcommand>& Subcommands() { return Table(); }
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "vivori-ctl: %s\n", message.c_str());
+    return kExitFailure;
+}
+
+std::shared_ptr<hid::HidBus> SelectBus(const Options& options, std::string* error) {
+    if (!options.simulate.empty()) {
+        if (!SimulatedSlot()) {
+            SimulatedSlot() = sim::MakeSimulatedBus(options.simulate, error);
+            if (!SimulatedSlot()) return nullptr;
+        }
+        return SimulatedSlot()->bus;
+    }
+    auto bus = hid::DefaultHidBus();
+    if (!bus && error) *error = "no HID bus available";
+    return bus;
+}
+
+}  // namespace vivori::ctl
+
+using namespace vivori::ctl;
+
+static void PrintHelp() {
+    std::printf(
+        "usage: vivori-ctl [options] <command> [arguments]\n"
+        "\n"
+        "options:\n"
+        "  --device keyboard|mouse|pad|headset   device to talk to (default keyboard)\n"
+        "  --link cable|receiver                 way to reach it (default cable)\n"
+        "  --kind keyboard|mouse|pad|headset     profile or macro kind (default: the device)\n"
+        "  --simulate LIST                       use simulated devices (also VIVORI_SIMULATE)\n"
+        "  --debug                               print every frame sent and received\n"
+        "  --help                                this text\n"
+        "\n"
+        "commands:\n");
+    for (const auto& s : Subcommands()) std::printf("  %-34s %s\n", s.usage, s.summary);
+    std::printf(
+        "\nExit status: 0 on success, 1 when the command failed (the message names the\n"
+        "result code), 2 on a usage error.\n");
+}
+
+int main(int argc, char** argv) {
+    Options options;
+    if (const char* env = std::getenv("VIVORI_SIMULATE")) options.simulate = env;
+    int i = 1;
+    for (; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) return false;
+            out = argv[++i];
+            return true;
+        };
+        if (a == "--help" || a == "-h") {
+            PrintHelp();
+            return 0;
+        } else if (a == "--debug") {
+            options.debug = true;
+        } else if (a == "--device") {
+            if (!value(options.device)) return Fail("--device needs a value"), kExitUsage;
+        } else if (a == "--link") {
+            if (!value(options.link)) return Fail("--link needs a value"), kExitUsage;
+        } else if (a == "--kind") {
+            if (!value(options.kind)) return Fail("--kind needs a value"), kExitUsage;
+        } else if (a == "--simulate") {
+            if (!value(options.simulate)) return Fail("--simulate needs a value"), kExitUsage;
+        } else if (a.rfind("--", 0) == 0) {
+            Fail("unknown option " + a + " (see --help)");
+            return kExitUsage;
+        } else {
+            break;
+        }
+    }
+    if (i >= argc) {
+        PrintHelp();
+        return kExitUsage;
+    }
+    if (options.debug) setenv("VIVORI_DEBUG", "1", 1);
+    if (options.device != "keyboard" && options.device != "mouse" && options.device != "pad" &&
+        options.device != "headset") {
+        Fail("unknown device " + options.device + " (keyboard, mouse, pad or headset)");
+        return kExitUsage;
+    }
+    if (options.link != "cable" && options.link != "receiver") {
+        Fail("unknown link " + options.link + " (cable or receiver)");
+        return kExitUsage;
+    }
+    if (options.kind.empty()) options.kind = options.device;
+    std::string name = argv[i++];
+    for (; i < argc; ++i) options.args.emplace_back(argv[i]);
+    for (const auto& s : Subcommands())
+        if (name == s.name) return s.run(options);
+    Fail("unknown command " + name + " (see --help)");
+    return kExitUsage;
+}
