@@ -101,7 +101,7 @@ TEST_F(SimTransportTest, SilentDeviceCostsTwoReadTimeOutsAndALateReplyStillCount
     EXPECT_EQ(Send(0x01), CMD_NO_REPLY);
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     EXPECT_GE(ms, 1900);
-    EXPECT_LT(ms, 3000);
+    EXPECT_LT(ms, 4500);
 
     keyboard->InjectFault({sim::FaultRule::Delay, 0x01, 0, 1, 300});
     EXPECT_EQ(Send(0x01), CMD_OK);
@@ -115,7 +115,7 @@ TEST_F(SimTransportTest, UnplugMidTransferFailsAtOnce) {
     auto start = Clock::now();
     for (int page = 0; page < 4; ++page)
         results[page] = transport->Command(&transport->CommandLock(), 0x06, 8, page * 8, data);
-    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1000));
     EXPECT_EQ(results[0], CMD_OK);
     EXPECT_EQ(results[1], CMD_OK);
     EXPECT_EQ(results[2], CMD_NO_REPLY);

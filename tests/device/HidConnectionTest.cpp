@@ -125,7 +125,7 @@ TEST(HidConnection, ReadTimesOutAfterItsTimeOutAndLeavesNothingPending) {
     EXPECT_EQ(o.connection.ReadReport(buffer, sizeof buffer, &n, 1000), 0);
     long ms = MsSince(start);
     EXPECT_GE(ms, 990);
-    EXPECT_LT(ms, 1500);
+    EXPECT_LT(ms, 2500);
     EXPECT_EQ(n, 0u);
     EXPECT_FALSE(o.connection.ReadPending());
 }
@@ -144,7 +144,7 @@ TEST(HidConnection, CloseFromAnotherThreadEndsAnUnlimitedReadAtOnce) {
     auto start = Clock::now();
     c.Close();
     reader.join();
-    EXPECT_LT(MsSince(start), 200);
+    EXPECT_LT(MsSince(start), 500);
     EXPECT_EQ(result.load(), 0);
     EXPECT_FALSE(c.IsOpen());
     EXPECT_EQ(o.device->OpenHandleCount(), 0u);
