@@ -22,8 +22,12 @@ std::optional<sim::SimulatedBus>& SimulatedSlot() {
 }
 }  // namespace
 
-void Register(const Subcommand& subcommand) { Table().push_back(subcommand); }
-const std::vector<Subcommand>& Subcommands() { return Table(); }
+void Register(const Subcommand& subcommand) {
+    Table().push_back(subcommand);
+}
+const std::vector<Subcommand>& Subcommands() {
+    return Table();
+}
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "vivori-ctl: %s\n", message.c_str());
@@ -38,9 +42,7 @@ std::shared_ptr<hid::HidBus> SelectBus(const Options& options, std::string* erro
         }
         return SimulatedSlot()->bus;
     }
-    auto bus = hid::DefaultHidBus();
-    if (!bus && error) *error = "no HID bus available";
-    return bus;
+    return hid::MakeSystemHidBus();
 }
 
 }  // namespace vivori::ctl
