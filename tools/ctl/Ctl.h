@@ -40,7 +40,7 @@ inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
 // The bus the options ask for: the simulated devices when --simulate (or
-// VIVORI_SIMULATE) names some, else the system bus. Null with error set on failure.
+// VIVORI_SIMULATE) names some, else the hidraw bus. Null with error set on failure.
 std::shared_ptr<hid::HidBus> SelectBus(const Options& options, std::string* error);
 
 }  // namespace vivori::ctl

@@ -38,9 +38,7 @@ std::shared_ptr<hid::HidBus> SelectBus(const Options& options, std::string* erro
         }
         return SimulatedSlot()->bus;
     }
-    auto bus = hid::DefaultHidBus();
-    if (!bus && error) *error = "no HID bus available";
-    return bus;
+    return hid::MakeSystemHidBus();
 }
 
 }  // namespace vivori::ctl

@@ -47,6 +47,8 @@ public:
 // then sees no devices.
 std::shared_ptr<HidBus> DefaultHidBus();
 void SetDefaultHidBus(std::shared_ptr<HidBus> bus);
+// The bus of the real devices: hidraw nodes under /sys/class/hidraw and /dev.
+std::shared_ptr<HidBus> MakeSystemHidBus();
 
 // "hid#vid_320f&pid_5055&mi_01&col04#node": collection 0 means the interface has a
 // single top-level collection and the path carries no "&col".

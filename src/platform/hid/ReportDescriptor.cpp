@@ -208,8 +208,9 @@ HidStatus HidCollection::GetScaledUsageValue(ReportType type, uint16_t page, uin
         pMin = f->logicalMin;
         pMax = f->logicalMax;
     }
-    value = static_cast<int32_t>(pMin + (v - f->logicalMin) * (pMax - pMin) /
-                                            (int64_t(f->logicalMax) - f->logicalMin));
+    // Both spans reach 2^32 - 1, so their product needs more than 64 bits.
+    const __int128 step = static_cast<__int128>(v - f->logicalMin) * (pMax - pMin);
+    value = static_cast<int32_t>(pMin + step / (int64_t(f->logicalMax) - f->logicalMin));
     return HidStatus::Success;
 }
 
@@ -340,7 +341,7 @@ private:
             return Fail(error_, "main item outside a collection");
         if (global_.reportSize == 0 || global_.reportSize > 32)
             return Fail(error_, "bad report size");
-        if (global_.reportCount > DescriptorLimits::kMaxReportBits)
+        if (global_.reportCount > DescriptorLimits::kMaxReportCount)
             return Fail(error_, "bad report count");
         uint32_t& offset = bitOffsets_[static_cast<int>(type)][global_.reportId];
         uint64_t end = uint64_t(offset) + uint64_t(global_.reportSize) * global_.reportCount;

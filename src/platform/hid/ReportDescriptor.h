@@ -87,6 +87,7 @@ struct DescriptorLimits {
     static constexpr size_t kMaxPushDepth = 16;
     static constexpr size_t kMaxUsagesPerItem = 1024;
     static constexpr uint32_t kMaxReportBits = 8 * 8192;
+    static constexpr uint32_t kMaxReportCount = 0xFFFF;  // what a field's count holds
 };
 
 struct ParsedDescriptor {

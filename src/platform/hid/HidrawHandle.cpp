@@ -1,0 +1,95 @@
+#include "platform/hid/HidrawHandle.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+namespace vivori::hid {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What is left of a time-out: kInfinite stays so, a spent one gives 0.
+int MillisecondsLeft(int timeoutMs, Clock::time_point deadline) {
+    if (timeoutMs < 0) return kInfinite;
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::max<decltype(left)>(left, 0));
+}
+
+}  // namespace
+
+HidrawHandle::HidrawHandle(int fd, const HidAttributes& attributes,
+                           std::shared_ptr<const ParsedDescriptor> descriptor,
+                           size_t collectionIndex)
+    : fd_(fd),
+      attributes_(attributes),
+      descriptor_(std::move(descriptor)),
+      collection_(descriptor_->collections.at(collectionIndex)),
+      scratch_(kMaxReportBytes) {}
+
+HidrawHandle::~HidrawHandle() {
+    close(fd_);
+}
+
+IoStatus HidrawHandle::Read(std::span<uint8_t> buffer, size_t& bytesRead, int timeoutMs,
+                            Event& abort) {
+    bytesRead = 0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    // Without report IDs the kernel passes the bare report; a 0 byte in front gives
+    // every report the same shape.
+    const size_t skip = collection_.usesReportIds ? 0 : 1;
+    scratch_[0] = 0;
+    for (;;) {
+        Event* events[] = {&abort};
+        const int fds[] = {fd_};
+        int woke = WaitForAny(events, MillisecondsLeft(timeoutMs, deadline), fds);
+        if (woke == 0) return IoStatus::Aborted;
+        if (woke == kWaitTimeout) return IoStatus::TimedOut;
+        if (woke == kWaitFailed) return IoStatus::Failed;
+
+        ssize_t n = read(fd_, scratch_.data() + skip, scratch_.size() - skip);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+        // 0 is end of file: the node (or, in tests, its peer) is gone.
+        if (n <= 0) return IoStatus::Failed;
+        const size_t length = static_cast<size_t>(n) + skip;
+        if (collection_.OwnsInputReport(scratch_[0])) {
+            bytesRead = std::min(length, buffer.size());
+            std::memcpy(buffer.data(), scratch_.data(), bytesRead);
+            return IoStatus::Ok;
+        }
+        // Another collection's report: keep waiting for what is left of the time-out.
+        if (timeoutMs >= 0 && MillisecondsLeft(timeoutMs, deadline) == 0) return IoStatus::TimedOut;
+    }
+}
+
+IoStatus HidrawHandle::Write(std::span<const uint8_t> report, size_t& bytesWritten, int timeoutMs,
+                             Event& abort) {
+    bytesWritten = 0;
+    if (abort.IsSet()) return IoStatus::Aborted;
+    if (report.empty()) return IoStatus::Failed;
+    // A device without report IDs takes the report without the 0 byte in front.
+    const size_t skip = collection_.usesReportIds ? 0 : 1;
+    if (skip && (report[0] != 0 || report.size() < 2)) return IoStatus::Failed;
+    const auto data = report.subspan(skip);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    for (;;) {
+        ssize_t n = write(fd_, data.data(), data.size());
+        if (n >= 0) {
+            if (static_cast<size_t>(n) != data.size()) return IoStatus::Failed;
+            bytesWritten = report.size();
+            return IoStatus::Ok;
+        }
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN) return IoStatus::Failed;
+        // A full output queue is rare; look again every millisecond.
+        int left = MillisecondsLeft(timeoutMs, deadline);
+        if (left == 0) return IoStatus::TimedOut;
+        if (abort.Wait(1)) return IoStatus::Aborted;
+    }
+}
+
+}  // namespace vivori::hid
