@@ -60,7 +60,12 @@ static void PrintHelp() {
         "  --help                                this text\n"
         "\n"
         "commands:\n");
-    for (const auto& s : Subcommands()) std::printf("  %-34s %s\n", s.usage, s.summary);
+    for (const auto& s : Subcommands()) {
+        if (std::strlen(s.usage) > 34)
+            std::printf("  %s\n  %-34s %s\n", s.usage, "", s.summary);
+        else
+            std::printf("  %-34s %s\n", s.usage, s.summary);
+    }
     std::printf(
         "\nExit status: 0 on success, 1 when the command failed (the message names the\n"
         "result code), 2 on a usage error.\n");
