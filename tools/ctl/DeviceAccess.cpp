@@ -83,7 +83,8 @@ DeviceSession OpenDevice(const Options& options, std::string* error) {
         return session;
     }
 
-    const bool receiver = session.kind == kKindKeyboardReceiver || session.kind == kKindMouseReceiver;
+    const bool receiver =
+        session.kind == kKindKeyboardReceiver || session.kind == kKindMouseReceiver;
     auto transport = std::make_unique<CommandTransport>(session.bus);
     {
         CriticalSectionLock lock(transport->IoLock());

@@ -8,7 +8,9 @@
 namespace vivori::ctl {
 namespace {
 
-uint16_t Word(const uint8_t* b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
+uint16_t Word(const uint8_t* b, size_t at) {
+    return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
+}
 
 int RunInfo(const Options& options) {
     std::string error;

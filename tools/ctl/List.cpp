@@ -24,9 +24,9 @@ int RunList(const Options& options) {
         const hid::HidCaps caps = probe.Caps();
         const hid::HidAttributes attributes = probe.Attributes();
         probe.Close();
-        const int row = FindSupportedRow(attributes.vendorId, attributes.productId,
-                                         ParseInterface(*path), ParseCollection(*path),
-                                         caps.usagePage, caps.usage);
+        const int row =
+            FindSupportedRow(attributes.vendorId, attributes.productId, ParseInterface(*path),
+                             ParseCollection(*path), caps.usagePage, caps.usage);
         if (row < 0) continue;
         const DeviceDescriptor& d = SupportedDevices()[static_cast<size_t>(row)];
         if (found++ == 0)

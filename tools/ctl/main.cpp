@@ -22,8 +22,12 @@ std::optional<sim::SimulatedBus>& SimulatedSlot() {
 }
 }  // namespace
 
-void Register(const Subcommand& subcommand) { Table().push_back(subcommand); }
-const std::vector<Subcommand>& Subcommands() { return Table(); }
+void Register(const Subcommand& subcommand) {
+    Table().push_back(subcommand);
+}
+const std::vector<Subcommand>& Subcommands() {
+    return Table();
+}
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "vivori-ctl: %s\n", message.c_str());
