@@ -54,8 +54,9 @@ Frame BuildFrame(uint8_t command, uint8_t length, uint16_t offset,
     f[5] = static_cast<uint8_t>(offset);
     f[6] = static_cast<uint8_t>(offset >> 8);
     f[7] = 0;
-    std::memcpy(f.data() + kFramePayloadOffset, payload.data(),
-                std::min(payload.size(), kFramePayloadSize));
+    if (!payload.empty())
+        std::memcpy(f.data() + kFramePayloadOffset, payload.data(),
+                    std::min(payload.size(), kFramePayloadSize));
     uint16_t sum = FrameChecksum(f);
     f[1] = static_cast<uint8_t>(sum);
     f[2] = static_cast<uint8_t>(sum >> 8);
