@@ -3,8 +3,7 @@
 // frame, and the time to build a macro image of 64 macros of 100 events.
 #include <benchmark/benchmark.h>
 
-#include <ctime>
-
+#include "ProcessCpu.h"
 #include "device/CommandTransport.h"
 #include "device/MacroImage.h"
 #include "sim/SimulatedBus.h"
@@ -14,12 +13,6 @@ using namespace vivori;
 namespace {
 
 constexpr double kTargetMacroImageMicros = 50.0;
-
-double ProcessCpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
 
 // A keyboard and its receiver on one bus, with a transport open on the chosen link.
 struct Bench {

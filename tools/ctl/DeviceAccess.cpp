@@ -107,6 +107,16 @@ DeviceSession OpenDevice(const Options& options, std::string* error) {
     return session;
 }
 
+int OpenAndReadInfo(const Options& options, DeviceSession& session, uint8_t* info) {
+    std::string error;
+    session = OpenDevice(options, &error);
+    if (!session.transport) return Fail(error);
+    if (int r = session.transport->ConfigBegin(); r != CMD_OK)
+        return CommandFailed("ConfigBegin", r);
+    if (int r = session.transport->ReadInfo(info); r != CMD_OK) return CommandFailed("ReadInfo", r);
+    return 0;
+}
+
 int CommandFailed(const std::string& what, int result) {
     return Fail(what + " failed: " + CommandResultName(result) + " (" + std::to_string(result) +
                 ")");

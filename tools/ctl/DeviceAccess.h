@@ -28,6 +28,10 @@ DeviceSession OpenDevice(const Options& options, std::string* error);
 // through its receiver.
 std::shared_ptr<hid::HidBus> SelectDeviceBus(const Options& options, std::string* error);
 
+// Opens the device, then ConfigBegin and ReadInfo into info (kInfoSize bytes).
+// 0 on success, else the exit code after the error line.
+int OpenAndReadInfo(const Options& options, DeviceSession& session, uint8_t* info);
+
 // "<what> failed: CMD_NO_REPLY (0)" on stderr; returns the failure exit code.
 int CommandFailed(const std::string& what, int result);
 

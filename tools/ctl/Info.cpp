@@ -13,13 +13,10 @@ uint16_t Word(const uint8_t* b, size_t at) {
 }
 
 int RunInfo(const Options& options) {
-    std::string error;
-    DeviceSession session = OpenDevice(options, &error);
-    if (!session.transport) return Fail(error);
-    CommandTransport& t = *session.transport;
+    DeviceSession session;
     uint8_t info[kInfoSize] = {};
-    if (int r = t.ConfigBegin(); r != CMD_OK) return CommandFailed("ConfigBegin", r);
-    if (int r = t.ReadInfo(info); r != CMD_OK) return CommandFailed("ReadInfo", r);
+    if (int failed = OpenAndReadInfo(options, session, info)) return failed;
+    CommandTransport& t = *session.transport;
     if (int r = t.ConfigEnd(); r != CMD_OK) return CommandFailed("ConfigEnd", r);
 
     std::printf("information block of the %s (%zu bytes):\n", KindName(session.kind), kInfoSize);

@@ -7,13 +7,10 @@ namespace vivori::ctl {
 namespace {
 
 int RunKeyMap(const Options& options) {
-    std::string error;
-    DeviceSession session = OpenDevice(options, &error);
-    if (!session.transport) return Fail(error);
-    CommandTransport& t = *session.transport;
+    DeviceSession session;
     uint8_t info[kInfoSize] = {};
-    if (int r = t.ConfigBegin(); r != CMD_OK) return CommandFailed("ConfigBegin", r);
-    if (int r = t.ReadInfo(info); r != CMD_OK) return CommandFailed("ReadInfo", r);
+    if (int failed = OpenAndReadInfo(options, session, info)) return failed;
+    CommandTransport& t = *session.transport;
     const unsigned slots = info[kInfoKeySlots];
     if (!t.SetDataLength(slots * 3))
         return Fail("the device reports " + std::to_string(slots) +
