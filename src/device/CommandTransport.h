@@ -39,6 +39,31 @@ Frame BuildFrame(uint8_t command, uint8_t length, uint16_t offset,
 // The two dump lines of the debug log for one 64-byte frame.
 void DebugDumpFrame(const uint8_t* frame);
 
+// Command codes (frame byte 3).
+inline constexpr uint8_t CMD_CONFIG_BEGIN = 0x01;
+inline constexpr uint8_t CMD_CONFIG_END = 0x02;
+inline constexpr uint8_t CMD_READ_INFO = 0x03;
+inline constexpr uint8_t CMD_READ_PARAMS = 0x05;
+inline constexpr uint8_t CMD_WRITE_PARAMS = 0x06;
+inline constexpr uint8_t CMD_READ_KEYMAP = 0x07;
+inline constexpr uint8_t CMD_WRITE_KEYMAP = 0x09;
+inline constexpr uint8_t CMD_READ_KEY_COLOURS = 0x0A;
+inline constexpr uint8_t CMD_WRITE_KEY_COLOURS = 0x0B;
+inline constexpr uint8_t CMD_LIGHT_FRAME = 0x12;
+inline constexpr uint8_t CMD_WRITE_MACROS = 0x15;
+inline constexpr uint8_t CMD_WRITE_SHOOT = 0x17;
+inline constexpr uint8_t CMD_READ_STATUS = 0x1A;
+inline constexpr uint8_t CMD_READ_LED_MAP = 0x1B;
+inline constexpr uint8_t CMD_HOST_LIGHT_ON = 0x1C;
+inline constexpr uint8_t CMD_LINK_CHECK = 0xAA;
+
+// The device information block: byte 5 key slots, byte 6 macro memory / 128.
+inline constexpr size_t kInfoSize = 34;
+inline constexpr size_t kInfoKeySlots = 5;
+inline constexpr size_t kInfoMacroUnits = 6;
+inline constexpr size_t kMacroUnitBytes = 128;
+inline constexpr uint32_t kKeyColourBlockSize = 512;
+
 inline constexpr int kLinkWired = 1;
 inline constexpr int kLinkReceiver = 2;
 
@@ -46,7 +71,7 @@ inline constexpr int kLinkReceiver = 2;
 // cable, and through its receiver), one selected by the receiver flag, and the
 // locks that keep each exchange whole.
 class CommandTransport {
-public:
+  public:
     explicit CommandTransport(std::shared_ptr<hid::HidBus> bus = nullptr);
     ~CommandTransport();
 
@@ -89,7 +114,50 @@ public:
                 std::span<const uint8_t> payload = {}, uint8_t* reply = nullptr,
                 bool quiet = false);
 
-private:
+    // The command set. Each returns a result code (CMD_OK on success); paged
+    // commands stop at the first page that fails, earlier pages stay written.
+    int ConfigBegin();
+    // Waits 10 ms first: the device needs it after the last write.
+    int ConfigEnd();
+    int HostLightOn();
+    int ReadInfo(uint8_t* destination);  // kInfoSize bytes
+    int ReadParams(uint8_t* destination, size_t length, uint16_t base);
+    int WriteParams(const uint8_t* source, size_t length, uint16_t base);
+    // Both move DataLength() bytes; a block other than 0 is refused unsent.
+    int ReadKeyMap(uint8_t* destination);
+    int WriteKeyMap(const uint8_t* source, int block);
+    int ReadLedMap(uint8_t* destination);  // DataLength() / 3 bytes
+    int ReadKeyColours(uint8_t* destination, size_t length, int block,
+                       uint32_t blockSize = kKeyColourBlockSize);
+    // Under the stream lock, so lighting does not queue behind configuration.
+    int WriteKeyColours(const uint8_t* source, size_t length, int block,
+                        uint32_t blockSize = kKeyColourBlockSize);
+    // Quiet, under the stream lock; a page that meets a busy transport is dropped
+    // and counts as sent.
+    int SendLightFrame(const uint8_t* source, size_t length);
+    int WriteMacroImage(const uint8_t* image, size_t length);
+    // Pages of 56 on either link and no lock of its own: the firmware expects it.
+    int WriteShoot(const uint8_t* image, size_t length);
+    // One frame; copies length bytes (at most 56) of the reply's data.
+    int ReadStatus(uint8_t* destination, size_t length, uint16_t offset);
+    // True on the cable without traffic; on the receiver only when it answers that
+    // its wireless device is reachable (reply byte 8 = 0xFF).
+    bool LinkCheck();
+
+  private:
+    // One paged transfer: into destination (a read) or from source (a write).
+    struct Transfer {
+        uint8_t command = 0;
+        uint8_t* destination = nullptr;
+        const uint8_t* source = nullptr;
+        size_t length = 0;
+        uint32_t base = 0;
+        size_t pageSize = 0;
+        CriticalSection* lock = nullptr;
+        bool quiet = false;
+        bool dropWhenBusy = false;
+    };
+    int Paged(const Transfer& transfer);
     int Exchange(const uint8_t* request, size_t requestLength, uint8_t* reply, size_t replyLength,
                  uint32_t* bytesRead, bool quiet);
 

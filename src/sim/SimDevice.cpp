@@ -92,7 +92,9 @@ void SimDevice::OnOutputReport(int interfaceNumber, std::span<const uint8_t> rep
             reply[8] = 0x00;
         } else if (isReceiver_ && request[3] == 0xAA) {
             reply[8] = 0xFF;
-        } else if (!(faulted && (fault.kind == FaultRule::NoReply || fault.kind == FaultRule::Unplug))) {
+        } else if (!faulted || fault.kind == FaultRule::StrayReply ||
+                   fault.kind == FaultRule::Delay || fault.kind == FaultRule::Away) {
+            // A frame the firmware refuses, loses or never sees changes nothing.
             reply[7] = HandleCommand(request, reply);
         }
     }

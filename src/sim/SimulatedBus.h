@@ -1,8 +1,8 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,7 +23,7 @@ std::optional<SimulatedBus> MakeSimulatedBus(std::string_view list, std::string*
 // The names MakeSimulatedBus knows.
 std::vector<std::string> SimulatedDeviceNames();
 
-// One simulated product by name; null when unknown.
+// One simulated product by name, with firmware of its own; null when unknown.
 std::shared_ptr<SimDevice> MakeSimulatedDevice(std::string_view name);
 
 }  // namespace vivori::sim

@@ -3,11 +3,11 @@
 #include <chrono>
 #include <thread>
 
+#include "SimFixture.h"
 #include "device/HidConnection.h"
 #include "platform/Time.h"
 #include "platform/hid/VirtualHidBus.h"
 #include "sim/FamilyDescriptors.h"
-#include "SimFixture.h"
 
 using namespace vivori;
 using Clock = std::chrono::steady_clock;
@@ -20,7 +20,7 @@ long MsSince(Clock::time_point start) {
 }
 
 class Silent : public hid::VirtualHidDevice {
-public:
+  public:
     explicit Silent(std::vector<uint8_t> descriptor) : VirtualHidDevice(0x320F, 0x5055) {
         AddInterface(1, std::move(descriptor));
     }
@@ -94,12 +94,12 @@ TEST(HidConnection, OpenReadsCapsItemsAndTheNumbersInThePath) {
 
 TEST(HidConnection, ButtonItemKeepsOnlyItsOwnRangeInReportOrder) {
     // Two consumer arrays in report 5: 0x0401-0x0404 (values 1-4) and 0x1000-0x10FF.
-    const std::vector<uint8_t> d = {
-        0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x05,                          //
-        0x1A, 0x01, 0x04, 0x2A, 0x04, 0x04, 0x15, 0x01, 0x25, 0x04,              //
-        0x75, 0x08, 0x95, 0x02, 0x81, 0x00,                                      //
-        0x1A, 0x00, 0x10, 0x2A, 0xFF, 0x10, 0x15, 0x00, 0x26, 0xFF, 0x00,        //
-        0x75, 0x08, 0x95, 0x02, 0x81, 0x00, 0xC0};
+    const std::vector<uint8_t> d = {0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x05,              //
+                                    0x1A, 0x01, 0x04, 0x2A, 0x04, 0x04, 0x15, 0x01, 0x25, 0x04,  //
+                                    0x75, 0x08, 0x95, 0x02, 0x81, 0x00,                          //
+                                    0x1A, 0x00, 0x10, 0x2A, 0xFF, 0x10, 0x15, 0x00, 0x26, 0xFF,
+                                    0x00,  //
+                                    0x75, 0x08, 0x95, 0x02, 0x81, 0x00, 0xC0};
     Opened o(d, 0);
     HidConnection& c = o.connection;
     ASSERT_EQ(c.InputItems().size(), 2u);
@@ -137,8 +137,8 @@ TEST(HidConnection, CloseFromAnotherThreadEndsAnUnlimitedReadAtOnce) {
     std::thread reader([&] {
         uint32_t n = 0;
         // Reads into the connection's own buffer, which Close must not free under it.
-        result = c.ReadReport(c.InputReportBuffer().data(), c.InputReportBuffer().size(), &n,
-                              kInfinite);
+        result =
+            c.ReadReport(c.InputReportBuffer().data(), c.InputReportBuffer().size(), &n, kInfinite);
     });
     while (!c.ReadPending()) Sleep(1);
     auto start = Clock::now();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "device/CommandTransport.h"
+#include "sim/SimProduct.h"
 #include "sim/SimulatedBus.h"
 
 namespace vivori::testing {
@@ -18,15 +19,27 @@ inline std::string FindCollection(const std::shared_ptr<hid::HidBus>& bus, uint1
     for (const auto& p : paths) {
         if (hid::ParsePathNumber(p, "pid_") != pid) continue;
         auto h = bus->Open(p, true, false);
-        if (h && h->Collection().usagePage == usagePage && h->Collection().usage == usage)
-            return p;
+        if (h && h->Collection().usagePage == usagePage && h->Collection().usage == usage) return p;
     }
     return {};
 }
 
+// Length and offset of every frame of one command the device received.
+struct Page {
+    int length;
+    int offset;
+    bool operator==(const Page&) const = default;
+};
+inline std::vector<Page> PagesOf(const sim::SimDevice& device, uint8_t command) {
+    std::vector<Page> pages;
+    for (const auto& f : device.ReceivedFrames())
+        if (f[3] == command) pages.push_back({f[4], f[5] | f[6] << 8});
+    return pages;
+}
+
 // A transport attached to a simulated keyboard on its cable and to its receiver.
 class SimTransportTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         auto made = sim::MakeSimulatedBus("keyboard,keyboard-receiver");
         ASSERT_TRUE(made);
@@ -57,6 +70,9 @@ protected:
     int Send(uint8_t command, uint8_t* reply = nullptr) {
         return transport->Command(&transport->CommandLock(), command, 0, 0, {}, reply);
     }
+
+    // The one firmware behind the keyboard and its receiver.
+    sim::FirmwareModel& Firmware() { return *sim::FirmwareOf(keyboard); }
 
     std::shared_ptr<hid::VirtualHidBus> bus;
     std::shared_ptr<sim::SimDevice> keyboard;

@@ -17,7 +17,7 @@ struct Options {
     std::string kind;                 // profile/macro kind (defaults to device)
     std::string simulate;             // simulated devices, as VIVORI_SIMULATE
     bool debug = false;
-    std::vector<std::string> args;    // after the subcommand name
+    std::vector<std::string> args;  // after the subcommand name
 };
 
 struct Subcommand {

@@ -22,8 +22,12 @@ std::optional<sim::SimulatedBus>& SimulatedSlot() {
 }
 }  // namespace
 
-void Register(const Subcommand& subcommand) { Table().push_back(subcommand); }
-const std::vector<Subcommand>& Subcommands() { return Table(); }
+void Register(const Subcommand& subcommand) {
+    Table().push_back(subcommand);
+}
+const std::vector<Subcommand>& Subcommands() {
+    return Table();
+}
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "vivori-ctl: %s\n", message.c_str());
@@ -58,7 +62,12 @@ static void PrintHelp() {
         "  --help                                this text\n"
         "\n"
         "commands:\n");
-    for (const auto& s : Subcommands()) std::printf("  %-34s %s\n", s.usage, s.summary);
+    for (const auto& s : Subcommands()) {
+        if (std::strlen(s.usage) > 34)
+            std::printf("  %s\n  %-34s %s\n", s.usage, "", s.summary);
+        else
+            std::printf("  %-34s %s\n", s.usage, s.summary);
+    }
     std::printf(
         "\nExit status: 0 on success, 1 when the command failed (the message names the\n"
         "result code), 2 on a usage error.\n");

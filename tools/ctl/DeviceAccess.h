@@ -1,0 +1,38 @@
+#pragma once
+
+// Opens the command collection of the device that --device and --link name, the
+// way discovery finds it: the supported-device table row of that kind, matched
+// against the present HID collections.
+
+#include <memory>
+#include <string>
+
+#include "Ctl.h"
+#include "device/CommandTransport.h"
+
+namespace vivori::ctl {
+
+struct DeviceSession {
+    std::shared_ptr<hid::HidBus> bus;
+    std::unique_ptr<CommandTransport> transport;
+    uint16_t kind = 0;
+};
+
+// Null transport, with error set, when the device is not present, cannot be opened,
+// or (on the receiver) its wireless device is away.
+DeviceSession OpenDevice(const Options& options, std::string* error);
+
+// The bus the options ask for. With --simulate and --link receiver, a simulated
+// keyboard or mouse whose receiver is not named gets its receiver plugged too,
+// paired to it, so "--simulate keyboard --link receiver" reaches the keyboard
+// through its receiver.
+std::shared_ptr<hid::HidBus> SelectDeviceBus(const Options& options, std::string* error);
+
+// Opens the device, then ConfigBegin and ReadInfo into info (kInfoSize bytes).
+// 0 on success, else the exit code after the error line.
+int OpenAndReadInfo(const Options& options, DeviceSession& session, uint8_t* info);
+
+// "<what> failed: CMD_NO_REPLY (0)" on stderr; returns the failure exit code.
+int CommandFailed(const std::string& what, int result);
+
+}  // namespace vivori::ctl

@@ -1,0 +1,38 @@
+// vivori-ctl info: read and print the device information block.
+#include <cstdio>
+
+#include "DeviceAccess.h"
+#include "Text.h"
+#include "device/SupportedDevices.h"
+
+namespace vivori::ctl {
+namespace {
+
+uint16_t Word(const uint8_t* b, size_t at) {
+    return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
+}
+
+int RunInfo(const Options& options) {
+    DeviceSession session;
+    uint8_t info[kInfoSize] = {};
+    if (int failed = OpenAndReadInfo(options, session, info)) return failed;
+    CommandTransport& t = *session.transport;
+    if (int r = t.ConfigEnd(); r != CMD_OK) return CommandFailed("ConfigEnd", r);
+
+    std::printf("information block of the %s (%zu bytes):\n", KindName(session.kind), kInfoSize);
+    PrintBytes(info, kInfoSize);
+    std::printf("key slots:        %u\n", info[kInfoKeySlots]);
+    std::printf("macro memory:     %zu bytes\n", info[kInfoMacroUnits] * kMacroUnitBytes);
+    if (session.kind == kKindMouse || session.kind == kKindMouseReceiver) {
+        std::printf("sensor:           0x%04x\n", Word(info, 9));
+        std::printf("DPI step:         %u\n", info[11]);
+        std::printf("highest position: %u\n", Word(info, 12));
+        std::printf("DPI base:         %u\n", Word(info, 14));
+    }
+    return 0;
+}
+
+const Registrar registrar({"info", "info", "read and print the information block", &RunInfo});
+
+}  // namespace
+}  // namespace vivori::ctl
