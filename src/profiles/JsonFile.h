@@ -6,11 +6,13 @@
 
 #include <json/json.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vivori::profiles {
 
@@ -67,6 +69,15 @@ const Json::Value& JsonElement(const Json::Value& array, std::size_t index);
 int JsonInt(const Json::Value& object, const char* key, int fallback);
 bool JsonBool(const Json::Value& object, const char* key, bool fallback);
 std::string JsonString(const Json::Value& object, const char* key, std::string fallback = {});
+
+// The first `limit` elements of an array converted with `read`; empty for a non-array.
+template <class Read>
+auto ReadArray(const Json::Value& array, std::size_t limit, Read read) {
+    std::vector<decltype(read(array))> out;
+    std::size_t count = array.isArray() ? std::min<std::size_t>(array.size(), limit) : 0;
+    for (std::size_t i = 0; i < count; ++i) out.push_back(read(array[Json::ArrayIndex(i)]));
+    return out;
+}
 
 // Writable access that repairs a wrong type instead of letting jsoncpp throw: the
 // member or element becomes an empty object or array when it holds anything else.
