@@ -23,7 +23,6 @@ class CMouseProfiledata : public CBasicProfiledata {
     int activeDpiStage_ = 0;
     MouseSystemStages systemStages_;
     std::vector<CorrectInfoEntry> correctInfo_;
-    int reserved_ = 0;
 };
 
 }  // namespace vivori::profiles
