@@ -7,9 +7,9 @@
 #include <stdlib.h>
 
 #include <chrono>
-#include <ctime>
 #include <filesystem>
 
+#include "CpuTime.h"
 #include "profiles/CKeyboardProfiledata.h"
 
 using namespace vivori::profiles;
@@ -17,12 +17,6 @@ using namespace vivori::profiles;
 namespace {
 
 constexpr double kSaveTargetMs = 1.0;
-
-double CpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
 
 struct Fixture {
     std::filesystem::path folder;
@@ -42,13 +36,13 @@ struct Fixture {
 template <class Step>
 void Measure(benchmark::State& state, const char* name, Step step) {
     auto wall = std::chrono::steady_clock::now();
-    double cpu = CpuSeconds();
+    double cpu = ProcessCpuSeconds();
     for (auto _ : state) step();
     double n = double(state.iterations());
     state.counters[std::string(name) + "_ms"] =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wall).count() /
         n;
-    state.counters["cpu_ms"] = (CpuSeconds() - cpu) * 1e3 / n;
+    state.counters["cpu_ms"] = (ProcessCpuSeconds() - cpu) * 1e3 / n;
 }
 
 void BM_LoadKeyboardProfile(benchmark::State& state) {

@@ -2,8 +2,7 @@
 // instant-echo device, and host CPU time per exchange, next to the 2 µs target.
 #include <benchmark/benchmark.h>
 
-#include <ctime>
-
+#include "CpuTime.h"
 #include "device/CommandTransport.h"
 #include "sim/SimulatedBus.h"
 
@@ -12,12 +11,6 @@ using namespace vivori;
 namespace {
 
 constexpr double kTargetCpuMicros = 2.0;
-
-double ProcessCpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
 
 void BM_Exchange(benchmark::State& state, bool quiet) {
     auto made = sim::MakeSimulatedBus("keyboard");

@@ -117,9 +117,8 @@ LightInfo CBasicProfiledata::GetLightInfo() {
 
 void CBasicProfiledata::SetLightInfo(const LightInfo& info) {
     lightInfo_ = info;
-    Json::Value section(Json::objectValue);
-    WriteLightInfo(info, section);
-    WritableProfile()["LightInfo"] = section;
+    // The setter replaces the whole section, dropping keys it does not write.
+    WriteLightInfo(info, WritableProfile()["LightInfo"] = Json::Value(Json::objectValue));
 }
 
 AudioLightInfo CBasicProfiledata::GetAudioLightInfo() {
@@ -129,9 +128,7 @@ AudioLightInfo CBasicProfiledata::GetAudioLightInfo() {
 
 void CBasicProfiledata::SetAudioLightInfo(const AudioLightInfo& info) {
     audioLightInfo_ = info;
-    Json::Value section(Json::objectValue);
-    WriteAudioLightInfo(info, section);
-    WritableProfile()["AudioLightInfo"] = section;
+    WriteAudioLightInfo(info, WritableProfile()["AudioLightInfo"] = Json::Value(Json::objectValue));
 }
 
 std::vector<LightInfo> CBasicProfiledata::GetLightList() {
