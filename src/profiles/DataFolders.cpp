@@ -87,4 +87,8 @@ std::filesystem::path DataFolders::DefaultLightFile() const {
     return DefaultDataFolder() / "default_light.json";
 }
 
+std::vector<std::filesystem::path> DataFolders::LightStepFolders() const {
+    return {roots_.installFolder, std::filesystem::path(".")};
+}
+
 }  // namespace vivori::profiles

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string_view>
+#include <vector>
 
 namespace vivori::profiles {
 
@@ -49,6 +50,10 @@ class DataFolders {
     std::filesystem::path LightConfigFile(std::string_view deviceFolder) const;
     // "<default data folder>/default_light.json"
     std::filesystem::path DefaultLightFile() const;
+
+    // Where "<Guid>.light" files are looked for: nothing writes them, so existing ones
+    // may sit in the install folder or in the current folder, in that order.
+    std::vector<std::filesystem::path> LightStepFolders() const;
 
   private:
     FolderRoots roots_;

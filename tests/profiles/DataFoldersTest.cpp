@@ -19,7 +19,7 @@ TEST(DataFolders, UserFoldersAreCreatedUnderTheInjectedRoots) {
     EXPECT_TRUE(std::filesystem::is_directory(folders.UpdateFolder()));
     EXPECT_EQ(folders.DefaultDataFile(kMousePadFolder),
               dir / "install" / "DefaultData" / "MousePad.Json");
-    EXPECT_FALSE(std::filesystem::exists(dir / "install" / "DefaultData" / "x"));
+    EXPECT_EQ(folders.LightStepFolders().front(), dir / "install");
 }
 
 TEST(DataFolders, LanguageIsStoredBesideOtherSettingsKeys) {
