@@ -64,7 +64,6 @@ class CBasicProfiledata {
     void SetScratchKeyList(const std::vector<KeyListEntry>& list);
 
   protected:
-    Json::Value& Profile() { return profile_; }
     // The profile document as an object, ready for a setter to write into.
     Json::Value& WritableProfile();
 

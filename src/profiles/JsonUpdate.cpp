@@ -19,7 +19,9 @@ bool UpdateJsonFile(const std::filesystem::path& path,
         std::filesystem::path bad = path;
         bad += ".bad";
         unlink(bad.c_str());
-        if (link(path.c_str(), bad.c_str()) != 0) {
+        std::error_code copyError;
+        if (link(path.c_str(), bad.c_str()) != 0 &&  // no hard links here: copy instead
+            !std::filesystem::copy_file(path, bad, copyError)) {
             DebugPrintf("not saved, cannot keep the bad file aside: %s\n", path.c_str());
             return false;
         }
