@@ -1,0 +1,89 @@
+#pragma once
+
+// Access to every stored JSON file. Reading never throws and never grows a document:
+// bad files read as null and the getters below fall back instead of converting by
+// force. Writing always replaces the whole file atomically.
+
+#include <json/json.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vivori::profiles {
+
+// Larger files are refused rather than read: no stored file comes near it.
+inline constexpr std::uintmax_t kMaxTextFileBytes = 8u << 20;
+
+// The whole file, or nullopt when it is missing, not a regular file, unreadable or
+// larger than kMaxTextFileBytes.
+std::optional<std::string> ReadTextFile(const std::filesystem::path& path);
+
+// How a read went, for callers that must tell "absent" from "present but bad".
+enum class FileState {
+    Missing,     // no such file
+    Parsed,      // read and parsed
+    Corrupt,     // read, but empty or not JSON
+    Unreadable,  // present but could not be read (permissions, I/O, too large)
+};
+
+struct JsonDocument {
+    Json::Value value;  // null unless state is Parsed
+    FileState state = FileState::Missing;
+};
+
+JsonDocument ReadJsonDocument(const std::filesystem::path& path);
+
+// The parsed document; null when missing, unreadable, oversized or unparsable. A debug
+// line names a file that is present but bad.
+Json::Value ReadJsonFile(const std::filesystem::path& path);
+
+// Text of a document as stored: styled, three-space indentation, one trailing line break.
+std::string StyledJson(const Json::Value& value);
+
+// Writes a temporary file in the same folder, flushes it to disk and renames it over
+// `path`, so readers see the old or the new content whole.
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content);
+bool WriteJsonFile(const std::filesystem::path& path, const Json::Value& value);
+
+// A name taken from a stored file may only name a file in a known folder: no path
+// separator, not "." or "..", no "..", no NUL, not empty.
+bool IsBareFileName(std::string_view name);
+
+// Type-checked conversions that never throw. Accepted: what jsoncpp converts cleanly
+// (integers, booleans as 0/1, reals in range) and decimal integers held in strings.
+std::optional<std::int64_t> AsInt64(const Json::Value& value);
+int AsInt(const Json::Value& value, int fallback);
+bool AsBool(const Json::Value& value, bool fallback);
+std::string AsString(const Json::Value& value, std::string fallback = {});
+
+// Members and elements by const access: a missing member, a non-object or a
+// non-array gives a shared null value instead of being created.
+const Json::Value& JsonMember(const Json::Value& object, const char* key);
+const Json::Value& JsonElement(const Json::Value& array, std::size_t index);
+
+int JsonInt(const Json::Value& object, const char* key, int fallback);
+bool JsonBool(const Json::Value& object, const char* key, bool fallback);
+std::string JsonString(const Json::Value& object, const char* key, std::string fallback = {});
+
+// The first `limit` elements of an array converted with `read`; empty for a non-array.
+template <class Read>
+auto ReadArray(const Json::Value& array, std::size_t limit, Read read) {
+    std::vector<decltype(read(array))> out;
+    std::size_t count = array.isArray() ? std::min<std::size_t>(array.size(), limit) : 0;
+    for (std::size_t i = 0; i < count; ++i) out.push_back(read(array[Json::ArrayIndex(i)]));
+    return out;
+}
+
+// Writable access that repairs a wrong type instead of letting jsoncpp throw: the
+// member or element becomes an empty object or array when it holds anything else.
+Json::Value& ObjectMember(Json::Value& object, const char* key);
+Json::Value& ArrayMember(Json::Value& object, const char* key);
+Json::Value& ObjectElement(Json::Value& array, Json::ArrayIndex index);
+Json::Value& ArrayElement(Json::Value& array, Json::ArrayIndex index);
+
+}  // namespace vivori::profiles
