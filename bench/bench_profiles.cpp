@@ -9,7 +9,7 @@
 #include <chrono>
 #include <filesystem>
 
-#include "CpuTime.h"
+#include "ProcessCpu.h"
 #include "profiles/CKeyboardProfiledata.h"
 
 using namespace vivori::profiles;

@@ -2,11 +2,7 @@
 // instant-echo device, and host CPU time per exchange, next to the 2 µs target.
 #include <benchmark/benchmark.h>
 
-<<<<<<< HEAD
 #include "ProcessCpu.h"
-=======
-#include "CpuTime.h"
->>>>>>> profiles
 #include "device/CommandTransport.h"
 #include "sim/SimulatedBus.h"
 
