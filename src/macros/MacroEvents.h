@@ -1,0 +1,34 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <json/json.h>
+
+#include "device/MacroImage.h"
+
+namespace vivori::macros {
+
+inline constexpr uint8_t kTypeMouseButton = 1;
+inline constexpr uint8_t kTypeMoveHorizontal = 4;
+inline constexpr uint8_t kTypeMoveVertical = 5;
+inline constexpr uint8_t kTypeModifier = 9;
+inline constexpr uint8_t kTypeKey = 10;
+
+// Reads one event object of a macro file ("Action", "Type", "Button", "Delay").
+// Values the device record cannot hold are clamped (Type to 7 bits, Button to a
+// byte, Delay to 0..65535) and each clamp is described in problems when given.
+MacroEvent ReadMacroEvent(const Json::Value& event, std::vector<std::string>* problems = nullptr);
+
+// The 4-byte device event record of one event object.
+std::array<uint8_t, 4> EventRecord(const Json::Value& event);
+
+// Every event of a macro document's "Events" array; non-objects are skipped.
+std::vector<MacroEvent> ReadMacroEvents(const Json::Value& document);
+
+// An event object as the macro files store it: "Delay" as a decimal string.
+Json::Value MakeEventObject(bool press, uint8_t type, uint8_t button, uint16_t delay);
+
+}  // namespace vivori::macros

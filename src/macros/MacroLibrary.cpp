@@ -1,0 +1,273 @@
+#include "macros/MacroLibrary.h"
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
+#include "macros/MacroEvents.h"
+#include "platform/Debug.h"
+#include "platform/Identifier.h"
+#include "profiles/JsonFile.h"
+
+namespace vivori::macros {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool NameTaken(const std::vector<MacroEntry>& list, std::string_view name) {
+    const std::string wanted = Lower(name);
+    return std::any_of(list.begin(), list.end(),
+                       [&](const MacroEntry& e) { return Lower(e.name) == wanted; });
+}
+
+std::string Trim(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+    return std::string(s.substr(b, e - b));
+}
+
+MacroResult Refuse(MacroError error, std::string message) {
+    MacroResult r;
+    r.error = error;
+    r.message = std::move(message);
+    return r;
+}
+
+}  // namespace
+
+MacroLibrary::MacroLibrary(fs::path deviceFolder) : folder_(std::move(deviceFolder)) {}
+
+Json::Value MacroLibrary::ReadList(bool* damaged) const {
+    const fs::path path = folder_ / kMacroListFile;
+    Json::Value doc = ReadJsonFile(path);
+    std::error_code ec;
+    if (damaged) *damaged = doc.isNull() && fs::exists(path, ec);
+    if (!doc.isObject()) doc = Json::Value(Json::objectValue);
+    return doc;
+}
+
+std::vector<MacroEntry> MacroLibrary::List() const {
+    std::vector<MacroEntry> list;
+    const Json::Value doc = ReadList(nullptr);
+    const Json::Value& info = doc["MacroInfo"];
+    if (!info.isArray()) return list;
+    for (const Json::Value& e : info) {
+        MacroEntry entry;
+        entry.name = JsonString(e, "MacroName", "");
+        entry.guid = JsonString(e, "Guid", "");
+        // Positions are what key assignments refer to, so even an odd entry keeps its place.
+        list.push_back(std::move(entry));
+    }
+    return list;
+}
+
+bool MacroLibrary::WriteList(const std::vector<MacroEntry>& list) const {
+    bool damaged = false;
+    Json::Value doc = ReadList(&damaged);
+    const fs::path path = folder_ / kMacroListFile;
+    if (damaged) {
+        // Keep what could not be read rather than write over it.
+        std::error_code ec;
+        fs::copy_file(path, fs::path(path).concat(".damaged"), fs::copy_options::overwrite_existing,
+                      ec);
+        DebugPrintf("macro list %s could not be read; a copy was kept as .damaged",
+                    path.string().c_str());
+        if (ec) return false;
+    }
+    Json::Value info(Json::arrayValue);
+    for (const MacroEntry& e : list) {
+        Json::Value row(Json::objectValue);
+        row["MacroName"] = e.name;
+        row["Guid"] = e.guid;
+        info.append(row);
+    }
+    doc["MacroInfo"] = info;
+    std::error_code ec;
+    fs::create_directories(folder_, ec);
+    return WriteJsonFile(path, doc);
+}
+
+fs::path MacroLibrary::MacroPath(const MacroEntry& entry) const {
+    if (!IsBareFileName(entry.guid)) return {};
+    return folder_ / (entry.guid + kMacroExtension);
+}
+
+std::string MacroLibrary::DefaultName(const std::vector<MacroEntry>& list) {
+    for (int n = 1;; ++n) {
+        std::string name = "macro_" + std::to_string(n);
+        if (!NameTaken(list, name)) return name;
+    }
+}
+
+std::string MacroLibrary::ImportName(const std::string& title, const std::vector<MacroEntry>& list) {
+    std::string name = title;
+    for (int n = 1; NameTaken(list, name); ++n) name += "_" + std::to_string(n);
+    return name;
+}
+
+MacroResult MacroLibrary::Append(const std::string& name, std::string* guid) {
+    std::vector<MacroEntry> list = List();
+    const std::string id = MakeTimeStampIdentifier([&](const std::string& candidate) {
+        std::error_code ec;
+        return std::any_of(list.begin(), list.end(),
+                           [&](const MacroEntry& e) { return e.guid == candidate; }) ||
+               fs::exists(folder_ / (candidate + kMacroExtension), ec);
+    });
+    list.push_back({name, id});
+    if (!WriteList(list)) return Refuse(MacroError::WriteFailed, "the macro list could not be written");
+    *guid = id;
+    MacroResult r;
+    r.guid = id;
+    return r;
+}
+
+MacroResult MacroLibrary::Add() {
+    const std::vector<MacroEntry> list = List();
+    if (list.size() >= kMaxMacros)
+        return Refuse(MacroError::LimitReached, "at most 50 macros can be created");
+    std::string guid;
+    return Append(DefaultName(list), &guid);
+}
+
+MacroResult MacroLibrary::Rename(size_t index, std::string_view name) {
+    std::vector<MacroEntry> list = List();
+    if (index >= list.size()) return Refuse(MacroError::NoSuchMacro, "no such macro");
+    if (Trim(name).empty()) return Refuse(MacroError::EmptyName, "IsEmpty");
+    if (NameTaken(list, name)) return Refuse(MacroError::DuplicateName, "message_text_5");
+    list[index].name = std::string(name);
+    if (!WriteList(list)) return Refuse(MacroError::WriteFailed, "the macro list could not be written");
+    MacroResult r;
+    r.guid = list[index].guid;
+    return r;
+}
+
+MacroResult MacroLibrary::Save(size_t index, const Json::Value& events) {
+    const std::vector<MacroEntry> list = List();
+    if (index >= list.size()) return Refuse(MacroError::NoSuchMacro, "no such macro");
+    const MacroEntry& entry = list[index];
+    if (entry.name.empty()) return Refuse(MacroError::EmptyName, "the macro has no name");
+    const fs::path path = MacroPath(entry);
+    if (path.empty()) return Refuse(MacroError::BadIdentifier, "the macro's identifier is not a file name");
+    Json::Value doc(Json::objectValue);
+    doc["MacroName"] = entry.name;
+    doc["Guid"] = entry.guid;
+    Json::Value out(Json::arrayValue);
+    if (events.isArray()) {
+        for (const Json::Value& e : events) {
+            if (!e.isObject()) continue;
+            Json::Value copy = e;
+            copy["Delay"] = std::to_string(ReadMacroEvent(e).delay);
+            out.append(copy);
+        }
+    }
+    doc["Events"] = out;
+    doc["Version"] = kMacroFileVersion;
+    if (!WriteJsonFile(path, doc)) return Refuse(MacroError::WriteFailed, "the macro file could not be written");
+    MacroResult r;
+    r.guid = entry.guid;
+    return r;
+}
+
+MacroResult MacroLibrary::Delete(size_t index) {
+    std::vector<MacroEntry> list = List();
+    if (index >= list.size()) return Refuse(MacroError::NoSuchMacro, "no such macro");
+    const MacroEntry entry = list[index];
+    const fs::path path = MacroPath(entry);
+    list.erase(list.begin() + static_cast<std::ptrdiff_t>(index));
+    if (!WriteList(list)) return Refuse(MacroError::WriteFailed, "the macro list could not be written");
+    // A Guid that is not a bare name never becomes a path: that entry just leaves the list.
+    if (!path.empty()) {
+        std::error_code ec;
+        fs::remove(path, ec);
+    }
+    MacroResult r;
+    r.guid = entry.guid;
+    return r;
+}
+
+MacroResult MacroLibrary::Import(const fs::path& file) {
+    const std::optional<std::string> text = ReadTextFile(file);
+    if (!text) return Refuse(MacroError::ReadFailed, "the file could not be read (missing or too large)");
+    const Json::Value doc = ParseJson(*text);
+    if (!doc.isObject()) return Refuse(MacroError::BadFile, "the file is not a macro file (not a JSON object)");
+    const Json::Value& events = doc["Events"];
+    if (!events.isArray()) return Refuse(MacroError::BadFile, "the file is not a macro file (no \"Events\" list)");
+
+    std::vector<std::string> notes;
+    Json::Value fixed = doc;
+    for (Json::ArrayIndex i = 0; i < events.size(); ++i) {
+        const Json::Value& e = events[i];
+        if (!e.isObject())
+            return Refuse(MacroError::BadFile, "event " + std::to_string(i + 1) + " is not an event object");
+        std::vector<std::string> problems;
+        const MacroEvent value = ReadMacroEvent(e, &problems);
+        if (problems.empty()) continue;
+        for (const auto& p : problems) notes.push_back("event " + std::to_string(i + 1) + ": " + p);
+        Json::Value& out = fixed["Events"][i];
+        out["Type"] = value.type;
+        out["Button"] = value.button;
+        out["Delay"] = std::to_string(value.delay);
+    }
+
+    const std::string title = file.stem().string();
+    std::string guid;
+    MacroResult added = Append(ImportName(title.empty() ? "macro" : title, List()), &guid);
+    if (!added) return added;
+    const fs::path target = folder_ / (guid + kMacroExtension);
+    const bool written = notes.empty() ? WriteFileAtomically(target, *text) : WriteJsonFile(target, fixed);
+    if (!written) {
+        std::vector<MacroEntry> list = List();
+        if (!list.empty() && list.back().guid == guid) {
+            list.pop_back();
+            WriteList(list);
+        }
+        return Refuse(MacroError::WriteFailed, "the macro file could not be written");
+    }
+    added.notes = std::move(notes);
+    return added;
+}
+
+MacroResult MacroLibrary::Export(size_t index, const fs::path& target, bool overwrite) {
+    const std::vector<MacroEntry> list = List();
+    if (index >= list.size()) return Refuse(MacroError::NoSuchMacro, "no such macro");
+    const fs::path path = MacroPath(list[index]);
+    if (path.empty()) return Refuse(MacroError::BadIdentifier, "the macro's identifier is not a file name");
+    std::error_code ec;
+    if (!overwrite && fs::exists(target, ec))
+        return Refuse(MacroError::TargetExists, "the file already exists");
+    const std::optional<std::string> text = ReadTextFile(path);
+    if (!text) return Refuse(MacroError::ReadFailed, "the macro has not been saved yet");
+    if (!WriteFileAtomically(target, *text)) return Refuse(MacroError::WriteFailed, "the file could not be written");
+    MacroResult r;
+    r.guid = list[index].guid;
+    return r;
+}
+
+Json::Value MacroLibrary::Document(size_t index) const {
+    const std::vector<MacroEntry> list = List();
+    if (index >= list.size()) return {};
+    const fs::path path = MacroPath(list[index]);
+    if (path.empty()) return {};
+    return ReadJsonFile(path);
+}
+
+std::vector<MacroEvent> MacroLibrary::Events(size_t index) const { return ReadMacroEvents(Document(index)); }
+
+std::vector<std::vector<MacroEvent>> MacroLibrary::AllEvents() const {
+    std::vector<std::vector<MacroEvent>> all;
+    const std::vector<MacroEntry> list = List();
+    for (const MacroEntry& e : list) {
+        const fs::path path = MacroPath(e);
+        all.push_back(path.empty() ? std::vector<MacroEvent>{} : ReadMacroEvents(ReadJsonFile(path)));
+    }
+    return all;
+}
+
+}  // namespace vivori::macros

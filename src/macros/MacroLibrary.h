@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <json/json.h>
+
+#include "device/MacroImage.h"
+
+namespace vivori::macros {
+
+inline constexpr size_t kMaxMacros = 50;
+inline constexpr const char* kMacroListFile = "macro.config";
+inline constexpr const char* kMacroExtension = ".mac";
+inline constexpr int kMacroFileVersion = 64;
+
+struct MacroEntry {
+    std::string name;
+    std::string guid;
+};
+
+enum class MacroError {
+    None,
+    LimitReached,   // Add with 50 macros listed
+    EmptyName,      // blank after trimming
+    DuplicateName,  // another listed macro has it (case-insensitive)
+    NoSuchMacro,    // index outside the list
+    BadIdentifier,  // the listed Guid is not a bare file name
+    BadFile,        // an import that is not a macro file
+    TargetExists,   // export over an existing file without leave to overwrite
+    ReadFailed,
+    WriteFailed,
+};
+
+struct MacroResult {
+    MacroError error = MacroError::None;
+    std::string guid;                // the macro concerned
+    std::string message;             // why it was refused, for the user
+    std::vector<std::string> notes;  // what an import had to change
+    explicit operator bool() const { return error == MacroError::None; }
+};
+
+// The macros of one device: "macro.config" (the ordered list; key assignments name
+// macros by position) and one "<Guid>.mac" file each, in the device's folder. The
+// macro panel calls these operations; nothing here shows anything.
+class MacroLibrary {
+public:
+    explicit MacroLibrary(std::filesystem::path deviceFolder);
+
+    const std::filesystem::path& Folder() const { return folder_; }
+    std::vector<MacroEntry> List() const;
+
+    // A new macro named "macro_N" (smallest free N), refused at 50 macros. Its file
+    // is written by the first Save.
+    MacroResult Add();
+    MacroResult Rename(size_t index, std::string_view name);
+    // Writes the macro's file: "MacroName", "Guid", "Events" (each "Delay" rewritten
+    // as a decimal string), "Version" 64.
+    MacroResult Save(size_t index, const Json::Value& events);
+    // Removes the macro's file and its list entry; later macros move up one index.
+    // Key assignments are repaired separately, before this, with the caller's consent.
+    MacroResult Delete(size_t index);
+    // Adds the file as a new macro named after its file title. A file whose values
+    // are all in range is copied byte for byte; otherwise the values are clamped, the
+    // corrected document is stored, and each change is listed in the notes.
+    MacroResult Import(const std::filesystem::path& file);
+    // Copies the macro's file byte for byte to target.
+    MacroResult Export(size_t index, const std::filesystem::path& target, bool overwrite);
+
+    // The macro's document, or null when missing or unreadable.
+    Json::Value Document(size_t index) const;
+    std::vector<MacroEvent> Events(size_t index) const;
+    // Every listed macro's events, in list order, for the device's macro image.
+    std::vector<std::vector<MacroEvent>> AllEvents() const;
+    // The macro's file, or empty when its Guid could leave the folder.
+    std::filesystem::path MacroPath(const MacroEntry& entry) const;
+
+    static std::string DefaultName(const std::vector<MacroEntry>& list);
+    static std::string ImportName(const std::string& title, const std::vector<MacroEntry>& list);
+
+private:
+    Json::Value ReadList(bool* damaged) const;
+    bool WriteList(const std::vector<MacroEntry>& list) const;
+    MacroResult Append(const std::string& name, std::string* guid);
+
+    std::filesystem::path folder_;
+};
+
+}  // namespace vivori::macros
