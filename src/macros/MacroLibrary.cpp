@@ -11,6 +11,13 @@
 
 namespace vivori::macros {
 namespace fs = std::filesystem;
+using profiles::IsBareFileName;
+using profiles::JsonString;
+using profiles::ParseJsonText;
+using profiles::ReadJsonFile;
+using profiles::ReadTextFile;
+using profiles::WriteFileAtomically;
+using profiles::WriteJsonFile;
 
 namespace {
 
@@ -195,7 +202,7 @@ MacroResult MacroLibrary::Delete(size_t index) {
 MacroResult MacroLibrary::Import(const fs::path& file) {
     const std::optional<std::string> text = ReadTextFile(file);
     if (!text) return Refuse(MacroError::ReadFailed, "the file could not be read (missing or too large)");
-    const Json::Value doc = ParseJson(*text);
+    const Json::Value doc = ParseJsonText(*text).value_or(Json::Value());
     if (!doc.isObject()) return Refuse(MacroError::BadFile, "the file is not a macro file (not a JSON object)");
     const Json::Value& events = doc["Events"];
     if (!events.isArray()) return Refuse(MacroError::BadFile, "the file is not a macro file (no \"Events\" list)");

@@ -23,7 +23,7 @@ std::string FormatTimeStampIdentifier(std::chrono::system_clock::time_point when
 std::string MakeTimeStampIdentifier(const std::function<bool(const std::string&)>& taken) {
     using namespace std::chrono;
     static std::mutex mutex;
-    static system_clock::time_point last{};
+    static time_point<system_clock, milliseconds> last{};
     std::lock_guard lock(mutex);
     auto when = time_point_cast<milliseconds>(system_clock::now());
     if (when <= last) when = last + milliseconds(1);

@@ -67,6 +67,20 @@ const Json::Value& Null() {
 
 }  // namespace
 
+std::optional<Json::Value> ParseJsonText(std::string_view text) {
+    Json::CharReaderBuilder builder;  // comments allowed and collected; depth limited
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    Json::Value value;
+    std::string errors;
+    try {
+        if (!reader->parse(text.data(), text.data() + text.size(), &value, &errors))
+            return std::nullopt;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 std::optional<std::string> ReadTextFile(const std::filesystem::path& path) {
     std::string text;
     if (ReadWhole(path, &text) != FileState::Parsed) return std::nullopt;
@@ -84,16 +98,11 @@ JsonDocument ReadJsonDocument(const std::filesystem::path& path) {
         doc.state = FileState::Corrupt;
         return doc;
     }
-    Json::CharReaderBuilder builder;  // comments allowed and collected; depth limited
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    std::string errors;
-    try {
-        if (!reader->parse(text.data(), text.data() + text.size(), &doc.value, &errors))
-            doc.state = FileState::Corrupt;
-    } catch (const std::exception& e) {
-        errors = e.what();
+    std::optional<Json::Value> parsed = ParseJsonText(text);
+    if (parsed)
+        doc.value = std::move(*parsed);
+    else
         doc.state = FileState::Corrupt;
-    }
     if (doc.state == FileState::Corrupt) {
         doc.value = Json::Value();
         DebugPrintf("bad JSON file: %s\n", path.c_str());

@@ -36,6 +36,9 @@ struct JsonDocument {
     FileState state = FileState::Missing;
 };
 
+// Text parsed as JSON; nothing when it does not parse. Never throws.
+std::optional<Json::Value> ParseJsonText(std::string_view text);
+
 JsonDocument ReadJsonDocument(const std::filesystem::path& path);
 
 // The parsed document; null when missing, unreadable, oversized or unparsable. A debug

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "profiles/DataFolders.h"
 
@@ -16,6 +17,15 @@ struct SelectedProfile {
     std::string uuid;
     std::filesystem::path path;  // "<user device folder>/<uuid>.Json"
 };
+
+// Every listed profile, in list order, with the position "profileselect" names (an
+// index outside the list counts as 0). Entries whose identifier is not a bare file
+// name are left out; nothing when the list is missing or empty.
+struct ProfileList {
+    std::vector<SelectedProfile> profiles;
+    std::size_t selected = 0;
+};
+ProfileList ReadProfileList(const DataFolders& folders, std::string_view deviceFolder);
 
 // The entry "profileselect" names; an index outside the list counts as 0. Nothing
 // when the list is missing or empty, or the identifier is not a bare file name.

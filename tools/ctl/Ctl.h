@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/hid/HidBus.h"
@@ -38,6 +39,10 @@ struct Registrar {
 int Fail(const std::string& message);
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
+
+// The user data folder name of a --kind ("keyboard", "mouse", "pad", "headset");
+// empty for anything else.
+std::string_view DeviceFolderOfKind(const std::string& kind);
 
 // The bus the options ask for: the simulated devices when --simulate (or
 // VIVORI_SIMULATE) names some, else the hidraw bus. Null with error set on failure.

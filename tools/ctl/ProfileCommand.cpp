@@ -16,14 +16,6 @@ namespace {
 
 using namespace vivori::profiles;
 
-std::string_view FolderOfKind(const std::string& kind) {
-    if (kind == "keyboard") return DeviceFolderName(1);
-    if (kind == "mouse") return DeviceFolderName(2);
-    if (kind == "pad") return DeviceFolderName(3);
-    if (kind == "headset") return DeviceFolderName(7);
-    return {};
-}
-
 // The current profile document, or the default copy when there is no usable one.
 std::optional<Json::Value> CurrentDocument(const DataFolders& folders, std::string_view folder) {
     if (auto selected = ReadSelectedProfile(folders, folder)) {
@@ -52,7 +44,7 @@ int Import(const DataFolders& folders, std::string_view folder, const std::strin
 }
 
 int RunProfile(const Options& options) {
-    std::string_view folder = FolderOfKind(options.kind);
+    std::string_view folder = DeviceFolderOfKind(options.kind);
     if (folder.empty()) return Fail("unknown kind " + options.kind), kExitUsage;
     const auto& args = options.args;
     std::string action = args.empty() ? "" : args[0];

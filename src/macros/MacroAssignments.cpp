@@ -1,0 +1,79 @@
+#include "macros/MacroAssignments.h"
+
+#include "profiles/CBasicProfiledata.h"
+#include "profiles/JsonFile.h"
+#include "profiles/ProfileSelection.h"
+
+namespace vivori::macros {
+namespace {
+
+bool PlaysMacro(const profiles::KeyAssign& a) {
+    return a.type == kAssignMacro || a.type == kAssignMacroRepeat;
+}
+
+// The key list of a profile file, or nothing when the file is missing or bad: a file
+// we cannot read is never rewritten on our own initiative.
+bool LoadKeys(profiles::CBasicProfiledata& data, const std::filesystem::path& path,
+              std::vector<profiles::KeyListEntry>& keys) {
+    if (profiles::ReadJsonDocument(path).state != profiles::FileState::Parsed) return false;
+    data.LoadScratch(path);
+    keys = data.GetScratchKeyList();
+    return true;
+}
+
+}  // namespace
+
+bool UsesMacro(const std::vector<profiles::KeyListEntry>& keys, size_t macroIndex) {
+    for (const auto& k : keys)
+        if (PlaysMacro(k.current) && k.current.code1 == macroIndex) return true;
+    return false;
+}
+
+bool RepairForDeletedMacro(std::vector<profiles::KeyListEntry>& keys, size_t macroIndex) {
+    bool changed = false;
+    for (auto& k : keys) {
+        if (!PlaysMacro(k.current)) continue;
+        if (k.current.code1 == macroIndex) {
+            const uint16_t index = k.current.keyIndex;
+            k.current = k.defaultAssign;
+            k.current.keyIndex = index;
+            changed = true;
+        } else if (k.current.code1 > macroIndex) {
+            --k.current.code1;
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+MacroDeletionPlan PlanMacroDeletion(const profiles::DataFolders& folders,
+                                    std::string_view deviceFolder, size_t macroIndex) {
+    MacroDeletionPlan plan;
+    const profiles::ProfileList list = profiles::ReadProfileList(folders, deviceFolder);
+    for (size_t i = 0; i < list.profiles.size(); ++i) {
+        profiles::CBasicProfiledata data;
+        std::vector<profiles::KeyListEntry> keys;
+        if (!LoadKeys(data, list.profiles[i].path, keys)) continue;
+        if (i == list.selected && UsesMacro(keys, macroIndex)) plan.selectedProfileUsesMacro = true;
+        if (RepairForDeletedMacro(keys, macroIndex))
+            plan.profilesToRepair.push_back(list.profiles[i].path);
+    }
+    return plan;
+}
+
+bool RepairProfiles(const profiles::DataFolders& folders, std::string_view deviceFolder,
+                    const MacroDeletionPlan& plan, size_t macroIndex) {
+    bool ok = true;
+    for (const auto& path : plan.profilesToRepair) {
+        profiles::CBasicProfiledata data;
+        data.SetDefaultProfilePath(folders.DefaultDataFile(deviceFolder));
+        std::vector<profiles::KeyListEntry> keys;
+        if (!LoadKeys(data, path, keys)) continue;
+        if (!RepairForDeletedMacro(keys, macroIndex)) continue;
+        data.SetScratchKeyList(keys);
+        ok = data.SaveScratchTo(path) && ok;
+    }
+    return ok;
+}
+
+}  // namespace vivori::macros

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+#include "profiles/DataFolders.h"
+#include "profiles/ProfileRecords.h"
+
+namespace vivori::macros {
+
+// Assignment types that play a stored macro; code1 is the macro's list position.
+inline constexpr uint8_t kAssignMacro = 0x70;
+inline constexpr uint8_t kAssignMacroRepeat = 0x71;
+
+bool UsesMacro(const std::vector<profiles::KeyListEntry>& keys, size_t macroIndex);
+// What deleting macro `macroIndex` does to a key list: keys that play it get their
+// default back, keys that play a later macro follow it down one position. True when
+// anything changed.
+bool RepairForDeletedMacro(std::vector<profiles::KeyListEntry>& keys, size_t macroIndex);
+
+// What a deletion would touch, found before anything is written, so the user can be
+// asked first and a "no" leaves every file as it was.
+struct MacroDeletionPlan {
+    std::vector<std::filesystem::path> profilesToRepair;  // every profile with a key to change
+    bool selectedProfileUsesMacro = false;  // the question to ask before going on
+};
+
+MacroDeletionPlan PlanMacroDeletion(const profiles::DataFolders& folders,
+                                    std::string_view deviceFolder, size_t macroIndex);
+
+// Rewrites the key lists of the planned profiles. Profiles that cannot be read are
+// left alone. False when a file could not be written.
+bool RepairProfiles(const profiles::DataFolders& folders, std::string_view deviceFolder,
+                    const MacroDeletionPlan& plan, size_t macroIndex);
+
+}  // namespace vivori::macros

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <vector>
+
+#include "device/CommandTransport.h"
+#include "device/MacroImage.h"
+
+namespace vivori::macros {
+
+struct MacroUploadResult {
+    int result = CMD_OK;    // the first failing command's code
+    int eventsTooMany = 0;  // > 0: the image did not fit and nothing was sent
+    bool linkDown = false;  // receiver: the wireless device did not answer the link check
+    size_t bytes = 0;       // image length sent
+};
+
+// Writes every macro, in list order, as one memory image: on the receiver the link
+// check first (nothing is written when it fails), then configuration begin, the
+// information block for the memory size, the image, configuration end.
+MacroUploadResult UploadMacros(CommandTransport& transport,
+                               const std::vector<std::vector<MacroEvent>>& macros);
+
+}  // namespace vivori::macros
