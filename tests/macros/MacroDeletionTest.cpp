@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include "macros/MacroAssignments.h"
+#include "macros/MacroLibrary.h"
+#include "profiles/CBasicProfiledata.h"
+#include "profiles/JsonFile.h"
+#include "profiles/TempFolder.h"
+
+using namespace vivori;
+using namespace vivori::macros;
+using vivori::testing::ReadText;
+using vivori::testing::TempFolder;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint32_t Macro(uint8_t index, uint8_t mode = 0) { return 0x700000u | index << 8 | mode; }
+constexpr uint32_t kKeyA = 0x200004;
+constexpr uint32_t kKeyB = 0x200005;
+constexpr uint32_t kKeyC = 0x200006;
+
+class MacroDeletionTest : public ::testing::Test {
+protected:
+    TempFolder temp;
+    profiles::DataFolders folders = temp.Folders();
+    fs::path folder = folders.DataFolder("keyboard");
+    MacroLibrary library{folder};
+
+    void SetUp() override {
+        for (int i = 0; i < 3; ++i) ASSERT_TRUE(library.Add());
+        Json::Value list(Json::objectValue);
+        for (const char* id : {"current", "other"}) {
+            Json::Value row;
+            row["profilename"] = id;
+            row["profileUUID"] = id;
+            row["profileislink"] = 0;
+            row["profilelinkmame"] = "";
+            list["profilelist"].append(row);
+        }
+        list["profileselect"] = 0;
+        ASSERT_TRUE(profiles::WriteJsonFile(folder / "ProfileList.ini", list));
+    }
+
+    // Keys: one per macro, plus a key that keeps its own function.
+    void WriteProfile(const char* id, std::vector<uint32_t> assignments) {
+        Json::Value doc(Json::objectValue);
+        const uint32_t defaults[] = {kKeyA, kKeyB, kKeyC, kKeyA};
+        for (size_t i = 0; i < assignments.size(); ++i) {
+            Json::Value key;
+            key["Assignment"] = assignments[i];
+            key["DefaultAssignment"] = defaults[i % 4];
+            doc["Device"][0]["KeyList"].append(key);
+        }
+        doc["profilename"] = id;
+        doc["profileUUID"] = id;
+        ASSERT_TRUE(profiles::WriteJsonFile(folder / (std::string(id) + ".Json"), doc));
+    }
+
+    std::vector<uint32_t> Assignments(const char* id) {
+        profiles::CBasicProfiledata data;
+        data.LoadScratch(folder / (std::string(id) + ".Json"));
+        std::vector<uint32_t> codes;
+        for (const auto& k : data.GetScratchKeyList()) codes.push_back(k.current.Code());
+        return codes;
+    }
+};
+
+}  // namespace
+
+TEST_F(MacroDeletionTest, DeletingAMacroGivesItsKeysTheirDefaultsAndMovesLaterOnesDown) {
+    WriteProfile("current", {Macro(0), Macro(1), Macro(2, 3), kKeyC});
+    WriteProfile("other", {Macro(1), Macro(2), Macro(0), 0x710100 | 9});  // repeat mode, index 1
+
+    const auto plan = PlanMacroDeletion(folders, "keyboard", 1);
+    EXPECT_TRUE(plan.selectedProfileUsesMacro);
+    EXPECT_EQ(plan.profilesToRepair.size(), 2u);
+    ASSERT_TRUE(RepairProfiles(folders, "keyboard", plan, 1));
+    const std::string deletedGuid = library.List()[1].guid;
+    ASSERT_TRUE(library.Delete(1));
+
+    EXPECT_EQ(Assignments("current"), (std::vector<uint32_t>{Macro(0), kKeyB, Macro(1, 3), kKeyC}));
+    EXPECT_EQ(Assignments("other"), (std::vector<uint32_t>{kKeyA, Macro(1), Macro(0), kKeyA}));
+    EXPECT_EQ(library.List().size(), 2u);
+    EXPECT_FALSE(fs::exists(folder / (deletedGuid + ".mac")));
+    // The profile files keep everything else.
+    EXPECT_EQ(profiles::ReadJsonFile(folder / "other.Json")["profilename"].asString(), "other");
+}
+
+TEST_F(MacroDeletionTest, PlanningWritesNothingSoDecliningLeavesEveryFileAsItWas) {
+    WriteProfile("current", {Macro(2)});
+    WriteProfile("other", {Macro(2), Macro(1)});
+    const std::string current = ReadText(folder / "current.Json");
+    const std::string other = ReadText(folder / "other.Json");
+    const std::string list = ReadText(folder / "macro.config");
+
+    const auto plan = PlanMacroDeletion(folders, "keyboard", 2);
+    EXPECT_TRUE(plan.selectedProfileUsesMacro);  // the question is asked before any repair
+    EXPECT_EQ(ReadText(folder / "current.Json"), current);
+    EXPECT_EQ(ReadText(folder / "other.Json"), other);
+    EXPECT_EQ(ReadText(folder / "macro.config"), list);
+
+    // A macro only other profiles use needs no question, and a profile that does not
+    // use macros at or after it is not rewritten.
+    const auto quiet = PlanMacroDeletion(folders, "keyboard", 1);
+    EXPECT_FALSE(quiet.selectedProfileUsesMacro);
+    EXPECT_EQ(quiet.profilesToRepair.size(), 2u);  // both hold macro 2, which moves down
+    const auto none = PlanMacroDeletion(folders, "keyboard", 5);
+    EXPECT_TRUE(none.profilesToRepair.empty());
+}
+
+TEST_F(MacroDeletionTest, AProfileThatCannotBeReadIsNeverRewritten) {
+    WriteProfile("current", {Macro(1)});
+    vivori::testing::WriteText(folder / "other.Json", "{\"Device\": [ {\"KeyList\": [");
+    const auto plan = PlanMacroDeletion(folders, "keyboard", 1);
+    EXPECT_EQ(plan.profilesToRepair.size(), 1u);
+    ASSERT_TRUE(RepairProfiles(folders, "keyboard", plan, 1));
+    EXPECT_EQ(ReadText(folder / "other.Json"), "{\"Device\": [ {\"KeyList\": [");
+    EXPECT_EQ(Assignments("current"), (std::vector<uint32_t>{kKeyA}));
+}

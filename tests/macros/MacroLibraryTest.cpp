@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "macros/MacroEvents.h"
+#include "macros/MacroLibrary.h"
+#include "platform/Identifier.h"
+#include "profiles/JsonFile.h"
+#include "profiles/TempFolder.h"
+
+using namespace vivori;
+using namespace vivori::macros;
+using vivori::testing::ReadText;
+using vivori::testing::TempFolder;
+using vivori::testing::WriteText;
+namespace fs = std::filesystem;
+
+namespace {
+
+class MacroLibraryTest : public ::testing::Test {
+protected:
+    TempFolder temp;
+    fs::path folder = temp / "keyboard";
+    MacroLibrary library{folder};
+
+    void SetUp() override { fs::create_directories(folder); }
+
+    // A list with fixed identifiers, as an earlier run would have left it.
+    void WriteList(const std::vector<MacroEntry>& entries) {
+        Json::Value doc(Json::objectValue);
+        doc["MacroInfo"] = Json::Value(Json::arrayValue);
+        for (const auto& e : entries) {
+            Json::Value row;
+            row["MacroName"] = e.name;
+            row["Guid"] = e.guid;
+            doc["MacroInfo"].append(row);
+        }
+        ASSERT_TRUE(profiles::WriteJsonFile(folder / "macro.config", doc));
+    }
+
+    fs::path Import(const std::string& fileName, const std::string& text) {
+        fs::path file = temp / fileName;
+        WriteText(file, text);
+        return file;
+    }
+};
+
+Json::Value TwoEvents() {
+    Json::Value events(Json::arrayValue);
+    events.append(MakeEventObject(true, kTypeKey, 0x04, 35));
+    Json::Value up = MakeEventObject(false, kTypeKey, 0x04, 0);
+    up["Delay"] = 120;  // the editor may hand over a number; the file keeps a string
+    events.append(up);
+    return events;
+}
+
+}  // namespace
+
+TEST_F(MacroLibraryTest, SavedMacroFileMatchesTheGoldenByteForByteAndRoundTrips) {
+    WriteList({{"Jump", "2026_01_02_03_04_05_006"}});
+    ASSERT_TRUE(library.Save(0, TwoEvents()));
+    const fs::path file = folder / "2026_01_02_03_04_05_006.mac";
+    const std::string golden = ReadText(fs::path(VIVORI_MACRO_GOLDEN_DIR) / "jump.mac");
+    EXPECT_EQ(ReadText(file), golden);
+
+    // Loading and saving again changes nothing.
+    ASSERT_TRUE(library.Save(0, library.Document(0)["Events"]));
+    EXPECT_EQ(ReadText(file), golden);
+    ASSERT_EQ(library.Events(0).size(), 2u);
+    EXPECT_EQ(library.Events(0)[1].delay, 120);
+}
+
+TEST_F(MacroLibraryTest, AddPicksTheSmallestFreeNameAndStopsAtFifty) {
+    WriteList({{"macro_1", "a"}, {"MACRO_3", "b"}});
+    auto added = library.Add();
+    ASSERT_TRUE(added);
+    EXPECT_EQ(library.List().back().name, "macro_2");
+    EXPECT_EQ(library.List().back().guid, added.guid);
+    ASSERT_TRUE(library.Add());
+    EXPECT_EQ(library.List().back().name, "macro_4");  // macro_3 is taken, whatever its case
+
+    while (library.List().size() < kMaxMacros) ASSERT_TRUE(library.Add());
+    const std::string before = ReadText(folder / "macro.config");
+    EXPECT_EQ(library.Add().error, MacroError::LimitReached);
+    EXPECT_EQ(ReadText(folder / "macro.config"), before);
+    // Import has no limit.
+    EXPECT_TRUE(library.Import(Import("more.mac", R"({"Events":[]})")));
+    EXPECT_EQ(library.List().size(), kMaxMacros + 1);
+
+    std::set<std::string> guids;
+    for (const auto& e : library.List()) EXPECT_TRUE(guids.insert(e.guid).second) << e.guid;
+}
+
+TEST_F(MacroLibraryTest, RenameRefusesBlankAndTakenNamesAndKeepsUnknownKeys) {
+    WriteList({{"Jump", "a"}, {"Crouch", "b"}});
+    Json::Value doc = profiles::ReadJsonFile(folder / "macro.config");
+    doc["WrittenBy"] = "a newer version";
+    profiles::WriteJsonFile(folder / "macro.config", doc);
+
+    EXPECT_EQ(library.Rename(0, "  \t").error, MacroError::EmptyName);
+    EXPECT_EQ(library.Rename(0, "crouch").error, MacroError::DuplicateName);
+    EXPECT_EQ(library.Rename(0, "JUMP").error, MacroError::DuplicateName);  // its own name too
+    EXPECT_EQ(library.Rename(5, "Run").error, MacroError::NoSuchMacro);
+    ASSERT_TRUE(library.Rename(0, "Run"));
+    EXPECT_EQ(library.List()[0].name, "Run");
+    EXPECT_EQ(profiles::ReadJsonFile(folder / "macro.config")["WrittenBy"].asString(),
+              "a newer version");
+}
+
+TEST_F(MacroLibraryTest, ImportNamesAfterTheFileAndCopiesACleanFileByteForByte) {
+    WriteList({{"Jump", "a"}, {"Jump_1", "b"}});
+    const std::string text = "{ \"Events\" : [ {\"Action\":\"down\",\"Type\":1,\"Button\":1,"
+                             "\"Delay\":\"10\"} ], \"MacroName\":\"old\", \"Guid\":\"old\", "
+                             "\"Version\":64 }";
+    auto result = library.Import(Import("Jump.mac", text));
+    ASSERT_TRUE(result) << result.message;
+    EXPECT_TRUE(result.notes.empty());
+    EXPECT_EQ(library.List().back().name, "Jump_1_2");
+    EXPECT_EQ(ReadText(folder / (result.guid + ".mac")), text);
+
+    // Export copies it back out, and asks before overwriting.
+    const fs::path out = temp / "out.mac";
+    ASSERT_TRUE(library.Export(2, out, false));
+    EXPECT_EQ(ReadText(out), text);
+    EXPECT_EQ(library.Export(2, out, false).error, MacroError::TargetExists);
+    EXPECT_TRUE(library.Export(2, out, true));
+}
+
+TEST_F(MacroLibraryTest, HostileAndMalformedImportsAreRefusedOrCorrectedWithAReason) {
+    struct Case {
+        const char* text;
+        MacroError error;
+    };
+    const Case refused[] = {
+        {"", MacroError::BadFile},
+        {"not json at all", MacroError::BadFile},
+        {"[1, 2, 3]", MacroError::BadFile},
+        {R"({"Events": {"Action": "down"}})", MacroError::BadFile},
+        {R"({"Events": [{"Action":"down","Type":10,"Button":4}, 7]})", MacroError::BadFile},
+        {R"({"Events": [)", MacroError::BadFile},
+    };
+    for (const auto& c : refused) {
+        auto r = library.Import(Import("bad.mac", c.text));
+        EXPECT_EQ(r.error, c.error) << c.text;
+        EXPECT_FALSE(r.message.empty());
+    }
+    EXPECT_TRUE(library.List().empty());  // nothing was added by a refusal
+
+    // Too large to be a macro: refused before it is read.
+    const fs::path huge = temp / "huge.mac";
+    {
+        std::ofstream out(huge, std::ios::binary);
+        out << "{\"Events\":[";
+        std::string pad(1 << 20, ' ');
+        for (int i = 0; i < 9; ++i) out << pad;
+        out << "]}";
+    }
+    EXPECT_EQ(library.Import(huge).error, MacroError::ReadFailed);
+
+    // Out-of-range values are clamped, the stored copy holds the clamped values, and
+    // the notes say what changed.
+    auto fixed = library.Import(Import(
+        "loud.mac", R"({"Events":[{"Action":"down","Type":200,"Button":4096,"Delay":"99999"}]})"));
+    ASSERT_TRUE(fixed) << fixed.message;
+    EXPECT_EQ(fixed.notes.size(), 3u);
+    const auto events = library.Events(0);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].type, 200 & 0x7F);
+    EXPECT_EQ(events[0].button, 255);
+    EXPECT_EQ(events[0].delay, 65535);
+    const Json::Value stored = library.Document(0);
+    EXPECT_EQ(stored["Events"][0]["Delay"].asString(), "65535");
+    EXPECT_EQ(stored["Events"][0]["Button"].asInt(), 255);
+}
+
+TEST_F(MacroLibraryTest, IdentifiersFromTheListNeverLeaveTheFolder) {
+    const fs::path outside = temp / "victim.mac";
+    WriteText(outside, "precious");
+    WriteText(temp / "keyboard.mac", "precious too");
+    WriteList({{"evil", "../victim"}, {"evil2", "/tmp/../" + temp.Path().filename().string()},
+               {"ok", "2026_01_01_00_00_00_000"}});
+    EXPECT_EQ(library.Save(0, TwoEvents()).error, MacroError::BadIdentifier);
+    EXPECT_EQ(library.Export(0, temp / "copy.mac", true).error, MacroError::BadIdentifier);
+    EXPECT_TRUE(library.Document(0).isNull());
+    EXPECT_TRUE(library.Events(1).empty());
+    ASSERT_TRUE(library.Delete(0));  // leaves the list; no file is touched
+    ASSERT_TRUE(library.Delete(0));
+    EXPECT_EQ(ReadText(outside), "precious");
+    EXPECT_EQ(ReadText(temp / "keyboard.mac"), "precious too");
+    ASSERT_EQ(library.List().size(), 1u);
+    EXPECT_EQ(library.List()[0].name, "ok");
+}
+
+TEST_F(MacroLibraryTest, ADamagedListIsKeptAsideBeforeItIsReplaced) {
+    WriteText(folder / "macro.config", "{\"MacroInfo\": [ {\"MacroName\": \"Jump\"");
+    EXPECT_TRUE(library.List().empty());
+    ASSERT_TRUE(library.Add());
+    EXPECT_EQ(ReadText(folder / "macro.config.damaged"),
+              "{\"MacroInfo\": [ {\"MacroName\": \"Jump\"");
+    EXPECT_EQ(library.List().size(), 1u);
+}
+
+TEST(TimeStampIdentifier, IdentifiersMadeInOneMillisecondNeverCollide) {
+    std::set<std::string> seen;
+    for (int i = 0; i < 2000; ++i) EXPECT_TRUE(seen.insert(MakeTimeStampIdentifier()).second);
+    // Shape: year_month_day_hour_minute_second_millisecond.
+    const std::string id = MakeTimeStampIdentifier();
+    int y, mo, d, h, mi, s, ms;
+    EXPECT_EQ(std::sscanf(id.c_str(), "%d_%d_%d_%d_%d_%d_%d", &y, &mo, &d, &h, &mi, &s, &ms), 7);
+    // One that is taken is skipped.
+    std::string taken = MakeTimeStampIdentifier();
+    std::string next = MakeTimeStampIdentifier([&](const std::string& c) { return c <= taken; });
+    EXPECT_GT(next, taken);
+}
