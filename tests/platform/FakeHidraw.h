@@ -38,7 +38,7 @@ std::string Text(const std::vector<uint8_t>& bytes) {
     return {bytes.begin(), bytes.end()};
 }
 
-struct NodeSpec {
+struct NodeSetup {
     std::string name;
     std::string uevent;  // empty: no uevent file
     std::vector<uint8_t> descriptor;
@@ -70,18 +70,18 @@ public:
     fs::path ClassRoot() const { return root_ / "class" / "hidraw"; }
     fs::path DevRoot() const { return root_ / "dev"; }
 
-    void AddNode(const NodeSpec& spec) {
-        const fs::path usbDevice = root_ / "devices" / spec.name;
-        const fs::path hidDevice = usbDevice / spec.interfaceFolder / "0003:320F:5055.0001";
+    void AddNode(const NodeSetup& node) {
+        const fs::path usbDevice = root_ / "devices" / node.name;
+        const fs::path hidDevice = usbDevice / node.interfaceFolder / "0003:320F:5055.0001";
         fs::create_directories(hidDevice);
         WriteFile(usbDevice / "bcdDevice", "0105\n");
-        if (!spec.interfaceNumber.empty())
-            WriteFile(usbDevice / spec.interfaceFolder / "bInterfaceNumber", spec.interfaceNumber);
-        if (!spec.uevent.empty()) WriteFile(hidDevice / "uevent", spec.uevent);
-        WriteFile(hidDevice / "report_descriptor", Text(spec.descriptor));
-        fs::create_directories(ClassRoot() / spec.name);
-        fs::create_directory_symlink(hidDevice, ClassRoot() / spec.name / "device");
-        WriteFile(DevRoot() / spec.name, "");
+        if (!node.interfaceNumber.empty())
+            WriteFile(usbDevice / node.interfaceFolder / "bInterfaceNumber", node.interfaceNumber);
+        if (!node.uevent.empty()) WriteFile(hidDevice / "uevent", node.uevent);
+        WriteFile(hidDevice / "report_descriptor", Text(node.descriptor));
+        fs::create_directories(ClassRoot() / node.name);
+        fs::create_directory_symlink(hidDevice, ClassRoot() / node.name / "device");
+        WriteFile(DevRoot() / node.name, "");
     }
 
     void AddFamilyNode(const std::string& name) {

@@ -7,7 +7,7 @@
 
 using namespace vivori;
 using namespace vivori::hid;
-using fake::NodeSpec;
+using fake::NodeSetup;
 using fake::UsbUevent;
 namespace fs = std::filesystem;
 
