@@ -126,8 +126,8 @@ int CommandTransport::Exchange(const uint8_t* request, size_t requestLength, uin
         }
         const bool onReceiver = IsReceiverLink();
         HidConnection& link = onReceiver ? receiver_ : wired_;
-        const int timeout = onReceiver ? (quiet ? kQuietReceiverTimeoutMs : kReceiverTimeoutMs)
-                                       : kWiredTimeoutMs;
+        const int timeout =
+            onReceiver ? (quiet ? kQuietReceiverTimeoutMs : kReceiverTimeoutMs) : kWiredTimeoutMs;
         uint32_t written = 0;
         int write;
         {

@@ -142,8 +142,7 @@ void HidConnection::EndIo(std::atomic<bool>& pending) {
     if (--inFlight_ == 0) idle_.notify_all();
 }
 
-int HidConnection::ReadReport(uint8_t* buffer, size_t length, uint32_t* bytesRead,
-                              int timeoutMs) {
+int HidConnection::ReadReport(uint8_t* buffer, size_t length, uint32_t* bytesRead, int timeoutMs) {
     if (bytesRead) *bytesRead = 0;
     auto handle = BeginIo(readPending_);
     if (!handle) return 0;
@@ -185,14 +184,13 @@ bool HidConnection::ParseInputReport(std::span<const uint8_t> report, ReportType
                 if (u >= item.usageMin && u <= item.usageMax) item.usageList[kept++] = u;
             }
         } else {
-            HidStatus s = collection.GetUsageValue(type, item.usagePage,
-                                                   static_cast<uint16_t>(item.usageMin), report,
-                                                   item.value);
+            HidStatus s = collection.GetUsageValue(
+                type, item.usagePage, static_cast<uint16_t>(item.usageMin), report, item.value);
             item.status = s;
             if (s != HidStatus::Success) return false;
-            item.status = collection.GetScaledUsageValue(
-                type, item.usagePage, static_cast<uint16_t>(item.usageMin), report,
-                item.scaledValue);
+            item.status = collection.GetScaledUsageValue(type, item.usagePage,
+                                                         static_cast<uint16_t>(item.usageMin),
+                                                         report, item.scaledValue);
         }
         item.isSet = true;
     }

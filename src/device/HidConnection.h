@@ -23,10 +23,10 @@ struct HidDataItem {
     bool isSet = false;
     uint32_t usageMin = 0;  // button: lowest usage of the range; value: the usage
     uint32_t usageMax = 0;
-    uint32_t maxUsageCount = 0;      // button: capacity of usageList
-    uint32_t value = 0;              // value: raw value
+    uint32_t maxUsageCount = 0;       // button: capacity of usageList
+    uint32_t value = 0;               // value: raw value
     std::vector<uint16_t> usageList;  // button: zero-terminated when not full
-    int32_t scaledValue = 0;         // value: scaled value
+    int32_t scaledValue = 0;          // value: scaled value
 };
 
 // Per report type: the report buffer, the caps and the unpacked items.
@@ -41,7 +41,7 @@ struct HidReportSet {
 // reads its capabilities, and moves reports under a time-out that Close, from any
 // thread, ends at once.
 class HidConnection {
-public:
+  public:
     // bus null: the process default bus.
     explicit HidConnection(std::shared_ptr<hid::HidBus> bus = nullptr);
     ~HidConnection();
@@ -92,7 +92,7 @@ public:
     }
     std::vector<uint8_t>& InputReportBuffer() { return reports_[0].buffer; }
 
-private:
+  private:
     bool LoadCapabilities();
     void ReleaseLocked();
     std::shared_ptr<hid::HidHandle> BeginIo(std::atomic<bool>& pending);

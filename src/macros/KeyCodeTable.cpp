@@ -10,7 +10,13 @@ constexpr KeyCode Key(std::string_view name, uint16_t vk, uint8_t scan, bool ext
     return {name, vk, scan, ext, true, kKindKeyboard, modifier, usage};
 }
 constexpr KeyCode Consumer(std::string_view name, uint16_t vk, uint16_t usage) {
-    return {name, vk, 0, false, false, kKindConsumer, static_cast<uint8_t>(usage & 0xFF),
+    return {name,
+            vk,
+            0,
+            false,
+            false,
+            kKindConsumer,
+            static_cast<uint8_t>(usage & 0xFF),
             static_cast<uint8_t>(usage >> 8)};
 }
 constexpr KeyCode Special(std::string_view name, uint16_t vk, uint8_t kind, uint8_t code1,
@@ -29,25 +35,43 @@ constexpr std::array<KeyCode, kKeyCodeCount> kKeys = {{
     Key("keyboard_key_RAlt", 0xA5, 0x38, true, 0, 0x40),
     Key("keyboard_key_RWin", 0x5C, 0x5C, true, 0, 0x80),
     // 8-33: letters.
-    Key("keyboard_key_A", 0x41, 0x1E, false, 0x04), Key("keyboard_key_B", 0x42, 0x30, false, 0x05),
-    Key("keyboard_key_C", 0x43, 0x2E, false, 0x06), Key("keyboard_key_D", 0x44, 0x20, false, 0x07),
-    Key("keyboard_key_E", 0x45, 0x12, false, 0x08), Key("keyboard_key_F", 0x46, 0x21, false, 0x09),
-    Key("keyboard_key_G", 0x47, 0x22, false, 0x0A), Key("keyboard_key_H", 0x48, 0x23, false, 0x0B),
-    Key("keyboard_key_I", 0x49, 0x17, false, 0x0C), Key("keyboard_key_J", 0x4A, 0x24, false, 0x0D),
-    Key("keyboard_key_K", 0x4B, 0x25, false, 0x0E), Key("keyboard_key_L", 0x4C, 0x26, false, 0x0F),
-    Key("keyboard_key_M", 0x4D, 0x32, false, 0x10), Key("keyboard_key_N", 0x4E, 0x31, false, 0x11),
-    Key("keyboard_key_O", 0x4F, 0x18, false, 0x12), Key("keyboard_key_P", 0x50, 0x19, false, 0x13),
-    Key("keyboard_key_Q", 0x51, 0x10, false, 0x14), Key("keyboard_key_R", 0x52, 0x13, false, 0x15),
-    Key("keyboard_key_S", 0x53, 0x1F, false, 0x16), Key("keyboard_key_T", 0x54, 0x14, false, 0x17),
-    Key("keyboard_key_U", 0x55, 0x16, false, 0x18), Key("keyboard_key_V", 0x56, 0x2F, false, 0x19),
-    Key("keyboard_key_W", 0x57, 0x11, false, 0x1A), Key("keyboard_key_X", 0x58, 0x2D, false, 0x1B),
-    Key("keyboard_key_Y", 0x59, 0x15, false, 0x1C), Key("keyboard_key_Z", 0x5A, 0x2C, false, 0x1D),
+    Key("keyboard_key_A", 0x41, 0x1E, false, 0x04),
+    Key("keyboard_key_B", 0x42, 0x30, false, 0x05),
+    Key("keyboard_key_C", 0x43, 0x2E, false, 0x06),
+    Key("keyboard_key_D", 0x44, 0x20, false, 0x07),
+    Key("keyboard_key_E", 0x45, 0x12, false, 0x08),
+    Key("keyboard_key_F", 0x46, 0x21, false, 0x09),
+    Key("keyboard_key_G", 0x47, 0x22, false, 0x0A),
+    Key("keyboard_key_H", 0x48, 0x23, false, 0x0B),
+    Key("keyboard_key_I", 0x49, 0x17, false, 0x0C),
+    Key("keyboard_key_J", 0x4A, 0x24, false, 0x0D),
+    Key("keyboard_key_K", 0x4B, 0x25, false, 0x0E),
+    Key("keyboard_key_L", 0x4C, 0x26, false, 0x0F),
+    Key("keyboard_key_M", 0x4D, 0x32, false, 0x10),
+    Key("keyboard_key_N", 0x4E, 0x31, false, 0x11),
+    Key("keyboard_key_O", 0x4F, 0x18, false, 0x12),
+    Key("keyboard_key_P", 0x50, 0x19, false, 0x13),
+    Key("keyboard_key_Q", 0x51, 0x10, false, 0x14),
+    Key("keyboard_key_R", 0x52, 0x13, false, 0x15),
+    Key("keyboard_key_S", 0x53, 0x1F, false, 0x16),
+    Key("keyboard_key_T", 0x54, 0x14, false, 0x17),
+    Key("keyboard_key_U", 0x55, 0x16, false, 0x18),
+    Key("keyboard_key_V", 0x56, 0x2F, false, 0x19),
+    Key("keyboard_key_W", 0x57, 0x11, false, 0x1A),
+    Key("keyboard_key_X", 0x58, 0x2D, false, 0x1B),
+    Key("keyboard_key_Y", 0x59, 0x15, false, 0x1C),
+    Key("keyboard_key_Z", 0x5A, 0x2C, false, 0x1D),
     // 34-43: digits 1-9, 0.
-    Key("keyboard_key_1", 0x31, 0x02, false, 0x1E), Key("keyboard_key_2", 0x32, 0x03, false, 0x1F),
-    Key("keyboard_key_3", 0x33, 0x04, false, 0x20), Key("keyboard_key_4", 0x34, 0x05, false, 0x21),
-    Key("keyboard_key_5", 0x35, 0x06, false, 0x22), Key("keyboard_key_6", 0x36, 0x07, false, 0x23),
-    Key("keyboard_key_7", 0x37, 0x08, false, 0x24), Key("keyboard_key_8", 0x38, 0x09, false, 0x25),
-    Key("keyboard_key_9", 0x39, 0x0A, false, 0x26), Key("keyboard_key_0", 0x30, 0x0B, false, 0x27),
+    Key("keyboard_key_1", 0x31, 0x02, false, 0x1E),
+    Key("keyboard_key_2", 0x32, 0x03, false, 0x1F),
+    Key("keyboard_key_3", 0x33, 0x04, false, 0x20),
+    Key("keyboard_key_4", 0x34, 0x05, false, 0x21),
+    Key("keyboard_key_5", 0x35, 0x06, false, 0x22),
+    Key("keyboard_key_6", 0x36, 0x07, false, 0x23),
+    Key("keyboard_key_7", 0x37, 0x08, false, 0x24),
+    Key("keyboard_key_8", 0x38, 0x09, false, 0x25),
+    Key("keyboard_key_9", 0x39, 0x0A, false, 0x26),
+    Key("keyboard_key_0", 0x30, 0x0B, false, 0x27),
     // 44-60.
     Key("keyboard_key_Enter", 0x0D, 0x1C, false, 0x28),
     Key("keyboard_key_Esc", 0x1B, 0x01, false, 0x29),
@@ -67,12 +91,18 @@ constexpr std::array<KeyCode, kKeyCodeCount> kKeys = {{
     Key("keyboard_key_/", 0xBF, 0x35, false, 0x38),
     Key("keyboard_key_Caplk", 0x14, 0x3A, false, 0x39),
     // 61-72: F1-F12.
-    Key("keyboard_key_F1", 0x70, 0x3B, false, 0x3A), Key("keyboard_key_F2", 0x71, 0x3C, false, 0x3B),
-    Key("keyboard_key_F3", 0x72, 0x3D, false, 0x3C), Key("keyboard_key_F4", 0x73, 0x3E, false, 0x3D),
-    Key("keyboard_key_F5", 0x74, 0x3F, false, 0x3E), Key("keyboard_key_F6", 0x75, 0x40, false, 0x3F),
-    Key("keyboard_key_F7", 0x76, 0x41, false, 0x40), Key("keyboard_key_F8", 0x77, 0x42, false, 0x41),
-    Key("keyboard_key_F9", 0x78, 0x43, false, 0x42), Key("keyboard_key_F10", 0x79, 0x44, false, 0x43),
-    Key("keyboard_key_F11", 0x7A, 0x57, false, 0x44), Key("keyboard_key_F12", 0x7B, 0x58, false, 0x45),
+    Key("keyboard_key_F1", 0x70, 0x3B, false, 0x3A),
+    Key("keyboard_key_F2", 0x71, 0x3C, false, 0x3B),
+    Key("keyboard_key_F3", 0x72, 0x3D, false, 0x3C),
+    Key("keyboard_key_F4", 0x73, 0x3E, false, 0x3D),
+    Key("keyboard_key_F5", 0x74, 0x3F, false, 0x3E),
+    Key("keyboard_key_F6", 0x75, 0x40, false, 0x3F),
+    Key("keyboard_key_F7", 0x76, 0x41, false, 0x40),
+    Key("keyboard_key_F8", 0x77, 0x42, false, 0x41),
+    Key("keyboard_key_F9", 0x78, 0x43, false, 0x42),
+    Key("keyboard_key_F10", 0x79, 0x44, false, 0x43),
+    Key("keyboard_key_F11", 0x7A, 0x57, false, 0x44),
+    Key("keyboard_key_F12", 0x7B, 0x58, false, 0x45),
     // 73-85: the navigation block.
     Key("keyboard_key_Print Scr", 0x2C, 0x37, true, 0x46),
     Key("keyboard_key_Scroll Lock", 0x91, 0x46, false, 0x47),
@@ -171,8 +201,12 @@ constexpr std::array<MouseEventCode, kMouseEventCount> kMouse = {{
 
 }  // namespace
 
-std::span<const KeyCode> KeyCodeTable() { return kKeys; }
-std::span<const MouseEventCode> MouseEventTable() { return kMouse; }
+std::span<const KeyCode> KeyCodeTable() {
+    return kKeys;
+}
+std::span<const MouseEventCode> MouseEventTable() {
+    return kMouse;
+}
 
 std::optional<size_t> FindKeyByScanCode(uint8_t scanCode, bool extended) {
     for (size_t i = 0; i < kHookIdentifiedRows; ++i)

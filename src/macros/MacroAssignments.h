@@ -24,7 +24,7 @@ bool RepairForDeletedMacro(std::vector<profiles::KeyListEntry>& keys, size_t mac
 // asked first and a "no" leaves every file as it was.
 struct MacroDeletionPlan {
     std::vector<std::filesystem::path> profilesToRepair;  // every profile with a key to change
-    bool selectedProfileUsesMacro = false;  // the question to ask before going on
+    bool selectedProfileUsesMacro = false;                // the question to ask before going on
 };
 
 MacroDeletionPlan PlanMacroDeletion(const profiles::DataFolders& folders,

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <json/json.h>
+
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include <json/json.h>
 
 #include "device/MacroImage.h"
 

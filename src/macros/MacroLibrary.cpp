@@ -113,7 +113,8 @@ std::string MacroLibrary::DefaultName(const std::vector<MacroEntry>& list) {
     }
 }
 
-std::string MacroLibrary::ImportName(const std::string& title, const std::vector<MacroEntry>& list) {
+std::string MacroLibrary::ImportName(const std::string& title,
+                                     const std::vector<MacroEntry>& list) {
     std::string name = title;
     for (int n = 1; NameTaken(list, name); ++n) name += "_" + std::to_string(n);
     return name;
@@ -128,7 +129,8 @@ MacroResult MacroLibrary::Append(const std::string& name, std::string* guid) {
                fs::exists(folder_ / (candidate + kMacroExtension), ec);
     });
     list.push_back({name, id});
-    if (!WriteList(list)) return Refuse(MacroError::WriteFailed, "the macro list could not be written");
+    if (!WriteList(list))
+        return Refuse(MacroError::WriteFailed, "the macro list could not be written");
     *guid = id;
     MacroResult r;
     r.guid = id;
@@ -149,7 +151,8 @@ MacroResult MacroLibrary::Rename(size_t index, std::string_view name) {
     if (Trim(name).empty()) return Refuse(MacroError::EmptyName, "IsEmpty");
     if (NameTaken(list, name)) return Refuse(MacroError::DuplicateName, "message_text_5");
     list[index].name = std::string(name);
-    if (!WriteList(list)) return Refuse(MacroError::WriteFailed, "the macro list could not be written");
+    if (!WriteList(list))
+        return Refuse(MacroError::WriteFailed, "the macro list could not be written");
     MacroResult r;
     r.guid = list[index].guid;
     return r;
@@ -161,7 +164,8 @@ MacroResult MacroLibrary::Save(size_t index, const Json::Value& events) {
     const MacroEntry& entry = list[index];
     if (entry.name.empty()) return Refuse(MacroError::EmptyName, "the macro has no name");
     const fs::path path = MacroPath(entry);
-    if (path.empty()) return Refuse(MacroError::BadIdentifier, "the macro's identifier is not a file name");
+    if (path.empty())
+        return Refuse(MacroError::BadIdentifier, "the macro's identifier is not a file name");
     Json::Value doc(Json::objectValue);
     doc["MacroName"] = entry.name;
     doc["Guid"] = entry.guid;
@@ -176,7 +180,8 @@ MacroResult MacroLibrary::Save(size_t index, const Json::Value& events) {
     }
     doc["Events"] = out;
     doc["Version"] = kMacroFileVersion;
-    if (!WriteJsonFile(path, doc)) return Refuse(MacroError::WriteFailed, "the macro file could not be written");
+    if (!WriteJsonFile(path, doc))
+        return Refuse(MacroError::WriteFailed, "the macro file could not be written");
     MacroResult r;
     r.guid = entry.guid;
     return r;
@@ -188,7 +193,8 @@ MacroResult MacroLibrary::Delete(size_t index) {
     const MacroEntry entry = list[index];
     const fs::path path = MacroPath(entry);
     list.erase(list.begin() + static_cast<std::ptrdiff_t>(index));
-    if (!WriteList(list)) return Refuse(MacroError::WriteFailed, "the macro list could not be written");
+    if (!WriteList(list))
+        return Refuse(MacroError::WriteFailed, "the macro list could not be written");
     // A Guid that is not a bare name never becomes a path: that entry just leaves the list.
     if (!path.empty()) {
         std::error_code ec;
@@ -201,18 +207,22 @@ MacroResult MacroLibrary::Delete(size_t index) {
 
 MacroResult MacroLibrary::Import(const fs::path& file) {
     const std::optional<std::string> text = ReadTextFile(file);
-    if (!text) return Refuse(MacroError::ReadFailed, "the file could not be read (missing or too large)");
+    if (!text)
+        return Refuse(MacroError::ReadFailed, "the file could not be read (missing or too large)");
     const Json::Value doc = ParseJsonText(*text).value_or(Json::Value());
-    if (!doc.isObject()) return Refuse(MacroError::BadFile, "the file is not a macro file (not a JSON object)");
+    if (!doc.isObject())
+        return Refuse(MacroError::BadFile, "the file is not a macro file (not a JSON object)");
     const Json::Value& events = doc["Events"];
-    if (!events.isArray()) return Refuse(MacroError::BadFile, "the file is not a macro file (no \"Events\" list)");
+    if (!events.isArray())
+        return Refuse(MacroError::BadFile, "the file is not a macro file (no \"Events\" list)");
 
     std::vector<std::string> notes;
     Json::Value fixed = doc;
     for (Json::ArrayIndex i = 0; i < events.size(); ++i) {
         const Json::Value& e = events[i];
         if (!e.isObject())
-            return Refuse(MacroError::BadFile, "event " + std::to_string(i + 1) + " is not an event object");
+            return Refuse(MacroError::BadFile,
+                          "event " + std::to_string(i + 1) + " is not an event object");
         std::vector<std::string> problems;
         const MacroEvent value = ReadMacroEvent(e, &problems);
         if (problems.empty()) continue;
@@ -228,7 +238,8 @@ MacroResult MacroLibrary::Import(const fs::path& file) {
     MacroResult added = Append(ImportName(title.empty() ? "macro" : title, List()), &guid);
     if (!added) return added;
     const fs::path target = folder_ / (guid + kMacroExtension);
-    const bool written = notes.empty() ? WriteFileAtomically(target, *text) : WriteJsonFile(target, fixed);
+    const bool written =
+        notes.empty() ? WriteFileAtomically(target, *text) : WriteJsonFile(target, fixed);
     if (!written) {
         std::vector<MacroEntry> list = List();
         if (!list.empty() && list.back().guid == guid) {
@@ -245,13 +256,15 @@ MacroResult MacroLibrary::Export(size_t index, const fs::path& target, bool over
     const std::vector<MacroEntry> list = List();
     if (index >= list.size()) return Refuse(MacroError::NoSuchMacro, "no such macro");
     const fs::path path = MacroPath(list[index]);
-    if (path.empty()) return Refuse(MacroError::BadIdentifier, "the macro's identifier is not a file name");
+    if (path.empty())
+        return Refuse(MacroError::BadIdentifier, "the macro's identifier is not a file name");
     std::error_code ec;
     if (!overwrite && fs::exists(target, ec))
         return Refuse(MacroError::TargetExists, "the file already exists");
     const std::optional<std::string> text = ReadTextFile(path);
     if (!text) return Refuse(MacroError::ReadFailed, "the macro has not been saved yet");
-    if (!WriteFileAtomically(target, *text)) return Refuse(MacroError::WriteFailed, "the file could not be written");
+    if (!WriteFileAtomically(target, *text))
+        return Refuse(MacroError::WriteFailed, "the file could not be written");
     MacroResult r;
     r.guid = list[index].guid;
     return r;
@@ -265,14 +278,17 @@ Json::Value MacroLibrary::Document(size_t index) const {
     return ReadJsonFile(path);
 }
 
-std::vector<MacroEvent> MacroLibrary::Events(size_t index) const { return ReadMacroEvents(Document(index)); }
+std::vector<MacroEvent> MacroLibrary::Events(size_t index) const {
+    return ReadMacroEvents(Document(index));
+}
 
 std::vector<std::vector<MacroEvent>> MacroLibrary::AllEvents() const {
     std::vector<std::vector<MacroEvent>> all;
     const std::vector<MacroEntry> list = List();
     for (const MacroEntry& e : list) {
         const fs::path path = MacroPath(e);
-        all.push_back(path.empty() ? std::vector<MacroEvent>{} : ReadMacroEvents(ReadJsonFile(path)));
+        all.push_back(path.empty() ? std::vector<MacroEvent>{}
+                                   : ReadMacroEvents(ReadJsonFile(path)));
     }
     return all;
 }

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <json/json.h>
+
 #include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <json/json.h>
 
 #include "device/MacroImage.h"
 
@@ -47,7 +47,7 @@ struct MacroResult {
 // macros by position) and one "<Guid>.mac" file each, in the device's folder. The
 // macro panel calls these operations; nothing here shows anything.
 class MacroLibrary {
-public:
+  public:
     explicit MacroLibrary(std::filesystem::path deviceFolder);
 
     const std::filesystem::path& Folder() const { return folder_; }
@@ -81,7 +81,7 @@ public:
     static std::string DefaultName(const std::vector<MacroEntry>& list);
     static std::string ImportName(const std::string& title, const std::vector<MacroEntry>& list);
 
-private:
+  private:
     Json::Value ReadList(bool* damaged) const;
     bool WriteList(const std::vector<MacroEntry>& list) const;
     MacroResult Append(const std::string& name, std::string* guid);

@@ -6,7 +6,7 @@ namespace vivori {
 
 // A recursive lock, as a Windows critical section is: the owner may enter again.
 class CriticalSection {
-public:
+  public:
     void Enter() { mutex_.lock(); }
     void Leave() { mutex_.unlock(); }
     bool TryEnter() { return mutex_.try_lock(); }
@@ -15,7 +15,7 @@ public:
     void unlock() { Leave(); }
     bool try_lock() { return TryEnter(); }
 
-private:
+  private:
     std::recursive_mutex mutex_;
 };
 

@@ -65,7 +65,9 @@ DebugCapture::DebugCapture() {
     if (s.captures.fetch_add(1) == 0) s.captured.clear();
 }
 
-DebugCapture::~DebugCapture() { TheSink().captures.fetch_sub(1); }
+DebugCapture::~DebugCapture() {
+    TheSink().captures.fetch_sub(1);
+}
 
 std::vector<std::string> DebugCapture::Lines() const {
     Sink& s = TheSink();

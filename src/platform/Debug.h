@@ -16,7 +16,7 @@ void DebugPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Collects every debug line written while it lives (any thread).
 class DebugCapture {
-public:
+  public:
     DebugCapture();
     ~DebugCapture();
     DebugCapture(const DebugCapture&) = delete;

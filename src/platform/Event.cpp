@@ -23,7 +23,9 @@ void Event::Set() {
     if (waiters_.load() > 0) Kick();
 }
 
-void Event::Reset() { state_.store(false); }
+void Event::Reset() {
+    state_.store(false);
+}
 
 bool Event::TryTake() {
     if (mode_ == ResetMode::Manual) return state_.load();
@@ -79,7 +81,8 @@ int WaitForAny(std::span<Event* const> events, int timeoutMs, std::span<const in
         int waitMs = -1;
         if (timeoutMs >= 0) {
             auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
+                    .count();
             if (left < 0) left = 0;
             waitMs = static_cast<int>(left);
         }

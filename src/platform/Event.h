@@ -18,7 +18,7 @@ enum class ResetMode { Manual, Auto };
 // IsSet cost no system call; an eventfd is kicked only while someone is blocked on
 // the event, which lets one poll() wait on events and file descriptors together.
 class Event {
-public:
+  public:
     explicit Event(ResetMode mode = ResetMode::Auto, bool initiallySet = false);
     ~Event();
     Event(const Event&) = delete;
@@ -32,7 +32,7 @@ public:
 
     ResetMode Mode() const { return mode_; }
 
-private:
+  private:
     friend int WaitForAny(std::span<Event* const>, int, std::span<const int>);
     bool TryTake();
     void Kick();

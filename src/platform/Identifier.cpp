@@ -9,8 +9,8 @@ namespace vivori {
 std::string FormatTimeStampIdentifier(std::chrono::system_clock::time_point when) {
     using namespace std::chrono;
     const std::time_t seconds = system_clock::to_time_t(when);
-    const long ms = static_cast<long>(
-        duration_cast<milliseconds>(when.time_since_epoch()).count() % 1000);
+    const long ms =
+        static_cast<long>(duration_cast<milliseconds>(when.time_since_epoch()).count() % 1000);
     std::tm local{};
     localtime_r(&seconds, &local);
     char text[64];

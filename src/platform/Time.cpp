@@ -11,7 +11,9 @@ uint64_t GetTickCount64() {
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-uint32_t GetTickCount() { return static_cast<uint32_t>(GetTickCount64()); }
+uint32_t GetTickCount() {
+    return static_cast<uint32_t>(GetTickCount64());
+}
 
 void Sleep(int milliseconds) {
     if (milliseconds <= 0) {

@@ -14,7 +14,9 @@ std::string_view StopResultLine(StopResult result) {
     return "";
 }
 
-WorkerThread::~WorkerThread() { Stop(kInfinite); }
+WorkerThread::~WorkerThread() {
+    Stop(kInfinite);
+}
 
 bool WorkerThread::Start(Body body) {
     if (thread_.joinable()) {

@@ -18,7 +18,7 @@ std::string_view StopResultLine(StopResult result);
 // killed: Stop gives it a bounded time to end, reports whether it did, and then
 // joins it anyway.
 class WorkerThread {
-public:
+  public:
     using Body = std::function<void(Event& stop)>;
 
     WorkerThread() = default;
@@ -34,7 +34,7 @@ public:
     Event& StopEvent() { return stop_; }
     std::thread::id Id() const { return thread_.get_id(); }
 
-private:
+  private:
     Event stop_{ResetMode::Manual};
     Event finished_{ResetMode::Manual};
     std::thread thread_;

@@ -10,7 +10,8 @@ namespace vivori::sim {
 
 SimDevice::SimDevice(uint16_t vendorId, uint16_t productId, std::vector<uint8_t> descriptor,
                      int interfaceNumber, bool isReceiver)
-    : VirtualHidDevice(vendorId, productId), interfaceNumber_(interfaceNumber),
+    : VirtualHidDevice(vendorId, productId),
+      interfaceNumber_(interfaceNumber),
       isReceiver_(isReceiver) {
     AddInterface(interfaceNumber, std::move(descriptor));
 }
@@ -64,7 +65,9 @@ bool SimDevice::TakeFault(uint8_t command, FaultRule& out) {
     return false;
 }
 
-uint8_t SimDevice::HandleCommand(const Frame&, Frame&) { return 0; }
+uint8_t SimDevice::HandleCommand(const Frame&, Frame&) {
+    return 0;
+}
 
 void SimDevice::OnOutputReport(int interfaceNumber, std::span<const uint8_t> report) {
     if (interfaceNumber != interfaceNumber_ || report.empty() || report[0] != kCommandReportId)
@@ -127,7 +130,9 @@ void SimDevice::OnOutputReport(int interfaceNumber, std::span<const uint8_t> rep
     SendCommandReport(reply);
 }
 
-void SimDevice::SendCommandReport(const Frame& frame) { SendInputReport(interfaceNumber_, frame); }
+void SimDevice::SendCommandReport(const Frame& frame) {
+    SendInputReport(interfaceNumber_, frame);
+}
 
 void SimDevice::SendNotification(uint16_t code) {
     const uint8_t report[3] = {kNotifyReportId, static_cast<uint8_t>(code),

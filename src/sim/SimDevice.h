@@ -26,9 +26,8 @@ struct FaultRule {
 // The firmware side of the command protocol on the family's interface. It echoes
 // each command frame with a status byte; derived models fill in the data.
 // Every frame it receives on the command collection is recorded.
-class SimDevice : public hid::VirtualHidDevice,
-                  public std::enable_shared_from_this<SimDevice> {
-public:
+class SimDevice : public hid::VirtualHidDevice, public std::enable_shared_from_this<SimDevice> {
+  public:
     SimDevice(uint16_t vendorId, uint16_t productId, std::vector<uint8_t> descriptor,
               int interfaceNumber, bool isReceiver);
     ~SimDevice() override;
@@ -57,13 +56,13 @@ public:
     // Needed by the Unplug fault: the bus this device sits on.
     void SetBus(std::weak_ptr<hid::VirtualHidBus> bus) { bus_ = std::move(bus); }
 
-protected:
+  protected:
     // Fills reply (a copy of the request with status 0) and returns the status byte.
     // Called with the model's lock held.
     virtual uint8_t HandleCommand(const Frame& request, Frame& reply);
     std::mutex& ModelMutex() const { return modelMutex_; }
 
-private:
+  private:
     bool TakeFault(uint8_t command, FaultRule& out);
     void DeliverLater(Frame reply, int delayMs);
 

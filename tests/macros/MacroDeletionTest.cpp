@@ -14,13 +14,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uint32_t Macro(uint8_t index, uint8_t mode = 0) { return 0x700000u | index << 8 | mode; }
+constexpr uint32_t Macro(uint8_t index, uint8_t mode = 0) {
+    return 0x700000u | index << 8 | mode;
+}
 constexpr uint32_t kKeyA = 0x200004;
 constexpr uint32_t kKeyB = 0x200005;
 constexpr uint32_t kKeyC = 0x200006;
 
 class MacroDeletionTest : public ::testing::Test {
-protected:
+  protected:
     TempFolder temp;
     profiles::DataFolders folders = temp.Folders();
     fs::path folder = folders.DataFolder("keyboard");

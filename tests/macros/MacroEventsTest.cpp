@@ -7,7 +7,9 @@ using namespace vivori;
 using namespace vivori::macros;
 
 namespace {
-Json::Value Parse(const char* text) { return *profiles::ParseJsonText(text); }
+Json::Value Parse(const char* text) {
+    return *profiles::ParseJsonText(text);
+}
 using Record = std::array<uint8_t, 4>;
 }  // namespace
 
@@ -43,8 +45,8 @@ TEST(MacroEvents, OutOfRangeValuesAreClampedAndEachClampIsNamed) {
     EXPECT_EQ(problems.size(), 3u);
 
     problems.clear();
-    const MacroEvent bad =
-        ReadMacroEvent(Parse(R"({"Action":"up","Type":"x","Button":-4,"Delay":"12ms"})"), &problems);
+    const MacroEvent bad = ReadMacroEvent(
+        Parse(R"({"Action":"up","Type":"x","Button":-4,"Delay":"12ms"})"), &problems);
     EXPECT_EQ(bad.type, 0);
     EXPECT_EQ(bad.button, 0);
     EXPECT_EQ(bad.delay, 0);

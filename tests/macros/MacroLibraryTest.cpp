@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class MacroLibraryTest : public ::testing::Test {
-protected:
+  protected:
     TempFolder temp;
     fs::path folder = temp / "keyboard";
     MacroLibrary library{folder};
@@ -109,9 +109,10 @@ TEST_F(MacroLibraryTest, RenameRefusesBlankAndTakenNamesAndKeepsUnknownKeys) {
 
 TEST_F(MacroLibraryTest, ImportNamesAfterTheFileAndCopiesACleanFileByteForByte) {
     WriteList({{"Jump", "a"}, {"Jump_1", "b"}});
-    const std::string text = "{ \"Events\" : [ {\"Action\":\"down\",\"Type\":1,\"Button\":1,"
-                             "\"Delay\":\"10\"} ], \"MacroName\":\"old\", \"Guid\":\"old\", "
-                             "\"Version\":64 }";
+    const std::string text =
+        "{ \"Events\" : [ {\"Action\":\"down\",\"Type\":1,\"Button\":1,"
+        "\"Delay\":\"10\"} ], \"MacroName\":\"old\", \"Guid\":\"old\", "
+        "\"Version\":64 }";
     auto result = library.Import(Import("Jump.mac", text));
     ASSERT_TRUE(result) << result.message;
     EXPECT_TRUE(result.notes.empty());
@@ -177,7 +178,8 @@ TEST_F(MacroLibraryTest, IdentifiersFromTheListNeverLeaveTheFolder) {
     const fs::path outside = temp / "victim.mac";
     WriteText(outside, "precious");
     WriteText(temp / "keyboard.mac", "precious too");
-    WriteList({{"evil", "../victim"}, {"evil2", "/tmp/../" + temp.Path().filename().string()},
+    WriteList({{"evil", "../victim"},
+               {"evil2", "/tmp/../" + temp.Path().filename().string()},
                {"ok", "2026_01_01_00_00_00_000"}});
     EXPECT_EQ(library.Save(0, TwoEvents()).error, MacroError::BadIdentifier);
     EXPECT_EQ(library.Export(0, temp / "copy.mac", true).error, MacroError::BadIdentifier);

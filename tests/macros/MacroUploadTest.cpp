@@ -16,7 +16,7 @@ using vivori::testing::WriteText;
 namespace {
 
 class MacroUploadTest : public vivori::testing::SimTransportTest {
-protected:
+  protected:
     TempFolder temp;
     MacroLibrary library{temp / "keyboard"};
 
@@ -34,7 +34,8 @@ TEST_F(MacroUploadTest, ImportedMacrosLandInTheKeyboardsMacroMemoryAsOneImage) {
     WriteText(temp / "Jump.mac",
               R"({"Events":[{"Action":"down","Type":10,"Button":44,"Delay":"35"},)"
               R"({"Action":"up","Type":10,"Button":44,"Delay":"300"}]})");
-    WriteText(temp / "Click.mac", R"({"Events":[{"Action":"down","Type":1,"Button":1,"Delay":"5"}]})");
+    WriteText(temp / "Click.mac",
+              R"({"Events":[{"Action":"down","Type":1,"Button":1,"Delay":"5"}]})");
     ASSERT_TRUE(library.Import(temp / "Jump.mac"));
     ASSERT_TRUE(library.Import(temp / "Click.mac"));
 
@@ -42,10 +43,11 @@ TEST_F(MacroUploadTest, ImportedMacrosLandInTheKeyboardsMacroMemoryAsOneImage) {
     const auto result = UploadMacros(*transport, library.AllEvents());
     ASSERT_EQ(result.result, CMD_OK);
     const std::vector<uint8_t> expected = {
-        0xAA, 0x55, 0x28, 0x00, 0x02, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // header: 40 bytes, 2
-        0x14, 0x00, 0x20, 0x00,                                            // offsets 20 and 32
+        0xAA, 0x55, 0x28, 0x00, 0x02, 0x00, 0,    0,    0,    0,    0,    0,
+        0,    0,    0,    0,     // header: 40 bytes, 2
+        0x14, 0x00, 0x20, 0x00,  // offsets 20 and 32
         0x02, 0x00, 0x00, 0x00, 0x23, 0x00, 0x8A, 0x2C, 0x2C, 0x01, 0x0A, 0x2C,  // Jump
-        0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x81, 0x01};                        // Click
+        0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x81, 0x01};                         // Click
     EXPECT_EQ(result.bytes, expected.size());
     EXPECT_EQ(MacroMemory(expected.size()), expected);
     EXPECT_EQ(keyboard->BadChecksums(), 0u);

@@ -50,7 +50,7 @@ struct NodeSetup {
 // of a SOCK_SEQPACKET pair, so reports keep their boundaries; the test plays the
 // device on the other end.
 class FakeHidraw {
-public:
+  public:
     FakeHidraw() {
         std::signal(SIGPIPE, SIG_IGN);  // writes to a closed peer must fail, not kill
         char pattern[] = "/tmp/hidraw-test-XXXXXX";
@@ -131,7 +131,7 @@ public:
 
     int OpenFlags() const { return openFlags_; }
 
-private:
+  private:
     fs::path root_;
     std::map<std::string, std::vector<int>> devices_;
     int openFlags_ = 0;

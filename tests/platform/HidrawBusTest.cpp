@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class HidrawBusTest : public ::testing::Test, public fake::FakeHidraw {
-protected:
+  protected:
     std::vector<std::string> Enumerate(HidrawBus& bus) {
         std::vector<std::string> paths;
         EXPECT_TRUE(bus.Enumerate(paths));

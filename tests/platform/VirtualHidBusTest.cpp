@@ -10,9 +10,11 @@ namespace {
 
 // A device that only collects what it is sent.
 class Sink : public VirtualHidDevice {
-public:
+  public:
     Sink(uint16_t pid) : VirtualHidDevice(0x320F, pid) {}
-    void OnOutputReport(int, std::span<const uint8_t> r) override { last.assign(r.begin(), r.end()); }
+    void OnOutputReport(int, std::span<const uint8_t> r) override {
+        last.assign(r.begin(), r.end());
+    }
     std::vector<uint8_t> last;
 };
 

@@ -56,13 +56,15 @@ int Delete(MacroLibrary& library, const profiles::DataFolders& folders, std::str
     // Everything is worked out before anything is written, so a refusal changes nothing.
     const auto plan = macros::PlanMacroDeletion(folders, folder, index);
     if (plan.selectedProfileUsesMacro && !confirmed)
-        return Fail("keys of the current profile play this macro; add --yes to give them their "
-                    "default functions back and delete it");
+        return Fail(
+            "keys of the current profile play this macro; add --yes to give them their "
+            "default functions back and delete it");
     if (!macros::RepairProfiles(folders, folder, plan, index))
         return Fail("a profile could not be rewritten; the macro was kept");
     const auto result = library.Delete(index);
     if (!result) return Fail("delete refused: " + result.message);
-    std::printf("deleted macro %zu; %zu profile(s) repaired\n", index, plan.profilesToRepair.size());
+    std::printf("deleted macro %zu; %zu profile(s) repaired\n", index,
+                plan.profilesToRepair.size());
     return 0;
 }
 
@@ -94,15 +96,17 @@ int RunMacro(const Options& options) {
     if (action == "list" && args.size() == 1) return List(library);
     if (action == "import" && args.size() == 2) return Import(library, args[1]);
     if (action == "upload" && args.size() == 1) return Upload(options, library);
-    if (action == "export" && (args.size() == 3 || args.size() == 4) && ParseIndex(args[1], index)) {
+    if (action == "export" && (args.size() == 3 || args.size() == 4) &&
+        ParseIndex(args[1], index)) {
         const auto result = library.Export(index, args[2], HasFlag(args, "--force"));
         if (!result) return Fail("export refused: " + result.message);
         return 0;
     }
     if (action == "delete" && (args.size() == 2 || args.size() == 3) && ParseIndex(args[1], index))
         return Delete(library, folders, folder, index, HasFlag(args, "--yes"));
-    return Fail("usage: macro list | import FILE | export INDEX FILE [--force] | "
-                "delete INDEX [--yes] | upload"),
+    return Fail(
+               "usage: macro list | import FILE | export INDEX FILE [--force] | "
+               "delete INDEX [--yes] | upload"),
            kExitUsage;
 }
 

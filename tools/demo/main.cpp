@@ -72,10 +72,12 @@ int main() {
 
     sim->devices[0]->InjectFault({sim::FaultRule::StatusFF, 0x06});
     const uint8_t params[4] = {1, 2, 3, 4};
-    Report("write params, device says FF", transport.Command(&transport.CommandLock(), 0x06, 4, 0, params));
+    Report("write params, device says FF",
+           transport.Command(&transport.CommandLock(), 0x06, 4, 0, params));
 
     sim->devices[0]->InjectFault({sim::FaultRule::StrayReply, 0x01});
-    Report("config begin, stray reply first", transport.Command(&transport.CommandLock(), 0x01, 0, 0));
+    Report("config begin, stray reply first",
+           transport.Command(&transport.CommandLock(), 0x01, 0, 0));
 
     std::printf("The keyboard received %zu frames, %zu with a bad checksum.\n",
                 sim->devices[0]->ReceivedCount(), sim->devices[0]->BadChecksums());

@@ -18,7 +18,7 @@ enum class IoStatus { Ok, TimedOut, Aborted, Failed };
 // One open top-level collection. Reads deliver only the input reports of this
 // collection, each starting with its report ID byte (0 when the device has none).
 class HidHandle {
-public:
+  public:
     virtual ~HidHandle() = default;
     virtual const HidAttributes& Attributes() const = 0;
     virtual const HidCollection& Collection() const = 0;
@@ -33,7 +33,7 @@ public:
 // Stands in for the device-setup and HID services: lists interface paths and opens
 // them. Paths have the Windows shape hid#vid_XXXX&pid_XXXX&mi_XX&colXX#<node>.
 class HidBus {
-public:
+  public:
     virtual ~HidBus() = default;
     // Fills paths with every present collection. An entry may be empty when one
     // interface could not be read; callers skip it. False when listing failed.

@@ -11,7 +11,7 @@ inline constexpr int kReportTypeCount = 3;
 // Status codes of the usage getters, shaped like the HidP_ ones.
 enum class HidStatus : int32_t {
     Success = 0,
-    Null,                // value field holds its null (out of logical range) value
+    Null,  // value field holds its null (out of logical range) value
     InvalidReportLength,
     InvalidReportType,
     BufferTooSmall,

@@ -13,7 +13,7 @@ namespace vivori::hid {
 // "hid#vid_320f&pid_5055&mi_01&col04#/dev/hidraw3". A node with a single collection
 // gets no "&col", as on Windows.
 class HidrawBus : public HidBus {
-public:
+  public:
     // Opens a node with open(2) flags and gives its descriptor, or -1. Tests pass
     // one that hands out one end of a socket pair.
     using NodeOpener = std::function<int(const std::string& node, int flags)>;
@@ -25,7 +25,7 @@ public:
     std::unique_ptr<HidHandle> Open(const std::string& path, bool read, bool write) override;
     bool Probe(const std::string& path) override;
 
-private:
+  private:
     // The node a path names, read afresh, when it still is the device the path
     // describes; collectionIndex is the collection's place in its descriptor.
     std::optional<HidrawNode> Resolve(const std::string& path, size_t& collectionIndex) const;

@@ -16,7 +16,7 @@ namespace vivori::hid {
 // other. The cost is reading and dropping the other collections' reports, which are
 // a few bytes each.
 class HidrawHandle : public HidHandle {
-public:
+  public:
     // Takes ownership of fd (opened non-blocking).
     HidrawHandle(int fd, const HidAttributes& attributes,
                  std::shared_ptr<const ParsedDescriptor> descriptor, size_t collectionIndex);
@@ -31,7 +31,7 @@ public:
     IoStatus Write(std::span<const uint8_t> report, size_t& bytesWritten, int timeoutMs,
                    Event& abort) override;
 
-private:
+  private:
     // The largest report the kernel passes up, plus the report ID byte we may add.
     static constexpr size_t kMaxReportBytes = 16384 + 1;
 

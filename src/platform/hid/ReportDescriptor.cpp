@@ -129,9 +129,10 @@ HidStatus HidCollection::GetUsages(ReportType type, uint16_t page, std::span<con
             if (f.isArray) {
                 int64_t index = int64_t(v) - f.logicalMin;
                 if (int64_t(v) < f.logicalMin || int64_t(v) > f.logicalMax) continue;
-                uint16_t u = f.isRange ? static_cast<uint16_t>(
-                                             std::min<int64_t>(f.usageMin + index, f.usageMax))
-                                       : f.UsageAt(static_cast<uint32_t>(index));
+                uint16_t u =
+                    f.isRange
+                        ? static_cast<uint16_t>(std::min<int64_t>(f.usageMin + index, f.usageMax))
+                        : f.UsageAt(static_cast<uint32_t>(index));
                 if (u != 0) usages.push_back(u);
             } else if (v) {
                 usages.push_back(f.UsageAt(i));
@@ -256,7 +257,7 @@ bool Fail(std::string* error, const char* message) {
 }
 
 class Parser {
-public:
+  public:
     explicit Parser(std::string* error) : error_(error) {}
 
     bool Run(std::span<const uint8_t> bytes) {
@@ -298,7 +299,7 @@ public:
 
     ParsedDescriptor result_;
 
-private:
+  private:
     bool Main(uint8_t tag, uint32_t data) {
         switch (tag) {
             case 0x8:

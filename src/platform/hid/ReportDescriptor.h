@@ -15,11 +15,11 @@ struct HidField {
     ReportType type = ReportType::Input;
     uint8_t reportId = 0;
     uint16_t usagePage = 0;
-    bool isArray = false;      // selector array; otherwise one value per usage
+    bool isArray = false;  // selector array; otherwise one value per usage
     bool isConstant = false;
     bool isAbsolute = true;
     bool hasNull = false;
-    bool isRange = false;      // usages given as a minimum and maximum
+    bool isRange = false;  // usages given as a minimum and maximum
     uint16_t usageMin = 0;
     uint16_t usageMax = 0;
     std::vector<uint16_t> usages;  // explicit usage list when not a range
@@ -40,7 +40,7 @@ struct HidField {
 // One top-level collection with the fields of its reports: what a connection to
 // one HID interface path can see. Stands in for the preparsed data.
 class HidCollection {
-public:
+  public:
     uint16_t usagePage = 0;
     uint16_t usage = 0;
     std::vector<HidField> fields;
@@ -69,7 +69,7 @@ public:
     // Derives the caps from the fields; the parser calls it once.
     void Finish();
 
-private:
+  private:
     const HidField* FindValueField(ReportType type, uint16_t usagePage, uint16_t usage,
                                    uint8_t reportId, uint32_t& slot, bool& otherReport) const;
 

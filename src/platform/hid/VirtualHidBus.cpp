@@ -100,8 +100,7 @@ bool VirtualHidBus::Enumerate(std::vector<std::string>& paths) {
     return true;
 }
 
-std::shared_ptr<VirtualHidDevice> VirtualHidBus::Find(const std::string& path,
-                                                      int& interfaceNumber,
+std::shared_ptr<VirtualHidDevice> VirtualHidBus::Find(const std::string& path, int& interfaceNumber,
                                                       int& collectionIndex) const {
     std::string node = PathNode(path);
     unsigned id = 0;
@@ -145,7 +144,9 @@ VirtualHidHandle::VirtualHidHandle(std::shared_ptr<VirtualHidDevice> device, int
     if (!device_->Plugged()) MarkGone();
 }
 
-VirtualHidHandle::~VirtualHidHandle() { device_->Detach(this); }
+VirtualHidHandle::~VirtualHidHandle() {
+    device_->Detach(this);
+}
 
 void VirtualHidHandle::Push(std::span<const uint8_t> report) {
     std::lock_guard lock(mutex_);

@@ -17,7 +17,7 @@ class VirtualHidHandle;
 // A USB device of the in-process bus: interfaces with report descriptors, output
 // reports handed to OnOutputReport, and input reports pushed to open collections.
 class VirtualHidDevice {
-public:
+  public:
     VirtualHidDevice(uint16_t vendorId, uint16_t productId, uint16_t version = 0x0100);
     virtual ~VirtualHidDevice();
     VirtualHidDevice(const VirtualHidDevice&) = delete;
@@ -40,7 +40,7 @@ public:
 
     size_t OpenHandleCount() const;
 
-private:
+  private:
     friend class VirtualHidBus;
     friend class VirtualHidHandle;
 
@@ -62,7 +62,7 @@ private:
 };
 
 class VirtualHidBus : public HidBus {
-public:
+  public:
     VirtualHidBus() = default;
     ~VirtualHidBus() override;
 
@@ -79,7 +79,7 @@ public:
     std::unique_ptr<HidHandle> Open(const std::string& path, bool read, bool write) override;
     bool Probe(const std::string& path) override;
 
-private:
+  private:
     std::shared_ptr<VirtualHidDevice> Find(const std::string& path, int& interfaceNumber,
                                            int& collectionIndex) const;
 
@@ -92,7 +92,7 @@ private:
 
 // One open collection of a virtual device.
 class VirtualHidHandle : public HidHandle {
-public:
+  public:
     VirtualHidHandle(std::shared_ptr<VirtualHidDevice> device, int interfaceNumber,
                      const HidCollection& collection);
     ~VirtualHidHandle() override;
@@ -104,7 +104,7 @@ public:
     IoStatus Write(std::span<const uint8_t> report, size_t& bytesWritten, int timeoutMs,
                    Event& abort) override;
 
-private:
+  private:
     friend class VirtualHidDevice;
     // The kernel keeps a bounded list per reader and drops reports beyond it.
     static constexpr size_t kQueueLimit = 64;
