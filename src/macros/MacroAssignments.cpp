@@ -61,19 +61,62 @@ MacroDeletionPlan PlanMacroDeletion(const profiles::DataFolders& folders,
     return plan;
 }
 
+namespace {
+
+// The bytes of every profile rewritten so far, to put back when the deletion cannot
+// be finished: half a repair would leave keys playing the wrong macro.
+class RewrittenProfiles {
+  public:
+    bool Repair(const profiles::DataFolders& folders, std::string_view deviceFolder,
+                const MacroDeletionPlan& plan, size_t macroIndex) {
+        for (const auto& path : plan.profilesToRepair) {
+            // A planned profile that can no longer be read or written fails the whole
+            // repair: skipping it would leave its later macros one place off.
+            std::optional<std::string> original = profiles::ReadTextFile(path);
+            profiles::CBasicProfiledata data;
+            data.SetDefaultProfilePath(folders.DefaultDataFile(deviceFolder));
+            std::vector<profiles::KeyListEntry> keys;
+            if (!original || !LoadKeys(data, path, keys)) return false;
+            if (!RepairForDeletedMacro(keys, macroIndex)) continue;
+            data.SetScratchKeyList(keys);
+            if (!data.SaveScratchTo(path)) return false;
+            originals_.emplace_back(path, std::move(*original));
+        }
+        return true;
+    }
+
+    void Restore() const {
+        for (const auto& [path, text] : originals_) profiles::WriteFileAtomically(path, text);
+    }
+
+  private:
+    std::vector<std::pair<std::filesystem::path, std::string>> originals_;
+};
+
+}  // namespace
+
 bool RepairProfiles(const profiles::DataFolders& folders, std::string_view deviceFolder,
                     const MacroDeletionPlan& plan, size_t macroIndex) {
-    bool ok = true;
-    for (const auto& path : plan.profilesToRepair) {
-        profiles::CBasicProfiledata data;
-        data.SetDefaultProfilePath(folders.DefaultDataFile(deviceFolder));
-        std::vector<profiles::KeyListEntry> keys;
-        if (!LoadKeys(data, path, keys)) continue;
-        if (!RepairForDeletedMacro(keys, macroIndex)) continue;
-        data.SetScratchKeyList(keys);
-        ok = data.SaveScratchTo(path) && ok;
+    RewrittenProfiles rewritten;
+    if (rewritten.Repair(folders, deviceFolder, plan, macroIndex)) return true;
+    rewritten.Restore();
+    return false;
+}
+
+MacroResult DeleteMacroWithRepair(MacroLibrary& library, const profiles::DataFolders& folders,
+                                  std::string_view deviceFolder, const MacroDeletionPlan& plan,
+                                  size_t macroIndex) {
+    RewrittenProfiles rewritten;
+    if (!rewritten.Repair(folders, deviceFolder, plan, macroIndex)) {
+        rewritten.Restore();
+        MacroResult refused;
+        refused.error = MacroError::WriteFailed;
+        refused.message = "a profile could not be rewritten; nothing was changed";
+        return refused;
     }
-    return ok;
+    MacroResult result = library.Delete(macroIndex);
+    if (!result) rewritten.Restore();
+    return result;
 }
 
 }  // namespace vivori::macros

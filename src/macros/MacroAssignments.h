@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "macros/MacroLibrary.h"
 #include "profiles/DataFolders.h"
 #include "profiles/ProfileRecords.h"
 
@@ -30,9 +31,16 @@ struct MacroDeletionPlan {
 MacroDeletionPlan PlanMacroDeletion(const profiles::DataFolders& folders,
                                     std::string_view deviceFolder, size_t macroIndex);
 
-// Rewrites the key lists of the planned profiles. Profiles that cannot be read are
-// left alone. False when a file could not be written.
+// Rewrites the key lists of the planned profiles. False when a planned profile
+// could no longer be read or written; the profiles already rewritten then get their
+// old bytes back.
 bool RepairProfiles(const profiles::DataFolders& folders, std::string_view deviceFolder,
                     const MacroDeletionPlan& plan, size_t macroIndex);
+
+// RepairProfiles, then the deletion from the macro list, as one step: when either
+// fails, every profile is left as it was, so no key ends up playing another macro.
+MacroResult DeleteMacroWithRepair(MacroLibrary& library, const profiles::DataFolders& folders,
+                                  std::string_view deviceFolder, const MacroDeletionPlan& plan,
+                                  size_t macroIndex);
 
 }  // namespace vivori::macros

@@ -1,53 +1,24 @@
 #include "macros/MacroEvents.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <optional>
+
+#include "profiles/JsonFile.h"
 
 namespace vivori::macros {
 namespace {
-
-// A member as a number: integers, booleans, reals and decimal strings all count,
-// since files written by other versions differ in how they store them.
-bool NumberOf(const Json::Value& v, long long& out) {
-    if (v.isBool()) {
-        out = v.asBool() ? 1 : 0;
-        return true;
-    }
-    if (v.isInt64()) {
-        out = v.asInt64();
-        return true;
-    }
-    if (v.isUInt64()) {
-        out = v.asUInt64() > 0x7FFFFFFFull ? 0x7FFFFFFFll : static_cast<long long>(v.asUInt64());
-        return true;
-    }
-    if (v.isDouble()) {
-        double d = v.asDouble();
-        out = d < -2e9 ? -2000000000ll : d > 2e9 ? 2000000000ll : static_cast<long long>(d);
-        return true;
-    }
-    if (v.isString()) {
-        const std::string s = v.asString();
-        if (s.empty()) return false;
-        errno = 0;
-        char* end = nullptr;
-        long long n = std::strtoll(s.c_str(), &end, 10);
-        if (end == s.c_str() || *end != '\0' || errno == ERANGE) return false;
-        out = n;
-        return true;
-    }
-    return false;
-}
 
 long long Field(const Json::Value& event, const char* key, long long lo, long long hi,
                 std::vector<std::string>* problems, bool maskTo7Bits = false) {
     const Json::Value& v = event.isObject() ? event[key] : Json::Value::nullSingleton();
     if (v.isNull()) return 0;  // a missing member reads as 0
-    long long n = 0;
-    if (!NumberOf(v, n)) {
+    // Integers, booleans, reals and decimal strings all count: files written by other
+    // versions differ in how they store them.
+    const std::optional<std::int64_t> number = profiles::AsInt64(v);
+    if (!number) {
         if (problems) problems->push_back(std::string("\"") + key + "\" is not a number; 0 used");
         return 0;
     }
+    const long long n = *number;
     if (n >= lo && n <= hi) return n;
     long long fixed = maskTo7Bits ? (n & 0x7F) : (n < lo ? lo : hi);
     if (problems)

@@ -8,6 +8,7 @@
 #include "platform/Debug.h"
 #include "platform/Identifier.h"
 #include "profiles/JsonFile.h"
+#include "profiles/JsonUpdate.h"
 
 namespace vivori::macros {
 namespace fs = std::filesystem;
@@ -51,19 +52,10 @@ MacroResult Refuse(MacroError error, std::string message) {
 
 MacroLibrary::MacroLibrary(fs::path deviceFolder) : folder_(std::move(deviceFolder)) {}
 
-Json::Value MacroLibrary::ReadList(bool* damaged) const {
-    const fs::path path = folder_ / kMacroListFile;
-    Json::Value doc = ReadJsonFile(path);
-    std::error_code ec;
-    if (damaged) *damaged = doc.isNull() && fs::exists(path, ec);
-    if (!doc.isObject()) doc = Json::Value(Json::objectValue);
-    return doc;
-}
-
 std::vector<MacroEntry> MacroLibrary::List() const {
     std::vector<MacroEntry> list;
-    const Json::Value doc = ReadList(nullptr);
-    const Json::Value& info = doc["MacroInfo"];
+    const Json::Value doc = ReadJsonFile(folder_ / kMacroListFile);
+    const Json::Value& info = profiles::JsonMember(doc, "MacroInfo");
     if (!info.isArray()) return list;
     for (const Json::Value& e : info) {
         MacroEntry entry;
@@ -75,30 +67,14 @@ std::vector<MacroEntry> MacroLibrary::List() const {
     return list;
 }
 
-bool MacroLibrary::WriteList(const std::vector<MacroEntry>& list) const {
-    bool damaged = false;
-    Json::Value doc = ReadList(&damaged);
-    const fs::path path = folder_ / kMacroListFile;
-    if (damaged) {
-        // Keep what could not be read rather than write over it.
-        std::error_code ec;
-        fs::copy_file(path, fs::path(path).concat(".damaged"), fs::copy_options::overwrite_existing,
-                      ec);
-        DebugPrintf("macro list %s could not be read; a copy was kept as .damaged",
-                    path.string().c_str());
-        if (ec) return false;
-    }
-    Json::Value info(Json::arrayValue);
-    for (const MacroEntry& e : list) {
-        Json::Value row(Json::objectValue);
-        row["MacroName"] = e.name;
-        row["Guid"] = e.guid;
-        info.append(row);
-    }
-    doc["MacroInfo"] = info;
+bool MacroLibrary::EditList(const std::function<void(Json::Value& info)>& edit) const {
+    // Only "MacroInfo" is ours, and in it only the entries and keys an operation
+    // touches: other keys survive, and a list that cannot be used is kept aside.
     std::error_code ec;
     fs::create_directories(folder_, ec);
-    return WriteJsonFile(path, doc);
+    return profiles::UpdateJsonFile(
+        folder_ / kMacroListFile,
+        [&](Json::Value& root) { edit(profiles::ArrayMember(root, "MacroInfo")); }, "MacroInfo");
 }
 
 fs::path MacroLibrary::MacroPath(const MacroEntry& entry) const {
@@ -121,16 +97,20 @@ std::string MacroLibrary::ImportName(const std::string& title,
 }
 
 MacroResult MacroLibrary::Append(const std::string& name, std::string* guid) {
-    std::vector<MacroEntry> list = List();
+    const std::vector<MacroEntry> list = List();
     const std::string id = MakeTimeStampIdentifier([&](const std::string& candidate) {
         std::error_code ec;
         return std::any_of(list.begin(), list.end(),
                            [&](const MacroEntry& e) { return e.guid == candidate; }) ||
                fs::exists(folder_ / (candidate + kMacroExtension), ec);
     });
-    list.push_back({name, id});
-    if (!WriteList(list))
-        return Refuse(MacroError::WriteFailed, "the macro list could not be written");
+    const bool written = EditList([&](Json::Value& info) {
+        Json::Value row(Json::objectValue);
+        row["MacroName"] = name;
+        row["Guid"] = id;
+        info.append(std::move(row));
+    });
+    if (!written) return Refuse(MacroError::WriteFailed, "the macro list could not be written");
     *guid = id;
     MacroResult r;
     r.guid = id;
@@ -150,9 +130,11 @@ MacroResult MacroLibrary::Rename(size_t index, std::string_view name) {
     if (index >= list.size()) return Refuse(MacroError::NoSuchMacro, "no such macro");
     if (Trim(name).empty()) return Refuse(MacroError::EmptyName, "IsEmpty");
     if (NameTaken(list, name)) return Refuse(MacroError::DuplicateName, "message_text_5");
-    list[index].name = std::string(name);
-    if (!WriteList(list))
-        return Refuse(MacroError::WriteFailed, "the macro list could not be written");
+    const bool written = EditList([&](Json::Value& info) {
+        if (index < info.size())
+            profiles::ObjectElement(info, Json::ArrayIndex(index))["MacroName"] = std::string(name);
+    });
+    if (!written) return Refuse(MacroError::WriteFailed, "the macro list could not be written");
     MacroResult r;
     r.guid = list[index].guid;
     return r;
@@ -192,9 +174,11 @@ MacroResult MacroLibrary::Delete(size_t index) {
     if (index >= list.size()) return Refuse(MacroError::NoSuchMacro, "no such macro");
     const MacroEntry entry = list[index];
     const fs::path path = MacroPath(entry);
-    list.erase(list.begin() + static_cast<std::ptrdiff_t>(index));
-    if (!WriteList(list))
-        return Refuse(MacroError::WriteFailed, "the macro list could not be written");
+    const bool written = EditList([&](Json::Value& info) {
+        Json::Value removed;
+        info.removeIndex(Json::ArrayIndex(index), &removed);
+    });
+    if (!written) return Refuse(MacroError::WriteFailed, "the macro list could not be written");
     // A Guid that is not a bare name never becomes a path: that entry just leaves the list.
     if (!path.empty()) {
         std::error_code ec;
@@ -241,11 +225,12 @@ MacroResult MacroLibrary::Import(const fs::path& file) {
     const bool written =
         notes.empty() ? WriteFileAtomically(target, *text) : WriteJsonFile(target, fixed);
     if (!written) {
-        std::vector<MacroEntry> list = List();
-        if (!list.empty() && list.back().guid == guid) {
-            list.pop_back();
-            WriteList(list);
-        }
+        EditList([&](Json::Value& info) {
+            if (!info.empty() && JsonString(info[info.size() - 1], "Guid") == guid) {
+                Json::Value removed;
+                info.removeIndex(info.size() - 1, &removed);
+            }
+        });
         return Refuse(MacroError::WriteFailed, "the macro file could not be written");
     }
     added.notes = std::move(notes);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,8 +83,7 @@ class MacroLibrary {
     static std::string ImportName(const std::string& title, const std::vector<MacroEntry>& list);
 
   private:
-    Json::Value ReadList(bool* damaged) const;
-    bool WriteList(const std::vector<MacroEntry>& list) const;
+    bool EditList(const std::function<void(Json::Value& info)>& edit) const;
     MacroResult Append(const std::string& name, std::string* guid);
 
     std::filesystem::path folder_;

@@ -56,14 +56,13 @@ void CBasicProfiledata::SetDeviceIndex(int index) {
 
 Json::Value CBasicProfiledata::ReadEntry(const std::filesystem::path& path) {
     JsonDocument file = ReadJsonDocument(path);
-    const Json::Value& entry = DeviceEntry(file.value, deviceIndex_);
-    if (entry.isObject()) return entry;
+    if (DeviceEntry(file.value, deviceIndex_).isObject())
+        return std::move(file.value["Device"][Json::ArrayIndex(deviceIndex_)]);
 
     Json::Value fallback = DeviceEntry(ReadJsonFile(defaultProfilePath_), deviceIndex_);
     if (!fallback.isObject()) fallback = Json::Value();
     bool usable = file.state == FileState::Missing ||
-                  (file.state == FileState::Parsed && file.value.isObject() &&
-                   (!file.value.isMember("Device") || file.value["Device"].isArray()));
+                  (file.state == FileState::Parsed && HoldsArrayOrNothing(file.value, "Device"));
     if (!usable) {
         // Keep the bad file for the user to look at; a later save replaces it.
         DebugPrintf("profile file unusable, defaults used in memory: %s\n", path.c_str());
@@ -85,19 +84,30 @@ Json::Value CBasicProfiledata::LoadScratch(const std::filesystem::path& path) {
 }
 
 bool CBasicProfiledata::Save() {
-    return SaveDeviceEntry(profile_, profilePath_);
+    return WriteEntry(profile_, profilePath_);
 }
 
 bool CBasicProfiledata::SaveDeviceEntry(const Json::Value& value,
                                         const std::filesystem::path& path) {
-    if (path.empty()) return false;
-    return UpdateJsonFile(path, [&](Json::Value& root) {
-        ArrayMember(root, "Device")[Json::ArrayIndex(deviceIndex_)] = value;
-    });
+    Json::Value entry = value;
+    return WriteEntry(entry, path);
 }
 
 bool CBasicProfiledata::SaveScratchTo(const std::filesystem::path& path) {
-    return SaveDeviceEntry(scratch_, path);
+    return WriteEntry(scratch_, path);
+}
+
+bool CBasicProfiledata::WriteEntry(Json::Value& entry, const std::filesystem::path& path) {
+    if (path.empty()) return false;
+    std::optional<Json::Value> root = ReadForUpdate(path, "Device");
+    if (!root) return false;
+    // The entry is lent to the file's document for the write and taken back after
+    // it, so a save makes no copy of the profile.
+    Json::Value& slot = ArrayMember(*root, "Device")[Json::ArrayIndex(deviceIndex_)];
+    slot.swap(entry);
+    bool written = WriteJsonFile(path, *root);
+    slot.swap(entry);
+    return written;
 }
 
 bool CBasicProfiledata::WriteDocument(const Json::Value& value, const std::filesystem::path& path) {

@@ -69,6 +69,7 @@ class CBasicProfiledata {
 
   private:
     Json::Value ReadEntry(const std::filesystem::path& path);
+    bool WriteEntry(Json::Value& entry, const std::filesystem::path& path);
 
     std::filesystem::path profilePath_;
     std::filesystem::path defaultProfilePath_;

@@ -158,7 +158,10 @@ bool IsBareFileName(std::string_view name) {
 std::optional<std::int64_t> AsInt64(const Json::Value& value) {
     if (value.isBool()) return value.asBool() ? 1 : 0;
     if (value.isInt64()) return value.asInt64();
-    if (value.isDouble() && value.isConvertibleTo(Json::intValue)) return value.asInt();
+    if (value.isDouble()) {  // whole part of a real within the 64-bit range
+        double real = value.asDouble();
+        if (real > -9.2e18 && real < 9.2e18) return std::int64_t(real);
+    }
     if (value.isString()) {
         const char* begin = nullptr;
         const char* end = nullptr;
@@ -184,7 +187,7 @@ bool AsBool(const Json::Value& value, bool fallback) {
 
 std::string AsString(const Json::Value& value, std::string fallback) {
     if (value.isString()) return value.asString();
-    if (value.isIntegral()) return value.asString();  // integers, and booleans as words
+    if (value.isIntegral()) return value.asString();  // integers, in decimal
     return fallback;
 }
 

@@ -7,17 +7,27 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 namespace vivori::profiles {
 
-// Applies `edit` to the file's top-level object and writes the result.
-// - missing file: `edit` starts from an empty object;
-// - unparsable or non-object content: the old bytes are kept beside it as
-//   "<name>.bad" and `edit` starts from an empty object (the user is saving over it);
-// - a file that exists but cannot be read: nothing is written, so a passing read
-//   error can never cost the keys the caller does not know.
+// The file's top-level object, for the caller to change and write back:
+// - missing file: an empty object;
+// - unparsable or non-object content, or an `arrayMember` that holds something other
+//   than an array: the old bytes are kept beside it as "<name>.bad" first, and what
+//   could not be used is left for the caller to replace (the user is saving over it);
+// - a file that exists but cannot be read, or bad bytes that cannot be kept aside:
+//   nothing, so a passing read error can never cost the keys the caller does not know.
+std::optional<Json::Value> ReadForUpdate(const std::filesystem::path& path,
+                                         const char* arrayMember = nullptr);
+
+// ReadForUpdate, then `edit`, then an atomic write.
 bool UpdateJsonFile(const std::filesystem::path& path,
-                    const std::function<void(Json::Value& root)>& edit);
+                    const std::function<void(Json::Value& root)>& edit,
+                    const char* arrayMember = nullptr);
+
+// True when `root` is an object whose `key`, if present, is an array.
+bool HoldsArrayOrNothing(const Json::Value& root, const char* key);
 
 // UpdateJsonFile that sets one top-level member.
 bool SaveJsonMember(const std::filesystem::path& path, const char* key, const Json::Value& value);

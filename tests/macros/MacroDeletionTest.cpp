@@ -119,3 +119,35 @@ TEST_F(MacroDeletionTest, AProfileThatCannotBeReadIsNeverRewritten) {
     EXPECT_EQ(ReadText(folder / "other.Json"), "{\"Device\": [ {\"KeyList\": [");
     EXPECT_EQ(Assignments("current"), (std::vector<uint32_t>{kKeyA}));
 }
+
+TEST_F(MacroDeletionTest, ADeletionThatCannotFinishLeavesEveryProfileAsItWas) {
+    WriteProfile("current", {Macro(1), Macro(2)});
+    WriteProfile("other", {Macro(2)});
+    const std::string current = ReadText(folder / "current.Json");
+    const std::string other = ReadText(folder / "other.Json");
+    const std::string unreadable(profiles::kMaxTextFileBytes + 1, ' ');
+
+    // A planned profile that can no longer be read: the one already repaired is put back.
+    auto plan = PlanMacroDeletion(folders, "keyboard", 1);
+    ASSERT_EQ(plan.profilesToRepair.size(), 2u);
+    vivori::testing::WriteText(folder / "other.Json", unreadable);
+    EXPECT_FALSE(DeleteMacroWithRepair(library, folders, "keyboard", plan, 1));
+    EXPECT_EQ(ReadText(folder / "current.Json"), current);
+    EXPECT_EQ(library.List().size(), 3u);
+
+    // The macro list cannot be written: the repaired profiles are put back.
+    vivori::testing::WriteText(folder / "other.Json", other);
+    const std::string list = ReadText(folder / "macro.config");
+    vivori::testing::WriteText(folder / "macro.config", list + unreadable);
+    plan = PlanMacroDeletion(folders, "keyboard", 1);
+    EXPECT_FALSE(DeleteMacroWithRepair(library, folders, "keyboard", plan, 1));
+    EXPECT_EQ(ReadText(folder / "current.Json"), current);
+    EXPECT_EQ(ReadText(folder / "other.Json"), other);
+
+    // With everything readable it goes through.
+    vivori::testing::WriteText(folder / "macro.config", list);
+    ASSERT_TRUE(DeleteMacroWithRepair(library, folders, "keyboard", plan, 1));
+    EXPECT_EQ(Assignments("current"), (std::vector<uint32_t>{kKeyA, Macro(1)}));
+    EXPECT_EQ(Assignments("other"), (std::vector<uint32_t>{Macro(1)}));
+    EXPECT_EQ(library.List().size(), 2u);
+}

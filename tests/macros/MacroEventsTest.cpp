@@ -55,6 +55,9 @@ TEST(MacroEvents, OutOfRangeValuesAreClampedAndEachClampIsNamed) {
     problems.clear();
     ReadMacroEvent(Parse(R"({"Action":"up","Type":10,"Button":40,"Delay":"0"})"), &problems);
     EXPECT_TRUE(problems.empty());
+    // Reals count by their whole part; a huge one is clamped, not refused.
+    EXPECT_EQ(ReadMacroEvent(Parse(R"({"Delay": 1e12, "Button": 2.0})"), &problems).delay, 65535);
+    EXPECT_EQ(problems.size(), 1u);
     // Not an object at all: a harmless empty event.
     EXPECT_EQ(EventRecord(Parse("[1,2]")), (Record{0, 0, 0, 0}));
 }

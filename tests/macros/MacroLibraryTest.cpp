@@ -197,9 +197,32 @@ TEST_F(MacroLibraryTest, ADamagedListIsKeptAsideBeforeItIsReplaced) {
     WriteText(folder / "macro.config", "{\"MacroInfo\": [ {\"MacroName\": \"Jump\"");
     EXPECT_TRUE(library.List().empty());
     ASSERT_TRUE(library.Add());
-    EXPECT_EQ(ReadText(folder / "macro.config.damaged"),
-              "{\"MacroInfo\": [ {\"MacroName\": \"Jump\"");
+    EXPECT_EQ(ReadText(folder / "macro.config.bad"), "{\"MacroInfo\": [ {\"MacroName\": \"Jump\"");
     EXPECT_EQ(library.List().size(), 1u);
+
+    // A list whose "MacroInfo" is not a list is kept aside the same way.
+    const std::string odd = R"({"MacroInfo": {"0": "Jump"}, "Other": 1})";
+    WriteText(folder / "macro.config", odd);
+    ASSERT_TRUE(library.Add());
+    EXPECT_EQ(ReadText(folder / "macro.config.bad"), odd);
+    EXPECT_EQ(profiles::ReadJsonFile(folder / "macro.config")["Other"].asInt(), 1);
+}
+
+TEST_F(MacroLibraryTest, ListChangesKeepTheKeysOfEveryEntryTheyDoNotOwn) {
+    WriteText(folder / "macro.config", R"({"MacroInfo": [
+        {"MacroName": "Jump", "Guid": "a", "Colour": 3},
+        {"MacroName": "Crouch", "Guid": "b", "Colour": 4},
+        {"MacroName": "Run", "Guid": "c", "Colour": 5}]})");
+    ASSERT_TRUE(library.Rename(0, "Hop"));
+    ASSERT_TRUE(library.Delete(1));
+    ASSERT_TRUE(library.Add());
+    const Json::Value info = profiles::ReadJsonFile(folder / "macro.config")["MacroInfo"];
+    ASSERT_EQ(info.size(), 3u);
+    EXPECT_EQ(info[0]["MacroName"].asString(), "Hop");
+    EXPECT_EQ(info[0]["Colour"].asInt(), 3);
+    EXPECT_EQ(info[1]["Guid"].asString(), "c");
+    EXPECT_EQ(info[1]["Colour"].asInt(), 5);
+    EXPECT_EQ(info[2]["MacroName"].asString(), "macro_1");
 }
 
 TEST(TimeStampIdentifier, IdentifiersMadeInOneMillisecondNeverCollide) {

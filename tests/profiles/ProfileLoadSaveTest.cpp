@@ -76,6 +76,29 @@ TEST_F(ProfileFile, SavingOverACorruptFileWritesTheProfileAndKeepsTheOldBytes) {
     EXPECT_EQ(ReadText(path_.string() + ".bad"), R"({"Device": [{"Light)");
 }
 
+TEST_F(ProfileFile, SavingOverAFileWhoseDeviceIsNotAListKeepsTheOldBytesAndTheOtherKeys) {
+    const std::string odd = R"({"Device": {"0": {"Red": 3}}, "profilename": "kept"})";
+    WriteText(path_, odd);
+    profile_.Load(path_);
+    ASSERT_TRUE(profile_.Save());
+    Json::Value saved = ReadJsonFile(path_);
+    EXPECT_EQ(saved["profilename"], "kept");
+    EXPECT_EQ(saved["Device"][0], DefaultEntry());
+    EXPECT_EQ(ReadText(path_.string() + ".bad"), odd);
+}
+
+TEST_F(ProfileFile, RepeatedSavesWriteTheSameBytesAndLeaveOnlyTheFile) {
+    profile_.Load(path_);
+    ASSERT_TRUE(profile_.Save());
+    const std::string first = ReadText(path_);
+    EXPECT_EQ(first, StyledJson(ReadJsonFile(path_)));
+    ASSERT_TRUE(profile_.Save());
+    ASSERT_TRUE(profile_.SaveScratchTo(path_.parent_path() / "copy.Json"));
+    EXPECT_EQ(ReadText(path_), first);
+    EXPECT_EQ(profile_.Document(), DefaultEntry());  // the entry lent to the write came back
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path_.parent_path()), {}), 2);
+}
+
 TEST_F(ProfileFile, SaveNeverOverwritesAFileItCannotReRead) {
     profile_.Load(path_);
     std::string oversized =

@@ -59,9 +59,7 @@ int Delete(MacroLibrary& library, const profiles::DataFolders& folders, std::str
         return Fail(
             "keys of the current profile play this macro; add --yes to give them their "
             "default functions back and delete it");
-    if (!macros::RepairProfiles(folders, folder, plan, index))
-        return Fail("a profile could not be rewritten; the macro was kept");
-    const auto result = library.Delete(index);
+    const auto result = macros::DeleteMacroWithRepair(library, folders, folder, plan, index);
     if (!result) return Fail("delete refused: " + result.message);
     std::printf("deleted macro %zu; %zu profile(s) repaired\n", index,
                 plan.profilesToRepair.size());
