@@ -113,7 +113,7 @@ int CommandTransport::TransactQuiet(const uint8_t* request, size_t requestLength
 
 int CommandTransport::Exchange(const uint8_t* request, size_t requestLength, uint8_t* reply,
                                size_t replyLength, uint32_t* bytesRead, bool quiet) {
-    busy_.store(1);
+    exchangesInFlight_.fetch_add(1);
     if (bytesRead) *bytesRead = 0;
     int result = CMD_NO_REPLY;
     if (open_.load() != 0) {
@@ -165,7 +165,7 @@ int CommandTransport::Exchange(const uint8_t* request, size_t requestLength, uin
             }
         }
     }
-    busy_.store(0);
+    exchangesInFlight_.fetch_sub(1);
     return result;
 }
 

@@ -88,7 +88,9 @@ class CommandTransport {
     bool SetDataLength(uint32_t length);
     uint16_t DataLength() const { return dataLength_; }
 
-    bool IsBusy() const { return busy_.load(); }
+    // True while any exchange is in flight: a command and a streamed frame may run
+    // together, and the first to end must not clear the other's busy state.
+    bool IsBusy() const { return exchangesInFlight_.load() > 0; }
     bool IsOpen() const { return open_.load() != 0; }
     void SetOpen(bool open) { open_.store(open ? 1 : 0); }
     bool IsReceiverLink() const { return receiverFlag_.load() != 0; }
@@ -162,7 +164,7 @@ class CommandTransport {
                  uint32_t* bytesRead, bool quiet);
 
     std::atomic<uint16_t> dataLength_{512};
-    std::atomic<uint8_t> busy_{0};
+    std::atomic<int> exchangesInFlight_{0};
     std::atomic<uint32_t> open_{0};
     std::atomic<uint32_t> syncLighting_{0};
     HidConnection wired_;
