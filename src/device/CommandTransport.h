@@ -160,6 +160,9 @@ class CommandTransport {
         bool dropWhenBusy = false;
     };
     int Paged(const Transfer& transfer);
+    // The read phase of an exchange: at most two reads, until the echo of command.
+    int ReadReply(HidConnection& link, uint8_t command, bool onReceiver, uint8_t* reply,
+                  size_t replyLength, uint32_t* bytesRead, int timeout);
     int Exchange(const uint8_t* request, size_t requestLength, uint8_t* reply, size_t replyLength,
                  uint32_t* bytesRead, bool quiet);
 
