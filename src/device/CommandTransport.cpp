@@ -111,9 +111,31 @@ int CommandTransport::TransactQuiet(const uint8_t* request, size_t requestLength
     return Exchange(request, requestLength, reply, replyLength, bytesRead, true);
 }
 
+int CommandTransport::ReadReply(HidConnection& link, uint8_t command, bool onReceiver,
+                                uint8_t* reply, size_t replyLength, uint32_t* bytesRead,
+                                int timeout) {
+    // A reply must reach its status byte; a shorter one cannot be judged.
+    const size_t needed = std::min(replyLength, kFramePayloadOffset);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        uint32_t got = 0;
+        const int read = link.ReadReport(reply, replyLength, &got, timeout);
+        if (bytesRead) *bytesRead = got;
+        // A time-out or an abort; the second attempt gets its own time-out.
+        if (read <= 0) continue;
+        // Bytes the device did not send are zero, never left from an earlier report.
+        if (got < replyLength) std::memset(reply + got, 0, replyLength - got);
+        if (got < needed || replyLength <= 3) continue;
+        if (reply[3] == command) return CMD_OK;
+        if (onReceiver && reply[3] == kLinkDownCode) return CMD_LINK_DOWN;
+        // Another command's late reply, or a report of another kind: read once more.
+        // Two of them mean this command went unanswered.
+    }
+    return CMD_NO_REPLY;
+}
+
 int CommandTransport::Exchange(const uint8_t* request, size_t requestLength, uint8_t* reply,
                                size_t replyLength, uint32_t* bytesRead, bool quiet) {
-    busy_.store(1);
+    exchangesInFlight_.fetch_add(1);
     if (bytesRead) *bytesRead = 0;
     int result = CMD_NO_REPLY;
     if (open_.load() != 0) {
@@ -137,25 +159,10 @@ int CommandTransport::Exchange(const uint8_t* request, size_t requestLength, uin
         if (write <= 0) {
             result = CMD_WRITE_FAILED;
         } else {
-            CriticalSectionLock lock(ioLock_);
-            for (int attempt = 0; attempt < 2; ++attempt) {
-                int read = link.ReadReport(reply, replyLength, bytesRead, timeout);
-                if (read <= 0) {
-                    // A time-out or an abort; the second attempt gets its own time-out.
-                    result = CMD_NO_REPLY;
-                    continue;
-                }
-                if (replyLength > 3 && reply[3] == frame[3]) {
-                    result = CMD_OK;
-                    break;
-                }
-                if (onReceiver && replyLength > 3 && reply[3] == kLinkDownCode) {
-                    result = CMD_LINK_DOWN;
-                    break;
-                }
-                // Another command's late reply, or a report of another kind: read once
-                // more. Two of them mean this command went unanswered.
-                result = CMD_NO_REPLY;
+            {
+                CriticalSectionLock lock(ioLock_);
+                result =
+                    ReadReply(link, frame[3], onReceiver, reply, replyLength, bytesRead, timeout);
             }
             if (log) {
                 Frame shown{};
@@ -165,7 +172,7 @@ int CommandTransport::Exchange(const uint8_t* request, size_t requestLength, uin
             }
         }
     }
-    busy_.store(0);
+    exchangesInFlight_.fetch_sub(1);
     return result;
 }
 

@@ -88,7 +88,9 @@ class CommandTransport {
     bool SetDataLength(uint32_t length);
     uint16_t DataLength() const { return dataLength_; }
 
-    bool IsBusy() const { return busy_.load(); }
+    // True while any exchange is in flight: a command and a streamed frame may run
+    // together, and the first to end must not clear the other's busy state.
+    bool IsBusy() const { return exchangesInFlight_.load() > 0; }
     bool IsOpen() const { return open_.load() != 0; }
     void SetOpen(bool open) { open_.store(open ? 1 : 0); }
     bool IsReceiverLink() const { return receiverFlag_.load() != 0; }
@@ -158,11 +160,14 @@ class CommandTransport {
         bool dropWhenBusy = false;
     };
     int Paged(const Transfer& transfer);
+    // The read phase of an exchange: at most two reads, until the echo of command.
+    int ReadReply(HidConnection& link, uint8_t command, bool onReceiver, uint8_t* reply,
+                  size_t replyLength, uint32_t* bytesRead, int timeout);
     int Exchange(const uint8_t* request, size_t requestLength, uint8_t* reply, size_t replyLength,
                  uint32_t* bytesRead, bool quiet);
 
     std::atomic<uint16_t> dataLength_{512};
-    std::atomic<uint8_t> busy_{0};
+    std::atomic<int> exchangesInFlight_{0};
     std::atomic<uint32_t> open_{0};
     std::atomic<uint32_t> syncLighting_{0};
     HidConnection wired_;

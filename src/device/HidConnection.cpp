@@ -7,6 +7,14 @@ namespace vivori {
 using hid::HidStatus;
 using hid::ReportType;
 
+namespace {
+// Room for a few value fields that span a whole usage page (the family's mouse
+// declares its notification code so, which makes 65536 items) and for usage lists
+// far longer than any keyboard's.
+constexpr size_t kMaxItems = 4 * 65536;
+constexpr size_t kMaxUsageEntries = 65536;
+}  // namespace
+
 HidConnection::HidConnection(std::shared_ptr<hid::HidBus> bus) : bus_(std::move(bus)) {}
 
 HidConnection::~HidConnection() {
@@ -100,6 +108,12 @@ bool HidConnection::LoadCapabilities() {
         size_t count = set.buttonCaps.size();
         for (const auto& v : set.valueCaps)
             count += v.isRange ? size_t(v.usageMax - v.usageMin + 1) : 1;
+        size_t usageEntries = 0;
+        for (const auto& b : set.buttonCaps)
+            usageEntries += c.MaxUsageListLength(type, b.usagePage);
+        // Value ranges and usage lists grow with what the descriptor claims; a hostile
+        // one could ask for gigabytes. Such a collection is refused, not opened.
+        if (count > kMaxItems || usageEntries > kMaxUsageEntries) return false;
         set.items.clear();
         set.items.reserve(count);
         for (const auto& b : set.buttonCaps) {

@@ -198,3 +198,25 @@ TEST_F(SimTransportTest, LightFramePagesMeetingAConfigurationInFlightAreDropped)
     EXPECT_EQ(PagesOf(*keyboard, CMD_LIGHT_FRAME).size(), 10u);
     EXPECT_EQ(Slice(Firmware().Memory(Area::LightFrame), 0, 510), frame);
 }
+
+TEST_F(SimTransportTest, LightFrameIsDroppedUntilEveryExchangeInFlightHasEnded) {
+    AttachWired();
+    // A configuration command and a recoil write (which takes no lock) in flight
+    // together: the first to end must not make the transport look idle.
+    keyboard->InjectFault({FaultRule::Delay, CMD_CONFIG_BEGIN, 0, 1, 300});
+    keyboard->InjectFault({FaultRule::Delay, CMD_WRITE_SHOOT, 0, 1, 700});
+    std::atomic<int> configResult{-999}, shootResult{-999};
+    std::thread config([&] { configResult = transport->ConfigBegin(); });
+    while (keyboard->ReceivedCount() == 0) std::this_thread::yield();
+    const auto shoot = Counting(10);
+    std::thread recoil([&] { shootResult = transport->WriteShoot(shoot.data(), shoot.size()); });
+    config.join();
+
+    const auto frame = Counting(56);
+    EXPECT_EQ(transport->SendLightFrame(frame.data(), frame.size()), CMD_OK);
+    recoil.join();
+    EXPECT_EQ(configResult.load(), CMD_OK);
+    EXPECT_EQ(shootResult.load(), CMD_OK);
+    EXPECT_TRUE(PagesOf(*keyboard, CMD_LIGHT_FRAME).empty());
+    EXPECT_FALSE(transport->IsBusy());
+}

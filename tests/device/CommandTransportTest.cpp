@@ -5,6 +5,7 @@
 #include "SimFixture.h"
 #include "device/CommandTransport.h"
 #include "platform/Debug.h"
+#include "sim/FamilyDescriptors.h"
 
 using namespace vivori;
 using namespace vivori::testing;
@@ -63,6 +64,34 @@ TEST_F(SimTransportTest, StrayReplyIsSkippedButTwoMismatchesAreNoReply) {
     keyboard->SendCommandReport(stale);
     keyboard->InjectFault({sim::FaultRule::StrayReply, 0x01});
     EXPECT_EQ(Send(0x01), CMD_NO_REPLY);
+}
+
+TEST_F(SimTransportTest, ShortReplyNeverPassesForTheAnswerWithAnEarlierReportsBytes) {
+    AttachWired();
+    // A late reply of another command with data, then a report that echoes the command
+    // but ends before its status byte; the device itself stays silent.
+    Frame stray = BuildFrame(0x45, 6, 0, std::vector<uint8_t>(6, 0xEE));
+    keyboard->SendCommandReport(stray);
+    const uint8_t cut[] = {4, 0, 0, CMD_READ_STATUS, 6};
+    keyboard->SendInputReport(sim::kFamilyInterface, cut);
+    keyboard->InjectFault({sim::FaultRule::NoReply, CMD_READ_STATUS});
+    uint8_t status[6] = {1, 2, 3, 4, 5, 6};
+    EXPECT_EQ(transport->ReadStatus(status, 6, 0), CMD_NO_REPLY);
+    EXPECT_EQ(std::vector<uint8_t>(status, status + 6), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
+
+    // A reply that reaches its status byte counts; what it did not carry reads as zero.
+    keyboard->InjectFault({sim::FaultRule::NoReply, CMD_CONFIG_BEGIN});
+    const uint8_t header[] = {4, 0, 0, CMD_CONFIG_BEGIN, 0, 0, 0, 0, 0x31};
+    keyboard->SendInputReport(sim::kFamilyInterface, header);
+    const Frame request = BuildFrame(CMD_CONFIG_BEGIN, 0, 0);
+    Frame reply;
+    reply.fill(0x77);
+    uint32_t n = 0;
+    EXPECT_EQ(transport->Transact(request.data(), request.size(), reply.data(), reply.size(), &n),
+              CMD_OK);
+    EXPECT_EQ(n, sizeof header);
+    EXPECT_EQ(reply[8], 0x31);
+    EXPECT_EQ(reply[9], 0);
 }
 
 TEST_F(SimTransportTest, DeviceStatusBytesBecomeDeviceErrors) {

@@ -117,6 +117,41 @@ TEST(HidConnection, ButtonItemKeepsOnlyItsOwnRangeInReportOrder) {
     EXPECT_EQ(c.InputItems()[0].usageList, items[0].usageList);
 }
 
+TEST(HidConnection, CollectionClaimingHugeUsageListsIsRefusedNotAllocated) {
+    // 255 reports of 65535 one-bit buttons each: every button item would get a usage
+    // list for every button of the page, some 8 GB in all.
+    std::vector<uint8_t> buttons = {0x06, 0x1C, 0xFF, 0x09, 0x92, 0xA1, 0x01};
+    for (uint8_t id = 1; id != 0; ++id) {
+        const uint8_t field[] = {0x85, id,   0x75, 0x01, 0x96, 0xFF, 0xFF, 0x05,
+                                 0x09, 0x19, 0x01, 0x29, 0x08, 0x81, 0x02};
+        buttons.insert(buttons.end(), std::begin(field), std::end(field));
+    }
+    buttons.push_back(0xC0);
+    // Value fields whose usage ranges span the whole page: 65536 items each.
+    std::vector<uint8_t> values = {0x06, 0x1C, 0xFF, 0x09, 0x92, 0xA1, 0x01};
+    for (int i = 0; i < 8; ++i) {
+        const uint8_t field[] = {0x19, 0x00, 0x2A, 0xFF, 0xFF, 0x75, 0x08, 0x95, 0x01, 0x81, 0x02};
+        values.insert(values.end(), std::begin(field), std::end(field));
+    }
+    values.push_back(0xC0);
+    const std::vector<uint8_t>* descriptors[] = {&buttons, &values};
+    for (const auto* descriptor : descriptors) {
+        auto bus = std::make_shared<hid::VirtualHidBus>();
+        auto device = std::make_shared<Silent>(*descriptor);
+        bus->Plug(device);
+        HidConnection c(bus);
+        ASSERT_TRUE(c.EnumeratePaths());
+        const std::string* path = c.NextPath();
+        ASSERT_NE(path, nullptr);
+        EXPECT_FALSE(c.OpenPath(*path, true, true, true, false));
+        EXPECT_FALSE(c.IsOpen());
+        EXPECT_EQ(device->OpenHandleCount(), 0u);
+    }
+    // The family's own interface still opens.
+    Opened ordinary(sim::FamilyInterfaceDescriptor(), 1);
+    EXPECT_TRUE(ordinary.connection.IsOpen());
+}
+
 TEST(HidConnection, ReadTimesOutAfterItsTimeOutAndLeavesNothingPending) {
     Opened o(sim::FamilyInterfaceDescriptor(), 3);
     uint8_t buffer[64];
