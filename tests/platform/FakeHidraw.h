@@ -4,6 +4,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -118,6 +120,16 @@ class FakeHidraw {
             return report;
         }
         return {};
+    }
+
+    // Bytes the device has sent that no open descriptor of the node has read yet.
+    int UnreadBytes(const std::string& name) {
+        int total = 0;
+        for (int fd : devices_[name]) {
+            int queued = 0;
+            if (ioctl(fd, SIOCOUTQ, &queued) == 0) total += queued;
+        }
+        return total;
     }
 
     void DeviceGoesAway(const std::string& name) {

@@ -150,6 +150,32 @@ TEST_F(HidrawBusTest, TwoOpenCollectionsOfOneNodeSeeOnlyTheirOwnReports) {
     EXPECT_EQ(DeviceReceives("hidraw3"), frame);
 }
 
+TEST_F(HidrawBusTest, AWriteFirstEmptiesWhatPiledUpSoTheReplyIsNotDroppedByTheKernel) {
+    // While the command collection idles, key reports of the same node pile up on its
+    // descriptor; the kernel would drop a reply once 64 are waiting.
+    AddFamilyNode("hidraw3");
+    HidrawBus bus = MakeBus();
+    auto command = bus.Open(FamilyPath("hidraw3", 4), true, true);
+    ASSERT_TRUE(command);
+    std::vector<uint8_t> stale(64, 0);
+    stale[0] = 4;
+    stale[3] = 0x07;
+    for (int i = 0; i < 100; ++i) DeviceSends("hidraw3", {2, uint8_t(i), 0, 0});
+    DeviceSends("hidraw3", stale);
+    ASSERT_GT(UnreadBytes("hidraw3"), 0);
+
+    std::vector<uint8_t> request(64, 0);
+    request[0] = 4;
+    request[3] = 0x01;
+    EXPECT_EQ(WriteOne(*command, request), IoStatus::Ok);
+    EXPECT_EQ(UnreadBytes("hidraw3"), 0);  // nothing left to crowd out the reply
+
+    // The collection's own late report is still delivered, ahead of the reply.
+    DeviceSends("hidraw3", request);
+    EXPECT_EQ(ReadOne(*command, 1000), stale);
+    EXPECT_EQ(ReadOne(*command, 1000), request);
+}
+
 TEST_F(HidrawBusTest, ReportsOfADeviceWithoutIdsGainALeadingZeroThatWritesDrop) {
     AddNode({"hidraw0", UsbUevent(0x0C76, 0x1630), kPlainVendor, "1-4:1.3", "03"});
     HidrawBus bus = MakeBus();

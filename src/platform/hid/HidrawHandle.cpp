@@ -35,34 +35,50 @@ HidrawHandle::~HidrawHandle() {
     close(fd_);
 }
 
-IoStatus HidrawHandle::Read(std::span<uint8_t> buffer, size_t& bytesRead, int timeoutMs,
-                            Event& abort) {
-    bytesRead = 0;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+HidrawHandle::Take HidrawHandle::TakeOne() {
     // Without report IDs the kernel passes the bare report; a 0 byte in front gives
     // every report the same shape.
     const size_t skip = collection_.usesReportIds ? 0 : 1;
     scratch_[0] = 0;
     for (;;) {
+        ssize_t n = read(fd_, scratch_.data() + skip, scratch_.size() - skip);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) return Take::Empty;
+        // 0 is end of file: the node (or, in tests, its peer) is gone.
+        if (n <= 0) return Take::Gone;
+        if (!collection_.OwnsInputReport(scratch_[0])) return Take::Report;  // not ours: dropped
+        if (pending_.size() >= kPendingLimit) pending_.pop_front();
+        pending_.emplace_back(scratch_.begin(), scratch_.begin() + n + skip);
+        return Take::Report;
+    }
+}
+
+IoStatus HidrawHandle::Read(std::span<uint8_t> buffer, size_t& bytesRead, int timeoutMs,
+                            Event& abort) {
+    bytesRead = 0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    for (;;) {
+        if (abort.IsSet()) return IoStatus::Aborted;
+        {
+            std::lock_guard lock(mutex_);
+            Take taken = Take::Report;
+            while (pending_.empty() && taken == Take::Report) taken = TakeOne();
+            if (!pending_.empty()) {
+                const auto& report = pending_.front();
+                bytesRead = std::min(report.size(), buffer.size());
+                std::memcpy(buffer.data(), report.data(), bytesRead);
+                pending_.pop_front();
+                return IoStatus::Ok;
+            }
+            if (taken == Take::Gone) return IoStatus::Failed;
+        }
+        if (timeoutMs >= 0 && MillisecondsLeft(timeoutMs, deadline) == 0) return IoStatus::TimedOut;
         Event* events[] = {&abort};
         const int fds[] = {fd_};
         int woke = WaitForAny(events, MillisecondsLeft(timeoutMs, deadline), fds);
         if (woke == 0) return IoStatus::Aborted;
         if (woke == kWaitTimeout) return IoStatus::TimedOut;
         if (woke == kWaitFailed) return IoStatus::Failed;
-
-        ssize_t n = read(fd_, scratch_.data() + skip, scratch_.size() - skip);
-        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-        // 0 is end of file: the node (or, in tests, its peer) is gone.
-        if (n <= 0) return IoStatus::Failed;
-        const size_t length = static_cast<size_t>(n) + skip;
-        if (collection_.OwnsInputReport(scratch_[0])) {
-            bytesRead = std::min(length, buffer.size());
-            std::memcpy(buffer.data(), scratch_.data(), bytesRead);
-            return IoStatus::Ok;
-        }
-        // Another collection's report: keep waiting for what is left of the time-out.
-        if (timeoutMs >= 0 && MillisecondsLeft(timeoutMs, deadline) == 0) return IoStatus::TimedOut;
     }
 }
 
@@ -75,6 +91,11 @@ IoStatus HidrawHandle::Write(std::span<const uint8_t> report, size_t& bytesWritt
     const size_t skip = collection_.usesReportIds ? 0 : 1;
     if (skip && (report[0] != 0 || report.size() < 2)) return IoStatus::Failed;
     const auto data = report.subspan(skip);
+    {
+        std::lock_guard lock(mutex_);
+        while (TakeOne() == Take::Report) {
+        }
+    }
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     for (;;) {
         ssize_t n = write(fd_, data.data(), data.size());

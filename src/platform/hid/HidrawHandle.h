@@ -1,6 +1,8 @@
 #pragma once
 
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/hid/HidBus.h"
@@ -15,6 +17,12 @@ namespace vivori::hid {
 // thread or any state between handles, and closing one handle cannot disturb the
 // other. The cost is reading and dropping the other collections' reports, which are
 // a few bytes each.
+//
+// The kernel keeps at most 64 unread reports per descriptor and drops new ones
+// beyond that. A command collection is read only while a command waits, so while it
+// is idle the keyboard's own key reports on the same node would fill its list and
+// the next reply would be lost. Each write therefore first empties the descriptor:
+// this collection's reports are kept for the next read, the others dropped.
 class HidrawHandle : public HidHandle {
   public:
     // Takes ownership of fd (opened non-blocking).
@@ -32,6 +40,11 @@ class HidrawHandle : public HidHandle {
                    Event& abort) override;
 
   private:
+    enum class Take { Report, Empty, Gone };
+    // One read() without waiting; this collection's report lands in pending_.
+    // Called with mutex_ held.
+    Take TakeOne();
+
     // The largest report the kernel passes up, plus the report ID byte we may add.
     static constexpr size_t kMaxReportBytes = 16384 + 1;
 
@@ -39,7 +52,12 @@ class HidrawHandle : public HidHandle {
     const HidAttributes attributes_;
     const std::shared_ptr<const ParsedDescriptor> descriptor_;
     const HidCollection& collection_;
+    // Guards scratch_ and pending_: a writer may empty the descriptor while another
+    // thread reads it.
+    std::mutex mutex_;
     std::vector<uint8_t> scratch_;
+    std::deque<std::vector<uint8_t>> pending_;
+    static constexpr size_t kPendingLimit = 64;  // as many as the kernel keeps
 };
 
 }  // namespace vivori::hid
