@@ -111,8 +111,8 @@ int OpenAndReadInfo(const Options& options, DeviceSession& session, uint8_t* inf
     std::string error;
     session = OpenDevice(options, &error);
     if (!session.transport) return Fail(error);
-    if (int r = session.transport->ConfigBegin(); r != CMD_OK)
-        return CommandFailed("ConfigBegin", r);
+    session.configuration = std::make_unique<Configuration>(*session.transport);
+    if (int r = session.configuration->Begun(); r != CMD_OK) return CommandFailed("ConfigBegin", r);
     if (int r = session.transport->ReadInfo(info); r != CMD_OK) return CommandFailed("ReadInfo", r);
     return 0;
 }

@@ -12,9 +12,35 @@
 
 namespace vivori::ctl {
 
+// ConfigBegin when made; ConfigEnd when it goes, so a command failing in between
+// still takes the device out of configuration mode. End() sends it early and gives
+// its result.
+class Configuration {
+  public:
+    explicit Configuration(CommandTransport& transport)
+        : transport_(transport), begun_(transport.ConfigBegin()) {}
+    ~Configuration() {
+        if (begun_ == CMD_OK && !ended_) transport_.ConfigEnd();
+    }
+    Configuration(const Configuration&) = delete;
+    Configuration& operator=(const Configuration&) = delete;
+
+    int Begun() const { return begun_; }
+    int End() {
+        ended_ = true;
+        return transport_.ConfigEnd();
+    }
+
+  private:
+    CommandTransport& transport_;
+    const int begun_;
+    bool ended_ = false;
+};
+
 struct DeviceSession {
     std::shared_ptr<hid::HidBus> bus;
     std::unique_ptr<CommandTransport> transport;
+    std::unique_ptr<Configuration> configuration;  // ends before the transport goes
     uint16_t kind = 0;
 };
 
@@ -28,7 +54,8 @@ DeviceSession OpenDevice(const Options& options, std::string* error);
 // through its receiver.
 std::shared_ptr<hid::HidBus> SelectDeviceBus(const Options& options, std::string* error);
 
-// Opens the device, then ConfigBegin and ReadInfo into info (kInfoSize bytes).
+// Opens the device, begins its configuration (session.configuration) and reads the
+// information block into info (kInfoSize bytes).
 // 0 on success, else the exit code after the error line.
 int OpenAndReadInfo(const Options& options, DeviceSession& session, uint8_t* info);
 

@@ -16,8 +16,7 @@ int RunInfo(const Options& options) {
     DeviceSession session;
     uint8_t info[kInfoSize] = {};
     if (int failed = OpenAndReadInfo(options, session, info)) return failed;
-    CommandTransport& t = *session.transport;
-    if (int r = t.ConfigEnd(); r != CMD_OK) return CommandFailed("ConfigEnd", r);
+    if (int r = session.configuration->End(); r != CMD_OK) return CommandFailed("ConfigEnd", r);
 
     std::printf("information block of the %s (%zu bytes):\n", KindName(session.kind), kInfoSize);
     PrintBytes(info, kInfoSize);

@@ -17,7 +17,7 @@ int RunKeyMap(const Options& options) {
                     " key slots, more than a key map of 512 bytes holds");
     uint8_t map[512] = {};
     if (int r = t.ReadKeyMap(map); r != CMD_OK) return CommandFailed("ReadKeyMap", r);
-    if (int r = t.ConfigEnd(); r != CMD_OK) return CommandFailed("ConfigEnd", r);
+    if (int r = session.configuration->End(); r != CMD_OK) return CommandFailed("ConfigEnd", r);
 
     std::printf("key map: %u key slots\n", slots);
     for (unsigned slot = 0; slot < slots; ++slot)

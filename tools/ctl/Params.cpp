@@ -15,10 +15,11 @@ int Read(CommandTransport& t, uint16_t offset, const std::vector<std::string>& a
     auto length = ParseNumber(args[2], 0xFFFF);
     if (!length) return Fail("bad length " + args[2]), kExitUsage;
     std::vector<uint8_t> bytes(*length);
-    if (int r = t.ConfigBegin(); r != CMD_OK) return CommandFailed("ConfigBegin", r);
+    Configuration configuration(t);
+    if (int r = configuration.Begun(); r != CMD_OK) return CommandFailed("ConfigBegin", r);
     if (int r = t.ReadParams(bytes.data(), bytes.size(), offset); r != CMD_OK)
         return CommandFailed("ReadParams", r);
-    if (int r = t.ConfigEnd(); r != CMD_OK) return CommandFailed("ConfigEnd", r);
+    if (int r = configuration.End(); r != CMD_OK) return CommandFailed("ConfigEnd", r);
     PrintBytes(bytes.data(), bytes.size(), offset);
     return 0;
 }
@@ -26,10 +27,11 @@ int Read(CommandTransport& t, uint16_t offset, const std::vector<std::string>& a
 int Write(CommandTransport& t, uint16_t offset, const std::vector<std::string>& args) {
     auto bytes = ParseHexBytes({args.begin() + 2, args.end()});
     if (!bytes || bytes->empty()) return Fail("params write needs hex bytes"), kExitUsage;
-    if (int r = t.ConfigBegin(); r != CMD_OK) return CommandFailed("ConfigBegin", r);
+    Configuration configuration(t);
+    if (int r = configuration.Begun(); r != CMD_OK) return CommandFailed("ConfigBegin", r);
     if (int r = t.WriteParams(bytes->data(), bytes->size(), offset); r != CMD_OK)
         return CommandFailed("WriteParams", r);
-    if (int r = t.ConfigEnd(); r != CMD_OK) return CommandFailed("ConfigEnd", r);
+    if (int r = configuration.End(); r != CMD_OK) return CommandFailed("ConfigEnd", r);
     std::printf("wrote %zu bytes at offset %u\n", bytes->size(), offset);
     return 0;
 }
