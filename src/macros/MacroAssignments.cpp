@@ -54,7 +54,7 @@ MacroDeletionPlan PlanMacroDeletion(const profiles::DataFolders& folders,
         profiles::CBasicProfiledata data;
         std::vector<profiles::KeyListEntry> keys;
         if (!LoadKeys(data, list.profiles[i].path, keys)) continue;
-        if (i == list.selected && UsesMacro(keys, macroIndex)) plan.selectedProfileUsesMacro = true;
+        if (list.selected == i && UsesMacro(keys, macroIndex)) plan.selectedProfileUsesMacro = true;
         if (RepairForDeletedMacro(keys, macroIndex))
             plan.profilesToRepair.push_back(list.profiles[i].path);
     }

@@ -23,7 +23,7 @@ struct SelectedProfile {
 // name are left out; nothing when the list is missing or empty.
 struct ProfileList {
     std::vector<SelectedProfile> profiles;
-    std::size_t selected = 0;
+    std::optional<std::size_t> selected;  // none when the selected entry was refused
 };
 ProfileList ReadProfileList(const DataFolders& folders, std::string_view deviceFolder);
 

@@ -110,6 +110,18 @@ TEST_F(MacroDeletionTest, PlanningWritesNothingSoDecliningLeavesEveryFileAsItWas
     EXPECT_TRUE(none.profilesToRepair.empty());
 }
 
+TEST_F(MacroDeletionTest, ARefusedSelectedEntryNeverMakesAnotherProfileTheSelectedOne) {
+    // The selected entry names a path outside the folder, so it is left out; the
+    // profile after it must not take its place in the question asked.
+    Json::Value list = profiles::ReadJsonFile(folder / "ProfileList.ini");
+    list["profilelist"][0]["profileUUID"] = "../current";
+    ASSERT_TRUE(profiles::WriteJsonFile(folder / "ProfileList.ini", list));
+    WriteProfile("other", {Macro(1)});
+    const auto plan = PlanMacroDeletion(folders, "keyboard", 1);
+    EXPECT_FALSE(plan.selectedProfileUsesMacro);
+    EXPECT_EQ(plan.profilesToRepair.size(), 1u);
+}
+
 TEST_F(MacroDeletionTest, AProfileThatCannotBeReadIsNeverRewritten) {
     WriteProfile("current", {Macro(1)});
     vivori::testing::WriteText(folder / "other.Json", "{\"Device\": [ {\"KeyList\": [");
