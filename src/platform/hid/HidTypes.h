@@ -45,7 +45,8 @@ struct HidCaps {
     uint16_t numberFeatureDataIndices = 0;
 };
 
-struct HidButtonCaps {
+// What button and value capabilities share: where the field is and which usages it has.
+struct HidCapsCommon {
     uint16_t usagePage = 0;
     uint8_t reportId = 0;
     uint16_t linkCollection = 0;
@@ -57,12 +58,9 @@ struct HidButtonCaps {
     uint16_t dataIndexMax = 0;
 };
 
-struct HidValueCaps {
-    uint16_t usagePage = 0;
-    uint8_t reportId = 0;
-    uint16_t linkCollection = 0;
-    bool isRange = false;
-    bool isAbsolute = true;
+struct HidButtonCaps : HidCapsCommon {};
+
+struct HidValueCaps : HidCapsCommon {
     bool hasNull = false;
     uint16_t bitSize = 0;
     uint16_t reportCount = 0;
@@ -70,10 +68,6 @@ struct HidValueCaps {
     int32_t logicalMax = 0;
     int32_t physicalMin = 0;
     int32_t physicalMax = 0;
-    uint16_t usageMin = 0;  // the usage when not a range
-    uint16_t usageMax = 0;
-    uint16_t dataIndexMin = 0;
-    uint16_t dataIndexMax = 0;
 };
 
 }  // namespace vivori::hid

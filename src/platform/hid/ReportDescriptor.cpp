@@ -43,40 +43,30 @@ void HidCollection::Finish() {
                 inputReportIds.end())
             inputReportIds.push_back(f.reportId);
         if (f.isConstant && f.usages.empty() && !f.isRange) continue;  // padding
+        // Data indexes run on across the fields of a report type, one per usage.
+        HidCapsCommon common;
+        common.usagePage = f.usagePage;
+        common.reportId = f.reportId;
+        common.linkCollection = f.linkCollection;
+        common.isAbsolute = f.isAbsolute;
+        common.isRange = f.isRange;
+        common.usageMin = f.isRange ? f.usageMin : f.UsageAt(0);
+        common.usageMax = f.isRange ? f.usageMax : common.usageMin;
+        const uint16_t n = static_cast<uint16_t>(common.usageMax - common.usageMin + 1);
+        common.dataIndexMin = dataIndex[t];
+        common.dataIndexMax = static_cast<uint16_t>(dataIndex[t] + n - 1);
+        dataIndex[t] = static_cast<uint16_t>(dataIndex[t] + n);
         if (f.IsButton()) {
-            HidButtonCaps c;
-            c.usagePage = f.usagePage;
-            c.reportId = f.reportId;
-            c.linkCollection = f.linkCollection;
-            c.isAbsolute = f.isAbsolute;
-            c.isRange = f.isRange;
-            c.usageMin = f.isRange ? f.usageMin : f.UsageAt(0);
-            c.usageMax = f.isRange ? f.usageMax : c.usageMin;
-            uint16_t n = static_cast<uint16_t>(f.isRange ? f.usageMax - f.usageMin + 1 : 1);
-            c.dataIndexMin = dataIndex[t];
-            c.dataIndexMax = static_cast<uint16_t>(dataIndex[t] + n - 1);
-            dataIndex[t] = static_cast<uint16_t>(dataIndex[t] + n);
-            buttonCaps_[t].push_back(c);
+            buttonCaps_[t].push_back(HidButtonCaps{common});
         } else {
-            HidValueCaps c;
-            c.usagePage = f.usagePage;
-            c.reportId = f.reportId;
-            c.linkCollection = f.linkCollection;
-            c.isAbsolute = f.isAbsolute;
+            HidValueCaps c{common};
             c.hasNull = f.hasNull;
-            c.isRange = f.isRange;
             c.bitSize = f.bitSize;
             c.reportCount = f.reportCount;
             c.logicalMin = f.logicalMin;
             c.logicalMax = f.logicalMax;
             c.physicalMin = f.physicalMin;
             c.physicalMax = f.physicalMax;
-            c.usageMin = f.isRange ? f.usageMin : f.UsageAt(0);
-            c.usageMax = f.isRange ? f.usageMax : c.usageMin;
-            uint16_t n = static_cast<uint16_t>(f.isRange ? f.usageMax - f.usageMin + 1 : 1);
-            c.dataIndexMin = dataIndex[t];
-            c.dataIndexMax = static_cast<uint16_t>(dataIndex[t] + n - 1);
-            dataIndex[t] = static_cast<uint16_t>(dataIndex[t] + n);
             valueCaps_[t].push_back(c);
         }
     }
