@@ -23,6 +23,19 @@ const std::vector<uint8_t> kSingleCollection = {
     0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x01, 0x15, 0x00, 0x26, 0xFF, 0x00,
     0x75, 0x08, 0x95, 0x3F, 0x09, 0x01, 0x81, 0x02, 0x09, 0x01, 0x91, 0x02, 0xC0};
 
+// A family keyboard on a bus, with the paths it shows.
+class PluggedKeyboard : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        keyboard->AddInterface(1, sim::FamilyInterfaceDescriptor());
+        bus.Plug(keyboard);
+        bus.Enumerate(paths);
+    }
+    VirtualHidBus bus;
+    std::shared_ptr<Sink> keyboard = std::make_shared<Sink>(0x5055);
+    std::vector<std::string> paths;
+};
+
 }  // namespace
 
 TEST(VirtualHidBus, PathsNameEveryCollectionAndOmitColForASingleOne) {
@@ -47,13 +60,7 @@ TEST(VirtualHidBus, PathsNameEveryCollectionAndOmitColForASingleOne) {
     EXPECT_EQ(bus.Open("hid#vid_320f&pid_5055&mi_01&col09#virtual-1-1", true, true), nullptr);
 }
 
-TEST(VirtualHidBus, InputReportsReachOnlyTheCollectionThatOwnsTheirReportId) {
-    VirtualHidBus bus;
-    auto keyboard = std::make_shared<Sink>(0x5055);
-    keyboard->AddInterface(1, sim::FamilyInterfaceDescriptor());
-    bus.Plug(keyboard);
-    std::vector<std::string> paths;
-    bus.Enumerate(paths);
+TEST_F(PluggedKeyboard, InputReportsReachOnlyTheCollectionThatOwnsTheirReportId) {
     auto notify = bus.Open(paths[2], true, true);
     auto command = bus.Open(paths[3], true, true);
     ASSERT_TRUE(notify && command);
@@ -77,13 +84,7 @@ TEST(VirtualHidBus, InputReportsReachOnlyTheCollectionThatOwnsTheirReportId) {
     EXPECT_EQ(command->Read(buffer, n, 0, abort), IoStatus::TimedOut);
 }
 
-TEST(VirtualHidBus, UnpluggedDeviceFailsItsHandlesAndItsProbe) {
-    VirtualHidBus bus;
-    auto keyboard = std::make_shared<Sink>(0x5055);
-    keyboard->AddInterface(1, sim::FamilyInterfaceDescriptor());
-    bus.Plug(keyboard);
-    std::vector<std::string> paths;
-    bus.Enumerate(paths);
+TEST_F(PluggedKeyboard, UnpluggedDeviceFailsItsHandlesAndItsProbe) {
     auto command = bus.Open(paths[3], true, true);
     EXPECT_TRUE(bus.Probe(paths[3]));
     bus.Unplug(keyboard);
