@@ -64,20 +64,19 @@ int main() {
                 caps.inputReportByteLength, caps.outputReportByteLength, transport.ChunkSize());
 
     std::printf("Exchanges:\n");
-    Report("config begin (0x01)", transport.Command(&transport.CommandLock(), 0x01, 0, 0));
-    Frame reply{};
-    Report("read info page (0x03)",
-           transport.Command(&transport.CommandLock(), 0x03, 34, 0, {}, reply.data()));
-    Report("config end (0x02)", transport.Command(&transport.CommandLock(), 0x02, 0, 0));
+    Report("config begin (0x01)", transport.ConfigBegin());
+    uint8_t info[kInfoSize] = {};
+    Report("read info (0x03)", transport.ReadInfo(info));
+    std::printf("  %-28s    %u key slots, %u bytes of macro memory\n", "", info[kInfoKeySlots],
+                info[kInfoMacroUnits] * 128u);
+    Report("config end (0x02)", transport.ConfigEnd());
 
     sim->devices[0]->InjectFault({sim::FaultRule::StatusFF, 0x06});
     const uint8_t params[4] = {1, 2, 3, 4};
-    Report("write params, device says FF",
-           transport.Command(&transport.CommandLock(), 0x06, 4, 0, params));
+    Report("write params, device says FF", transport.WriteParams(params, sizeof params, 0));
 
     sim->devices[0]->InjectFault({sim::FaultRule::StrayReply, 0x01});
-    Report("config begin, stray reply first",
-           transport.Command(&transport.CommandLock(), 0x01, 0, 0));
+    Report("config begin, stray reply first", transport.ConfigBegin());
 
     std::printf("The keyboard received %zu frames, %zu with a bad checksum.\n",
                 sim->devices[0]->ReceivedCount(), sim->devices[0]->BadChecksums());
