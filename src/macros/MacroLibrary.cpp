@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "macros/MacroEvents.h"
+#include "platform/CaseFold.h"
 #include "platform/Debug.h"
 #include "platform/Identifier.h"
 #include "profiles/JsonFile.h"
@@ -22,16 +23,10 @@ using profiles::WriteJsonFile;
 
 namespace {
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 bool NameTaken(const std::vector<MacroEntry>& list, std::string_view name) {
-    const std::string wanted = Lower(name);
+    const std::string wanted = FoldCase(name);
     return std::any_of(list.begin(), list.end(),
-                       [&](const MacroEntry& e) { return Lower(e.name) == wanted; });
+                       [&](const MacroEntry& e) { return FoldCase(e.name) == wanted; });
 }
 
 std::string Trim(std::string_view s) {
@@ -179,8 +174,12 @@ MacroResult MacroLibrary::Delete(size_t index) {
         info.removeIndex(Json::ArrayIndex(index), &removed);
     });
     if (!written) return Refuse(MacroError::WriteFailed, "the macro list could not be written");
-    // A Guid that is not a bare name never becomes a path: that entry just leaves the list.
-    if (!path.empty()) {
+    // A Guid that is not a bare name never becomes a path: that entry just leaves the
+    // list. Nor does a file another entry still names.
+    const bool shared = std::any_of(list.begin(), list.end(), [&](const MacroEntry& e) {
+        return &e != &list[index] && e.guid == entry.guid;
+    });
+    if (!path.empty() && !shared) {
         std::error_code ec;
         fs::remove(path, ec);
     }

@@ -101,6 +101,11 @@ TEST_F(MacroLibraryTest, RenameRefusesBlankAndTakenNamesAndKeepsUnknownKeys) {
     EXPECT_EQ(library.Rename(0, "crouch").error, MacroError::DuplicateName);
     EXPECT_EQ(library.Rename(0, "JUMP").error, MacroError::DuplicateName);  // its own name too
     EXPECT_EQ(library.Rename(5, "Run").error, MacroError::NoSuchMacro);
+    // Names in other scripts compare without case too; other bytes stay as they are.
+    ASSERT_TRUE(library.Rename(1, "Прыжок Été"));
+    EXPECT_EQ(library.Rename(0, "прыжок éTÉ").error, MacroError::DuplicateName);
+    EXPECT_TRUE(library.Rename(1, "Прыжок Été\xff"));
+    ASSERT_TRUE(library.Rename(1, "Crouch"));
     ASSERT_TRUE(library.Rename(0, "Run"));
     EXPECT_EQ(library.List()[0].name, "Run");
     EXPECT_EQ(profiles::ReadJsonFile(folder / "macro.config")["WrittenBy"].asString(),
@@ -191,6 +196,15 @@ TEST_F(MacroLibraryTest, IdentifiersFromTheListNeverLeaveTheFolder) {
     EXPECT_EQ(ReadText(temp / "keyboard.mac"), "precious too");
     ASSERT_EQ(library.List().size(), 1u);
     EXPECT_EQ(library.List()[0].name, "ok");
+}
+
+TEST_F(MacroLibraryTest, DeletingOneOfTwoEntriesThatShareAFileKeepsTheFile) {
+    WriteList({{"Jump", "2026_01_02_03_04_05_006"}, {"Jump again", "2026_01_02_03_04_05_006"}});
+    ASSERT_TRUE(library.Save(0, TwoEvents()));
+    ASSERT_TRUE(library.Delete(0));
+    EXPECT_EQ(library.Events(0).size(), 2u);  // the remaining entry still plays it
+    ASSERT_TRUE(library.Delete(0));
+    EXPECT_FALSE(fs::exists(folder / "2026_01_02_03_04_05_006.mac"));
 }
 
 TEST_F(MacroLibraryTest, ADamagedListIsKeptAsideBeforeItIsReplaced) {
