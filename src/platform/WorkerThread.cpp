@@ -1,5 +1,7 @@
 #include "platform/WorkerThread.h"
 
+#include "platform/CurrentStopEvent.h"
+
 namespace vivori {
 
 std::string_view StopResultLine(StopResult result) {
@@ -26,6 +28,7 @@ bool WorkerThread::Start(Body body) {
     stop_.Reset();
     finished_.Reset();
     thread_ = std::thread([this, body = std::move(body)] {
+        StopEventScope scope(&stop_);
         body(stop_);
         finished_.Set();
     });

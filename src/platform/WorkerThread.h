@@ -16,7 +16,8 @@ std::string_view StopResultLine(StopResult result);
 // A worker with a manual-reset stop event. The body must wait on that event (or on
 // an abort it triggers) in every blocking call, because a C++ thread cannot be
 // killed: Stop gives it a bounded time to end, reports whether it did, and then
-// joins it anyway.
+// joins it anyway. While the body runs, the stop event is also the thread's
+// CurrentStopEvent().
 class WorkerThread {
   public:
     using Body = std::function<void(Event& stop)>;
