@@ -20,6 +20,9 @@ class MessageRegistry {
     // Room for a full table of the longest names; anything larger is not ours.
     static constexpr long kMaxFileBytes = static_cast<long>(kCapacity * (kMaxNameBytes + 1));
 
+    // The file's name in the user's runtime folder.
+    static constexpr const char* kFileName = "vivori-messages";
+
     explicit MessageRegistry(std::string path) : path_(std::move(path)) {}
 
     // 0 for an empty or unstorable name, a full table, or a file that is not a plain

@@ -59,7 +59,8 @@ UINT RegisterWindowMessage(std::string_view name) {
         if (!registry) {
             auto folder = UserRuntimeDirectory();
             if (!folder) return 0;
-            registry = std::make_unique<MessageRegistry>(*folder + "/vivori-messages");
+            registry =
+                std::make_unique<MessageRegistry>(*folder + "/" + MessageRegistry::kFileName);
         }
     }
     return registry->Register(name);

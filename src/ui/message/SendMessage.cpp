@@ -13,8 +13,9 @@ namespace vivori::ui {
 namespace {
 
 int RemainingMs(std::chrono::steady_clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
+    // Rounded up, so the wait never ends before the deadline.
+    auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
 }
 
@@ -35,6 +36,7 @@ bool AwaitReply(PendingSend& send, int timeoutMs, LRESULT* result) {
             own->DispatchSends();
             continue;
         }
+        if (which == kWaitTimeout && RemainingMs(deadline) > 0) continue;
         if (send.Claim(PendingSend::Cancelled)) return false;
         // The handler is already running and may still read our arguments.
         send.done.Wait(kInfinite);

@@ -145,19 +145,15 @@ void ThreadQueue::PostQuit(int exitCode) {
     WakeLocked();
 }
 
-bool ThreadQueue::TakeQuit(int* exitCode) {
-    if (!quitPending_) return false;
-    quitPending_ = false;
-    *exitCode = quitCode_;
-    return true;
-}
-
 int ThreadQueue::Run() {
-    int exitCode = 0;
-    if (TakeQuit(&exitCode)) return exitCode;
     QEventLoop loop;
     loops_.push_back({&loop, false});
-    exitCode = loop.exec();
+    if (quitPending_) {
+        // Posted while no loop ran: let this loop see it once the queue is served.
+        std::lock_guard lock(mutex_);
+        WakeLocked();
+    }
+    int exitCode = loop.exec();
     bool endedByQuit = loops_.back().endedByQuit;
     loops_.pop_back();
     // A quit ends the enclosing loops too, as a modal loop passes WM_QUIT on.

@@ -65,7 +65,6 @@ class ThreadQueue {
     void WakeLocked();
     void OnWake();
     void DeliverSend(PendingSend& send);
-    bool TakeQuit(int* exitCode);
 
     const std::thread::id owner_;
     std::mutex mutex_;
