@@ -1,5 +1,6 @@
 #include "ui/message/Messages.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -83,6 +84,17 @@ void PostQuitMessage(int exitCode) {
 
 int RunMessageLoop() {
     return ThreadQueue::Current()->Run();
+}
+
+int NewModalLoopId() {
+    static std::atomic<int> next{1};
+    return next++;
+}
+
+int RunModalLoop(int id) { return ThreadQueue::Current()->Run(id); }
+
+void EndModalLoop(int id, int exitCode) {
+    if (ThreadQueue* queue = ThreadQueue::Existing()) queue->EndLoop(id, exitCode);
 }
 
 void PumpMessages() {

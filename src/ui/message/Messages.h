@@ -44,6 +44,11 @@ void PostQuitMessage(int exitCode);
 // descriptors and whatever Qt events the application object serves (windows of a
 // QGuiApplication). Returns the quit message's exit code.
 int RunMessageLoop();
+// Nested loops for modal windows: RunModalLoop(id) runs the calling thread's loop
+// until EndModalLoop(id, code) on the same thread, or a quit, which it passes on.
+int NewModalLoopId();
+int RunModalLoop(int id);
+void EndModalLoop(int id, int exitCode);
 // Handles what is pending now without blocking.
 void PumpMessages();
 

@@ -145,9 +145,9 @@ void ThreadQueue::PostQuit(int exitCode) {
     WakeLocked();
 }
 
-int ThreadQueue::Run() {
+int ThreadQueue::Run(int id) {
     QEventLoop loop;
-    loops_.push_back({&loop, false});
+    loops_.push_back({&loop, false, id});
     if (quitPending_) {
         // Posted while no loop ran: let this loop see it once the queue is served.
         std::lock_guard lock(mutex_);
@@ -159,6 +159,12 @@ int ThreadQueue::Run() {
     // A quit ends the enclosing loops too, as a modal loop passes WM_QUIT on.
     if (endedByQuit && !loops_.empty()) PostQuit(exitCode);
     return exitCode;
+}
+
+void ThreadQueue::EndLoop(int id, int exitCode) {
+    for (RunningLoop& running : loops_) {
+        if (running.id == id) running.loop->exit(exitCode);
+    }
 }
 
 void ThreadQueue::Pump() {

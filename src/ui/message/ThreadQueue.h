@@ -46,7 +46,9 @@ class ThreadQueue {
     // Sends first, then posted messages in order, until the queue is empty.
     void DispatchAll();
     void PostQuit(int exitCode);
-    int Run();
+    // Runs a nested loop; one with a non-zero id can also be ended by EndLoop(id).
+    int Run(int id = 0);
+    void EndLoop(int id, int exitCode);
     void Pump();
     // The Qt side for timers and watches; null off the owning thread or once closed.
     ThreadDispatcher* Dispatcher() { return IsOwnerThread() ? dispatcher_.get() : nullptr; }
@@ -79,6 +81,7 @@ class ThreadQueue {
     struct RunningLoop {
         QEventLoop* loop;
         bool endedByQuit;
+        int id;
     };
     std::vector<RunningLoop> loops_;
     bool quitPending_ = false;

@@ -1,0 +1,139 @@
+#include "ui/core/CSliderUI.h"
+
+#include <algorithm>
+
+#include "ui/core/AttributeValues.h"
+#include "ui/core/CPaintManagerUI.h"
+
+namespace vivori::ui {
+
+CSliderUI::CSliderUI() { textStyle_ = kTextSingleLine | kTextCenter; }
+
+void* CSliderUI::GetInterface(std::string_view name) {
+    if (name == "Slider") return this;
+    return CProgressUI::GetInterface(name);
+}
+
+UiRect CSliderUI::GetThumbRect() const {
+    long long span = static_cast<long long>(max_) - min_;
+    long long done = static_cast<long long>(value_) - min_;
+    if (horizontal_) {
+        int travel = std::max(pos_.Width() - thumbSize_.cx, 0);
+        int left = pos_.left + (span > 0 ? static_cast<int>(done * travel / span) : 0);
+        int top = (pos_.top + pos_.bottom - thumbSize_.cy) / 2;
+        return {left, top, left + thumbSize_.cx, top + thumbSize_.cy};
+    }
+    int travel = std::max(pos_.Height() - thumbSize_.cy, 0);
+    int top = pos_.bottom - thumbSize_.cy - (span > 0 ? static_cast<int>(done * travel / span) : 0);
+    int left = (pos_.left + pos_.right - thumbSize_.cx) / 2;
+    return {left, top, left + thumbSize_.cx, top + thumbSize_.cy};
+}
+
+int CSliderUI::ValueAt(UiPoint point) const {
+    long long span = static_cast<long long>(max_) - min_;
+    long long value;
+    if (horizontal_) {
+        int travel = std::max(pos_.Width() - thumbSize_.cx, 1);
+        value = min_ + span * (point.x - pos_.left - thumbSize_.cx / 2) / travel;
+    } else {
+        int travel = std::max(pos_.Height() - thumbSize_.cy, 1);
+        value = min_ + span * (pos_.bottom - point.y - thumbSize_.cy / 2) / travel;
+    }
+    value = std::clamp<long long>(value, min_, max_);
+    // Snap to the change step, counted from the minimum.
+    long long snapped = min_ + (value - min_ + step_ / 2) / step_ * step_;
+    return static_cast<int>(std::clamp<long long>(snapped, min_, max_));
+}
+
+void CSliderUI::DoEvent(TEventUI& event) {
+    if (!IsMouseEnabled() || !IsEnabled()) {
+        CProgressUI::DoEvent(event);
+        return;
+    }
+    switch (event.type) {
+        case UiEventType::ButtonDown:
+        case UiEventType::DoubleClick:
+            dragging_ = true;
+            state_ |= kStateCaptured | kStatePushed;
+            if (!GetThumbRect().Contains(event.mouse)) {
+                int value = ValueAt(event.mouse);
+                if (value != value_) {
+                    SetValue(value);
+                    Notify(kNotifyMoveValueChanged);
+                }
+            }
+            return;
+        case UiEventType::MouseMove:
+            if (dragging_) {
+                int value = ValueAt(event.mouse);
+                if (value != value_) {
+                    SetValue(value);
+                    Notify(kNotifyMoveValueChanged);
+                }
+            }
+            return;
+        case UiEventType::ButtonUp:
+            if (dragging_) {
+                dragging_ = false;
+                state_ &= ~(kStateCaptured | kStatePushed);
+                SetValue(ValueAt(event.mouse));
+                Invalidate();
+                Notify(kNotifyValueChanged);
+            }
+            return;
+        case UiEventType::ScrollWheel:
+            SetValue(value_ + (static_cast<int>(event.wParam) > 0 ? step_ : -step_));
+            Notify(kNotifyValueChanged);
+            return;
+        case UiEventType::MouseEnter:
+            state_ |= kStateHot;
+            Invalidate();
+            return;
+        case UiEventType::MouseLeave:
+            state_ &= ~kStateHot;
+            Invalidate();
+            return;
+        default:
+            CProgressUI::DoEvent(event);
+    }
+}
+
+void CSliderUI::SetAttribute(std::string_view name, std::string_view value) {
+    if (name == "step") {
+        SetChangeStep(ParseInt(value));
+    } else if (name == "thumbsize") {
+        thumbSize_ = ParseSize(value);
+    } else if (name == "thumbimage") {
+        thumbImage_ = value;
+    } else if (name == "thumbhotimage") {
+        thumbHotImage_ = value;
+    } else if (name == "thumbpushedimage") {
+        thumbPushedImage_ = value;
+    } else if (name == "thumbcolor") {
+        thumbColor_ = ParseColor(value);
+    } else {
+        CProgressUI::SetAttribute(name, value);
+    }
+}
+
+void CSliderUI::PaintStatusImage(IRender& render) {
+    CProgressUI::PaintStatusImage(render);
+    UiRect thumb = GetThumbRect();
+    const std::string* image = &thumbImage_;
+    if ((state_ & kStatePushed) != 0 && !thumbPushedImage_.empty()) {
+        image = &thumbPushedImage_;
+    } else if ((state_ & kStateHot) != 0 && !thumbHotImage_.empty()) {
+        image = &thumbHotImage_;
+    }
+    if (!image->empty()) {
+        ImageDrawInfo info = ParseImageString(*image);
+        if (info.valid) {
+            info.dest = {thumb.left - pos_.left, thumb.top - pos_.top, thumb.right - pos_.left,
+                         thumb.bottom - pos_.top};
+            if (render.DrawImage(pos_, info)) return;
+        }
+    }
+    if (thumbColor_ != 0) render.FillEllipse(thumb, thumbColor_);
+}
+
+}  // namespace vivori::ui

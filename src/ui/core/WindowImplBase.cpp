@@ -1,0 +1,135 @@
+#include "ui/core/WindowImplBase.h"
+
+#include "platform/Debug.h"
+#include "ui/core/CDialogBuilder.h"
+#include "ui/message/Messages.h"
+
+namespace vivori::ui {
+
+WindowImplBase::WindowImplBase() = default;
+
+WindowImplBase::~WindowImplBase() {
+    if (GetHWND() != 0) {
+        pm_.RemoveNotifier(this);
+        DestroyHandle();
+    }
+}
+
+CControlUI* WindowImplBase::CreateControl(std::string_view name) {
+    (void)name;
+    return nullptr;
+}
+
+LRESULT WindowImplBase::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
+    (void)msg;
+    (void)wParam;
+    (void)lParam;
+    handled = false;
+    return 0;
+}
+
+void WindowImplBase::Notify(TNotifyUI& msg) { NotifyPump(msg); }
+
+HWND WindowImplBase::Create(HWND parent, std::string_view title, std::uint32_t style,
+                            std::uint32_t exStyle, int x, int y, int width, int height) {
+    owner_ = parent;
+    HWND hwnd = CreateHandle(std::string(title), std::string(GetWindowClassName()));
+    if (hwnd == 0) return 0;
+    host_ = CreateWindowHost(*this);
+    host_->SetTitle(title);
+    UiSize size{width, height};
+    if (size.cx <= 0 || size.cy <= 0) size = pm_.GetInitSize();
+    host_->SetRect({x, y, x + size.cx, y + size.cy});
+    pm_.SetDPI(host_->ScreenDpi());
+    pm_.SetClientSize(size);
+    pm_.SetInvalidateHandler([this](const UiRect& rect) {
+        if (host_) host_->Invalidate(rect);
+    });
+    if ((exStyle & WS_EX_TOPMOST) != 0) host_->SetTopMost(true);
+    pm_.LayoutIfNeeded();
+    if ((style & WS_VISIBLE) != 0) host_->Show(true, true);
+    return hwnd;
+}
+
+LRESULT WindowImplBase::OnCreate() {
+    pm_.Init(GetHWND(), GetWindowClassName());
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create(
+        GetSkinFile(), [this](std::string_view name) { return CreateControl(name); }, &pm_);
+    if (root == nullptr) {
+        DebugPrintf("window %s: layout not loaded: %s", std::string(GetWindowClassName()).c_str(),
+                    builder.GetLastError().c_str());
+        return -1;
+    }
+    pm_.AttachDialog(root);
+    pm_.AddNotifier(this);
+    InitWindow();
+    return 0;
+}
+
+LRESULT WindowImplBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_CREATE) return OnCreate();
+    bool handled = false;
+    LRESULT result = HandleCustomMessage(msg, wParam, lParam, handled);
+    if (handled) return result;
+    if (pm_.MessageHandler(msg, wParam, lParam, result)) return result;
+    switch (msg) {
+        case WM_CLOSE:
+            DestroyWindow();
+            return 0;
+        case WM_SYSCOMMAND:
+            if (wParam == SC_CLOSE) {
+                PostMessage(GetHWND(), WM_CLOSE, IDCANCEL, 0);
+            } else if (host_) {
+                host_->SysCommand(wParam);
+            }
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+void WindowImplBase::ShowWindow(bool show, bool takeFocus) {
+    if (host_) host_->Show(show, takeFocus);
+}
+
+bool WindowImplBase::IsWindowVisible() const { return host_ && host_->IsVisible(); }
+
+void WindowImplBase::CenterWindow() {
+    if (!host_) return;
+    UiRect rect = host_->GetRect();
+    UiRect area = host_->ScreenRect();
+    int x = area.left + (area.Width() - rect.Width()) / 2;
+    int y = area.top + (area.Height() - rect.Height()) / 2;
+    host_->SetRect({x, y, x + rect.Width(), y + rect.Height()});
+}
+
+void WindowImplBase::Close(UINT result) {
+    result_ = result;
+    PostMessage(GetHWND(), WM_CLOSE, result, 0);
+}
+
+UINT WindowImplBase::ShowModal() {
+    if (GetHWND() == 0) return IDCANCEL;
+    modal_ = true;
+    ShowWindow(true, true);
+    modalLoop_ = NewModalLoopId();
+    RunModalLoop(modalLoop_);
+    modal_ = false;
+    modalLoop_ = 0;
+    return result_;
+}
+
+void WindowImplBase::DestroyWindow() {
+    HWND hwnd = GetHWND();
+    if (hwnd == 0) return;
+    pm_.RemoveAllTimers();
+    pm_.RemoveNotifier(this);
+    DestroyHandle();
+    if (host_) host_->Show(false, false);
+    host_.reset();
+    if (modalLoop_ != 0) EndModalLoop(modalLoop_, static_cast<int>(result_));
+    OnFinalMessage(hwnd);
+}
+
+}  // namespace vivori::ui
