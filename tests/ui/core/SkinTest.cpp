@@ -108,7 +108,7 @@ class SkinTest : public ::testing::Test {
 // profile panels and the page's own tab layouts).
 const std::vector<std::string> kPageNames = {
     "SelectPanel", "device_function_switch", "device_key_function_switch", "DeviceProfileItem",
-    "LightControlItem", "MacroControlItem", "KeySetControlItem", "default_btn",
+    "LightControlItem", "MacroControlItem", "KeySetControlItem", "default_btn", "text_test",
     // profile panel
     "device_profile_combo", "device_profile_name_edit", "device_profile_edit_save_btn",
     "profile_fun_spread_btn", "profile_menu_layout", "device_add_btn", "device_sub_btn",
@@ -281,7 +281,7 @@ TEST_F(SkinTest, MousePageHoldsItsButtonsLightsAndSettings) {
     }
 }
 
-TEST_F(SkinTest, SelectorEntryPowerDisplayAndMenusHoldTheirItems) {
+TEST_F(SkinTest, SelectorEntryPowerDisplayRowAndMenusHoldTheirItems) {
     CPaintManagerUI entry, power, tray, macro;
     ExpectNames(Build("XML/CustomControlXML/DeviceOption.xml", entry, {84, 52}),
                 {"device_select", "synchro_device_select", "device_select_name"});
@@ -289,6 +289,9 @@ TEST_F(SkinTest, SelectorEntryPowerDisplayAndMenusHoldTheirItems) {
                 {"device_power_Layout", "device_power_value", "device_wuxian_logo",
                  "device_power_status", "device_Power_progress", "device_phone_type"});
     ExpectNames(Build("menu.xml", tray, {160, 100}), {"about_menu", "setwnd_menu", "exit"});
+    CPaintManagerUI row;
+    ExpectNames(Build("XML/CustomControlXML/ComboEditElementItem.xml", row, {300, 30}),
+                {"text1", "text2", "delay_edit"});
     ExpectNames(Build("XML/Menus/macro_action_menu.xml", macro, {220, 600}),
                 {"redio_previous_record_time", "redio_later_ignore_time", "left_click", "back_up",
                  "macro_action_edit"});
