@@ -9,6 +9,7 @@ import math
 import os
 import sys
 
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from png import Canvas, rgba  # noqa: E402
 

@@ -190,7 +190,18 @@ TEST_F(SkinTest, MainWindowHoldsEveryControlTheWindowLooksUp) {
         ASSERT_NE(container, nullptr) << tab;
         EXPECT_EQ(container->GetCount(), 1) << tab;
     }
-    EXPECT_EQ(Find(root, "device_select_layout")->GetInterface("Container") != nullptr, true);
+    // The selector has room for an entry of each of the four device kinds, and the
+    // caption buttons sit inside the caption.
+    CControlUI* selector = Find(root, "device_select_layout");
+    ASSERT_NE(selector->GetInterface("Container"), nullptr);
+    EXPECT_GE(selector->GetPos().Width(), 4 * 80 + 3 * 6);
+    CControlUI* caption = Find(root, "caption");
+    for (std::string_view button :
+         {"control_light_status", "skinbtn", "setbtn", "minbtn", "closebtn"}) {
+        const UiRect& place = Find(root, button)->GetPos();
+        EXPECT_EQ(caption->GetPos().Intersect(place), place) << button;
+        EXPECT_GT(place.Width(), 0) << button;
+    }
 
     CPaintManagerUI message;
     CControlUI* box = Build("XML_MSG", message, {420, 200});
@@ -279,6 +290,12 @@ TEST_F(SkinTest, MousePageHoldsItsButtonsLightsAndSettings) {
                              "shootdate_export_btn",
                              "shootdate_save_btn",
                              "shootdate_reset_btn"}}));
+    // The macro editor styles the event rows it builds by these names.
+    for (std::string_view style :
+         {"macro_label_keyboard_style", "macro_label_mouse_style", "macro_label_down_style",
+          "macro_label_up_style", "macro_label_text_style"}) {
+        EXPECT_NE(manager.GetStyle(style), nullptr) << style;
+    }
     // The settings tabs hold the picture panel, where the page collects its buttons.
     CControlUI* tabs = Find(page, "mouse_device_seting_layout");
     EXPECT_NE(Find(tabs, "mouse_device_key_light"), nullptr);
