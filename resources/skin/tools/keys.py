@@ -20,7 +20,7 @@ PUNCTUATION = [
     ("keyboard_key_[", "[", "["), ("keyboard_key_]", "]", "]"), ("keyboard_key_xiegang", "\\", "\\"),
     ("keyboard_key_;", ";", ";"), ("keyboard_key_'", "'", "'"), ("keyboard_key_`", "`", "`"),
     ("keyboard_key_<", ",", ","), ("keyboard_key_.", ".", "."), ("keyboard_key_/", "/", "/"),
-    ("keyboard_key_Caplk", "Caps Lock", "大写锁定"),
+    ("keyboard_key_Caplk", "Caps", "大写"),
 ]
 FUNCTION_KEYS = [("keyboard_key_F%d" % n, "F%d" % n, "F%d" % n) for n in range(1, 13)]
 NAVIGATION = [

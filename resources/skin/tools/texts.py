@@ -248,7 +248,7 @@ SHOOT = [
     ("mouse_move_to_up_text", "Move up", "向上移动"), ("mouse_move_to_down_text", "Move down", "向下移动"),
     ("bullet_delay_text", "Delay", "延时"),
     ("shootdate_import_text", "Import", "导入"), ("shootdate_export_text", "Export", "导出"),
-    ("shootdate_reset_text", "Reset", "重置"), ("shootdate_save_text", "Save to mouse", "保存到鼠标"),
+    ("shootdate_reset_text", "Reset", "重置"), ("shootdate_save_text", "Save", "保存"),
 ]
 
 SETTINGS = [
