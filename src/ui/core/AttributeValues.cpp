@@ -1,10 +1,13 @@
 #include "ui/core/AttributeValues.h"
 
 #include <cstdio>
-#include <limits>
 
 namespace vivori::ui {
 namespace {
+
+// Layout numbers are pixels, counts and indexes; a million is beyond any of them and
+// keeps sums over a whole tree far from overflowing.
+constexpr long long kLimit = 1'000'000;
 
 // Reads one signed decimal number, moving the view past it and any separator.
 int TakeInt(std::string_view& text) {
@@ -15,7 +18,7 @@ int TakeInt(std::string_view& text) {
     long long value = 0;
     while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
         value = value * 10 + (text[i++] - '0');
-        if (value > std::numeric_limits<int>::max()) value = std::numeric_limits<int>::max();
+        if (value > kLimit) value = kLimit;
     }
     while (i < text.size() && text[i] != ',') ++i;
     text.remove_prefix(i);

@@ -9,7 +9,8 @@
 namespace vivori::ui {
 
 // Parsers for the attribute texts of layouts. Bad text never throws: numbers stop at
-// the first character that is not a digit, colours without digits read as 0.
+// the first character that is not a digit and are kept within plus or minus a million,
+// colours without digits read as 0.
 int ParseInt(std::string_view text);
 bool ParseBool(std::string_view text);
 UiColor ParseColor(std::string_view text);

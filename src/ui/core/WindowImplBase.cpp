@@ -38,8 +38,9 @@ HWND WindowImplBase::Create(HWND parent, std::string_view title, std::uint32_t s
     if (hwnd == 0) return 0;
     host_ = CreateWindowHost(*this);
     host_->SetTitle(title);
-    UiSize size{width, height};
-    if (size.cx <= 0 || size.cy <= 0) size = pm_.GetInitSize();
+    // The layout's own size wins over the one asked for, as the layout is drawn for it.
+    UiSize size = pm_.GetInitSize();
+    if (size.cx <= 0 || size.cy <= 0) size = {width, height};
     host_->SetRect({x, y, x + size.cx, y + size.cy});
     pm_.SetDPI(host_->ScreenDpi());
     pm_.SetClientSize(size);

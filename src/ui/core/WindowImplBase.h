@@ -41,8 +41,8 @@ class WindowImplBase : public MessageWindow, public CNotifyPump, public INotifyU
     virtual void OnFinalMessage(HWND hwnd) { (void)hwnd; }
     void Notify(TNotifyUI& msg) override;
 
-    // Creates the handle, builds the layout and places the window; size 0 takes the
-    // layout's size. Returns 0 when the layout cannot be built.
+    // Creates the handle, builds the layout and places the window; a layout that gives
+    // its size gets it, else the size asked for. Returns 0 when the layout cannot be built.
     HWND Create(HWND parent, std::string_view title, std::uint32_t style, std::uint32_t exStyle,
                 int x = 0, int y = 0, int width = 0, int height = 0);
     void ShowWindow(bool show = true, bool takeFocus = true);
