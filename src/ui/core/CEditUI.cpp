@@ -138,12 +138,13 @@ bool CEditUI::InsertText(std::string_view text) {
         if (Accepts(c)) accepted.push_back(c);
     }
     bool hadSelection = anchor_ != caret_;
+    int from = std::min(anchor_, caret_), to = std::max(anchor_, caret_);
+    std::size_t kept = chars_.size() - static_cast<std::size_t>(to - from);
+    std::size_t room = static_cast<std::size_t>(maxChar_) > kept ? static_cast<std::size_t>(maxChar_) - kept : 0;
+    if (accepted.size() > room) accepted.resize(room);
+    // Typing into a full field changes nothing and says nothing.
     if (accepted.empty() && !hadSelection) return false;
     DeleteSelection();
-    std::size_t room = static_cast<std::size_t>(maxChar_) > chars_.size()
-                           ? static_cast<std::size_t>(maxChar_) - chars_.size()
-                           : 0;
-    if (accepted.size() > room) accepted.resize(room);
     chars_.insert(static_cast<std::size_t>(caret_), accepted);
     caret_ = anchor_ = caret_ + static_cast<int>(accepted.size());
     Changed();

@@ -1,31 +1,18 @@
 #pragma once
 
 #include "ui/core/CHorizontalLayoutUI.h"
-#include "ui/core/IListItemUI.h"
+#include "ui/core/CListElementUI.h"
 
 namespace vivori::ui {
 
 // A list row that holds other controls, laid out in a row.
-class CListContainerElementUI : public CHorizontalLayoutUI, public IListItemUI {
+class CListContainerElementUI : public CListElementUI<CHorizontalLayoutUI> {
   public:
     std::string_view GetClass() const override { return "ListContainerElementUI"; }
-    void* GetInterface(std::string_view name) override;
-
-    int GetIndex() const override { return item_.index; }
-    void SetIndex(int index) override { item_.index = index; }
-    IListOwnerUI* GetOwner() const override { return item_.owner; }
-    void SetOwner(IListOwnerUI* owner) override { item_.owner = owner; }
-    bool IsSelected() const override { return item_.selected; }
-    bool Select(bool select = true) override;
-
-    UiSize EstimateSize(UiSize available) override;
-    void DoEvent(TEventUI& event) override;
-
-  protected:
-    void PaintBkColor(IRender& render) override;
-
-  private:
-    ListItemBehaviour item_;
+    void* GetInterface(std::string_view name) override {
+        return name == "ListContainerElement" ? this
+                                              : CListElementUI<CHorizontalLayoutUI>::GetInterface(name);
+    }
 };
 
 }  // namespace vivori::ui

@@ -42,6 +42,9 @@ unsigned KeyStateFromWParam(WPARAM wParam) {
 CPaintManagerUI::CPaintManagerUI() { managers.push_back(this); }
 
 CPaintManagerUI::~CPaintManagerUI() {
+    // The host may be gone already; nothing is repainted from here on.
+    invalidateHandler_ = nullptr;
+    notifiers_.clear();
     RemoveAllTimers();
     ClosePopup();
     CControlUI* root = root_;

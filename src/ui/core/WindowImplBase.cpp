@@ -9,6 +9,7 @@ namespace vivori::ui {
 WindowImplBase::WindowImplBase() = default;
 
 WindowImplBase::~WindowImplBase() {
+    pm_.SetInvalidateHandler(nullptr);
     if (GetHWND() != 0) {
         pm_.RemoveNotifier(this);
         DestroyHandle();
