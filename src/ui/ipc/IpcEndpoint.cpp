@@ -36,7 +36,9 @@ bool SameUser(int fd) {
 }  // namespace
 
 IpcEndpoint::IpcEndpoint() = default;
-IpcEndpoint::~IpcEndpoint() { Stop(); }
+IpcEndpoint::~IpcEndpoint() {
+    Stop();
+}
 
 bool IpcEndpoint::Start() {
     if (listenFd_ >= 0) return true;

@@ -6,14 +6,18 @@ namespace vivori::ui {
 
 std::vector<std::uint8_t> EncodeFrame(IpcKind kind, const std::vector<std::uint8_t>& payload) {
     IpcWriter writer;
-    writer.Put(kIpcMagic).Put(static_cast<std::uint32_t>(kind)).Put(static_cast<std::uint32_t>(payload.size()));
+    writer.Put(kIpcMagic)
+        .Put(static_cast<std::uint32_t>(kind))
+        .Put(static_cast<std::uint32_t>(payload.size()));
     writer.PutBytes(payload.data(), payload.size());
     return std::move(writer.Data());
 }
 
 IpcWriter& IpcWriter::PutBytes(const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    data_.insert(data_.end(), bytes, bytes + size);
+    if (size == 0) return *this;
+    std::size_t at = data_.size();
+    data_.resize(at + size);
+    std::memcpy(data_.data() + at, data, size);
     return *this;
 }
 

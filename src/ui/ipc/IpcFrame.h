@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,9 +54,7 @@ class IpcWriter {
   public:
     template <typename T>
     IpcWriter& Put(T value) {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(&value);
-        data_.insert(data_.end(), bytes, bytes + sizeof(T));
-        return *this;
+        return PutBytes(&value, sizeof(T));
     }
     IpcWriter& PutBytes(const void* data, std::size_t size);
     std::vector<std::uint8_t>& Data() { return data_; }
@@ -71,7 +70,7 @@ class IpcReader {
     std::optional<T> Get() {
         if (data_.size() - offset_ < sizeof(T)) return std::nullopt;
         T value;
-        std::copy_n(data_.data() + offset_, sizeof(T), reinterpret_cast<std::uint8_t*>(&value));
+        std::memcpy(&value, data_.data() + offset_, sizeof(T));
         offset_ += sizeof(T);
         return value;
     }

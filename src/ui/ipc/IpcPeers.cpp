@@ -60,7 +60,8 @@ bool WaitFor(int fd, short events, std::uint64_t deadline) {
 bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes, std::uint64_t deadline) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t written = send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        ssize_t written =
+            send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (written > 0) {
             done += static_cast<std::size_t>(written);
         } else if (written < 0 && (errno == EAGAIN || errno == EINTR)) {
@@ -139,8 +140,9 @@ std::vector<std::string> PeerEndpoints() {
     return endpoints;
 }
 
-std::optional<IpcFrame> Exchange(const std::string& endpoint, const std::vector<std::uint8_t>& frame,
-                                 bool awaitReply, int timeoutMs) {
+std::optional<IpcFrame> Exchange(const std::string& endpoint,
+                                 const std::vector<std::uint8_t>& frame, bool awaitReply,
+                                 int timeoutMs) {
     std::uint64_t deadline = GetTickCount64() + static_cast<std::uint64_t>(std::max(timeoutMs, 0));
     int fd = Connect(endpoint);
     if (fd < 0) return std::nullopt;
@@ -160,7 +162,9 @@ std::optional<IpcFrame> Exchange(const std::string& endpoint, const std::vector<
 int BroadcastToPeers(UINT msg, WPARAM w, LPARAM l) {
     if (msg < kFirstRegisteredMessage || msg > kLastRegisteredMessage) return 0;
     IpcWriter payload;
-    payload.Put(static_cast<std::uint32_t>(msg)).Put(static_cast<std::uint64_t>(w)).Put(static_cast<std::int64_t>(l));
+    payload.Put(static_cast<std::uint32_t>(msg))
+        .Put(static_cast<std::uint64_t>(w))
+        .Put(static_cast<std::int64_t>(l));
     std::vector<std::uint8_t> frame = EncodeFrame(IpcKind::Post, payload.Data());
     int reached = 0;
     // A post does not wait for the receiver; the short limit only covers a peer
@@ -174,23 +178,26 @@ int BroadcastToPeers(UINT msg, WPARAM w, LPARAM l) {
 std::optional<RemoteWindow> FindRemoteWindow(std::string_view className, std::string_view title,
                                              int timeoutMs) {
     IpcWriter payload;
-    payload.Put(static_cast<std::uint32_t>(className.size())).Put(static_cast<std::uint32_t>(title.size()));
+    payload.Put(static_cast<std::uint32_t>(className.size()))
+        .Put(static_cast<std::uint32_t>(title.size()));
     payload.PutBytes(className.data(), className.size()).PutBytes(title.data(), title.size());
     std::vector<std::uint8_t> frame = EncodeFrame(IpcKind::Find, payload.Data());
     for (const std::string& endpoint : PeerEndpoints()) {
         auto hwnd = ReplyValue(Exchange(endpoint, frame, true, timeoutMs));
-        if (hwnd && *hwnd > 0 && *hwnd <= 0xFFFFFFFF) return RemoteWindow{endpoint, static_cast<HWND>(*hwnd)};
+        if (hwnd && *hwnd > 0 && *hwnd <= 0xFFFFFFFF)
+            return RemoteWindow{endpoint, static_cast<HWND>(*hwnd)};
     }
     return std::nullopt;
 }
 
-bool SendCopyData(const RemoteWindow& window, UINT_PTR dwData, const std::vector<std::uint8_t>& data,
-                  int timeoutMs, LRESULT* result) {
+bool SendCopyData(const RemoteWindow& window, UINT_PTR dwData,
+                  const std::vector<std::uint8_t>& data, int timeoutMs, LRESULT* result) {
     if (data.size() + 12 > kIpcMaxPayload) return false;
     IpcWriter payload;
     payload.Put(static_cast<std::uint32_t>(window.hwnd)).Put(static_cast<std::uint64_t>(dwData));
     payload.PutBytes(data.data(), data.size());
-    auto reply = Exchange(window.endpoint, EncodeFrame(IpcKind::CopyData, payload.Data()), true, timeoutMs);
+    auto reply =
+        Exchange(window.endpoint, EncodeFrame(IpcKind::CopyData, payload.Data()), true, timeoutMs);
     if (!reply || reply->kind != IpcKind::Reply) return false;
     // The receiver answers an empty reply when it refuses the data.
     auto value = ReplyValue(reply);

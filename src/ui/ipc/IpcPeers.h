@@ -37,12 +37,14 @@ std::optional<RemoteWindow> FindRemoteWindow(std::string_view className, std::st
                                              int timeoutMs = 1500);
 // WM_COPYDATA to a window of another process: false when it could not be delivered
 // in time or the receiver refused it (too large for it, or the window is gone).
-bool SendCopyData(const RemoteWindow& window, UINT_PTR dwData, const std::vector<std::uint8_t>& data,
-                  int timeoutMs = 1500, LRESULT* result = nullptr);
+bool SendCopyData(const RemoteWindow& window, UINT_PTR dwData,
+                  const std::vector<std::uint8_t>& data, int timeoutMs = 1500,
+                  LRESULT* result = nullptr);
 
 // One request on a fresh connection; the reply when one is awaited. Used by the calls
 // above and by tests that speak the protocol directly.
-std::optional<IpcFrame> Exchange(const std::string& endpoint, const std::vector<std::uint8_t>& frame,
-                                 bool awaitReply, int timeoutMs);
+std::optional<IpcFrame> Exchange(const std::string& endpoint,
+                                 const std::vector<std::uint8_t>& frame, bool awaitReply,
+                                 int timeoutMs);
 
 }  // namespace vivori::ui

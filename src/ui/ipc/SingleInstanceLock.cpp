@@ -32,7 +32,9 @@ std::string LockFileName(std::string_view name) {
 
 }  // namespace
 
-SingleInstanceLock::~SingleInstanceLock() { Release(); }
+SingleInstanceLock::~SingleInstanceLock() {
+    Release();
+}
 
 SingleInstanceLock::Result SingleInstanceLock::Acquire(std::string_view name) {
     if (fd_ >= 0) return Result::Acquired;

@@ -12,9 +12,13 @@
 namespace vivori::ui {
 namespace {
 
-QRect ToQRect(const UiRect& rect) { return QRect(rect.left, rect.top, rect.Width(), rect.Height()); }
+QRect ToQRect(const UiRect& rect) {
+    return QRect(rect.left, rect.top, rect.Width(), rect.Height());
+}
 
-QColor ToQColor(UiColor color) { return QColor::fromRgba(color); }
+QColor ToQColor(UiColor color) {
+    return QColor::fromRgba(color);
+}
 
 // Where an image string puts its picture: "dest" counts from the control's top-left
 // corner and stays inside the control; without it the whole control.

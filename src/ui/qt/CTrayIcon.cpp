@@ -50,6 +50,8 @@ void CTrayIcon::SetToolTip(std::string_view toolTip) {
     if (icon_) icon_->setToolTip(ToQString(toolTip));
 }
 
-bool CTrayIcon::IsVisible() const { return icon_ && icon_->isVisible(); }
+bool CTrayIcon::IsVisible() const {
+    return icon_ && icon_->isVisible();
+}
 
 }  // namespace vivori::ui

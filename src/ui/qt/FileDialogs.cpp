@@ -42,7 +42,7 @@ bool RunDialog(bool save, std::string_view filter, std::string* path) {
 std::string QtFileFilter(std::string_view filter) {
     std::vector<std::string> parts = SplitFilter(filter);
     std::string result;
-    for (std::size_t i = 0; i + 1 < parts.size() || i < parts.size(); i += 2) {
+    for (std::size_t i = 0; i < parts.size(); i += 2) {
         std::string description = Trim(parts[i]);
         std::string patterns = i + 1 < parts.size() ? Trim(parts[i + 1]) : std::string("*");
         // Windows separates patterns with ';', Qt with spaces.
@@ -50,9 +50,10 @@ std::string QtFileFilter(std::string_view filter) {
         for (char c : patterns) spaced += c == ';' ? ' ' : c;
         spaced = Trim(spaced);
         if (description.empty() && spaced.empty()) continue;
-        if (spaced.empty()) spaced = "*";
-        if (!result.empty()) result += ";;";
-        result += (description.empty() ? spaced : description) + " (" + spaced + ")";
+        if (spaced.empty()) spaced.push_back('*');
+        if (!result.empty()) result.append(";;");
+        result.append(description.empty() ? spaced : description);
+        result.append(" (").append(spaced).append(")");
     }
     return result;
 }

@@ -52,8 +52,8 @@ unsigned KeyState(Qt::KeyboardModifiers modifiers) {
 // Controls that take the mouse themselves, so a press on them in the caption area
 // does not move the window.
 bool IsInteractive(CControlUI* control) {
-    for (const char* name : {"Button", "Option", "Edit", "Combo", "Slider", "ScrollBar", "ListItem",
-                             "ColorPalette"}) {
+    for (const char* name :
+         {"Button", "Option", "Edit", "Combo", "Slider", "ScrollBar", "ListItem", "ColorPalette"}) {
         if (control->GetInterface(name) != nullptr) return true;
     }
     return false;
@@ -62,8 +62,8 @@ bool IsInteractive(CControlUI* control) {
 }  // namespace
 
 HostWidget::HostWidget(WindowImplBase& window, bool popup)
-    : QWidget(nullptr, popup ? Qt::Popup | Qt::FramelessWindowHint
-                             : Qt::Window | Qt::FramelessWindowHint),
+    : QWidget(nullptr,
+              popup ? Qt::Popup | Qt::FramelessWindowHint : Qt::Window | Qt::FramelessWindowHint),
       window_(&window),
       popup_(popup) {
     setAttribute(Qt::WA_InputMethodEnabled);
@@ -72,7 +72,9 @@ HostWidget::HostWidget(WindowImplBase& window, bool popup)
     setFocusPolicy(Qt::StrongFocus);
 }
 
-double HostWidget::Scale() const { return window_ ? WindowScale(window_->PaintManager()) : 1.0; }
+double HostWidget::Scale() const {
+    return window_ ? WindowScale(window_->PaintManager()) : 1.0;
+}
 
 UiPoint HostWidget::ToLayout(QPointF position) const {
     double scale = Scale();
@@ -189,9 +191,11 @@ bool HostWidget::HandleClipboardKey(QKeyEvent* event, CEditUI& edit) {
     if (event->matches(QKeySequence::SelectAll)) {
         edit.SetSelAll();
     } else if (event->matches(QKeySequence::Copy)) {
-        if (clipboard != nullptr) clipboard->setText(QString::fromStdString(edit.GetSelectedText()));
+        if (clipboard != nullptr)
+            clipboard->setText(QString::fromStdString(edit.GetSelectedText()));
     } else if (event->matches(QKeySequence::Cut)) {
-        if (clipboard != nullptr) clipboard->setText(QString::fromStdString(edit.GetSelectedText()));
+        if (clipboard != nullptr)
+            clipboard->setText(QString::fromStdString(edit.GetSelectedText()));
         edit.InsertText("");
     } else if (event->matches(QKeySequence::Paste)) {
         if (clipboard != nullptr) edit.InsertText(clipboard->text().toStdString());
@@ -212,7 +216,8 @@ void HostWidget::keyPressEvent(QKeyEvent* event) {
     if (key != 0) manager.HandleKeyDown(key, KeyState(event->modifiers()));
     // Typed characters follow the key, as WM_CHAR follows WM_KEYDOWN; control keys
     // and shortcuts type nothing.
-    if (window_ == nullptr || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return;
+    if (window_ == nullptr || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return;
     for (char32_t c : event->text().toStdU32String()) {
         if (c >= 0x20 && c != 0x7F) manager.HandleChar(static_cast<std::uint32_t>(c));
     }

@@ -12,7 +12,9 @@ MemoryFont::MemoryFont(std::string folder) : folder_(std::move(folder)) {
     if (!folder_.empty() && folder_.back() != '/') folder_ += '/';
 }
 
-MemoryFont::~MemoryFont() { Release(); }
+MemoryFont::~MemoryFont() {
+    Release();
+}
 
 bool MemoryFont::Load(std::string_view relativePath) {
     Release();

@@ -40,7 +40,9 @@ void QtWindowHost::Show(bool show, bool activate) {
     if (activate) Activate();
 }
 
-bool QtWindowHost::IsVisible() const { return widget_ != nullptr && widget_->isVisible(); }
+bool QtWindowHost::IsVisible() const {
+    return widget_ != nullptr && widget_->isVisible();
+}
 
 void QtWindowHost::SysCommand(WPARAM command) {
     if (widget_ == nullptr) return;
@@ -59,7 +61,9 @@ void QtWindowHost::SysCommand(WPARAM command) {
     }
 }
 
-bool QtWindowHost::IsMinimized() const { return widget_ != nullptr && widget_->isMinimized(); }
+bool QtWindowHost::IsMinimized() const {
+    return widget_ != nullptr && widget_->isMinimized();
+}
 
 void QtWindowHost::SetTopMost(bool topMost) {
     if (widget_ == nullptr || IsTopMost() == topMost) return;
@@ -75,7 +79,8 @@ bool QtWindowHost::IsTopMost() const {
 
 void QtWindowHost::SetTitle(std::string_view title) {
     if (widget_ != nullptr) {
-        widget_->setWindowTitle(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
+        widget_->setWindowTitle(
+            QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
     }
 }
 

@@ -9,7 +9,9 @@
 
 namespace vivori::ui {
 
-double WindowScale(const CPaintManagerUI& manager) { return manager.GetDPI() / 96.0; }
+double WindowScale(const CPaintManagerUI& manager) {
+    return manager.GetDPI() / 96.0;
+}
 
 void PaintWindowContent(QPainter& painter, CPaintManagerUI& manager, const QRect& pixelRect) {
     double scale = WindowScale(manager);
@@ -32,7 +34,8 @@ QImage RenderWindow(CPaintManagerUI& manager) {
     if (size.cx <= 0 || size.cy <= 0) size = manager.GetInitSize();
     double scale = WindowScale(manager);
     QImage image(static_cast<int>(std::lround(size.cx * scale)),
-                 static_cast<int>(std::lround(size.cy * scale)), QImage::Format_ARGB32_Premultiplied);
+                 static_cast<int>(std::lround(size.cy * scale)),
+                 QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return image;
     image.fill(Qt::transparent);
     QPainter painter(&image);
