@@ -44,7 +44,7 @@ std::string QtFileFilter(std::string_view filter) {
     std::string result;
     for (std::size_t i = 0; i < parts.size(); i += 2) {
         std::string description = Trim(parts[i]);
-        std::string patterns = i + 1 < parts.size() ? Trim(parts[i + 1]) : std::string("*");
+        std::string patterns = i + 1 < parts.size() ? Trim(parts[i + 1]) : std::string();
         // Windows separates patterns with ';', Qt with spaces.
         std::string spaced;
         for (char c : patterns) spaced += c == ';' ? ' ' : c;
