@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <tuple>
 
 #include "ui/core/CPaintManagerUI.h"
@@ -66,6 +67,22 @@ void DrawPatches(QPainter& painter, const QImage& picture, const QRect& source, 
             painter.drawImage(to, picture, from);
         }
     }
+}
+
+// An image string resolved for drawing: the picture and where it goes.
+struct PlacedImage {
+    const QImage* picture = nullptr;
+    QRect source;
+    QRect dest;
+    bool IsEmpty() const { return source.isEmpty() || dest.isEmpty(); }
+};
+
+// Null when the image cannot be loaded.
+std::optional<PlacedImage> Place(const UiRect& control, const ImageDrawInfo& image) {
+    if (!image.valid) return std::nullopt;
+    const QImage* picture = ImageCache::Instance().Get(image.file, image.mask);
+    if (picture == nullptr) return std::nullopt;
+    return PlacedImage{picture, SourceOf(*picture, image), DestinationOf(control, image)};
 }
 
 using FontKey = std::tuple<std::string, int, bool, bool, bool>;
@@ -181,34 +198,31 @@ void CRenderEngine::FillPie(const UiRect& rect, double startAngle, double spanAn
 }
 
 bool CRenderEngine::DrawImage(const UiRect& controlRect, const ImageDrawInfo& image) {
-    if (!image.valid) return false;
-    const QImage* picture = ImageCache::Instance().Get(image.file, image.mask);
-    if (picture == nullptr) return false;
-    QRect source = SourceOf(*picture, image);
-    QRect dest = DestinationOf(controlRect, image);
-    if (source.isEmpty() || dest.isEmpty()) return true;
+    auto placed = Place(controlRect, image);
+    if (!placed) return false;
+    if (placed->IsEmpty()) return true;
     if (image.fade < 255) {
         painter_.save();
         painter_.setOpacity(painter_.opacity() * image.fade / 255.0);
     }
-    DrawPatches(painter_, *picture, source, dest, image.corner, image.hole);
+    DrawPatches(painter_, *placed->picture, placed->source, placed->dest, image.corner, image.hole);
     if (image.fade < 255) painter_.restore();
     return true;
 }
 
 bool CRenderEngine::DrawTintedImage(const UiRect& controlRect, const ImageDrawInfo& image,
                                     std::uint32_t tint, int level, bool on) {
-    if (!image.valid) return false;
-    const QImage* picture = ImageCache::Instance().Get(image.file, image.mask);
-    if (picture == nullptr) return false;
-    QRect source = SourceOf(*picture, image);
-    QRect dest = DestinationOf(controlRect, image);
-    if (source.isEmpty() || dest.isEmpty()) return true;
+    auto placed = Place(controlRect, image);
+    if (!placed) return false;
+    if (placed->IsEmpty()) return true;
+    const QImage& picture = *placed->picture;
+    const QRect& source = placed->source;
+    const QRect& dest = placed->dest;
     painter_.save();
     if (!on) {
         // Switched off: the plain image, dimmed.
         painter_.setOpacity(painter_.opacity() * 0.3);
-        DrawPatches(painter_, *picture, source, dest, image.corner, image.hole);
+        DrawPatches(painter_, picture, source, dest, image.corner, image.hole);
         painter_.restore();
         return true;
     }
@@ -217,7 +231,7 @@ bool CRenderEngine::DrawTintedImage(const UiRect& controlRect, const ImageDrawIn
     shape.fill(Qt::transparent);
     {
         QPainter shapePainter(&shape);
-        DrawPatches(shapePainter, *picture, source, QRect(QPoint(0, 0), dest.size()), image.corner,
+        DrawPatches(shapePainter, picture, source, QRect(QPoint(0, 0), dest.size()), image.corner,
                     image.hole);
         shapePainter.setCompositionMode(QPainter::CompositionMode_SourceIn);
         QColor color = DecodeTint(tint);

@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include "ui/core/CMenuWnd.h"
+#include "ui/core/WindowImplBase.h"
 
 namespace vivori::ui {
 namespace {
@@ -15,7 +16,8 @@ UiRect FromQRect(const QRect& rect) {
 }  // namespace
 
 QtWindowHost::QtWindowHost(WindowImplBase& window)
-    : widget_(new HostWidget(window, dynamic_cast<CMenuWnd*>(&window) != nullptr)) {}
+    : window_(window),
+      widget_(new HostWidget(window, dynamic_cast<CMenuWnd*>(&window) != nullptr)) {}
 
 QtWindowHost::~QtWindowHost() {
     if (widget_ == nullptr) return;
@@ -32,6 +34,10 @@ void QtWindowHost::Show(bool show, bool activate) {
         return;
     }
     widget_->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+    // A modal run keeps the user off the other windows until it ends.
+    if (!widget_->isVisible()) {
+        widget_->setWindowModality(window_.IsModal() ? Qt::ApplicationModal : Qt::NonModal);
+    }
     if (widget_->isMinimized()) {
         widget_->showNormal();
     } else {

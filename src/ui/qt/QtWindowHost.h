@@ -31,6 +31,7 @@ class QtWindowHost : public IWindowHost {
     HostWidget* Widget() const { return widget_; }
 
   private:
+    WindowImplBase& window_;
     QPointer<HostWidget> widget_;
 };
 

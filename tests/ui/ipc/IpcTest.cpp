@@ -126,28 +126,36 @@ TEST_F(IpcTest, ASecondStartWakesTheFirstAndEnds) {
     pclose(again);
 }
 
-TEST_F(IpcTest, CopyDataOverTheReceiversLimitIsRefusedAndLogged) {
+// An endpoint and a window of this process that other processes send copy-data to.
+class CopyDataTest : public IpcTest {
+  protected:
+    void SetUp() override {
+        IpcTest::SetUp();
+        ASSERT_TRUE(endpoint.Start());
+        ASSERT_NE(window.CreateHandle("Audio Receiver", "AudioWnd"), 0u);
+    }
+
     vivori::DebugCapture debug;
     IpcEndpoint endpoint;
-    ASSERT_TRUE(endpoint.Start());
     CopyDataWindow window;
-    ASSERT_NE(window.CreateHandle("Audio Receiver", "AudioWnd"), 0u);
+};
+
+TEST_F(CopyDataTest, CopyDataOverTheReceiversLimitIsRefusedAndLogged) {
     endpoint.SetCopyDataLimit(window.GetHWND(), 2, 156);
     endpoint.SetCopyDataLimit(window.GetHWND(), 4200);
 
     // Another process finds the window by its title and sends to it.
-    std::string exact =
-        WhileLoopRuns(window.GetHWND(), [] { return RunHelper("send 'audio receiver' 2 156"); });
-    EXPECT_EQ(exact, "delivered 77\n");
-    std::string over =
-        WhileLoopRuns(window.GetHWND(), [] { return RunHelper("send 'audio receiver' 2 157"); });
-    EXPECT_EQ(over, "refused\n");
-    std::string other =
-        WhileLoopRuns(window.GetHWND(), [] { return RunHelper("send 'audio receiver' 1 4200"); });
-    EXPECT_EQ(other, "delivered 77\n");
-    EXPECT_EQ(
-        WhileLoopRuns(window.GetHWND(), [] { return RunHelper("send 'audio receiver' 1 4201"); }),
-        "refused\n");
+    const std::pair<std::string, std::string> sends[] = {
+        {"2 156", "delivered 77\n"},
+        {"2 157", "refused\n"},
+        {"1 4200", "delivered 77\n"},
+        {"1 4201", "refused\n"},
+    };
+    for (const auto& [arguments, answer] : sends) {
+        std::string command = "send 'audio receiver' " + arguments;
+        EXPECT_EQ(WhileLoopRuns(window.GetHWND(), [command] { return RunHelper(command); }), answer)
+            << arguments;
+    }
 
     ASSERT_EQ(window.received.size(), 2u);
     EXPECT_EQ(window.received[0].dwData, 2u);
@@ -158,14 +166,8 @@ TEST_F(IpcTest, CopyDataOverTheReceiversLimitIsRefusedAndLogged) {
     EXPECT_TRUE(debug.Contains("4201 bytes"));
 }
 
-TEST_F(IpcTest, MalformedRequestsAreDroppedAndTheEndpointCarriesOn) {
-    vivori::DebugCapture debug;
-    IpcEndpoint endpoint;
-    ASSERT_TRUE(endpoint.Start());
-    CopyDataWindow window;
-    ASSERT_NE(window.CreateHandle("Receiver", "Wnd"), 0u);
+TEST_F(CopyDataTest, MalformedRequestsAreDroppedAndTheEndpointCarriesOn) {
     RemoteWindow target{endpoint.Path(), window.GetHWND()};
-
     bool delivered = WhileLoopRuns(window.GetHWND(), [&] {
         // Garbage, a header announcing a gigabyte, a copy-data too short to name a
         // window, one for a window that does not exist, and a post of an unregistered

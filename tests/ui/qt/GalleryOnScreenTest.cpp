@@ -10,6 +10,7 @@
 
 #include "TestApplication.h"
 #include "ui/core/CEditUI.h"
+#include "ui/core/CMenuWnd.h"
 #include "ui/core/COptionUI.h"
 #include "ui/core/GalleryWindow.h"
 #include "ui/qt/QtWindowHost.h"
@@ -180,4 +181,21 @@ TEST_F(GalleryOnScreenTest, TypingClipboardAndInputMethodReachTheFocusedEdit) {
     EXPECT_EQ(number->GetText(), "40057");
     Key(Qt::Key_Backspace);
     EXPECT_EQ(number->GetText(), "4005");
+}
+
+TEST_F(GalleryOnScreenTest, AMenuIsAPopupWindowThatClosesWhenItLosesFocus) {
+    auto* menu = new CMenuWnd;
+    ASSERT_TRUE(menu->Init(
+        window->GetHWND(),
+        "<Window><Menu><MenuElement name=\"exit\" text=\"Exit\"/></Menu></Window>", {100, 100}));
+    ASSERT_NE(FindWindow("MenuWnd", ""), 0u);
+    auto* host = dynamic_cast<QtWindowHost*>(menu->Host());
+    ASSERT_NE(host, nullptr);
+    QWidget* popup = host->Widget();
+    EXPECT_TRUE(popup->windowFlags().testFlag(Qt::Popup));
+    EXPECT_TRUE(popup->isVisible());
+    // A click elsewhere hides a popup; the menu then closes and goes away.
+    popup->hide();
+    PumpMessages();
+    EXPECT_EQ(FindWindow("MenuWnd", ""), 0u);
 }
