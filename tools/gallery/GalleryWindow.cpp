@@ -1,13 +1,26 @@
 #include "GalleryWindow.h"
 
 #include <cstdio>
+#include <memory>
 
+#include "ui/core/CMenuWnd.h"
 #include "ui/core/CSliderUI.h"
 #include "ui/message/Messages.h"
+#include "ui/qt/GuiApplication.h"
 
 namespace vivori::gallery {
 
 using namespace vivori::ui;
+
+namespace {
+
+constexpr const char* kMenuLayout =
+    "<Window><Menu bkcolor=\"#FF2A2C33\" bordercolor=\"#FF4A4D57\" bordersize=\"1\">"
+    "<MenuElement name=\"about_menu\" text=\"About\" textcolor=\"#FFE6E6E6\"/>"
+    "<MenuElement name=\"exit\" text=\"Exit\" textcolor=\"#FFE6E6E6\"/>"
+    "</Menu></Window>";
+
+}  // namespace
 
 void GalleryWindow::InitWindow() {
     wakeMessage_ = RegisterWindowMessage("vivori-gallery");
@@ -34,10 +47,24 @@ void GalleryWindow::Notify(TNotifyUI& msg) {
     WindowImplBase::Notify(msg);
 }
 
+void GalleryWindow::OpenMenu(UiPoint screenPoint) {
+    auto* menu = new CMenuWnd;
+    menu->Init(GetHWND(), kMenuLayout, screenPoint);
+}
+
 LRESULT GalleryWindow::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
     if (msg == WM_TRAYICON) {
         std::printf("tray %s\n", lParam == WM_LBUTTONUP ? "left" : "right");
         if (lParam == WM_LBUTTONUP) ShowWindow(!IsWindowVisible());
+        if (lParam == WM_RBUTTONUP) OpenMenu(GetCursorPos());
+        handled = true;
+    } else if (msg == WM_RBUTTONUP) {
+        // The toolkit handles the click too; the menu comes on top.
+        OpenMenu(GetCursorPos());
+    } else if (msg == WM_MENUCLICK) {
+        std::unique_ptr<MenuCmd> command(reinterpret_cast<MenuCmd*>(wParam));
+        std::printf("menu %s\n", command->name.c_str());
+        if (command->name == "exit") Close(IDOK);
         handled = true;
     } else if (msg == wakeMessage_ && wakeMessage_ != 0) {
         std::printf("woken by a second start\n");

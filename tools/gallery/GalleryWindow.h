@@ -22,6 +22,9 @@ class GalleryWindow : public ui::WindowImplBase {
     void OnFinalMessage(ui::HWND hwnd) override;
 
   private:
+    // A small menu at a point of the screen; its clicks come back as WM_MENUCLICK.
+    void OpenMenu(ui::UiPoint screenPoint);
+
     std::string layout_;
     ui::CTrayIcon tray_;
     ui::UINT wakeMessage_ = 0;

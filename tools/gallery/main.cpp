@@ -1,6 +1,5 @@
 // Shows a layout (the gallery by default) in a window and prints its notifications;
 // with --screenshot it renders the window offscreen into a PNG and ends.
-#include <QApplication>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,8 +11,8 @@
 #include "ui/ipc/IpcEndpoint.h"
 #include "ui/ipc/SingleInstanceLock.h"
 #include "ui/message/Messages.h"
-#include "ui/qt/QtWindowHost.h"
-#include "ui/qt/WindowRendering.h"
+#include "ui/qt/GuiApplication.h"
+#include "ui/qt/OffscreenSurface.h"
 
 using namespace vivori::ui;
 
@@ -27,9 +26,7 @@ int main(int argc, char** argv) {
             layout = argv[i];
         }
     }
-    if (!screenshot.empty()) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    InstallQtWindowHosts();
+    GuiApplication application(argc, argv, !screenshot.empty());
 
     std::filesystem::path file = std::filesystem::absolute(layout);
     CPaintManagerUI::SetResourcePath(file.parent_path().string());

@@ -1,11 +1,11 @@
 #include "ui/qt/WindowRendering.h"
 
 #include <QPainter>
-#include <QSaveFile>
 #include <cmath>
 
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/qt/CRenderEngine.h"
+#include "ui/qt/OffscreenSurface.h"
 
 namespace vivori::ui {
 
@@ -28,31 +28,25 @@ void PaintWindowContent(QPainter& painter, CPaintManagerUI& manager, const QRect
     painter.restore();
 }
 
-QImage RenderWindow(CPaintManagerUI& manager) {
+UiSize WindowPixels(CPaintManagerUI& manager) {
     manager.LayoutIfNeeded();
     UiSize size = manager.GetClientSize();
     if (size.cx <= 0 || size.cy <= 0) size = manager.GetInitSize();
     double scale = WindowScale(manager);
-    QImage image(static_cast<int>(std::lround(size.cx * scale)),
-                 static_cast<int>(std::lround(size.cy * scale)),
-                 QImage::Format_ARGB32_Premultiplied);
-    if (image.isNull()) return image;
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    PaintWindowContent(painter, manager, image.rect());
-    return image;
+    return {static_cast<int>(std::lround(size.cx * scale)),
+            static_cast<int>(std::lround(size.cy * scale))};
+}
+
+QImage RenderWindow(CPaintManagerUI& manager) {
+    OffscreenSurface surface(WindowPixels(manager));
+    surface.Paint(manager);
+    return surface.Image();
 }
 
 bool SaveWindowPng(CPaintManagerUI& manager, const std::string& path) {
-    QImage image = RenderWindow(manager);
-    if (image.isNull()) return false;
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (!image.save(&file, "PNG")) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    OffscreenSurface surface(WindowPixels(manager));
+    surface.Paint(manager);
+    return surface.SavePng(path);
 }
 
 }  // namespace vivori::ui

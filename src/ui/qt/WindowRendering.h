@@ -4,6 +4,8 @@
 #include <QRect>
 #include <string>
 
+#include "ui/core/UiTypes.h"
+
 class QPainter;
 
 namespace vivori::ui {
@@ -16,9 +18,9 @@ void PaintWindowContent(QPainter& painter, CPaintManagerUI& manager, const QRect
 
 // The whole window drawn into an image, without a screen (tests, screenshots).
 QImage RenderWindow(CPaintManagerUI& manager);
-// RenderWindow written to a PNG file, replacing it atomically; false on failure.
-bool SaveWindowPng(CPaintManagerUI& manager, const std::string& path);
 
+// The window's size in screen pixels, laid out first.
+UiSize WindowPixels(CPaintManagerUI& manager);
 // Screen pixels per layout unit for this manager's DPI.
 double WindowScale(const CPaintManagerUI& manager);
 

@@ -9,10 +9,13 @@
 #include <memory>
 
 #include "TestApplication.h"
+#include "ui/core/CComboUI.h"
 #include "ui/core/CEditUI.h"
 #include "ui/core/CMenuWnd.h"
 #include "ui/core/COptionUI.h"
+#include "ui/core/CSliderUI.h"
 #include "ui/core/GalleryWindow.h"
+#include "ui/qt/OffscreenSurface.h"
 #include "ui/qt/QtWindowHost.h"
 #include "ui/qt/WindowRendering.h"
 
@@ -63,17 +66,21 @@ class GalleryOnScreenTest : public ::testing::Test {
         return count;
     }
 
-    void Press(QEvent::Type type, std::string_view name, Qt::MouseButton button = Qt::LeftButton) {
-        const UiRect& rect = Rect(name);
-        QPointF point((rect.left + rect.right) / 2.0, (rect.top + rect.bottom) / 2.0);
-        Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+    // Mouse events at a point of the window, as the window system delivers them.
+    void Mouse(QEvent::Type type, QPointF point, Qt::MouseButton button = Qt::LeftButton) {
+        Qt::MouseButtons held =
+            type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
         QMouseEvent event(type, point, widget->mapToGlobal(point), button, held, Qt::NoModifier);
         QCoreApplication::sendEvent(widget, &event);
     }
+    void ClickAt(QPointF point) {
+        Mouse(QEvent::MouseMove, point, Qt::NoButton);
+        Mouse(QEvent::MouseButtonPress, point);
+        Mouse(QEvent::MouseButtonRelease, point);
+    }
     void Click(std::string_view name) {
-        Press(QEvent::MouseMove, name, Qt::NoButton);
-        Press(QEvent::MouseButtonPress, name);
-        Press(QEvent::MouseButtonRelease, name);
+        const UiRect& rect = Rect(name);
+        ClickAt(QPointF((rect.left + rect.right) / 2.0, (rect.top + rect.bottom) / 2.0));
     }
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {}) {
         QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
@@ -144,14 +151,27 @@ TEST_F(GalleryOnScreenTest, MouseOnTheWindowSelectsTabsAndOptions) {
 
     // A press in the caption's empty part goes to no control.
     std::size_t before = window->notes.size();
-    QPointF caption(400, 10);
-    QMouseEvent press(QEvent::MouseButtonPress, caption, widget->mapToGlobal(caption),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, caption, widget->mapToGlobal(caption),
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &release);
+    ClickAt(QPointF(400, 10));
     EXPECT_EQ(window->notes.size(), before);
+}
+
+TEST_F(GalleryOnScreenTest, ComboDropListAndSliderWorkThroughTheWindow) {
+    const UiRect combo = Rect("mode_combo");
+    Click("mode_combo");
+    image = Render();
+    // The drop list is drawn below the combo, over the rows beneath it.
+    EXPECT_EQ(image.pixel(combo.left + 3, combo.bottom + 3) & 0xFFFFFF, 0x2A2C33u);
+    ClickAt(QPointF(combo.left + 20, combo.bottom + 2 * 24 + 12));
+    EXPECT_EQ(window->Find<CComboUI>("mode_combo")->GetText(), "Wave");
+    EXPECT_FALSE(window->Notes({"itemselect"}).empty());
+    image = Render();
+    EXPECT_EQ(image.pixel(combo.left + 3, combo.bottom + 3) & 0xFFFFFF, kPageBackground)
+        << "closed after the pick";
+
+    const UiRect& slider = Rect("speed_slider");
+    ClickAt(QPointF(slider.right - 2, (slider.top + slider.bottom) / 2.0));
+    EXPECT_EQ(window->Find<CSliderUI>("speed_slider")->GetValue(), 4);
+    EXPECT_FALSE(window->Notes({"valuechanged"}).empty());
 }
 
 TEST_F(GalleryOnScreenTest, TypingClipboardAndInputMethodReachTheFocusedEdit) {
