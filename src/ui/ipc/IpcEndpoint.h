@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "ui/ipc/IpcFrame.h"
+#include "ui/message/MessageTypes.h"
+
+namespace vivori::ui {
+
+// This process's listening socket for the messages of the user's other processes,
+// served on the message loop of the thread that starts it: broadcast posts reach
+// every window here, FindWindow queries are answered, and copy-data goes to the named
+// window within the size limit that window set. Only processes of the same user may
+// connect; anything malformed or too large is dropped and logged.
+class IpcEndpoint {
+  public:
+    // What a window takes when it set no limit.
+    static constexpr std::size_t kDefaultCopyDataLimit = 64 * 1024;
+    // Connections waiting for their request; the oldest is dropped beyond this.
+    static constexpr std::size_t kMaxConnections = 32;
+
+    IpcEndpoint();
+    ~IpcEndpoint();
+    IpcEndpoint(const IpcEndpoint&) = delete;
+    IpcEndpoint& operator=(const IpcEndpoint&) = delete;
+
+    bool Start();
+    void Stop();
+    const std::string& Path() const { return path_; }
+
+    // The largest copy-data a window accepts for this dwData (or for any dwData the
+    // window gave no limit of its own).
+    void SetCopyDataLimit(HWND window, UINT_PTR dwData, std::size_t maxBytes);
+    void SetCopyDataLimit(HWND window, std::size_t maxBytes);
+    std::size_t CopyDataLimit(HWND window, UINT_PTR dwData) const;
+
+    // Makes broadcast posts of this process reach the other processes too.
+    static void InstallBroadcastForwarder();
+
+  private:
+    struct Connection {
+        int fd;
+        IpcFrameReader reader;
+    };
+
+    void Accept();
+    void Read(int fd);
+    void Drop(int fd);
+    // The reply to send back, if the request has one.
+    std::optional<std::vector<std::uint8_t>> Handle(const IpcFrame& frame);
+    std::optional<std::vector<std::uint8_t>> HandleCopyData(const IpcFrame& frame);
+
+    int listenFd_ = -1;
+    std::string path_;
+    std::map<int, std::unique_ptr<Connection>> connections_;
+    std::deque<int> order_;
+    std::map<std::pair<HWND, UINT_PTR>, std::size_t> limits_;
+    std::map<HWND, std::size_t> windowLimits_;
+};
+
+}  // namespace vivori::ui

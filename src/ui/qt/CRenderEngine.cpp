@@ -1,0 +1,288 @@
+#include "ui/qt/CRenderEngine.h"
+
+#include <QFontMetrics>
+#include <QPainterPath>
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <tuple>
+
+#include "ui/core/CPaintManagerUI.h"
+#include "ui/qt/ImageCache.h"
+
+namespace vivori::ui {
+namespace {
+
+QRect ToQRect(const UiRect& rect) {
+    return QRect(rect.left, rect.top, rect.Width(), rect.Height());
+}
+
+QColor ToQColor(UiColor color) {
+    return QColor::fromRgba(color);
+}
+
+// Where an image string puts its picture: "dest" counts from the control's top-left
+// corner and stays inside the control; without it the whole control.
+QRect DestinationOf(const UiRect& control, const ImageDrawInfo& image) {
+    if (image.dest.IsEmpty()) return ToQRect(control);
+    UiRect dest = image.dest;
+    dest.Offset(control.left, control.top);
+    return ToQRect(dest.Intersect(control));
+}
+
+// The part of the image to draw: "source" limited to the image, else all of it.
+QRect SourceOf(const QImage& picture, const ImageDrawInfo& image) {
+    QRect whole = picture.rect();
+    if (image.source.IsEmpty()) return whole;
+    return ToQRect(image.source).intersected(whole);
+}
+
+// Draws source onto dest; with corners, as a nine-patch whose corners keep their size
+// and whose edges and middle stretch ("hole" leaves the middle out).
+void DrawPatches(QPainter& painter, const QImage& picture, const QRect& source, const QRect& dest,
+                 const UiRect& corner, bool hole) {
+    if (corner.left <= 0 && corner.top <= 0 && corner.right <= 0 && corner.bottom <= 0) {
+        painter.drawImage(dest, picture, source);
+        return;
+    }
+    // Corners may not be larger than what they cut from, on either side.
+    int l = std::clamp(corner.left, 0, std::min(source.width(), dest.width()));
+    int r = std::clamp(corner.right, 0, std::min(source.width(), dest.width()) - l);
+    int t = std::clamp(corner.top, 0, std::min(source.height(), dest.height()));
+    int b = std::clamp(corner.bottom, 0, std::min(source.height(), dest.height()) - t);
+    const int sx[4] = {source.left(), source.left() + l, source.left() + source.width() - r,
+                       source.left() + source.width()};
+    const int sy[4] = {source.top(), source.top() + t, source.top() + source.height() - b,
+                       source.top() + source.height()};
+    const int dx[4] = {dest.left(), dest.left() + l, dest.left() + dest.width() - r,
+                       dest.left() + dest.width()};
+    const int dy[4] = {dest.top(), dest.top() + t, dest.top() + dest.height() - b,
+                       dest.top() + dest.height()};
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            if (hole && row == 1 && column == 1) continue;
+            QRect from(sx[column], sy[row], sx[column + 1] - sx[column], sy[row + 1] - sy[row]);
+            QRect to(dx[column], dy[row], dx[column + 1] - dx[column], dy[row + 1] - dy[row]);
+            if (from.isEmpty() || to.isEmpty()) continue;
+            painter.drawImage(to, picture, from);
+        }
+    }
+}
+
+// An image string resolved for drawing: the picture and where it goes.
+struct PlacedImage {
+    const QImage* picture = nullptr;
+    QRect source;
+    QRect dest;
+    bool IsEmpty() const { return source.isEmpty() || dest.isEmpty(); }
+};
+
+// Null when the image cannot be loaded.
+std::optional<PlacedImage> Place(const UiRect& control, const ImageDrawInfo& image) {
+    if (!image.valid) return std::nullopt;
+    const QImage* picture = ImageCache::Instance().Get(image.file, image.mask);
+    if (picture == nullptr) return std::nullopt;
+    return PlacedImage{picture, SourceOf(*picture, image), DestinationOf(control, image)};
+}
+
+using FontKey = std::tuple<std::string, int, bool, bool, bool>;
+
+std::map<FontKey, QFont>& FontCache() {
+    static std::map<FontKey, QFont> cache;
+    return cache;
+}
+
+int AlignmentFlags(unsigned style) {
+    int flags = Qt::AlignLeft;
+    if ((style & kTextCenter) != 0) flags = Qt::AlignHCenter;
+    if ((style & kTextRight) != 0) flags = Qt::AlignRight;
+    if ((style & kTextVCenter) != 0) {
+        flags |= Qt::AlignVCenter;
+    } else if ((style & kTextBottom) != 0) {
+        flags |= Qt::AlignBottom;
+    } else {
+        flags |= Qt::AlignTop;
+    }
+    if ((style & kTextWordBreak) != 0 && (style & kTextSingleLine) == 0) flags |= Qt::TextWordWrap;
+    return flags;
+}
+
+}  // namespace
+
+QColor DecodeTint(std::uint32_t tint) {
+    return QColor(static_cast<int>(tint & 0xFF), static_cast<int>((tint >> 16) & 0xFF),
+                  static_cast<int>((tint >> 8) & 0xFF));
+}
+
+double TintBrightness(int level) {
+    // The devices' brightness table for levels 0-4.
+    static constexpr int kLevels[] = {0, 80, 135, 195, 255};
+    if (level <= 0) return 0.0;
+    if (level <= 4) return kLevels[level] / 255.0;
+    return std::min(level, 255) / 255.0;
+}
+
+CRenderEngine::CRenderEngine(QPainter& painter, const CPaintManagerUI& manager)
+    : painter_(painter), manager_(manager) {}
+
+CRenderEngine::~CRenderEngine() {
+    // A control that returned early still leaves the painter as it found it.
+    while (clipDepth_ > 0) PopClip();
+}
+
+void CRenderEngine::PushClip(const UiRect& rect) {
+    painter_.save();
+    painter_.setClipRect(ToQRect(rect), Qt::IntersectClip);
+    ++clipDepth_;
+}
+
+void CRenderEngine::PopClip() {
+    if (clipDepth_ == 0) return;
+    painter_.restore();
+    --clipDepth_;
+}
+
+void CRenderEngine::FillRect(const UiRect& rect, UiColor color) {
+    if (rect.IsEmpty()) return;
+    painter_.fillRect(ToQRect(rect), ToQColor(color));
+}
+
+void CRenderEngine::DrawBorder(const UiRect& rect, UiColor color, int size, UiSize round) {
+    if (rect.IsEmpty() || size <= 0) return;
+    if (round.cx <= 0 && round.cy <= 0) {
+        // Four strips inside the rectangle: exact pixels, no antialiasing cost.
+        int s = std::min({size, rect.Width(), rect.Height()});
+        QColor c = ToQColor(color);
+        painter_.fillRect(QRect(rect.left, rect.top, rect.Width(), s), c);
+        painter_.fillRect(QRect(rect.left, rect.bottom - s, rect.Width(), s), c);
+        painter_.fillRect(QRect(rect.left, rect.top + s, s, rect.Height() - 2 * s), c);
+        painter_.fillRect(QRect(rect.right - s, rect.top + s, s, rect.Height() - 2 * s), c);
+        return;
+    }
+    painter_.save();
+    painter_.setRenderHint(QPainter::Antialiasing);
+    painter_.setPen(QPen(ToQColor(color), size));
+    painter_.setBrush(Qt::NoBrush);
+    double half = size / 2.0;
+    QRectF inner(rect.left + half, rect.top + half, rect.Width() - size, rect.Height() - size);
+    painter_.drawRoundedRect(inner, round.cx / 2.0, round.cy / 2.0);
+    painter_.restore();
+}
+
+void CRenderEngine::DrawLine(UiPoint from, UiPoint to, UiColor color, int width) {
+    painter_.save();
+    painter_.setPen(QPen(ToQColor(color), std::max(width, 1)));
+    painter_.drawLine(from.x, from.y, to.x, to.y);
+    painter_.restore();
+}
+
+void CRenderEngine::FillEllipse(const UiRect& rect, UiColor color) {
+    painter_.save();
+    painter_.setRenderHint(QPainter::Antialiasing);
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(ToQColor(color));
+    painter_.drawEllipse(ToQRect(rect));
+    painter_.restore();
+}
+
+void CRenderEngine::FillPie(const UiRect& rect, double startAngle, double spanAngle,
+                            UiColor color) {
+    painter_.save();
+    painter_.setRenderHint(QPainter::Antialiasing);
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(ToQColor(color));
+    // Qt counts sixteenths of a degree, counter-clockwise from three o'clock too.
+    painter_.drawPie(ToQRect(rect), static_cast<int>(startAngle * 16),
+                     static_cast<int>(spanAngle * 16));
+    painter_.restore();
+}
+
+bool CRenderEngine::DrawImage(const UiRect& controlRect, const ImageDrawInfo& image) {
+    auto placed = Place(controlRect, image);
+    if (!placed) return false;
+    if (placed->IsEmpty()) return true;
+    if (image.fade < 255) {
+        painter_.save();
+        painter_.setOpacity(painter_.opacity() * image.fade / 255.0);
+    }
+    DrawPatches(painter_, *placed->picture, placed->source, placed->dest, image.corner, image.hole);
+    if (image.fade < 255) painter_.restore();
+    return true;
+}
+
+bool CRenderEngine::DrawTintedImage(const UiRect& controlRect, const ImageDrawInfo& image,
+                                    std::uint32_t tint, int level, bool on) {
+    auto placed = Place(controlRect, image);
+    if (!placed) return false;
+    if (placed->IsEmpty()) return true;
+    const QImage& picture = *placed->picture;
+    const QRect& source = placed->source;
+    const QRect& dest = placed->dest;
+    painter_.save();
+    if (!on) {
+        // Switched off: the plain image, dimmed.
+        painter_.setOpacity(painter_.opacity() * 0.3);
+        DrawPatches(painter_, picture, source, dest, image.corner, image.hole);
+        painter_.restore();
+        return true;
+    }
+    // The image's shape filled with the light colour at its brightness.
+    QImage shape(dest.size(), QImage::Format_ARGB32_Premultiplied);
+    shape.fill(Qt::transparent);
+    {
+        QPainter shapePainter(&shape);
+        DrawPatches(shapePainter, picture, source, QRect(QPoint(0, 0), dest.size()), image.corner,
+                    image.hole);
+        shapePainter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        QColor color = DecodeTint(tint);
+        double brightness = TintBrightness(level);
+        shapePainter.fillRect(shape.rect(), QColor(static_cast<int>(color.red() * brightness),
+                                                   static_cast<int>(color.green() * brightness),
+                                                   static_cast<int>(color.blue() * brightness)));
+    }
+    if (image.fade < 255) painter_.setOpacity(painter_.opacity() * image.fade / 255.0);
+    painter_.drawImage(dest.topLeft(), shape);
+    painter_.restore();
+    return true;
+}
+
+QFont CRenderEngine::MakeFont(const FontInfo& info) {
+    QFont font(QString::fromStdString(info.face));
+    // Layout font sizes are pixel heights.
+    font.setPixelSize(std::clamp(info.size, 1, 400));
+    font.setBold(info.bold);
+    font.setUnderline(info.underline);
+    font.setItalic(info.italic);
+    return font;
+}
+
+const QFont& CRenderEngine::FontFor(int id) {
+    const FontInfo* info = manager_.GetFont(id);
+    if (info == nullptr) info = &manager_.GetDefaultFont();
+    FontKey key{info->face, info->size, info->bold, info->underline, info->italic};
+    auto& cache = FontCache();
+    auto found = cache.find(key);
+    if (found == cache.end()) found = cache.emplace(key, MakeFont(*info)).first;
+    return found->second;
+}
+
+void CRenderEngine::DrawText(const UiRect& rect, std::string_view text, UiColor color, int font,
+                             unsigned style) {
+    if (rect.IsEmpty() || text.empty()) return;
+    const QFont& qfont = FontFor(font);
+    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if ((style & kTextEndEllipsis) != 0 && (style & kTextWordBreak) == 0) {
+        shown = QFontMetrics(qfont).elidedText(shown, Qt::ElideRight, rect.Width());
+    }
+    painter_.setFont(qfont);
+    painter_.setPen(ToQColor(color));
+    painter_.drawText(ToQRect(rect), AlignmentFlags(style), shown);
+}
+
+UiSize CRenderEngine::MeasureText(std::string_view text, int font) {
+    QFontMetrics metrics(FontFor(font));
+    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return {metrics.horizontalAdvance(shown), metrics.height()};
+}
+
+}  // namespace vivori::ui

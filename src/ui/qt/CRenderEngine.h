@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QFont>
+#include <QPainter>
+
+#include "ui/core/IRender.h"
+
+namespace vivori::ui {
+
+class CPaintManagerUI;
+struct FontInfo;
+
+// The toolkit's painting interface over a QPainter: colours, borders, layout image
+// strings, the tinted light images and text in the fonts of one paint manager. It
+// paints in layout units; the window host scales the painter for the screen's DPI.
+class CRenderEngine : public IRender {
+  public:
+    CRenderEngine(QPainter& painter, const CPaintManagerUI& manager);
+    ~CRenderEngine() override;
+
+    void PushClip(const UiRect& rect) override;
+    void PopClip() override;
+    void FillRect(const UiRect& rect, UiColor color) override;
+    void DrawBorder(const UiRect& rect, UiColor color, int size, UiSize round) override;
+    void DrawLine(UiPoint from, UiPoint to, UiColor color, int width) override;
+    void FillEllipse(const UiRect& rect, UiColor color) override;
+    void FillPie(const UiRect& rect, double startAngle, double spanAngle, UiColor color) override;
+    bool DrawImage(const UiRect& controlRect, const ImageDrawInfo& image) override;
+    bool DrawTintedImage(const UiRect& controlRect, const ImageDrawInfo& image, std::uint32_t tint,
+                         int level, bool on) override;
+    void DrawText(const UiRect& rect, std::string_view text, UiColor color, int font,
+                  unsigned style) override;
+    UiSize MeasureText(std::string_view text, int font) override;
+
+    // The Qt font for an entry of the font table (the manager's default for an
+    // unknown id).
+    static QFont MakeFont(const FontInfo& info);
+    const QFont& FontFor(int id);
+
+  private:
+    QPainter& painter_;
+    const CPaintManagerUI& manager_;
+    int clipDepth_ = 0;
+};
+
+// The colour a tint word stands for: red in the low byte, then blue, then green.
+QColor DecodeTint(std::uint32_t tint);
+// The brightness factor 0-1 of a tint level: 0-4 are the device's brightness levels,
+// larger values a brightness out of 255.
+double TintBrightness(int level);
+
+}  // namespace vivori::ui

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <memory>
+
+#include "ui/core/UiTypes.h"
+
+class QApplication;
+
+namespace vivori::ui {
+
+// The widget application of a program that shows toolkit windows, created first on
+// the main thread, with the Qt window hosts installed. Offscreen renders without a
+// display (screenshots, benchmarks).
+class GuiApplication {
+  public:
+    GuiApplication(int& argc, char** argv, bool offscreen = false);
+    ~GuiApplication();
+    GuiApplication(const GuiApplication&) = delete;
+    GuiApplication& operator=(const GuiApplication&) = delete;
+
+  private:
+    std::unique_ptr<QApplication> application_;
+};
+
+// The mouse pointer in screen coordinates.
+UiPoint GetCursorPos();
+
+}  // namespace vivori::ui

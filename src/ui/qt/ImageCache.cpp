@@ -1,0 +1,54 @@
+#include "ui/qt/ImageCache.h"
+
+#include <QImageReader>
+
+#include "platform/Debug.h"
+#include "ui/core/CResourceManager.h"
+
+namespace vivori::ui {
+namespace {
+
+QImage Load(const std::string& path, UiColor mask) {
+    const char* file = path.c_str();
+    QImageReader reader(QString::fromStdString(path));
+    QSize size = reader.size();
+    if (size.width() > ImageCache::kMaxSide || size.height() > ImageCache::kMaxSide) {
+        DebugPrintf("image %s: too large", file);
+        return {};
+    }
+    QImage image = reader.read();
+    if (image.isNull()) {
+        DebugPrintf("image %s: %s", file, reader.errorString().toStdString().c_str());
+        return {};
+    }
+    image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (mask != 0) {
+        // The mask colour marks pixels that are not part of the picture.
+        QRgb key = mask | 0xFF000000u;
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                if ((line[x] | 0xFF000000u) == key && qAlpha(line[x]) == 0xFF) line[x] = 0;
+            }
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
+ImageCache& ImageCache::Instance() {
+    static ImageCache cache;
+    return cache;
+}
+
+const QImage* ImageCache::Get(const std::string& file, UiColor mask) {
+    if (file.empty()) return nullptr;
+    // By full path, so a changed resource folder (another skin) reads its own files.
+    auto key = std::make_pair(CResourceManager::ResolvePath(file), mask);
+    auto found = images_.find(key);
+    if (found == images_.end()) found = images_.emplace(key, Load(key.first, mask)).first;
+    return found->second.isNull() ? nullptr : &found->second;
+}
+
+}  // namespace vivori::ui

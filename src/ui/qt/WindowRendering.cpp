@@ -1,0 +1,52 @@
+#include "ui/qt/WindowRendering.h"
+
+#include <QPainter>
+#include <cmath>
+
+#include "ui/core/CPaintManagerUI.h"
+#include "ui/qt/CRenderEngine.h"
+#include "ui/qt/OffscreenSurface.h"
+
+namespace vivori::ui {
+
+double WindowScale(const CPaintManagerUI& manager) {
+    return manager.GetDPI() / 96.0;
+}
+
+void PaintWindowContent(QPainter& painter, CPaintManagerUI& manager, const QRect& pixelRect) {
+    double scale = WindowScale(manager);
+    painter.save();
+    painter.scale(scale, scale);
+    UiRect dirty{static_cast<int>(std::floor(pixelRect.left() / scale)),
+                 static_cast<int>(std::floor(pixelRect.top() / scale)),
+                 static_cast<int>(std::ceil((pixelRect.right() + 1) / scale)),
+                 static_cast<int>(std::ceil((pixelRect.bottom() + 1) / scale))};
+    {
+        CRenderEngine engine(painter, manager);
+        manager.Paint(engine, dirty);
+    }
+    painter.restore();
+}
+
+UiSize WindowPixels(CPaintManagerUI& manager) {
+    manager.LayoutIfNeeded();
+    UiSize size = manager.GetClientSize();
+    if (size.cx <= 0 || size.cy <= 0) size = manager.GetInitSize();
+    double scale = WindowScale(manager);
+    return {static_cast<int>(std::lround(size.cx * scale)),
+            static_cast<int>(std::lround(size.cy * scale))};
+}
+
+QImage RenderWindow(CPaintManagerUI& manager) {
+    OffscreenSurface surface(WindowPixels(manager));
+    surface.Paint(manager);
+    return surface.Image();
+}
+
+bool SaveWindowPng(CPaintManagerUI& manager, const std::string& path) {
+    OffscreenSurface surface(WindowPixels(manager));
+    surface.Paint(manager);
+    return surface.SavePng(path);
+}
+
+}  // namespace vivori::ui

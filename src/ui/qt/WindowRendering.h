@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <string>
+
+#include "ui/core/UiTypes.h"
+
+class QPainter;
+
+namespace vivori::ui {
+
+class CPaintManagerUI;
+
+// Paints a window's controls onto a painter whose device is sized in screen pixels;
+// pixelRect is the part to repaint. Layout units are scaled by the manager's DPI.
+void PaintWindowContent(QPainter& painter, CPaintManagerUI& manager, const QRect& pixelRect);
+
+// The whole window drawn into an image, without a screen (tests, screenshots).
+QImage RenderWindow(CPaintManagerUI& manager);
+
+// The window's size in screen pixels, laid out first.
+UiSize WindowPixels(CPaintManagerUI& manager);
+// Screen pixels per layout unit for this manager's DPI.
+double WindowScale(const CPaintManagerUI& manager);
+
+}  // namespace vivori::ui
