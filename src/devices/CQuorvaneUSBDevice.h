@@ -21,6 +21,7 @@
 #include "ui/core/CColorPaletteUI.h"
 #include "ui/core/CHorizontalLayoutUI.h"
 #include "ui/core/CNotifyPump.h"
+#include "ui/message/MessageTypes.h"
 
 namespace vivori::devices {
 

@@ -158,7 +158,9 @@ class DeviceTest : public ::testing::Test {
         };
         manager = std::make_unique<devices::DeviceManager>(setup);
         window.manager = manager.get();
-        if (startCapture) ASSERT_TRUE(manager->StartCapture());
+        if (startCapture) {
+            ASSERT_TRUE(manager->StartCapture());
+        }
     }
 
     bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
