@@ -25,14 +25,14 @@ class QuietWindow : public vivori::ui::MessageWindow {
     }
 };
 
-void BM_CaptureThreadCpu(benchmark::State& state, const char* devices) {
+void BM_CaptureThreadCpu(benchmark::State& state, const char* devices, bool run = true) {
     for (auto _ : state) {
         auto made = vivori::sim::MakeSimulatedBus(devices);
         vivori::devices::DeviceList list;
         QuietWindow window;
         window.CreateHandle("bench", "bench");
         vivori::devices::CaptureThread capture(list, made->bus);
-        capture.Start(window.GetHWND());
+        if (run) capture.Start(window.GetHWND());
         // Let it claim what is plugged (its sends need this thread), then stay out of
         // its way: with nothing arriving or leaving it sends nothing more.
         const auto settle = std::chrono::steady_clock::now() + std::chrono::seconds(2);
@@ -55,6 +55,10 @@ void BM_CaptureThreadCpu(benchmark::State& state, const char* devices) {
 
 }  // namespace
 
+BENCHMARK_CAPTURE(BM_CaptureThreadCpu, idle_process_without_thread, "", false)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
 BENCHMARK_CAPTURE(BM_CaptureThreadCpu, no_device, "")
     ->Iterations(1)
     ->UseRealTime()

@@ -46,11 +46,8 @@ StopResult CaptureThread::Stop() {
 void CaptureThread::Run(Event& stop) {
     HidConnection scanner(bus_);
     bool announced = false;
-    for (;;) {
-        if (stop.Wait(1)) {
-            DebugOutput("抓取设备线程设定退出");
-            return;
-        }
+    // One wait per cycle serves as the stop check and the pause between cycles.
+    while (!stop.IsSet()) {
         // A failed enumeration costs one cycle, not the thread: hot-plug and the
         // removal probe go on, and the next cycle tries again.
         if (list_.AnyAbsent() && !Scan(scanner, stop)) DebugOutput("HID enumeration failed");
@@ -62,6 +59,7 @@ void CaptureThread::Run(Event& stop) {
         Probe(stop);
         stop.Wait(kPollMs);
     }
+    DebugOutput("抓取设备线程设定退出");
 }
 
 bool CaptureThread::Scan(HidConnection& scanner, Event& stop) {
