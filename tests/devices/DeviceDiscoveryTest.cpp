@@ -44,17 +44,24 @@ TEST_F(DeviceTest, AKeyboardOnItsCableOpensCommandsAndNotificationsOnTheCable) {
 }
 
 TEST_F(DeviceTest, TheLinkFollowsTheCableBetweenCableAndReceiverWithTheSamePage) {
-    Start("keyboard,keyboard-receiver");
-    for (int index : {0, 1, 2, 3}) ASSERT_TRUE(PumpUntilArrived(index)) << index;
+    Start("keyboard,keyboard-receiver", false);
+    auto keyboard = SimNamed(0);
+    auto receiver = SimNamed(1);
+    sim.bus->Unplug(receiver);
+    ASSERT_TRUE(manager->StartCapture());
+    ASSERT_TRUE(
+        PumpUntil([&] { return Contains(window.arrived, 0) && Contains(window.arrived, 1); }));
     TestDevice* device = DeviceOf(0);
     ASSERT_NE(device, nullptr);
+
+    // The receiver plugged in behind the cable is claimed but changes nothing.
+    sim::PlugInto(sim.bus, receiver);
+    for (int index : {2, 3}) ASSERT_TRUE(PumpUntilArrived(index)) << index;
     EXPECT_EQ(DeviceOf(2), device);
     EXPECT_FALSE(device->Commands().IsReceiverLink());
     EXPECT_EQ(device->Commands().ChunkSize(), 56);
     EXPECT_TRUE(device->Channel(true).IsOpen());
 
-    auto keyboard = SimNamed(0);
-    auto receiver = SimNamed(1);
     DebugCapture log;
     sim.bus->Unplug(keyboard);
     ASSERT_TRUE(PumpUntil([&] { return Contains(window.removed, 0); }));
