@@ -80,9 +80,10 @@ int WaitForAny(std::span<Event* const> events, int timeoutMs, std::span<const in
 
         int waitMs = -1;
         if (timeoutMs >= 0) {
+            // Rounded up: a truncated remainder of 0 ms would make poll return at once
+            // and spin through the last fraction of every wait.
             auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
-                    .count();
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
             if (left < 0) left = 0;
             waitMs = static_cast<int>(left);
         }

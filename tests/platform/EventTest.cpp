@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <thread>
 #include <vector>
 
@@ -46,6 +47,18 @@ TEST(Event, WaitForAnyTimesOutAfterRoughlyTheTimeout) {
     long ms = MsSince(start);
     EXPECT_GE(ms, 115);
     EXPECT_LT(ms, 1000);
+}
+
+TEST(Event, ShortTimedWaitsSleepInsteadOfSpinning) {
+    Event idle(ResetMode::Manual);
+    timespec before{}, after{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &before);
+    for (int i = 0; i < 100; ++i) idle.Wait(1);
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &after);
+    const double cpuMs =
+        (after.tv_sec - before.tv_sec) * 1e3 + (after.tv_nsec - before.tv_nsec) * 1e-6;
+    // Spinning through the sub-millisecond remainder costs most of the 100 ms.
+    EXPECT_LT(cpuMs, 30.0);
 }
 
 TEST(Event, SetFromAnotherThreadWakesABlockedWaiterPromptly) {

@@ -1,0 +1,308 @@
+#include "devices/CQuorvaneUSBDevice.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "devices/IDeviceKeyButton.h"
+#include "ui/core/CPaintManagerUI.h"
+#include "ui/core/CTabLayoutUI.h"
+
+namespace vivori::devices {
+namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFF;
+
+// The number after a prefix (compared without case), as in "light_7"; false for
+// anything else, including numbers too long to be an index.
+bool ParseIndexedName(std::string_view name, std::string_view prefix, int& index) {
+    if (name.size() <= prefix.size() || name.size() > prefix.size() + 6) return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(name[i])) != prefix[i]) return false;
+    int value = 0;
+    for (char c : name.substr(prefix.size())) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    index = value;
+    return true;
+}
+
+bool IsWithin(const ui::CControlUI* control, const ui::CControlUI* ancestor) {
+    for (; control != nullptr; control = control->GetParent())
+        if (control == ancestor) return true;
+    return false;
+}
+
+}  // namespace
+
+CQuorvaneUSBDevice::CQuorvaneUSBDevice(std::shared_ptr<hid::HidBus> bus)
+    : commands_(bus), notifications_(bus), folders_(profiles::DataFolders::FromEnvironment()) {}
+
+CQuorvaneUSBDevice::~CQuorvaneUSBDevice() {
+    wiredChannel_.Close();
+    receiverChannel_.Close();
+    if (notifierRegistered_ && manager_ != nullptr) manager_->RemoveNotifier(this);
+}
+
+void* CQuorvaneUSBDevice::GetInterface(std::string_view name) {
+    if (name == "QuorvaneUSBDevice") return this;
+    return CHorizontalLayoutUI::GetInterface(name);
+}
+
+void CQuorvaneUSBDevice::Notify(ui::TNotifyUI& msg) {
+    if (IsWithin(msg.pSender, this)) NotifyPump(msg);
+}
+
+ui::CControlUI* CQuorvaneUSBDevice::FindChild(std::string_view name) {
+    return FindControl(
+        [name](ui::CControlUI* c) -> ui::CControlUI* {
+            const std::string& own = c->GetName();
+            return std::ranges::equal(own, name,
+                                      [](char a, char b) {
+                                          return std::tolower(static_cast<unsigned char>(a)) ==
+                                                 std::tolower(static_cast<unsigned char>(b));
+                                      })
+                       ? c
+                       : nullptr;
+        },
+        ui::kFindAll);
+}
+
+void CQuorvaneUSBDevice::SelectTab(std::string_view tabName, int index) {
+    if (auto* tab = dynamic_cast<ui::CTabLayoutUI*>(FindChild(tabName))) tab->SelectItem(index);
+}
+
+void CQuorvaneUSBDevice::InitPage() {
+    std::fill(keyButtons_.begin(), keyButtons_.end(), nullptr);
+    std::fill(ledButtons_.begin(), ledButtons_.end(), nullptr);
+    if (layoutName_.empty()) {
+        SetKeyCount(0);
+        SetLedCount(0);
+    } else if (ui::CControlUI* panel = FindChild("SelectPanel")) {
+        panel->FindControl(
+            [this](ui::CControlUI* c) -> ui::CControlUI* {
+                auto* button = static_cast<IDeviceKeyButton*>(c->GetInterface(kDeviceKeyButton));
+                int index = 0;
+                if (button == nullptr) return nullptr;
+                // Names from the layout file index the vectors: only in-range ones count.
+                if (ParseIndexedName(c->GetName(), "key_", index) && index < keyCount_) {
+                    keyButtons_[static_cast<size_t>(index)] = c;
+                } else if (ParseIndexedName(c->GetName(), "light_", index) && index < ledCount_) {
+                    ledButtons_[static_cast<size_t>(index)] = c;
+                    button->SetLightColour(kWhite, 255);
+                }
+                return nullptr;
+            },
+            ui::kFindAll);
+    }
+    if (manager_ != nullptr && !notifierRegistered_)
+        notifierRegistered_ = manager_->AddNotifier(this);
+    BuildPage();
+}
+
+void CQuorvaneUSBDevice::SetManager(ui::CPaintManagerUI* manager, ui::CControlUI* parent,
+                                    bool init) {
+    // A page moved to another manager (or taken out) stops listening to the old one.
+    if (notifierRegistered_ && manager_ != nullptr && manager != manager_) {
+        manager_->RemoveNotifier(this);
+        notifierRegistered_ = false;
+    }
+    CHorizontalLayoutUI::SetManager(manager, parent, init);
+}
+
+void CQuorvaneUSBDevice::SetLedColour(int index, LedColour colour) {
+    CriticalSectionLock lock(lightLock_);
+    if (index < 0 || static_cast<size_t>(index) >= ledColours_.size()) return;
+    ledColours_[static_cast<size_t>(index)] = colour;
+}
+
+LedColour CQuorvaneUSBDevice::GetLedColour(int index) const {
+    CriticalSectionLock lock(lightLock_);
+    if (index < 0 || static_cast<size_t>(index) >= ledColours_.size()) return {};
+    return ledColours_[static_cast<size_t>(index)];
+}
+
+void CQuorvaneUSBDevice::SetThirdMap(std::map<int, int> map) {
+    CriticalSectionLock lock(lightLock_);
+    thirdMap_ = std::move(map);
+}
+
+void CQuorvaneUSBDevice::RingToKeyLevels() {
+    CriticalSectionLock lock(lightLock_);
+    for (size_t position = 0; position <= 8; ++position)
+        if (columnRing_[position] != 0) keyLevels_[position] = 255;
+}
+
+void CQuorvaneUSBDevice::RotateColumnRing(bool towardHigher) {
+    CriticalSectionLock lock(lightLock_);
+    if (towardHigher)
+        std::rotate(columnRing_.rbegin(), columnRing_.rbegin() + 1, columnRing_.rend());
+    else
+        std::rotate(columnRing_.begin(), columnRing_.begin() + 1, columnRing_.end());
+}
+
+void CQuorvaneUSBDevice::ClearKeyLevels() {
+    CriticalSectionLock lock(lightLock_);
+    keyLevels_.fill(0);
+    columnRing_.fill(0);
+}
+
+void CQuorvaneUSBDevice::ShowTip(int page) {
+    functionPage_ = page;
+    const bool keyboardOrMouse = deviceKind_ == kKindKeyboard || deviceKind_ == kKindMouse;
+    int keyTab = -1;
+    switch (page) {
+        case 2:
+        case 6:
+            keyTab = 1;
+            break;
+        case 3:
+        case 8:
+            SelectTab("device_function_switch", 1);
+            return;
+        case 4:
+            if (keyboardOrMouse) {
+                SelectTab("device_function_switch", 3);
+                return;
+            }
+            // Other kinds fall through to the page-7 view, as the firmware tools do.
+            keyTab = 2;
+            break;
+        case 5:
+            SelectTab("device_function_switch", 2);
+            return;
+        case 7:
+            keyTab = 2;
+            break;
+        default:
+            keyTab = 0;
+            break;
+    }
+    SelectTab("device_key_function_switch", keyTab);
+    SelectTab("device_function_switch", 0);
+}
+
+void CQuorvaneUSBDevice::SetLightParameters(uint32_t modeWord, uint32_t colourWord, uint32_t extra,
+                                            uint32_t colourBlock) {
+    CriticalSectionLock lock(lightLock_);
+    light_.mode = static_cast<uint8_t>(modeWord);
+    light_.brightness = static_cast<uint8_t>(modeWord >> 8);
+    light_.speed = static_cast<uint8_t>(modeWord >> 16);
+    light_.direction = static_cast<uint8_t>(modeWord >> 24);
+    light_.colourful = static_cast<uint8_t>(colourWord);
+    light_.red = static_cast<uint8_t>(colourWord >> 8);
+    light_.green = static_cast<uint8_t>(colourWord >> 16);
+    light_.blue = static_cast<uint8_t>(colourWord >> 24);
+    light_.extra = extra;
+    light_.colourBlock = colourBlock;
+}
+
+std::array<uint32_t, 4> CQuorvaneUSBDevice::GetLightParameters() const {
+    const LightParameters p = Light();
+    return {uint32_t(p.mode) | uint32_t(p.brightness) << 8 | uint32_t(p.speed) << 16 |
+                uint32_t(p.direction) << 24,
+            uint32_t(p.colourful) | uint32_t(p.red) << 8 | uint32_t(p.green) << 16 |
+                uint32_t(p.blue) << 24,
+            p.extra, p.colourBlock};
+}
+
+void CQuorvaneUSBDevice::SetCurrentColour(int red, int green, int blue) {
+    currentColour_ = {red, green, blue};
+    if (colourPanel_ == nullptr) return;
+    auto channel = [](int v) { return static_cast<ui::UiColor>(std::clamp(v, 0, 255)); };
+    colourPanel_->SetSelectColor(0xFF000000 | channel(red) << 16 | channel(green) << 8 |
+                                 channel(blue));
+}
+
+std::array<int, 3> CQuorvaneUSBDevice::GetCurrentColour() const {
+    if (colourPanel_ == nullptr) return currentColour_;
+    const ui::UiColor c = colourPanel_->GetSelectColor();
+    return {int(c >> 16 & 0xFF), int(c >> 8 & 0xFF), int(c & 0xFF)};
+}
+
+std::filesystem::path CQuorvaneUSBDevice::DataFolder() const {
+    return folders_.DataFolder(dataFolderName_);
+}
+
+std::filesystem::path CQuorvaneUSBDevice::DefaultDataFolder() const {
+    return folders_.DefaultDataFolder();
+}
+
+std::filesystem::path CQuorvaneUSBDevice::DefaultDataFile() const {
+    return folders_.DefaultDataFile(dataFolderName_);
+}
+
+void CQuorvaneUSBDevice::SetHostLightControl(bool on) {
+    hostLightControl_.store(on);
+    if (on && deviceKind_ == kKindKeyboard && commands_.IsOpen()) commands_.HostLightOn();
+}
+
+void CQuorvaneUSBDevice::SetDescriptor(const DeviceDescriptor& descriptor) {
+    descriptor_ = descriptor;
+    deviceKind_ = descriptor.kind;
+    linkKind_ = descriptor.link;
+}
+
+void CQuorvaneUSBDevice::SetPageTexts(std::string first, std::string second) {
+    pageText1_ = std::move(first);
+    pageText2_ = std::move(second);
+}
+
+void CQuorvaneUSBDevice::SetKeyCount(int count) {
+    keyCount_ = std::max(count, 0);
+    keyButtons_.resize(static_cast<size_t>(keyCount_), nullptr);
+}
+
+void CQuorvaneUSBDevice::SetLedCount(int count) {
+    ledCount_ = std::max(count, 0);
+    ledButtons_.resize(static_cast<size_t>(ledCount_), nullptr);
+    {
+        CriticalSectionLock lock(lightLock_);
+        ledColours_.resize(static_cast<size_t>(ledCount_));
+    }
+    CriticalSectionLock lock(ledRecordLock_);
+    customLedRecords_.resize(static_cast<size_t>(ledCount_));
+}
+
+ui::CControlUI* CQuorvaneUSBDevice::KeyButton(int index) const {
+    return index >= 0 && index < keyCount_ ? keyButtons_[static_cast<size_t>(index)] : nullptr;
+}
+
+ui::CControlUI* CQuorvaneUSBDevice::LedButton(int index) const {
+    return index >= 0 && index < ledCount_ ? ledButtons_[static_cast<size_t>(index)] : nullptr;
+}
+
+void CQuorvaneUSBDevice::SetPowerPollPause(bool pause) {
+    if (powerDisplay_.load()) powerPollPause_.store(pause);
+}
+
+bool CQuorvaneUSBDevice::OpenNotificationChannel(bool receiverWay, const std::string& path) {
+    return Channel(receiverWay).Open(path, [this, receiverWay](const auto& items) {
+        OnNotificationReport(items, receiverWay);
+    });
+}
+
+void CQuorvaneUSBDevice::Detach() {
+    CriticalSectionLock lock(commands_.IoLock());
+    commands_.SetOpen(false);
+    commands_.Wired().Close();
+    commands_.Receiver().Close();
+}
+
+LightParameters CQuorvaneUSBDevice::Light() const {
+    CriticalSectionLock lock(lightLock_);
+    return light_;
+}
+
+std::array<uint8_t, kColumnRingSize> CQuorvaneUSBDevice::ColumnRing() const {
+    CriticalSectionLock lock(lightLock_);
+    return columnRing_;
+}
+
+uint8_t CQuorvaneUSBDevice::KeyLevel(int keyIndex) const {
+    CriticalSectionLock lock(lightLock_);
+    if (keyIndex < 0 || static_cast<size_t>(keyIndex) >= keyLevels_.size()) return 0;
+    return keyLevels_[static_cast<size_t>(keyIndex)];
+}
+
+}  // namespace vivori::devices

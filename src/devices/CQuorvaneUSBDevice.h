@@ -1,0 +1,299 @@
+#pragma once
+
+#include <json/value.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/CommandTransport.h"
+#include "device/SupportedDevices.h"
+#include "devices/LightRecords.h"
+#include "devices/NotificationChannel.h"
+#include "platform/CriticalSection.h"
+#include "profiles/DataFolders.h"
+#include "profiles/ProfileRecords.h"
+#include "ui/core/CColorPaletteUI.h"
+#include "ui/core/CHorizontalLayoutUI.h"
+#include "ui/core/CNotifyPump.h"
+#include "ui/message/MessageTypes.h"
+
+namespace vivori::devices {
+
+inline constexpr size_t kKeyLevelCount = 170;
+inline constexpr size_t kColumnRingSize = 23;
+inline constexpr size_t kDeviceMapSize = 512;
+
+// One device: its page (a toolkit container built from the device's layout file) and
+// its driver (the command transport, the notification channels, the copies of the
+// device's blocks and the lighting state). The keyboard, mouse, mouse pad and
+// headset derive from it and fill in the hooks.
+//
+// Threads: the UI thread calls everything; the lighting thread calls the lighting
+// operations under the light lock; the notification readers call only
+// OnNotificationReport. Device operations do nothing on a closed transport.
+class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
+                           public ui::CNotifyPump,
+                           public ui::INotifyUI {
+  public:
+    CQuorvaneUSBDevice(std::shared_ptr<hid::HidBus> bus = nullptr);
+    ~CQuorvaneUSBDevice() override;
+
+    std::string_view GetClass() const override { return "QuorvaneUSBDevice"; }
+    void* GetInterface(std::string_view name) override;
+    // Routes the page's own notifications to the handlers registered on the pump.
+    void Notify(ui::TNotifyUI& msg) override;
+    void SetManager(ui::CPaintManagerUI* manager, ui::CControlUI* parent,
+                    bool init = true) override;
+
+    // ---- virtual operations, in slot order ----
+
+    // After the page's controls exist (UI thread, once). Indexes the "key_" N and
+    // "light_" N buttons of "SelectPanel", registers the page with its manager and
+    // runs BuildPage. Touches no device.
+    virtual void InitPage();
+    // When the profile or its lighting changed (UI thread): load the profile's light
+    // parameters and records into the lighting state under the light and LED record
+    // locks. Must not write the device; WriteSettings does.
+    virtual void ApplyProfileLighting() {}
+    // One animation step of light modes 5, 26, 6, 4, 23, 27 and 20, on the lighting
+    // thread under the light lock. They compute colours only; no I/O, no page.
+    virtual void StepBreathing() {}
+    virtual void StepFourColourBreathing() {}
+    virtual void StepStatic() {}
+    virtual void StepColourCycle() {}
+    virtual void StepBlink() {}
+    virtual void StepFourColourBlink() {}
+    virtual void StepOff() {}
+    // After a step (lighting thread): show the LED colour list on the page's LED
+    // buttons and, for host-driven modes, stream it. The base computes nothing.
+    virtual void RefreshLights() {}
+    // Any thread; out-of-range indexes are ignored (0 when read).
+    virtual void SetLedColour(int index, LedColour colour);
+    virtual LedColour GetLedColour(int index) const;
+    // Once the transport is open (UI thread, from the selector's connection timer):
+    // read everything, load the profile, start the device's threads. Must return
+    // promptly when the transport is closed.
+    virtual void OnConnected() {}
+    // After a device notification or a link switch (UI thread): read the current
+    // settings again and refresh the page. Never from a reader thread.
+    virtual void SyncFromDevice() {}
+    // The power poll (UI thread timer): read and show the power status. Must not
+    // block longer than one exchange.
+    virtual void ReadPowerStatus() {}
+    // Receiver link check: true when open, on the receiver and the device answers.
+    virtual bool IsWirelessOnline() { return false; }
+    // Read the current profile into the device object; no device I/O.
+    virtual void LoadProfile() {}
+    // Show the device object's state on the page (UI thread); no device I/O.
+    virtual void RefreshPage() {}
+    // Reset assignments whose macro no longer exists; saves, does not write.
+    virtual void DropDeletedMacros() {}
+    // Load, save and show the default profile.
+    virtual void ReloadDefaults() {}
+    // The macro indexes the key list uses (the same walk WriteKeyTable takes).
+    virtual std::vector<int> CollectUsedMacros() { return {}; }
+    // Writers (UI thread): build a block from the device object and write it. They
+    // return a result code, 0 when nothing was written (closed transport).
+    virtual int WriteKeyTable() { return 0; }
+    virtual int WriteKeyTableFromProfile() { return 0; }
+    virtual int WriteMacros() { return 0; }
+    virtual int WriteSettings() { return 0; }
+    // Load the macro names and the light-mode name and value lists.
+    virtual void LoadNameLists() {}
+    virtual void SetThirdMap(std::map<int, int> map);
+    // Key fade step of the key-reactive effects (lighting thread, under the light
+    // lock); the lighting engine fills it in.
+    virtual void FadeKey(int keyIndex, int fadeKind) { (void)keyIndex, (void)fadeKind; }
+    // For ring positions 0-8 that are lit, sets the key level of the same index to 255.
+    virtual void RingToKeyLevels();
+    // Toward higher positions (the last byte moves to 0), or the other way.
+    virtual void RotateColumnRing(bool towardHigher);
+    virtual void ClearKeyLevels();
+    // Selects a function page: stores it and switches the two function tabs.
+    virtual void ShowTip(int page);
+    virtual int GetFunctionPage() const { return functionPage_; }
+    // Read the profile file and the light configuration; no device I/O.
+    virtual void LoadProfileFiles() {}
+    virtual std::string GetProfileName() const { return {}; }
+    // Save the profile data (atomic file replace); no device I/O.
+    virtual void SaveProfile() {}
+    virtual void SetPageValue(int value) { pageValue_ = value; }
+    virtual int GetPageValue() const { return pageValue_; }
+    virtual void SetLightParameters(uint32_t modeWord, uint32_t colourWord, uint32_t extra,
+                                    uint32_t colourBlock);
+    virtual void SetCurrentColour(int red, int green, int blue);
+    virtual std::array<int, 3> GetCurrentColour() const;
+    virtual void SelectKey(int index) { selectedKey_ = index; }
+    // Audio light input from the audio light styles; any thread.
+    virtual void SetMusicInput(const int* values, int count) { (void)values, (void)count; }
+    virtual void SetLevelInput(const int* values, int count) { (void)values, (void)count; }
+
+    // ---- added by the device kinds, in this order ----
+
+    // The page set-up of the device kind, at the end of InitPage (UI thread).
+    virtual void BuildPage() {}
+    // Mode word, colour word and the two further values, as SetLightParameters takes.
+    virtual std::array<uint32_t, 4> GetLightParameters() const;
+    // Restart the running effect from its first step (under the light lock).
+    virtual void ResetEffectState() {}
+    // A report of the notification collection, on that channel's reader thread.
+    // Must not touch the page or wait for the UI thread: post to the main window.
+    virtual void OnNotificationReport(const std::vector<HidDataItem>& items, bool receiverWay) {
+        (void)items, (void)receiverWay;
+    }
+
+    // ---- non-virtual operations ----
+
+    // "<data home>/VELTRA VIVORI Trivex V2/<data-folder name>/", created when missing.
+    std::filesystem::path DataFolder() const;
+    std::filesystem::path DefaultDataFolder() const;
+    std::filesystem::path DefaultDataFile() const;
+    void SetDataFolders(profiles::DataFolders folders) { folders_ = std::move(folders); }
+
+    // Stores the flag; on for a connected keyboard sends HostLightOn.
+    void SetHostLightControl(bool on);
+    bool HostLightControl() const { return hostLightControl_.load(); }
+    void SetAllDevicesFlag(bool on) { allDevicesFlag_.store(on); }
+    bool AllDevicesFlag() const { return allDevicesFlag_.load(); }
+
+    // Keeps the descriptor; the device kind and link kind come from it.
+    void SetDescriptor(const DeviceDescriptor& descriptor);
+    const DeviceDescriptor& Descriptor() const { return descriptor_; }
+    int DeviceKind() const { return deviceKind_; }
+    int LinkKind() const { return linkKind_; }
+
+    // Page set-up values from the device page tables.
+    void SetLayoutName(std::string name) { layoutName_ = std::move(name); }
+    const std::string& LayoutName() const { return layoutName_; }
+    void SetPageTexts(std::string first, std::string second);
+    void SetDataFolderName(std::string name) { dataFolderName_ = std::move(name); }
+    const std::string& DataFolderName() const { return dataFolderName_; }
+    void SetLightConfigName(std::string name) { lightConfigName_ = std::move(name); }
+    const std::string& LightConfigName() const { return lightConfigName_; }
+    void SetWindow(ui::HWND window) { window_ = window; }
+    ui::HWND Window() const { return window_; }
+    void SetPageRow(int row) { pageRow_ = row; }
+    int PageRow() const { return pageRow_; }
+    // Resize the button vectors, the LED colour list and the custom LED records.
+    void SetKeyCount(int count);
+    void SetLedCount(int count);
+    int KeyCount() const { return keyCount_; }
+    int LedCount() const { return ledCount_; }
+    ui::CControlUI* KeyButton(int index) const;
+    ui::CControlUI* LedButton(int index) const;
+
+    void SetDeviceOption(ui::CControlUI* option) { deviceOption_ = option; }
+    ui::CControlUI* DeviceOption() const { return deviceOption_; }
+    void SetPowerPanel(ui::CControlUI* panel) { powerPanel_ = panel; }
+    ui::CControlUI* PowerPanel() const { return powerPanel_; }
+    void SetColourPanel(ui::CColorPaletteUI* panel) { colourPanel_ = panel; }
+    void SetSelectorValue(int value) { selectorValue_ = value; }
+    int SelectorValue() const { return selectorValue_; }
+    int SelectedKey() const { return selectedKey_; }
+
+    // Mice and keyboards show their power and poll it; mouse pads and headsets do not.
+    void SetPowerDisplay(bool on) { powerDisplay_.store(on); }
+    bool PowerDisplay() const { return powerDisplay_.load(); }
+    // Only a device that polls can pause its poll (while the window is hidden).
+    void SetPowerPollPause(bool pause);
+    bool IsPowerPollPaused() const { return powerPollPause_.load(); }
+
+    // ---- I/O ----
+    CommandTransport& Commands() { return commands_; }
+    CommandTransport& Notifications() { return notifications_; }
+    NotificationChannel& Channel(bool receiverWay) {
+        return receiverWay ? receiverChannel_ : wiredChannel_;
+    }
+    // Opens one way's notification channel on path (reopening it when open); its
+    // reader hands every report to OnNotificationReport.
+    bool OpenNotificationChannel(bool receiverWay, const std::string& path);
+    void CloseNotificationChannel(bool receiverWay) { Channel(receiverWay).Close(); }
+    // Clears the open flag and closes both command connections.
+    void Detach();
+
+    const std::array<uint8_t, kInfoSize>& InfoBlock() const { return info_; }
+    CriticalSection& LightLock() { return lightLock_; }
+    CriticalSection& LedRecordLock() { return ledRecordLock_; }
+    LightParameters Light() const;
+    std::array<uint8_t, kColumnRingSize> ColumnRing() const;
+    uint8_t KeyLevel(int keyIndex) const;
+
+  protected:
+    ui::CControlUI* FindChild(std::string_view name);
+    void SelectTab(std::string_view tabName, int index);
+
+    // I/O.
+    CommandTransport commands_;
+    CommandTransport notifications_;
+    std::array<uint8_t, kInfoSize> info_{};
+    std::array<uint8_t, kDeviceMapSize> keyMap_{};
+    std::array<uint8_t, kDeviceMapSize> ledMap_{};
+    DeviceDescriptor descriptor_;
+    int deviceKind_ = 0;
+    int linkKind_ = 0;
+
+    // Page and controls.
+    std::string layoutName_;
+    std::string pageText1_;
+    std::string pageText2_;
+    std::string dataFolderName_;
+    std::string lightConfigName_;
+    int pageRow_ = -1;
+    int pageValue_ = 0;
+    std::vector<ui::CControlUI*> keyButtons_;
+    std::vector<ui::CControlUI*> ledButtons_;
+    int keyCount_ = 0;
+    int ledCount_ = 0;
+    ui::CControlUI* deviceOption_ = nullptr;
+    ui::CControlUI* powerPanel_ = nullptr;
+    ui::CColorPaletteUI* colourPanel_ = nullptr;
+    int functionPage_ = 1;
+    ui::HWND window_ = 0;
+    int selectedKey_ = -1;
+    int selectorValue_ = -1;
+    bool notifierRegistered_ = false;
+
+    // Lighting state, under the light lock (custom LED records: the LED record lock).
+    std::map<int, int> keySlotOfKey_;
+    std::map<int, int> ledOfKey_;
+    std::map<int, int> thirdMap_;
+    std::vector<LedColour> ledColours_;
+    LightParameters light_;
+    std::vector<profiles::LightStep> lightSteps_;
+    std::vector<profiles::LightInfo> customLedRecords_;
+    uint8_t step_ = 0;
+    uint8_t colourIndex_ = 0;
+    uint8_t blinkPhase_ = 0;
+    uint32_t lastBlinkTime_ = 0;
+    std::array<uint8_t, kKeyLevelCount> keyLevels_{};
+    std::array<uint8_t, kKeyLevelCount> keyColours_{};
+    std::array<uint8_t, kColumnRingSize> columnRing_{};
+    std::atomic<bool> hostLightControl_{true};
+    std::atomic<bool> allDevicesFlag_{true};
+    mutable CriticalSection lightLock_;
+    mutable CriticalSection ledRecordLock_;
+    std::array<int, 3> currentColour_{};
+    std::atomic<bool> powerDisplay_{false};
+    std::atomic<bool> powerPollPause_{false};
+
+    // Profile work of the device kinds: the profile, the light configuration and the
+    // default profile documents.
+    Json::Value profileDocument_;
+    Json::Value lightDocument_;
+    Json::Value defaultDocument_;
+
+    profiles::DataFolders folders_;
+
+  private:
+    // Declared last so the readers stop before anything they use goes away.
+    NotificationChannel wiredChannel_{notifications_, false};
+    NotificationChannel receiverChannel_{notifications_, true};
+};
+
+}  // namespace vivori::devices

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "ui/message/MessageTypes.h"
+
+namespace vivori::devices {
+
+// Sent to the main window with wParam = device list index, lParam = 0.
+inline constexpr ui::UINT kMsgDeviceArrived = 3090;
+inline constexpr ui::UINT kMsgDeviceRemoved = 3091;
+// Sent to the main window: show (lParam 1) or hide (0) the selector entry wParam.
+inline constexpr ui::UINT kMsgShowSelectorEntry = 3331;
+
+// The registered wake-up message, named after the application; the capture thread
+// posts it once after its first scan.
+ui::UINT AppInstanceMessage();
+
+}  // namespace vivori::devices

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+namespace vivori::devices {
+
+// What a device page needs of its key and LED buttons. The button control reaches a
+// page as a toolkit control that answers GetInterface(kDeviceKeyButton) with this.
+inline constexpr const char* kDeviceKeyButton = "DeviceKeyButton";
+
+class IDeviceKeyButton {
+  public:
+    virtual ~IDeviceKeyButton() = default;
+    // Shows an LED colour; rgb is 0xRRGGBB.
+    virtual void SetLightColour(uint32_t rgb, uint8_t brightness) = 0;
+};
+
+}  // namespace vivori::devices
