@@ -27,9 +27,13 @@ int TakeInt(std::string_view& text) {
 
 }  // namespace
 
-int ParseInt(std::string_view text) { return TakeInt(text); }
+int ParseInt(std::string_view text) {
+    return TakeInt(text);
+}
 
-bool ParseBool(std::string_view text) { return text == "true" || text == "1"; }
+bool ParseBool(std::string_view text) {
+    return text == "true" || text == "1";
+}
 
 UiColor ParseColor(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '#')) text.remove_prefix(1);
@@ -81,8 +85,8 @@ std::string FormatColor(UiColor color) {
 
 std::optional<std::pair<std::string, std::string>> NextAttribute(std::string_view& list) {
     std::size_t i = 0;
-    while (i < list.size() && (list[i] == ' ' || list[i] == '\t' || list[i] == '\n' ||
-                               list[i] == '\r')) {
+    while (i < list.size() &&
+           (list[i] == ' ' || list[i] == '\t' || list[i] == '\n' || list[i] == '\r')) {
         ++i;
     }
     std::size_t nameStart = i;

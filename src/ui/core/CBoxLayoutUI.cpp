@@ -12,17 +12,27 @@ struct Axis {
     bool vertical;
     int Main(UiSize size) const { return vertical ? size.cy : size.cx; }
     int Cross(UiSize size) const { return vertical ? size.cx : size.cy; }
-    int MinMain(const CControlUI* c) const { return vertical ? c->GetMinHeight() : c->GetMinWidth(); }
-    int MaxMain(const CControlUI* c) const { return vertical ? c->GetMaxHeight() : c->GetMaxWidth(); }
-    int MinCross(const CControlUI* c) const { return vertical ? c->GetMinWidth() : c->GetMinHeight(); }
-    int MaxCross(const CControlUI* c) const { return vertical ? c->GetMaxWidth() : c->GetMaxHeight(); }
+    int MinMain(const CControlUI* c) const {
+        return vertical ? c->GetMinHeight() : c->GetMinWidth();
+    }
+    int MaxMain(const CControlUI* c) const {
+        return vertical ? c->GetMaxHeight() : c->GetMaxWidth();
+    }
+    int MinCross(const CControlUI* c) const {
+        return vertical ? c->GetMinWidth() : c->GetMinHeight();
+    }
+    int MaxCross(const CControlUI* c) const {
+        return vertical ? c->GetMaxWidth() : c->GetMaxHeight();
+    }
     int PadBefore(const UiRect& p) const { return vertical ? p.top : p.left; }
     int PadAfter(const UiRect& p) const { return vertical ? p.bottom : p.right; }
     int CrossBefore(const UiRect& p) const { return vertical ? p.left : p.top; }
     int CrossAfter(const UiRect& p) const { return vertical ? p.right : p.bottom; }
 };
 
-int Clamp(int value, int low, int high) { return std::max(low, std::min(value, std::max(low, high))); }
+int Clamp(int value, int low, int high) {
+    return std::max(low, std::min(value, std::max(low, high)));
+}
 
 }  // namespace
 
@@ -42,7 +52,8 @@ int CBoxLayoutUI::Arrange(const UiRect& rect, bool place) {
         } else {
             main = Clamp(main, axis.MinMain(item), axis.MaxMain(item));
         }
-        fixedLength += main + axis.PadBefore(item->GetPadding()) + axis.PadAfter(item->GetPadding());
+        fixedLength +=
+            main + axis.PadBefore(item->GetPadding()) + axis.PadAfter(item->GetPadding());
         ++counted;
     }
     if (counted > 1) fixedLength += (counted - 1) * childPadding_;
@@ -69,17 +80,17 @@ int CBoxLayoutUI::Arrange(const UiRect& rect, bool place) {
             main = expand + (adjusted == adjustables ? remainder : 0);
         }
         main = Clamp(main, axis.MinMain(item), axis.MaxMain(item));
-        int crossSpace = axis.Cross(available) - axis.CrossBefore(padding) - axis.CrossAfter(padding);
+        int crossSpace =
+            axis.Cross(available) - axis.CrossBefore(padding) - axis.CrossAfter(padding);
         int cross = axis.Cross(size);
         if (cross == 0) cross = crossSpace;
         cross = Clamp(cross, axis.MinCross(item), axis.MaxCross(item));
         int start = position + axis.PadBefore(padding);
         if (place) {
-            UiRect itemRect =
-                vertical_ ? UiRect{rect.left + padding.left, start, rect.left + padding.left + cross,
-                                   start + main}
-                          : UiRect{start, rect.top + padding.top, start + main,
-                                   rect.top + padding.top + cross};
+            UiRect itemRect = vertical_ ? UiRect{rect.left + padding.left, start,
+                                                 rect.left + padding.left + cross, start + main}
+                                        : UiRect{start, rect.top + padding.top, start + main,
+                                                 rect.top + padding.top + cross};
             item->SetPos(itemRect, false);
         }
         int step = main + axis.PadBefore(padding) + axis.PadAfter(padding);

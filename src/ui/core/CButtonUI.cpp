@@ -133,7 +133,8 @@ void CButtonUI::PaintStatusImage(IRender& render) {
         return;
     }
     if ((state_ & kStateHot) != 0 && !hotImage_.empty() && DrawImage(render, hotImage_)) return;
-    if ((state_ & kStateFocused) != 0 && !focusedImage_.empty() && DrawImage(render, focusedImage_)) {
+    if ((state_ & kStateFocused) != 0 && !focusedImage_.empty() &&
+        DrawImage(render, focusedImage_)) {
         return;
     }
     if (!normalImage_.empty()) DrawImage(render, normalImage_);

@@ -43,12 +43,24 @@ UiColor HsbToRgb(const HsbColor& hsb) {
     double p = v * (1 - s), q = v * (1 - s * f), t = v * (1 - s * (1 - f));
     double r, g, b;
     switch (i) {
-        case 0: r = v, g = t, b = p; break;
-        case 1: r = q, g = v, b = p; break;
-        case 2: r = p, g = v, b = t; break;
-        case 3: r = p, g = q, b = v; break;
-        case 4: r = t, g = p, b = v; break;
-        default: r = v, g = p, b = q; break;
+        case 0:
+            r = v, g = t, b = p;
+            break;
+        case 1:
+            r = q, g = v, b = p;
+            break;
+        case 2:
+            r = p, g = v, b = t;
+            break;
+        case 3:
+            r = p, g = q, b = v;
+            break;
+        case 4:
+            r = t, g = p, b = v;
+            break;
+        default:
+            r = v, g = p, b = q;
+            break;
     }
     auto byte = [](double x) { return static_cast<UiColor>(std::lround(x * 255)); };
     return 0xFF000000u | byte(r) << 16 | byte(g) << 8 | byte(b);
@@ -59,7 +71,9 @@ void* CColorPaletteUI::GetInterface(std::string_view name) {
     return CControlUI::GetInterface(name);
 }
 
-UiColor CColorPaletteUI::GetSelectColor() const { return HsbToRgb(hsb_); }
+UiColor CColorPaletteUI::GetSelectColor() const {
+    return HsbToRgb(hsb_);
+}
 
 void CColorPaletteUI::SetSelectColor(UiColor color) {
     hsb_ = RgbToHsb(color);
@@ -142,8 +156,9 @@ void CColorPaletteUI::PaintBkImage(IRender& render) {
             HsbColor cell{static_cast<double>(x - pallet.left) / std::max(pallet.Width(), 1),
                           1.0 - static_cast<double>(y - pallet.top) / std::max(pallet.Height(), 1),
                           hsb_.brightness};
-            render.FillRect({x, y, std::min(x + kBand, pallet.right), std::min(y + kBand, pallet.bottom)},
-                            HsbToRgb(cell));
+            render.FillRect(
+                {x, y, std::min(x + kBand, pallet.right), std::min(y + kBand, pallet.bottom)},
+                HsbToRgb(cell));
         }
     }
     UiRect bar = BarRect();

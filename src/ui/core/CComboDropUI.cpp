@@ -74,7 +74,8 @@ void CComboDropUI::DoPaint(IRender& render, const UiRect& paintRect) {
         }
     }
     render.PopClip();
-    if (verticalBar_ != nullptr && verticalBar_->IsVisible()) verticalBar_->DoPaint(render, visible);
+    if (verticalBar_ != nullptr && verticalBar_->IsVisible())
+        verticalBar_->DoPaint(render, visible);
     PaintBorder(render);
     render.PopClip();
 }

@@ -62,8 +62,8 @@ bool CComboUI::SelectItem(int index, bool takeFocus, bool triggerEvent) {
     current_ = -1;
     if (index < 0) return true;
     CControlUI* control = GetItemAt(index);
-    auto* item = control != nullptr ? static_cast<IListItemUI*>(control->GetInterface("ListItem"))
-                                    : nullptr;
+    auto* item =
+        control != nullptr ? static_cast<IListItemUI*>(control->GetInterface("ListItem")) : nullptr;
     if (item == nullptr || !control->IsEnabled() || !item->Select(true)) return false;
     current_ = index;
     Invalidate();
@@ -132,8 +132,11 @@ void CComboUI::DoPaint(IRender& render, const UiRect& paintRect) {
     if (!normalImage_.empty()) DrawImage(render, normalImage_);
     std::string text = GetText();
     if (!text.empty()) {
-        UiColor color = textColor_ != 0 ? textColor_ : manager_ != nullptr ? manager_->GetDefaultTextColor() : 0xFF000000;
-        render.DrawText(pos_.Deflate(textPadding_), text, color, font_, kTextVCenter | kTextSingleLine | kTextEndEllipsis);
+        UiColor color = textColor_ != 0       ? textColor_
+                        : manager_ != nullptr ? manager_->GetDefaultTextColor()
+                                              : 0xFF000000;
+        render.DrawText(pos_.Deflate(textPadding_), text, color, font_,
+                        kTextVCenter | kTextSingleLine | kTextEndEllipsis);
     }
     // The drop arrow.
     int cx = pos_.right - 10, cy = (pos_.top + pos_.bottom) / 2;

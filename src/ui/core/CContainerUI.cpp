@@ -41,7 +41,9 @@ bool CContainerUI::SetItemIndex(CControlUI* control, int index) {
     return true;
 }
 
-bool CContainerUI::Add(CControlUI* control) { return AddAt(control, GetCount()); }
+bool CContainerUI::Add(CControlUI* control) {
+    return AddAt(control, GetCount());
+}
 
 bool CContainerUI::AddAt(CControlUI* control, int index) {
     if (control == nullptr || index < 0 || index > GetCount()) return false;
@@ -311,9 +313,13 @@ void CContainerUI::PageDown() {
     SetScrollPos({GetScrollPos().cx, GetScrollPos().cy + page});
 }
 
-void CContainerUI::HomeUp() { SetScrollPos({GetScrollPos().cx, 0}); }
+void CContainerUI::HomeUp() {
+    SetScrollPos({GetScrollPos().cx, 0});
+}
 
-void CContainerUI::EndDown() { SetScrollPos({GetScrollPos().cx, GetScrollRange().cy}); }
+void CContainerUI::EndDown() {
+    SetScrollPos({GetScrollPos().cx, GetScrollRange().cy});
+}
 
 void CContainerUI::EnableScrollBar(bool vertical, bool horizontal) {
     if (vertical && verticalBar_ == nullptr) {

@@ -26,7 +26,9 @@ void CControlUI::SetName(std::string_view name) {
     if (manager_ != nullptr) manager_->RenameControl(this, old);
 }
 
-std::string CControlUI::GetText() const { return CResourceManager::GetInstance().ResolveText(text_); }
+std::string CControlUI::GetText() const {
+    return CResourceManager::GetInstance().ResolveText(text_);
+}
 
 void CControlUI::SetText(std::string_view text) {
     if (text_ == text) return;
@@ -152,7 +154,9 @@ void CControlUI::SetFocus() {
     if (manager_ != nullptr) manager_->SetFocus(this);
 }
 
-bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
+bool CControlUI::Activate() {
+    return IsVisible() && IsEnabled();
+}
 
 void CControlUI::SetBkColor(UiColor color) {
     bkColor_ = color;
@@ -322,8 +326,9 @@ void CControlUI::DoEvent(TEventUI& event) {
             return;
         case UiEventType::ContextMenu:
             if (menuUsed_) {
-                Notify(kNotifyMenu, event.wParam,
-                       static_cast<std::intptr_t>((event.mouse.y << 16) | (event.mouse.x & 0xFFFF)));
+                Notify(
+                    kNotifyMenu, event.wParam,
+                    static_cast<std::intptr_t>((event.mouse.y << 16) | (event.mouse.x & 0xFFFF)));
                 return;
             }
             break;

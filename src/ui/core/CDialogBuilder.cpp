@@ -123,7 +123,8 @@ class TreeParser {
             manager_->AddDefaultAttributeList(node.attribute("name").as_string(),
                                               node.attribute("value").as_string());
         } else if (name == "Style") {
-            manager_->AddStyle(node.attribute("name").as_string(), node.attribute("value").as_string());
+            manager_->AddStyle(node.attribute("name").as_string(),
+                               node.attribute("value").as_string());
         }
     }
 

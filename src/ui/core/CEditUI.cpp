@@ -12,7 +12,11 @@ std::u32string DecodeUtf8(std::string_view text) {
     result.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         auto byte = static_cast<unsigned char>(text[i]);
-        int length = byte < 0x80 ? 1 : (byte >> 5) == 6 ? 2 : (byte >> 4) == 14 ? 3 : (byte >> 3) == 30 ? 4 : 0;
+        int length = byte < 0x80         ? 1
+                     : (byte >> 5) == 6  ? 2
+                     : (byte >> 4) == 14 ? 3
+                     : (byte >> 3) == 30 ? 4
+                                         : 0;
         if (length == 0 || i + static_cast<std::size_t>(length) > text.size()) {
             result.push_back(U'\uFFFD');
             ++i;
@@ -90,14 +94,17 @@ void CEditUI::SetReadOnly(bool readOnly) {
 
 void CEditUI::SetText(std::string_view text) {
     chars_ = DecodeUtf8(text);
-    if (static_cast<int>(chars_.size()) > maxChar_) chars_.resize(static_cast<std::size_t>(maxChar_));
+    if (static_cast<int>(chars_.size()) > maxChar_)
+        chars_.resize(static_cast<std::size_t>(maxChar_));
     text_ = EncodeUtf8(chars_);
     caret_ = anchor_ = static_cast<int>(chars_.size());
     Invalidate();
 }
 
 // An edit shows what the user typed; language keys are for labels.
-std::string CEditUI::GetText() const { return text_; }
+std::string CEditUI::GetText() const {
+    return text_;
+}
 
 void CEditUI::SetSel(int start, int end) {
     int size = static_cast<int>(chars_.size());
@@ -140,7 +147,8 @@ bool CEditUI::InsertText(std::string_view text) {
     bool hadSelection = anchor_ != caret_;
     int from = std::min(anchor_, caret_), to = std::max(anchor_, caret_);
     std::size_t kept = chars_.size() - static_cast<std::size_t>(to - from);
-    std::size_t room = static_cast<std::size_t>(maxChar_) > kept ? static_cast<std::size_t>(maxChar_) - kept : 0;
+    std::size_t room =
+        static_cast<std::size_t>(maxChar_) > kept ? static_cast<std::size_t>(maxChar_) - kept : 0;
     if (accepted.size() > room) accepted.resize(room);
     // Typing into a full field changes nothing and says nothing.
     if (accepted.empty() && !hadSelection) return false;

@@ -61,7 +61,8 @@ void CLabelUI::SetAttribute(std::string_view name, std::string_view value) {
         if (value.find("center") != std::string_view::npos) textStyle_ |= kTextVCenter;
         if (value.find("bottom") != std::string_view::npos) textStyle_ |= kTextBottom;
     } else if (name == "endellipsis") {
-        textStyle_ = ParseBool(value) ? textStyle_ | kTextEndEllipsis : textStyle_ & ~kTextEndEllipsis;
+        textStyle_ =
+            ParseBool(value) ? textStyle_ | kTextEndEllipsis : textStyle_ & ~kTextEndEllipsis;
     } else if (name == "wordbreak") {
         textStyle_ = ParseBool(value) ? (textStyle_ | kTextWordBreak) & ~kTextSingleLine
                                       : (textStyle_ & ~kTextWordBreak) | kTextSingleLine;

@@ -10,8 +10,9 @@ class CListContainerElementUI : public CListElementUI<CHorizontalLayoutUI> {
   public:
     std::string_view GetClass() const override { return "ListContainerElementUI"; }
     void* GetInterface(std::string_view name) override {
-        return name == "ListContainerElement" ? this
-                                              : CListElementUI<CHorizontalLayoutUI>::GetInterface(name);
+        return name == "ListContainerElement"
+                   ? this
+                   : CListElementUI<CHorizontalLayoutUI>::GetInterface(name);
     }
 };
 

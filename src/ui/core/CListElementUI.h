@@ -24,7 +24,8 @@ class CListElementUI : public Base, public IListItemUI {
     bool Select(bool select = true) override {
         if (!this->IsEnabled()) return false;
         item_.selected = select;
-        this->SetState(select ? this->GetState() | kStateSelected : this->GetState() & ~kStateSelected);
+        this->SetState(select ? this->GetState() | kStateSelected
+                              : this->GetState() & ~kStateSelected);
         this->Invalidate();
         return true;
     }

@@ -65,7 +65,9 @@ IListItemUI* CListUI::ItemAt(int index) const {
                               : nullptr;
 }
 
-void CListUI::Reindex(int from) { IndexListItems(*this, this, from); }
+void CListUI::Reindex(int from) {
+    IndexListItems(*this, this, from);
+}
 
 bool CListUI::AddAt(CControlUI* control, int index) {
     if (!CVerticalLayoutUI::AddAt(control, index)) return false;
@@ -210,7 +212,8 @@ void CListUI::DoEvent(TEventUI& event) {
                 SelectItem(GetCount() - 1, true);
                 return;
             case kKeyReturn:
-                if (CControlUI* item = GetItemAt(current_); item != nullptr && manager_ != nullptr) {
+                if (CControlUI* item = GetItemAt(current_);
+                    item != nullptr && manager_ != nullptr) {
                     manager_->SendNotify(item, kNotifyItemActivate);
                 }
                 return;

@@ -60,7 +60,8 @@ bool CMenuWnd::Init(HWND owner, std::string_view layout, UiPoint point, int alig
         int height = 0;
         for (int i = 0; menu != nullptr && i < menu->GetCount(); ++i) {
             CControlUI* item = menu->GetItemAt(i);
-            if (item->IsVisible()) height += item->EstimateSize({size.cx, 0}).cy + menu->GetChildPadding();
+            if (item->IsVisible())
+                height += item->EstimateSize({size.cx, 0}).cy + menu->GetChildPadding();
         }
         if (menu != nullptr) height += menu->GetInset().top + menu->GetInset().bottom;
         size.cy = std::max(height, 1);
@@ -71,7 +72,9 @@ bool CMenuWnd::Init(HWND owner, std::string_view layout, UiPoint point, int alig
     return true;
 }
 
-void CMenuWnd::DestroyMenu() { Close(IDCANCEL); }
+void CMenuWnd::DestroyMenu() {
+    Close(IDCANCEL);
+}
 
 CControlUI* CMenuWnd::CreateControl(std::string_view name) {
     if (EqualNoCase(name, "Menu")) return new CVerticalLayoutUI;
@@ -84,8 +87,10 @@ void CMenuWnd::Notify(TNotifyUI& msg) {
         msg.pSender->GetInterface("MenuElement") == nullptr) {
         return;
     }
-    auto* command = new MenuCmd{msg.pSender->GetName(), msg.pSender->GetUserData(), msg.pSender->GetText()};
-    if (!PostMessage(menuOwner_, WM_MENUCLICK, reinterpret_cast<WPARAM>(command), 0)) delete command;
+    auto* command =
+        new MenuCmd{msg.pSender->GetName(), msg.pSender->GetUserData(), msg.pSender->GetText()};
+    if (!PostMessage(menuOwner_, WM_MENUCLICK, reinterpret_cast<WPARAM>(command), 0))
+        delete command;
     Close(IDOK);
 }
 

@@ -33,7 +33,8 @@ class CMenuWnd : public WindowImplBase {
   public:
     // Opens the menu; false when the layout cannot be built. The object deletes
     // itself when the menu window ends.
-    bool Init(HWND owner, std::string_view layout, UiPoint point, int alignment = eMenuAlignment_Left | eMenuAlignment_Top);
+    bool Init(HWND owner, std::string_view layout, UiPoint point,
+              int alignment = eMenuAlignment_Left | eMenuAlignment_Top);
     // Closes the menu (the object goes with it).
     void DestroyMenu();
 

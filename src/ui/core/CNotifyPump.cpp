@@ -9,7 +9,9 @@ bool CNotifyPump::AddVirtualWnd(std::string_view name, CNotifyPump* pump) {
     return virtualWnds_.try_emplace(AsciiLower(name), pump).second;
 }
 
-bool CNotifyPump::RemoveVirtualWnd(std::string_view name) { return virtualWnds_.erase(AsciiLower(name)) > 0; }
+bool CNotifyPump::RemoveVirtualWnd(std::string_view name) {
+    return virtualWnds_.erase(AsciiLower(name)) > 0;
+}
 
 void CNotifyPump::OnNotify(std::string_view type, Handler handler) {
     entries_.push_back({std::string(type), std::string(), std::move(handler)});
@@ -28,7 +30,8 @@ bool CNotifyPump::NotifyPump(TNotifyUI& msg) {
 }
 
 bool CNotifyPump::LoopDispatch(TNotifyUI& msg) {
-    std::string sender = msg.pSender != nullptr ? AsciiLower(msg.pSender->GetName()) : std::string();
+    std::string sender =
+        msg.pSender != nullptr ? AsciiLower(msg.pSender->GetName()) : std::string();
     // A handler for this very control wins over one for the whole type.
     for (const Entry& entry : entries_) {
         if (entry.type == msg.sType && !entry.name.empty() && entry.name == sender) {

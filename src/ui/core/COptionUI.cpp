@@ -11,7 +11,9 @@ void* COptionUI::GetInterface(std::string_view name) {
     return CButtonUI::GetInterface(name);
 }
 
-void COptionUI::SetGroup(std::string_view group) { group_ = group; }
+void COptionUI::SetGroup(std::string_view group) {
+    group_ = group;
+}
 
 void COptionUI::Selected(bool selected, bool triggerEvent) {
     if (selected_ == selected) return;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "ui/core/CContainerUI.h"
 #include "platform/Time.h"
+#include "ui/core/CContainerUI.h"
 #include "ui/message/Messages.h"
 
 namespace vivori::ui {
@@ -39,7 +39,9 @@ unsigned KeyStateFromWParam(WPARAM wParam) {
 
 }  // namespace
 
-CPaintManagerUI::CPaintManagerUI() { managers.push_back(this); }
+CPaintManagerUI::CPaintManagerUI() {
+    managers.push_back(this);
+}
 
 CPaintManagerUI::~CPaintManagerUI() {
     // The host may be gone already; nothing is repainted from here on.
@@ -55,15 +57,31 @@ CPaintManagerUI::~CPaintManagerUI() {
     std::erase(managers, this);
 }
 
-void CPaintManagerUI::SetInstancePath(std::string_view path) { InstancePath() = path; }
-const std::string& CPaintManagerUI::GetInstancePath() { return InstancePath(); }
-void CPaintManagerUI::SetResourcePath(std::string_view path) { ResourcePath() = path; }
-const std::string& CPaintManagerUI::GetResourcePath() { return ResourcePath(); }
-void CPaintManagerUI::SetResourceType(int type) { ResourceType() = type; }
-int CPaintManagerUI::GetResourceType() { return ResourceType(); }
-int CPaintManagerUI::MessageLoop() { return RunMessageLoop(); }
+void CPaintManagerUI::SetInstancePath(std::string_view path) {
+    InstancePath() = path;
+}
+const std::string& CPaintManagerUI::GetInstancePath() {
+    return InstancePath();
+}
+void CPaintManagerUI::SetResourcePath(std::string_view path) {
+    ResourcePath() = path;
+}
+const std::string& CPaintManagerUI::GetResourcePath() {
+    return ResourcePath();
+}
+void CPaintManagerUI::SetResourceType(int type) {
+    ResourceType() = type;
+}
+int CPaintManagerUI::GetResourceType() {
+    return ResourceType();
+}
+int CPaintManagerUI::MessageLoop() {
+    return RunMessageLoop();
+}
 
-std::vector<CPaintManagerUI*> CPaintManagerUI::AllManagers() { return managers; }
+std::vector<CPaintManagerUI*> CPaintManagerUI::AllManagers() {
+    return managers;
+}
 
 void CPaintManagerUI::Init(HWND window, std::string_view name) {
     window_ = window;
@@ -128,7 +146,8 @@ void CPaintManagerUI::ReapObjects(CControlUI* control) {
             // Another control of the same name may now be the one to find.
             if (root_ != nullptr && root_ != control) {
                 CControlUI* other = FindSubControlByName(root_, control->GetName());
-                if (other != nullptr && other != control) names_.emplace(AsciiLower(other->GetName()), other);
+                if (other != nullptr && other != control)
+                    names_.emplace(AsciiLower(other->GetName()), other);
             }
         }
     }
@@ -161,12 +180,16 @@ CControlUI* CPaintManagerUI::FindControl(std::string_view name) const {
     return found != names_.end() ? found->second : nullptr;
 }
 
-CControlUI* CPaintManagerUI::FindControl(UiPoint point) const { return HitTest(point); }
+CControlUI* CPaintManagerUI::FindControl(UiPoint point) const {
+    return HitTest(point);
+}
 
 CControlUI* CPaintManagerUI::FindSubControlByName(CControlUI* parent, std::string_view name) const {
     if (parent == nullptr) return nullptr;
     return parent->FindControl(
-        [name](CControlUI* c) -> CControlUI* { return EqualNoCase(c->GetName(), name) ? c : nullptr; },
+        [name](CControlUI* c) -> CControlUI* {
+            return EqualNoCase(c->GetName(), name) ? c : nullptr;
+        },
         kFindAll);
 }
 
@@ -215,7 +238,8 @@ void CPaintManagerUI::SetFocus(CControlUI* control) {
 }
 
 bool CPaintManagerUI::AddNotifier(INotifyUI* notifier) {
-    if (notifier == nullptr || std::find(notifiers_.begin(), notifiers_.end(), notifier) != notifiers_.end()) {
+    if (notifier == nullptr ||
+        std::find(notifiers_.begin(), notifiers_.end(), notifier) != notifiers_.end()) {
         return false;
     }
     notifiers_.push_back(notifier);
@@ -242,7 +266,8 @@ void CPaintManagerUI::SendNotify(CControlUI* control, std::string_view type, std
 void CPaintManagerUI::SendNotify(TNotifyUI& msg, bool async) {
     msg.ptMouse = lastMouse_;
     msg.dwTimestamp = vivori::GetTickCount64();
-    if (msg.pSender != nullptr && msg.sVirtualWnd.empty()) msg.sVirtualWnd = msg.pSender->GetVirtualWnd();
+    if (msg.pSender != nullptr && msg.sVirtualWnd.empty())
+        msg.sVirtualWnd = msg.pSender->GetVirtualWnd();
     if (async) {
         asyncNotify_.push_back(msg);
         if (window_ != 0) PostMessage(window_, kAsyncNotifyMessage, 0, 0);
@@ -334,7 +359,9 @@ const std::string* CPaintManagerUI::GetDefaultAttributeList(std::string_view cla
     return found != defaultAttributes_.end() ? &found->second : nullptr;
 }
 
-void CPaintManagerUI::AddStyle(std::string_view name, std::string_view list) { styles_[std::string(name)] = list; }
+void CPaintManagerUI::AddStyle(std::string_view name, std::string_view list) {
+    styles_[std::string(name)] = list;
+}
 
 const std::string* CPaintManagerUI::GetStyle(std::string_view name) const {
     auto found = styles_.find(std::string(name));
@@ -416,8 +443,8 @@ CControlUI* CPaintManagerUI::HitTest(UiPoint point) const {
     return root_ != nullptr ? root_->FindControlAt(point, flags) : nullptr;
 }
 
-void CPaintManagerUI::SendEvent(CControlUI* control, UiEventType type, UiPoint point, unsigned keyState,
-                                std::uint32_t key, WPARAM wParam) {
+void CPaintManagerUI::SendEvent(CControlUI* control, UiEventType type, UiPoint point,
+                                unsigned keyState, std::uint32_t key, WPARAM wParam) {
     if (control == nullptr) return;
     TEventUI event;
     event.type = type;
@@ -434,7 +461,8 @@ void CPaintManagerUI::UpdateHover(CControlUI* control, UiPoint point, unsigned k
     CControlUI* old = hover_;
     hover_ = control;
     if (old != nullptr) SendEvent(old, UiEventType::MouseLeave, point, keyState);
-    if (control != nullptr && hover_ == control) SendEvent(control, UiEventType::MouseEnter, point, keyState);
+    if (control != nullptr && hover_ == control)
+        SendEvent(control, UiEventType::MouseEnter, point, keyState);
 }
 
 void CPaintManagerUI::HandleMouseMove(UiPoint point, unsigned keyState) {
@@ -512,7 +540,8 @@ void CPaintManagerUI::HandleRightButtonDown(UiPoint point, unsigned keyState) {
     lastMouse_ = point;
     if (popup_ != nullptr && !popup_->GetPos().Contains(point)) ClosePopup();
     rightClick_ = HitTest(point);
-    if (rightClick_ != nullptr) SendEvent(rightClick_, UiEventType::RightButtonDown, point, keyState);
+    if (rightClick_ != nullptr)
+        SendEvent(rightClick_, UiEventType::RightButtonDown, point, keyState);
     ProcessDelayedCleanup();
 }
 
@@ -522,7 +551,8 @@ void CPaintManagerUI::HandleRightButtonUp(UiPoint point, unsigned keyState) {
     rightClick_ = nullptr;
     if (control != nullptr) {
         SendEvent(control, UiEventType::RightButtonUp, point, keyState);
-        if (control->GetManager() == this) SendEvent(control, UiEventType::ContextMenu, point, keyState);
+        if (control->GetManager() == this)
+            SendEvent(control, UiEventType::ContextMenu, point, keyState);
     }
     ProcessDelayedCleanup();
 }
@@ -574,7 +604,8 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
             ProcessDelayedCleanup();
             return true;
         case WM_SIZE:
-            SetClientSize({static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF)});
+            SetClientSize(
+                {static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF)});
             return false;
         case WM_MOUSEMOVE:
             HandleMouseMove(PointFromLParam(lParam), KeyStateFromWParam(wParam));

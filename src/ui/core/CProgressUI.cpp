@@ -54,8 +54,9 @@ void CProgressUI::SetAttribute(std::string_view name, std::string_view value) {
 UiRect CProgressUI::FilledRect() const {
     UiRect rect = pos_;
     long long span = static_cast<long long>(max_) - min_;
-    if (span <= 0) return horizontal_ ? UiRect{rect.left, rect.top, rect.left, rect.bottom}
-                                      : UiRect{rect.left, rect.bottom, rect.right, rect.bottom};
+    if (span <= 0)
+        return horizontal_ ? UiRect{rect.left, rect.top, rect.left, rect.bottom}
+                           : UiRect{rect.left, rect.bottom, rect.right, rect.bottom};
     long long done = static_cast<long long>(value_) - min_;
     if (horizontal_) {
         rect.right = rect.left + static_cast<int>(done * pos_.Width() / span);
@@ -73,8 +74,8 @@ void CProgressUI::PaintStatusImage(IRender& render) {
         ImageDrawInfo info = ParseImageString(foreImage_);
         if (info.valid) {
             // The fore image is cut to the filled part, not stretched into it.
-            info.dest = {filled.left - pos_.left, filled.top - pos_.top,
-                         filled.right - pos_.left, filled.bottom - pos_.top};
+            info.dest = {filled.left - pos_.left, filled.top - pos_.top, filled.right - pos_.left,
+                         filled.bottom - pos_.top};
             render.DrawImage(pos_, info);
         }
     }

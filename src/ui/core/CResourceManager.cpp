@@ -1,8 +1,7 @@
 #include "ui/core/CResourceManager.h"
 
-#include <pugixml.hpp>
-
 #include <mutex>
+#include <pugixml.hpp>
 
 #include "platform/Debug.h"
 #include "ui/core/CControlUI.h"
@@ -30,7 +29,8 @@ bool CResourceManager::LoadResource(std::string_view file) {
     std::unique_lock lock(mutex_);
     resources_.clear();
     if (!parsed) {
-        DebugPrintf("resource map %s unreadable: %s", std::string(file).c_str(), parsed.description());
+        DebugPrintf("resource map %s unreadable: %s", std::string(file).c_str(),
+                    parsed.description());
         return false;
     }
     for (pugi::xml_node node : document.document_element().children()) {
@@ -51,7 +51,8 @@ bool CResourceManager::LoadLanguage(std::string_view file) {
     pugi::xml_document document;
     pugi::xml_parse_result parsed = document.load_file(ResolvePath(file).c_str());
     if (!parsed) {
-        DebugPrintf("language file %s unreadable: %s", std::string(file).c_str(), parsed.description());
+        DebugPrintf("language file %s unreadable: %s", std::string(file).c_str(),
+                    parsed.description());
         return false;
     }
     std::map<std::string, std::string, std::less<>> texts;

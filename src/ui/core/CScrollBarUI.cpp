@@ -13,7 +13,9 @@ constexpr int kDefaultBarSize = 8;
 constexpr int kMinThumb = 12;
 }  // namespace
 
-CScrollBarUI::CScrollBarUI() { fixed_ = {kDefaultBarSize, 0}; }
+CScrollBarUI::CScrollBarUI() {
+    fixed_ = {kDefaultBarSize, 0};
+}
 
 void* CScrollBarUI::GetInterface(std::string_view name) {
     if (name == "ScrollBar") return this;
@@ -49,8 +51,8 @@ void CScrollBarUI::UpdateThumb() {
     int thumbLength = range_ + view > 0 ? track * view / (range_ + view) : track;
     thumbLength = std::min(std::max(thumbLength, kMinThumb), track);
     int travel = track - thumbLength;
-    int offset = range_ > 0 ? static_cast<int>(static_cast<long long>(travel) * scrollPos_ / range_)
-                            : 0;
+    int offset =
+        range_ > 0 ? static_cast<int>(static_cast<long long>(travel) * scrollPos_ / range_) : 0;
     if (horizontal_) {
         button1_ = {pos_.left, pos_.top, pos_.left + buttonSize_, pos_.bottom};
         button2_ = {pos_.right - buttonSize_, pos_.top, pos_.right, pos_.bottom};
@@ -94,7 +96,8 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
                 dragStart_ = event.mouse;
                 dragStartPos_ = scrollPos_;
             } else {
-                bool before = horizontal_ ? event.mouse.x < thumb_.left : event.mouse.y < thumb_.top;
+                bool before =
+                    horizontal_ ? event.mouse.x < thumb_.left : event.mouse.y < thumb_.top;
                 ScrollTo(before ? scrollPos_ - length : scrollPos_ + length);
             }
             return;

@@ -7,7 +7,9 @@
 
 namespace vivori::ui {
 
-CSliderUI::CSliderUI() { textStyle_ = kTextSingleLine | kTextCenter; }
+CSliderUI::CSliderUI() {
+    textStyle_ = kTextSingleLine | kTextCenter;
+}
 
 void* CSliderUI::GetInterface(std::string_view name) {
     if (name == "Slider") return this;

@@ -14,7 +14,9 @@ bool CTabLayoutUI::ShowsChild(const CControlUI* child) const {
     return current_ >= 0 && GetItemAt(current_) == child;
 }
 
-bool CTabLayoutUI::Add(CControlUI* control) { return AddAt(control, GetCount()); }
+bool CTabLayoutUI::Add(CControlUI* control) {
+    return AddAt(control, GetCount());
+}
 
 bool CTabLayoutUI::AddAt(CControlUI* control, int index) {
     if (!CContainerUI::AddAt(control, index)) return false;
@@ -62,7 +64,9 @@ bool CTabLayoutUI::SelectItem(int index) {
     return true;
 }
 
-bool CTabLayoutUI::SelectItem(CControlUI* control) { return SelectItem(GetItemIndex(control)); }
+bool CTabLayoutUI::SelectItem(CControlUI* control) {
+    return SelectItem(GetItemIndex(control));
+}
 
 void CTabLayoutUI::SetPos(const UiRect& rect, bool needInvalidate) {
     CControlUI::SetPos(rect, needInvalidate);
@@ -87,4 +91,3 @@ void CTabLayoutUI::SetAttribute(std::string_view name, std::string_view value) {
 }
 
 }  // namespace vivori::ui
-

@@ -12,7 +12,9 @@ WindowHostFactory& Factory() {
 
 }  // namespace
 
-void SetWindowHostFactory(WindowHostFactory factory) { Factory() = std::move(factory); }
+void SetWindowHostFactory(WindowHostFactory factory) {
+    Factory() = std::move(factory);
+}
 
 std::unique_ptr<IWindowHost> CreateWindowHost(WindowImplBase& window) {
     if (Factory()) {

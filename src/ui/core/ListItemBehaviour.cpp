@@ -1,6 +1,5 @@
-#include "ui/core/IListItemUI.h"
-
 #include "ui/core/CPaintManagerUI.h"
+#include "ui/core/IListItemUI.h"
 
 namespace vivori::ui {
 

@@ -29,7 +29,9 @@ LRESULT WindowImplBase::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lPar
     return 0;
 }
 
-void WindowImplBase::Notify(TNotifyUI& msg) { NotifyPump(msg); }
+void WindowImplBase::Notify(TNotifyUI& msg) {
+    NotifyPump(msg);
+}
 
 HWND WindowImplBase::Create(HWND parent, std::string_view title, std::uint32_t style,
                             std::uint32_t exStyle, int x, int y, int width, int height) {
@@ -95,7 +97,9 @@ void WindowImplBase::ShowWindow(bool show, bool takeFocus) {
     if (host_) host_->Show(show, takeFocus);
 }
 
-bool WindowImplBase::IsWindowVisible() const { return host_ && host_->IsVisible(); }
+bool WindowImplBase::IsWindowVisible() const {
+    return host_ && host_->IsVisible();
+}
 
 void WindowImplBase::CenterWindow() {
     if (!host_) return;

@@ -91,7 +91,9 @@ int NewModalLoopId() {
     return next++;
 }
 
-int RunModalLoop(int id) { return ThreadQueue::Current()->Run(id); }
+int RunModalLoop(int id) {
+    return ThreadQueue::Current()->Run(id);
+}
 
 void EndModalLoop(int id, int exitCode) {
     if (ThreadQueue* queue = ThreadQueue::Existing()) queue->EndLoop(id, exitCode);

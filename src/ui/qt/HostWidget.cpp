@@ -2,15 +2,18 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <QWindow>
 #include <cmath>
 
 #include "ui/core/CEditUI.h"
+#include "ui/core/CResourceManager.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/message/Messages.h"
 #include "ui/qt/VirtualKeys.h"
@@ -162,6 +165,41 @@ void HostWidget::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     SendMouse(WM_MOUSEMOVE, event);
+    UpdateCursor();
+}
+
+void HostWidget::UpdateCursor() {
+    if (window_ == nullptr) return;
+    CControlUI* hover = window_->PaintManager().GetHover();
+    Qt::CursorShape shape = Qt::ArrowCursor;
+    if (hover != nullptr && hover->IsEnabled()) {
+        const std::string& wanted = hover->GetCursor();
+        if (wanted == "hand") {
+            shape = Qt::PointingHandCursor;
+        } else if (wanted == "ibeam" ||
+                   (wanted.empty() && hover->GetInterface("Edit") != nullptr)) {
+            shape = Qt::IBeamCursor;
+        }
+    }
+    if (cursor().shape() != shape) setCursor(shape);
+}
+
+bool HostWidget::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && window_ != nullptr) {
+        // The tooltip of the control under the mouse; a language key shows its text.
+        auto* help = static_cast<QHelpEvent*>(event);
+        CControlUI* control = window_->PaintManager().FindControl(ToLayout(help->pos()));
+        std::string tip = control != nullptr ? control->GetToolTip() : std::string();
+        if (tip.empty()) {
+            QToolTip::hideText();
+        } else {
+            QToolTip::showText(
+                help->globalPos(),
+                QString::fromStdString(CResourceManager::GetInstance().ResolveText(tip)), this);
+        }
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void HostWidget::wheelEvent(QWheelEvent* event) {

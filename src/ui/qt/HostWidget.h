@@ -22,6 +22,7 @@ class HostWidget : public QWidget {
     void InvalidateLayoutRect(const UiRect& rect);
 
   protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -48,6 +49,8 @@ class HostWidget : public QWidget {
     bool HandleClipboardKey(QKeyEvent* event, CEditUI& edit);
     void Send(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam);
     void SendMouse(unsigned msg, QMouseEvent* event);
+    // The pointer shape the control under the mouse asks for.
+    void UpdateCursor();
 
     WindowImplBase* window_;
     bool popup_;

@@ -23,7 +23,8 @@ TEST(BuilderTest, CustomElementsComeFromTheFactoryOrTheCallbackWithoutCase) {
     int asked = 0;
     CDialogBuilder builder;
     CControlUI* root = builder.Create(
-        "<VerticalLayout><gauge name='a'/><CGAUGEUI name='b'/><Dial name='c'/><Nothing/></VerticalLayout>",
+        "<VerticalLayout><gauge name='a'/><CGAUGEUI name='b'/><Dial "
+        "name='c'/><Nothing/></VerticalLayout>",
         [&](std::string_view name) -> CControlUI* {
             ++asked;
             return EqualNoCase(name, "dial") ? new Gauge : nullptr;
@@ -45,7 +46,8 @@ TEST(BuilderTest, BadLayoutsFailWithAReasonAndIncludeLoopsEnd) {
 
     // A layout that includes itself stops at the nesting limit.
     std::string path = (std::filesystem::temp_directory_path() / "vivori-loop.xml").string();
-    std::ofstream(path) << "<VerticalLayout><Label name='x'/><Include source='" << path << "'/></VerticalLayout>";
+    std::ofstream(path) << "<VerticalLayout><Label name='x'/><Include source='" << path
+                        << "'/></VerticalLayout>";
     CControlUI* root = builder.Create(path);
     ASSERT_NE(root, nullptr);
     int labels = 0;
@@ -66,7 +68,8 @@ TEST(BuilderTest, HostileAttributeValuesAreHarmless) {
     CControlUI* root = builder.Create(
         "<VerticalLayout width='-5' childpadding='99999999999' inset='a,b,c'>"
         "<Slider min='10' max='-10' value='999'/><Progress max='0'/><Edit maxchar='-1' text='abc'/>"
-        "<Label bkcolor='#zz' pos='1,2' float='true'/><Option bindtabindex='7' bindtablayoutname='none'/>"
+        "<Label bkcolor='#zz' pos='1,2' float='true'/><Option bindtabindex='7' "
+        "bindtablayoutname='none'/>"
         "</VerticalLayout>");
     ASSERT_NE(root, nullptr);
     CPaintManagerUI pm;
@@ -82,8 +85,9 @@ TEST(MenuTest, AlignmentBitsPlaceTheMenuAroundThePoint) {
     UiRect screen{0, 0, 1000, 800};
     EXPECT_EQ(PlaceMenu({500, 400}, {100, 50}, eMenuAlignment_Left | eMenuAlignment_Top, screen),
               (UiRect{500, 400, 600, 450}));
-    EXPECT_EQ(PlaceMenu({500, 400}, {100, 50}, eMenuAlignment_Right | eMenuAlignment_Bottom, screen),
-              (UiRect{400, 350, 500, 400}));
+    EXPECT_EQ(
+        PlaceMenu({500, 400}, {100, 50}, eMenuAlignment_Right | eMenuAlignment_Bottom, screen),
+        (UiRect{400, 350, 500, 400}));
     EXPECT_EQ(PlaceMenu({500, 400}, {100, 50}, eMenuAlignment_Top | eMenuAlignment_Right, screen),
               (UiRect{400, 400, 500, 450}));
     // Kept on the screen near its edges.
@@ -105,10 +109,11 @@ TEST(MenuTest, ItemClickPostsNameUserDataAndTextToTheOwner) {
     } owner;
     owner.CreateHandle("owner", "owner");
     auto* menu = new CMenuWnd;
-    ASSERT_TRUE(menu->Init(owner.GetHWND(),
-                           "<Menu width='150'><MenuElement name='about_menu' text='About' userdata='7'/>"
-                           "<MenuElement name='exit' text='Exit'/></Menu>",
-                           {100, 100}, eMenuAlignment_Left | eMenuAlignment_Top));
+    ASSERT_TRUE(
+        menu->Init(owner.GetHWND(),
+                   "<Menu width='150'><MenuElement name='about_menu' text='About' userdata='7'/>"
+                   "<MenuElement name='exit' text='Exit'/></Menu>",
+                   {100, 100}, eMenuAlignment_Left | eMenuAlignment_Top));
     HWND menuWindow = menu->GetHWND();
     EXPECT_EQ(menu->Host()->GetRect(), (UiRect{100, 100, 250, 156}));
     CPaintManagerUI& pm = menu->PaintManager();

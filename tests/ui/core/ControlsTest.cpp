@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -93,7 +92,8 @@ TEST_F(GalleryTest, GroupedOptionsAreExclusiveAndOnlyTheNewSelectionNotifies) {
     EXPECT_FALSE(window.Find<COptionUI>("colour_red")->IsSelected());
     window.Click("colour_green");  // clicking the selected one keeps it
     EXPECT_TRUE(window.Find<COptionUI>("colour_green")->IsSelected());
-    EXPECT_EQ(window.Notes({"selectchanged"}), std::vector<std::string>{"selectchanged:colour_green"});
+    EXPECT_EQ(window.Notes({"selectchanged"}),
+              std::vector<std::string>{"selectchanged:colour_green"});
 
     window.Click("check_box");
     window.Click("check_box");
@@ -105,8 +105,9 @@ TEST_F(GalleryTest, BoundOptionSwitchesTheTabAndTheNewPageTakesClicks) {
     window.Click("tab_lists");
     auto* tabs = window.Find<CTabLayoutUI>("gallery_tabs_layout");
     EXPECT_EQ(tabs->GetCurSel(), 1);
-    EXPECT_EQ(window.Notes({"selectchanged", "tabselect"}),
-              (std::vector<std::string>{"tabselect:gallery_tabs_layout", "selectchanged:tab_lists"}));
+    EXPECT_EQ(
+        window.Notes({"selectchanged", "tabselect"}),
+        (std::vector<std::string>{"tabselect:gallery_tabs_layout", "selectchanged:tab_lists"}));
     EXPECT_FALSE(window.PaintManager().FindControl("plain_button")->IsVisible());
     EXPECT_TRUE(window.PaintManager().FindControl("macro_list")->IsVisible());
     // The hidden page's button is no longer under the mouse.
@@ -128,9 +129,10 @@ TEST_F(GalleryTest, SliderDragSendsMovesThenOneValueChange) {
     pm.HandleMouseMove({track.right + 50, start.y});  // past the end stays at the maximum
     pm.HandleButtonUp({track.right + 50, start.y});
     EXPECT_EQ(slider->GetValue(), 4);
-    EXPECT_EQ(window.Notes({"movevaluechanged", "valuechanged"}),
-              (std::vector<std::string>{"movevaluechanged:speed_slider", "movevaluechanged:speed_slider",
-                                        "valuechanged:speed_slider"}));
+    EXPECT_EQ(
+        window.Notes({"movevaluechanged", "valuechanged"}),
+        (std::vector<std::string>{"movevaluechanged:speed_slider", "movevaluechanged:speed_slider",
+                                  "valuechanged:speed_slider"}));
 }
 
 TEST_F(GalleryTest, ComboDropsItsListAndAPickSelectsAndCloses) {
@@ -178,8 +180,8 @@ TEST_F(GalleryTest, EditTakesTypingWithinItsLimitAndNumbersOnly) {
     EXPECT_EQ(number->GetText(), "123");
     EXPECT_FALSE(number->InsertText("x"));
 
-    std::vector<std::string> expected{"setfocus:name_edit", "return:name_edit", "killfocus:name_edit",
-                                      "setfocus:number_edit"};
+    std::vector<std::string> expected{"setfocus:name_edit", "return:name_edit",
+                                      "killfocus:name_edit", "setfocus:number_edit"};
     EXPECT_EQ(window.Notes({"setfocus", "killfocus", "return"}), expected);
     EXPECT_EQ(window.Notes({"textchanged"}).size(), 11u + 1 + 3);
 }
@@ -254,7 +256,8 @@ TEST_F(GalleryTest, RightClickOnAControlWithAMenuSendsMenu) {
 
 TEST_F(GalleryTest, RemovingTheClickedControlDuringItsNotificationIsSafe) {
     window.OnNotify("click", "plain_button", [&](TNotifyUI& msg) {
-        auto* parent = static_cast<CContainerUI*>(msg.pSender->GetParent()->GetInterface("Container"));
+        auto* parent =
+            static_cast<CContainerUI*>(msg.pSender->GetParent()->GetInterface("Container"));
         parent->Remove(msg.pSender);
     });
     window.Click("plain_button");
@@ -264,9 +267,9 @@ TEST_F(GalleryTest, RemovingTheClickedControlDuringItsNotificationIsSafe) {
 }
 
 TEST_F(GalleryTest, LanguageReloadShowsTheNewTexts) {
-    std::string file =
-        (std::filesystem::temp_directory_path() / ("vivori-lan-" + std::to_string(getpid()) + ".xml"))
-            .string();
+    std::string file = (std::filesystem::temp_directory_path() /
+                        ("vivori-lan-" + std::to_string(getpid()) + ".xml"))
+                           .string();
     std::ofstream(file) << "<Language><Text id=\"gallery_title\" value=\"工具包\"/></Language>";
     CControlUI* title = window.PaintManager().FindControl("title_label");
     ASSERT_TRUE(CResourceManager::GetInstance().LoadLanguage(file));

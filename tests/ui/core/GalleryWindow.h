@@ -45,7 +45,8 @@ class GalleryWindow : public WindowImplBase {
         std::vector<std::string> picked;
         for (const std::string& note : notes) {
             for (std::string_view type : types) {
-                if (note.compare(0, type.size() + 1, std::string(type) + ":") == 0) picked.push_back(note);
+                if (note.compare(0, type.size() + 1, std::string(type) + ":") == 0)
+                    picked.push_back(note);
             }
         }
         return picked;
