@@ -89,6 +89,10 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     int ReadKeyColours();
     int WriteKeyColours();
 
+    // Shows every key's assignment on its button (UI thread).
+    void RefreshKeyLabels();
+    void ShowKeyLabel(int keyIndex, const std::string& label);
+
     // The lighting thread runs this body (the software lighting engine) once one is set.
     void SetLightingEngine(std::function<void(Event& stop)> body);
     void RestartLightingThread();

@@ -3,8 +3,12 @@
 
 #include <string>
 
+#include "devices/AssignmentLabel.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/DeviceMessages.h"
+#include "devices/IDeviceKeyButton.h"
+#include "macros/KeyCodeTable.h"
+#include "platform/CaseFold.h"
 #include "platform/Debug.h"
 #include "ui/core/COptionUI.h"
 #include "ui/core/CProgressUI.h"
@@ -43,9 +47,31 @@ std::string CQuorvaneKeyboardDevice::Translate(const std::string& key) {
 
 void CQuorvaneKeyboardDevice::RefreshPage() {
     LoadNameLists();
+    RefreshKeyLabels();
     const LightParameters light = Light();
     SetCurrentColour(light.red, light.green, light.blue);
     ShowSettings();
+}
+
+void CQuorvaneKeyboardDevice::RefreshKeyLabels() {
+    const TextOf text = [this](std::string_view key) { return Translate(std::string(key)); };
+    for (size_t key = 0; key < keys_.size() && key < size_t(KeyCount()); ++key)
+        if (auto label = AssignmentLabel(keys_[key].current, text, macroNames_))
+            ShowKeyLabel(int(key), *label);
+}
+
+void CQuorvaneKeyboardDevice::ShowKeyLabel(int keyIndex, const std::string& label) {
+    ui::CControlUI* button = KeyButton(keyIndex);
+    if (button == nullptr) return;
+    const uint32_t code = KeyIdentityCode(keyIndex);
+    const auto row = macros::FindKeyByCode(uint8_t(code >> 16), uint8_t(code >> 8), uint8_t(code));
+    const std::string legend =
+        row ? Translate(std::string(macros::KeyCodeTable()[*row].nameKey)) : std::string();
+    if (auto* key = static_cast<IDeviceKeyButton*>(button->GetInterface(kDeviceKeyButton))) {
+        key->SetToolTipTitle(legend);
+        key->SetDefaultAssignment(EqualIgnoringCase(legend, label));
+    }
+    button->SetToolTip(legend + Translate("Key_Set") + label);
 }
 
 void CQuorvaneKeyboardDevice::ShowSettings() {

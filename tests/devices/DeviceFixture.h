@@ -36,8 +36,12 @@ class TestKeyButton : public ui::CButtonUI, public devices::IDeviceKeyButton {
         colour = rgb;
         this->brightness = brightness;
     }
+    void SetToolTipTitle(std::string_view text) override { title = text; }
+    void SetDefaultAssignment(bool on) override { isDefault = on ? 1 : 0; }
     uint32_t colour = 0;
     int brightness = -1;
+    std::string title;
+    int isDefault = -1;
 };
 
 // A device kind as small as a test needs: it keeps the notification codes it reads.

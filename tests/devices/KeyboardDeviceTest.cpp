@@ -257,5 +257,32 @@ TEST_F(KeyboardDeviceTest, FailedCommandsAreReportedAndKeepConfigurationEnded) {
     EXPECT_EQ(keyboard->CurrentLightBlock(), block);
 }
 
+TEST_F(KeyboardDeviceTest, KeyButtonsShowTheirAssignmentsAndMarkChangedOnes) {
+    AddMacro(2);
+    keyboard->LoadProfile();
+    auto keys = keyboard->KeyAssignments();
+    keys[65].current = {65, 0x70, 0, 0};        // S plays a macro: its name
+    keys[66].current = {66, 0x30, 0xCD, 0x00};  // D: a media key
+    keys[67].current = {67, 0x20, 0x10, 0x06};  // right Ctrl + C: the copy shortcut
+    keys[68].current = {68, 0x15, 1, 2};        // keeps its label
+    keys[69].current = {69, 0x99, 0, 0};        // unknown: off
+    keyboard->SetKeyAssignments(keys);
+    keyboard->RefreshPage();
+    auto button = [&](const char* name) {
+        return dynamic_cast<TestKeyButton*>(paint.FindControl(name));
+    };
+    // Without a language loaded, a language key shows as itself.
+    EXPECT_EQ(button("key_64")->GetToolTip(), "keyboard_key_AKey_Setkeyboard_key_A");
+    EXPECT_EQ(button("key_64")->title, "keyboard_key_A");
+    EXPECT_EQ(button("key_64")->isDefault, 1);
+    EXPECT_EQ(button("key_65")->GetToolTip(), "keyboard_key_SKey_Setmacro_1");
+    EXPECT_EQ(button("key_65")->isDefault, 0);
+    EXPECT_EQ(button("key_66")->GetToolTip(), "keyboard_key_DKey_Setmedia_play");
+    EXPECT_EQ(button("key_67")->GetToolTip(), "keyboard_key_FKey_Setcustem_copy");
+    EXPECT_EQ(button("key_68")->GetToolTip(), "");
+    EXPECT_EQ(button("key_68")->isDefault, -1);
+    EXPECT_EQ(button("key_69")->GetToolTip(), "keyboard_key_HKey_Set关闭");
+}
+
 }  // namespace
 }  // namespace vivori::testing

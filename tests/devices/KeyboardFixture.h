@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "DeviceFixture.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/DeviceControls.h"
 #include "macros/MacroLibrary.h"
@@ -29,6 +30,10 @@ using sim::Area;
 inline constexpr const char* kKeyboardPage = R"(
 <QuorvaneKeyboardDevice name="keyboard_device">
   <Label name="text_test" visible="false"/>
+  <VerticalLayout name="SelectPanel">
+    <DeviceKeyButton name="key_64"/><DeviceKeyButton name="key_65"/><DeviceKeyButton name="key_66"/>
+    <DeviceKeyButton name="key_67"/><DeviceKeyButton name="key_68"/><DeviceKeyButton name="key_69"/>
+  </VerticalLayout>
   <CheckBox name="wflag_option"/><CheckBox name="6flag_option"/>
   <CheckBox name="winlockflag_option"/>
   <Option name="polling_rate_option_0" group="rate"/><Option name="polling_rate_option_1" group="rate"/>
@@ -39,12 +44,6 @@ inline constexpr const char* kKeyboardPage = R"(
   <Label name="repeat_delay_time_label1"/>
 </QuorvaneKeyboardDevice>)";
 
-class NullWindow : public ui::MessageWindow {
-  public:
-    ~NullWindow() override { DestroyHandle(); }
-    ui::LRESULT HandleMessage(ui::UINT, ui::WPARAM, ui::LPARAM) override { return 0; }
-};
-
 // A simulated keyboard with its receiver, a keyboard page built from kKeyboardPage on
 // the test's thread, and data folders in a fresh temporary folder with one profile
 // selected.
@@ -54,6 +53,8 @@ class KeyboardDeviceTest : public ::testing::Test {
         auto made = sim::MakeSimulatedBus("keyboard,keyboard-receiver");
         ASSERT_TRUE(made);
         sim = std::move(*made);
+        ui::CControlFactory::GetInstance().RegistControl("DeviceKeyButton",
+                                                         [] { return new TestKeyButton; });
         window.CreateHandle("stand-in", "VivoriTest");
         paint.Init(window.GetHWND());
         auto* root = ui::CDialogBuilder().Create(
@@ -144,7 +145,7 @@ class KeyboardDeviceTest : public ::testing::Test {
 
     TempFolder temp;
     sim::SimulatedBus sim;
-    NullWindow window;
+    StandInWindow window;
     ui::CPaintManagerUI paint;
     CQuorvaneKeyboardDevice* keyboard = nullptr;
     std::filesystem::path profilePath;
