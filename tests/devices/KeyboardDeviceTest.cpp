@@ -166,6 +166,10 @@ TEST_P(KeyboardWayTest, ProfileSwitchOnTheDeviceRereadsAndRefreshesThePageOnTheU
     EXPECT_FALSE(Selected("wflag_option"));
     Firmware().Store(Area::Params, lb::kWFlag, std::vector<uint8_t>{1});
     Firmware().Store(Area::Params, lb::kPollingRate, std::vector<uint8_t>{1});
+    // The switch also selected another profile, which is loaded and then follows the device.
+    WriteText(temp.Folders().DataFolder("keyboard") / "ProfileList.ini",
+              R"({"profilelist":[{"profilename":"First","profileUUID":"first"},)"
+              R"({"profilename":"Second","profileUUID":"second"}],"profileselect":1})");
     Way(GetParam()).SendNotification(CQuorvaneKeyboardDevice::kCodeProfileSwitched);
     // Until the UI thread runs, the reader leaves the page and the commands alone.
     Sleep(100);
@@ -173,6 +177,10 @@ TEST_P(KeyboardWayTest, ProfileSwitchOnTheDeviceRereadsAndRefreshesThePageOnTheU
     EXPECT_TRUE(PumpUntil([&] { return Selected("wflag_option"); }));
     EXPECT_TRUE(Selected("polling_rate_option_1"));
     EXPECT_EQ(keyboard->LastSyncCode(), CQuorvaneKeyboardDevice::kCodeProfileSwitched);
+    EXPECT_EQ(keyboard->GetProfileName(), "Second");
+    const auto second = temp.Folders().DataFolder("keyboard") / "second.Json";
+    EXPECT_EQ(profiles::ReadJsonFile(second)["Device"][0]["SystemStages"]["PollingRate"].asInt(),
+              1);
 }
 
 INSTANTIATE_TEST_SUITE_P(CableAndReceiver, KeyboardWayTest, ::testing::Bool(),
@@ -255,6 +263,23 @@ TEST_F(KeyboardDeviceTest, FailedCommandsAreReportedAndKeepConfigurationEnded) {
     const auto block = keyboard->CurrentLightBlock();
     EXPECT_EQ(keyboard->ReadLightBlock(), CMD_DEVICE_ERROR_FE);
     EXPECT_EQ(keyboard->CurrentLightBlock(), block);
+}
+
+TEST_F(KeyboardDeviceTest, PowerStatusIsReadOnlyWhenThePollRunsAndTheKeyboardAnswers) {
+    Connect(true);
+    keyboard->SetPowerDisplay(true);
+    keyboard->ReadPowerStatus();
+    EXPECT_EQ(keyboard->PowerRecord(), (std::array<uint8_t, 6>{80, 2, 0, 1, 80, 0}));
+    Firmware().Store(Area::Status, 0, std::vector<uint8_t>{20});
+    keyboard->SetPowerPollPause(true);
+    Receiver().ClearFrames();
+    keyboard->ReadPowerStatus();
+    EXPECT_EQ(Receiver().ReceivedCount(), 0u);
+    keyboard->SetPowerPollPause(false);
+    Receiver().SetDeviceAway(true);
+    keyboard->ReadPowerStatus();
+    EXPECT_EQ(keyboard->PowerRecord()[0], 80);
+    EXPECT_TRUE(OnlyLinkChecks(Receiver()));
 }
 
 TEST_F(KeyboardDeviceTest, KeyButtonsShowTheirAssignmentsAndMarkChangedOnes) {
