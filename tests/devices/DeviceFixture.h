@@ -127,6 +127,17 @@ inline bool Received(const sim::SimDevice& device, uint8_t command) {
     return false;
 }
 
+// Runs the test thread's messages until done() holds; false after timeoutMs.
+inline bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        ui::PumpMessages();
+        Sleep(1);
+    }
+    return true;
+}
+
 // Simulated devices on a counting bus, a paint manager holding "device_switch", the
 // stand-in window and the device manager, all on the test's thread.
 class DeviceTest : public ::testing::Test {
@@ -168,13 +179,7 @@ class DeviceTest : public ::testing::Test {
     }
 
     bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) return false;
-            ui::PumpMessages();
-            Sleep(1);
-        }
-        return true;
+        return PumpMessagesUntil(done, timeoutMs);
     }
 
     bool PumpUntilArrived(int index) {

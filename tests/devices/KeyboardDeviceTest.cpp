@@ -2,6 +2,7 @@
 #include "device/MacroImage.h"
 #include "devices/KeyTablePlan.h"
 #include "profiles/JsonFile.h"
+#include "ui/core/CProgressUI.h"
 
 namespace vivori::testing {
 namespace {
@@ -48,6 +49,11 @@ TEST_F(KeyboardDeviceTest, ConnectingIdentifiesTheKeysAndKeepsTheDeviceSettingsI
     EXPECT_EQ(stages["PollingRate"].asInt(), 3);
     EXPECT_TRUE(Selected("wflag_option"));
     EXPECT_TRUE(Selected("polling_rate_option_3"));
+    // Repeat settings are the host's: they come from the profile (delay 1, rate 20).
+    EXPECT_TRUE(Selected("repeat_delay_check_1"));
+    EXPECT_EQ(paint.FindControl("repeat_delay_time_label1")->GetText(), "Repeat_Delay_Time500ms");
+    EXPECT_EQ(dynamic_cast<ui::CProgressUI*>(paint.FindControl("repeat_rate_slider"))->GetValue(),
+              20);
 }
 
 TEST_F(KeyboardDeviceTest, TooManyKeySlotsLeaveTheMapsUnreadAndTheKeyTableUnwritten) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "DeviceFixture.h"
+#include "device/SimFixture.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/DeviceControls.h"
 #include "macros/MacroLibrary.h"
@@ -81,18 +82,6 @@ class KeyboardDeviceTest : public ::testing::Test {
     sim::SimDevice& Receiver() { return *sim.devices[1]; }
     sim::SimDevice& Way(bool receiver) { return receiver ? Receiver() : Cable(); }
 
-    std::string PathOf(uint16_t pid, uint16_t usagePage, uint16_t usage) {
-        std::vector<std::string> paths;
-        sim.bus->Enumerate(paths);
-        for (const auto& p : paths) {
-            if (hid::ParsePathNumber(p, "pid_") != pid) continue;
-            auto h = sim.bus->Open(p, true, false);
-            if (h && h->Collection().usagePage == usagePage && h->Collection().usage == usage)
-                return p;
-        }
-        return {};
-    }
-
     // Opens the keyboard's commands and notifications on the cable or the receiver.
     void Attach(bool receiver) {
         const uint16_t pid = receiver ? 0x5088 : 0x5055;
@@ -100,11 +89,13 @@ class KeyboardDeviceTest : public ::testing::Test {
         {
             CriticalSectionLock lock(commands.IoLock());
             HidConnection& c = receiver ? commands.Receiver() : commands.Wired();
-            ASSERT_TRUE(c.OpenPath(PathOf(pid, 0xFF1C, 0x92), true, true, true, false));
+            ASSERT_TRUE(
+                c.OpenPath(FindCollection(sim.bus, pid, 0xFF1C, 0x92), true, true, true, false));
             commands.SetOpen(true);
             commands.SetLinkType(receiver ? kLinkReceiver : kLinkWired);
         }
-        ASSERT_TRUE(keyboard->OpenNotificationChannel(receiver, PathOf(pid, 0x0C, 0x01)));
+        ASSERT_TRUE(
+            keyboard->OpenNotificationChannel(receiver, FindCollection(sim.bus, pid, 0x0C, 0x01)));
     }
 
     void Connect(bool receiver) {
@@ -113,13 +104,7 @@ class KeyboardDeviceTest : public ::testing::Test {
     }
 
     bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) return false;
-            ui::PumpMessages();
-            Sleep(1);
-        }
-        return true;
+        return PumpMessagesUntil(done, timeoutMs);
     }
 
     // Adds a macro of `count` key presses to the keyboard's macro list.
