@@ -185,11 +185,13 @@ int CQuorvaneKeyboardDevice::WriteKeyTable(int block,
     return RunInConfiguration(commands_, [&] {
         std::array<uint8_t, kInfoSize> info{};
         if (int r = commands_.ReadInfo(info.data()); r != CMD_OK) return r;
-        const size_t slots = std::min<size_t>(info[kInfoKeySlots], size_t(slotCount_));
-        if (!commands_.SetDataLength(uint32_t(info[kInfoKeySlots]) * 3)) return int(CMD_BAD_BLOCK);
+        const int slots = info[kInfoKeySlots];
+        if (!commands_.SetDataLength(uint32_t(slots) * 3)) return int(CMD_BAD_BLOCK);
+        // The table is built on the key map of the last full read: a keyboard that
+        // reports another slot count now needs a new read first.
+        if (slots != slotCount_) return int(CMD_BAD_BLOCK);
         std::vector<uint8_t> table(keyMap_.begin(), keyMap_.begin() + ptrdiff_t(slots * 3));
         ApplyKeyTablePlan(plan, table);
-        table.resize(size_t(info[kInfoKeySlots]) * 3, 0);
         return commands_.WriteKeyMap(table.data(), block);
     });
 }
@@ -360,7 +362,7 @@ void CQuorvaneKeyboardDevice::DropDeletedMacros() {
     if (!changed) return;
     profile_.SetKeyList(keys_);
     SaveProfile();
-    RefreshPage();
+    RefreshKeyLabels();
 }
 
 void CQuorvaneKeyboardDevice::ReloadDefaults() {

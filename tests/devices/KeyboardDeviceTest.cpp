@@ -56,7 +56,7 @@ TEST_F(KeyboardDeviceTest, ConnectingIdentifiesTheKeysAndKeepsTheDeviceSettingsI
               20);
 }
 
-TEST_F(KeyboardDeviceTest, TooManyKeySlotsLeaveTheMapsUnreadAndTheKeyTableUnwritten) {
+TEST_F(KeyboardDeviceTest, TooManyKeySlotsLeaveTheMapsUnreadAndAChangedCountTheKeyTableUnwritten) {
     Connect(false);
     const auto before = keyboard->Locations().slot;
     Firmware().Store(Area::Info, kInfoKeySlots, std::vector<uint8_t>{171});
@@ -67,6 +67,10 @@ TEST_F(KeyboardDeviceTest, TooManyKeySlotsLeaveTheMapsUnreadAndTheKeyTableUnwrit
     EXPECT_EQ(Bytes(Cable(), CMD_WRITE_KEYMAP), 0);
     EXPECT_EQ(keyboard->Locations().slot, before);  // the last good read stays
     EXPECT_FALSE(Firmware().InConfiguration());
+    // A count the maps can hold, but not the one they were read with.
+    Firmware().Store(Area::Info, kInfoKeySlots, std::vector<uint8_t>{100});
+    EXPECT_EQ(keyboard->WriteKeyTableFromProfile(), CMD_BAD_BLOCK);
+    EXPECT_EQ(Bytes(Cable(), CMD_WRITE_KEYMAP), 0);
 }
 
 class KeyboardWayTest : public KeyboardDeviceTest, public ::testing::WithParamInterface<bool> {};
