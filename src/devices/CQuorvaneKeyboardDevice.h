@@ -125,7 +125,6 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     bool nameListsLoaded_ = false;
     std::vector<std::string> macroNames_;
     std::array<int, 25> musicInput_{};
-    std::array<uint8_t, 25> columnLatches_{};
     std::array<int, 6> levelInput_{};
     uint8_t lightSlot_ = 0;
     LightBlock lightBlock_{};
