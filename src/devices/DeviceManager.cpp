@@ -1,5 +1,6 @@
 #include "devices/DeviceManager.h"
 
+#include "devices/DeviceControls.h"
 #include "devices/DevicePageTables.h"
 #include "platform/Debug.h"
 #include "platform/Time.h"
@@ -107,8 +108,7 @@ CQuorvaneUSBDevice* DeviceManager::DeviceOf(int index) const {
 ui::CControlUI* DeviceManager::CreateControl(std::string_view name) {
     if (setup_.createControl)
         if (ui::CControlUI* control = setup_.createControl(name)) return control;
-    if (name == "QuorvaneUSBDevice") return new CQuorvaneUSBDevice(setup_.bus);
-    return nullptr;
+    return CreateDeviceControl(name, setup_.bus);
 }
 
 CQuorvaneUSBDevice* DeviceManager::CreateDevicePage(int pageRow,

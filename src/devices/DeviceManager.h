@@ -16,7 +16,8 @@ struct DeviceManagerSetup {
     ui::CPaintManagerUI* manager = nullptr;  // the main window's; must outlive the pages
     ui::HWND window = 0;                     // receives 3090, 3091 and the wake-up message
     std::shared_ptr<hid::HidBus> bus;        // null: the process default bus
-    // Creates the device classes the page layouts name; "QuorvaneUSBDevice" is built in.
+    // Creates device classes the page layouts name; the built-in ones (DeviceControls.h)
+    // are made when it gives null.
     ui::ControlFactoryCallback createControl;
     IDeviceHost* host = nullptr;
 };

@@ -10,6 +10,11 @@ inline constexpr ui::UINT kMsgDeviceRemoved = 3091;
 // Sent to the main window: show (lParam 1) or hide (0) the selector entry wParam.
 inline constexpr ui::UINT kMsgShowSelectorEntry = 3331;
 
+// Sent to the main window by a device: the profile index after a profile switch on
+// the device, and the power byte of its power record (wParam).
+inline constexpr ui::UINT kMsgDeviceProfile = 3328;
+inline constexpr ui::UINT kMsgPowerByte = 3329;
+
 // The registered wake-up message, named after the application; the capture thread
 // posts it once after its first scan.
 ui::UINT AppInstanceMessage();

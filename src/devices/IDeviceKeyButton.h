@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace vivori::devices {
 
@@ -13,6 +14,10 @@ class IDeviceKeyButton {
     virtual ~IDeviceKeyButton() = default;
     // Shows an LED colour; rgb is 0xRRGGBB.
     virtual void SetLightColour(uint32_t rgb, uint8_t brightness) = 0;
+    // The tooltip's title line (its text is the control's tooltip).
+    virtual void SetToolTipTitle(std::string_view title) { (void)title; }
+    // Whether the key does what its legend says; buttons mark the others.
+    virtual void SetDefaultAssignment(bool isDefault) { (void)isDefault; }
 };
 
 }  // namespace vivori::devices

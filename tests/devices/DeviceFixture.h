@@ -36,8 +36,12 @@ class TestKeyButton : public ui::CButtonUI, public devices::IDeviceKeyButton {
         colour = rgb;
         this->brightness = brightness;
     }
+    void SetToolTipTitle(std::string_view text) override { title = text; }
+    void SetDefaultAssignment(bool on) override { isDefault = on ? 1 : 0; }
     uint32_t colour = 0;
     int brightness = -1;
+    std::string title;
+    int isDefault = -1;
 };
 
 // A device kind as small as a test needs: it keeps the notification codes it reads.
@@ -123,6 +127,17 @@ inline bool Received(const sim::SimDevice& device, uint8_t command) {
     return false;
 }
 
+// Runs the test thread's messages until done() holds; false after timeoutMs.
+inline bool PumpMessagesUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        ui::PumpMessages();
+        Sleep(1);
+    }
+    return true;
+}
+
 // Simulated devices on a counting bus, a paint manager holding "device_switch", the
 // stand-in window and the device manager, all on the test's thread.
 class DeviceTest : public ::testing::Test {
@@ -164,13 +179,7 @@ class DeviceTest : public ::testing::Test {
     }
 
     bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) return false;
-            ui::PumpMessages();
-            Sleep(1);
-        }
-        return true;
+        return PumpMessagesUntil(done, timeoutMs);
     }
 
     bool PumpUntilArrived(int index) {

@@ -64,6 +64,42 @@ std::shared_ptr<hid::HidBus> SelectDeviceBus(const Options& options, std::string
     return SelectBus(effective, error);
 }
 
+bool OpenCommandTransport(const Options& options, const std::shared_ptr<hid::HidBus>& bus,
+                          CommandTransport& transport, std::string* error) {
+    const uint16_t kind = KindOf(options);
+    if (kind == 0) {
+        *error = "the " + options.device + " has no receiver link";
+        return false;
+    }
+    const DeviceDescriptor* row = nullptr;
+    for (const auto& r : SupportedDevices())
+        if (r.kind == kind && r.link == kLinkCommand) row = &r;
+    const std::string path = FindPath(bus, *row);
+    if (path.empty()) {
+        *error = std::string("no ") + KindName(kind) + " present";
+        return false;
+    }
+    const bool receiver = kind == kKindKeyboardReceiver || kind == kKindMouseReceiver;
+    {
+        CriticalSectionLock lock(transport.IoLock());
+        HidConnection& connection = receiver ? transport.Receiver() : transport.Wired();
+        if (!connection.OpenPath(path, true, true, true, false)) {
+            *error = "cannot open " + path;
+            return false;
+        }
+        transport.SetOpen(true);
+        // Pads and headsets keep the transport's initial link, as discovery does.
+        if (kind != kKindMousePad && kind != kKindHeadset)
+            transport.SetLinkType(receiver ? kLinkReceiver : kLinkWired);
+    }
+    if (!transport.LinkCheck()) {
+        *error = "the wireless device is away: link check failed (" +
+                 std::string(CommandResultName(CMD_LINK_DOWN)) + ")";
+        return false;
+    }
+    return true;
+}
+
 DeviceSession OpenDevice(const Options& options, std::string* error) {
     DeviceSession session;
     session.kind = KindOf(options);
@@ -73,37 +109,9 @@ DeviceSession OpenDevice(const Options& options, std::string* error) {
     }
     session.bus = SelectDeviceBus(options, error);
     if (!session.bus) return session;
-
-    const DeviceDescriptor* row = nullptr;
-    for (const auto& r : SupportedDevices())
-        if (r.kind == session.kind && r.link == kLinkCommand) row = &r;
-    const std::string path = FindPath(session.bus, *row);
-    if (path.empty()) {
-        *error = std::string("no ") + KindName(session.kind) + " present";
-        return session;
-    }
-
-    const bool receiver =
-        session.kind == kKindKeyboardReceiver || session.kind == kKindMouseReceiver;
     auto transport = std::make_unique<CommandTransport>(session.bus);
-    {
-        CriticalSectionLock lock(transport->IoLock());
-        HidConnection& connection = receiver ? transport->Receiver() : transport->Wired();
-        if (!connection.OpenPath(path, true, true, true, false)) {
-            *error = "cannot open " + path;
-            return session;
-        }
-        transport->SetOpen(true);
-        // Pads and headsets keep the transport's initial link, as discovery does.
-        if (session.kind != kKindMousePad && session.kind != kKindHeadset)
-            transport->SetLinkType(receiver ? kLinkReceiver : kLinkWired);
-    }
-    if (!transport->LinkCheck()) {
-        *error = "the wireless device is away: link check failed (" +
-                 std::string(CommandResultName(CMD_LINK_DOWN)) + ")";
-        return session;
-    }
-    session.transport = std::move(transport);
+    if (OpenCommandTransport(options, session.bus, *transport, error))
+        session.transport = std::move(transport);
     return session;
 }
 

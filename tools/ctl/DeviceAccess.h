@@ -48,6 +48,10 @@ struct DeviceSession {
 // or (on the receiver) its wireless device is away.
 DeviceSession OpenDevice(const Options& options, std::string* error);
 
+// The same for a transport made on bus (a device object's): false with error set.
+bool OpenCommandTransport(const Options& options, const std::shared_ptr<hid::HidBus>& bus,
+                          CommandTransport& transport, std::string* error);
+
 // The bus the options ask for. With --simulate and --link receiver, a simulated
 // keyboard or mouse whose receiver is not named gets its receiver plugged too,
 // paired to it, so "--simulate keyboard --link receiver" reaches the keyboard

@@ -1,0 +1,444 @@
+#include "devices/CQuorvaneKeyboardDevice.h"
+
+#include <algorithm>
+
+#include "devices/ConfigSequence.h"
+#include "devices/DeviceMessages.h"
+#include "devices/KeyColourBlock.h"
+#include "devices/KeyTablePlan.h"
+#include "macros/MacroAssignments.h"
+#include "macros/MacroLibrary.h"
+#include "platform/Debug.h"
+#include "platform/Time.h"
+#include "profiles/ProfileSelection.h"
+#include "ui/message/Messages.h"
+
+namespace vivori::devices {
+namespace {
+
+// A failed per-key colour write gives the keyboard this long before the next.
+constexpr int kColourRetryPauseMs = 200;
+
+LightParameters ParametersOf(const profiles::LightInfo& info) {
+    LightParameters p;
+    p.mode = info.selectItem;
+    p.brightness = info.light;
+    p.speed = info.speed;
+    p.direction = info.fx;
+    p.colourful = info.multiColor;
+    p.red = info.red;
+    p.green = info.green;
+    p.blue = info.blue;
+    p.extra = info.zzccLedMode;
+    p.colourBlock = info.customGroup;
+    return p;
+}
+
+profiles::LightInfo LightInfoOf(const LightParameters& p, profiles::LightInfo info) {
+    info.selectItem = p.mode;
+    info.light = p.brightness;
+    info.speed = p.speed;
+    info.fx = p.direction;
+    info.multiColor = p.colourful;
+    info.red = p.red;
+    info.green = p.green;
+    info.blue = p.blue;
+    info.zzccLedMode = static_cast<uint8_t>(p.extra);
+    info.customGroup = static_cast<uint8_t>(p.colourBlock);
+    return info;
+}
+
+}  // namespace
+
+CQuorvaneKeyboardDevice::CQuorvaneKeyboardDevice(std::shared_ptr<hid::HidBus> bus)
+    : CQuorvaneUSBDevice(std::move(bus)) {
+    deviceKind_ = kKindKeyboard;
+    SetDataFolderName(std::string(profiles::kKeyboardFolder));
+    SetPageValue(1);  // the keyboard's light table
+    SetKeyCount(kLogicalKeyCount);
+    SetLedCount(kLogicalKeyCount);
+    locations_.slot.fill(kNoSlot);
+    locations_.led.fill(kNoSlot);
+}
+
+CQuorvaneKeyboardDevice::~CQuorvaneKeyboardDevice() {
+    // The readers call into this object: they stop before its members go.
+    CloseNotificationChannel(false);
+    CloseNotificationChannel(true);
+    StopLightingThread();
+    postWindow_.Destroy();
+}
+
+void* CQuorvaneKeyboardDevice::GetInterface(std::string_view name) {
+    if (name == "QuorvaneKeyboardDevice") return this;
+    return CQuorvaneUSBDevice::GetInterface(name);
+}
+
+// ---- reading ----
+
+int CQuorvaneKeyboardDevice::ReadDevice() {
+    if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
+    std::array<uint8_t, kInfoSize> info{};
+    std::array<uint8_t, kDeviceMapSize> keyMap{};
+    std::array<uint8_t, kDeviceMapSize> ledMap{};
+    const int result = RunInConfiguration(commands_, [&] {
+        if (int r = commands_.ReadInfo(info.data()); r != CMD_OK) return r;
+        // More than 170 slots do not fit the key-map commands: the maps stay unread.
+        if (!commands_.SetDataLength(uint32_t(info[kInfoKeySlots]) * 3)) return int(CMD_BAD_BLOCK);
+        if (int r = commands_.ReadKeyMap(keyMap.data()); r != CMD_OK) return r;
+        return commands_.ReadLedMap(ledMap.data());
+    });
+    if (result != CMD_OK) return result;
+    info_ = info;
+    keyMap_ = keyMap;
+    ledMap_ = ledMap;
+    infoRead_ = true;
+    slotCount_ = info[kInfoKeySlots];
+    SetIdentifiedKeys(IdentifyKeys(keyMap_, {ledMap_.data(), size_t(slotCount_)}, slotCount_));
+    return CMD_OK;
+}
+
+void CQuorvaneKeyboardDevice::SetIdentifiedKeys(const KeyLocations& locations) {
+    CriticalSectionLock lock(lightLock_);
+    locations_ = locations;
+    keySlotOfKey_.clear();
+    ledOfKey_.clear();
+    for (int key = 0; key < kLogicalKeyCount; ++key) {
+        keySlotOfKey_[key] = locations.slot[size_t(key)];
+        ledOfKey_[key] = locations.led[size_t(key)];
+    }
+}
+
+int CQuorvaneKeyboardDevice::ReadLightBlock() {
+    if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
+    uint8_t slot = 0;
+    LightBlock block{};
+    if (int r = commands_.ReadParams(&slot, 1, 0); r != CMD_OK) return r;
+    if (int r =
+            commands_.ReadParams(block.data(), block.size(), uint16_t(slot * kLightBlockStride));
+        r != CMD_OK)
+        return r;
+    block[light_byte::kCleared] = 0;
+    {
+        CriticalSectionLock lock(lightLock_);
+        lightSlot_ = slot;
+        lightBlock_ = block;
+    }
+    TakeOverDecodedSettings(block);
+    return CMD_OK;
+}
+
+int CQuorvaneKeyboardDevice::SyncLightBlock() {
+    commands_.SetSyncLighting(false);
+    {
+        CriticalSectionLock lock(lightLock_);
+        previousLightBlock_[0] = lightSlot_;
+        std::copy_n(lightBlock_.begin(), previousLightBlock_.size() - 1,
+                    previousLightBlock_.begin() + 1);
+    }
+    const uint8_t oldMode = Light().mode;
+    if (int r = ReadLightBlock(); r != CMD_OK) return r;
+    const uint8_t mode = Light().mode;
+    int result = CMD_OK;
+    if (mode != oldMode || mode == kCustomColourMode) {
+        ResetEffectState();
+        if (mode == kCustomColourMode) result = ReadKeyColours();
+    }
+    profile_.SetLightInfo(LightInfoOf(Light(), profile_.GetLightInfo()));
+    profile_.SetSystemStages(system_);
+    SaveProfile();
+    return result;
+}
+
+void CQuorvaneKeyboardDevice::TakeOverDecodedSettings(const LightBlock& block) {
+    const DecodedSettings decoded = DecodeSettingsBlock(block, ModeMap());
+    LightParameters p = ParametersOf(decoded.light);
+    {
+        CriticalSectionLock lock(lightLock_);
+        p.mode = decoded.modeIndex.value_or(light_.mode);  // host-driven: keep the page's
+        light_ = p;
+    }
+    system_.wFlag = decoded.wFlag;
+    system_.key6Flag = decoded.sixKeyFlag;
+    system_.winFlag = decoded.windowsLock;
+    system_.pollingRate = decoded.pollingRate;
+}
+
+// ---- writing ----
+
+size_t CQuorvaneKeyboardDevice::MacroCount() const {
+    return macros::MacroLibrary(DataFolder()).List().size();
+}
+
+std::vector<int> CQuorvaneKeyboardDevice::CollectUsedMacros() {
+    return PlanKeyTable(keys_, locations_, slotCount_, MacroCount()).usedMacros;
+}
+
+int CQuorvaneKeyboardDevice::WriteKeyTableFromProfile() {
+    return WriteKeyTable(0, keys_);
+}
+
+int CQuorvaneKeyboardDevice::WriteKeyTable(int block,
+                                           const std::vector<profiles::KeyListEntry>& keys) {
+    if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
+    const KeyTablePlan plan = PlanKeyTable(keys, locations_, slotCount_, MacroCount());
+    return RunInConfiguration(commands_, [&] {
+        std::array<uint8_t, kInfoSize> info{};
+        if (int r = commands_.ReadInfo(info.data()); r != CMD_OK) return r;
+        const int slots = info[kInfoKeySlots];
+        if (!commands_.SetDataLength(uint32_t(slots) * 3)) return int(CMD_BAD_BLOCK);
+        // The table is built on the key map of the last full read: a keyboard that
+        // reports another slot count now needs a new read first.
+        if (slots != slotCount_) return int(CMD_BAD_BLOCK);
+        std::vector<uint8_t> table(keyMap_.begin(), keyMap_.begin() + ptrdiff_t(slots * 3));
+        ApplyKeyTablePlan(plan, table);
+        return commands_.WriteKeyMap(table.data(), block);
+    });
+}
+
+macros::MacroUploadResult CQuorvaneKeyboardDevice::WriteMacroList(
+    const std::vector<int>& macroNumbers) {
+    macros::MacroUploadResult out;
+    out.result = DeviceReachable(commands_);
+    out.linkDown = out.result == CMD_LINK_DOWN;
+    if (out.result != CMD_OK) return out;
+    const macros::MacroLibrary library(DataFolder());
+    std::vector<std::vector<MacroEvent>> events;
+    for (int number : macroNumbers) events.push_back(library.Events(size_t(number)));
+    // The memory size is known from the full read: a set too large is refused before
+    // a single frame goes out.
+    if (infoRead_) {
+        const MacroImage image = BuildMacroImage(events, size_t(info_[kInfoMacroUnits]) * 128);
+        if (!image.Fits()) {
+            out.eventsTooMany = image.eventsTooMany;
+            return out;
+        }
+    }
+    return macros::UploadMacros(commands_, events);
+}
+
+int CQuorvaneKeyboardDevice::WriteMacros() {
+    const macros::MacroUploadResult result = WriteMacroList(CollectUsedMacros());
+    return result.eventsTooMany > 0 ? int(CMD_NO_REPLY) : result.result;
+}
+
+int CQuorvaneKeyboardDevice::WriteSettings(int slot, int value) {
+    if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
+    const LightBlock block =
+        BuildSettingsBlock(CurrentLightBlock(), static_cast<uint8_t>(value),
+                           profile_.GetLightInfo(), profile_.GetSystemStages(), ModeMap());
+    const int result = RunInConfiguration(commands_, [&] {
+        return commands_.WriteParams(block.data(), block.size(),
+                                     uint16_t(std::clamp(slot, 0, 255) * kLightBlockStride));
+    });
+    if (result == CMD_OK) {
+        CriticalSectionLock lock(lightLock_);
+        lightBlock_ = block;
+    }
+    return result;
+}
+
+// ---- per-key colours ----
+
+int CQuorvaneKeyboardDevice::ReadKeyColours() {
+    if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
+    const int block = CurrentLightBlock()[light_byte::kColourBlock];
+    KeyColourBuffer buffer{};
+    if (int r = commands_.ReadKeyColours(buffer.data(), size_t(slotCount_) * 3, block); r != CMD_OK)
+        return r;
+    std::vector<profiles::RgbaColor> stored;
+    {
+        CriticalSectionLock lock(lightLock_);
+        UnpackKeyColours(buffer, locations_, slotCount_, ledColours_);
+        for (const LedColour& c : ledColours_)
+            stored.push_back({c.red, c.green, c.blue, c.brightness});
+    }
+    profile_.SetCustomLightColors(stored, block);
+    SaveProfile();
+    return WriteKeyColours();
+}
+
+int CQuorvaneKeyboardDevice::WriteKeyColours() {
+    if (Light().mode != kCustomColourMode) return CMD_NO_REPLY;
+    if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
+    KeyColourBuffer buffer{};
+    {
+        CriticalSectionLock lock(lightLock_);
+        buffer = PackKeyColours(ledColours_, locations_, slotCount_);
+    }
+    const int result = commands_.WriteKeyColours(buffer.data(), size_t(slotCount_) * 3,
+                                                 CurrentLightBlock()[light_byte::kColourBlock]);
+    if (result != CMD_OK) Sleep(kColourRetryPauseMs);
+    return result;
+}
+
+// ---- power and link ----
+
+void CQuorvaneKeyboardDevice::ReadPowerStatus() {
+    if (!commands_.IsOpen() || IsPowerPollPaused() || !commands_.LinkCheck()) return;
+    std::array<uint8_t, 6> record{};
+    if (commands_.ReadStatus(record.data(), record.size(), 0) != CMD_OK) return;
+    record[3] = commands_.IsReceiverLink() ? 1 : 0;
+    powerRecord_ = record;
+    if (window_ != 0) ui::PostMessage(window_, kMsgPowerByte, record[4], 0);
+}
+
+bool CQuorvaneKeyboardDevice::IsWirelessOnline() {
+    return commands_.IsOpen() && commands_.IsReceiverLink() && commands_.LinkCheck();
+}
+
+// ---- connection ----
+
+void CQuorvaneKeyboardDevice::OnConnected() {
+    if (!commands_.IsOpen()) return;
+    ReadDevice();
+    LoadProfile();
+    SyncLightBlock();
+    RefreshPage();
+    RestartLightingThread();
+}
+
+void CQuorvaneKeyboardDevice::SyncFromDevice() {
+    if (lastSyncCode_ == kCodeProfileSwitched) LoadProfile();
+    SyncLightBlock();
+    RefreshPage();
+}
+
+void CQuorvaneKeyboardDevice::SetLightingEngine(std::function<void(Event& stop)> body) {
+    lightingEngine_ = std::move(body);
+}
+
+void CQuorvaneKeyboardDevice::RestartLightingThread() {
+    StopLightingThread();
+    if (lightingEngine_) lightingThread_.Start(lightingEngine_);
+}
+
+void CQuorvaneKeyboardDevice::StopLightingThread() {
+    if (!lightingThread_.Running()) return;
+    DebugOutput(StopResultLine(lightingThread_.Stop(kLightingStopMs)));
+}
+
+// ---- profile ----
+
+void CQuorvaneKeyboardDevice::LoadProfile() {
+    profile_.SetDefaultProfilePath(DefaultDataFile());
+    profile_.SetLightConfigPath(folders_.LightConfigFile(dataFolderName_));
+    if (auto selected = profiles::ReadSelectedProfile(folders_, dataFolderName_)) {
+        profile_.SetProfilePath(selected->path);
+        profile_.Load(selected->path);
+        profileName_ = selected->name;
+        profileSelected_ = true;
+    } else {
+        // Nothing selected yet: the shipped default is shown, and nothing is saved.
+        profile_.Load(DefaultDataFile());
+        profileName_.clear();
+        profileSelected_ = false;
+    }
+    keys_ = profile_.GetKeyList();
+    system_ = profile_.GetSystemStages();
+}
+
+void CQuorvaneKeyboardDevice::SaveProfile() {
+    if (profileSelected_ && !profile_.Save())
+        DebugPrintf("keyboard profile not saved: %s\n", profile_.GetProfilePath().c_str());
+}
+
+void CQuorvaneKeyboardDevice::SetKeyAssignments(std::vector<profiles::KeyListEntry> keys) {
+    keys_ = std::move(keys);
+    profile_.SetKeyList(keys_);
+}
+
+void CQuorvaneKeyboardDevice::DropDeletedMacros() {
+    const size_t count = MacroCount();
+    bool changed = false;
+    for (profiles::KeyListEntry& key : keys_) {
+        const uint8_t type = key.current.type;
+        if ((type == macros::kAssignMacro || type == macros::kAssignMacroRepeat) &&
+            key.current.code1 >= count) {
+            key.current = key.defaultAssign;
+            changed = true;
+        }
+    }
+    if (!changed) return;
+    profile_.SetKeyList(keys_);
+    SaveProfile();
+    RefreshKeyLabels();
+}
+
+void CQuorvaneKeyboardDevice::ReloadDefaults() {
+    const std::filesystem::path selected = profile_.GetProfilePath();
+    profile_.Load(DefaultDataFile());
+    if (profileSelected_) profile_.SetProfilePath(selected);
+    keys_ = profile_.GetKeyList();
+    system_ = profile_.GetSystemStages();
+    SaveProfile();
+    ApplyProfileLighting();
+    RefreshPage();
+}
+
+void CQuorvaneKeyboardDevice::ApplyProfileLighting() {
+    const profiles::LightInfo info = profile_.GetLightInfo();
+    const LightParameters p = ParametersOf(info);
+    const LightParameters old = Light();
+    {
+        CriticalSectionLock lock(lightLock_);
+        light_ = p;
+        lightBlock_ = BuildSettingsBlock(lightBlock_, lightBlock_[light_byte::kValue], info,
+                                         system_, ModeMap());
+    }
+    if (p.mode != old.mode || p.mode == kCustomColourMode) ResetEffectState();
+    const auto colours = profile_.GetCustomLightColors(info.customGroup, kLogicalKeyCount);
+    {
+        CriticalSectionLock lock(ledRecordLock_);
+        for (size_t i = 0; i < colours.size() && i < customLedRecords_.size(); ++i) {
+            customLedRecords_[i].red = colours[i].red;
+            customLedRecords_[i].green = colours[i].green;
+            customLedRecords_[i].blue = colours[i].blue;
+        }
+    }
+    // Until the lighting engine spreads them, the custom colours are the LED colours.
+    if (p.mode != kCustomColourMode) return;
+    CriticalSectionLock lock(lightLock_);
+    for (size_t i = 0; i < colours.size() && i < ledColours_.size(); ++i)
+        ledColours_[i] = {colours[i].red, colours[i].green, colours[i].blue, colours[i].alpha};
+}
+
+void CQuorvaneKeyboardDevice::LoadNameLists() {
+    macroNames_.clear();
+    for (const auto& entry : macros::MacroLibrary(DataFolder()).List())
+        macroNames_.push_back(entry.name);
+    profiles::LightNameLists lists;
+    profiles::LoadDefaultLightNames(folders_.DefaultLightFile(), pageValue_, lists);
+    profiles::LoadCustomLightNames(folders_.LightConfigFile(dataFolderName_), pageValue_, lists);
+    nameLists_ = std::move(lists);
+    nameListsLoaded_ = true;
+}
+
+const std::vector<int>& CQuorvaneKeyboardDevice::ModeMap() {
+    if (!nameListsLoaded_) LoadNameLists();
+    return nameLists_.modeMap;
+}
+
+uint8_t CQuorvaneKeyboardDevice::LightSlot() const {
+    CriticalSectionLock lock(lightLock_);
+    return lightSlot_;
+}
+
+LightBlock CQuorvaneKeyboardDevice::CurrentLightBlock() const {
+    CriticalSectionLock lock(lightLock_);
+    return lightBlock_;
+}
+
+void CQuorvaneKeyboardDevice::SetMusicInput(const int* values, int count) {
+    CriticalSectionLock lock(lightLock_);
+    for (int i = 0; values != nullptr && i < count && i < int(musicInput_.size()); ++i)
+        musicInput_[size_t(i)] = values[i];
+}
+
+void CQuorvaneKeyboardDevice::SetLevelInput(const int* values, int count) {
+    CriticalSectionLock lock(lightLock_);
+    for (int i = 0; values != nullptr && i < count && i < int(levelInput_.size()); ++i)
+        levelInput_[size_t(i)] = values[i];
+}
+
+}  // namespace vivori::devices

@@ -1,0 +1,147 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "devices/CQuorvaneUSBDevice.h"
+#include "devices/DeviceMessageWindow.h"
+#include "devices/KeyIdentity.h"
+#include "devices/KeyboardSettingsBlock.h"
+#include "macros/MacroUpload.h"
+#include "platform/WorkerThread.h"
+#include "profiles/CKeyboardProfiledata.h"
+#include "profiles/LightNameLists.h"
+
+namespace vivori::devices {
+
+// The keyboard: identifies its keys, reads and writes its key map, macro memory,
+// lighting-and-settings block and per-key colours, and follows what the keyboard
+// reports on its notification collection.
+//
+// Threads: everything runs on the UI thread except OnNotificationReport (a reader
+// thread), which only posts the code to the device's window, and the lighting
+// engine's body on the lighting thread. Writers return a result code: 0 when the
+// transport is closed, CMD_LINK_DOWN when the receiver's keyboard is away (nothing
+// is sent then), else the first failing command's code or CMD_OK.
+class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
+  public:
+    // The notification codes the keyboard sends.
+    static constexpr uint16_t kCodeSync = 0x0401;
+    static constexpr uint16_t kCodeProfileSwitched = 0x0402;
+    static constexpr uint16_t kCodeIgnored = 0x0404;
+    // The UI-thread timer that coalesces sync requests into one SyncFromDevice.
+    static constexpr ui::UINT_PTR kSyncTimer = 1002;
+    static constexpr ui::UINT kSyncDelayMs = 50;
+    static constexpr int kLightingStopMs = 1000;
+
+    explicit CQuorvaneKeyboardDevice(std::shared_ptr<hid::HidBus> bus = nullptr);
+    ~CQuorvaneKeyboardDevice() override;
+
+    std::string_view GetClass() const override { return "QuorvaneKeyboardDevice"; }
+    void* GetInterface(std::string_view name) override;
+
+    // ---- base operations ----
+    void ApplyProfileLighting() override;
+    void OnConnected() override;
+    void SyncFromDevice() override;
+    void ReadPowerStatus() override;
+    bool IsWirelessOnline() override;
+    void LoadProfile() override;
+    void RefreshPage() override;
+    void DropDeletedMacros() override;
+    void ReloadDefaults() override;
+    std::vector<int> CollectUsedMacros() override;
+    int WriteKeyTable() override { return WriteKeyTableFromProfile(); }
+    int WriteKeyTableFromProfile() override;
+    int WriteMacros() override;
+    int WriteSettings() override { return WriteSettings(0, 0); }
+    void LoadNameLists() override;
+    void ShowTip(int page) override;
+    void SaveProfile() override;
+    std::string GetProfileName() const override { return profileName_; }
+    void SetMusicInput(const int* values, int count) override;
+    void SetLevelInput(const int* values, int count) override;
+    void BuildPage() override;
+    void OnNotificationReport(const std::vector<HidDataItem>& items, bool receiverWay) override;
+
+    // ---- keyboard operations ----
+
+    // The full read: information block, key map and LED map, then key
+    // identification. On a failure the copies read before stay as they were.
+    int ReadDevice();
+    // Reads the light slot and its block and takes over the light parameters and the
+    // system flags it holds; a failure keeps the old ones. Touches no profile.
+    int ReadLightBlock();
+    // The read light block and what follows from it: light parameters and system
+    // settings taken over, the effect restarted, custom colours read in mode 19, and
+    // all of it stored in the profile.
+    int SyncLightBlock();
+    int WriteKeyTable(int block, const std::vector<profiles::KeyListEntry>& keys);
+    // Uploads the listed macros (macro list positions) as the device's macro image.
+    // A set too large for the device's memory is refused before anything is sent.
+    macros::MacroUploadResult WriteMacroList(const std::vector<int>& macroNumbers);
+    // Writes the settings block built from the profile at slot x 33, byte 0 = value.
+    int WriteSettings(int slot, int value);
+    // Per-key colours of light mode 19, in the block the light block names.
+    int ReadKeyColours();
+    int WriteKeyColours();
+
+    // Shows every key's assignment on its button (UI thread).
+    void RefreshKeyLabels();
+    void ShowKeyLabel(int keyIndex, const std::string& label);
+
+    // The lighting thread runs this body (the software lighting engine) once one is set.
+    void SetLightingEngine(std::function<void(Event& stop)> body);
+    void RestartLightingThread();
+    void StopLightingThread();
+
+    const KeyLocations& Locations() const { return locations_; }
+    int KeySlotCount() const { return slotCount_; }
+    uint8_t LightSlot() const;
+    LightBlock CurrentLightBlock() const;
+    const profiles::KeyboardSystemStages& SystemSettings() const { return system_; }
+    const std::vector<profiles::KeyListEntry>& KeyAssignments() const { return keys_; }
+    void SetKeyAssignments(std::vector<profiles::KeyListEntry> keys);
+    profiles::CKeyboardProfiledata& Profile() { return profile_; }
+    const std::vector<int>& ModeMap();
+    const std::array<uint8_t, 6>& PowerRecord() const { return powerRecord_; }
+    uint16_t LastSyncCode() const { return lastSyncCode_; }
+
+  private:
+    void HandleWindowMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM l);
+    void OnNotificationCode(uint16_t code);
+    void SetIdentifiedKeys(const KeyLocations& locations);
+    void TakeOverDecodedSettings(const LightBlock& block);
+    void ShowSettings();
+    std::string Translate(const std::string& key);
+    size_t MacroCount() const;
+
+    profiles::CKeyboardProfiledata profile_;
+    std::string profileName_;
+    profiles::LightNameLists nameLists_;
+    bool nameListsLoaded_ = false;
+    std::vector<std::string> macroNames_;
+    std::array<int, 25> musicInput_{};
+    std::array<int, 6> levelInput_{};
+    uint8_t lightSlot_ = 0;
+    LightBlock lightBlock_{};
+    std::array<uint8_t, 23> previousLightBlock_{};
+    profiles::KeyboardSystemStages system_;
+    std::vector<profiles::KeyListEntry> keys_;
+    KeyLocations locations_;
+    int slotCount_ = 0;
+    bool infoRead_ = false;
+    bool profileSelected_ = false;  // a profile file to save into
+    uint16_t lastSyncCode_ = 0;     // UI thread only
+    std::array<uint8_t, 6> powerRecord_{};
+
+    std::function<void(Event&)> lightingEngine_;
+    WorkerThread lightingThread_;
+    DeviceMessageWindow postWindow_{
+        [this](ui::UINT msg, ui::WPARAM w, ui::LPARAM l) { HandleWindowMessage(msg, w, l); }};
+};
+
+}  // namespace vivori::devices

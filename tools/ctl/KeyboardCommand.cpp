@@ -1,0 +1,118 @@
+// vivori-ctl keyboard: the keyboard device object at work. "read" does its full read
+// and shows what it found; "apply" writes the current profile's key table, macros
+// and settings, as the page does after a change.
+
+#include <cstdio>
+#include <string>
+
+#include "Ctl.h"
+#include "DeviceAccess.h"
+#include "Text.h"
+#include "devices/CQuorvaneKeyboardDevice.h"
+
+namespace vivori::ctl {
+namespace {
+
+using devices::CQuorvaneKeyboardDevice;
+using devices::LightBlock;
+namespace lb = devices::light_byte;
+
+void PrintKeys(const CQuorvaneKeyboardDevice& keyboard) {
+    const devices::KeyLocations& keys = keyboard.Locations();
+    int found = 0;
+    for (uint8_t slot : keys.slot) found += slot != devices::kNoSlot;
+    std::printf("identified keys:  %d of %d (key slots: %d)\n", found, devices::kLogicalKeyCount,
+                keyboard.KeySlotCount());
+    for (int key = 0; key < devices::kLogicalKeyCount; ++key) {
+        const uint8_t slot = keys.slot[size_t(key)];
+        if (slot == devices::kNoSlot) continue;
+        const uint32_t code = devices::KeyIdentityCode(key);
+        std::printf("  key %3d  slot %3u  LED %3u  code %02x %02x %02x\n", key, slot,
+                    keys.led[size_t(key)], code >> 16, code >> 8 & 0xFF, code & 0xFF);
+    }
+}
+
+void PrintSettings(CQuorvaneKeyboardDevice& keyboard) {
+    const LightBlock block = keyboard.CurrentLightBlock();
+    std::printf("light slot:       %u\n", keyboard.LightSlot());
+    std::printf("settings block (%zu bytes at offset %u):\n", block.size(),
+                keyboard.LightSlot() * devices::kLightBlockStride);
+    PrintBytes(block.data(), block.size());
+    const struct {
+        const char* name;
+        size_t byte;
+    } fields[] = {{"value", lb::kValue},
+                  {"mode code", lb::kMode},
+                  {"brightness", lb::kBrightness},
+                  {"speed (4 - page)", lb::kSpeed},
+                  {"direction", lb::kDirection},
+                  {"colourful", lb::kColourful},
+                  {"red", lb::kRed},
+                  {"green", lb::kGreen},
+                  {"blue", lb::kBlue},
+                  {"secondary", lb::kSecondary},
+                  {"further", lb::kFurther},
+                  {"W flag", lb::kWFlag},
+                  {"6-key flag", lb::kSixKey},
+                  {"Windows-key lock", lb::kWindowsLock},
+                  {"polling rate", lb::kPollingRate},
+                  {"colour block", lb::kColourBlock}};
+    for (const auto& f : fields) std::printf("  %-18s %u\n", f.name, block[f.byte]);
+    const devices::LightParameters p = keyboard.Light();
+    std::printf(
+        "light parameters: mode %u, brightness %u, speed %u, direction %u, colourful %u, "
+        "colour %02x%02x%02x, further %u, colour block %u\n",
+        p.mode, p.brightness, p.speed, p.direction, p.colourful, p.red, p.green, p.blue, p.extra,
+        p.colourBlock);
+}
+
+int Read(CQuorvaneKeyboardDevice& keyboard) {
+    if (int r = keyboard.ReadDevice(); r != CMD_OK) return CommandFailed("full read", r);
+    if (int r = keyboard.ReadLightBlock(); r != CMD_OK) return CommandFailed("light block", r);
+    PrintKeys(keyboard);
+    PrintSettings(keyboard);
+    return 0;
+}
+
+int Apply(CQuorvaneKeyboardDevice& keyboard) {
+    if (int r = keyboard.ReadDevice(); r != CMD_OK) return CommandFailed("full read", r);
+    keyboard.LoadProfile();
+    if (int r = keyboard.ReadLightBlock(); r != CMD_OK) return CommandFailed("light block", r);
+    const std::string profile = keyboard.GetProfileName();
+    std::printf("profile:          %s\n",
+                profile.empty() ? "(none selected: the default)" : profile.c_str());
+    if (int r = keyboard.WriteKeyTableFromProfile(); r != CMD_OK)
+        return CommandFailed("key table", r);
+    std::printf("key table:        written\n");
+    const std::vector<int> used = keyboard.CollectUsedMacros();
+    const macros::MacroUploadResult macros = keyboard.WriteMacroList(used);
+    if (macros.eventsTooMany > 0)
+        return Fail("the macros do not fit the keyboard: " + std::to_string(macros.eventsTooMany) +
+                    " events too many");
+    if (macros.result != CMD_OK) return CommandFailed("macros", macros.result);
+    std::printf("macros:           %zu written (%zu bytes)\n", used.size(), macros.bytes);
+    if (int r = keyboard.WriteSettings(); r != CMD_OK) return CommandFailed("settings", r);
+    std::printf("settings:         written\n");
+    return 0;
+}
+
+int RunKeyboard(const Options& given) {
+    const std::string action = given.args.size() == 1 ? given.args[0] : "";
+    if (action != "read" && action != "apply")
+        return Fail("usage: keyboard read | keyboard apply"), kExitUsage;
+    Options options = given;
+    options.device = "keyboard";
+    std::string error;
+    const auto bus = SelectDeviceBus(options, &error);
+    if (!bus) return Fail(error);
+    CQuorvaneKeyboardDevice keyboard(bus);
+    if (!OpenCommandTransport(options, bus, keyboard.Commands(), &error)) return Fail(error);
+    return action == "read" ? Read(keyboard) : Apply(keyboard);
+}
+
+const Registrar registrar({"keyboard", "keyboard read|apply",
+                           "the keyboard's keys and settings; apply writes the current profile",
+                           &RunKeyboard});
+
+}  // namespace
+}  // namespace vivori::ctl
