@@ -80,6 +80,10 @@ class LightEngine {
     void FadeKeys(int kind);
     void ShowKeyLevels();
     bool BlinkToggled();
+    void ShowBlink(Rgb colour);
+    // Moves a key's position on the flash curve (kept in its level) by `by`; at the
+    // curve's end it restarts with a new colour.
+    void FlashKeyOn(int key, int by);
 
     // Start-ups.
     void SpreadKeyColours();

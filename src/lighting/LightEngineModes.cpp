@@ -90,16 +90,18 @@ void LightEngine::StepRowRainbow() {
 // Levels run +2 around the flash curve; odd start levels step past 192 without
 // meeting it, so the wrap is on reaching it.
 void LightEngine::StepRipple() {
-    for (uint8_t key : SweepOrder()) {
-        if (key >= kKeyCount) continue;
-        int level = keyLevels_[key] + 2;
-        if (level >= kSpectrumSize) {
-            level = 0;
-            keyColours_[key] = RandomColour();
-        }
-        keyLevels_[key] = static_cast<uint8_t>(level);
-        Paint(key, KeyRgb(key), Scaled(FlashCurve(level)));
+    for (uint8_t key : SweepOrder()) FlashKeyOn(key, 2);
+}
+
+void LightEngine::FlashKeyOn(int key, int by) {
+    if (key < 0 || key >= kKeyCount) return;
+    int position = keyLevels_[key] + by;
+    if (position >= kSpectrumSize) {
+        position = 0;
+        keyColours_[key] = RandomColour();
     }
+    keyLevels_[key] = static_cast<uint8_t>(position);
+    Paint(key, KeyRgb(key), Scaled(FlashCurve(position)));
 }
 
 void LightEngine::StepPresetColour() {
@@ -135,15 +137,8 @@ void LightEngine::StepSnake() {
 }
 
 void LightEngine::StepKeyPulse() {
-    for (uint8_t key : ColumnTableKeys()) {
-        int phase = keyLevels_[key] + 1;
-        if (phase >= kSpectrumSize) {
-            phase = 0;
-            keyColours_[key] = RandomColour();
-        }
-        keyLevels_[key] = static_cast<uint8_t>(phase);
-        Paint(key, KeyRgb(key), Scaled(FlashCurve(phase)));
-    }
+    // The phase lives in the key level.
+    for (uint8_t key : ColumnTableKeys()) FlashKeyOn(key, 1);
 }
 
 bool LightEngine::BlinkToggled() {
@@ -156,8 +151,12 @@ bool LightEngine::BlinkToggled() {
 void LightEngine::StepBlink() {
     if (BlinkToggled())
         step_ = static_cast<uint8_t>(NextPosition(true, kSpectrumSize, step_, kBlinkColourStep));
+    ShowBlink(settings_.colourful ? Spectrum(step_) : settings_.colour);
+}
+
+void LightEngine::ShowBlink(Rgb colour) {
     if (blinkPhase_)
-        PaintAll(settings_.colourful ? Spectrum(step_) : settings_.colour, Level());
+        PaintAll(colour, Level());
     else
         colours_.fill({});
 }
@@ -187,10 +186,7 @@ void LightEngine::StepFourColourBreathing() {
 
 void LightEngine::StepFourColourBlink() {
     if (BlinkToggled()) step_ = static_cast<uint8_t>(NextPosition(true, kFourColours, step_, 1));
-    if (blinkPhase_)
-        PaintAll(FourColour(step_), Level());
-    else
-        colours_.fill({});
+    ShowBlink(FourColour(step_));
 }
 
 void LightEngine::StepExternalColour() {
