@@ -168,5 +168,25 @@ TEST(KeyReactive, ScriptedShowRunsItsPhasesAndStartsOver) {
     EXPECT_GT(steps, reached);
 }
 
+TEST(KeyReactive, ColumnRingRotatesBothWaysAndLightsItsFirstNineKeys) {
+    lighting::ColumnRing ring;
+    ring.Set(22, 1);
+    ring.Set(4, 1);
+    ring.Set(23, 1);  // past the ring: ignored
+    ring.Rotate(true);
+    EXPECT_EQ(ring.At(0), 1);
+    EXPECT_EQ(ring.At(5), 1);
+    EXPECT_EQ(ring.At(22), 0);
+    ring.Rotate(false);
+    ring.Rotate(false);
+    EXPECT_EQ(ring.At(21), 1);
+    EXPECT_EQ(ring.At(3), 1);
+    ring.Set(8, 1);
+    ring.Set(9, 1);
+    std::array<uint8_t, lighting::kKeyCount> levels{};
+    ring.ToKeyLevels(levels);
+    for (int k = 0; k < 12; ++k) EXPECT_EQ(levels[k], k == 3 || k == 8 ? 255 : 0) << k;
+}
+
 }  // namespace
 }  // namespace vivori::testing

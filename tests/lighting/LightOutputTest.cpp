@@ -9,6 +9,7 @@
 #include "EngineFixture.h"
 #include "device/SimFixture.h"
 #include "lighting/LightFrame.h"
+#include "lighting/LightPacer.h"
 #include "lighting/LightingDriver.h"
 #include "platform/Debug.h"
 #include "platform/Time.h"
@@ -54,6 +55,34 @@ TEST(LightFrame, PutsEachKeyAtItsLedScaledByBrightness) {
     EXPECT_EQ(std::count(frame.begin(), frame.end(), 0), 312 - 6);
     EXPECT_EQ(BuildLightFrame(colours, ledOfKey, 900).size(), 510u);
     EXPECT_TRUE(BuildLightFrame(colours, ledOfKey, -1).empty());
+}
+
+// Passes of the lighting loop with a clock that moves by whole 16 ms ticks: the
+// pass at which each step runs.
+std::vector<int> StepPasses(int mode, int speed, int passes) {
+    lighting::LightPacer pacer;
+    pacer.Reset(0);
+    std::vector<int> due;
+    for (int i = 1; i <= passes; ++i)
+        if (pacer.Pass(static_cast<uint32_t>(i) * lighting::kLightTickMs, mode, speed))
+            due.push_back(i);
+    return due;
+}
+
+TEST(LightPacing, SpeedThresholdsCountLightTicks) {
+    EXPECT_EQ(StepPasses(4, 4, 4), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(StepPasses(4, 0, 25), (std::vector<int>{10, 20}));
+    EXPECT_EQ(StepPasses(16, 4, 7), (std::vector<int>{3, 6}));
+    EXPECT_EQ(StepPasses(29, 4, 6), (std::vector<int>{2, 4, 6}));
+    EXPECT_EQ(StepPasses(4, 9, 3), StepPasses(4, 4, 3));  // speed from a file: clamped
+    EXPECT_EQ(StepPasses(4, -2, 25), StepPasses(4, 0, 25));
+    // Mode 30 at speed 1-4 and modes outside 1-30 run on every pass, ticks or not.
+    lighting::LightPacer pacer;
+    pacer.Reset(0);
+    EXPECT_TRUE(pacer.Pass(1, 30, 1));
+    EXPECT_TRUE(pacer.Pass(1, 30, 4));
+    EXPECT_TRUE(pacer.Pass(2, 77, 0));
+    EXPECT_FALSE(pacer.Pass(3, 30, 0));
 }
 
 class LightOutput : public SimTransportTest {
