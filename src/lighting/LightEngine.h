@@ -1,0 +1,152 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <span>
+
+#include "lighting/ColumnRing.h"
+#include "lighting/LightRandom.h"
+#include "lighting/LightTypes.h"
+#include "lighting/WaveMasks.h"
+
+namespace vivori::lighting {
+
+enum class KeyAction { Press = 1, Release = 2 };
+
+struct KeySlotEvent {
+    int slot = 0;
+    KeyAction action = KeyAction::Press;
+};
+// The keyboard reports 0x0500 + slot for a press and 0x0600 + slot for a release.
+std::optional<KeySlotEvent> KeySlotEventOfNotification(uint16_t code);
+
+// The host-side keyboard lighting effects over a 170-entry LED colour list indexed
+// by logical key. Not thread-safe: the owner holds its light lock around every call
+// (the lighting thread steps, the UI thread changes modes, key events arrive from
+// the notification reader). Modes 28 and 29 (custom step program, music) belong to
+// the custom light layer and leave the list as it is here.
+class LightEngine {
+  public:
+    explicit LightEngine(uint64_t seed = 1) : random_(seed) {}
+
+    // New settings: a changed mode (or mode 19) resets the effect state and runs the
+    // mode's start-up; otherwise the running effect continues with the new values.
+    void Apply(const LightSettings& settings);
+    // Resets and runs the start-up of settings.mode whatever ran before.
+    void Start(const LightSettings& settings);
+    // One step of the running mode; nowMs paces the blinking modes.
+    void Step(uint32_t nowMs);
+    void ResetEffectState();
+
+    void OnKeyEvent(int key, KeyAction action);
+    // Finds the logical key held in that key slot; false when none.
+    bool OnKeySlotEvent(int slot, KeyAction action, const std::map<int, int>& keySlotOfKey);
+
+    // The colours mode 19 shows, by logical key (from the profile or the device).
+    void SetCustomColours(std::span<const Rgb> colours);
+    // The audio level values; the first three are mode 30's red, green and blue.
+    void SetLevelInput(std::span<const int> values);
+    void Seed(uint64_t seed) { random_.Seed(seed); }
+
+    const LightSettings& Settings() const { return settings_; }
+    const LedColourList& Colours() const { return colours_; }
+    uint8_t KeyLevel(int key) const;
+    uint8_t KeyColour(int key) const;
+    uint8_t Position() const { return step_; }
+    const WaveMasks& Masks() const { return masks_; }
+    ColumnRing& Ring() { return ring_; }
+
+  private:
+    enum KeyState : uint8_t { kIdle = 0, kRising = 1, kFalling = 2 };
+    struct ModeEntry {
+        void (LightEngine::*start)();
+        void (LightEngine::*step)();
+    };
+    static const ModeEntry* EntryOf(int mode);
+
+    // Shared helpers.
+    uint8_t Level() const;
+    uint8_t Scaled(int value) const { return static_cast<uint8_t>(Level() * value / 256); }
+    void Advance(int limit);
+    void Paint(int key, Rgb colour, uint8_t brightness);
+    void PaintAll(Rgb colour, uint8_t brightness);
+    void PaintColumn(int column, Rgb colour, uint8_t brightness);
+    Rgb KeyRgb(int key) const;
+    uint8_t RandomColour() { return static_cast<uint8_t>(random_.Below(kSpectrumSize)); }
+    void LightKey(int key);
+    void LightMasks();
+    void FadeKeys(int kind);
+    void ShowKeyLevels();
+    bool BlinkToggled();
+    void ShowBlink(Rgb colour);
+    // Moves a key's position on the flash curve (kept in its level) by `by`; at the
+    // curve's end it restarts with a new colour.
+    void FlashKeyOn(int key, int by);
+
+    // Start-ups.
+    void SpreadKeyColours();
+    void StartRisingWave();
+    void StartRipple();
+    void StartSideWave();
+    void StartCustomColours();
+    void StartKeyPulse();
+
+    // Steps, by mode.
+    void StepColumnWave();
+    void StepColumnRainbow();
+    void StepSweep();
+    void StepColourCycle();
+    void StepBreathing();
+    void StepStatic();
+    void StepKeyLevels();
+    void StepKeyWaves();
+    void StepKeyRowWave();
+    void StepTwinkle();
+    void StepRainbowKeys();
+    void StepRowRainbow();
+    void StepRisingWave();
+    void StepScriptedShow();
+    void StepRipple();
+    void StepSideWave();
+    void StepPresetColour();
+    void StepDiagonalRainbow();
+    void StepCustomColours();
+    void StepOff();
+    void StepSnake();
+    void StepKeyPulse();
+    void StepBlink();
+    void StepRowRipple();
+    void StepFourColourBreathing();
+    void StepFourColourBlink();
+    void StepExternalColour();
+    void StepNothing() {}
+
+    // Key-reactive layer.
+    void FlashKey(int key, KeyAction action);
+    void StartKeyWave(int key);
+    void GlowKey(int key, KeyAction action);
+    bool HasPressedNeighbour(int column, int row) const;
+
+    LightSettings settings_;
+    LightRandom random_;
+    LedColourList colours_{};
+    uint8_t step_ = 0;
+    uint8_t colourIndex_ = 0;
+    uint8_t blinkPhase_ = 0;
+    uint8_t subCounter_ = 0;
+    uint8_t phase_ = 0;
+    uint32_t lastBlinkTime_ = 0;
+    uint32_t now_ = 0;
+    std::array<uint8_t, kKeyCount> keyLevels_{};
+    std::array<uint8_t, kKeyCount> keyColours_{};
+    std::array<uint8_t, kKeyCount> keyStates_{};
+    std::array<uint8_t, kKeyCount> keyPressed_{};
+    std::array<std::optional<Rgb>, kKeyCount> customColours_{};
+    std::array<int, 3> levelInput_{};
+    WaveMasks masks_;
+    ColumnRing ring_;
+};
+
+}  // namespace vivori::lighting

@@ -1,0 +1,55 @@
+#include "lighting/LightPacer.h"
+
+#include <algorithm>
+#include <array>
+
+#include "lighting/LightTypes.h"
+
+namespace vivori::lighting {
+
+namespace {
+constexpr std::array<int, kSpeeds> kPlainThresholds = {10, 8, 5, 3, 1};
+constexpr std::array<int, kSpeeds> kSlowWaveThresholds = {3, 3, 3, 3, 3};
+constexpr std::array<int, kSpeeds> kExternalThresholds = {1, 0, 0, 0, 0};
+constexpr int kMusicMode = 29;
+constexpr int kMusicThreshold = 2;
+}  // namespace
+
+int SpeedThreshold(int mode, int speed) {
+    const int s = std::clamp(speed, 0, kSpeeds - 1);
+    switch (mode) {
+        case 16:
+        case 18:
+            return kSlowWaveThresholds[s];
+        case 30:
+            return kExternalThresholds[s];
+        case kMusicMode:
+            return kMusicThreshold;
+        case 28:
+            return 0;
+        default:
+            return mode >= 1 && mode <= 30 ? kPlainThresholds[s] : 0;
+    }
+}
+
+uint32_t StepIntervalMs(int mode, int speed) {
+    const int ticks = SpeedThreshold(mode, speed);
+    return ticks == 0 ? kLightLoopWaitMs : static_cast<uint32_t>(ticks) * kLightTickMs;
+}
+
+void LightPacer::Reset(uint32_t nowMs) {
+    lastTick_ = nowMs;
+    ticks_ = 0;
+}
+
+bool LightPacer::Pass(uint32_t nowMs, int mode, int speed) {
+    if (nowMs - lastTick_ >= kLightTickMs) {
+        lastTick_ = nowMs;
+        ++ticks_;
+    }
+    if (ticks_ < SpeedThreshold(mode, speed)) return false;
+    ticks_ = 0;
+    return true;
+}
+
+}  // namespace vivori::lighting

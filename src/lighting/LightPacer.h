@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+
+namespace vivori::lighting {
+
+// One light tick. Effect speeds count ticks of the coarse system timer (about
+// 16 ms); the millisecond clock here would count far faster, so a tick is a fixed
+// 16 ms.
+inline constexpr uint32_t kLightTickMs = 16;
+// The lighting loop waits this long per pass.
+inline constexpr int kLightLoopWaitMs = 1;
+
+// Light ticks between two steps of a mode at a speed (clamped to 0-4); 0 runs the
+// step on every loop pass. Modes outside 1-30 (and 28) run on every pass; mode 29
+// runs once more than one tick has passed.
+int SpeedThreshold(int mode, int speed);
+// Time between two steps, for running the engine without the loop.
+uint32_t StepIntervalMs(int mode, int speed);
+
+// The lighting loop's step pacing: one Pass per loop pass says whether the running
+// mode's step is due.
+class LightPacer {
+  public:
+    void Reset(uint32_t nowMs);
+    bool Pass(uint32_t nowMs, int mode, int speed);
+    int Ticks() const { return ticks_; }
+
+  private:
+    uint32_t lastTick_ = 0;
+    int ticks_ = 0;
+};
+
+}  // namespace vivori::lighting

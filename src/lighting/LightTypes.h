@@ -1,0 +1,50 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace vivori::lighting {
+
+// Logical keys 0-169: the page's "light_" N buttons and the engine's LED colour list.
+inline constexpr int kKeyCount = 170;
+// "No key" in the geometry tables that hold logical key indexes.
+inline constexpr uint8_t kNoKey = 170;
+// "No key" in the tables and maps that hold 255 for a missing entry.
+inline constexpr uint8_t kNoEntry = 255;
+inline constexpr int kGridColumns = 23;
+inline constexpr int kGridRows = 6;
+inline constexpr int kSpectrumSize = 192;
+inline constexpr int kBrightnessLevels = 5;
+inline constexpr int kSpeeds = 5;
+
+// One entry of the LED colour list.
+struct LedColour {
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+    uint8_t brightness = 0;  // 0-255
+    bool operator==(const LedColour&) const = default;
+};
+
+struct Rgb {
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+using LedColourList = std::array<LedColour, kKeyCount>;
+
+// The effect settings the engine runs with. Values come from the device or a
+// profile file, so every table lookup made with them is bounded.
+struct LightSettings {
+    int mode = 0;
+    int brightness = 4;  // level 0-4
+    int speed = 4;       // 0-4
+    int direction = 1;   // 0 backward, else forward
+    bool colourful = true;
+    Rgb colour{255, 0, 0};
+    int preset = 0;  // colour preset of mode 17
+};
+
+}  // namespace vivori::lighting

@@ -1,0 +1,64 @@
+#include "lighting/LightingDriver.h"
+
+#include "lighting/LightPacer.h"
+#include "platform/Debug.h"
+#include "platform/Time.h"
+
+namespace vivori::lighting {
+
+namespace {
+constexpr uint32_t kCableFrameMs = 10;
+constexpr uint32_t kReceiverFrameMs = 50;
+}  // namespace
+
+uint32_t FrameIntervalMs(bool receiverLink) {
+    return receiverLink ? kReceiverFrameMs : kCableFrameMs;
+}
+
+bool LightingDriver::Start(Hooks hooks) {
+    if (!hooks.step || !hooks.pace) return false;
+    Stop();
+    hooks_ = std::move(hooks);
+    return thread_.Start([this](Event& stop) { Run(stop); });
+}
+
+StopResult LightingDriver::Stop(int timeoutMs) {
+    if (!thread_.Running()) return thread_.Stop(timeoutMs);
+    const StopResult result = thread_.Stop(timeoutMs);
+    DebugOutput(StopResultLine(result));
+    return result;
+}
+
+void LightingDriver::Run(Event& stop) {
+    LightPacer pacer;
+    pacer.Reset(GetTickCount());
+    uint32_t lastFrame = GetTickCount();
+    // Every wait is on the stop event, so a stop is seen within one wait.
+    while (!stop.Wait(kLightLoopWaitMs)) {
+        if (!transport_.IsOpen()) {
+            stop.Wait(kClosedWaitMs);
+            continue;
+        }
+        if (transport_.SyncLighting()) continue;
+        const uint32_t now = GetTickCount();
+        const Pace pace = hooks_.pace();
+        if (pacer.Pass(now, pace.mode, pace.speed)) {
+            hooks_.step();
+            ++steps_;
+        }
+        if (!hooks_.sendFrame || now - lastFrame < FrameIntervalMs(transport_.IsReceiverLink()))
+            continue;
+        lastFrame = now;
+        if (transport_.IsBusy()) {
+            ++framesDropped_;
+            continue;
+        }
+        if (hooks_.sendFrame() == CMD_OK)
+            ++framesSent_;
+        else
+            stop.Wait(kFailedFrameWaitMs);
+    }
+    DebugOutput("KB灯光线程设定退出");
+}
+
+}  // namespace vivori::lighting

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+#include "device/CommandTransport.h"
+#include "platform/WorkerThread.h"
+
+namespace vivori::lighting {
+
+// Light frames go out every 10 ms on the cable and every 50 ms through the receiver.
+uint32_t FrameIntervalMs(bool receiverLink);
+
+// The keyboard's lighting thread: steps the effect at the pace its mode and speed
+// ask for and streams frames while the transport is open. A frame that meets a busy
+// transport is dropped (the next one brings the colours again), a failed one costs
+// a 200 ms pause, and Stop ends the thread within its bound.
+class LightingDriver {
+  public:
+    struct Pace {
+        int mode = 0;
+        int speed = 0;
+    };
+    struct Hooks {
+        std::function<Pace()> pace;      // the running mode and speed
+        std::function<void()> step;      // one effect step; the owner takes its light lock
+        std::function<int()> sendFrame;  // optional: build and send one frame, a result code
+    };
+    static constexpr int kStopTimeoutMs = 1000;
+    static constexpr int kClosedWaitMs = 100;
+    static constexpr int kFailedFrameWaitMs = 200;
+
+    explicit LightingDriver(CommandTransport& transport) : transport_(transport) {}
+    ~LightingDriver() { Stop(); }
+    LightingDriver(const LightingDriver&) = delete;
+    LightingDriver& operator=(const LightingDriver&) = delete;
+
+    // Starts the thread (stopping a running one first). False without a step hook.
+    bool Start(Hooks hooks);
+    StopResult Stop(int timeoutMs = kStopTimeoutMs);
+    bool Running() const { return thread_.Running(); }
+
+    uint64_t StepsRun() const { return steps_.load(); }
+    uint64_t FramesSent() const { return framesSent_.load(); }
+    uint64_t FramesDropped() const { return framesDropped_.load(); }
+
+  private:
+    void Run(Event& stop);
+
+    CommandTransport& transport_;
+    Hooks hooks_;
+    WorkerThread thread_;
+    std::atomic<uint64_t> steps_{0};
+    std::atomic<uint64_t> framesSent_{0};
+    std::atomic<uint64_t> framesDropped_{0};
+};
+
+}  // namespace vivori::lighting

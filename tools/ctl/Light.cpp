@@ -1,0 +1,115 @@
+// vivori-ctl light run: the keyboard lighting effects computed offline, one line of
+// LED colours per step, so an effect can be checked or diffed without a device.
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "Ctl.h"
+#include "Text.h"
+#include "lighting/LightEngine.h"
+#include "lighting/LightPacer.h"
+
+namespace vivori::ctl {
+namespace {
+
+constexpr const char* kUsage =
+    "light run --mode M --steps N [--speed S --direction D --colourful C --brightness B "
+    "--colour RRGGBB --seed N]";
+constexpr uint32_t kMaxSteps = 1000000;
+
+void PrintColours(const lighting::LedColourList& colours) {
+    std::string line;
+    line.reserve(colours.size() * 9);
+    char entry[10];
+    for (const auto& c : colours) {
+        std::snprintf(entry, sizeof entry, "%s%02x%02x%02x%02x", line.empty() ? "" : " ", c.red,
+                      c.green, c.blue, c.brightness);
+        line += entry;
+    }
+    std::puts(line.c_str());
+}
+
+struct RunOptions {
+    lighting::LightSettings settings;
+    uint32_t steps = 0;
+    uint32_t seed = 1;
+};
+
+// Reads "--name value" pairs; every error is a usage error naming the option.
+bool ParseRunOptions(const std::vector<std::string>& args, RunOptions* out, std::string* error) {
+    std::map<std::string, std::string> values;
+    for (size_t i = 1; i < args.size(); i += 2) {
+        if (args[i].rfind("--", 0) != 0 || i + 1 >= args.size()) {
+            *error = "light run: expected --option value at " + args[i];
+            return false;
+        }
+        values[args[i].substr(2)] = args[i + 1];
+    }
+    auto number = [&](const std::string& name, uint32_t max, int* into) {
+        auto it = values.find(name);
+        if (it == values.end()) return true;
+        auto value = ParseNumber(it->second, max);
+        if (!value) *error = "bad --" + name + " " + it->second;
+        if (value) *into = static_cast<int>(*value);
+        values.erase(it);
+        return value.has_value();
+    };
+    if (!values.count("mode") || !values.count("steps")) {
+        *error = std::string("usage: ") + kUsage;
+        return false;
+    }
+    auto& s = out->settings;
+    int steps = 0, colourful = 1, seed = 1;
+    if (!number("mode", 255, &s.mode) || !number("steps", kMaxSteps, &steps) ||
+        !number("speed", 4, &s.speed) || !number("direction", 255, &s.direction) ||
+        !number("colourful", 1, &colourful) || !number("brightness", 4, &s.brightness) ||
+        !number("seed", 0x7FFFFFFF, &seed))
+        return false;
+    s.colourful = colourful != 0;
+    out->steps = static_cast<uint32_t>(steps);
+    out->seed = static_cast<uint32_t>(seed);
+    if (auto it = values.find("colour"); it != values.end()) {
+        auto bytes = ParseHexBytes({it->second});
+        if (!bytes || bytes->size() != 3) {
+            *error = "bad --colour " + it->second + " (RRGGBB)";
+            return false;
+        }
+        s.colour = {(*bytes)[0], (*bytes)[1], (*bytes)[2]};
+        values.erase(it);
+    }
+    if (!values.empty()) {
+        *error = "light run: unknown option --" + values.begin()->first;
+        return false;
+    }
+    return true;
+}
+
+int RunLight(const Options& options) {
+    const auto& args = options.args;
+    if (args.empty() || args[0] != "run") return Fail(std::string("usage: ") + kUsage), kExitUsage;
+    RunOptions run;
+    run.settings.speed = 4;
+    run.settings.direction = 1;
+    run.settings.brightness = 4;
+    run.settings.colour = {0xFF, 0, 0};
+    std::string error;
+    if (!ParseRunOptions(args, &run, &error)) return Fail(error), kExitUsage;
+
+    // No thread: the clock moves by the mode's step interval, which paces blinking.
+    lighting::LightEngine engine(run.seed);
+    engine.Start(run.settings);
+    PrintColours(engine.Colours());
+    const uint32_t interval = lighting::StepIntervalMs(run.settings.mode, run.settings.speed);
+    uint32_t now = 0;
+    for (uint32_t i = 0; i < run.steps; ++i) {
+        now += interval;
+        engine.Step(now);
+        PrintColours(engine.Colours());
+    }
+    return 0;
+}
+
+const Registrar registrar({"light", kUsage, "run a keyboard lighting effect offline", &RunLight});
+
+}  // namespace
+}  // namespace vivori::ctl
