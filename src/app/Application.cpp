@@ -66,8 +66,8 @@ Application::StartResult Application::Start() {
     RegisterAppMessages();
 
     window_ = std::make_unique<CMainWnd>(options_.window);
-    const ui::HWND hwnd =
-        window_->Create(0, kApplicationName, ui::WS_POPUP | ui::WS_VISIBLE, 0, 0, 0, 800, 572);
+    // Created hidden: the window shows itself once discovery has had its first look.
+    const ui::HWND hwnd = window_->Create(0, kApplicationName, ui::WS_POPUP, 0, 0, 0, 800, 572);
     if (hwnd == 0) {
         window_.reset();
         return StartResult::Failed;

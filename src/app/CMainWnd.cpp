@@ -410,9 +410,13 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
             systemAwake_ = false;
             SetLightsControlled(false);
         }
+    } else if (msg == WM_COPYDATA) {
+        // The answer tells the sender whether the frame was taken.
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        handled = true;
+        return systemAwake_ && data && OnCopyData(*data) ? 1 : 0;
     } else if (systemAwake_) {
         handled = HandleAwakeMessage(msg, wParam, lParam);
-        if (handled) return 0;
     }
     return 0;
 }
@@ -424,10 +428,6 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         Pending("KeyCaptureAndMacroRecording");
     } else if (messages.IsGame(msg)) {
         OnGameLightEvent(wParam, lParam);
-    } else if (msg == WM_COPYDATA) {
-        // The answer tells the sender whether the frame was taken.
-        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        return data && OnCopyData(*data);
     } else if (msg == WM_DISPLAYCHANGE) {
         DebugOutput("显示器分辨率发生变化");
         displayChanged_ = true;
