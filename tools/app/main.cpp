@@ -1,6 +1,9 @@
 // The application. With VIVORI_SIMULATE=keyboard,mouse it runs against simulated
-// devices; without a display (or with --screenshot PATH) it renders the main window
-// offscreen once the keyboard's page is shown, writes the PNG and ends.
+// devices; with --screenshot PATH it renders the main window offscreen once the
+// keyboard's page is shown, writes the PNG and ends.
+#include <malloc.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -62,14 +65,39 @@ int Screenshot(app::CMainWnd& window, const std::string& path) {
     return 0;
 }
 
+// The resident memory of this process in kB.
+long ResidentKb() {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) return -1;
+    char line[256];
+    long kb = -1;
+    while (std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmRSS: %ld kB", &kb) == 1) break;
+    std::fclose(status);
+    return kb;
+}
+
+// For the start-up benchmark: when the window first shows, the monotonic time and
+// the resident memory, then the end.
+int ReportStart(app::CMainWnd& window) {
+    if (!PumpUntil([&] { return window.IsWindowVisible(); }, 5000)) return 1;
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    std::printf("shown_ns=%lld rss_kb=%ld\n",
+                static_cast<long long>(std::chrono::nanoseconds(now).count()), ResidentKb());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::optional<std::string> screenshot;
-    for (int i = 1; i < argc; ++i)
+    bool reportStart = false;
+    for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) screenshot = argv[++i];
-    if (!screenshot && !HasDisplay()) screenshot = "vivori-main.png";
-    ui::GuiApplication gui(argc, argv, screenshot.has_value());
+        if (std::strcmp(argv[i], "--report-start") == 0) reportStart = true;
+    }
+    // Without a display the window is drawn offscreen; it still runs, one copy per user.
+    ui::GuiApplication gui(argc, argv, screenshot.has_value() || !HasDisplay());
 
     std::optional<sim::SimulatedBus> simulated;
     if (const char* list = std::getenv("VIVORI_SIMULATE"); list && *list) {
@@ -97,5 +125,6 @@ int main(int argc, char** argv) {
             break;
     }
     if (screenshot) return Screenshot(*application.Window(), *screenshot);
+    if (reportStart) return ReportStart(*application.Window());
     return application.Run();
 }
