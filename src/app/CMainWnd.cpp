@@ -4,6 +4,7 @@
 
 #include "app/AppMessages.h"
 #include "app/ScreenRules.h"
+#include "device/SupportedDevices.h"
 #include "devices/DeviceMessages.h"
 #include "devices/DevicePageTables.h"
 #include "platform/Debug.h"
@@ -22,10 +23,6 @@ using namespace ui;
 
 namespace {
 
-constexpr int kKindKeyboard = 1;
-constexpr int kKindMouse = 2;
-constexpr int kKindMousePad = 3;
-constexpr int kKindHeadset = 7;
 constexpr int kDiscoverySlot = 0;
 
 }  // namespace
@@ -98,11 +95,12 @@ void CMainWnd::OnWindowInit() {
     Pending("LoadAudioLightStyles");
 }
 
-std::vector<CQuorvaneUSBDevice*> CMainWnd::DevicesOfKind(std::initializer_list<int> kinds) const {
+std::vector<CQuorvaneUSBDevice*> CMainWnd::DevicesOfKind(
+    std::initializer_list<uint16_t> kinds) const {
     std::vector<CQuorvaneUSBDevice*> found;
     if (!devices_) return found;
     for (CQuorvaneUSBDevice* device : devices_->Devices())
-        for (int kind : kinds)
+        for (uint16_t kind : kinds)
             if (device->DeviceKind() == kind) found.push_back(device);
     return found;
 }

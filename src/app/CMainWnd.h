@@ -103,7 +103,8 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     bool OnCopyData(const ui::COPYDATASTRUCT& data);
     void OnShowSelectorMessage(int index, bool reachable);
     void SetWindowHidden(bool hidden);
-    std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(std::initializer_list<int> kinds) const;
+    std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
+        std::initializer_list<uint16_t> kinds) const;
     // The light mode list of the device's lighting panel, selected at mode.
     void SelectLightMode(devices::CQuorvaneUSBDevice& device, int mode);
     void Pending(std::string_view what) const;

@@ -6,6 +6,7 @@
 #include "app/AppMessages.h"
 #include "app/CMainWnd.h"
 #include "app/NotifyRoutes.h"
+#include "device/SupportedDevices.h"
 #include "platform/Debug.h"
 #include "ui/core/CSliderUI.h"
 #include "ui/message/Messages.h"
@@ -77,7 +78,7 @@ void CMainWnd::BindHandlers() {
         {"MouseKeyLightSelection",
          [this](TNotifyUI&, int) {
              devices::CQuorvaneUSBDevice* device = CurrentDevice();
-             if (device == nullptr || device->DeviceKind() != 2) return;
+             if (device == nullptr || device->DeviceKind() != kKindMouse) return;
              device->LoadProfile();
              device->RefreshPage();
              device->WriteSettings();

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <QApplication>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -19,6 +18,7 @@
 #include "sim/SimulatedBus.h"
 #include "ui/core/CTabLayoutUI.h"
 #include "ui/message/Messages.h"
+#include "ui/qt/TestApplication.h"
 
 namespace vivori::testing {
 
@@ -52,23 +52,12 @@ class TestKeyboard : public devices::CQuorvaneUSBDevice {
     std::vector<int> levels;
 };
 
-inline QApplication& OffscreenApplication() {
-    static int argc = 1;
-    static char name[] = "app_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* application = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *application;
-}
-
 // The application object on an empty simulated bus, with its own runtime and data
 // folders, so nothing meets a copy the user runs.
 class AppTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        OffscreenApplication();
+        ui::testing::TestApplication();
         char pattern[] = "/tmp/vivori-app-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         folder_ = pattern;

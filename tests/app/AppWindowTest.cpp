@@ -50,7 +50,9 @@ TEST_F(AppTest, UnpluggedKeyboardLeavesTheNoDeviceNotice) {
 TEST_F(AppTest, CloseButtonHidesToTheTrayWhileDiscoveryGoesOnAndATrayClickShowsItAgain) {
     Start();
     auto keyboard = Plug("keyboard");
-    ASSERT_TRUE(PumpUntil([&] { return KeyboardShown(); }));
+    // Shown by the arrival and by the end of discovery's first scan.
+    ASSERT_TRUE(PumpUntil([&] { return KeyboardShown() && Window().IsWindowVisible(); }));
+    PumpFor(200);
     Click("closebtn");
     EXPECT_FALSE(Window().IsWindowVisible());
     EXPECT_TRUE(Window().WorkersRunning());
@@ -67,7 +69,8 @@ TEST_F(AppTest, CloseButtonHidesToTheTrayWhileDiscoveryGoesOnAndATrayClickShowsI
 
 TEST_F(AppTest, SecondProcessWakesTheFirstAndEndsWithZero) {
     Start(true);
-    PumpFor(300);  // the first scan shows the window once
+    // The end of discovery's first scan shows the window once.
+    ASSERT_TRUE(PumpUntil([&] { return Window().IsWindowVisible(); }));
     Click("closebtn");
     ASSERT_FALSE(Window().IsWindowVisible());
 
