@@ -322,8 +322,9 @@ void CMainWnd::OnGameLightEvent(WPARAM wParam, LPARAM lParam) {
             std::array<uint32_t, 4> light = device->GetLightParameters();
             light[0] = (light[0] & ~0xFFu) | static_cast<uint32_t>(lParam);
             device->SetLightParameters(light[0], light[1], light[2], light[3]);
+            // Kept in the device object only: the profile keeps the user's own
+            // lighting, which the restore brings back.
             device->WriteSettings();
-            device->SaveProfile();
         } else {
             DebugPrintf("game light mode %lld refused", static_cast<long long>(lParam));
         }
