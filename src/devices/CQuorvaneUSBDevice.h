@@ -203,6 +203,9 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // Only a device that polls can pause its poll (while the window is hidden).
     void SetPowerPollPause(bool pause);
     bool IsPowerPollPaused() const { return powerPollPause_.load(); }
+    // Whether the main window is active: the light output repaints the page only then.
+    void SetWindowActive(bool active) { windowActive_.store(active); }
+    bool IsWindowActive() const { return windowActive_.load(); }
 
     // ---- I/O ----
     CommandTransport& Commands() { return commands_; }
@@ -281,6 +284,7 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     std::array<int, 3> currentColour_{};
     std::atomic<bool> powerDisplay_{false};
     std::atomic<bool> powerPollPause_{false};
+    std::atomic<bool> windowActive_{false};
 
     // Profile work of the device kinds: the profile, the light configuration and the
     // default profile documents.

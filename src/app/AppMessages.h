@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+#include "ui/message/MessageTypes.h"
+
+namespace vivori::app {
+
+// The name the application runs under: window title, single-instance lock, wake-up
+// message, tray tooltip and data folder.
+inline constexpr std::string_view kApplicationName = "VELTRA VIVORI Trivex V2";
+
+// Numbered messages to the main window.
+inline constexpr ui::UINT kMsgInputHook = ui::WM_USER + 30;  // 1054: wParam 1 on, 0 off
+inline constexpr ui::UINT kMsgShowProgress = 3072;
+inline constexpr ui::UINT kMsgLanguageChanged = 3089;
+inline constexpr ui::UINT kMsgOpenSettings = 3093;
+inline constexpr ui::UINT kMsgClearUpdateBadge = 3094;
+inline constexpr ui::UINT kMsgDpiChangedNote = 1224;
+// Window messages the message layer does not name.
+inline constexpr ui::UINT WM_DISPLAYCHANGE = 0x007E;
+inline constexpr ui::UINT WM_POWERBROADCAST = 0x0218;
+inline constexpr ui::WPARAM PBT_APMSUSPEND = 4;
+inline constexpr ui::WPARAM PBT_APMRESUMEAUTOMATIC = 18;
+
+// The registered messages shared with other processes, filled once at start-up.
+struct AppMessages {
+    ui::UINT appInstance = 0;
+    ui::UINT setWindowForward = 0;
+    ui::UINT lightControlAnnounce = 0;
+    ui::UINT lightControlRequest = 0;
+    ui::UINT audioToolQuery = 0;
+    ui::UINT audioStyle = 0;
+    // The hook messages the window passes on to key capture and macro recording.
+    std::array<ui::UINT, 9> hook{};
+    ui::UINT hookHitKey = 0;  // registered, ignored
+    std::array<ui::UINT, 4> game{};
+
+    bool IsHook(ui::UINT msg) const;
+    bool IsGame(ui::UINT msg) const;
+};
+
+// Registers the wake-up message; 0 when the message layer could not give one.
+ui::UINT RegisterAppInstanceMessage();
+// Registers the rest, in their fixed order, and returns all of them.
+const AppMessages& RegisterAppMessages();
+// What RegisterAppMessages filled (zeros before it ran).
+const AppMessages& Messages();
+
+// The names of the nine hook messages, in the order of AppMessages::hook.
+extern const std::array<std::string_view, 9> kHookMessageNames;
+
+}  // namespace vivori::app

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CMainWnd.h"
+#include "ui/ipc/IpcEndpoint.h"
+#include "ui/ipc/SingleInstanceLock.h"
+#include "ui/qt/MemoryFont.h"
+
+namespace vivori::app {
+
+struct AppOptions {
+    // Where "Font/" and "skin/" are; empty: the program's folder.
+    std::string programFolder;
+    // Off for a one-shot run (a screenshot) that must not meet the running copy.
+    bool singleInstance = true;
+    MainWndOptions window;
+};
+
+// The process set-up around the main window, in its order: fonts, the wake-up
+// message, one copy per user, the toolkit's resources, the shared messages, the
+// window; and the reverse on the way out. A GuiApplication must exist first.
+class Application {
+  public:
+    enum class StartResult { Started, AlreadyRunning, Failed };
+
+    explicit Application(AppOptions options);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    StartResult Start();
+    // The message loop, until the window is destroyed. Returns 0.
+    int Run();
+    CMainWnd* Window() const { return window_.get(); }
+    // How many of the seven fonts were added.
+    int FontsLoaded() const;
+
+  private:
+    void Shutdown();
+
+    AppOptions options_;
+    std::vector<std::unique_ptr<ui::MemoryFont>> fonts_;
+    ui::SingleInstanceLock instance_;
+    ui::IpcEndpoint endpoint_;
+    std::unique_ptr<CMainWnd> window_;
+};
+
+}  // namespace vivori::app

@@ -1,0 +1,508 @@
+#include "app/CMainWnd.h"
+
+#include <cstring>
+
+#include "app/AppMessages.h"
+#include "app/ScreenRules.h"
+#include "device/SupportedDevices.h"
+#include "devices/DeviceMessages.h"
+#include "devices/DevicePageTables.h"
+#include "platform/Debug.h"
+#include "platform/Time.h"
+#include "profiles/LightNameLists.h"
+#include "ui/core/CComboUI.h"
+#include "ui/core/CMenuWnd.h"
+#include "ui/core/CResourceManager.h"
+#include "ui/message/Messages.h"
+#include "ui/qt/GuiApplication.h"
+
+namespace vivori::app {
+
+using devices::CQuorvaneUSBDevice;
+using namespace ui;
+
+namespace {
+
+constexpr int kDiscoverySlot = 0;
+
+}  // namespace
+
+CMainWnd::CMainWnd(MainWndOptions options)
+    : options_(std::move(options)),
+      factory_(&pm_, options_.bus, options_.createControl),
+      selector_(pm_, {[this](int shown) {
+                          // Synchronised lighting needs two devices shown.
+                          if (shown < 2) Pending("SameModeAllowed");
+                      },
+                      [this] {
+                          CloseChildWindows();
+                          if (!selectorEnabled_) {
+                              SendMessage(GetHWND(), kMsgInputHook, 0, 0);
+                              Pending("MacroRecordStop");
+                              selectorEnabled_ = true;
+                              if (CControlUI* layout = pm_.FindControl("device_select_layout"))
+                                  layout->SetEnabled(true);
+                          }
+                      }}) {
+    BindHandlers();
+}
+
+CMainWnd::~CMainWnd() {
+    if (menu_ != 0 && IsWindow(menu_)) SendMessage(menu_, WM_CLOSE, 0, 0);
+    slots_.StopAll();
+    devices_.reset();
+}
+
+void CMainWnd::Pending(std::string_view what) const {
+    DebugPrintf("%s: not built yet", std::string(what).c_str());
+}
+
+CControlUI* CMainWnd::CreateControl(std::string_view name) {
+    return factory_.Create(name);
+}
+
+void CMainWnd::InitWindow() {
+    DebugOutput("InitWindow");
+    CResourceManager::GetInstance().LoadLanguage("lan_cn.xml");
+    devices::DeviceManagerSetup setup;
+    setup.manager = &pm_;
+    setup.window = GetHWND();
+    setup.bus = options_.bus;
+    setup.createControl = [this](std::string_view name) { return factory_.Create(name); };
+    setup.host = this;
+    devices_ = std::make_unique<devices::DeviceManager>(std::move(setup));
+    if (options_.trayIcon && !tray_.CreateTrayIcon(GetHWND(), "tray.png", kApplicationName))
+        DebugOutput("no tray: the window alone shows the application");
+}
+
+void CMainWnd::OnWindowInit() {
+    if (initialised_) return;
+    const AppMessages& messages = Messages();
+    PostMessage(HWND_BROADCAST, messages.lightControlAnnounce, 1, 1);
+    Pending("ApplyStoredLanguage");
+    devices_->CreateStartPages();
+    if (host_) {
+        const UiRect screen = host_->ScreenRect();
+        screenWidth_ = screen.Width();
+        screenHeight_ = screen.Height();
+    }
+    ShowWindow(false);
+    if (devices_->StartCapture())
+        slots_.Attach(kDiscoverySlot, [this] { return devices_->StopCapture(); });
+    Pending("SynchronisedLightingThread");
+    SetTimer(GetHWND(), kTimerDpi, 100);
+    initialised_ = true;
+    Pending("LoadAudioLightStyles");
+}
+
+std::vector<CQuorvaneUSBDevice*> CMainWnd::DevicesOfKind(
+    std::initializer_list<uint16_t> kinds) const {
+    std::vector<CQuorvaneUSBDevice*> found;
+    if (!devices_) return found;
+    for (CQuorvaneUSBDevice* device : devices_->Devices())
+        for (uint16_t kind : kinds)
+            if (device->DeviceKind() == kind) found.push_back(device);
+    return found;
+}
+
+CQuorvaneUSBDevice* CMainWnd::CurrentDevice() const {
+    const int index = selector_.SelectedIndex();
+    CDeviceOptionUI* entry = index >= 0 ? selector_.Entry(index) : nullptr;
+    return entry ? entry->Device() : nullptr;
+}
+
+void CMainWnd::SetLightsControlled(bool controlled) {
+    for (CQuorvaneUSBDevice* device : DevicesOfKind({kKindMouse, kKindMousePad, kKindKeyboard}))
+        device->SetHostLightControl(controlled);
+}
+
+void CMainWnd::SetWindowActive(bool active) {
+    for (CQuorvaneUSBDevice* device : DevicesOfKind({kKindMouse, kKindMousePad, kKindKeyboard}))
+        device->SetWindowActive(active);
+}
+
+void CMainWnd::SetWindowHidden(bool hidden) {
+    for (CQuorvaneUSBDevice* device : DevicesOfKind({kKindMouse, kKindKeyboard}))
+        device->SetPowerPollPause(hidden);
+}
+
+void CMainWnd::CloseChildWindows() {
+    for (HWND child : childWindows_)
+        if (child != 0 && IsWindow(child)) SendMessage(child, WM_CLOSE, 0, 0);
+}
+
+// ---- device pages and the selector ----
+
+void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
+    const devices::DevicePageRow& row = devices::DevicePages()[static_cast<size_t>(pageRow)];
+    auto build = [this](std::string_view layout) {
+        return CDialogBuilder().Create(
+            layout, [this](std::string_view name) { return factory_.Create(name); }, &pm_);
+    };
+    CControlUI* power = build(devices::kPowerControlLayout);
+    CControlUI* built = build(row.selectorLayout);
+    auto* entry =
+        built ? static_cast<CDeviceOptionUI*>(built->GetInterface("DeviceOption")) : nullptr;
+    auto* powerTabs = pm_.FindControl(row.powerSwitchName);
+    auto* selectorLayout = pm_.FindControl("device_select_layout");
+    auto container = [](CControlUI* c) {
+        return c ? static_cast<CContainerUI*>(c->GetInterface("Container")) : nullptr;
+    };
+    if (power == nullptr || entry == nullptr || !container(powerTabs) ||
+        !container(selectorLayout)) {
+        DebugPrintf("selector entry of %s not built", std::string(row.deviceName).c_str());
+        delete power;
+        delete built;
+        return;
+    }
+    container(powerTabs)->Add(power);
+    container(selectorLayout)->Add(entry);
+    const bool showsPower = row.selectorValues[1] >= 0;
+    entry->Bind("device_switch", &device, std::string(row.powerSwitchName),
+                showsPower ? power : nullptr);
+    entry->SetDeviceType(row.kind, row.link);
+    entry->SetVisible(false);
+    entry->SetDeviceName(row.deviceName);
+    entry->SetDevice(&device);
+    device.SetDeviceOption(entry);
+    device.SetPowerPanel(power);
+    device.SetSelectorValue(container(selectorLayout)->GetItemIndex(entry));
+}
+
+void CMainWnd::OnDeviceAttached(CQuorvaneUSBDevice& device, bool throughReceiver) {
+    const bool anyShown = selector_.ShownCount() > 0;
+    ShowSelectorEntry(device.SelectorValue(), true, !throughReceiver || !anyShown);
+    if (CDeviceOptionUI* entry = selector_.Entry(device.SelectorValue()))
+        entry->StartConnectionTimer();
+}
+
+void CMainWnd::OnDeviceDetached(CQuorvaneUSBDevice& device) {
+    RemoveSelectorEntry(device.SelectorValue());
+}
+
+void CMainWnd::OnLinkSwitched(CQuorvaneUSBDevice& device, bool toReceiver) {
+    CDeviceOptionUI* entry = selector_.Entry(device.SelectorValue());
+    if (entry == nullptr) return;
+    if (toReceiver) {
+        device.Commands().ConfigBegin();
+        entry->StartConnectionTimer(2000);
+    } else {
+        entry->StartConnectionTimer();
+        PostMessage(GetHWND(), devices::kMsgShowSelectorEntry,
+                    static_cast<WPARAM>(device.SelectorValue()), 1);
+    }
+}
+
+void CMainWnd::ShowSelectorEntry(int index, bool show, bool select) {
+    selector_.Show(index, show, select);
+}
+
+void CMainWnd::RemoveSelectorEntry(int index) {
+    if (index < 0 || index >= selector_.Count()) return;
+    selector_.Remove(index);
+}
+
+void CMainWnd::OnShowSelectorMessage(int index, bool reachable) {
+    if (!reachable) {
+        RemoveSelectorEntry(index);
+        DebugOutput("2.4gcesvdfherhue 1");
+        return;
+    }
+    CDeviceOptionUI* entry = selector_.Entry(index);
+    if (entry && !entry->IsOwnVisible())
+        ShowSelectorEntry(index, true, selector_.ShownCount() == 0);
+}
+
+// ---- showing, hiding, the tray ----
+
+void CMainWnd::ShowAndRaise() {
+    if (CControlUI* notice = pm_.FindControl("No_device_Link"))
+        notice->SetVisible(selector_.ShownCount() == 0);
+    SetWindowHidden(false);
+    ShowWindow(true);
+    SendMessage(GetHWND(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    if (host_) host_->SetTopMost(true);
+    SetTimer(GetHWND(), kTimerRaise, 10);
+}
+
+void CMainWnd::HideToTray() {
+    CloseChildWindows();
+    ShowWindow(false);
+    SetWindowHidden(true);
+}
+
+void CMainWnd::ToggleTray() {
+    if (CControlUI* notice = pm_.FindControl("No_device_Link"))
+        notice->SetVisible(selector_.ShownCount() == 0);
+    const bool visible = IsWindowVisible() && !(host_ && host_->IsMinimized());
+    CloseChildWindows();
+    if (visible) {
+        ShowWindow(false);
+        SetWindowHidden(true);
+        return;
+    }
+    ShowWindow(true);
+    SetupDpi();
+    if (host_) {
+        host_->SysCommand(SC_RESTORE);
+        host_->SetTopMost(true);
+    }
+    SetTimer(GetHWND(), kTimerRaise, 10);
+    SetWindowHidden(false);
+    if (CControlUI* root = pm_.GetRoot()) root->NeedUpdate();
+    pm_.NeedUpdate();
+}
+
+void CMainWnd::OpenTrayMenu() {
+    if (menu_ != 0 && IsWindow(menu_)) SendMessage(menu_, WM_CLOSE, 0, 0);
+    menu_ = 0;
+    // No taskbar window to ask on this desktop: the menu opens at the cursor.
+    const MenuPlacement placement = PlaceTrayMenu(GetCursorPos(), std::nullopt);
+    auto* menu = new CMenuWnd;
+    if (menu->Init(GetHWND(), "menu.xml", placement.point, placement.alignment))
+        menu_ = menu->GetHWND();
+}
+
+void CMainWnd::OnMenuCommand(std::string_view name) {
+    if (EqualNoCase(name, "exit")) {
+        CloseChildWindows();
+        Close(0);
+    } else if (EqualNoCase(name, "about_menu")) {
+        Pending("AboutWindow");
+    } else if (EqualNoCase(name, "setwnd_menu")) {
+        Pending("SettingsWindow");
+    } else {
+        Pending("MacroActionMenu");
+    }
+}
+
+void CMainWnd::SetupDpi() {
+    if (!host_) return;
+    const bool visible = IsWindowVisible() && !host_->IsMinimized();
+    if (!visible) host_->SysCommand(SC_RESTORE);
+    dpi_ = ValidDpi(ChooseDpi(host_->ScreenRect()));
+    pm_.SetDPI(96);
+    host_->SetRect({0, 0, 1000, 640});
+    pm_.SetDPI(dpi_);
+    host_->SetRect({0, 0, pm_.Scale(1000), pm_.Scale(640)});
+    CenterWindow();
+    ShowWindow(visible, false);
+}
+
+// ---- lights ----
+
+void CMainWnd::SetLightControlText(bool controlled) {
+    if (CControlUI* status = pm_.FindControl("control_light_status"))
+        status->SetText(controlled ? "控制灯光" : "不控制灯光");
+}
+
+void CMainWnd::ToggleLightControl() {
+    lightsControlled_ = !lightsControlled_;
+    PostMessage(HWND_BROADCAST, Messages().lightControlAnnounce, 1, lightsControlled_ ? 1 : 0);
+    SetLightControlText(lightsControlled_);
+    SetLightsControlled(lightsControlled_);
+}
+
+void CMainWnd::SelectLightMode(CQuorvaneUSBDevice& device, int mode) {
+    CControlUI* control = pm_.FindSubControlByName(&device, "light_combo_modeSelect");
+    auto* combo = control ? static_cast<CComboUI*>(control->GetInterface("Combo")) : nullptr;
+    if (combo && mode < combo->GetCount()) combo->SelectItem(mode, false, false);
+}
+
+void CMainWnd::OnGameLightEvent(WPARAM wParam, LPARAM lParam) {
+    CQuorvaneUSBDevice* device = CurrentDevice();
+    if (device && wParam <= 2) {
+        // The mode comes from another program: only a mode the device's list holds.
+        profiles::LightNameLists lists;
+        profiles::LoadDefaultLightNames(device->DefaultDataFolder() / "default_light.json",
+                                        device->GetPageValue(), lists);
+        if (lParam >= 0 && static_cast<size_t>(lParam) < lists.modeNames.size()) {
+            Pending("ClearSynchronisedLighting");
+            SelectLightMode(*device, static_cast<int>(lParam));
+            std::array<uint32_t, 4> light = device->GetLightParameters();
+            light[0] = (light[0] & ~0xFFu) | static_cast<uint32_t>(lParam);
+            device->SetLightParameters(light[0], light[1], light[2], light[3]);
+            // Kept in the device object only: the profile keeps the user's own
+            // lighting, which the restore brings back.
+            device->WriteSettings();
+        } else {
+            DebugPrintf("game light mode %lld refused", static_cast<long long>(lParam));
+        }
+    }
+    SetTimer(GetHWND(), kTimerGameRestore, static_cast<UINT>(options_.gameRestoreMs));
+}
+
+void CMainWnd::RestoreGameLighting() {
+    CQuorvaneUSBDevice* device = CurrentDevice();
+    if (device == nullptr) return;
+    Pending("ClearSynchronisedLighting");
+    device->LoadProfile();
+    device->ApplyProfileLighting();
+    SelectLightMode(*device, device->Light().mode);
+    device->WriteSettings();
+    Pending("ScreenSizeBlock");
+}
+
+bool CMainWnd::OnCopyData(const COPYDATASTRUCT& data) {
+    const size_t size = data.data.size();
+    if (size == 0) return false;
+    // Frames from other programs: nothing past the buffer, and no stale bytes kept.
+    if (data.dwData == 1) {
+        if (size > spectrum_.size()) return false;
+        spectrum_.fill(0);
+        std::memcpy(spectrum_.data(), data.data.data(), size);
+        Pending("AudioSpectrumStep");
+        return true;
+    }
+    if (data.dwData == 2) {
+        if (size > shortFrame_.size()) return false;
+        shortFrame_.fill(0);
+        std::memcpy(shortFrame_.data(), data.data.data(), size);
+        std::array<int32_t, 6> levels{};
+        std::memcpy(levels.data(), shortFrame_.data(), sizeof(levels));
+        const std::vector<CQuorvaneUSBDevice*> keyboards = DevicesOfKind({kKindKeyboard});
+        if (!keyboards.empty()) keyboards.front()->SetLevelInput(levels.data(), 6);
+        return true;
+    }
+    return false;
+}
+
+// ---- messages ----
+
+LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
+    const AppMessages& messages = Messages();
+    handled = false;
+    if (msg == WM_ACTIVATE) {
+        windowActive_ = mouseInside_ = wParam != 0;
+        SetWindowActive(windowActive_);
+    } else if (msg == WM_MOUSELEAVE) {
+        DebugOutput("鼠标移出");
+        if (!windowActive_) SetWindowActive(false);
+    } else if (msg == WM_MOUSEHOVER) {
+        DebugOutput("鼠标移入");
+        if (!windowActive_) SetWindowActive(true);
+    } else if (msg == messages.appInstance && msg != 0) {
+        DebugPrintf("软件标示 %u，%llx%llx", msg, static_cast<unsigned long long>(wParam),
+                    static_cast<unsigned long long>(lParam));
+        ShowAndRaise();
+    } else if (msg == messages.setWindowForward && msg != 0) {
+        if (childWindows_[0] != 0) PostMessage(childWindows_[0], msg, wParam, lParam);
+    } else if (msg == messages.lightControlRequest && msg != 0) {
+        if (wParam == 1 && (lParam == 0 || lParam == 1)) {
+            lightsControlled_ = lParam == 1;
+            SetLightControlText(lightsControlled_);
+        }
+        if (wParam == 1) SetLightsControlled(lightsControlled_);
+    } else if (msg == messages.audioToolQuery && msg != 0) {
+        Pending("AudioToolSetup");
+    } else if (msg == WM_DESTROY) {
+        DebugOutput("退出测试");
+        Shutdown();
+        PostQuitMessage(0);
+        handled = true;
+        return 0;
+    } else if (msg == WM_POWERBROADCAST) {
+        if (wParam == PBT_APMRESUMEAUTOMATIC) {
+            systemAwake_ = true;
+            SetLightsControlled(lightsControlled_);
+        } else if (wParam == PBT_APMSUSPEND) {
+            systemAwake_ = false;
+            SetLightsControlled(false);
+        }
+    } else if (msg == WM_COPYDATA) {
+        // The answer tells the sender whether the frame was taken.
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        handled = true;
+        return systemAwake_ && data && OnCopyData(*data) ? 1 : 0;
+    } else if (systemAwake_) {
+        handled = HandleAwakeMessage(msg, wParam, lParam);
+    }
+    return 0;
+}
+
+bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const AppMessages& messages = Messages();
+    if (messages.IsHook(msg)) {
+        if (msg == messages.hook[2]) DebugOutput("WM_HOOK_KEY_MSMACRO");
+        Pending("KeyCaptureAndMacroRecording");
+    } else if (messages.IsGame(msg)) {
+        OnGameLightEvent(wParam, lParam);
+    } else if (msg == WM_DISPLAYCHANGE) {
+        DebugOutput("显示器分辨率发生变化");
+        displayChanged_ = true;
+        SetupDpi();
+    } else if (msg == WM_TIMER) {
+        OnTimer(wParam);
+    } else if (msg == WM_DPICHANGED) {
+        pm_.SetDPI(static_cast<int>(wParam & 0xFFFF));
+        CenterWindow();
+        if (CControlUI* root = pm_.GetRoot()) root->NeedUpdate();
+        DebugOutput("界面 DPI 发生变化");
+    } else if (msg == WM_TRAYICON) {
+        if (lParam == WM_LBUTTONUP) ToggleTray();
+        if (lParam == WM_RBUTTONUP) SetTimer(GetHWND(), kTimerTrayMenu, 10);
+    } else if (msg == kMsgInputHook) {
+        Pending(wParam ? "InstallInputHook" : "RemoveInputHook");
+    } else if (msg == WM_MENUCLICK) {
+        std::unique_ptr<MenuCmd> command(reinterpret_cast<MenuCmd*>(wParam));
+        if (command) OnMenuCommand(command->name);
+        return true;
+    } else if (msg == kMsgDpiChangedNote) {
+        DebugOutput("界面 DPI 1发生变化");
+    } else if (msg == kMsgShowProgress) {
+        if (CControlUI* progress = pm_.FindControl("setting_progress")) progress->SetVisible(true);
+    } else if (msg == kMsgLanguageChanged) {
+        Pending("ApplyLanguage");
+    } else if (msg == devices::kMsgDeviceArrived) {
+        if (devices_) devices_->DeviceArrived(static_cast<int>(wParam));
+        ShowAndRaise();
+    } else if (msg == devices::kMsgDeviceRemoved) {
+        if (devices_) devices_->DeviceRemoved(static_cast<int>(wParam));
+    } else if (msg == kMsgOpenSettings) {
+        Pending("SettingsWindow");
+    } else if (msg == kMsgClearUpdateBadge) {
+        if (CControlUI* button = pm_.FindControl("setbtn")) button->SetForeImage("");
+    } else if (msg == devices::kMsgShowSelectorEntry) {
+        OnShowSelectorMessage(static_cast<int>(wParam), lParam != 0);
+    }
+    return false;
+}
+
+void CMainWnd::OnTimer(UINT_PTR id) {
+    switch (id) {
+        case kTimerDpi:
+            KillTimer(GetHWND(), id);
+            SetupDpi();
+            pm_.Invalidate({0, 0, pm_.GetClientSize().cx, pm_.GetClientSize().cy});
+            break;
+        case kTimerTrayMenu:
+            KillTimer(GetHWND(), id);
+            OpenTrayMenu();
+            break;
+        case kTimerProfileSwitch:
+            KillTimer(GetHWND(), id);
+            Pending("ProfileSwitch");
+            break;
+        case kTimerGameRestore:
+            KillTimer(GetHWND(), id);
+            RestoreGameLighting();
+            break;
+        case kTimerRaise:
+            KillTimer(GetHWND(), id);
+            if (host_) host_->SetTopMost(false);
+            break;
+        default:
+            break;
+    }
+}
+
+void CMainWnd::Shutdown() {
+    ShowWindow(false);
+    const uint32_t start = GetTickCount();
+    slots_.StopAll();
+    lastStopMs_ = static_cast<int>(GetTickCount() - start);
+    Pending("TellAudioRecorder");
+    tray_.DeleteTrayIcon();
+}
+
+}  // namespace vivori::app

@@ -1,0 +1,139 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "app/AppControlFactory.h"
+#include "app/DeviceSelector.h"
+#include "app/WorkerSlots.h"
+#include "devices/DeviceManager.h"
+#include "devices/IDeviceHost.h"
+#include "ui/core/WindowImplBase.h"
+#include "ui/qt/CTrayIcon.h"
+
+namespace vivori::app {
+
+struct MainWndOptions {
+    std::shared_ptr<hid::HidBus> bus;  // null: the process default bus
+    // Tried before the window's own control factory (tests: device kinds of their own).
+    ui::ControlFactoryCallback createControl;
+    // How long after the last game light event the device's own lighting comes back.
+    int gameRestoreMs = 5000;
+    // The tray icon; tests without a desktop leave it out.
+    bool trayIcon = true;
+};
+
+// The application's top-level window and controller: it builds the pages of the
+// attached devices, routes every notification of its controls by name, handles the
+// window messages of the devices and of other programs, keeps the application in the
+// tray, and runs the worker slots (slot 0: device discovery).
+class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
+  public:
+    // Window timers.
+    static constexpr ui::UINT_PTR kTimerDpi = 1011;
+    static constexpr ui::UINT_PTR kTimerTrayMenu = 1032;
+    static constexpr ui::UINT_PTR kTimerProfileSwitch = 1055;
+    static constexpr ui::UINT_PTR kTimerGameRestore = 1066;
+    static constexpr ui::UINT_PTR kTimerRaise = 1077;
+    // The copy-data buffers: spectrum frames and short level frames.
+    static constexpr size_t kSpectrumBytes = 4200;
+    static constexpr size_t kShortFrameBytes = 156;
+
+    explicit CMainWnd(MainWndOptions options = {});
+    ~CMainWnd() override;
+
+    std::string GetSkinFile() override { return "XML_MAIN"; }
+    std::string_view GetWindowClassName() const override { return "MainWnd"; }
+    ui::CControlUI* CreateControl(std::string_view name) override;
+    void InitWindow() override;
+    void Notify(ui::TNotifyUI& msg) override;
+    ui::LRESULT HandleCustomMessage(ui::UINT msg, ui::WPARAM wParam, ui::LPARAM lParam,
+                                    bool& handled) override;
+
+    // IDeviceHost.
+    void OnPageCreated(devices::CQuorvaneUSBDevice& device, int pageRow) override;
+    void OnDeviceAttached(devices::CQuorvaneUSBDevice& device, bool throughReceiver) override;
+    void OnDeviceDetached(devices::CQuorvaneUSBDevice& device) override;
+    void OnLinkSwitched(devices::CQuorvaneUSBDevice& device, bool toReceiver) override;
+
+    void ShowSelectorEntry(int index, bool show, bool select);
+    void RemoveSelectorEntry(int index);
+    void ShowAndRaise();
+    void SetLightsControlled(bool controlled);
+    void SetWindowActive(bool active);
+    void CloseChildWindows();
+    // Destroys the window now (shut-down included), as closing it from the tray does.
+    void DestroyNow() { DestroyWindow(); }
+
+    DeviceSelector& Selector() { return selector_; }
+    devices::DeviceManager* Devices() const { return devices_.get(); }
+    // The device whose page is selected; null when none.
+    devices::CQuorvaneUSBDevice* CurrentDevice() const;
+    bool LightsControlled() const { return lightsControlled_; }
+    int Dpi() const { return dpi_; }
+    // How long the last shut-down took to stop the workers (ms).
+    int LastStopMs() const { return lastStopMs_; }
+    bool WorkersRunning() const { return slots_.Running(0); }
+    // The route handlers the window has no code for yet.
+    static std::vector<std::string_view> PendingHandlers();
+
+  private:
+    using Handler = std::function<void(ui::TNotifyUI& msg, int index)>;
+
+    void BindHandlers();
+    void Dispatch(std::string_view handler, ui::TNotifyUI& msg, int index);
+    void OnWindowInit();
+    void OnTimer(ui::UINT_PTR id);
+    bool HandleAwakeMessage(ui::UINT msg, ui::WPARAM wParam, ui::LPARAM lParam);
+    void Shutdown();
+    void SetupDpi();
+    void HideToTray();
+    void ToggleTray();
+    void OpenTrayMenu();
+    void OnMenuCommand(std::string_view name);
+    void ToggleLightControl();
+    void SetLightControlText(bool controlled);
+    void OnGameLightEvent(ui::WPARAM wParam, ui::LPARAM lParam);
+    void RestoreGameLighting();
+    bool OnCopyData(const ui::COPYDATASTRUCT& data);
+    void OnShowSelectorMessage(int index, bool reachable);
+    void SetWindowHidden(bool hidden);
+    std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
+        std::initializer_list<uint16_t> kinds) const;
+    // The light mode list of the device's lighting panel, selected at mode.
+    void SelectLightMode(devices::CQuorvaneUSBDevice& device, int mode);
+    void Pending(std::string_view what) const;
+
+    MainWndOptions options_;
+    AppControlFactory factory_;
+    DeviceSelector selector_;
+    std::unique_ptr<devices::DeviceManager> devices_;
+    WorkerSlots slots_;
+    ui::CTrayIcon tray_;
+    ui::HWND menu_ = 0;
+    std::map<std::string_view, Handler> handlers_;
+    std::array<ui::HWND, 4> childWindows_{};  // settings, about, palette, audio styles
+
+    bool lightsControlled_ = true;
+    bool windowActive_ = false;
+    bool mouseInside_ = false;
+    bool displayChanged_ = false;
+    bool initialised_ = false;
+    bool systemAwake_ = true;
+    // Cleared while a macro recording runs; the selector is disabled meanwhile.
+    bool selectorEnabled_ = true;
+    int languageIndex_ = -1;
+    int dpi_ = 96;
+    int screenWidth_ = 0;
+    int screenHeight_ = 0;
+    int lastStopMs_ = 0;
+    std::array<std::uint8_t, kSpectrumBytes> spectrum_{};
+    std::array<std::uint8_t, kShortFrameBytes> shortFrame_{};
+};
+
+}  // namespace vivori::app

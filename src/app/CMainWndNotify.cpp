@@ -1,0 +1,150 @@
+// The main window's notification handlers, bound by the names the routing table uses.
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+
+#include "app/AppMessages.h"
+#include "app/CMainWnd.h"
+#include "app/NotifyRoutes.h"
+#include "device/SupportedDevices.h"
+#include "platform/Debug.h"
+#include "ui/core/CSliderUI.h"
+#include "ui/message/Messages.h"
+
+namespace vivori::app {
+
+using namespace ui;
+
+namespace {
+
+int PageOfTab(std::string_view name) {
+    constexpr std::pair<std::string_view, int> kTabs[] = {
+        {"deng_Op_tab", 1},   {"key_Op_tab", 2},       {"macro_Op_tab", 3},
+        {"system_Op_tab", 4}, {"cursor_Op_tab", 5},    {"6533_voice_Op_tab", 6},
+        {"magic_Op_tab", 7},  {"Virtual7.1_Op_tab", 8}};
+    for (const auto& [tab, page] : kTabs)
+        if (EqualNoCase(tab, name)) return page;
+    return 0;
+}
+
+std::string NameOf(const TNotifyUI& msg) {
+    return msg.pSender ? msg.pSender->GetName() : std::string();
+}
+
+}  // namespace
+
+void CMainWnd::Notify(TNotifyUI& msg) {
+    const std::string name = NameOf(msg);
+    if (msg.sType != kNotifyTimer) {
+        DebugOutput(msg.sType);
+        DebugOutput(name);
+    }
+    if (NotifyRoutes::EndsRouting(msg.sType)) return;
+    for (const Route& route : NotifyRoutes::Resolve(msg.sType, name))
+        Dispatch(route.handler, msg, route.index);
+    WindowImplBase::Notify(msg);
+}
+
+void CMainWnd::Dispatch(std::string_view handler, TNotifyUI& msg, int index) {
+    if (auto found = handlers_.find(handler); found != handlers_.end()) {
+        found->second(msg, index);
+        return;
+    }
+    Pending(handler);
+}
+
+std::vector<std::string_view> CMainWnd::PendingHandlers() {
+    CMainWnd probe;
+    std::vector<std::string_view> pending;
+    for (std::string_view handler : NotifyRoutes::Handlers())
+        if (probe.handlers_.count(handler) == 0) pending.push_back(handler);
+    return pending;
+}
+
+void CMainWnd::BindHandlers() {
+    auto command = [this](WPARAM which) {
+        return [this, which](TNotifyUI&, int) { SendMessage(GetHWND(), WM_SYSCOMMAND, which, 0); };
+    };
+    handlers_ = {
+        {"WindowInit", [this](TNotifyUI&, int) { OnWindowInit(); }},
+        {"SizeChanged",
+         [this](TNotifyUI&, int) {
+             if (!displayChanged_) return;
+             displayChanged_ = false;
+             SetupDpi();
+         }},
+        {"NoAction", [](TNotifyUI&, int) {}},
+        {"KeyLightSelection", [](TNotifyUI&, int) {}},
+        {"MouseKeyLightSelection",
+         [this](TNotifyUI&, int) {
+             devices::CQuorvaneUSBDevice* device = CurrentDevice();
+             if (device == nullptr || device->DeviceKind() != kKindMouse) return;
+             device->LoadProfile();
+             device->RefreshPage();
+             device->WriteSettings();
+             device->ApplyProfileLighting();
+         }},
+        {"HideToTray", [this](TNotifyUI&, int) { HideToTray(); }},
+        {"HideWindow", [this](TNotifyUI&, int) { ShowWindow(false); }},
+        {"ToggleLightControl", [this](TNotifyUI&, int) { ToggleLightControl(); }},
+        {"Minimize", command(SC_MINIMIZE)},
+        {"Maximize", command(SC_MAXIMIZE)},
+        {"Restore", command(SC_RESTORE)},
+        {"SelectPreviousDevice", [this](TNotifyUI&, int) { selector_.Step(-1); }},
+        {"SelectNextDevice", [this](TNotifyUI&, int) { selector_.Step(1); }},
+        {"DeviceChosen",
+         [this](TNotifyUI& msg, int) {
+             for (int i = 0; i < selector_.Count(); ++i) {
+                 CDeviceOptionUI* entry = selector_.Entry(i);
+                 if (entry && entry->SelectOption() == msg.pSender && entry->IsSelected())
+                     ShowSelectorEntry(i, true, true);
+             }
+         }},
+        {"PageTab",
+         [this](TNotifyUI& msg, int) {
+             if (devices::CQuorvaneUSBDevice* device = CurrentDevice())
+                 device->ShowTip(PageOfTab(NameOf(msg)));
+             Pending("ProfilePanelPage");
+         }},
+        {"ProfileChosen",
+         [this](TNotifyUI&, int) { SetTimer(GetHWND(), kTimerProfileSwitch, 400); }},
+        {"AudioChannelSlider",
+         [this](TNotifyUI& msg, int) {
+             auto* slider = static_cast<CSliderUI*>(msg.pSender->GetInterface("Slider"));
+             const std::string name = NameOf(msg);
+             if (slider == nullptr || name.empty()) return;
+             const char channel = static_cast<char>(std::toupper(name[0]));
+             char text[16];
+             std::snprintf(text, sizeof text, "%c %d", channel, slider->GetValue());
+             const std::string label = std::string(1, channel) + "_light_label";
+             if (CControlUI* control = pm_.FindControl(label)) control->SetText(text);
+             // The audio recorder window is found by the audio light styles.
+             Pending("AudioStyleMessage");
+         }},
+        {"DpiSliderShowsValue",
+         [this](TNotifyUI& msg, int index) {
+             auto* slider = static_cast<CSliderUI*>(msg.pSender->GetInterface("Slider"));
+             CControlUI* edit = pm_.FindControl("zunik_DPI_edit_" + std::to_string(index));
+             if (slider && edit) edit->SetText(std::to_string(slider->GetValue()));
+         }},
+        {"DpiEditSetsSlider",
+         [this](TNotifyUI& msg, int index) {
+             CControlUI* control = pm_.FindControl("zunik_DPI_slider_" + std::to_string(index));
+             auto* slider =
+                 control ? static_cast<CSliderUI*>(control->GetInterface("Slider")) : nullptr;
+             const std::string text = msg.pSender->GetText();
+             int value = 0;
+             const auto [end, error] =
+                 std::from_chars(text.data(), text.data() + text.size(), value);
+             // Not a number: the slider keeps its value.
+             if (slider && error == std::errc() && end == text.data() + text.size())
+                 slider->SetValue(value);
+         }},
+        {"RemoveInputHook",
+         [this](TNotifyUI&, int) { SendMessage(GetHWND(), kMsgInputHook, 0, 0); }},
+        {"InstallInputHook",
+         [this](TNotifyUI&, int) { SendMessage(GetHWND(), kMsgInputHook, 1, 0); }},
+    };
+}
+
+}  // namespace vivori::app

@@ -1,0 +1,140 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+#include "devices/CQuorvaneUSBDevice.h"
+#include "platform/Time.h"
+#include "sim/SimulatedBus.h"
+#include "ui/core/CTabLayoutUI.h"
+#include "ui/message/Messages.h"
+#include "ui/qt/TestApplication.h"
+
+namespace vivori::testing {
+
+// The keyboard page's device until the keyboard device lands: it writes its light
+// mode as one settings byte, so a test sees on the simulated device what was sent,
+// and its stored profile mode is what LoadProfile brings back.
+class TestKeyboard : public devices::CQuorvaneUSBDevice {
+  public:
+    using CQuorvaneUSBDevice::CQuorvaneUSBDevice;
+    static constexpr uint8_t kProfileMode = 3;
+
+    int WriteSettings() override {
+        const uint8_t mode = Light().mode;
+        return Commands().WriteParams(&mode, 1, 0);
+    }
+    void LoadProfile() override {
+        auto light = GetLightParameters();
+        SetLightParameters((light[0] & ~0xFFu) | kProfileMode, light[1], light[2], light[3]);
+    }
+    void SetLevelInput(const int* values, int count) override {
+        std::lock_guard lock(mutex);
+        levels.assign(values, values + count);
+    }
+    std::vector<int> Levels() {
+        std::lock_guard lock(mutex);
+        return levels;
+    }
+
+  private:
+    std::mutex mutex;
+    std::vector<int> levels;
+};
+
+// The application object on an empty simulated bus, with its own runtime and data
+// folders, so nothing meets a copy the user runs.
+class AppTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ui::testing::TestApplication();
+        char pattern[] = "/tmp/vivori-app-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder_ = pattern;
+        setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
+        setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
+        bus = std::make_shared<hid::VirtualHidBus>();
+    }
+
+    void TearDown() override {
+        application.reset();
+        std::error_code error;
+        std::filesystem::remove_all(folder_, error);
+    }
+
+    void Start(bool singleInstance = false, int gameRestoreMs = 5000) {
+        app::AppOptions options;
+        options.singleInstance = singleInstance;
+        options.window.bus = bus;
+        options.window.trayIcon = false;
+        options.window.gameRestoreMs = gameRestoreMs;
+        options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
+            return name == "QuorvaneKeyboardDevice" ? new TestKeyboard(bus) : nullptr;
+        };
+        application = std::make_unique<app::Application>(options);
+        ASSERT_EQ(application->Start(), app::Application::StartResult::Started);
+        ASSERT_TRUE(PumpUntil([&] { return Window().Devices() != nullptr; }));
+    }
+
+    std::shared_ptr<sim::SimDevice> Plug(std::string_view name) {
+        auto device = sim::MakeSimulatedDevice(name);
+        bus->Plug(device);
+        return device;
+    }
+
+    bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            ui::PumpMessages();
+            Sleep(2);
+        }
+        return true;
+    }
+    void PumpFor(int ms) {
+        PumpUntil([] { return false; }, ms);
+    }
+
+    app::CMainWnd& Window() { return *application->Window(); }
+    ui::CControlUI* Find(std::string_view name) {
+        return Window().PaintManager().FindControl(name);
+    }
+    void Click(std::string_view name) {
+        ui::CControlUI* control = Find(name);
+        ASSERT_NE(control, nullptr) << name;
+        Window().PaintManager().SendNotify(control, ui::kNotifyClick);
+    }
+    TestKeyboard* Keyboard() { return dynamic_cast<TestKeyboard*>(Window().CurrentDevice()); }
+    bool KeyboardShown() { return Keyboard() != nullptr; }
+    int SelectedPage() {
+        auto* tabs =
+            static_cast<ui::CTabLayoutUI*>(Find("device_switch")->GetInterface("TabLayout"));
+        return tabs->GetCurSel();
+    }
+    // The light modes the keyboard was sent, in order.
+    static std::vector<int> ModesWritten(const sim::SimDevice& device) {
+        std::vector<int> modes;
+        for (const auto& frame : device.ReceivedFrames())
+            if (frame[3] == CMD_WRITE_PARAMS) modes.push_back(frame[8]);
+        return modes;
+    }
+
+    std::shared_ptr<hid::VirtualHidBus> bus;
+    std::unique_ptr<app::Application> application;
+
+  private:
+    std::filesystem::path folder_;
+};
+
+}  // namespace vivori::testing

@@ -1,0 +1,135 @@
+// The application offscreen against simulated devices on the virtual bus.
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include "AppFixture.h"
+#include "app/AppMessages.h"
+#include "ui/qt/CTrayIcon.h"
+#include "ui/qt/OffscreenSurface.h"
+
+extern char** environ;
+
+namespace vivori::testing {
+namespace {
+
+TEST_F(AppTest, PluggedKeyboardShowsItsSelectorEntryAndPageAndBringsTheWindowUp) {
+    Start();
+    EXPECT_FALSE(Window().IsWindowVisible());  // hidden until the first scan is done
+    auto keyboard = Plug("keyboard");
+    ASSERT_TRUE(PumpUntil([&] { return KeyboardShown(); }));
+    app::CDeviceOptionUI* entry = Window().Selector().Entry(Keyboard()->SelectorValue());
+    ASSERT_NE(entry, nullptr);
+    EXPECT_TRUE(entry->IsOwnVisible());
+    EXPECT_TRUE(entry->IsSelected());
+    EXPECT_EQ(SelectedPage(), entry->TabIndex());
+    EXPECT_GT(entry->TabIndex(), 0);  // not the empty page
+    EXPECT_FALSE(Find("No_device_Link")->IsOwnVisible());
+    EXPECT_TRUE(Window().IsWindowVisible());
+    // The command collection was opened for real: the keyboard answers through it.
+    EXPECT_TRUE(Keyboard()->Commands().IsOpen());
+    EXPECT_TRUE(ui::SaveWindowPng(Window().PaintManager(),
+                                  VIVORI_SCREENSHOT_DIR "/main-keyboard-test.png"));
+}
+
+TEST_F(AppTest, UnpluggedKeyboardLeavesTheNoDeviceNotice) {
+    Start();
+    auto keyboard = Plug("keyboard");
+    ASSERT_TRUE(PumpUntil([&] { return KeyboardShown(); }));
+    bus->Unplug(keyboard);
+    ASSERT_TRUE(PumpUntil([&] { return Find("No_device_Link")->IsOwnVisible(); }));
+    EXPECT_EQ(Window().CurrentDevice(), nullptr);
+    EXPECT_EQ(Window().Selector().ShownCount(), 0);
+    EXPECT_EQ(SelectedPage(), 0);
+    // Plugged back, the same page comes back.
+    Plug("keyboard");
+    ASSERT_TRUE(PumpUntil([&] { return KeyboardShown(); }));
+    EXPECT_FALSE(Find("No_device_Link")->IsOwnVisible());
+}
+
+TEST_F(AppTest, CloseButtonHidesToTheTrayWhileDiscoveryGoesOnAndATrayClickShowsItAgain) {
+    Start();
+    auto keyboard = Plug("keyboard");
+    // Shown by the arrival and by the end of discovery's first scan.
+    ASSERT_TRUE(PumpUntil([&] { return KeyboardShown() && Window().IsWindowVisible(); }));
+    PumpFor(200);
+    Click("closebtn");
+    EXPECT_FALSE(Window().IsWindowVisible());
+    EXPECT_TRUE(Window().WorkersRunning());
+    // Discovery still runs while hidden: a removal is seen.
+    bus->Unplug(keyboard);
+    ASSERT_TRUE(PumpUntil([&] { return Find("No_device_Link")->IsOwnVisible(); }));
+    EXPECT_FALSE(Window().IsWindowVisible());
+    ui::PostMessage(Window().GetHWND(), ui::WM_TRAYICON, 0, ui::WM_LBUTTONUP);
+    ASSERT_TRUE(PumpUntil([&] { return Window().IsWindowVisible(); }));
+    // A second left click hides it again.
+    ui::PostMessage(Window().GetHWND(), ui::WM_TRAYICON, 0, ui::WM_LBUTTONUP);
+    ASSERT_TRUE(PumpUntil([&] { return !Window().IsWindowVisible(); }));
+}
+
+TEST_F(AppTest, SecondProcessWakesTheFirstAndEndsWithZero) {
+    Start(true);
+    // The end of discovery's first scan shows the window once.
+    ASSERT_TRUE(PumpUntil([&] { return Window().IsWindowVisible(); }));
+    Click("closebtn");
+    ASSERT_FALSE(Window().IsWindowVisible());
+
+    char program[] = VIVORI_TRIVEX;
+    char* argv[] = {program, nullptr};
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, program, nullptr, nullptr, argv, environ), 0);
+    int status = -1;
+    const bool ended = PumpUntil([&] { return waitpid(child, &status, WNOHANG) == child; }, 10000);
+    if (!ended) kill(child, SIGKILL), waitpid(child, &status, 0);
+    ASSERT_TRUE(ended) << "the second process kept running";
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(PumpUntil([&] { return Window().IsWindowVisible(); }));
+}
+
+TEST_F(AppTest, GameLightEventsRestoreTheLightingOnceAfterTheLast) {
+    Start(false, 400);
+    auto keyboard = Plug("keyboard");
+    ASSERT_TRUE(PumpUntil([&] { return KeyboardShown(); }));
+    keyboard->ClearFrames();
+    const app::AppMessages& messages = app::Messages();
+    ui::PostMessage(Window().GetHWND(), messages.game[0], 0, 5);
+    PumpFor(250);
+    ui::PostMessage(Window().GetHWND(), messages.game[2], 1, 6);
+    PumpFor(250);  // past the first event's restore time, not the second's
+    EXPECT_EQ(ModesWritten(*keyboard), (std::vector<int>{5, 6}));
+    ASSERT_TRUE(PumpUntil([&] { return ModesWritten(*keyboard).size() == 3; }));
+    PumpFor(600);
+    EXPECT_EQ(ModesWritten(*keyboard), (std::vector<int>{5, 6, TestKeyboard::kProfileMode}));
+}
+
+TEST_F(AppTest, GameLightEventWithAModeOutsideTheListSendsNothing) {
+    Start(false, 100);
+    auto keyboard = Plug("keyboard");
+    ASSERT_TRUE(PumpUntil([&] { return KeyboardShown(); }));
+    keyboard->ClearFrames();
+    ui::PostMessage(Window().GetHWND(), app::Messages().game[1], 0, 100000);
+    ui::PostMessage(Window().GetHWND(), app::Messages().game[1], 0, -1);
+    ui::PostMessage(Window().GetHWND(), app::Messages().game[1], 7, 2);  // unknown wParam
+    PumpFor(50);
+    EXPECT_TRUE(ModesWritten(*keyboard).empty());
+}
+
+TEST_F(AppTest, ClosingTheWindowStopsEveryWorkerWithinItsBound) {
+    Start();
+    auto keyboard = Plug("keyboard");
+    ASSERT_TRUE(PumpUntil([&] { return KeyboardShown(); }));
+    ASSERT_TRUE(Window().WorkersRunning());
+    Window().DestroyNow();
+    EXPECT_FALSE(Window().WorkersRunning());
+    EXPECT_LT(Window().LastStopMs(), app::WorkerSlots::kStopTimeoutMs);
+    // Discovery has ended: a device plugged now is never opened.
+    keyboard->ClearFrames();
+    auto second = Plug("keyboard-receiver");
+    PumpFor(300);
+    EXPECT_TRUE(second->ReceivedFrames().empty());
+}
+
+}  // namespace
+}  // namespace vivori::testing

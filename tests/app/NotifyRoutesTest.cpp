@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "app/CMainWnd.h"
+#include "app/NotifyRoutes.h"
+#include "app/ScreenRules.h"
+#include "ui/core/CMenuWnd.h"
+
+namespace vivori::app {
+namespace {
+
+std::vector<Route> R(std::string_view type, std::string_view name) {
+    return NotifyRoutes::Resolve(type, name);
+}
+
+TEST(NotifyRoutesTest, IndexedNamesSplitAtTheLastUnderscore) {
+    auto split = SplitIndexedName("DPI_color_option_12");
+    ASSERT_TRUE(split);
+    EXPECT_EQ(split->prefix, "DPI_color_option_");
+    EXPECT_EQ(split->index, 12);
+    EXPECT_EQ(SplitIndexedName("color_option_")->index, 0);
+    EXPECT_EQ(SplitIndexedName("color_option_x7")->index, 0);
+    EXPECT_FALSE(SplitIndexedName("closebtn"));
+}
+
+TEST(NotifyRoutesTest, IndexedClicksReachTheirFamilyWithTheIndexInAnyCase) {
+    EXPECT_EQ(R("click", "color_option_"), (std::vector<Route>{{"PresetColour", 0}}));
+    EXPECT_EQ(R("click", "KEY_41"), (std::vector<Route>{{"KeyButtonClicked", 41}}));
+    EXPECT_EQ(R("click", "dpi_color_option_3"), (std::vector<Route>{{"DpiStageColour", 3}}));
+    EXPECT_EQ(R("click", "windowdeviceset_1"), (std::vector<Route>{{"SystemInputSettings", 1}}));
+    // "key_butt_keysave" is its own name, not key button "keysave".
+    EXPECT_EQ(R("click", "key_butt_keysave"), (std::vector<Route>{{"KeyAssignmentSave", -1}}));
+    EXPECT_EQ(R("valuechanged", "6533_eq_hz_slider_9"), (std::vector<Route>{{"EqualiserBand", 9}}));
+    EXPECT_EQ(R("movevaluechanged", "zunik_DPI_slider_2"),
+              (std::vector<Route>{{"DpiSliderShowsValue", 2}}));
+}
+
+TEST(NotifyRoutesTest, ExactCaseNamesMatchOnlyAsSpelled) {
+    EXPECT_EQ(R("click", "profile_fun_spread_btn"), (std::vector<Route>{{"ProfilePanelFold", -1}}));
+    EXPECT_TRUE(R("click", "Profile_Fun_Spread_Btn").empty());
+    EXPECT_TRUE(R("click", "MACRO_INSET_MOVELEFTKEY_BTN").empty());
+    // Every other name ignores case.
+    EXPECT_EQ(R("click", "CLOSEBTN"), (std::vector<Route>{{"HideToTray", -1}}));
+}
+
+TEST(NotifyRoutesTest, TypesDecideAndSomeNamesReachTwoHandlers) {
+    EXPECT_EQ(R("click", "closebtn").size(), 1u);
+    EXPECT_TRUE(R("selectchanged", "closebtn").empty());
+    EXPECT_EQ(R("selectchanged", "synchro_device_select"), (std::vector<Route>{{"NoAction", -1}}));
+    EXPECT_EQ(R("itemselect", "keyset_function_combo"),
+              (std::vector<Route>{{"KeyFunctionType", -1}, {"KeyAssignmentSave", -1}}));
+    EXPECT_EQ(R("itemselect", "keyset_media_combo"),
+              (std::vector<Route>{{"KeyAssignmentSave", -1}}));
+    EXPECT_EQ(R("windowsize", "root"), (std::vector<Route>{{"SizeChanged", -1}}));
+    EXPECT_TRUE(R("windowsize", "caption").empty());
+    EXPECT_TRUE(R("msenter", "closebtn").empty());
+    EXPECT_TRUE(NotifyRoutes::EndsRouting("click_wpremove"));
+    EXPECT_FALSE(NotifyRoutes::EndsRouting("click_wpadd"));
+    EXPECT_TRUE(R("click", "no_such_control").empty());
+}
+
+TEST(NotifyRoutesTest, EveryHandlerIsBoundOrListedAsPending) {
+    const auto pending = CMainWnd::PendingHandlers();
+    for (std::string_view bound : {"HideToTray", "ToggleLightControl", "SelectNextDevice",
+                                   "DeviceChosen", "AudioChannelSlider", "ProfileChosen"})
+        EXPECT_EQ(std::count(pending.begin(), pending.end(), bound), 0) << bound;
+    for (std::string_view open : {"ProfileAdd", "MacroRecordStart", "PresetColour"})
+        EXPECT_EQ(std::count(pending.begin(), pending.end(), open), 1) << open;
+}
+
+TEST(ScreenRulesTest, OnlyAMonitorBeyond1500By960GetsTheLargerDpi) {
+    EXPECT_EQ(ChooseDpi({0, 0, 1920, 1080}), 144);
+    EXPECT_EQ(ChooseDpi({0, 0, 1366, 768}), 96);
+    EXPECT_EQ(ChooseDpi({0, 0, 1500, 1000}), 96);
+    EXPECT_EQ(ChooseDpi({0, 0, 1600, 960}), 96);
+    EXPECT_EQ(ValidDpi(120), 120);
+    EXPECT_EQ(ValidDpi(100), 96);
+}
+
+TEST(ScreenRulesTest, TrayMenuKeepsClearOfTheTaskbarOnEachSide) {
+    using namespace ui;
+    const UiPoint cursor{1800, 1050};
+    auto top = PlaceTrayMenu(cursor, UiRect{0, 0, 1920, 40});
+    EXPECT_EQ(top.point.y, 41);
+    EXPECT_EQ(top.alignment, eMenuAlignment_Top | eMenuAlignment_Right);
+    auto left = PlaceTrayMenu(cursor, UiRect{0, 0, 48, 1080});
+    EXPECT_EQ(left.point.x, 49);
+    EXPECT_EQ(left.alignment, eMenuAlignment_Left | eMenuAlignment_Bottom);
+    auto bottom = PlaceTrayMenu(cursor, UiRect{0, 1040, 1920, 1080});
+    EXPECT_EQ(bottom.point.y, 1020);
+    EXPECT_EQ(bottom.alignment, eMenuAlignment_Right | eMenuAlignment_Bottom);
+    auto right = PlaceTrayMenu(cursor, UiRect{1872, 0, 1920, 1080});
+    EXPECT_EQ(right.point.x, 1871);
+    EXPECT_EQ(right.alignment, eMenuAlignment_Right | eMenuAlignment_Bottom);
+    EXPECT_EQ(PlaceTrayMenu(cursor, std::nullopt).alignment, 6);
+}
+
+}  // namespace
+}  // namespace vivori::app

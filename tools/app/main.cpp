@@ -1,0 +1,130 @@
+// The application. With VIVORI_SIMULATE=keyboard,mouse it runs against simulated
+// devices; with --screenshot PATH it renders the main window offscreen once the
+// keyboard's page is shown, writes the PNG and ends.
+#include <malloc.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "app/Application.h"
+#include "platform/Time.h"
+#include "platform/hid/HidBus.h"
+#include "sim/SimulatedBus.h"
+#include "ui/message/Messages.h"
+#include "ui/qt/GuiApplication.h"
+#include "ui/qt/OffscreenSurface.h"
+
+using namespace vivori;
+
+namespace {
+
+bool HasDisplay() {
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (wayland && *wayland);
+}
+
+// Pumps messages until done or the time is up.
+template <typename Done>
+bool PumpUntil(Done done, int timeoutMs) {
+    const uint32_t start = GetTickCount();
+    while (!done()) {
+        if (static_cast<int>(GetTickCount() - start) > timeoutMs) return false;
+        ui::PumpMessages();
+        Sleep(5);
+    }
+    return true;
+}
+
+int Screenshot(app::CMainWnd& window, const std::string& path) {
+    auto keyboardEntry = [&window]() -> int {
+        app::DeviceSelector& selector = window.Selector();
+        for (int i = 0; i < selector.Count(); ++i)
+            if (app::CDeviceOptionUI* entry = selector.Entry(i); entry && entry->IsOwnVisible() &&
+                                                                 entry->Device() &&
+                                                                 entry->Device()->DeviceKind() == 1)
+                return i;
+        return -1;
+    };
+    if (!PumpUntil([&] { return keyboardEntry() >= 0; }, 5000))
+        std::fprintf(stderr, "vivori-trivex: no keyboard page appeared\n");
+    PumpUntil([] { return false; }, 400);  // the other devices and the DPI set-up
+    if (keyboardEntry() >= 0) window.ShowSelectorEntry(keyboardEntry(), true, true);
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+    if (!ui::SaveWindowPng(window.PaintManager(), path)) {
+        std::fprintf(stderr, "vivori-trivex: could not write %s\n", path.c_str());
+        return 1;
+    }
+    std::printf("%s\n", path.c_str());
+    return 0;
+}
+
+// The resident memory of this process in kB.
+long ResidentKb() {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) return -1;
+    char line[256];
+    long kb = -1;
+    while (std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmRSS: %ld kB", &kb) == 1) break;
+    std::fclose(status);
+    return kb;
+}
+
+// For the start-up benchmark: when the window first shows, the monotonic time and
+// the resident memory, then the end.
+int ReportStart(app::CMainWnd& window) {
+    if (!PumpUntil([&] { return window.IsWindowVisible(); }, 5000)) return 1;
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    std::printf("shown_ns=%lld rss_kb=%ld\n",
+                static_cast<long long>(std::chrono::nanoseconds(now).count()), ResidentKb());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::optional<std::string> screenshot;
+    bool reportStart = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) screenshot = argv[++i];
+        if (std::strcmp(argv[i], "--report-start") == 0) reportStart = true;
+    }
+    // Without a display the window is drawn offscreen; it still runs, one copy per user.
+    ui::GuiApplication gui(argc, argv, screenshot.has_value() || !HasDisplay());
+
+    std::optional<sim::SimulatedBus> simulated;
+    if (const char* list = std::getenv("VIVORI_SIMULATE"); list && *list) {
+        std::string error;
+        simulated = sim::MakeSimulatedBus(list, &error);
+        if (!simulated) {
+            std::fprintf(stderr, "vivori-trivex: %s\n", error.c_str());
+            return 1;
+        }
+        hid::SetDefaultHidBus(simulated->bus);
+    }
+
+    app::AppOptions options;
+    options.singleInstance = !screenshot;
+    options.window.trayIcon = !screenshot;
+    app::Application application(options);
+    switch (application.Start()) {
+        case app::Application::StartResult::AlreadyRunning:
+            return 0;
+        case app::Application::StartResult::Failed:
+            std::fprintf(stderr, "vivori-trivex: the main window could not be built\n");
+            // A start-up failure ends quietly, except for a screenshot that was asked for.
+            return screenshot ? 1 : 0;
+        case app::Application::StartResult::Started:
+            break;
+    }
+    if (screenshot) return Screenshot(*application.Window(), *screenshot);
+    if (reportStart) return ReportStart(*application.Window());
+    return application.Run();
+}
