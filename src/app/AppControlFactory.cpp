@@ -4,6 +4,7 @@
 
 #include "app/CDeviceOptionUI.h"
 #include "devices/CQuorvaneUSBDevice.h"
+#include "devices/DeviceControls.h"
 #include "platform/Debug.h"
 #include "ui/core/CButtonUI.h"
 #include "ui/core/CHorizontalLayoutUI.h"
@@ -73,9 +74,9 @@ ui::CControlUI* AppControlFactory::BuildPanel(std::string_view layoutFile) const
 ui::CControlUI* AppControlFactory::Create(std::string_view name) const {
     if (first_)
         if (ui::CControlUI* control = first_(name)) return control;
-    // Until the device kinds land, every device page runs on the base device object.
-    if (ui::EqualNoCase(name, "QuorvaneKeyboardDevice") ||
-        ui::EqualNoCase(name, "QuorvaneMouseDevice") ||
+    if (ui::CControlUI* device = devices::CreateDeviceControl(name, bus_)) return device;
+    // Until their own classes land, the other device pages run on the base object.
+    if (ui::EqualNoCase(name, "QuorvaneMouseDevice") ||
         ui::EqualNoCase(name, "QuorvaneMousePadDevice") ||
         ui::EqualNoCase(name, "QuorvaneRI6533Device"))
         return new devices::CQuorvaneUSBDevice(bus_);

@@ -116,7 +116,8 @@ void QtWindowHost::Invalidate(const UiRect& rect) {
 
 void QtWindowHost::Activate() {
     if (widget_ == nullptr) return;
-    widget_->raise();
+    // Windows rendered offscreen have no stacking order to change.
+    if (QGuiApplication::platformName() != "offscreen") widget_->raise();
     widget_->activateWindow();
 }
 
