@@ -3,10 +3,10 @@
 #include <utility>
 
 #include "app/CDeviceOptionUI.h"
+#include "controls/CustomControls.h"
 #include "devices/CQuorvaneUSBDevice.h"
 #include "devices/DeviceControls.h"
 #include "platform/Debug.h"
-#include "ui/core/CButtonUI.h"
 #include "ui/core/CHorizontalLayoutUI.h"
 #include "ui/core/CVerticalLayoutUI.h"
 
@@ -29,24 +29,18 @@ constexpr Panel kPanels[] = {
     {"VirtualSetControlUI", "XML/CustomControlXML/VirtualSet.xml"},
 };
 
-enum class Shape { Button, Horizontal, Vertical };
+enum class Shape { Horizontal, Vertical };
 
-// Custom controls not written yet, and the toolkit shape that stands in for each.
+// Panels whose classes are not written yet, and the toolkit shape that stands in for each.
 constexpr std::pair<std::string_view, Shape> kStandIns[] = {
-    {"CircleProgress", Shape::Horizontal}, {"SelectPanel", Shape::Vertical},
-    {"DeviceKeyButton", Shape::Button},    {"HandImgButton", Shape::Button},
-    {"AudioRecord", Shape::Horizontal},    {"HandImgSelectButton", Shape::Button},
-    {"RedioMacroButton", Shape::Button},   {"ComboEditContainerElement", Shape::Horizontal},
-    {"DeviceProfile", Shape::Vertical},    {"LightControl", Shape::Horizontal},
-    {"MagicControl", Shape::Vertical},     {"Voice6533Control", Shape::Vertical},
-    {"KeySetControl", Shape::Vertical},    {"MacroControl", Shape::Vertical},
-    {"ShootControl", Shape::Vertical},     {"MpDevicePower", Shape::Horizontal},
+    {"DeviceProfile", Shape::Vertical},  {"LightControl", Shape::Horizontal},
+    {"MagicControl", Shape::Vertical},   {"Voice6533Control", Shape::Vertical},
+    {"KeySetControl", Shape::Vertical},  {"MacroControl", Shape::Vertical},
+    {"ShootControl", Shape::Vertical},   {"MpDevicePower", Shape::Horizontal},
 };
 
 ui::CControlUI* Make(Shape shape) {
     switch (shape) {
-        case Shape::Button:
-            return new ui::CButtonUI;
         case Shape::Horizontal:
             return new ui::CHorizontalLayoutUI;
         case Shape::Vertical:
@@ -81,6 +75,7 @@ ui::CControlUI* AppControlFactory::Create(std::string_view name) const {
         ui::EqualNoCase(name, "QuorvaneRI6533Device"))
         return new devices::CQuorvaneUSBDevice(bus_);
     if (ui::EqualNoCase(name, "DeviceOption")) return new CDeviceOptionUI;
+    if (ui::CControlUI* control = controls::CreateCustomControl(name)) return control;
     for (const Panel& panel : kPanels)
         if (ui::EqualNoCase(name, panel.element)) return BuildPanel(panel.file);
     for (const auto& [element, shape] : kStandIns)

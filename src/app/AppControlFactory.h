@@ -10,7 +10,7 @@
 namespace vivori::app {
 
 // The main window's control factory: the device objects and custom controls the
-// layouts name, and the panels built from their own layout files. Controls whose
+// layouts name, and the panels built from their own layout files. Panels whose
 // classes are not written yet come as plain toolkit containers of the same shape, so
 // the pages lay out; they do nothing of their own.
 class AppControlFactory {

@@ -5,8 +5,9 @@
 
 namespace vivori::devices {
 
-// What a device page needs of its key and LED buttons. The button control reaches a
-// page as a toolkit control that answers GetInterface(kDeviceKeyButton) with this.
+// What a device page and the lighting need of its key and LED buttons. The button
+// control reaches a page as a toolkit control that answers
+// GetInterface(kDeviceKeyButton) with this.
 inline constexpr const char* kDeviceKeyButton = "DeviceKeyButton";
 
 class IDeviceKeyButton {
@@ -14,10 +15,23 @@ class IDeviceKeyButton {
     virtual ~IDeviceKeyButton() = default;
     // Shows an LED colour; rgb is 0xRRGGBB.
     virtual void SetLightColour(uint32_t rgb, uint8_t brightness) = 0;
+    // The light image's colour as the renderer takes it (red | blue << 8 | green << 16),
+    // its brightness (0-4 a device level, above that 0-255) and whether it shows. No
+    // repaint: the light output repaints the panel once per frame.
+    virtual void SetTint(uint32_t tint, int level, bool on) {
+        (void)tint;
+        (void)level;
+        (void)on;
+    }
     // The tooltip's title line (its text is the control's tooltip).
     virtual void SetToolTipTitle(std::string_view title) { (void)title; }
     // Whether the key does what its legend says; buttons mark the others.
     virtual void SetDefaultAssignment(bool isDefault) { (void)isDefault; }
+    // The key being edited on the key assignment panel.
+    virtual void SetCurrentKey(bool current) { (void)current; }
+    // Marked by a drag over the key panel; read when the drag ends.
+    virtual void SetInSelection(bool selected) { (void)selected; }
+    virtual bool InSelection() const { return false; }
 };
 
 }  // namespace vivori::devices
