@@ -1,10 +1,45 @@
 #include "app/CDeviceOptionUI.h"
 
 #include "devices/CQuorvaneUSBDevice.h"
+#include "devices/DeviceMessages.h"
+#include "platform/Debug.h"
 #include "ui/core/CContainerUI.h"
 #include "ui/core/CPaintManagerUI.h"
+#include "ui/message/Messages.h"
 
 namespace vivori::app {
+namespace {
+
+// The icon prefix of a device kind; empty: the kind leaves the icons as they are.
+std::string IconPrefix(int kind, int subkind) {
+    switch (kind) {
+        case 1:
+            return "kb";
+        case 2:
+            return "ms";
+        case 3:
+            return subkind == 0 ? "hard_mp" : subkind == 1 ? "soft_mp" : "";
+        case 4:
+        case 7:
+            return "hd";
+        case 5:
+            return "hub";
+        default:
+            return "unknow";
+    }
+}
+
+// The image string with its file replaced; the layout's placement ("dest") stays.
+std::string WithFile(const std::string& image, const std::string& file) {
+    const std::string key = "file='";
+    const size_t start = image.find(key);
+    if (start == std::string::npos) return file;
+    const size_t end = image.find('\'', start + key.size());
+    if (end == std::string::npos) return file;
+    return image.substr(0, start + key.size()) + file + image.substr(end);
+}
+
+}  // namespace
 
 void* CDeviceOptionUI::GetInterface(std::string_view name) {
     if (name == "DeviceOption") return this;
@@ -12,15 +47,122 @@ void* CDeviceOptionUI::GetInterface(std::string_view name) {
 }
 
 void CDeviceOptionUI::DoEvent(ui::TEventUI& event) {
-    if (event.type == ui::UiEventType::Timer && event.key == kConnectionTimer) {
-        if (device_ && device_->Commands().IsOpen()) {
-            KillTimer(kConnectionTimer);
-            device_->OnConnected();
+    if (event.type == ui::UiEventType::Timer) {
+        const unsigned id = event.key;
+        switch (id) {
+            case kLightTimer:
+            case kConnectTimer:
+            case kSyncTimer:
+            case kPowerTimer:
+            case kLinkWatchTimer:
+                KillTimer(id);
+                // A entry without a device does no device work.
+                if (device_ == nullptr) return;
+                if (id == kLightTimer) OnLightTimer();
+                if (id == kConnectTimer) OnConnectTimer();
+                if (id == kSyncTimer) device_->SyncFromDevice();
+                if (id == kPowerTimer) OnPowerTimer();
+                if (id == kLinkWatchTimer) OnLinkWatchTimer();
+                return;
+            default:
+                break;
         }
-        return;
     }
     CHorizontalLayoutUI::DoEvent(event);
 }
+
+bool CDeviceOptionUI::Activate() {
+    if (!CHorizontalLayoutUI::Activate()) return false;
+    if (manager_ != nullptr) manager_->SendNotify(this, ui::kNotifySelectChanged);
+    return true;
+}
+
+void CDeviceOptionUI::SetVisible(bool visible) {
+    shown_ = visible;
+    CHorizontalLayoutUI::SetVisible(visible);
+}
+
+// ---- timers ----
+
+bool CDeviceOptionUI::OnReceiver() const {
+    return device_ != nullptr && device_->Commands().IsReceiverLink();
+}
+
+bool CDeviceOptionUI::IsOpen() const {
+    return device_ != nullptr && device_->Commands().IsOpen();
+}
+
+void CDeviceOptionUI::SendReachable(bool reachable) {
+    ui::SendMessage(device_->Window(), devices::kMsgShowSelectorEntry,
+                    static_cast<ui::WPARAM>(device_->SelectorValue()), reachable ? 1 : 0);
+}
+
+void CDeviceOptionUI::OnLightTimer() {
+    device_->RefreshLights();
+    if (keyPanel_ != nullptr && IsSelected() && device_->IsWindowActive()) keyPanel_->Invalidate();
+    if (IsOpen()) SetTimer(kLightTimer, OnReceiver() ? kLightReceiverMs : kLightWiredMs);
+}
+
+void CDeviceOptionUI::OnConnectTimer() {
+    // The transport opens after the entry is shown; until then there is nothing to run.
+    if (!IsOpen()) {
+        SetTimer(kConnectTimer, kConnectMs);
+        return;
+    }
+    if (OnReceiver()) {
+        if (!device_->IsWirelessOnline()) {
+            if (shown_) {
+                SetVisible(false);
+                SendReachable(false);
+            }
+            SetTimer(kConnectTimer, kConnectRetryMs);
+            return;
+        }
+        SendReachable(true);
+    }
+    device_->OnConnected();
+    SetTimer(kLightTimer, kLightFirstMs);
+    if (device_->PowerDisplay() && IsOpen()) SetTimer(kPowerTimer, kPowerFirstMs);
+    if (OnReceiver()) StartLinkWatch(kLinkWatchFirstMs);
+}
+
+void CDeviceOptionUI::OnPowerTimer() {
+    device_->ReadPowerStatus();
+    // Pads and headsets show no power: one read is all they get.
+    if (device_->PowerDisplay()) SetTimer(kPowerTimer, kPowerMs);
+}
+
+void CDeviceOptionUI::OnLinkWatchTimer() {
+    if (OnReceiver()) {
+        if (device_->IsWirelessOnline()) {
+            if (!shown_) {
+                SendReachable(true);
+                if (device_->PowerDisplay()) device_->ReadPowerStatus();
+                DebugOutput("2.4gcesvdfherhue  12312423 123342341");
+            }
+        } else if (shown_) {
+            SendReachable(false);
+            DebugOutput("2.4gcesvdfherhue");
+        }
+        StartLinkWatch(kLinkWatchMs);
+    } else if (IsOpen()) {
+        DebugOutput("2.4gcesvdfherhue  12312423");
+    }
+}
+
+void CDeviceOptionUI::StartConnectTimer(unsigned elapseMs) {
+    SetTimer(kConnectTimer, elapseMs);
+}
+
+void CDeviceOptionUI::StartLinkWatch(unsigned periodMs) {
+    if (IsOpen()) SetTimer(kLinkWatchTimer, periodMs);
+}
+
+void CDeviceOptionUI::StartSyncTimer(unsigned elapseMs) {
+    SetTimer(kSyncTimer, elapseMs);
+}
+
+// ---- binding ----
 
 void CDeviceOptionUI::Bind(std::string tabName, ui::CControlUI* page, std::string powerTabName,
                            ui::CControlUI* power) {
@@ -45,15 +187,48 @@ int CDeviceOptionUI::PowerIndex() const {
     return IndexIn(power_, powerTabName_);
 }
 
-void CDeviceOptionUI::SetDeviceType(int kind, int link) {
+void CDeviceOptionUI::AttachDevice(devices::CQuorvaneUSBDevice* device) {
+    device_ = device;
+    if (device_ != nullptr) device_->SetDeviceOption(this);
+}
+
+// ---- icons and children ----
+
+void CDeviceOptionUI::SetDeviceType(int kind, int subkind) {
     kind_ = kind;
-    link_ = link;
+    subkind_ = subkind;
+    const std::string prefix = IconPrefix(kind, subkind);
+    if (prefix.empty()) return;
+    const std::string folder = "common/device_ico/" + prefix;
+    normalIcon_ = folder + "_device_normal.png";
+    selectedIcon_ = folder + "_device_selected.png";
+    synchroNormalIcon_ = folder + "_device_synchro_normal.png";
+    synchroSelectedIcon_ = folder + "_device_synchro_selected.png";
+    if (ui::COptionUI* option = SelectOption()) {
+        ShowIcons(false);
+        option->SetAttribute("disabledimage", WithFile(option->GetNormalImage(), normalIcon_));
+        option->SetToolTip(prefix + "_device_name_text");
+    }
+}
+
+void CDeviceOptionUI::ShowIcons(bool synchro) {
+    ui::COptionUI* option = SelectOption();
+    if (option == nullptr) return;
+    const std::string& normal = synchro ? synchroNormalIcon_ : normalIcon_;
+    const std::string& selected = synchro ? synchroSelectedIcon_ : selectedIcon_;
+    const std::string current = option->GetNormalImage();
+    option->SetNormalImage(WithFile(current, normal));
+    option->SetAttribute("selectedimage", WithFile(current, selected));
 }
 
 void CDeviceOptionUI::SetDeviceName(std::string_view name) {
     if (manager_ == nullptr) return;
     if (ui::CControlUI* label = manager_->FindSubControlByName(this, "device_select_name"))
         label->SetText(name);
+}
+
+void CDeviceOptionUI::SetGroup(std::string_view group) {
+    if (ui::COptionUI* option = SelectOption()) option->SetGroup(group);
 }
 
 ui::COptionUI* CDeviceOptionUI::Option(std::string_view name) const {
@@ -76,12 +251,25 @@ bool CDeviceOptionUI::IsSelected() const {
     return option && option->IsSelected();
 }
 
-void CDeviceOptionUI::SetSynchroSelected(bool selected) {
-    if (ui::COptionUI* option = SynchroOption()) option->Selected(selected, false);
+void CDeviceOptionUI::SetDeviceSelected(bool selected) {
+    if (ui::COptionUI* option = SelectOption()) option->Selected(selected);
 }
 
-void CDeviceOptionUI::StartConnectionTimer(unsigned elapseMs) {
-    SetTimer(kConnectionTimer, elapseMs);
+void CDeviceOptionUI::ShowSynchro(bool show) {
+    ui::COptionUI* synchro = SynchroOption();
+    if (synchro == nullptr) return;
+    synchro->SetVisible(show);
+    ShowIcons(synchro->IsSelected());
+}
+
+bool CDeviceOptionUI::IsSynchroSelected() const {
+    ui::COptionUI* synchro = SynchroOption();
+    return synchro && synchro->IsSelected();
+}
+
+void CDeviceOptionUI::SetSynchroSelected(bool selected) {
+    if (ui::COptionUI* option = SynchroOption()) option->Selected(selected, false);
+    ShowIcons(selected);
 }
 
 }  // namespace vivori::app

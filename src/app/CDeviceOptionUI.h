@@ -12,16 +12,31 @@ class CQuorvaneUSBDevice;
 namespace vivori::app {
 
 // One entry of the device selector: the page and power display it selects, and the
-// device it stands for. Of the entry's timers only the connection timer runs here: it
-// waits for the device's transport to open and then lets the device read itself.
+// device it stands for. Its timers drive the device's periodic work on the UI thread:
+// the connection, the light output clock, the power status and the receiver link watch.
 class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
   public:
-    static constexpr unsigned kConnectionTimer = 1;
-    static constexpr unsigned kConnectionPollMs = 20;
+    static constexpr unsigned kLightTimer = 1000;
+    static constexpr unsigned kConnectTimer = 1001;
+    static constexpr unsigned kSyncTimer = 1002;
+    static constexpr unsigned kPowerTimer = 1005;
+    static constexpr unsigned kLinkWatchTimer = 1007;
+    static constexpr unsigned kConnectMs = 500;
+    static constexpr unsigned kConnectRetryMs = 3000;
+    static constexpr unsigned kLightFirstMs = 5;
+    static constexpr unsigned kLightWiredMs = 10;
+    static constexpr unsigned kLightReceiverMs = 50;
+    static constexpr unsigned kPowerFirstMs = 50;
+    static constexpr unsigned kPowerMs = 5000;
+    static constexpr unsigned kLinkWatchFirstMs = 2000;
+    static constexpr unsigned kLinkWatchMs = 3000;
 
-    std::string_view GetClass() const override { return "DeviceOptionUI"; }
+    std::string_view GetClass() const override { return "DeviceOption"; }
     void* GetInterface(std::string_view name) override;
     void DoEvent(ui::TEventUI& event) override;
+    bool Activate() override;
+    void SetVisible(bool visible = true) override;
+    bool IsShown() const { return shown_; }
 
     // The tab layouts it selects, with the controls shown there; power null: the power
     // display is hidden while this entry is selected.
@@ -33,30 +48,61 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     int TabIndex() const;
     int PowerIndex() const;
 
-    void SetDevice(devices::CQuorvaneUSBDevice* device) { device_ = device; }
+    // Stores the device and gives the device this entry.
+    void AttachDevice(devices::CQuorvaneUSBDevice* device);
     devices::CQuorvaneUSBDevice* Device() const { return device_; }
-    void SetDeviceType(int kind, int link);
+    // The panel of key and LED buttons the light output repaints.
+    void SetKeyPanel(ui::CControlUI* panel) { keyPanel_ = panel; }
+    ui::CControlUI* KeyPanel() const { return keyPanel_; }
+
+    // Chooses the icons of "device_select" by device kind (subkind: mouse pads with
+    // hardware or software lighting).
+    void SetDeviceType(int kind, int subkind);
     int DeviceKind() const { return kind_; }
+    int DeviceSubkind() const { return subkind_; }
     void SetDeviceName(std::string_view name);
+    void SetGroup(std::string_view group);
 
     ui::COptionUI* SelectOption() const;
     ui::COptionUI* SynchroOption() const;
     bool IsSelected() const;
+    void SetDeviceSelected(bool selected);
+    void ShowSynchro(bool show);
+    bool IsSynchroSelected() const;
     void SetSynchroSelected(bool selected);
 
-    void StartConnectionTimer(unsigned elapseMs = kConnectionPollMs);
+    void StartConnectTimer(unsigned elapseMs = kConnectMs);
+    // Only while the device's command transport is open.
+    void StartLinkWatch(unsigned periodMs);
+    // The device's notification threads ask for a read-back through this timer.
+    void StartSyncTimer(unsigned elapseMs);
 
   private:
     ui::COptionUI* Option(std::string_view name) const;
     static int IndexIn(ui::CControlUI* control, const std::string& tabName);
+    void ShowIcons(bool synchro);
+    bool OnReceiver() const;
+    bool IsOpen() const;
+    void SendReachable(bool reachable);
+
+    void OnLightTimer();
+    void OnConnectTimer();
+    void OnPowerTimer();
+    void OnLinkWatchTimer();
 
     std::string tabName_;
     std::string powerTabName_;
     ui::CControlUI* page_ = nullptr;
     ui::CControlUI* power_ = nullptr;
+    ui::CControlUI* keyPanel_ = nullptr;
     devices::CQuorvaneUSBDevice* device_ = nullptr;
     int kind_ = 0;
-    int link_ = 0;
+    int subkind_ = 0;
+    bool shown_ = true;
+    std::string normalIcon_ = "common/device_ico/unknow_device_normal.png";
+    std::string selectedIcon_ = "common/device_ico/unknow_device_selected.png";
+    std::string synchroNormalIcon_ = "common/device_ico/unknow_device_synchro_normal.png";
+    std::string synchroSelectedIcon_ = "common/device_ico/unknow_device_synchro_selected.png";
 };
 
 }  // namespace vivori::app

@@ -163,8 +163,8 @@ void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
     entry->SetDeviceType(row.kind, row.link);
     entry->SetVisible(false);
     entry->SetDeviceName(row.deviceName);
-    entry->SetDevice(&device);
-    device.SetDeviceOption(entry);
+    entry->AttachDevice(&device);
+    entry->SetKeyPanel(pm_.FindSubControlByClass(&device, "SelectPanel"));
     device.SetPowerPanel(power);
     device.SetSelectorValue(container(selectorLayout)->GetItemIndex(entry));
 }
@@ -173,7 +173,7 @@ void CMainWnd::OnDeviceAttached(CQuorvaneUSBDevice& device, bool throughReceiver
     const bool anyShown = selector_.ShownCount() > 0;
     ShowSelectorEntry(device.SelectorValue(), true, !throughReceiver || !anyShown);
     if (CDeviceOptionUI* entry = selector_.Entry(device.SelectorValue()))
-        entry->StartConnectionTimer();
+        entry->StartConnectTimer();
 }
 
 void CMainWnd::OnDeviceDetached(CQuorvaneUSBDevice& device) {
@@ -185,9 +185,9 @@ void CMainWnd::OnLinkSwitched(CQuorvaneUSBDevice& device, bool toReceiver) {
     if (entry == nullptr) return;
     if (toReceiver) {
         device.Commands().ConfigBegin();
-        entry->StartConnectionTimer(2000);
+        entry->StartConnectTimer(2000);
     } else {
-        entry->StartConnectionTimer();
+        entry->StartConnectTimer();
         PostMessage(GetHWND(), devices::kMsgShowSelectorEntry,
                     static_cast<WPARAM>(device.SelectorValue()), 1);
     }

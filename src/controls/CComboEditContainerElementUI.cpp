@@ -35,13 +35,11 @@ void CComboEditContainerElementUI::PassOn(ui::TEventUI& event) {
 }
 
 void CComboEditContainerElementUI::DoEvent(ui::TEventUI& event) {
-    const bool mouse = event.type == ui::UiEventType::MouseMove ||
-                       event.type == ui::UiEventType::ButtonDown ||
-                       event.type == ui::UiEventType::ButtonUp ||
-                       event.type == ui::UiEventType::DoubleClick ||
-                       event.type == ui::UiEventType::MouseEnter ||
-                       event.type == ui::UiEventType::MouseLeave ||
-                       event.type == ui::UiEventType::ContextMenu;
+    const bool mouse =
+        event.type == ui::UiEventType::MouseMove || event.type == ui::UiEventType::ButtonDown ||
+        event.type == ui::UiEventType::ButtonUp || event.type == ui::UiEventType::DoubleClick ||
+        event.type == ui::UiEventType::MouseEnter || event.type == ui::UiEventType::MouseLeave ||
+        event.type == ui::UiEventType::ContextMenu;
     if (mouse && !IsMouseEnabled()) return PassOn(event);
     switch (event.type) {
         case ui::UiEventType::KeyDown:

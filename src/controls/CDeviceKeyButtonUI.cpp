@@ -15,8 +15,7 @@ void* CDeviceKeyButtonUI::GetInterface(std::string_view name) {
 }
 
 void CDeviceKeyButtonUI::DoEvent(ui::TEventUI& event) {
-    if (event.type == ui::UiEventType::DoubleClick && IsEnabled() &&
-        pos_.Contains(event.mouse)) {
+    if (event.type == ui::UiEventType::DoubleClick && IsEnabled() && pos_.Contains(event.mouse)) {
         state_ |= ui::kStatePushed | ui::kStateCaptured;
         Notify(ui::kNotifyDoubleClick);
         Invalidate();

@@ -40,8 +40,7 @@ void CHandImgSelectButtonUI::SetAttribute(std::string_view name, std::string_vie
     if (name == "handimage") {
         SetHandImage(value);
     } else if (name == "cursor") {
-        if (std::find(kCursors.begin(), kCursors.end(), value) != kCursors.end())
-            cursor_ = value;
+        if (std::find(kCursors.begin(), kCursors.end(), value) != kCursors.end()) cursor_ = value;
     } else {
         CButtonUI::SetAttribute(name, value);
     }

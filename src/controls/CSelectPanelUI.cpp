@@ -45,8 +45,8 @@ void CSelectPanelUI::EndDrag() {
         ui::CControlUI* child = GetItemAt(i);
         // Only real key buttons take part; look-alike classes do not.
         if (child == nullptr || child->GetClass() != "DeviceKeyButton") continue;
-        auto* key = static_cast<devices::IDeviceKeyButton*>(
-            child->GetInterface(devices::kDeviceKeyButton));
+        auto* key =
+            static_cast<devices::IDeviceKeyButton*>(child->GetInterface(devices::kDeviceKeyButton));
         if (key != nullptr) key->SetInSelection(!child->GetPos().Intersect(selection_).IsEmpty());
     }
     NeedUpdate();
