@@ -80,7 +80,8 @@ class AppTest : public ::testing::Test {
         options.window.trayIcon = false;
         options.window.gameRestoreMs = gameRestoreMs;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
-            return name == "QuorvaneKeyboardDevice" ? new TestKeyboard(bus) : nullptr;
+            if (name != "QuorvaneKeyboardDevice") return nullptr;
+            return makeKeyboard ? makeKeyboard() : new TestKeyboard(bus);
         };
         application = std::make_unique<app::Application>(options);
         ASSERT_EQ(application->Start(), app::Application::StartResult::Started);
@@ -132,6 +133,8 @@ class AppTest : public ::testing::Test {
 
     std::shared_ptr<hid::VirtualHidBus> bus;
     std::unique_ptr<app::Application> application;
+    // The keyboard page's device object; empty: TestKeyboard.
+    std::function<ui::CControlUI*()> makeKeyboard;
 
   private:
     std::filesystem::path folder_;
