@@ -57,6 +57,11 @@ class DeviceEntryTest : public AppTest {
         PumpFor(ms);
         return LightFrames(device);
     }
+    // A button of the keyboard picture (other panels reuse the names).
+    ui::CControlUI* Key(std::string_view name) {
+        ui::CControlUI* panel = Find("device_key_light");
+        return panel ? Window().PaintManager().FindSubControlByName(panel, name) : nullptr;
+    }
     std::vector<std::shared_ptr<sim::SimDevice>> devices_;
 };
 
@@ -72,8 +77,8 @@ TEST_F(DeviceEntryTest, DragOverKeyButtonsSelectsExactlyThoseAndTheWindowHearsTh
     manager.AddNotifier(&recorder);
 
     // From the gap left of F1 to inside F2: F1 and F2 with their light buttons.
-    const ui::UiRect f1 = Find("key_1")->GetPos();
-    const ui::UiRect f2 = Find("key_2")->GetPos();
+    const ui::UiRect f1 = Key("key_1")->GetPos();
+    const ui::UiRect f2 = Key("key_2")->GetPos();
     const ui::UiPoint from{f1.left - 3, f1.top - 3};
     ASSERT_EQ(manager.FindControl(from), panel);
     manager.HandleButtonDown(from);
@@ -101,7 +106,7 @@ TEST_F(DeviceEntryTest, DragOverKeyButtonsSelectsExactlyThoseAndTheWindowHearsTh
     manager.HandleMouseMove({f1.left - 4, f1.top - 4});
     manager.HandleButtonUp({f1.left - 4, f1.top - 4});
     EXPECT_FALSE(static_cast<devices::IDeviceKeyButton*>(
-                     Find("key_1")->GetInterface(devices::kDeviceKeyButton))
+                     Key("key_1")->GetInterface(devices::kDeviceKeyButton))
                      ->InSelection());
     EXPECT_EQ(recorder.senders.size(), 2u);
     manager.RemoveNotifier(&recorder);
@@ -150,7 +155,7 @@ TEST_F(DeviceEntryTest, KeyboardPageShowsEachKeysLightInItsTintedColour) {
     manager.LayoutIfNeeded();
     auto light = [&](std::string_view name) {
         return static_cast<devices::IDeviceKeyButton*>(
-            Find(name)->GetInterface(devices::kDeviceKeyButton));
+            Key(name)->GetInterface(devices::kDeviceKeyButton));
     };
     light("light_0")->SetTint(controls::PackTint(0x00FF00), 255, true);
     light("light_1")->SetTint(controls::PackTint(0x0000FF), 255, true);
@@ -162,7 +167,7 @@ TEST_F(DeviceEntryTest, KeyboardPageShowsEachKeysLightInItsTintedColour) {
     ASSERT_TRUE(surface.SavePng(VIVORI_SCREENSHOT_DIR "/keyboard-tinted-keys.png"));
     // The light image is a frame round the keycap: sample just inside its edge.
     auto edge = [&](std::string_view name) {
-        const ui::UiRect rect = Find(name)->GetPos();
+        const ui::UiRect rect = Key(name)->GetPos();
         return surface.Image().pixelColor(rect.left + 1, (rect.top + rect.bottom) / 2);
     };
     const QColor green = edge("light_0");
