@@ -152,6 +152,8 @@ TEST_F(DeviceEntryTest, KeyboardPageShowsEachKeysLightInItsTintedColour) {
     StartWithKeyboard("keyboard");
     Window().ShowWindow(true);
     ui::CPaintManagerUI& manager = Window().PaintManager();
+    // The page shows once the device has attached and its entry is selected.
+    ASSERT_TRUE(PumpUntil([&] { return Key("light_0")->IsVisible(); }, 5000));
     manager.LayoutIfNeeded();
     auto light = [&](std::string_view name) {
         return static_cast<devices::IDeviceKeyButton*>(
@@ -161,14 +163,18 @@ TEST_F(DeviceEntryTest, KeyboardPageShowsEachKeysLightInItsTintedColour) {
     light("light_1")->SetTint(controls::PackTint(0x0000FF), 255, true);
     light("light_2")->SetTint(controls::PackTint(0x0000FF), 255, false);
 
+    // The window paints at its DPI, which the main window picks from the screen size.
+    const double scale = manager.GetDPI() / 96.0;
     const ui::UiSize size = manager.GetClientSize();
-    ui::OffscreenSurface surface(size);
+    ui::OffscreenSurface surface(
+        {static_cast<int>(size.cx * scale), static_cast<int>(size.cy * scale)});
     surface.Paint(manager);
     ASSERT_TRUE(surface.SavePng(VIVORI_SCREENSHOT_DIR "/keyboard-tinted-keys.png"));
     // The light image is a frame round the keycap: sample just inside its edge.
     auto edge = [&](std::string_view name) {
         const ui::UiRect rect = Key(name)->GetPos();
-        return surface.Image().pixelColor(rect.left + 1, (rect.top + rect.bottom) / 2);
+        return surface.Image().pixelColor(static_cast<int>((rect.left + 1.5) * scale),
+                                          static_cast<int>((rect.top + rect.bottom) / 2 * scale));
     };
     const QColor green = edge("light_0");
     EXPECT_GT(green.green(), 150) << green.name().toStdString();
