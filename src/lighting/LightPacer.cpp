@@ -11,7 +11,6 @@ namespace {
 constexpr std::array<int, kSpeeds> kPlainThresholds = {10, 8, 5, 3, 1};
 constexpr std::array<int, kSpeeds> kSlowWaveThresholds = {3, 3, 3, 3, 3};
 constexpr std::array<int, kSpeeds> kExternalThresholds = {1, 0, 0, 0, 0};
-constexpr int kMusicMode = 29;
 constexpr int kMusicThreshold = 2;
 }  // namespace
 
@@ -21,7 +20,7 @@ int SpeedThreshold(int mode, int speed) {
         case 16:
         case 18:
             return kSlowWaveThresholds[s];
-        case 30:
+        case kExternalColourMode:
             return kExternalThresholds[s];
         case kMusicMode:
             return kMusicThreshold;
