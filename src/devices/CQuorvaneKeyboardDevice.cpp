@@ -250,8 +250,8 @@ int CQuorvaneKeyboardDevice::ReadKeyColours() {
     std::vector<profiles::RgbaColor> stored;
     {
         CriticalSectionLock lock(lightLock_);
-        UnpackKeyColours(buffer, locations_, slotCount_, ledColours_);
-        for (const LedColour& c : ledColours_)
+        UnpackKeyColours(buffer, locations_, slotCount_, customKeyColours_);
+        for (const LedColour& c : customKeyColours_)
             stored.push_back({c.red, c.green, c.blue, c.brightness});
         RestartEngineLocked();  // the effect shows the colours just read
     }
@@ -266,7 +266,7 @@ int CQuorvaneKeyboardDevice::WriteKeyColours() {
     KeyColourBuffer buffer{};
     {
         CriticalSectionLock lock(lightLock_);
-        buffer = PackKeyColours(ledColours_, locations_, slotCount_);
+        buffer = PackKeyColours(customKeyColours_, locations_, slotCount_);
     }
     const int result = commands_.WriteKeyColours(buffer.data(), size_t(slotCount_) * 3,
                                                  CurrentLightBlock()[light_byte::kColourBlock]);
@@ -385,10 +385,9 @@ void CQuorvaneKeyboardDevice::ApplyProfileLighting() {
         }
     }
     CriticalSectionLock lock(lightLock_);
-    // In mode 19 the profile's colours are what the effect shows.
-    if (p.mode == kCustomColourMode)
-        for (size_t i = 0; i < colours.size() && i < ledColours_.size(); ++i)
-            ledColours_[i] = {colours[i].red, colours[i].green, colours[i].blue, colours[i].alpha};
+    for (size_t i = 0; i < colours.size() && i < customKeyColours_.size(); ++i)
+        customKeyColours_[i] = {colours[i].red, colours[i].green, colours[i].blue,
+                                colours[i].alpha};
     UpdateEngineLocked();
 }
 

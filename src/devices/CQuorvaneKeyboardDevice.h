@@ -152,6 +152,9 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     uint16_t lastSyncCode_ = 0;     // UI thread only
     std::array<uint8_t, 6> powerRecord_{};
 
+    // Mode 19's per-key colours as the keyboard's colour block holds them (each with
+    // its own brightness); the LED colour list is the running effect's preview.
+    std::vector<LedColour> customKeyColours_ = std::vector<LedColour>(kLogicalKeyCount);
     lighting::LightEngine engine_;  // under the light lock
     bool framePaused_ = false;      // UI thread: a failed frame pauses the stream
     uint32_t pauseStart_ = 0;

@@ -40,9 +40,8 @@ void CQuorvaneKeyboardDevice::UpdateEngineLocked() {
 
 void CQuorvaneKeyboardDevice::RestartEngineLocked() {
     if (light_.mode == kCustomColourMode) {
-        // Mode 19 shows the per-key colours the LED colour list holds now.
         std::vector<lighting::Rgb> custom;
-        for (const LedColour& c : ledColours_) custom.push_back({c.red, c.green, c.blue});
+        for (const LedColour& c : customKeyColours_) custom.push_back({c.red, c.green, c.blue});
         engine_.SetCustomColours(custom);
     }
     engine_.Start(SettingsOf(light_));
