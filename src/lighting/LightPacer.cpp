@@ -51,4 +51,11 @@ bool LightPacer::Pass(uint32_t nowMs, int mode, int speed) {
     return true;
 }
 
+uint32_t LightPacer::WaitMs(uint32_t nowMs, int mode, int speed, uint32_t outputMs) const {
+    const uint32_t sinceTick = nowMs - lastTick_;
+    const uint32_t untilTick = sinceTick >= kLightTickMs ? 0 : kLightTickMs - sinceTick;
+    const uint32_t wait = SpeedThreshold(mode, speed) == 0 ? outputMs : untilTick;
+    return std::max<uint32_t>(wait, kLightLoopWaitMs);
+}
+
 }  // namespace vivori::lighting
