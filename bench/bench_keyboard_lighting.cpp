@@ -1,7 +1,9 @@
 // Process CPU while the keyboard streams a host-driven mode at the cable rate: the
 // lighting thread steps the engine and a UI-thread timer runs RefreshLights every
 // 10 ms over a page of 170 LED buttons, for 10 s with the main window hidden and
-// shown, next to the target of 1 % of one core hidden.
+// shown, next to the target of 1 % of one core hidden. The first row is the same
+// process with the 10 ms timer firing but doing nothing and no lighting thread:
+// the floor of the message loop the others stand on.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -54,7 +56,7 @@ class LightTimerWindow : public ui::MessageWindow {
     ~LightTimerWindow() override { DestroyHandle(); }
     ui::LRESULT HandleMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM) override {
         if (msg == ui::WM_TIMER && w == kLightTimer) {
-            keyboard->RefreshLights();
+            if (keyboard != nullptr) keyboard->RefreshLights();
         } else if (msg == ui::WM_TIMER && w == kEndTimer) {
             ui::KillTimer(GetHWND(), kLightTimer);
             ui::KillTimer(GetHWND(), kEndTimer);
@@ -83,7 +85,9 @@ std::string CommandPath(const std::shared_ptr<hid::HidBus>& bus) {
     return {};
 }
 
-void BM_StreamingCpu(benchmark::State& state, bool windowShown) {
+enum class Run { Idle, Hidden, Shown };
+
+void BM_StreamingCpu(benchmark::State& state, Run run) {
     const auto folder = std::filesystem::temp_directory_path() / "vivori-bench-lighting";
     for (auto _ : state) {
         auto made = sim::MakeSimulatedBus("keyboard");
@@ -119,9 +123,10 @@ void BM_StreamingCpu(benchmark::State& state, bool windowShown) {
         keyboard->ApplyProfileLighting();
         const int level[] = {40, 180, 90};
         keyboard->SetLevelInput(level, 3);
-        keyboard->SetWindowActive(windowShown);
+        keyboard->SetWindowActive(run == Run::Shown);
+        if (run == Run::Idle) keyboard->StopLightingThread();
         made->devices[0]->SetRecording(false);
-        window.keyboard = keyboard;
+        window.keyboard = run == Run::Idle ? nullptr : keyboard;
 
         const uint64_t framesBefore = keyboard->LightFramesSent();
         const double cpuBefore = ProcessCpuSeconds();
@@ -144,11 +149,15 @@ void BM_StreamingCpu(benchmark::State& state, bool windowShown) {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(BM_StreamingCpu, window_hidden, false)
+BENCHMARK_CAPTURE(BM_StreamingCpu, ui_timer_alone_no_work_no_thread, Run::Idle)
     ->Iterations(1)
     ->UseRealTime()
     ->Unit(benchmark::kSecond);
-BENCHMARK_CAPTURE(BM_StreamingCpu, window_shown_170_buttons, true)
+BENCHMARK_CAPTURE(BM_StreamingCpu, window_hidden, Run::Hidden)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK_CAPTURE(BM_StreamingCpu, window_shown_170_buttons, Run::Shown)
     ->Iterations(1)
     ->UseRealTime()
     ->Unit(benchmark::kSecond);
