@@ -157,6 +157,7 @@ void CQuorvaneKeyboardDevice::TakeOverDecodedSettings(const LightBlock& block) {
         CriticalSectionLock lock(lightLock_);
         p.mode = decoded.modeIndex.value_or(light_.mode);  // host-driven: keep the page's
         light_ = p;
+        UpdateEngineLocked();
     }
     system_.wFlag = decoded.wFlag;
     system_.key6Flag = decoded.sixKeyFlag;
@@ -249,9 +250,10 @@ int CQuorvaneKeyboardDevice::ReadKeyColours() {
     std::vector<profiles::RgbaColor> stored;
     {
         CriticalSectionLock lock(lightLock_);
-        UnpackKeyColours(buffer, locations_, slotCount_, ledColours_);
-        for (const LedColour& c : ledColours_)
+        UnpackKeyColours(buffer, locations_, slotCount_, customKeyColours_);
+        for (const LedColour& c : customKeyColours_)
             stored.push_back({c.red, c.green, c.blue, c.brightness});
+        RestartEngineLocked();  // the effect shows the colours just read
     }
     profile_.SetCustomLightColors(stored, block);
     SaveProfile();
@@ -264,7 +266,7 @@ int CQuorvaneKeyboardDevice::WriteKeyColours() {
     KeyColourBuffer buffer{};
     {
         CriticalSectionLock lock(lightLock_);
-        buffer = PackKeyColours(ledColours_, locations_, slotCount_);
+        buffer = PackKeyColours(customKeyColours_, locations_, slotCount_);
     }
     const int result = commands_.WriteKeyColours(buffer.data(), size_t(slotCount_) * 3,
                                                  CurrentLightBlock()[light_byte::kColourBlock]);
@@ -302,20 +304,6 @@ void CQuorvaneKeyboardDevice::SyncFromDevice() {
     if (lastSyncCode_ == kCodeProfileSwitched) LoadProfile();
     SyncLightBlock();
     RefreshPage();
-}
-
-void CQuorvaneKeyboardDevice::SetLightingEngine(std::function<void(Event& stop)> body) {
-    lightingEngine_ = std::move(body);
-}
-
-void CQuorvaneKeyboardDevice::RestartLightingThread() {
-    StopLightingThread();
-    if (lightingEngine_) lightingThread_.Start(lightingEngine_);
-}
-
-void CQuorvaneKeyboardDevice::StopLightingThread() {
-    if (!lightingThread_.Running()) return;
-    DebugOutput(StopResultLine(lightingThread_.Stop(kLightingStopMs)));
 }
 
 // ---- profile ----
@@ -396,11 +384,11 @@ void CQuorvaneKeyboardDevice::ApplyProfileLighting() {
             customLedRecords_[i].blue = colours[i].blue;
         }
     }
-    // Until the lighting engine spreads them, the custom colours are the LED colours.
-    if (p.mode != kCustomColourMode) return;
     CriticalSectionLock lock(lightLock_);
-    for (size_t i = 0; i < colours.size() && i < ledColours_.size(); ++i)
-        ledColours_[i] = {colours[i].red, colours[i].green, colours[i].blue, colours[i].alpha};
+    for (size_t i = 0; i < colours.size() && i < customKeyColours_.size(); ++i)
+        customKeyColours_[i] = {colours[i].red, colours[i].green, colours[i].blue,
+                                colours[i].alpha};
+    UpdateEngineLocked();
 }
 
 void CQuorvaneKeyboardDevice::LoadNameLists() {
@@ -439,6 +427,7 @@ void CQuorvaneKeyboardDevice::SetLevelInput(const int* values, int count) {
     CriticalSectionLock lock(lightLock_);
     for (int i = 0; values != nullptr && i < count && i < int(levelInput_.size()); ++i)
         levelInput_[size_t(i)] = values[i];
+    engine_.SetLevelInput(levelInput_);
 }
 
 }  // namespace vivori::devices

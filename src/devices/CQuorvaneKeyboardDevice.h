@@ -10,6 +10,8 @@
 #include "devices/DeviceMessageWindow.h"
 #include "devices/KeyIdentity.h"
 #include "devices/KeyboardSettingsBlock.h"
+#include "lighting/LightEngine.h"
+#include "lighting/LightingDriver.h"
 #include "macros/MacroUpload.h"
 #include "platform/WorkerThread.h"
 #include "profiles/CKeyboardProfiledata.h"
@@ -22,10 +24,10 @@ namespace vivori::devices {
 // reports on its notification collection.
 //
 // Threads: everything runs on the UI thread except OnNotificationReport (a reader
-// thread), which only posts the code to the device's window, and the lighting
-// engine's body on the lighting thread. Writers return a result code: 0 when the
-// transport is closed, CMD_LINK_DOWN when the receiver's keyboard is away (nothing
-// is sent then), else the first failing command's code or CMD_OK.
+// thread), which feeds key presses to the lighting engine and posts every other code
+// to the device's window, and the lighting engine's steps on the lighting thread. Writers return a
+// result code: 0 when the transport is closed, CMD_LINK_DOWN when the receiver's keyboard is away
+// (nothing is sent then), else the first failing command's code or CMD_OK.
 class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
   public:
     // The notification codes the keyboard sends.
@@ -66,6 +68,11 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void SetLevelInput(const int* values, int count) override;
     void BuildPage() override;
     void OnNotificationReport(const std::vector<HidDataItem>& items, bool receiverWay) override;
+    void ResetEffectState() override;
+    // The light output (UI thread, from the selector's light timer): paints the LED
+    // buttons while the main window is shown and, in the host-driven modes, streams
+    // the frame; a frame that meets a busy transport is dropped.
+    void RefreshLights() override;
 
     // ---- keyboard operations ----
 
@@ -93,10 +100,11 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void RefreshKeyLabels();
     void ShowKeyLabel(int keyIndex, const std::string& label);
 
-    // The lighting thread runs this body (the software lighting engine) once one is set.
-    void SetLightingEngine(std::function<void(Event& stop)> body);
+    // The lighting thread steps the engine into the LED colour list at its mode's pace.
     void RestartLightingThread();
     void StopLightingThread();
+    bool LightingThreadRunning() const { return lightingDriver_.Running(); }
+    uint64_t LightFramesSent() const { return lightFramesSent_; }
 
     const KeyLocations& Locations() const { return locations_; }
     int KeySlotCount() const { return slotCount_; }
@@ -117,6 +125,12 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void TakeOverDecodedSettings(const LightBlock& block);
     void ShowSettings();
     std::string Translate(const std::string& key);
+    // Engine upkeep, the light lock held: new settings (a restart when the mode
+    // changed or is 19), or a restart from the first step.
+    void UpdateEngineLocked();
+    void RestartEngineLocked();
+    void StepEngine();
+    void StreamLightFrame(const lighting::LedColourList& colours);
     size_t MacroCount() const;
 
     profiles::CKeyboardProfiledata profile_;
@@ -138,8 +152,14 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     uint16_t lastSyncCode_ = 0;     // UI thread only
     std::array<uint8_t, 6> powerRecord_{};
 
-    std::function<void(Event&)> lightingEngine_;
-    WorkerThread lightingThread_;
+    // Mode 19's per-key colours as the keyboard's colour block holds them (each with
+    // its own brightness); the LED colour list is the running effect's preview.
+    std::vector<LedColour> customKeyColours_ = std::vector<LedColour>(kLogicalKeyCount);
+    lighting::LightEngine engine_;  // under the light lock
+    bool framePaused_ = false;      // UI thread: a failed frame pauses the stream
+    uint32_t pauseStart_ = 0;
+    uint64_t lightFramesSent_ = 0;  // UI thread
+    lighting::LightingDriver lightingDriver_{commands_};
     DeviceMessageWindow postWindow_{
         [this](ui::UINT msg, ui::WPARAM w, ui::LPARAM l) { HandleWindowMessage(msg, w, l); }};
 };

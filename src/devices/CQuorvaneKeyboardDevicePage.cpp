@@ -98,6 +98,12 @@ void CQuorvaneKeyboardDevice::OnNotificationReport(const std::vector<HidDataItem
                                                    bool receiverWay) {
     const std::optional<uint16_t> code = NotificationButtonCode(items);
     if (!code) return;
+    if (const auto key = lighting::KeySlotEventOfNotification(*code)) {
+        // Key presses only feed the key-reactive effects: no page, no commands.
+        CriticalSectionLock lock(lightLock_);
+        engine_.OnKeySlotEvent(key->slot, key->action, keySlotOfKey_);
+        return;
+    }
     DebugOutput("接收到自动添加设备的同步信息要求  TEST");
     // Everything the code asks for touches the page or the commands: the UI thread does it.
     postWindow_.Post(kMsgNotificationCode, *code, receiverWay ? 1 : 0);

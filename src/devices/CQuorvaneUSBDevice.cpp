@@ -75,11 +75,12 @@ void CQuorvaneUSBDevice::SelectTab(std::string_view tabName, int index) {
 void CQuorvaneUSBDevice::InitPage() {
     std::fill(keyButtons_.begin(), keyButtons_.end(), nullptr);
     std::fill(ledButtons_.begin(), ledButtons_.end(), nullptr);
+    selectPanel_ = layoutName_.empty() ? nullptr : FindChild("SelectPanel");
     if (layoutName_.empty()) {
         SetKeyCount(0);
         SetLedCount(0);
-    } else if (ui::CControlUI* panel = FindChild("SelectPanel")) {
-        panel->FindControl(
+    } else if (selectPanel_ != nullptr) {
+        selectPanel_->FindControl(
             [this](ui::CControlUI* c) -> ui::CControlUI* {
                 auto* button = static_cast<IDeviceKeyButton*>(c->GetInterface(kDeviceKeyButton));
                 int index = 0;

@@ -251,6 +251,7 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     int pageValue_ = 0;
     std::vector<ui::CControlUI*> keyButtons_;
     std::vector<ui::CControlUI*> ledButtons_;
+    ui::CControlUI* selectPanel_ = nullptr;  // the key-and-LED panel the light output repaints
     int keyCount_ = 0;
     int ledCount_ = 0;
     ui::CControlUI* deviceOption_ = nullptr;

@@ -10,18 +10,22 @@ namespace vivori::devices {
 // GetInterface(kDeviceKeyButton) with this.
 inline constexpr const char* kDeviceKeyButton = "DeviceKeyButton";
 
+// The light output packs a tint colour red in the low byte, then blue, then green.
+constexpr uint32_t TintColour(uint8_t red, uint8_t green, uint8_t blue) {
+    return uint32_t(red) | uint32_t(blue) << 8 | uint32_t(green) << 16;
+}
+
 class IDeviceKeyButton {
   public:
     virtual ~IDeviceKeyButton() = default;
     // Shows an LED colour; rgb is 0xRRGGBB.
     virtual void SetLightColour(uint32_t rgb, uint8_t brightness) = 0;
-    // The light image's colour as the renderer takes it (red | blue << 8 | green << 16),
-    // its brightness (0-4 a device level, above that 0-255) and whether it shows. No
-    // repaint: the light output repaints the panel once per frame.
+    // The light image's colour as TintColour packs it, its brightness (0-4 a device
+    // level, above that 0-255) and whether it shows. Stores only: the light output
+    // repaints the panel once per frame. Buttons without a tint show the plain colour.
     virtual void SetTint(uint32_t tint, int level, bool on) {
-        (void)tint;
-        (void)level;
-        (void)on;
+        const uint32_t red = tint & 0xFF, blue = tint >> 8 & 0xFF, green = tint >> 16 & 0xFF;
+        SetLightColour(on ? red << 16 | green << 8 | blue : 0, on ? static_cast<uint8_t>(level) : 0);
     }
     // The tooltip's title line (its text is the control's tooltip).
     virtual void SetToolTipTitle(std::string_view title) { (void)title; }

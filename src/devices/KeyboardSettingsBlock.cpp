@@ -13,7 +13,7 @@ LightBlock BuildSettingsBlock(const LightBlock& current, uint8_t value,
     LightBlock block = current;
     block[kValue] = value;
     const int mode = light.selectItem;
-    if (mode == kMusicMode || mode == kLevelMode)
+    if (lighting::IsHostDrivenMode(mode))
         block[kMode] = kHostDrivenModeCode;
     else if (size_t(mode) < modeMap.size())
         block[kMode] = static_cast<uint8_t>(modeMap[size_t(mode)]);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "lighting/LightTypes.h"
 #include "profiles/ProfileRecords.h"
 
 namespace vivori::devices {
@@ -39,8 +40,8 @@ inline constexpr size_t kZeroOnWrite = 27;
 
 // The modes the host computes (music and level styles) are stored as this code.
 inline constexpr uint8_t kHostDrivenModeCode = 0xFE;
-inline constexpr int kMusicMode = 29;
-inline constexpr int kLevelMode = 30;
+inline constexpr int kMusicMode = lighting::kMusicMode;
+inline constexpr int kLevelMode = lighting::kExternalColourMode;
 // Per-key colours set by the user.
 inline constexpr int kCustomColourMode = 19;
 inline constexpr int kMaxSpeed = 4;

@@ -2,16 +2,12 @@
 
 #include <cstdint>
 
+#include "lighting/LightTypes.h"
+
 namespace vivori::devices {
 
-// One entry of a device's LED colour list, as the lighting engine last computed it.
-struct LedColour {
-    uint8_t red = 0;
-    uint8_t green = 0;
-    uint8_t blue = 0;
-    uint8_t brightness = 0;  // 0-255
-    bool operator==(const LedColour&) const = default;
-};
+// One entry of a device's LED colour list: the lighting engine's own entry type.
+using LedColour = lighting::LedColour;
 
 // The effect settings of a device.
 struct LightParameters {

@@ -11,7 +11,6 @@ namespace {
 constexpr std::array<int, kSpeeds> kPlainThresholds = {10, 8, 5, 3, 1};
 constexpr std::array<int, kSpeeds> kSlowWaveThresholds = {3, 3, 3, 3, 3};
 constexpr std::array<int, kSpeeds> kExternalThresholds = {1, 0, 0, 0, 0};
-constexpr int kMusicMode = 29;
 constexpr int kMusicThreshold = 2;
 }  // namespace
 
@@ -21,7 +20,7 @@ int SpeedThreshold(int mode, int speed) {
         case 16:
         case 18:
             return kSlowWaveThresholds[s];
-        case 30:
+        case kExternalColourMode:
             return kExternalThresholds[s];
         case kMusicMode:
             return kMusicThreshold;
@@ -50,6 +49,13 @@ bool LightPacer::Pass(uint32_t nowMs, int mode, int speed) {
     if (ticks_ < SpeedThreshold(mode, speed)) return false;
     ticks_ = 0;
     return true;
+}
+
+uint32_t LightPacer::WaitMs(uint32_t nowMs, int mode, int speed, uint32_t outputMs) const {
+    const uint32_t sinceTick = nowMs - lastTick_;
+    const uint32_t untilTick = sinceTick >= kLightTickMs ? 0 : kLightTickMs - sinceTick;
+    const uint32_t wait = SpeedThreshold(mode, speed) == 0 ? outputMs : untilTick;
+    return std::max<uint32_t>(wait, kLightLoopWaitMs);
 }
 
 }  // namespace vivori::lighting

@@ -8,7 +8,7 @@ namespace vivori::lighting {
 // 16 ms); the millisecond clock here would count far faster, so a tick is a fixed
 // 16 ms.
 inline constexpr uint32_t kLightTickMs = 16;
-// The lighting loop waits this long per pass.
+// The lighting loop waits at least this long per pass.
 inline constexpr int kLightLoopWaitMs = 1;
 
 // Light ticks between two steps of a mode at a speed (clamped to 0-4); 0 runs the
@@ -24,6 +24,10 @@ class LightPacer {
   public:
     void Reset(uint32_t nowMs);
     bool Pass(uint32_t nowMs, int mode, int speed);
+    // How long the loop may wait before its next pass can matter: until the next
+    // light tick, or, for a mode stepped on every pass, `outputMs` (stepping faster
+    // than the output shows the colours only burns the core). At least one loop wait.
+    uint32_t WaitMs(uint32_t nowMs, int mode, int speed, uint32_t outputMs) const;
     int Ticks() const { return ticks_; }
 
   private:

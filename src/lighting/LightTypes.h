@@ -16,6 +16,12 @@ inline constexpr int kGridRows = 6;
 inline constexpr int kSpectrumSize = 192;
 inline constexpr int kBrightnessLevels = 5;
 inline constexpr int kSpeeds = 5;
+// The modes whose colours the host computes and streams to the keyboard.
+inline constexpr int kMusicMode = 29;
+inline constexpr int kExternalColourMode = 30;
+constexpr bool IsHostDrivenMode(int mode) {
+    return mode == kMusicMode || mode == kExternalColourMode;
+}
 
 // One entry of the LED colour list.
 struct LedColour {

@@ -1,5 +1,7 @@
 #include "lighting/LightingDriver.h"
 
+#include <algorithm>
+
 #include "lighting/LightPacer.h"
 #include "platform/Debug.h"
 #include "platform/Time.h"
@@ -33,8 +35,11 @@ void LightingDriver::Run(Event& stop) {
     LightPacer pacer;
     pacer.Reset(GetTickCount());
     uint32_t lastFrame = GetTickCount();
-    // Every wait is on the stop event, so a stop is seen within one wait.
-    while (!stop.Wait(kLightLoopWaitMs)) {
+    uint32_t wait = kLightLoopWaitMs;
+    // Every wait is on the stop event, so a stop is seen within one wait. Between
+    // light ticks there is nothing to count, so the loop sleeps until the next one.
+    while (!stop.Wait(static_cast<int>(wait))) {
+        wait = kLightLoopWaitMs;
         if (!transport_.IsOpen()) {
             stop.Wait(kClosedWaitMs);
             continue;
@@ -46,8 +51,15 @@ void LightingDriver::Run(Event& stop) {
             hooks_.step();
             ++steps_;
         }
-        if (!hooks_.sendFrame || now - lastFrame < FrameIntervalMs(transport_.IsReceiverLink()))
+        const uint32_t frameMs = FrameIntervalMs(transport_.IsReceiverLink());
+        wait = pacer.WaitMs(now, pace.mode, pace.speed, frameMs);
+        if (!hooks_.sendFrame) continue;
+        const uint32_t sinceFrame = now - lastFrame;
+        if (sinceFrame < frameMs) {
+            wait = std::min(wait, frameMs - sinceFrame);
             continue;
+        }
+        wait = std::min(wait, frameMs);
         lastFrame = now;
         if (transport_.IsBusy()) {
             ++framesDropped_;

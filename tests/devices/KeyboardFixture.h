@@ -34,6 +34,7 @@ inline constexpr const char* kKeyboardPage = R"(
   <VerticalLayout name="SelectPanel">
     <DeviceKeyButton name="key_64"/><DeviceKeyButton name="key_65"/><DeviceKeyButton name="key_66"/>
     <DeviceKeyButton name="key_67"/><DeviceKeyButton name="key_68"/><DeviceKeyButton name="key_69"/>
+    <DeviceKeyButton name="light_0"/><DeviceKeyButton name="light_84"/>
   </VerticalLayout>
   <CheckBox name="wflag_option"/><CheckBox name="6flag_option"/>
   <CheckBox name="winlockflag_option"/>

@@ -1,0 +1,144 @@
+// The keyboard's software lighting as the keyboard and the page see it: streamed
+// frames in the keyboard's light-frame memory, LED buttons painted only while shown,
+// key presses reaching the reactive effects, and the lighting thread's stop bound.
+#include <thread>
+
+#include "KeyboardFixture.h"
+#include "platform/Debug.h"
+
+namespace vivori::testing {
+namespace {
+
+constexpr int kEsc = 0;         // slot 0 on the simulated keyboard
+constexpr int kLeftShift = 84;  // slot 73, LED 73
+
+class KeyboardLightingTest : public KeyboardDeviceTest {
+  protected:
+    // Runs a light mode at full brightness and speed, as the lighting panel would.
+    void RunMode(int mode) {
+        auto light = keyboard->Profile().GetLightInfo();
+        light.selectItem = static_cast<uint8_t>(mode);
+        light.light = 4;
+        light.speed = 4;
+        light.multiColor = 0;
+        light.red = 255;
+        keyboard->Profile().SetLightInfo(light);
+        keyboard->ApplyProfileLighting();
+    }
+
+    void ExternalColour(int red, int green, int blue) {
+        const int values[] = {red, green, blue};
+        keyboard->SetLevelInput(values, 3);
+    }
+
+    TestKeyButton* LedButton(int key) {
+        return dynamic_cast<TestKeyButton*>(paint.FindControl("light_" + std::to_string(key)));
+    }
+
+    // The three colour bytes of a key's LED in the keyboard's light-frame memory.
+    std::vector<uint8_t> StreamedColour(int key) {
+        const size_t at = size_t(keyboard->Locations().led[size_t(key)]) * 3;
+        const auto memory = Firmware().Memory(Area::LightFrame);
+        return {memory.begin() + long(at), memory.begin() + long(at) + 3};
+    }
+
+    // Runs the light output the way the selector's timer does until done() holds.
+    bool RefreshUntil(const std::function<bool()>& done) {
+        return PumpUntil([&] {
+            keyboard->RefreshLights();
+            return done();
+        });
+    }
+};
+
+TEST_F(KeyboardLightingTest, HostDrivenModeStreamsToTheKeyboardAndPaintsOnlyWhileShown) {
+    Connect(false);
+    RunMode(devices::kLevelMode);
+    ExternalColour(10, 200, 30);
+    const std::vector<uint8_t> expected = {9, 199, 29};  // x brightness 255 / 256
+
+    // Hidden: the keyboard is still driven, the buttons keep their start-up white.
+    keyboard->SetWindowActive(false);
+    ASSERT_TRUE(RefreshUntil([&] { return StreamedColour(kLeftShift) == expected; }));
+    EXPECT_EQ(StreamedColour(kEsc), expected);
+    EXPECT_EQ(LedButton(kLeftShift)->colour, 0xFFFFFFu);
+
+    // Shown: the buttons take the colours too.
+    keyboard->SetWindowActive(true);
+    keyboard->RefreshLights();
+    EXPECT_EQ(LedButton(kLeftShift)->colour, 0x0AC81Eu);  // the colour, with its brightness apart
+    EXPECT_EQ(LedButton(kLeftShift)->brightness, 255);
+    // Another function page hides the tint.
+    keyboard->ShowTip(2);
+    keyboard->RefreshLights();
+    EXPECT_EQ(LedButton(kLeftShift)->colour, 0u);
+    EXPECT_EQ(LedButton(kLeftShift)->brightness, 0);
+
+    // A firmware-run mode streams nothing.
+    RunMode(4);
+    Cable().ClearFrames();
+    for (int i = 0; i < 5; ++i) keyboard->RefreshLights();
+    EXPECT_FALSE(Received(Cable(), CMD_LIGHT_FRAME));
+}
+
+TEST_F(KeyboardLightingTest, FramesAreDroppedWhileTheTransportIsBusyAndResumeAfter) {
+    Connect(false);
+    RunMode(devices::kLevelMode);
+    ExternalColour(1, 2, 3);
+    Cable().InjectFault({.kind = sim::FaultRule::Delay, .command = CMD_READ_INFO, .delayMs = 300});
+    std::thread configuration([&] {
+        std::array<uint8_t, kInfoSize> info{};
+        keyboard->Commands().ReadInfo(info.data());
+    });
+    ASSERT_TRUE(PumpUntil([&] { return keyboard->Commands().IsBusy(); }));
+    Cable().ClearFrames();
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 10; ++i) keyboard->RefreshLights();
+    const auto took = std::chrono::steady_clock::now() - start;
+    const bool streamedWhileBusy = Received(Cable(), CMD_LIGHT_FRAME);
+    const bool stillBusy = keyboard->Commands().IsBusy();
+    configuration.join();
+    ASSERT_TRUE(stillBusy) << "the configuration exchange ended too early to tell";
+    EXPECT_FALSE(streamedWhileBusy);
+    EXPECT_LT(took, std::chrono::milliseconds(100)) << "the output waited for the transport";
+
+    keyboard->RefreshLights();
+    EXPECT_TRUE(Received(Cable(), CMD_LIGHT_FRAME));
+}
+
+TEST_F(KeyboardLightingTest, KeyPressNotificationLightsTheKeyInKeyFlashMode) {
+    Connect(false);
+    keyboard->SetWindowActive(true);
+    RunMode(7);  // key flash: dark until a key is pressed
+    keyboard->RefreshLights();
+    EXPECT_EQ(LedButton(kLeftShift)->brightness, 0);
+
+    Cable().SendNotification(uint16_t(0x0500 + keyboard->Locations().slot[kLeftShift]));
+    ASSERT_TRUE(PumpUntil([&] {
+        keyboard->RefreshLights();
+        return LedButton(kLeftShift)->brightness > 0;
+    }));
+    EXPECT_EQ(LedButton(kEsc)->brightness, 0) << "only the pressed key flashes";
+    // A key press is not a settings change: nothing is read again.
+    EXPECT_EQ(keyboard->LastSyncCode(), 0);
+}
+
+TEST_F(KeyboardLightingTest, LightingThreadRunsWhileConnectedAndStopsWithinItsBound) {
+    Connect(false);
+    RunMode(1);
+    ASSERT_TRUE(keyboard->LightingThreadRunning());
+    // The thread steps the column wave: the colour list moves without the UI thread.
+    const auto first = keyboard->GetLedColour(kEsc);
+    ASSERT_TRUE(PumpUntil([&] { return keyboard->GetLedColour(kEsc) != first; }));
+
+    DebugCapture capture;
+    const auto start = std::chrono::steady_clock::now();
+    keyboard->StopLightingThread();
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::milliseconds(CQuorvaneKeyboardDevice::kLightingStopMs));
+    EXPECT_FALSE(keyboard->LightingThreadRunning());
+    EXPECT_TRUE(capture.Contains("KB灯光线程设定退出"));
+}
+
+}  // namespace
+}  // namespace vivori::testing
