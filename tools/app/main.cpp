@@ -55,6 +55,10 @@ int Screenshot(app::CMainWnd& window, const std::string& path) {
         std::fprintf(stderr, "vivori-trivex: no keyboard page appeared\n");
     PumpUntil([] { return false; }, 400);  // the other devices and the DPI set-up
     if (keyboardEntry() >= 0) window.ShowSelectorEntry(keyboardEntry(), true, true);
+    // An offscreen window is never activated; on a desktop the shown window would be,
+    // and the page then shows the keyboard's running light effect.
+    ui::SendMessage(window.GetHWND(), ui::WM_ACTIVATE, 1, 0);
+    PumpUntil([] { return false; }, 600);
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
     if (!ui::SaveWindowPng(window.PaintManager(), path)) {
