@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "app/CDeviceOptionUI.h"
-#include "controls/CustomControls.h"
 #include "devices/CQuorvaneUSBDevice.h"
 #include "devices/DeviceControls.h"
 #include "platform/Debug.h"
@@ -75,7 +74,6 @@ ui::CControlUI* AppControlFactory::Create(std::string_view name) const {
         ui::EqualNoCase(name, "QuorvaneRI6533Device"))
         return new devices::CQuorvaneUSBDevice(bus_);
     if (ui::EqualNoCase(name, "DeviceOption")) return new CDeviceOptionUI;
-    if (ui::CControlUI* control = controls::CreateCustomControl(name)) return control;
     for (const Panel& panel : kPanels)
         if (ui::EqualNoCase(name, panel.element)) return BuildPanel(panel.file);
     for (const auto& [element, shape] : kStandIns)

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/AppMessages.h"
+#include "controls/CustomControls.h"
 #include "platform/Debug.h"
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/core/CResourceManager.h"
@@ -63,6 +64,7 @@ Application::StartResult Application::Start() {
     ui::CPaintManagerUI::SetResourcePath(
         (std::filesystem::path(options_.programFolder) / "skin").string());
     ui::CResourceManager::GetInstance().LoadResource("res.xml");
+    controls::RegisterCustomControls();
     RegisterAppMessages();
 
     window_ = std::make_unique<CMainWnd>(options_.window);

@@ -19,7 +19,6 @@ namespace {
 
 struct Entry {
     std::string_view className;
-    std::string_view element;
     ui::CControlUI* (*create)();
 };
 
@@ -29,28 +28,20 @@ ui::CControlUI* Make() {
 }
 
 constexpr Entry kControls[] = {
-    {"CCircleProgressUI", "CircleProgress", &Make<CCircleProgressUI>},
-    {"CChartViewUI", "ChartView", &Make<CChartViewUI>},
-    {"CWndUI", "Wnd", &Make<CWndUI>},
-    {"CSelectPanelUI", "SelectPanel", &Make<CSelectPanelUI>},
-    {"CDeviceKeyButtonUI", "DeviceKeyButton", &Make<CDeviceKeyButtonUI>},
-    {"CCloudShareListItemUI", "CloudShareListItem", &Make<CCloudShareListItemUI>},
-    {"CComboEditContainerElementUI", "ComboEditContainerElement",
-     &Make<CComboEditContainerElementUI>},
-    {"CHandImgButtonUI", "HandImgButton", &Make<CHandImgButtonUI>},
-    {"CHandImgSelectButtonUI", "HandImgSelectButton", &Make<CHandImgSelectButtonUI>},
-    {"CRedioMacroButtonUI", "RedioMacroButton", &Make<CRedioMacroButtonUI>},
-    {"CAudioRecordUI", "AudioRecord", &Make<CAudioRecordUI>},
+    {"CCircleProgressUI", &Make<CCircleProgressUI>},
+    {"CChartViewUI", &Make<CChartViewUI>},
+    {"CWndUI", &Make<CWndUI>},
+    {"CSelectPanelUI", &Make<CSelectPanelUI>},
+    {"CDeviceKeyButtonUI", &Make<CDeviceKeyButtonUI>},
+    {"CCloudShareListItemUI", &Make<CCloudShareListItemUI>},
+    {"CComboEditContainerElementUI", &Make<CComboEditContainerElementUI>},
+    {"CHandImgButtonUI", &Make<CHandImgButtonUI>},
+    {"CHandImgSelectButtonUI", &Make<CHandImgSelectButtonUI>},
+    {"CRedioMacroButtonUI", &Make<CRedioMacroButtonUI>},
+    {"CAudioRecordUI", &Make<CAudioRecordUI>},
 };
 
 }  // namespace
-
-ui::CControlUI* CreateCustomControl(std::string_view name) {
-    for (const Entry& entry : kControls)
-        if (ui::EqualNoCase(name, entry.className) || ui::EqualNoCase(name, entry.element))
-            return entry.create();
-    return nullptr;
-}
 
 void RegisterCustomControls() {
     auto& factory = ui::CControlFactory::GetInstance();

@@ -1,7 +1,6 @@
 #include "devices/DeviceControls.h"
 
 #include "devices/CQuorvaneKeyboardDevice.h"
-#include "ui/core/CControlFactory.h"
 
 namespace vivori::devices {
 
@@ -9,12 +8,6 @@ ui::CControlUI* CreateDeviceControl(std::string_view name, std::shared_ptr<hid::
     if (name == "QuorvaneKeyboardDevice") return new CQuorvaneKeyboardDevice(std::move(bus));
     if (name == "QuorvaneUSBDevice") return new CQuorvaneUSBDevice(std::move(bus));
     return nullptr;
-}
-
-void RegisterDeviceControls() {
-    for (const char* name : {"QuorvaneKeyboardDevice", "QuorvaneUSBDevice"})
-        ui::CControlFactory::GetInstance().RegistControl(
-            name, [name] { return CreateDeviceControl(name, nullptr); });
 }
 
 }  // namespace vivori::devices

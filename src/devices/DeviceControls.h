@@ -12,7 +12,4 @@ namespace vivori::devices {
 // base "QuorvaneUSBDevice"); null for any other name.
 ui::CControlUI* CreateDeviceControl(std::string_view name, std::shared_ptr<hid::HidBus> bus);
 
-// Registers them with the toolkit's control factory, on the process default bus.
-void RegisterDeviceControls();
-
 }  // namespace vivori::devices
