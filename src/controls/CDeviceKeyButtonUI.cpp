@@ -3,10 +3,8 @@
 namespace vivori::controls {
 
 std::uint32_t PackTint(std::uint32_t rgb) {
-    const std::uint32_t red = (rgb >> 16) & 0xFF;
-    const std::uint32_t green = (rgb >> 8) & 0xFF;
-    const std::uint32_t blue = rgb & 0xFF;
-    return red | blue << 8 | green << 16;
+    return devices::TintColour(static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+                               static_cast<std::uint8_t>(rgb));
 }
 
 void* CDeviceKeyButtonUI::GetInterface(std::string_view name) {
