@@ -3,8 +3,6 @@
 // 5 µs target.
 #include <benchmark/benchmark.h>
 
-#include <map>
-
 #include "ProcessCpu.h"
 #include "lighting/LightEngine.h"
 #include "lighting/LightFrame.h"
@@ -22,8 +20,9 @@ void BM_Frame(benchmark::State& state) {
     settings.colourful = state.range(1) != 0;
     LightEngine engine(1);
     engine.Start(settings);
-    std::map<int, int> ledOfKey;
-    for (int k = 0; k < kKeySlots; ++k) ledOfKey[k] = k;
+    KeyIndexMap ledOfKey;
+    ledOfKey.fill(kNoIndex);
+    for (int k = 0; k < kKeySlots; ++k) ledOfKey[static_cast<size_t>(k)] = static_cast<uint8_t>(k);
     uint32_t now = 0;
     int key = 0;
     const double cpuStart = ProcessCpuSeconds();

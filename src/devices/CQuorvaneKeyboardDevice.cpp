@@ -101,12 +101,6 @@ int CQuorvaneKeyboardDevice::ReadDevice() {
 void CQuorvaneKeyboardDevice::SetIdentifiedKeys(const KeyLocations& locations) {
     CriticalSectionLock lock(lightLock_);
     locations_ = locations;
-    keySlotOfKey_.clear();
-    ledOfKey_.clear();
-    for (int key = 0; key < kLogicalKeyCount; ++key) {
-        keySlotOfKey_[key] = locations.slot[size_t(key)];
-        ledOfKey_[key] = locations.led[size_t(key)];
-    }
 }
 
 int CQuorvaneKeyboardDevice::ReadLightBlock() {

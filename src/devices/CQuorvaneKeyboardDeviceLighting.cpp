@@ -111,7 +111,7 @@ void CQuorvaneKeyboardDevice::StreamLightFrame(const lighting::LedColourList& co
     std::vector<uint8_t> frame;
     {
         CriticalSectionLock lock(lightLock_);
-        frame = lighting::BuildLightFrame(colours, ledOfKey_, slotCount_);
+        frame = lighting::BuildLightFrame(colours, locations_.led, slotCount_);
     }
     if (frame.empty()) return;
     if (commands_.SendLightFrame(frame.data(), frame.size()) == CMD_OK) {

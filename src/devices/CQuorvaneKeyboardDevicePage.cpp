@@ -101,7 +101,7 @@ void CQuorvaneKeyboardDevice::OnNotificationReport(const std::vector<HidDataItem
     if (const auto key = lighting::KeySlotEventOfNotification(*code)) {
         // Key presses only feed the key-reactive effects: no page, no commands.
         CriticalSectionLock lock(lightLock_);
-        engine_.OnKeySlotEvent(key->slot, key->action, keySlotOfKey_);
+        engine_.OnKeySlotEvent(key->slot, key->action, locations_.slot);
         return;
     }
     DebugOutput("接收到自动添加设备的同步信息要求  TEST");

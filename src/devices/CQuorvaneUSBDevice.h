@@ -264,8 +264,6 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     bool notifierRegistered_ = false;
 
     // Lighting state, under the light lock (custom LED records: the LED record lock).
-    std::map<int, int> keySlotOfKey_;
-    std::map<int, int> ledOfKey_;
     std::map<int, int> thirdMap_;
     std::vector<LedColour> ledColours_;
     LightParameters light_;

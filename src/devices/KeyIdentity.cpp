@@ -37,8 +37,6 @@ uint32_t KeyIdentityCode(int keyIndex) {
 KeyLocations IdentifyKeys(std::span<const uint8_t> keyMap, std::span<const uint8_t> ledMap,
                           int slotCount) {
     KeyLocations out;
-    out.slot.fill(kNoSlot);
-    out.led.fill(kNoSlot);
     const size_t slots = std::min<size_t>(std::max(slotCount, 0), keyMap.size() / 3);
     for (int key = 0; key < kLogicalKeyCount; ++key) {
         const uint32_t code = KeyIdentityCode(key);

@@ -16,10 +16,19 @@ inline constexpr uint8_t kNoSlot = 255;
 // keyboard's key map names that key until it is reassigned. 0 outside 0-169.
 uint32_t KeyIdentityCode(int keyIndex);
 
-// Where each logical key sits on this keyboard; kNoSlot where it has none.
+using KeyIndexes = std::array<uint8_t, kLogicalKeyCount>;
+
+constexpr KeyIndexes NoKeyIndexes() {
+    KeyIndexes indexes{};
+    indexes.fill(kNoSlot);
+    return indexes;
+}
+
+// Where each logical key sits on this keyboard; kNoSlot where it has none, which is
+// every key until the keyboard has been read.
 struct KeyLocations {
-    std::array<uint8_t, kLogicalKeyCount> slot{};
-    std::array<uint8_t, kLogicalKeyCount> led{};
+    KeyIndexes slot = NoKeyIndexes();
+    KeyIndexes led = NoKeyIndexes();
 };
 
 // Finds each key's factory code in the key map (3 bytes per slot, the first match

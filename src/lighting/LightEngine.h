@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <span>
 
@@ -42,7 +41,7 @@ class LightEngine {
 
     void OnKeyEvent(int key, KeyAction action);
     // Finds the logical key held in that key slot; false when none.
-    bool OnKeySlotEvent(int slot, KeyAction action, const std::map<int, int>& keySlotOfKey);
+    bool OnKeySlotEvent(int slot, KeyAction action, const KeyIndexMap& keySlotOfKey);
 
     // The colours mode 19 shows, by logical key (from the profile or the device).
     void SetCustomColours(std::span<const Rgb> colours);

@@ -38,10 +38,10 @@ enum ShowPhase : uint8_t { kShowStart, kShowPairs, kShowWave, kShowWaves, kShowW
 
 // ---- key events ----
 
-bool LightEngine::OnKeySlotEvent(int slot, KeyAction action,
-                                 const std::map<int, int>& keySlotOfKey) {
-    for (const auto& [key, keySlot] : keySlotOfKey)
-        if (keySlot == slot && key >= 0 && key < kKeyCount) {
+bool LightEngine::OnKeySlotEvent(int slot, KeyAction action, const KeyIndexMap& keySlotOfKey) {
+    if (slot < 0 || slot >= kNoIndex) return false;
+    for (int key = 0; key < kKeyCount; ++key)
+        if (keySlotOfKey[static_cast<size_t>(key)] == slot) {
             OnKeyEvent(key, action);
             return true;
         }

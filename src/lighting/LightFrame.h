@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <vector>
 
 #include "lighting/LightTypes.h"
@@ -13,9 +12,9 @@ inline constexpr int kMaxFrameSlots = 170;
 
 // The light frame for SendLightFrame: keySlots x 3 bytes (keySlots clamped to
 // 0-170), red, green and blue of each logical key at its device LED index (from
-// ledOfKey, logical key -> LED), each scaled by the entry's brightness / 256. LED
-// indexes not below keySlots, missing keys and keys outside 0-169 are skipped.
-std::vector<uint8_t> BuildLightFrame(const LedColourList& colours,
-                                     const std::map<int, int>& ledOfKey, int keySlots);
+// ledOfKey), each scaled by the entry's brightness / 256. Keys without an LED and LED
+// indexes not below keySlots are skipped.
+std::vector<uint8_t> BuildLightFrame(const LedColourList& colours, const KeyIndexMap& ledOfKey,
+                                     int keySlots);
 
 }  // namespace vivori::lighting

@@ -41,6 +41,11 @@ struct Rgb {
 
 using LedColourList = std::array<LedColour, kKeyCount>;
 
+// A device index (key slot or LED) for each logical key; kNoIndex where the key has
+// none. Flat, because the light output reads it on every frame.
+inline constexpr uint8_t kNoIndex = 255;
+using KeyIndexMap = std::array<uint8_t, kKeyCount>;
+
 // The effect settings the engine runs with. Values come from the device or a
 // profile file, so every table lookup made with them is bounded.
 struct LightSettings {

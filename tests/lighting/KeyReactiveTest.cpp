@@ -3,6 +3,7 @@
 #include <set>
 
 #include "EngineFixture.h"
+#include "KeyIndexes.h"
 
 namespace vivori::testing {
 namespace {
@@ -92,7 +93,7 @@ TEST(KeyReactive, OtherModesIgnoreKeysAndSlotsMapThroughTheKeyMap) {
     EXPECT_EQ(engine.KeyLevel(30), 0);
 
     engine.Start(SettingsFor(7, false));
-    const std::map<int, int> keySlotOfKey = {{29, 255}, {30, 3}, {31, 4}};
+    const lighting::KeyIndexMap keySlotOfKey = KeyIndexes({{29, 255}, {30, 3}, {31, 4}});
     auto event = lighting::KeySlotEventOfNotification(0x0503);
     ASSERT_TRUE(event);
     EXPECT_TRUE(engine.OnKeySlotEvent(event->slot, event->action, keySlotOfKey));

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "EngineFixture.h"
+#include "KeyIndexes.h"
 #include "device/SimFixture.h"
 #include "lighting/LightFrame.h"
 #include "lighting/LightPacer.h"
@@ -45,7 +46,8 @@ TEST(LightFrame, PutsEachKeyAtItsLedScaledByBrightness) {
     colours[32] = {9, 9, 9, 255};
     colours[33] = {9, 9, 9, 255};
     // Key 32's LED is past the 104 slots the keyboard streams; key 33 has none.
-    const std::map<int, int> ledOfKey = {{30, 5}, {31, 103}, {32, 120}, {33, 255}, {-4, 0}};
+    const lighting::KeyIndexMap ledOfKey =
+        KeyIndexes({{30, 5}, {31, 103}, {32, 120}, {33, 255}, {-4, 0}});
     auto frame = BuildLightFrame(colours, ledOfKey, kKeySlots);
     ASSERT_EQ(frame.size(), 312u);
     EXPECT_EQ(std::vector<uint8_t>(frame.begin() + 15, frame.begin() + 18),
@@ -88,8 +90,8 @@ TEST(LightPacing, SpeedThresholdsCountLightTicks) {
 class LightOutput : public SimTransportTest {
   protected:
     // A keyboard whose key 30 sits in slot 3 with LED 7.
-    const std::map<int, int> keySlotOfKey_ = {{30, 3}};
-    const std::map<int, int> ledOfKey_ = {{30, 7}};
+    const lighting::KeyIndexMap keySlotOfKey_ = KeyIndexes({{30, 3}});
+    const lighting::KeyIndexMap ledOfKey_ = KeyIndexes({{30, 7}});
     lighting::LightEngine engine_;
     std::mutex lock_;  // the light lock of the device object
 
