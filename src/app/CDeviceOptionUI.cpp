@@ -97,10 +97,20 @@ void CDeviceOptionUI::SendReachable(bool reachable) {
                     static_cast<ui::WPARAM>(device_->SelectorValue()), reachable ? 1 : 0);
 }
 
+unsigned CDeviceOptionUI::LightPeriodMs() const {
+    if (!device_->IsWindowActive()) return kLightHiddenMs;
+    return OnReceiver() ? kLightReceiverMs : kLightWiredMs;
+}
+
 void CDeviceOptionUI::OnLightTimer() {
     device_->RefreshLights();
     if (keyPanel_ != nullptr && IsSelected() && device_->IsWindowActive()) keyPanel_->Invalidate();
-    if (IsOpen()) SetTimer(kLightTimer, OnReceiver() ? kLightReceiverMs : kLightWiredMs);
+    lightClock_ = IsOpen();
+    if (lightClock_) SetTimer(kLightTimer, LightPeriodMs());
+}
+
+void CDeviceOptionUI::OnWindowShown() {
+    if (lightClock_ && device_ != nullptr) SetTimer(kLightTimer, kLightFirstMs);
 }
 
 void CDeviceOptionUI::OnConnectTimer() {
@@ -121,6 +131,7 @@ void CDeviceOptionUI::OnConnectTimer() {
         SendReachable(true);
     }
     device_->OnConnected();
+    lightClock_ = true;
     SetTimer(kLightTimer, kLightFirstMs);
     if (device_->PowerDisplay() && IsOpen()) SetTimer(kPowerTimer, kPowerFirstMs);
     if (OnReceiver()) StartLinkWatch(kLinkWatchFirstMs);

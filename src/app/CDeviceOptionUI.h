@@ -26,6 +26,9 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     static constexpr unsigned kLightFirstMs = 5;
     static constexpr unsigned kLightWiredMs = 10;
     static constexpr unsigned kLightReceiverMs = 50;
+    // The main window hidden, the light output has nothing to paint (the lighting
+    // thread streams the keyboard's frames): it only looks in for the window's return.
+    static constexpr unsigned kLightHiddenMs = 250;
     static constexpr unsigned kPowerFirstMs = 50;
     static constexpr unsigned kPowerMs = 5000;
     static constexpr unsigned kLinkWatchFirstMs = 2000;
@@ -76,6 +79,8 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     void StartLinkWatch(unsigned periodMs);
     // The device's notification threads ask for a read-back through this timer.
     void StartSyncTimer(unsigned elapseMs);
+    // The main window is back: the light output paints again at once.
+    void OnWindowShown();
 
   private:
     ui::COptionUI* Option(std::string_view name) const;
@@ -86,6 +91,7 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     void SendReachable(bool reachable);
 
     void OnLightTimer();
+    unsigned LightPeriodMs() const;
     void OnConnectTimer();
     void OnPowerTimer();
     void OnLinkWatchTimer();
@@ -99,6 +105,7 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     int kind_ = 0;
     int subkind_ = 0;
     bool shown_ = true;
+    bool lightClock_ = false;  // the light timer runs
     std::string normalIcon_ = "common/device_ico/unknow_device_normal.png";
     std::string selectedIcon_ = "common/device_ico/unknow_device_selected.png";
     std::string synchroNormalIcon_ = "common/device_ico/unknow_device_synchro_normal.png";

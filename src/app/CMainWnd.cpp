@@ -119,6 +119,9 @@ void CMainWnd::SetLightsControlled(bool controlled) {
 void CMainWnd::SetWindowActive(bool active) {
     for (CQuorvaneUSBDevice* device : DevicesOfKind({kKindMouse, kKindMousePad, kKindKeyboard}))
         device->SetWindowActive(active);
+    if (!active) return;
+    for (int i = 0; i < selector_.Count(); ++i)
+        if (CDeviceOptionUI* entry = selector_.Entry(i)) entry->OnWindowShown();
 }
 
 void CMainWnd::SetWindowHidden(bool hidden) {

@@ -93,14 +93,15 @@ int CQuorvaneKeyboardDevice::ReadDevice() {
     keyMap_ = keyMap;
     ledMap_ = ledMap;
     infoRead_ = true;
-    slotCount_ = info[kInfoKeySlots];
-    SetIdentifiedKeys(IdentifyKeys(keyMap_, {ledMap_.data(), size_t(slotCount_)}, slotCount_));
+    const int slots = info[kInfoKeySlots];
+    SetIdentifiedKeys(IdentifyKeys(keyMap_, {ledMap_.data(), size_t(slots)}, slots), slots);
     return CMD_OK;
 }
 
-void CQuorvaneKeyboardDevice::SetIdentifiedKeys(const KeyLocations& locations) {
+void CQuorvaneKeyboardDevice::SetIdentifiedKeys(const KeyLocations& locations, int slotCount) {
     CriticalSectionLock lock(lightLock_);
     locations_ = locations;
+    slotCount_ = slotCount;
 }
 
 int CQuorvaneKeyboardDevice::ReadLightBlock() {

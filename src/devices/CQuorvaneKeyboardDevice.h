@@ -70,8 +70,8 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void OnNotificationReport(const std::vector<HidDataItem>& items, bool receiverWay) override;
     void ResetEffectState() override;
     // The light output (UI thread, from the selector's light timer): paints the LED
-    // buttons while the main window is shown and, in the host-driven modes, streams
-    // the frame; a frame that meets a busy transport is dropped.
+    // buttons while the main window is shown. The lighting thread streams the frames
+    // of the host-driven modes, dropping one that meets a busy transport.
     void RefreshLights() override;
 
     // ---- keyboard operations ----
@@ -104,7 +104,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void RestartLightingThread();
     void StopLightingThread();
     bool LightingThreadRunning() const { return lightingDriver_.Running(); }
-    uint64_t LightFramesSent() const { return lightFramesSent_; }
+    uint64_t LightFramesSent() const { return lightingDriver_.FramesSent(); }
 
     const KeyLocations& Locations() const { return locations_; }
     int KeySlotCount() const { return slotCount_; }
@@ -121,7 +121,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
   private:
     void HandleWindowMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM l);
     void OnNotificationCode(uint16_t code);
-    void SetIdentifiedKeys(const KeyLocations& locations);
+    void SetIdentifiedKeys(const KeyLocations& locations, int slotCount);
     void TakeOverDecodedSettings(const LightBlock& block);
     void ShowSettings();
     std::string Translate(const std::string& key);
@@ -130,7 +130,8 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void UpdateEngineLocked();
     void RestartEngineLocked();
     void StepEngine();
-    void StreamLightFrame(const lighting::LedColourList& colours);
+    // Builds and sends one light frame (lighting thread); a command result.
+    int StreamLightFrame();
     size_t MacroCount() const;
 
     profiles::CKeyboardProfiledata profile_;
@@ -146,7 +147,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     profiles::KeyboardSystemStages system_;
     std::vector<profiles::KeyListEntry> keys_;
     KeyLocations locations_;
-    int slotCount_ = 0;
+    int slotCount_ = 0;  // written under the light lock: the lighting thread reads it
     bool infoRead_ = false;
     bool profileSelected_ = false;  // a profile file to save into
     uint16_t lastSyncCode_ = 0;     // UI thread only
@@ -155,10 +156,8 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     // Mode 19's per-key colours as the keyboard's colour block holds them (each with
     // its own brightness); the LED colour list is the running effect's preview.
     std::vector<LedColour> customKeyColours_ = std::vector<LedColour>(kLogicalKeyCount);
-    lighting::LightEngine engine_;  // under the light lock
-    bool framePaused_ = false;      // UI thread: a failed frame pauses the stream
-    uint32_t pauseStart_ = 0;
-    uint64_t lightFramesSent_ = 0;  // UI thread
+    lighting::LightEngine engine_;     // under the light lock
+    std::vector<uint8_t> lightFrame_;  // lighting thread
     lighting::LightingDriver lightingDriver_{commands_};
     DeviceMessageWindow postWindow_{
         [this](ui::UINT msg, ui::WPARAM w, ui::LPARAM l) { HandleWindowMessage(msg, w, l); }};

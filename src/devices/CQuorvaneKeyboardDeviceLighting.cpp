@@ -10,9 +10,6 @@
 namespace vivori::devices {
 namespace {
 
-// A frame the keyboard refused gives it this long before the next one.
-constexpr uint32_t kFailedFramePauseMs = 200;
-
 lighting::LightSettings SettingsOf(const LightParameters& p) {
     lighting::LightSettings s;
     s.mode = p.mode;
@@ -65,7 +62,7 @@ void CQuorvaneKeyboardDevice::RestartLightingThread() {
                                                                          engine_.Settings().speed};
                                },
                            .step = [this] { StepEngine(); },
-                           .sendFrame = nullptr});
+                           .sendFrame = [this] { return StreamLightFrame(); }});
 }
 
 void CQuorvaneKeyboardDevice::StopLightingThread() {
@@ -74,52 +71,38 @@ void CQuorvaneKeyboardDevice::StopLightingThread() {
 
 void CQuorvaneKeyboardDevice::RefreshLights() {
     if (!commands_.IsOpen()) return;
+    // Nobody sees the page while the main window is hidden; the keyboard's frames come
+    // from the lighting thread, so there is nothing to do here then.
+    if (!IsWindowActive()) return;
     lighting::LedColourList colours{};
-    int mode = 0;
     {
         CriticalSectionLock lock(lightLock_);
         std::copy_n(ledColours_.begin(), std::min(colours.size(), ledColours_.size()),
                     colours.begin());
-        mode = light_.mode;
     }
-    // Nobody sees the page while the main window is hidden; the keyboard still does.
-    if (IsWindowActive()) {
-        const bool lightPage = GetFunctionPage() == 1;
-        for (size_t i = 0; i < ledButtons_.size() && i < colours.size(); ++i) {
-            ui::CControlUI* control = ledButtons_[i];
-            if (control == nullptr) continue;
-            auto* button = static_cast<IDeviceKeyButton*>(control->GetInterface(kDeviceKeyButton));
-            if (button == nullptr) continue;
-            const LedColour& c = colours[i];
-            if (lightPage && control->IsVisible())
-                button->SetTint(TintColour(c.red, c.green, c.blue), c.brightness, true);
-            else
-                button->SetTint(0, 0, false);
-        }
-        if (selectPanel_ != nullptr) selectPanel_->Invalidate();
+    const bool lightPage = GetFunctionPage() == 1;
+    for (size_t i = 0; i < ledButtons_.size() && i < colours.size(); ++i) {
+        ui::CControlUI* control = ledButtons_[i];
+        if (control == nullptr) continue;
+        auto* button = static_cast<IDeviceKeyButton*>(control->GetInterface(kDeviceKeyButton));
+        if (button == nullptr) continue;
+        const LedColour& c = colours[i];
+        if (lightPage && control->IsVisible())
+            button->SetTint(TintColour(c.red, c.green, c.blue), c.brightness, true);
+        else
+            button->SetTint(0, 0, false);
     }
-    if (lighting::IsHostDrivenMode(mode)) StreamLightFrame(colours);
+    if (selectPanel_ != nullptr) selectPanel_->Invalidate();
 }
 
-void CQuorvaneKeyboardDevice::StreamLightFrame(const lighting::LedColourList& colours) {
-    const uint32_t now = GetTickCount();
-    if (framePaused_ && now - pauseStart_ < kFailedFramePauseMs) return;
-    framePaused_ = false;
-    // Configuration traffic goes first: this frame is dropped, the next one brings the
-    // colours again.
-    if (commands_.IsBusy()) return;
-    std::vector<uint8_t> frame;
+// Lighting thread. The frame buffer is the thread's own, so a frame costs no allocation.
+int CQuorvaneKeyboardDevice::StreamLightFrame() {
     {
         CriticalSectionLock lock(lightLock_);
-        frame = lighting::BuildLightFrame(colours, locations_.led, slotCount_);
+        lighting::BuildLightFrame(engine_.Colours(), locations_.led, slotCount_, lightFrame_);
     }
-    if (frame.empty()) return;
-    if (commands_.SendLightFrame(frame.data(), frame.size()) == CMD_OK) {
-        ++lightFramesSent_;
-    } else {
-        framePaused_ = true;
-        pauseStart_ = now;
-    }
+    if (lightFrame_.empty()) return CMD_OK;
+    return commands_.SendLightFrame(lightFrame_.data(), lightFrame_.size());
 }
 
 }  // namespace vivori::devices

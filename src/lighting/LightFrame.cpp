@@ -6,8 +6,15 @@ namespace vivori::lighting {
 
 std::vector<uint8_t> BuildLightFrame(const LedColourList& colours, const KeyIndexMap& ledOfKey,
                                      int keySlots) {
+    std::vector<uint8_t> frame;
+    BuildLightFrame(colours, ledOfKey, keySlots, frame);
+    return frame;
+}
+
+void BuildLightFrame(const LedColourList& colours, const KeyIndexMap& ledOfKey, int keySlots,
+                     std::vector<uint8_t>& frame) {
     const int slots = std::clamp(keySlots, 0, kMaxFrameSlots);
-    std::vector<uint8_t> frame(static_cast<size_t>(slots) * 3, 0);
+    frame.assign(static_cast<size_t>(slots) * 3, 0);
     auto scaled = [](uint8_t value, uint8_t brightness) {
         return static_cast<uint8_t>(value * brightness / 256);
     };
@@ -22,7 +29,6 @@ std::vector<uint8_t> BuildLightFrame(const LedColourList& colours, const KeyInde
         out[1] = scaled(entry.green, entry.brightness);
         out[2] = scaled(entry.blue, entry.brightness);
     }
-    return frame;
 }
 
 }  // namespace vivori::lighting

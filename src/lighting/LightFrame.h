@@ -16,5 +16,8 @@ inline constexpr int kMaxFrameSlots = 170;
 // indexes not below keySlots are skipped.
 std::vector<uint8_t> BuildLightFrame(const LedColourList& colours, const KeyIndexMap& ledOfKey,
                                      int keySlots);
+// The same into `frame`, reusing its storage.
+void BuildLightFrame(const LedColourList& colours, const KeyIndexMap& ledOfKey, int keySlots,
+                     std::vector<uint8_t>& frame);
 
 }  // namespace vivori::lighting

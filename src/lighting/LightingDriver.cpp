@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "lighting/LightPacer.h"
+#include "lighting/LightTypes.h"
 #include "platform/Debug.h"
 #include "platform/Time.h"
 
@@ -53,7 +54,8 @@ void LightingDriver::Run(Event& stop) {
         }
         const uint32_t frameMs = FrameIntervalMs(transport_.IsReceiverLink());
         wait = pacer.WaitMs(now, pace.mode, pace.speed, frameMs);
-        if (!hooks_.sendFrame) continue;
+        // Only the host-driven modes need frames; the others run in the firmware.
+        if (!hooks_.sendFrame || !IsHostDrivenMode(pace.mode)) continue;
         const uint32_t sinceFrame = now - lastFrame;
         if (sinceFrame < frameMs) {
             wait = std::min(wait, frameMs - sinceFrame);

@@ -13,9 +13,10 @@ namespace vivori::lighting {
 uint32_t FrameIntervalMs(bool receiverLink);
 
 // The keyboard's lighting thread: steps the effect at the pace its mode and speed
-// ask for and streams frames while the transport is open. A frame that meets a busy
-// transport is dropped (the next one brings the colours again), a failed one costs
-// a 200 ms pause, and Stop ends the thread within its bound.
+// ask for and, in the host-driven modes, streams frames while the transport is open.
+// Stepping and sending share one wake-up, so streaming needs no UI-thread timer. A frame that meets
+// a busy transport is dropped (the next one brings the colours again), a failed one costs a 200 ms
+// pause, and Stop ends the thread within its bound.
 class LightingDriver {
   public:
     struct Pace {

@@ -112,8 +112,9 @@ TEST_F(DeviceEntryTest, DragOverKeyButtonsSelectsExactlyThoseAndTheWindowHearsTh
     manager.RemoveNotifier(&recorder);
 }
 
-TEST_F(DeviceEntryTest, LightClockRunsAtTheCableRateThenAtTheReceiverRateAfterALinkSwitch) {
+TEST_F(DeviceEntryTest, LightClockRunsAtTheLinksRateWhileShownAndIdlesWhileHidden) {
     StartWithKeyboard("keyboard");
+    Window().SetWindowActive(true);
     auto receiver = Plug("keyboard-receiver");
     sim::SimDevice& cable = *devices_[0];
     ASSERT_TRUE(PumpUntil([&] { return LightFrames(cable) > 5; }, 5000));
@@ -121,6 +122,14 @@ TEST_F(DeviceEntryTest, LightClockRunsAtTheCableRateThenAtTheReceiverRateAfterAL
     const size_t wired = FramesOver(cable, 1000);
     EXPECT_GE(wired, 30u);
     EXPECT_LE(wired, 110u);
+
+    // Hidden, there is nothing to paint: a few look-ins a second.
+    Window().SetWindowActive(false);
+    PumpFor(300);
+    EXPECT_LE(FramesOver(cable, 1000), 6u);
+    // Shown again, the clock is back at once, not after its slow period.
+    Window().SetWindowActive(true);
+    EXPECT_GE(FramesOver(cable, 200), 5u);
 
     bus->Unplug(devices_[0]);
     ASSERT_TRUE(PumpUntil(

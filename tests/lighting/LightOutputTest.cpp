@@ -136,17 +136,26 @@ TEST_F(LightOutput, KeyPressNotificationLightsTheKeyInTheStreamedFrame) {
     EXPECT_EQ(std::count(received.begin(), received.end(), 0), 312 - 1);
 }
 
-TEST_F(LightOutput, DriverStepsAtTheSpeedsPaceAndStreamsFrames) {
+TEST_F(LightOutput, DriverStepsAtTheSpeedsPaceAndStreamsOnlyHostDrivenModes) {
     AttachWired();
     engine_.Start(SettingsFor(4));
     LightingDriver driver(*transport);
     ASSERT_TRUE(driver.Start(Hooks()));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     driver.Stop();
-    // Speed 4: a step every 16 ms tick; frames every 10 ms on the cable.
+    // Speed 4: a step every 16 ms tick. The firmware runs mode 4 itself: no frames.
     EXPECT_GE(driver.StepsRun(), 5u);
     EXPECT_LE(driver.StepsRun(), 20u);
+    EXPECT_EQ(driver.FramesSent(), 0u);
+    EXPECT_TRUE(ReceivedLightBytes(*keyboard).empty());
+
+    // Mode 30 is the host's: frames every 10 ms on the cable.
+    engine_.Start(SettingsFor(30));
+    ASSERT_TRUE(driver.Start(Hooks()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    driver.Stop();
     EXPECT_GE(driver.FramesSent(), 3u);
+    EXPECT_LE(driver.FramesSent(), 31u);
     EXPECT_EQ(ReceivedLightBytes(*keyboard).size(), 312u);
 
     auto slow = SettingsFor(4);
