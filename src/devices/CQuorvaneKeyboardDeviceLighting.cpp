@@ -62,7 +62,8 @@ void CQuorvaneKeyboardDevice::RestartLightingThread() {
                                                                          engine_.Settings().speed};
                                },
                            .step = [this] { StepEngine(); },
-                           .sendFrame = [this] { return StreamLightFrame(); }});
+                           .sendFrame = [this] { return StreamLightFrame(); },
+                           .tick = nullptr});
 }
 
 void CQuorvaneKeyboardDevice::StopLightingThread() {

@@ -39,10 +39,12 @@ uint32_t StepIntervalMs(int mode, int speed) {
 void LightPacer::Reset(uint32_t nowMs) {
     lastTick_ = nowMs;
     ticks_ = 0;
+    ticked_ = false;
 }
 
 bool LightPacer::Pass(uint32_t nowMs, int mode, int speed) {
-    if (nowMs - lastTick_ >= kLightTickMs) {
+    ticked_ = nowMs - lastTick_ >= kLightTickMs;
+    if (ticked_) {
         lastTick_ = nowMs;
         ++ticks_;
     }
@@ -54,7 +56,8 @@ bool LightPacer::Pass(uint32_t nowMs, int mode, int speed) {
 uint32_t LightPacer::WaitMs(uint32_t nowMs, int mode, int speed, uint32_t outputMs) const {
     const uint32_t sinceTick = nowMs - lastTick_;
     const uint32_t untilTick = sinceTick >= kLightTickMs ? 0 : kLightTickMs - sinceTick;
-    const uint32_t wait = SpeedThreshold(mode, speed) == 0 ? outputMs : untilTick;
+    const bool everyPass = SpeedThreshold(mode, speed) == 0 && IsHostDrivenMode(mode);
+    const uint32_t wait = everyPass ? outputMs : untilTick;
     return std::max<uint32_t>(wait, kLightLoopWaitMs);
 }
 

@@ -24,15 +24,20 @@ class LightPacer {
   public:
     void Reset(uint32_t nowMs);
     bool Pass(uint32_t nowMs, int mode, int speed);
+    // Whether the last Pass counted a light tick: the work done once per tick whatever
+    // the mode (the custom program and LED layer) runs then.
+    bool Ticked() const { return ticked_; }
     // How long the loop may wait before its next pass can matter: until the next
-    // light tick, or, for a mode stepped on every pass, `outputMs` (stepping faster
-    // than the output shows the colours only burns the core). At least one loop wait.
+    // light tick, or, for a streamed mode stepped on every pass, `outputMs` (stepping
+    // faster than the output shows the colours only burns the core). At least one
+    // loop wait.
     uint32_t WaitMs(uint32_t nowMs, int mode, int speed, uint32_t outputMs) const;
     int Ticks() const { return ticks_; }
 
   private:
     uint32_t lastTick_ = 0;
     int ticks_ = 0;
+    bool ticked_ = false;
 };
 
 }  // namespace vivori::lighting

@@ -52,6 +52,7 @@ void LightingDriver::Run(Event& stop) {
             hooks_.step();
             ++steps_;
         }
+        if (pacer.Ticked() && hooks_.tick) hooks_.tick();
         const uint32_t frameMs = FrameIntervalMs(transport_.IsReceiverLink());
         wait = pacer.WaitMs(now, pace.mode, pace.speed, frameMs);
         // Only the host-driven modes need frames; the others run in the firmware.

@@ -27,6 +27,7 @@ class LightingDriver {
         std::function<Pace()> pace;      // the running mode and speed
         std::function<void()> step;      // one effect step; the owner takes its light lock
         std::function<int()> sendFrame;  // optional: build and send one frame, a result code
+        std::function<void()> tick;      // optional: once per light tick, after the step
     };
     static constexpr int kStopTimeoutMs = 1000;
     static constexpr int kClosedWaitMs = 100;

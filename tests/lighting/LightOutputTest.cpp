@@ -94,6 +94,7 @@ class LightOutput : public SimTransportTest {
     const lighting::KeyIndexMap ledOfKey_ = KeyIndexes({{30, 7}});
     lighting::LightEngine engine_;
     std::mutex lock_;  // the light lock of the device object
+    std::atomic<int> ticks_{0};
 
     LightingDriver::Hooks Hooks() {
         return {
@@ -115,7 +116,8 @@ class LightOutput : public SimTransportTest {
                         frame = BuildLightFrame(engine_.Colours(), ledOfKey_, kKeySlots);
                     }
                     return transport->SendLightFrame(frame.data(), frame.size());
-                }};
+                },
+            .tick = [this] { ++ticks_; }};
     }
 };
 
@@ -143,9 +145,11 @@ TEST_F(LightOutput, DriverStepsAtTheSpeedsPaceAndStreamsOnlyHostDrivenModes) {
     ASSERT_TRUE(driver.Start(Hooks()));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     driver.Stop();
-    // Speed 4: a step every 16 ms tick. The firmware runs mode 4 itself: no frames.
+    // Speed 4: a step every 16 ms tick, and the per-tick work with it. The firmware
+    // runs mode 4 itself: no frames.
     EXPECT_GE(driver.StepsRun(), 5u);
     EXPECT_LE(driver.StepsRun(), 20u);
+    EXPECT_EQ(uint64_t(ticks_.load()), driver.StepsRun());
     EXPECT_EQ(driver.FramesSent(), 0u);
     EXPECT_TRUE(ReceivedLightBytes(*keyboard).empty());
 
@@ -158,6 +162,7 @@ TEST_F(LightOutput, DriverStepsAtTheSpeedsPaceAndStreamsOnlyHostDrivenModes) {
     EXPECT_LE(driver.FramesSent(), 31u);
     EXPECT_EQ(ReceivedLightBytes(*keyboard).size(), 312u);
 
+    ticks_ = 0;
     auto slow = SettingsFor(4);
     slow.speed = 0;  // ten ticks a step: 160 ms
     engine_.Start(slow);
@@ -166,6 +171,8 @@ TEST_F(LightOutput, DriverStepsAtTheSpeedsPaceAndStreamsOnlyHostDrivenModes) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     driver.Stop();
     EXPECT_LE(driver.StepsRun() - before, 2u);
+    // The per-tick work does not follow the speed.
+    EXPECT_GE(ticks_.load(), 10);
 }
 
 TEST_F(LightOutput, FramesAreDroppedWhileTheTransportIsBusy) {
