@@ -64,17 +64,15 @@ void LightProgram::LoadSteps(std::vector<ProgramStep> steps) {
 void LightProgram::LoadRecords(std::vector<LedRecord> records) {
     records_ = std::move(records);
     leds_.fill({});
-    bool hasLayer = false;
-    bool countsLoops = false;
+    hasLayer_ = false;
+    countsLoops_ = false;
     const size_t count = std::min(records_.size(), leds_.size());
     for (size_t i = 0; i < count; ++i) {
         if (!Acts(records_[i])) continue;
-        hasLayer = true;
+        hasLayer_ = true;
         const int pattern = records_[i].pattern;
-        countsLoops = countsLoops || pattern == kLedBreathing || pattern == kLedColourCycling;
+        countsLoops_ = countsLoops_ || pattern == kLedBreathing || pattern == kLedColourCycling;
     }
-    hasLayer_.store(hasLayer, std::memory_order_relaxed);
-    countsLoops_.store(countsLoops, std::memory_order_relaxed);
 }
 
 void LightProgram::StepProgram(uint32_t nowMs, int keyboardSpeed, LedColourList& colours) {

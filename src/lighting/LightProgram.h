@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -19,7 +18,7 @@ struct ProgramStep {
     int speed = 0;  // 0-4
     int fx = 0;     // wave direction: non-zero runs it backward
     bool multiColour = false;
-    Rgb colour;
+    Rgb colour{};
     int32_t timeMs = 0;  // how long the step plays
 };
 
@@ -30,7 +29,7 @@ struct LedRecord {
     int speed = 0;    // 0-4
     int fx = 0;
     bool multiColour = false;
-    Rgb colour;
+    Rgb colour{};
     bool present = false;  // the record was read from the file
 };
 
@@ -44,7 +43,7 @@ struct LedRecord {
 // - its LED record lock around LoadRecords and ApplyLedLayer (records, per-LED state);
 // - both, light lock first, around Load.
 // The two halves share no data, so each needs only its own lock. HasLedLayer and
-// LedLayerCountsLoops may be read without either.
+// LedLayerCountsLoops belong to the layer half.
 //
 // A multicolour breathing step moves to the next colour of the spectrum (16 entries
 // on) each time a breath ends, as the colourful breathing mode does, rather than
@@ -68,11 +67,11 @@ class LightProgram {
     void ApplyLedLayer(uint32_t nowMs, LedColourList& colours);
 
     // Some record writes its LED: without one the pass can be skipped.
-    bool HasLedLayer() const { return hasLayer_.load(std::memory_order_relaxed); }
+    bool HasLedLayer() const { return hasLayer_; }
     // Some record animates by counting passes (breathing, colour cycling), so the
     // pass must run on every light tick, even when the mode's step is not due.
     // Otherwise one pass after each step is enough (blinking follows the clock).
-    bool LedLayerCountsLoops() const { return countsLoops_.load(std::memory_order_relaxed); }
+    bool LedLayerCountsLoops() const { return countsLoops_; }
 
     int StepIndex() const { return stepIndex_; }
     int Position() const { return position_; }
@@ -117,8 +116,8 @@ class LightProgram {
     // Layer state: under the LED record lock.
     std::vector<LedRecord> records_;
     std::array<LedState, kKeyCount> leds_{};
-    std::atomic<bool> hasLayer_{false};
-    std::atomic<bool> countsLoops_{false};
+    bool hasLayer_ = false;
+    bool countsLoops_ = false;
 };
 
 }  // namespace vivori::lighting
