@@ -69,8 +69,9 @@ class LightProgram {
     // Some record writes its LED: without one the pass can be skipped.
     bool HasLedLayer() const { return hasLayer_; }
     // Some record animates by counting passes (breathing, colour cycling), so the
-    // pass must run on every light tick, even when the mode's step is not due.
-    // Otherwise one pass after each step is enough (blinking follows the clock).
+    // pass must run once on every light tick, even when the mode's step is not due.
+    // Otherwise a pass after each step keeps the layer on top; blinking follows the
+    // clock, so a later pass only toggles later.
     bool LedLayerCountsLoops() const { return countsLoops_; }
 
     int StepIndex() const { return stepIndex_; }
