@@ -34,12 +34,12 @@ uint8_t Scaled(uint8_t level, uint8_t curve) {
     return static_cast<uint8_t>(level * curve / 256);
 }
 
-void Fill(LedColourList& colours, Rgb rgb, uint8_t brightness) {
-    colours.fill({rgb.red, rgb.green, rgb.blue, brightness});
-}
-
 LedColour Shown(Rgb rgb, uint8_t brightness) {
     return {rgb.red, rgb.green, rgb.blue, brightness};
+}
+
+void Fill(LedColourList& colours, Rgb rgb, uint8_t brightness) {
+    colours.fill(Shown(rgb, brightness));
 }
 }  // namespace
 
