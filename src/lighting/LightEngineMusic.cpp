@@ -222,9 +222,11 @@ void LightEngine::StepMusicStyle4() {
         for (int r = 0; r < kGridRows; ++r) {
             const uint8_t key = GridKey(c, r);
             if (key >= kKeyCount) continue;
+            // Looked at before this row fades: the bottom row's own fade below 10
+            // frees the column from the next step on, for the whole bar at once.
+            if (latched && DarkBelow(bottom, kDarkLevel)) latched = false;
             const bool fade = r == 0 || DarkBelow(GridKey(c, r - 1), kStyle4DarkAbove);
             DrawMusicCell(key, fade, kMusicFadeKind, false, [&] { return keyColours_[key]; });
-            if (latched && DarkBelow(bottom, kDarkLevel)) latched = false;
             if (r >= top && !latched) {
                 keyLevels_[key] = 255;
                 latched = true;
