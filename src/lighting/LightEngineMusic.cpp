@@ -3,7 +3,6 @@
 // 32-bit number, so bar lengths are worked out in 64 bits and only compared, never
 // used as indexes.
 #include <algorithm>
-#include <iterator>
 #include <limits>
 
 #include "lighting/LightEngine.h"
@@ -79,13 +78,24 @@ void LightEngine::ResetMusic() {
 }
 
 void LightEngine::StepMusic() {
-    using E = LightEngine;
-    static constexpr void (E::*kStyles[])() = {
-        &E::StepMusicStyle0, &E::StepMusicStyle1, &E::StepMusicStyle2, &E::StepMusicStyle3,
-        &E::StepMusicStyle4, &E::StepMusicStyle5, &E::StepMusicStyle6,
-    };
-    if (music_.style >= 0 && music_.style < static_cast<int>(std::size(kStyles)))
-        (this->*kStyles[music_.style])();
+    switch (music_.style) {
+        case 0:
+            return StepMusicStyle0();
+        case 1:
+            return StepMusicStyle1();
+        case 2:
+            return StepMusicStyle2();
+        case 3:
+            return StepMusicStyle3();
+        case 4:
+            return StepMusicStyle4();
+        case 5:
+            return StepMusicStyle5();
+        case 6:
+            return StepMusicStyle6();
+        default:
+            return;
+    }
 }
 
 LightEngine::MusicValues LightEngine::TakeMusicInput() {
