@@ -58,7 +58,7 @@ const LightEngine::ModeEntry* LightEngine::EntryOf(int mode) {
         {spread, &E::StepFourColourBreathing},            // 26
         {spread, &E::StepFourColourBlink},                // 27
         {spread, &E::StepNothing},                        // 28 custom step program
-        {spread, &E::StepNothing},                        // 29 music
+        {spread, &E::StepMusic},                          // 29
         {spread, &E::StepExternalColour},                 // 30
     };
     static const ModeEntry kOther = {spread, &E::StepNothing};
@@ -92,6 +92,7 @@ void LightEngine::ResetEffectState() {
     keyStates_ = {};
     keyPressed_ = {};
     masks_.Clear();
+    ResetMusic();
 }
 
 void LightEngine::SetCustomColours(std::span<const Rgb> colours) {
@@ -102,7 +103,7 @@ void LightEngine::SetCustomColours(std::span<const Rgb> colours) {
 
 void LightEngine::SetLevelInput(std::span<const int> values) {
     for (size_t i = 0; i < levelInput_.size(); ++i)
-        levelInput_[i] = i < values.size() ? std::clamp(values[i], 0, 255) : 0;
+        levelInput_[i] = i < values.size() ? values[i] : 0;
 }
 
 uint8_t LightEngine::KeyLevel(int key) const {

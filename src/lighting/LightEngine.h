@@ -1,13 +1,16 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
 #include "lighting/ColumnRing.h"
 #include "lighting/LightRandom.h"
 #include "lighting/LightTypes.h"
+#include "lighting/MusicSettings.h"
 #include "lighting/WaveMasks.h"
 
 namespace vivori::lighting {
@@ -24,11 +27,11 @@ std::optional<KeySlotEvent> KeySlotEventOfNotification(uint16_t code);
 // The host-side keyboard lighting effects over a 170-entry LED colour list indexed
 // by logical key. Not thread-safe: the owner holds its light lock around every call
 // (the lighting thread steps, the UI thread changes modes, key events arrive from
-// the notification reader). Modes 28 and 29 (custom step program, music) belong to
-// the custom light layer and leave the list as it is here.
+// the notification reader). Mode 28 (custom step program) belongs to the custom
+// light layer and leaves the list as it is here.
 class LightEngine {
   public:
-    explicit LightEngine(uint64_t seed = 1) : random_(seed) {}
+    explicit LightEngine(uint64_t seed = 1) : random_(seed) { ResetMusic(); }
 
     // New settings: a changed mode (or mode 19) resets the effect state and runs the
     // mode's start-up; otherwise the running effect continues with the new values.
@@ -45,8 +48,14 @@ class LightEngine {
 
     // The colours mode 19 shows, by logical key (from the profile or the device).
     void SetCustomColours(std::span<const Rgb> colours);
-    // The audio level values; the first three are mode 30's red, green and blue.
+    // The audio level values (six; missing ones 0); the low bytes of the first
+    // three are mode 30's red, green and blue.
     void SetLevelInput(std::span<const int> values);
+    // The audio spectrum values the music styles draw (25; missing ones 0). In
+    // style 2 they start key waves here, as they arrive, and are used up.
+    void SetMusicInput(std::span<const int> values);
+    void SetMusicSettings(const MusicSettings& music) { music_ = music; }
+    const MusicSettings& Music() const { return music_; }
     void Seed(uint64_t seed) { random_.Seed(seed); }
 
     const LightSettings& Settings() const { return settings_; }
@@ -54,6 +63,8 @@ class LightEngine {
     uint8_t KeyLevel(int key) const;
     uint8_t KeyColour(int key) const;
     uint8_t Position() const { return step_; }
+    // The colour index, which the music styles use as an index into their values.
+    uint8_t ValueIndex() const { return colourIndex_; }
     const WaveMasks& Masks() const { return masks_; }
     ColumnRing& Ring() { return ring_; }
 
@@ -75,7 +86,8 @@ class LightEngine {
     Rgb KeyRgb(int key) const;
     uint8_t RandomColour() { return static_cast<uint8_t>(random_.Below(kSpectrumSize)); }
     void LightKey(int key);
-    void LightMasks();
+    // Lights the keys the wave masks cover and returns them.
+    std::bitset<kKeyCount> LightMasks();
     void FadeKeys(int kind);
     void ShowKeyLevels();
     bool BlinkToggled();
@@ -122,6 +134,36 @@ class LightEngine {
     void StepExternalColour();
     void StepNothing() {}
 
+    // Music styles of mode 29.
+    void ResetMusic();
+    void StepMusic();
+    void StepMusicStyle0();
+    void StepMusicStyle1();
+    void StepMusicStyle2();
+    void StepMusicStyle3();
+    void StepMusicStyle4();
+    void StepMusicStyle5();
+    void StepMusicStyle6();
+    using MusicValues = std::array<int32_t, kMusicValueCount>;
+    MusicValues TakeMusicInput();
+    void MoveValueIndex();
+    bool DarkBelow(int key, int level) const;
+    Rgb PeakColour(const std::function<int()>& position) const;
+    // Fades a cell (when asked), lights it (when asked), then shows it.
+    void DrawMusicCell(int key, bool fade, int fadeKind, bool lit,
+                       const std::function<int()>& position);
+    // A run of grid cells from the far end of a bar toward its base; see the .cpp.
+    struct MusicLine {
+        int column;
+        int row;
+        int dc;
+        int dr;
+        int length;
+        int alwaysFading;
+    };
+    void DrawMusicLine(const MusicLine& line, const std::function<bool(int along)>& lit,
+                       const std::function<int(int column)>& position);
+
     // Key-reactive layer.
     void FlashKey(int key, KeyAction action);
     void StartKeyWave(int key);
@@ -143,7 +185,13 @@ class LightEngine {
     std::array<uint8_t, kKeyCount> keyStates_{};
     std::array<uint8_t, kKeyCount> keyPressed_{};
     std::array<std::optional<Rgb>, kKeyCount> customColours_{};
-    std::array<int, 3> levelInput_{};
+    std::array<int32_t, kLevelValueCount> levelInput_{};
+    MusicValues musicInput_{};
+    MusicSettings music_;
+    // Style 4: a column lights its bar only when its latch is clear.
+    std::array<bool, kGridColumns> columnLatches_{};
+    // Style 2: what the arrivals of music input have added up since the last wave.
+    int32_t triggerTotal_ = 0;
     WaveMasks masks_;
     ColumnRing ring_;
 };

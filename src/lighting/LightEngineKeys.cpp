@@ -120,11 +120,14 @@ void LightEngine::StepKeyLevels() {
     ShowKeyLevels();
 }
 
-void LightEngine::LightMasks() {
-    masks_.ForEachLitKey([this](int key) {
+std::bitset<kKeyCount> LightEngine::LightMasks() {
+    std::bitset<kKeyCount> lit;
+    masks_.ForEachLitKey([this, &lit](int key) {
         keyLevels_[key] = 255;
         if (settings_.colourful) keyColours_[key] = RandomColour();
+        lit.set(static_cast<size_t>(key));
     });
+    return lit;
 }
 
 void LightEngine::StepKeyWaves() {

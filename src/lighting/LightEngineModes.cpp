@@ -189,10 +189,10 @@ void LightEngine::StepFourColourBlink() {
     ShowBlink(FourColour(step_));
 }
 
+// The low bytes of the first three level values.
 void LightEngine::StepExternalColour() {
-    PaintAll({static_cast<uint8_t>(levelInput_[0]), static_cast<uint8_t>(levelInput_[1]),
-              static_cast<uint8_t>(levelInput_[2])},
-             Level());
+    auto low = [this](int i) { return static_cast<uint8_t>(levelInput_[i] & 0xFF); };
+    PaintAll({low(0), low(1), low(2)}, Level());
 }
 
 }  // namespace vivori::lighting

@@ -19,6 +19,9 @@ inline constexpr int kSpeeds = 5;
 // The modes whose colours the host computes and streams to the keyboard.
 inline constexpr int kMusicMode = 29;
 inline constexpr int kExternalColourMode = 30;
+// Values per delivery of the audio spectrum (music) and level input.
+inline constexpr int kMusicValueCount = 25;
+inline constexpr int kLevelValueCount = 6;
 constexpr bool IsHostDrivenMode(int mode) {
     return mode == kMusicMode || mode == kExternalColourMode;
 }

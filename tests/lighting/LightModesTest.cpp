@@ -156,7 +156,7 @@ TEST(LightModes, PresetCustomOffAndExternalColourFillTheList) {
     engine.SetLevelInput(levels);
     engine.Start(SettingsFor(30));
     Steps(engine, 1);
-    EXPECT_EQ(engine.Colours()[169], (LedColour{10, 20, 255, kFull}));
+    EXPECT_EQ(engine.Colours()[169], (LedColour{10, 20, 44, kFull}));  // 300: low byte
 
     engine.Start(SettingsFor(20));
     Steps(engine, 1);

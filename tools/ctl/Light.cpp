@@ -1,8 +1,10 @@
 // vivori-ctl light run: the keyboard lighting effects computed offline, one line of
 // LED colours per step, so an effect can be checked or diffed without a device.
+#include <charconv>
 #include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "Ctl.h"
 #include "Text.h"
@@ -14,7 +16,8 @@ namespace {
 
 constexpr const char* kUsage =
     "light run --mode M --steps N [--speed S --direction D --colourful C --brightness B "
-    "--colour RRGGBB --seed N]";
+    "--colour RRGGBB --seed N --music-style S --music V1,V2,... --music-base RRGGBB "
+    "--music-peak RRGGBB --music-colourful C]";
 constexpr uint32_t kMaxSteps = 1000000;
 
 void PrintColours(const lighting::LedColourList& colours) {
@@ -31,9 +34,28 @@ void PrintColours(const lighting::LedColourList& colours) {
 
 struct RunOptions {
     lighting::LightSettings settings;
+    lighting::MusicSettings music;
+    std::vector<int> musicValues;
     uint32_t steps = 0;
     uint32_t seed = 1;
 };
+
+// "V1,V2,..." of up to 25 signed 32-bit values.
+bool ParseMusicValues(const std::string& text, std::vector<int>* values) {
+    size_t at = 0;
+    while (at <= text.size()) {
+        const size_t end = std::min(text.find(',', at), text.size());
+        int value = 0;
+        const char* first = text.data() + at;
+        const char* last = text.data() + end;
+        auto [ptr, ec] = std::from_chars(first, last, value);
+        if (ec != std::errc() || ptr != last || first == last) return false;
+        values->push_back(value);
+        if (values->size() > static_cast<size_t>(lighting::kMusicValueCount)) return false;
+        at = end + 1;
+    }
+    return true;
+}
 
 // Reads "--name value" pairs; every error is a usage error naming the option.
 bool ParseRunOptions(const std::vector<std::string>& args, RunOptions* out, std::string* error) {
@@ -58,23 +80,37 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions* out, std:
         *error = std::string("usage: ") + kUsage;
         return false;
     }
+    auto colour = [&](const std::string& name, lighting::Rgb* into) {
+        auto it = values.find(name);
+        if (it == values.end()) return true;
+        auto bytes = ParseHexBytes({it->second});
+        if (!bytes || bytes->size() != 3) {
+            *error = "bad --" + name + " " + it->second + " (RRGGBB)";
+            return false;
+        }
+        *into = {(*bytes)[0], (*bytes)[1], (*bytes)[2]};
+        values.erase(it);
+        return true;
+    };
     auto& s = out->settings;
-    int steps = 0, colourful = 1, seed = 1;
+    auto& m = out->music;
+    int steps = 0, colourful = 1, seed = 1, peakColourful = 0;
     if (!number("mode", 255, &s.mode) || !number("steps", kMaxSteps, &steps) ||
         !number("speed", 4, &s.speed) || !number("direction", 255, &s.direction) ||
         !number("colourful", 1, &colourful) || !number("brightness", 4, &s.brightness) ||
-        !number("seed", 0x7FFFFFFF, &seed))
+        !number("seed", 0x7FFFFFFF, &seed) || !number("music-style", 255, &m.style) ||
+        !number("music-colourful", 1, &peakColourful) || !colour("colour", &s.colour) ||
+        !colour("music-base", &m.base) || !colour("music-peak", &m.peak))
         return false;
     s.colourful = colourful != 0;
+    m.peakColourful = peakColourful != 0;
     out->steps = static_cast<uint32_t>(steps);
     out->seed = static_cast<uint32_t>(seed);
-    if (auto it = values.find("colour"); it != values.end()) {
-        auto bytes = ParseHexBytes({it->second});
-        if (!bytes || bytes->size() != 3) {
-            *error = "bad --colour " + it->second + " (RRGGBB)";
+    if (auto it = values.find("music"); it != values.end()) {
+        if (!ParseMusicValues(it->second, &out->musicValues)) {
+            *error = "bad --music " + it->second + " (up to 25 comma-separated integers)";
             return false;
         }
-        s.colour = {(*bytes)[0], (*bytes)[1], (*bytes)[2]};
         values.erase(it);
     }
     if (!values.empty()) {
@@ -97,12 +133,14 @@ int RunLight(const Options& options) {
 
     // No thread: the clock moves by the mode's step interval, which paces blinking.
     lighting::LightEngine engine(run.seed);
+    engine.SetMusicSettings(run.music);
     engine.Start(run.settings);
     PrintColours(engine.Colours());
     const uint32_t interval = lighting::StepIntervalMs(run.settings.mode, run.settings.speed);
     uint32_t now = 0;
     for (uint32_t i = 0; i < run.steps; ++i) {
         now += interval;
+        if (!run.musicValues.empty()) engine.SetMusicInput(run.musicValues);
         engine.Step(now);
         PrintColours(engine.Colours());
     }
