@@ -370,15 +370,8 @@ void CQuorvaneKeyboardDevice::ApplyProfileLighting() {
                                          system_, ModeMap());
     }
     if (p.mode != old.mode || p.mode == kCustomColourMode) ResetEffectState();
+    LoadLightProgram();
     const auto colours = profile_.GetCustomLightColors(info.customGroup, kLogicalKeyCount);
-    {
-        CriticalSectionLock lock(ledRecordLock_);
-        for (size_t i = 0; i < colours.size() && i < customLedRecords_.size(); ++i) {
-            customLedRecords_[i].red = colours[i].red;
-            customLedRecords_[i].green = colours[i].green;
-            customLedRecords_[i].blue = colours[i].blue;
-        }
-    }
     CriticalSectionLock lock(lightLock_);
     for (size_t i = 0; i < colours.size() && i < customKeyColours_.size(); ++i)
         customKeyColours_[i] = {colours[i].red, colours[i].green, colours[i].blue,
@@ -413,16 +406,15 @@ LightBlock CQuorvaneKeyboardDevice::CurrentLightBlock() const {
 }
 
 void CQuorvaneKeyboardDevice::SetMusicInput(const int* values, int count) {
+    if (values == nullptr) return;
     CriticalSectionLock lock(lightLock_);
-    for (int i = 0; values != nullptr && i < count && i < int(musicInput_.size()); ++i)
-        musicInput_[size_t(i)] = values[i];
+    engine_.SetMusicInput({values, size_t(std::clamp(count, 0, lighting::kMusicValueCount))});
 }
 
 void CQuorvaneKeyboardDevice::SetLevelInput(const int* values, int count) {
+    if (values == nullptr) return;
     CriticalSectionLock lock(lightLock_);
-    for (int i = 0; values != nullptr && i < count && i < int(levelInput_.size()); ++i)
-        levelInput_[size_t(i)] = values[i];
-    engine_.SetLevelInput(levelInput_);
+    engine_.SetLevelInput({values, size_t(std::clamp(count, 0, lighting::kLevelValueCount))});
 }
 
 }  // namespace vivori::devices

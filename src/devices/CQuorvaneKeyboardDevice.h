@@ -11,6 +11,7 @@
 #include "devices/KeyIdentity.h"
 #include "devices/KeyboardSettingsBlock.h"
 #include "lighting/LightEngine.h"
+#include "lighting/LightProgram.h"
 #include "lighting/LightingDriver.h"
 #include "macros/MacroUpload.h"
 #include "platform/WorkerThread.h"
@@ -132,6 +133,11 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void StepEngine();
     // Builds and sends one light frame (lighting thread); a command result.
     int StreamLightFrame();
+    // The profile's custom step program and light list, for mode 28 and the LED layer.
+    void LoadLightProgram();
+    // Once per light tick (lighting thread): the step program in mode 28 and modes
+    // outside 1-30, then the custom LED layer over every mode.
+    void RunLightTick();
     size_t MacroCount() const;
 
     profiles::CKeyboardProfiledata profile_;
@@ -139,8 +145,6 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     profiles::LightNameLists nameLists_;
     bool nameListsLoaded_ = false;
     std::vector<std::string> macroNames_;
-    std::array<int, 25> musicInput_{};
-    std::array<int, 6> levelInput_{};
     uint8_t lightSlot_ = 0;
     LightBlock lightBlock_{};
     std::array<uint8_t, 23> previousLightBlock_{};
@@ -156,7 +160,9 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     // Mode 19's per-key colours as the keyboard's colour block holds them (each with
     // its own brightness); the LED colour list is the running effect's preview.
     std::vector<LedColour> customKeyColours_ = std::vector<LedColour>(kLogicalKeyCount);
-    lighting::LightEngine engine_;     // under the light lock
+    lighting::LightEngine engine_;  // under the light lock
+    // Steps under the light lock, LED records under the LED record lock.
+    lighting::LightProgram program_;
     std::vector<uint8_t> lightFrame_;  // lighting thread
     lighting::LightingDriver lightingDriver_{commands_};
     DeviceMessageWindow postWindow_{

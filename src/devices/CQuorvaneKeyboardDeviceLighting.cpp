@@ -5,10 +5,14 @@
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/IDeviceKeyButton.h"
 #include "lighting/LightFrame.h"
+#include "lighting/MusicSettings.h"
 #include "platform/Time.h"
 
 namespace vivori::devices {
 namespace {
+
+constexpr int kCustomProgramMode = 28;
+constexpr int kLastLightMode = 30;
 
 lighting::LightSettings SettingsOf(const LightParameters& p) {
     lighting::LightSettings s;
@@ -21,7 +25,69 @@ lighting::LightSettings SettingsOf(const LightParameters& p) {
     return s;
 }
 
+lighting::ProgramStep ProgramStepOf(const profiles::LightStep& step) {
+    const profiles::LightInfo& l = step.light;
+    return {.type = l.selectItem,
+            .light = l.light,
+            .speed = l.speed,
+            .fx = l.fx,
+            .multiColour = l.multiColor != 0,
+            .colour = {l.red, l.green, l.blue},
+            .timeMs = step.time};
+}
+
+lighting::LedRecord LedRecordOf(const profiles::LightInfo& l) {
+    return {.pattern = l.selectItem,
+            .light = l.light,
+            .speed = l.speed,
+            .fx = l.fx,
+            .multiColour = l.multiColor != 0,
+            .colour = {l.red, l.green, l.blue},
+            .present = l.present != 0};
+}
+
+bool RunsStepProgram(int mode) {
+    return mode == kCustomProgramMode || mode < 1 || mode > kLastLightMode;
+}
+
 }  // namespace
+
+void CQuorvaneKeyboardDevice::LoadLightProgram() {
+    std::vector<lighting::ProgramStep> steps;
+    for (const profiles::LightStep& step : profile_.GetLightSteps())
+        steps.push_back(ProgramStepOf(step));
+    std::vector<lighting::LedRecord> records;
+    for (const profiles::LightInfo& record : profile_.GetLightList())
+        records.push_back(LedRecordOf(record));
+    {
+        CriticalSectionLock lock(lightLock_);
+        program_.LoadSteps(std::move(steps));
+    }
+    CriticalSectionLock lock(ledRecordLock_);
+    program_.LoadRecords(std::move(records));
+}
+
+void CQuorvaneKeyboardDevice::RunLightTick() {
+    const uint32_t now = GetTickCount();
+    CriticalSectionLock lock(lightLock_);
+    lighting::LedColourList& colours = engine_.MutableColours();
+    const lighting::LightSettings& settings = engine_.Settings();
+    bool painted = false;
+    if (RunsStepProgram(settings.mode)) {
+        program_.StepProgram(now, settings.speed, colours);
+        painted = true;
+    }
+    {
+        CriticalSectionLock records(ledRecordLock_);
+        if (program_.HasLedLayer()) {
+            program_.ApplyLedLayer(now, colours);
+            painted = true;
+        }
+    }
+    if (painted)
+        std::copy_n(colours.begin(), std::min(colours.size(), ledColours_.size()),
+                    ledColours_.begin());
+}
 
 void CQuorvaneKeyboardDevice::ResetEffectState() {
     CriticalSectionLock lock(lightLock_);
@@ -29,6 +95,9 @@ void CQuorvaneKeyboardDevice::ResetEffectState() {
 }
 
 void CQuorvaneKeyboardDevice::UpdateEngineLocked() {
+    // The audio light styles keep the music style and colours as the current colours.
+    engine_.SetMusicSettings(lighting::MusicSettingsOfCurrentColours(
+        static_cast<uint32_t>(currentColour_[0]), static_cast<uint32_t>(currentColour_[1])));
     if (light_.mode != engine_.Settings().mode || light_.mode == kCustomColourMode)
         RestartEngineLocked();
     else
@@ -63,7 +132,7 @@ void CQuorvaneKeyboardDevice::RestartLightingThread() {
                                },
                            .step = [this] { StepEngine(); },
                            .sendFrame = [this] { return StreamLightFrame(); },
-                           .tick = nullptr});
+                           .tick = [this] { RunLightTick(); }});
 }
 
 void CQuorvaneKeyboardDevice::StopLightingThread() {

@@ -60,6 +60,8 @@ class LightEngine {
 
     const LightSettings& Settings() const { return settings_; }
     const LedColourList& Colours() const { return colours_; }
+    // The custom step program and LED layer paint the same list, after the step.
+    LedColourList& MutableColours() { return colours_; }
     uint8_t KeyLevel(int key) const;
     uint8_t KeyColour(int key) const;
     uint8_t Position() const { return step_; }

@@ -1,6 +1,8 @@
 // The keyboard's software lighting as the keyboard and the page see it: streamed
 // frames in the keyboard's light-frame memory, LED buttons painted only while shown,
 // key presses reaching the reactive effects, and the lighting thread's stop bound.
+#include <json/json.h>
+
 #include <thread>
 
 #include "KeyboardFixture.h"
@@ -123,6 +125,61 @@ TEST_F(KeyboardLightingTest, KeyPressNotificationLightsTheKeyInKeyFlashMode) {
     EXPECT_EQ(LedButton(kEsc)->brightness, 0) << "only the pressed key flashes";
     // A key press is not a settings change: nothing is read again.
     EXPECT_EQ(keyboard->LastSyncCode(), 0);
+}
+
+TEST_F(KeyboardLightingTest, ProfileLightListPaintsOverEveryModeAndReachesTheWire) {
+    Connect(false);
+    // The profile's light list: record N drives LED N; only Left Shift has a pattern.
+    Json::Value document = keyboard->Profile().Document();
+    Json::Value list(Json::arrayValue);
+    for (int i = 0; i < kLeftShift; ++i) list.append(Json::nullValue);
+    Json::Value record;
+    record["LEDREGMode"] = 1;  // static
+    record["LEDBrightness"] = 4;
+    record["red"] = 200;
+    record["green"] = 0;
+    record["blue"] = 0;
+    list.append(record);
+    document["LightList"] = list;
+    ASSERT_TRUE(
+        keyboard->Profile().SaveDeviceEntry(document, keyboard->Profile().GetProfilePath()));
+    keyboard->LoadProfile();
+
+    const devices::LedColour red = {200, 0, 0, 255};
+    RunMode(20);  // off: only the layer lights anything
+    ASSERT_TRUE(PumpUntil([&] { return keyboard->GetLedColour(kLeftShift) == red; }));
+    EXPECT_EQ(keyboard->GetLedColour(kEsc), devices::LedColour{});
+
+    // Streamed, the layer is what the keyboard shows.
+    RunMode(devices::kLevelMode);
+    ExternalColour(0, 0, 90);
+    EXPECT_TRUE(PumpUntil([&] {
+        return StreamedColour(kLeftShift) == std::vector<uint8_t>{199, 0, 0} &&
+               StreamedColour(kEsc) == std::vector<uint8_t>{0, 0, 89};
+    }));
+
+    // Mode 28 without a step program turns the rest dark; the layer stays on top.
+    RunMode(4);
+    ASSERT_TRUE(PumpUntil([&] { return keyboard->GetLedColour(kEsc).brightness > 0; }));
+    RunMode(28);
+    EXPECT_TRUE(PumpUntil([&] {
+        return keyboard->GetLedColour(kEsc) == devices::LedColour{} &&
+               keyboard->GetLedColour(kLeftShift) == red;
+    }));
+}
+
+TEST_F(KeyboardLightingTest, MusicModeStreamsBarsOfTheMusicInputInTheAudioStylesColours) {
+    Connect(false);
+    // Style 0 on a black base, white peaks: the audio light styles' two colour words.
+    keyboard->SetCurrentColour(0, 0xFFFFFF, 0);
+    RunMode(lighting::kMusicMode);
+    const std::vector<int> loud(lighting::kMusicValueCount, 2000);
+    // Full volume: every column lit from row 1 down; Esc sits in row 0.
+    EXPECT_TRUE(PumpUntil([&] {
+        keyboard->SetMusicInput(loud.data(), int(loud.size()));
+        return StreamedColour(kLeftShift) == std::vector<uint8_t>{253, 253, 253};
+    }));
+    EXPECT_EQ(StreamedColour(kEsc), (std::vector<uint8_t>{0, 0, 0}));
 }
 
 TEST_F(KeyboardLightingTest, LightingThreadRunsWhileConnectedAndStopsWithinItsBound) {
