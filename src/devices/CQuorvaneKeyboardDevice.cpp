@@ -131,14 +131,12 @@ int CQuorvaneKeyboardDevice::SyncLightBlock() {
         std::copy_n(lightBlock_.begin(), previousLightBlock_.size() - 1,
                     previousLightBlock_.begin() + 1);
     }
-    const uint8_t oldMode = Light().mode;
     if (int r = ReadLightBlock(); r != CMD_OK) return r;
     const uint8_t mode = Light().mode;
     int result = CMD_OK;
-    if (mode != oldMode || mode == kCustomColourMode) {
-        ResetEffectState();
-        if (mode == kCustomColourMode) result = ReadKeyColours();
-    }
+    // Taking over the block restarted the effect already; mode 19 shows the keyboard's
+    // own per-key colours, which are read now.
+    if (mode == kCustomColourMode) result = ReadKeyColours();
     profile_.SetLightInfo(LightInfoOf(Light(), profile_.GetLightInfo()));
     profile_.SetSystemStages(system_);
     SaveProfile();
@@ -362,14 +360,12 @@ void CQuorvaneKeyboardDevice::ReloadDefaults() {
 void CQuorvaneKeyboardDevice::ApplyProfileLighting() {
     const profiles::LightInfo info = profile_.GetLightInfo();
     const LightParameters p = ParametersOf(info);
-    const LightParameters old = Light();
     {
         CriticalSectionLock lock(lightLock_);
         light_ = p;
         lightBlock_ = BuildSettingsBlock(lightBlock_, lightBlock_[light_byte::kValue], info,
                                          system_, ModeMap());
     }
-    if (p.mode != old.mode || p.mode == kCustomColourMode) ResetEffectState();
     LoadLightProgram();
     const auto colours = profile_.GetCustomLightColors(info.customGroup, kLogicalKeyCount);
     CriticalSectionLock lock(lightLock_);

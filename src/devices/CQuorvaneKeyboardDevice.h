@@ -70,6 +70,8 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void BuildPage() override;
     void OnNotificationReport(const std::vector<HidDataItem>& items, bool receiverWay) override;
     void ResetEffectState() override;
+    void SetLedColour(int index, LedColour colour) override;
+    LedColour GetLedColour(int index) const override;
     // The light output (UI thread, from the selector's light timer): paints the LED
     // buttons while the main window is shown. The lighting thread streams the frames
     // of the host-driven modes, dropping one that meets a busy transport.
@@ -130,6 +132,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     // changed or is 19), or a restart from the first step.
     void UpdateEngineLocked();
     void RestartEngineLocked();
+    void GiveEngineCustomColoursLocked();
     void StepEngine();
     // Builds and sends one light frame (lighting thread); a command result.
     int StreamLightFrame();

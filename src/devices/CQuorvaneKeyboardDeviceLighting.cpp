@@ -11,9 +11,6 @@
 namespace vivori::devices {
 namespace {
 
-constexpr int kCustomProgramMode = 28;
-constexpr int kLastLightMode = 30;
-
 lighting::LightSettings SettingsOf(const LightParameters& p) {
     lighting::LightSettings s;
     s.mode = p.mode;
@@ -46,10 +43,6 @@ lighting::LedRecord LedRecordOf(const profiles::LightInfo& l) {
             .present = l.present != 0};
 }
 
-bool RunsStepProgram(int mode) {
-    return mode == kCustomProgramMode || mode < 1 || mode > kLastLightMode;
-}
-
 }  // namespace
 
 void CQuorvaneKeyboardDevice::LoadLightProgram() {
@@ -72,21 +65,10 @@ void CQuorvaneKeyboardDevice::RunLightTick() {
     CriticalSectionLock lock(lightLock_);
     lighting::LedColourList& colours = engine_.MutableColours();
     const lighting::LightSettings& settings = engine_.Settings();
-    bool painted = false;
-    if (RunsStepProgram(settings.mode)) {
+    if (lighting::RunsCustomProgram(settings.mode))
         program_.StepProgram(now, settings.speed, colours);
-        painted = true;
-    }
-    {
-        CriticalSectionLock records(ledRecordLock_);
-        if (program_.HasLedLayer()) {
-            program_.ApplyLedLayer(now, colours);
-            painted = true;
-        }
-    }
-    if (painted)
-        std::copy_n(colours.begin(), std::min(colours.size(), ledColours_.size()),
-                    ledColours_.begin());
+    CriticalSectionLock records(ledRecordLock_);
+    if (program_.HasLedLayer()) program_.ApplyLedLayer(now, colours);
 }
 
 void CQuorvaneKeyboardDevice::ResetEffectState() {
@@ -94,32 +76,43 @@ void CQuorvaneKeyboardDevice::ResetEffectState() {
     RestartEngineLocked();
 }
 
+// The engine restarts itself on a mode change, and on every change in mode 19, whose
+// start-up shows the per-key colours.
 void CQuorvaneKeyboardDevice::UpdateEngineLocked() {
     // The audio light styles keep the music style and colours as the current colours.
     engine_.SetMusicSettings(lighting::MusicSettingsOfCurrentColours(
         static_cast<uint32_t>(currentColour_[0]), static_cast<uint32_t>(currentColour_[1])));
-    if (light_.mode != engine_.Settings().mode || light_.mode == kCustomColourMode)
-        RestartEngineLocked();
-    else
-        engine_.Apply(SettingsOf(light_));
+    GiveEngineCustomColoursLocked();
+    engine_.Apply(SettingsOf(light_));
 }
 
 void CQuorvaneKeyboardDevice::RestartEngineLocked() {
-    if (light_.mode == kCustomColourMode) {
-        std::vector<lighting::Rgb> custom;
-        for (const LedColour& c : customKeyColours_) custom.push_back({c.red, c.green, c.blue});
-        engine_.SetCustomColours(custom);
-    }
+    GiveEngineCustomColoursLocked();
     engine_.Start(SettingsOf(light_));
-    const auto& colours = engine_.Colours();
-    std::copy_n(colours.begin(), std::min(colours.size(), ledColours_.size()), ledColours_.begin());
+}
+
+void CQuorvaneKeyboardDevice::GiveEngineCustomColoursLocked() {
+    if (light_.mode != kCustomColourMode) return;
+    std::vector<lighting::Rgb> custom;
+    for (const LedColour& c : customKeyColours_) custom.push_back({c.red, c.green, c.blue});
+    engine_.SetCustomColours(custom);
 }
 
 void CQuorvaneKeyboardDevice::StepEngine() {
     CriticalSectionLock lock(lightLock_);
     engine_.Step(GetTickCount());
-    const auto& colours = engine_.Colours();
-    std::copy_n(colours.begin(), std::min(colours.size(), ledColours_.size()), ledColours_.begin());
+}
+
+// The engine's list is the keyboard's LED colour list: no copy to keep in step.
+void CQuorvaneKeyboardDevice::SetLedColour(int index, LedColour colour) {
+    CriticalSectionLock lock(lightLock_);
+    if (index >= 0 && index < lighting::kKeyCount) engine_.MutableColours()[size_t(index)] = colour;
+}
+
+LedColour CQuorvaneKeyboardDevice::GetLedColour(int index) const {
+    CriticalSectionLock lock(lightLock_);
+    return index >= 0 && index < lighting::kKeyCount ? engine_.Colours()[size_t(index)]
+                                                     : LedColour{};
 }
 
 void CQuorvaneKeyboardDevice::RestartLightingThread() {
@@ -144,11 +137,10 @@ void CQuorvaneKeyboardDevice::RefreshLights() {
     // Nobody sees the page while the main window is hidden; the keyboard's frames come
     // from the lighting thread, so there is nothing to do here then.
     if (!IsWindowActive()) return;
-    lighting::LedColourList colours{};
+    lighting::LedColourList colours;
     {
         CriticalSectionLock lock(lightLock_);
-        std::copy_n(ledColours_.begin(), std::min(colours.size(), ledColours_.size()),
-                    colours.begin());
+        colours = engine_.Colours();
     }
     const bool lightPage = GetFunctionPage() == 1;
     for (size_t i = 0; i < ledButtons_.size() && i < colours.size(); ++i) {

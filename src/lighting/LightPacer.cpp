@@ -15,6 +15,7 @@ constexpr int kMusicThreshold = 2;
 }  // namespace
 
 int SpeedThreshold(int mode, int speed) {
+    if (RunsCustomProgram(mode)) return 0;
     const int s = std::clamp(speed, 0, kSpeeds - 1);
     switch (mode) {
         case 16:
@@ -24,10 +25,8 @@ int SpeedThreshold(int mode, int speed) {
             return kExternalThresholds[s];
         case kMusicMode:
             return kMusicThreshold;
-        case 28:
-            return 0;
         default:
-            return mode >= 1 && mode <= 30 ? kPlainThresholds[s] : 0;
+            return kPlainThresholds[s];
     }
 }
 

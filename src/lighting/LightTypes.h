@@ -25,6 +25,12 @@ inline constexpr int kLevelValueCount = 6;
 constexpr bool IsHostDrivenMode(int mode) {
     return mode == kMusicMode || mode == kExternalColourMode;
 }
+// Mode 28 plays the profile's custom step program, and so does any mode outside 1-30.
+inline constexpr int kCustomProgramMode = 28;
+inline constexpr int kLastMode = 30;
+constexpr bool RunsCustomProgram(int mode) {
+    return mode == kCustomProgramMode || mode < 1 || mode > kLastMode;
+}
 
 // One entry of the LED colour list.
 struct LedColour {
