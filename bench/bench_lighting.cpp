@@ -16,14 +16,20 @@ namespace {
 constexpr double kTargetMicros = 5.0;
 constexpr int kKeySlots = 104;
 
-KeyIndexMap IdentityLeds() {
+// Times frames of 16 ms light ticks: `frame(now)` computes one and returns the list,
+// which then becomes the light frame bytes, as on the lighting thread.
+template <typename ComputeFrame>
+void RunFrames(benchmark::State& state, ComputeFrame frame) {
     KeyIndexMap ledOfKey;
     ledOfKey.fill(kNoIndex);
     for (int k = 0; k < kKeySlots; ++k) ledOfKey[static_cast<size_t>(k)] = static_cast<uint8_t>(k);
-    return ledOfKey;
-}
-
-void ReportCpu(benchmark::State& state, double cpuStart) {
+    std::vector<uint8_t> bytes;
+    uint32_t now = 0;
+    const double cpuStart = ProcessCpuSeconds();
+    for (auto _ : state) {
+        BuildLightFrame(frame(now += 16), ledOfKey, kKeySlots, bytes);
+        benchmark::DoNotOptimize(bytes.data());
+    }
     const double cpu = ProcessCpuSeconds() - cpuStart;
     state.counters["cpu_us_per_frame"] = cpu * 1e6 / double(state.iterations());
     state.counters["target_us"] = kTargetMicros;
@@ -35,18 +41,13 @@ void BM_Frame(benchmark::State& state) {
     settings.colourful = state.range(1) != 0;
     LightEngine engine(1);
     engine.Start(settings);
-    const KeyIndexMap ledOfKey = IdentityLeds();
-    uint32_t now = 0;
     int key = 0;
-    const double cpuStart = ProcessCpuSeconds();
-    for (auto _ : state) {
+    RunFrames(state, [&](uint32_t now) -> const LedColourList& {
         // Keep the key-reactive modes busy: a press every frame somewhere.
         engine.OnKeyEvent(key = (key + 37) % kKeyCount, KeyAction::Press);
-        engine.Step(now += 16);
-        auto frame = BuildLightFrame(engine.Colours(), ledOfKey, kKeySlots);
-        benchmark::DoNotOptimize(frame.data());
-    }
-    ReportCpu(state, cpuStart);
+        engine.Step(now);
+        return engine.Colours();
+    });
 }
 
 void BM_MusicFrame(benchmark::State& state) {
@@ -55,20 +56,15 @@ void BM_MusicFrame(benchmark::State& state) {
     LightEngine engine(1);
     engine.SetMusicSettings({.style = static_cast<int>(state.range(0)), .peakColourful = true});
     engine.Start(settings);
-    const KeyIndexMap ledOfKey = IdentityLeds();
     std::array<int, kMusicValueCount> values{};
-    uint32_t now = 0;
     int loudness = 0;
-    const double cpuStart = ProcessCpuSeconds();
-    for (auto _ : state) {
+    RunFrames(state, [&](uint32_t now) -> const LedColourList& {
         loudness = (loudness + 313) % 2000;
         for (int i = 0; i < kMusicValueCount; ++i) values[size_t(i)] = (loudness + 97 * i) % 2000;
         engine.SetMusicInput(values);
-        engine.Step(now += 16);
-        auto frame = BuildLightFrame(engine.Colours(), ledOfKey, kKeySlots);
-        benchmark::DoNotOptimize(frame.data());
-    }
-    ReportCpu(state, cpuStart);
+        engine.Step(now);
+        return engine.Colours();
+    });
 }
 
 void BM_ProgramTick(benchmark::State& state) {
@@ -78,16 +74,11 @@ void BM_ProgramTick(benchmark::State& state) {
     std::vector<LedRecord> records(kKeyCount, {.pattern = 0, .speed = 2, .present = true});
     program.Load(steps, records);
     LedColourList colours{};
-    const KeyIndexMap ledOfKey = IdentityLeds();
-    uint32_t now = 0;
-    const double cpuStart = ProcessCpuSeconds();
-    for (auto _ : state) {
-        program.StepProgram(now += 16, 4, colours);
+    RunFrames(state, [&](uint32_t now) -> const LedColourList& {
+        program.StepProgram(now, 4, colours);
         program.ApplyLedLayer(now, colours);
-        auto frame = BuildLightFrame(colours, ledOfKey, kKeySlots);
-        benchmark::DoNotOptimize(frame.data());
-    }
-    ReportCpu(state, cpuStart);
+        return colours;
+    });
 }
 
 }  // namespace

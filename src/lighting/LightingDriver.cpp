@@ -63,7 +63,9 @@ void LightingDriver::Run(Event& stop) {
             continue;
         }
         wait = std::min(wait, frameMs);
-        lastFrame = now;
+        // Frames keep to their schedule, so a late wake-up does not lower the rate;
+        // after a long stall the schedule starts again from now.
+        lastFrame = sinceFrame < 2 * frameMs ? lastFrame + frameMs : now;
         if (transport_.IsBusy()) {
             ++framesDropped_;
             continue;
