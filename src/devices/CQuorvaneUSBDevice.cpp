@@ -1,7 +1,6 @@
 #include "devices/CQuorvaneUSBDevice.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "devices/IDeviceKeyButton.h"
 #include "ui/core/CPaintManagerUI.h"
@@ -16,8 +15,7 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 // anything else, including numbers too long to be an index.
 bool ParseIndexedName(std::string_view name, std::string_view prefix, int& index) {
     if (name.size() <= prefix.size() || name.size() > prefix.size() + 6) return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(name[i])) != prefix[i]) return false;
+    if (!ui::EqualNoCase(name.substr(0, prefix.size()), prefix)) return false;
     int value = 0;
     for (char c : name.substr(prefix.size())) {
         if (c < '0' || c > '9') return false;
@@ -55,16 +53,7 @@ void CQuorvaneUSBDevice::Notify(ui::TNotifyUI& msg) {
 
 ui::CControlUI* CQuorvaneUSBDevice::FindChild(std::string_view name) {
     return FindControl(
-        [name](ui::CControlUI* c) -> ui::CControlUI* {
-            const std::string& own = c->GetName();
-            return std::ranges::equal(own, name,
-                                      [](char a, char b) {
-                                          return std::tolower(static_cast<unsigned char>(a)) ==
-                                                 std::tolower(static_cast<unsigned char>(b));
-                                      })
-                       ? c
-                       : nullptr;
-        },
+        [name](ui::CControlUI* c) { return ui::EqualNoCase(c->GetName(), name) ? c : nullptr; },
         ui::kFindAll);
 }
 
