@@ -154,6 +154,8 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     std::filesystem::path DataFolder() const;
     std::filesystem::path DefaultDataFolder() const;
     std::filesystem::path DefaultDataFile() const;
+    // The shipped light-mode name lists every device kind shares.
+    std::filesystem::path DefaultLightFile() const { return folders_.DefaultLightFile(); }
     void SetDataFolders(profiles::DataFolders folders) { folders_ = std::move(folders); }
 
     // Stores the flag; on for a connected keyboard sends HostLightOn.
