@@ -75,9 +75,9 @@ void CQuorvaneUSBDevice::InitPage() {
                 int index = 0;
                 if (button == nullptr) return nullptr;
                 // Names from the layout file index the vectors: only in-range ones count.
-                if (ParseIndexedName(c->GetName(), "key_", index) && index < keyCount_) {
+                if (ParseIndexedName(c->GetName(), "key_", index) && index < KeyCount()) {
                     keyButtons_[static_cast<size_t>(index)] = c;
-                } else if (ParseIndexedName(c->GetName(), "light_", index) && index < ledCount_) {
+                } else if (ParseIndexedName(c->GetName(), "light_", index) && index < LedCount()) {
                     ledButtons_[static_cast<size_t>(index)] = c;
                     button->SetLightColour(kWhite, 255);
                 }
@@ -239,27 +239,26 @@ void CQuorvaneUSBDevice::SetPageTexts(std::string first, std::string second) {
 }
 
 void CQuorvaneUSBDevice::SetKeyCount(int count) {
-    keyCount_ = std::max(count, 0);
-    keyButtons_.resize(static_cast<size_t>(keyCount_), nullptr);
+    keyButtons_.resize(static_cast<size_t>(std::max(count, 0)), nullptr);
 }
 
 void CQuorvaneUSBDevice::SetLedCount(int count) {
-    ledCount_ = std::max(count, 0);
-    ledButtons_.resize(static_cast<size_t>(ledCount_), nullptr);
+    const size_t size = static_cast<size_t>(std::max(count, 0));
+    ledButtons_.resize(size, nullptr);
     {
         CriticalSectionLock lock(lightLock_);
-        ledColours_.resize(static_cast<size_t>(ledCount_));
+        ledColours_.resize(size);
     }
     CriticalSectionLock lock(ledRecordLock_);
-    customLedRecords_.resize(static_cast<size_t>(ledCount_));
+    customLedRecords_.resize(size);
 }
 
 ui::CControlUI* CQuorvaneUSBDevice::KeyButton(int index) const {
-    return index >= 0 && index < keyCount_ ? keyButtons_[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 && index < KeyCount() ? keyButtons_[static_cast<size_t>(index)] : nullptr;
 }
 
 ui::CControlUI* CQuorvaneUSBDevice::LedButton(int index) const {
-    return index >= 0 && index < ledCount_ ? ledButtons_[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 && index < LedCount() ? ledButtons_[static_cast<size_t>(index)] : nullptr;
 }
 
 void CQuorvaneUSBDevice::SetPowerPollPause(bool pause) {
