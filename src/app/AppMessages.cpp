@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "devices/DeviceMessages.h"
 #include "platform/Debug.h"
 #include "ui/message/Messages.h"
 
@@ -28,7 +29,7 @@ bool AppMessages::IsGame(ui::UINT msg) const {
 }
 
 ui::UINT RegisterAppInstanceMessage() {
-    messages.appInstance = ui::RegisterWindowMessage(kApplicationName);
+    messages.appInstance = devices::AppInstanceMessage();
     DebugPrintf("软件标示：%u", messages.appInstance);
     return messages.appInstance;
 }

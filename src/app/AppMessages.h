@@ -3,13 +3,14 @@
 #include <array>
 #include <string_view>
 
+#include "profiles/DataFolders.h"
 #include "ui/message/MessageTypes.h"
 
 namespace vivori::app {
 
 // The name the application runs under: window title, single-instance lock, wake-up
 // message, tray tooltip and data folder.
-inline constexpr std::string_view kApplicationName = "VELTRA VIVORI Trivex V2";
+using profiles::kApplicationName;
 
 // Numbered messages to the main window.
 inline constexpr ui::UINT kMsgInputHook = ui::WM_USER + 30;  // 1054: wParam 1 on, 0 off

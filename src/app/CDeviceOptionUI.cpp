@@ -77,11 +77,6 @@ bool CDeviceOptionUI::Activate() {
     return true;
 }
 
-void CDeviceOptionUI::SetVisible(bool visible) {
-    shown_ = visible;
-    CHorizontalLayoutUI::SetVisible(visible);
-}
-
 // ---- timers ----
 
 bool CDeviceOptionUI::OnReceiver() const {
@@ -121,7 +116,7 @@ void CDeviceOptionUI::OnConnectTimer() {
     }
     if (OnReceiver()) {
         if (!device_->IsWirelessOnline()) {
-            if (shown_) {
+            if (IsShown()) {
                 SetVisible(false);
                 SendReachable(false);
             }
@@ -146,12 +141,12 @@ void CDeviceOptionUI::OnPowerTimer() {
 void CDeviceOptionUI::OnLinkWatchTimer() {
     if (OnReceiver()) {
         if (device_->IsWirelessOnline()) {
-            if (!shown_) {
+            if (!IsShown()) {
                 SendReachable(true);
                 if (device_->PowerDisplay()) device_->ReadPowerStatus();
                 DebugOutput("2.4gcesvdfherhue  12312423 123342341");
             }
-        } else if (shown_) {
+        } else if (IsShown()) {
             SendReachable(false);
             DebugOutput("2.4gcesvdfherhue");
         }

@@ -38,8 +38,7 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     void* GetInterface(std::string_view name) override;
     void DoEvent(ui::TEventUI& event) override;
     bool Activate() override;
-    void SetVisible(bool visible = true) override;
-    bool IsShown() const { return shown_; }
+    bool IsShown() const { return IsOwnVisible(); }
 
     // The tab layouts it selects, with the controls shown there; power null: the power
     // display is hidden while this entry is selected.
@@ -104,7 +103,6 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     devices::CQuorvaneUSBDevice* device_ = nullptr;
     int kind_ = 0;
     int subkind_ = 0;
-    bool shown_ = true;
     bool lightClock_ = false;  // the light timer runs
     std::string normalIcon_ = "common/device_ico/unknow_device_normal.png";
     std::string selectedIcon_ = "common/device_ico/unknow_device_selected.png";

@@ -317,8 +317,7 @@ void CMainWnd::OnGameLightEvent(WPARAM wParam, LPARAM lParam) {
     if (device && wParam <= 2) {
         // The mode comes from another program: only a mode the device's list holds.
         profiles::LightNameLists lists;
-        profiles::LoadDefaultLightNames(device->DefaultDataFolder() / "default_light.json",
-                                        device->GetPageValue(), lists);
+        profiles::LoadDefaultLightNames(device->DefaultLightFile(), device->GetPageValue(), lists);
         if (lParam >= 0 && static_cast<size_t>(lParam) < lists.modeNames.size()) {
             Pending("ClearSynchronisedLighting");
             SelectLightMode(*device, static_cast<int>(lParam));

@@ -148,6 +148,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     profiles::LightNameLists nameLists_;
     bool nameListsLoaded_ = false;
     std::vector<std::string> macroNames_;
+    ui::CControlUI* textLabel_ = nullptr;  // the page's hidden "text_test", for Translate
     uint8_t lightSlot_ = 0;
     LightBlock lightBlock_{};
     std::array<uint8_t, 23> previousLightBlock_{};

@@ -29,6 +29,8 @@ constexpr int kRepeatDelayStepMs = 250;
 void CQuorvaneKeyboardDevice::BuildPage() {
     // Reader threads post here: the window must belong to the UI thread.
     postWindow_.Create();
+    // Looked up once: every key label asks it for two or three texts.
+    textLabel_ = FindChild("text_test");
     LoadNameLists();
 }
 
@@ -39,10 +41,9 @@ void CQuorvaneKeyboardDevice::ShowTip(int page) {
 }
 
 std::string CQuorvaneKeyboardDevice::Translate(const std::string& key) {
-    ui::CControlUI* label = FindChild("text_test");
-    if (label == nullptr) return key;
-    label->SetText(key);
-    return label->GetText();
+    if (textLabel_ == nullptr) return key;
+    textLabel_->SetText(key);
+    return textLabel_->GetText();
 }
 
 void CQuorvaneKeyboardDevice::RefreshPage() {

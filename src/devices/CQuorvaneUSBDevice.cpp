@@ -1,7 +1,6 @@
 #include "devices/CQuorvaneUSBDevice.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "devices/IDeviceKeyButton.h"
 #include "ui/core/CPaintManagerUI.h"
@@ -16,8 +15,7 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 // anything else, including numbers too long to be an index.
 bool ParseIndexedName(std::string_view name, std::string_view prefix, int& index) {
     if (name.size() <= prefix.size() || name.size() > prefix.size() + 6) return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(name[i])) != prefix[i]) return false;
+    if (!ui::EqualNoCase(name.substr(0, prefix.size()), prefix)) return false;
     int value = 0;
     for (char c : name.substr(prefix.size())) {
         if (c < '0' || c > '9') return false;
@@ -55,16 +53,7 @@ void CQuorvaneUSBDevice::Notify(ui::TNotifyUI& msg) {
 
 ui::CControlUI* CQuorvaneUSBDevice::FindChild(std::string_view name) {
     return FindControl(
-        [name](ui::CControlUI* c) -> ui::CControlUI* {
-            const std::string& own = c->GetName();
-            return std::ranges::equal(own, name,
-                                      [](char a, char b) {
-                                          return std::tolower(static_cast<unsigned char>(a)) ==
-                                                 std::tolower(static_cast<unsigned char>(b));
-                                      })
-                       ? c
-                       : nullptr;
-        },
+        [name](ui::CControlUI* c) { return ui::EqualNoCase(c->GetName(), name) ? c : nullptr; },
         ui::kFindAll);
 }
 
@@ -86,9 +75,9 @@ void CQuorvaneUSBDevice::InitPage() {
                 int index = 0;
                 if (button == nullptr) return nullptr;
                 // Names from the layout file index the vectors: only in-range ones count.
-                if (ParseIndexedName(c->GetName(), "key_", index) && index < keyCount_) {
+                if (ParseIndexedName(c->GetName(), "key_", index) && index < KeyCount()) {
                     keyButtons_[static_cast<size_t>(index)] = c;
-                } else if (ParseIndexedName(c->GetName(), "light_", index) && index < ledCount_) {
+                } else if (ParseIndexedName(c->GetName(), "light_", index) && index < LedCount()) {
                     ledButtons_[static_cast<size_t>(index)] = c;
                     button->SetLightColour(kWhite, 255);
                 }
@@ -250,27 +239,26 @@ void CQuorvaneUSBDevice::SetPageTexts(std::string first, std::string second) {
 }
 
 void CQuorvaneUSBDevice::SetKeyCount(int count) {
-    keyCount_ = std::max(count, 0);
-    keyButtons_.resize(static_cast<size_t>(keyCount_), nullptr);
+    keyButtons_.resize(static_cast<size_t>(std::max(count, 0)), nullptr);
 }
 
 void CQuorvaneUSBDevice::SetLedCount(int count) {
-    ledCount_ = std::max(count, 0);
-    ledButtons_.resize(static_cast<size_t>(ledCount_), nullptr);
+    const size_t size = static_cast<size_t>(std::max(count, 0));
+    ledButtons_.resize(size, nullptr);
     {
         CriticalSectionLock lock(lightLock_);
-        ledColours_.resize(static_cast<size_t>(ledCount_));
+        ledColours_.resize(size);
     }
     CriticalSectionLock lock(ledRecordLock_);
-    customLedRecords_.resize(static_cast<size_t>(ledCount_));
+    customLedRecords_.resize(size);
 }
 
 ui::CControlUI* CQuorvaneUSBDevice::KeyButton(int index) const {
-    return index >= 0 && index < keyCount_ ? keyButtons_[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 && index < KeyCount() ? keyButtons_[static_cast<size_t>(index)] : nullptr;
 }
 
 ui::CControlUI* CQuorvaneUSBDevice::LedButton(int index) const {
-    return index >= 0 && index < ledCount_ ? ledButtons_[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 && index < LedCount() ? ledButtons_[static_cast<size_t>(index)] : nullptr;
 }
 
 void CQuorvaneUSBDevice::SetPowerPollPause(bool pause) {

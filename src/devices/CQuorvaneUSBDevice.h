@@ -154,6 +154,8 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     std::filesystem::path DataFolder() const;
     std::filesystem::path DefaultDataFolder() const;
     std::filesystem::path DefaultDataFile() const;
+    // The shipped light-mode name lists every device kind shares.
+    std::filesystem::path DefaultLightFile() const { return folders_.DefaultLightFile(); }
     void SetDataFolders(profiles::DataFolders folders) { folders_ = std::move(folders); }
 
     // Stores the flag; on for a connected keyboard sends HostLightOn.
@@ -183,8 +185,8 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // Resize the button vectors, the LED colour list and the custom LED records.
     void SetKeyCount(int count);
     void SetLedCount(int count);
-    int KeyCount() const { return keyCount_; }
-    int LedCount() const { return ledCount_; }
+    int KeyCount() const { return static_cast<int>(keyButtons_.size()); }
+    int LedCount() const { return static_cast<int>(ledButtons_.size()); }
     ui::CControlUI* KeyButton(int index) const;
     ui::CControlUI* LedButton(int index) const;
 
@@ -252,8 +254,6 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     std::vector<ui::CControlUI*> keyButtons_;
     std::vector<ui::CControlUI*> ledButtons_;
     ui::CControlUI* selectPanel_ = nullptr;  // the key-and-LED panel the light output repaints
-    int keyCount_ = 0;
-    int ledCount_ = 0;
     ui::CControlUI* deviceOption_ = nullptr;
     ui::CControlUI* powerPanel_ = nullptr;
     ui::CColorPaletteUI* colourPanel_ = nullptr;

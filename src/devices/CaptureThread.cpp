@@ -6,18 +6,6 @@
 #include "ui/message/Messages.h"
 
 namespace vivori::devices {
-namespace {
-
-// Whether some table row has these four values: the only paths worth opening.
-bool TableHas(const DeviceDescriptor& c) {
-    for (const DeviceDescriptor& row : SupportedDevices())
-        if (row.vid == c.vid && row.pid == c.pid && row.collection == c.collection &&
-            row.interfaceNumber == c.interfaceNumber)
-            return true;
-    return false;
-}
-
-}  // namespace
 
 ui::UINT AppInstanceMessage() {
     static const ui::UINT message =
@@ -72,8 +60,9 @@ bool CaptureThread::Scan(HidConnection& scanner, Event& stop) {
         candidate.pid = ParsePid(path);
         candidate.interfaceNumber = ParseInterface(path);
         candidate.collection = ParseCollection(path);
-        if (!TableHas(candidate) ||
-            !list_.HasAbsent(candidate.vid, candidate.pid, candidate.interfaceNumber,
+        // The list holds one entry per table row, so an absent entry with these four
+        // values is the only path worth opening.
+        if (!list_.HasAbsent(candidate.vid, candidate.pid, candidate.interfaceNumber,
                              candidate.collection))
             continue;
         if (!scanner.OpenPath(path, true, false, true, false)) continue;
@@ -84,10 +73,7 @@ bool CaptureThread::Scan(HidConnection& scanner, Event& stop) {
         candidate.pid = attributes.productId;
         candidate.usagePage = caps.usagePage;
         candidate.usage = caps.usage;
-        const int row =
-            FindSupportedRow(candidate.vid, candidate.pid, candidate.interfaceNumber,
-                             candidate.collection, candidate.usagePage, candidate.usage);
-        if (row < 0) continue;
+        // Claim matches the entry on all six values: no table search needed first.
         const int index = list_.Claim(candidate, path);
         if (index >= 0)
             ui::SendMessage(window_, kMsgDeviceArrived, static_cast<ui::WPARAM>(index), 0);

@@ -44,21 +44,24 @@ const DeviceDescriptor* TableRow(int index) {
     return &table[static_cast<size_t>(index)];
 }
 
+// The command-collection row of the device with this vid, pid and kind; -1 when none.
+int CommandRow(uint16_t vid, uint16_t pid, uint16_t kind) {
+    const auto table = SupportedDevices();
+    for (size_t i = 0; i < table.size(); ++i)
+        if (table[i].vid == vid && table[i].pid == pid && table[i].kind == kind &&
+            table[i].link == kLinkCommand)
+            return static_cast<int>(i);
+    return -1;
+}
+
 }  // namespace
 
 int CableRowOf(int index) {
     const DeviceDescriptor* row = TableRow(index);
     if (row == nullptr) return -1;
-    int result = index;
-    if (row->link == kLinkNotification) {
-        result = -1;
-        const auto table = SupportedDevices();
-        for (size_t i = 0; i < table.size() && result < 0; ++i)
-            if (table[i].vid == row->vid && table[i].pid == row->pid &&
-                table[i].kind == row->kind && table[i].link == kLinkCommand)
-                result = static_cast<int>(i);
-        if (result < 0) return -1;
-    }
+    const int result =
+        row->link == kLinkNotification ? CommandRow(row->vid, row->pid, row->kind) : index;
+    if (result < 0) return -1;
     const DeviceDescriptor* command = TableRow(result);
     if (IsReceiverKind(command->kind)) return command->hasPartner ? command->partner : -1;
     return result;
@@ -82,14 +85,8 @@ StopResult DeviceManager::StopCapture() {
 void DeviceManager::CreateStartPages() {
     for (int pageRow = 0; pageRow < 2; ++pageRow) {
         const DevicePageRow& page = DevicePages()[static_cast<size_t>(pageRow)];
-        const auto table = SupportedDevices();
-        for (size_t i = 0; i < table.size(); ++i) {
-            if (table[i].vid != page.vid || table[i].pid != page.pid ||
-                table[i].kind != page.kind || table[i].link != kLinkCommand)
-                continue;
-            if (FindDevice(static_cast<int>(i)) == nullptr) CreateDevicePage(pageRow, table[i]);
-            break;
-        }
+        const int row = CommandRow(page.vid, page.pid, page.kind);
+        if (row >= 0 && FindDevice(row) == nullptr) CreateDevicePage(pageRow, *TableRow(row));
     }
 }
 

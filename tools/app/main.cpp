@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/Application.h"
+#include "device/SupportedDevices.h"
 #include "platform/Time.h"
 #include "platform/hid/HidBus.h"
 #include "sim/SimulatedBus.h"
@@ -45,9 +46,9 @@ int Screenshot(app::CMainWnd& window, const std::string& path) {
     auto keyboardEntry = [&window]() -> int {
         app::DeviceSelector& selector = window.Selector();
         for (int i = 0; i < selector.Count(); ++i)
-            if (app::CDeviceOptionUI* entry = selector.Entry(i); entry && entry->IsOwnVisible() &&
-                                                                 entry->Device() &&
-                                                                 entry->Device()->DeviceKind() == 1)
+            if (app::CDeviceOptionUI* entry = selector.Entry(i);
+                entry && entry->IsOwnVisible() && entry->Device() &&
+                entry->Device()->DeviceKind() == kKindKeyboard)
                 return i;
         return -1;
     };
