@@ -119,22 +119,18 @@ void CQuorvaneUSBDevice::SetThirdMap(std::map<int, int> map) {
 
 void CQuorvaneUSBDevice::RingToKeyLevels() {
     CriticalSectionLock lock(lightLock_);
-    for (size_t position = 0; position <= 8; ++position)
-        if (columnRing_[position] != 0) keyLevels_[position] = 255;
+    columnRing_.ToKeyLevels(keyLevels_);
 }
 
 void CQuorvaneUSBDevice::RotateColumnRing(bool towardHigher) {
     CriticalSectionLock lock(lightLock_);
-    if (towardHigher)
-        std::rotate(columnRing_.rbegin(), columnRing_.rbegin() + 1, columnRing_.rend());
-    else
-        std::rotate(columnRing_.begin(), columnRing_.begin() + 1, columnRing_.end());
+    columnRing_.Rotate(towardHigher);
 }
 
 void CQuorvaneUSBDevice::ClearKeyLevels() {
     CriticalSectionLock lock(lightLock_);
     keyLevels_.fill(0);
-    columnRing_.fill(0);
+    columnRing_.Clear();
 }
 
 void CQuorvaneUSBDevice::ShowTip(int page) {
@@ -283,7 +279,7 @@ LightParameters CQuorvaneUSBDevice::Light() const {
     return light_;
 }
 
-std::array<uint8_t, kColumnRingSize> CQuorvaneUSBDevice::ColumnRing() const {
+lighting::ColumnRing CQuorvaneUSBDevice::ColumnRing() const {
     CriticalSectionLock lock(lightLock_);
     return columnRing_;
 }

@@ -15,6 +15,7 @@
 #include "device/SupportedDevices.h"
 #include "devices/LightRecords.h"
 #include "devices/NotificationChannel.h"
+#include "lighting/ColumnRing.h"
 #include "platform/CriticalSection.h"
 #include "profiles/DataFolders.h"
 #include "profiles/ProfileRecords.h"
@@ -26,7 +27,6 @@
 namespace vivori::devices {
 
 inline constexpr size_t kKeyLevelCount = 170;
-inline constexpr size_t kColumnRingSize = 23;
 inline constexpr size_t kDeviceMapSize = 512;
 
 // One device: its page (a toolkit container built from the device's layout file) and
@@ -226,7 +226,7 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     CriticalSection& LightLock() { return lightLock_; }
     CriticalSection& LedRecordLock() { return ledRecordLock_; }
     LightParameters Light() const;
-    std::array<uint8_t, kColumnRingSize> ColumnRing() const;
+    lighting::ColumnRing ColumnRing() const;
     uint8_t KeyLevel(int keyIndex) const;
 
   protected:
@@ -275,7 +275,7 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     uint32_t lastBlinkTime_ = 0;
     std::array<uint8_t, kKeyLevelCount> keyLevels_{};
     std::array<uint8_t, kKeyLevelCount> keyColours_{};
-    std::array<uint8_t, kColumnRingSize> columnRing_{};
+    lighting::ColumnRing columnRing_;
     std::atomic<bool> hostLightControl_{true};
     std::atomic<bool> allDevicesFlag_{true};
     mutable CriticalSection lightLock_;

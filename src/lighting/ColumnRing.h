@@ -8,7 +8,8 @@
 
 namespace vivori::lighting {
 
-// One byte per keyboard column, rotated around the keyboard by the music styles.
+// One byte per key-grid column, rotated one place a step by the chase effects; its
+// first nine positions light the key levels of the same index.
 class ColumnRing {
   public:
     static constexpr int kLitPositions = 9;

@@ -7,7 +7,6 @@
 #include <optional>
 #include <span>
 
-#include "lighting/ColumnRing.h"
 #include "lighting/LightRandom.h"
 #include "lighting/LightTypes.h"
 #include "lighting/MusicSettings.h"
@@ -68,7 +67,6 @@ class LightEngine {
     // The colour index, which the music styles use as an index into their values.
     uint8_t ValueIndex() const { return colourIndex_; }
     const WaveMasks& Masks() const { return masks_; }
-    ColumnRing& Ring() { return ring_; }
 
   private:
     enum KeyState : uint8_t { kIdle = 0, kRising = 1, kFalling = 2 };
@@ -195,7 +193,6 @@ class LightEngine {
     // Style 2: what the arrivals of music input have added up since the last wave.
     int32_t triggerTotal_ = 0;
     WaveMasks masks_;
-    ColumnRing ring_;
 };
 
 }  // namespace vivori::lighting

@@ -4,6 +4,7 @@
 
 #include "EngineFixture.h"
 #include "KeyIndexes.h"
+#include "lighting/ColumnRing.h"
 
 namespace vivori::testing {
 namespace {
