@@ -273,6 +273,11 @@ void CPaintManagerUI::SendNotify(TNotifyUI& msg, bool async) {
         if (window_ != 0) PostMessage(window_, kAsyncNotifyMessage, 0, 0);
         return;
     }
+    Deliver(msg);
+}
+
+void CPaintManagerUI::Deliver(TNotifyUI& msg) {
+    // By index: a listener may add or remove listeners while it is notified.
     for (std::size_t i = 0; i < notifiers_.size(); ++i) {
         if (notifiers_[i] != nullptr) notifiers_[i]->Notify(msg);
     }
@@ -284,10 +289,7 @@ void CPaintManagerUI::ProcessAsyncNotify() {
         TNotifyUI msg = asyncNotify_.front();
         asyncNotify_.pop_front();
         if (msg.pSender != nullptr && msg.pSender->GetManager() != this) continue;
-        for (std::size_t i = 0; i < notifiers_.size(); ++i) {
-            if (notifiers_[i] != nullptr) notifiers_[i]->Notify(msg);
-        }
-        std::erase(notifiers_, nullptr);
+        Deliver(msg);
     }
 }
 

@@ -174,6 +174,8 @@ class CPaintManagerUI {
         UINT_PTR windowTimer;
     };
 
+    // Hands the notification to every listener.
+    void Deliver(TNotifyUI& msg);
     // Runs the control timer behind a window timer; false when it is none of ours.
     bool FireTimer(UINT_PTR windowTimer);
     // Ends the matching timers; returns how many there were.
