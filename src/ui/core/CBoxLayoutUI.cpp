@@ -1,6 +1,7 @@
 #include "ui/core/CBoxLayoutUI.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "ui/core/CScrollBarUI.h"
 
@@ -42,9 +43,12 @@ int CBoxLayoutUI::Arrange(const UiRect& rect, bool place) {
     int adjustables = 0;
     int fixedLength = 0;
     int counted = 0;
-    for (CControlUI* item : items_) {
+    // Measured once: estimating may measure text, and the placing pass needs the same.
+    std::vector<UiSize> sizes(items_.size());
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        CControlUI* item = items_[i];
         if (!item->IsVisible() || item->IsFloat()) continue;
-        UiSize size = item->EstimateSize(available);
+        UiSize size = sizes[i] = item->EstimateSize(available);
         int main = axis.Main(size);
         if (main == 0) {
             ++adjustables;
@@ -73,7 +77,7 @@ int CBoxLayoutUI::Arrange(const UiRect& rect, bool place) {
             continue;
         }
         const UiRect& padding = item->GetPadding();
-        UiSize size = item->EstimateSize(available);
+        const UiSize size = sizes[i];
         int main = axis.Main(size);
         if (main == 0) {
             ++adjusted;

@@ -16,11 +16,6 @@ bool CButtonUI::Activate() {
     return true;
 }
 
-void CButtonUI::SetEnabled(bool enabled) {
-    CControlUI::SetEnabled(enabled);
-    if (!enabled) state_ = kStateDisabled;
-}
-
 void CButtonUI::DoEvent(TEventUI& event) {
     if (!IsMouseEnabled() && event.type != UiEventType::SetFocus &&
         event.type != UiEventType::KillFocus && event.type != UiEventType::Timer) {

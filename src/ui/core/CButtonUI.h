@@ -12,7 +12,6 @@ class CButtonUI : public CLabelUI {
     void* GetInterface(std::string_view name) override;
 
     bool Activate() override;
-    void SetEnabled(bool enabled = true) override;
     void DoEvent(TEventUI& event) override;
     void SetAttribute(std::string_view name, std::string_view value) override;
 

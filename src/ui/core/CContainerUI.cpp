@@ -72,33 +72,26 @@ bool CContainerUI::RemoveAt(int index, bool doNotDestroy) {
     if (control == nullptr) return false;
     items_.erase(items_.begin() + index);
     NeedUpdate();
-    if (doNotDestroy || !autoDestroy_) {
-        if (manager_ != nullptr) manager_->ReapObjects(control);
-        control->SetManager(nullptr, nullptr, false);
-        return true;
-    }
-    if (manager_ != nullptr) {
-        manager_->AddDelayedCleanup(control);
-    } else {
-        delete control;
-    }
+    ReleaseChild(control, !doNotDestroy && autoDestroy_);
     return true;
 }
 
 void CContainerUI::RemoveAll() {
     std::vector<CControlUI*> items;
     items.swap(items_);
-    for (CControlUI* control : items) {
-        if (!autoDestroy_) {
-            if (manager_ != nullptr) manager_->ReapObjects(control);
-            control->SetManager(nullptr, nullptr, false);
-        } else if (manager_ != nullptr) {
-            manager_->AddDelayedCleanup(control);
-        } else {
-            delete control;
-        }
-    }
+    for (CControlUI* control : items) ReleaseChild(control, autoDestroy_);
     NeedUpdate();
+}
+
+void CContainerUI::ReleaseChild(CControlUI* control, bool destroy) {
+    if (!destroy) {
+        if (manager_ != nullptr) manager_->ReapObjects(control);
+        control->SetManager(nullptr, nullptr, false);
+    } else if (manager_ != nullptr) {
+        manager_->AddDelayedCleanup(control);
+    } else {
+        delete control;
+    }
 }
 
 void CContainerUI::SetInset(const UiRect& inset) {
@@ -322,28 +315,23 @@ void CContainerUI::EndDown() {
 }
 
 void CContainerUI::EnableScrollBar(bool vertical, bool horizontal) {
-    if (vertical && verticalBar_ == nullptr) {
-        verticalBar_ = new CScrollBarUI;
-        verticalBar_->SetOwner(this);
-        verticalBar_->SetManager(manager_, nullptr, false);
-        verticalBar_->SetVisible(false);
-    } else if (!vertical && verticalBar_ != nullptr) {
-        if (manager_ != nullptr) manager_->ReapObjects(verticalBar_);
-        delete verticalBar_;
-        verticalBar_ = nullptr;
-    }
-    if (horizontal && horizontalBar_ == nullptr) {
-        horizontalBar_ = new CScrollBarUI;
-        horizontalBar_->SetHorizontal(true);
-        horizontalBar_->SetOwner(this);
-        horizontalBar_->SetManager(manager_, nullptr, false);
-        horizontalBar_->SetVisible(false);
-    } else if (!horizontal && horizontalBar_ != nullptr) {
-        if (manager_ != nullptr) manager_->ReapObjects(horizontalBar_);
-        delete horizontalBar_;
-        horizontalBar_ = nullptr;
-    }
+    SetScrollBar(verticalBar_, vertical, false);
+    SetScrollBar(horizontalBar_, horizontal, true);
     NeedUpdate();
+}
+
+void CContainerUI::SetScrollBar(CScrollBarUI*& bar, bool wanted, bool horizontal) {
+    if (wanted && bar == nullptr) {
+        bar = new CScrollBarUI;
+        bar->SetHorizontal(horizontal);
+        bar->SetOwner(this);
+        bar->SetManager(manager_, nullptr, false);
+        bar->SetVisible(false);
+    } else if (!wanted && bar != nullptr) {
+        if (manager_ != nullptr) manager_->ReapObjects(bar);
+        delete bar;
+        bar = nullptr;
+    }
 }
 
 void CContainerUI::ProcessScrollBar(const UiRect& rect, int requiredWidth, int requiredHeight) {

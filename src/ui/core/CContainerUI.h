@@ -75,6 +75,11 @@ class CContainerUI : public CControlUI {
         return true;
     }
     void UpdateChildVisibility();
+    // Lets go of a child taken out of items_: deleted (after the current event when
+    // attached) when destroy is set, else only detached from this tree.
+    void ReleaseChild(CControlUI* control, bool destroy);
+    // Creates or deletes one of the scroll bars.
+    void SetScrollBar(CScrollBarUI*& bar, bool wanted, bool horizontal);
 
     std::vector<CControlUI*> items_;
     UiRect inset_;

@@ -144,7 +144,8 @@ void CControlUI::SetEnabled(bool enabled) {
     if (enabled) {
         state_ &= ~kStateDisabled;
     } else {
-        state_ = kStateDisabled;
+        // Hover, press and focus end; being selected is not a passing state and stays.
+        state_ = (state_ & kStateSelected) | kStateDisabled;
         if (focused_ && manager_ != nullptr) manager_->SetFocus(nullptr);
     }
     Invalidate();

@@ -111,14 +111,7 @@ bool CListUI::SelectItem(int index, bool takeFocus, bool triggerEvent) {
     if (index < 0) {
         return true;
     }
-    IListItemUI* item = ItemAt(index);
-    CControlUI* control = GetItemAt(index);
-    if (item == nullptr || !control->IsVisible() || !control->IsEnabled()) return false;
-    if (!item->Select(true)) return false;
-    current_ = index;
-    selected_.push_back(index);
-    EnsureVisible(index);
-    if (takeFocus) control->SetFocus();
+    if (!AddToSelection(index, takeFocus)) return false;
     if (triggerEvent && manager_ != nullptr) {
         manager_->SendNotify(this, kNotifyItemSelect, static_cast<WPARAM>(current_),
                              static_cast<LPARAM>(old));
@@ -147,19 +140,24 @@ void CListUI::SetMultiSelect(bool multiSelect) {
 bool CListUI::SelectMultiItem(int index, bool takeFocus) {
     if (!multiSelect_) return SelectItem(index, takeFocus);
     if (std::find(selected_.begin(), selected_.end(), index) != selected_.end()) return true;
-    IListItemUI* item = ItemAt(index);
-    CControlUI* control = GetItemAt(index);
-    if (item == nullptr || !control->IsVisible() || !control->IsEnabled()) return false;
-    if (!item->Select(true)) return false;
     int old = current_;
-    current_ = index;
-    selected_.push_back(index);
-    EnsureVisible(index);
-    if (takeFocus) control->SetFocus();
+    if (!AddToSelection(index, takeFocus)) return false;
     if (manager_ != nullptr) {
         manager_->SendNotify(this, kNotifyItemSelect, static_cast<WPARAM>(index),
                              static_cast<LPARAM>(old));
     }
+    return true;
+}
+
+bool CListUI::AddToSelection(int index, bool takeFocus) {
+    IListItemUI* item = ItemAt(index);
+    CControlUI* control = GetItemAt(index);
+    if (item == nullptr || !control->IsVisible() || !control->IsEnabled()) return false;
+    if (!item->Select(true)) return false;
+    current_ = index;
+    selected_.push_back(index);
+    EnsureVisible(index);
+    if (takeFocus) control->SetFocus();
     return true;
 }
 

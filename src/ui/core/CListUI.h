@@ -40,6 +40,9 @@ class CListUI : public CVerticalLayoutUI, public IListOwnerUI {
   private:
     IListItemUI* ItemAt(int index) const;
     void Reindex(int from);
+    // Selects the element at index as the current one, scrolled into view; false when
+    // it is hidden, disabled or not an element.
+    bool AddToSelection(int index, bool takeFocus);
 
     ListInfo info_;
     int current_ = -1;

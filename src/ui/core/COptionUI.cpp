@@ -58,11 +58,6 @@ bool COptionUI::Activate() {
     return true;
 }
 
-void COptionUI::SetEnabled(bool enabled) {
-    CButtonUI::SetEnabled(enabled);
-    if (!enabled && selected_) state_ |= kStateSelected;
-}
-
 void COptionUI::SetBindTab(std::string_view layoutName, int index) {
     bindTabLayout_ = layoutName;
     bindTabIndex_ = index;

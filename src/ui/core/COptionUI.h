@@ -18,7 +18,6 @@ class COptionUI : public CButtonUI {
     // that becomes selected sends it).
     virtual void Selected(bool selected, bool triggerEvent = true);
     bool Activate() override;
-    void SetEnabled(bool enabled = true) override;
     void SetAttribute(std::string_view name, std::string_view value) override;
 
     int GetBindTabIndex() const { return bindTabIndex_; }

@@ -273,6 +273,11 @@ void CPaintManagerUI::SendNotify(TNotifyUI& msg, bool async) {
         if (window_ != 0) PostMessage(window_, kAsyncNotifyMessage, 0, 0);
         return;
     }
+    Deliver(msg);
+}
+
+void CPaintManagerUI::Deliver(TNotifyUI& msg) {
+    // By index: a listener may add or remove listeners while it is notified.
     for (std::size_t i = 0; i < notifiers_.size(); ++i) {
         if (notifiers_[i] != nullptr) notifiers_[i]->Notify(msg);
     }
@@ -284,10 +289,7 @@ void CPaintManagerUI::ProcessAsyncNotify() {
         TNotifyUI msg = asyncNotify_.front();
         asyncNotify_.pop_front();
         if (msg.pSender != nullptr && msg.pSender->GetManager() != this) continue;
-        for (std::size_t i = 0; i < notifiers_.size(); ++i) {
-            if (notifiers_[i] != nullptr) notifiers_[i]->Notify(msg);
-        }
-        std::erase(notifiers_, nullptr);
+        Deliver(msg);
     }
 }
 
@@ -296,58 +298,52 @@ bool CPaintManagerUI::SetTimer(CControlUI* control, unsigned id, unsigned elapse
     for (TimerInfo& timer : timers_) {
         if (timer.control == control && timer.id == id) {
             // Setting it again restarts it.
-            timer.killed = false;
             return vivori::ui::SetTimer(window_, timer.windowTimer, elapseMs) != 0;
         }
     }
     UINT_PTR windowTimer = nextTimer_++;
     if (vivori::ui::SetTimer(window_, windowTimer, elapseMs) == 0) return false;
-    timers_.push_back({control, id, windowTimer, false});
+    timers_.push_back({control, id, windowTimer});
     return true;
 }
 
 bool CPaintManagerUI::KillTimer(CControlUI* control, unsigned id) {
-    for (TimerInfo& timer : timers_) {
-        if (timer.control == control && timer.id == id && !timer.killed) {
-            timer.killed = true;
-            if (window_ != 0) vivori::ui::KillTimer(window_, timer.windowTimer);
-            std::erase_if(timers_, [](const TimerInfo& t) { return t.killed; });
-            return true;
-        }
-    }
-    return false;
+    return KillTimersWhere([control, id](const TimerInfo& timer) {
+               return timer.control == control && timer.id == id;
+           }) != 0;
 }
 
 void CPaintManagerUI::KillTimer(CControlUI* control) {
-    for (TimerInfo& timer : timers_) {
-        if (timer.control == control) {
-            timer.killed = true;
-            if (window_ != 0) vivori::ui::KillTimer(window_, timer.windowTimer);
-        }
-    }
-    std::erase_if(timers_, [](const TimerInfo& t) { return t.killed; });
+    KillTimersWhere([control](const TimerInfo& timer) { return timer.control == control; });
+}
+
+std::size_t CPaintManagerUI::KillTimersWhere(const std::function<bool(const TimerInfo&)>& match) {
+    return std::erase_if(timers_, [this, &match](const TimerInfo& timer) {
+        if (!match(timer)) return false;
+        if (window_ != 0) vivori::ui::KillTimer(window_, timer.windowTimer);
+        return true;
+    });
 }
 
 void CPaintManagerUI::RemoveAllTimers() {
-    for (TimerInfo& timer : timers_) {
-        if (window_ != 0) vivori::ui::KillTimer(window_, timer.windowTimer);
-    }
-    timers_.clear();
+    KillTimersWhere([](const TimerInfo&) { return true; });
 }
 
-void CPaintManagerUI::FireTimer(UINT_PTR windowTimer) {
+bool CPaintManagerUI::FireTimer(UINT_PTR windowTimer) {
     for (const TimerInfo& timer : timers_) {
-        if (timer.windowTimer == windowTimer && !timer.killed) {
+        if (timer.windowTimer == windowTimer) {
             TEventUI event;
             event.type = UiEventType::Timer;
             event.sender = timer.control;
             event.key = timer.id;
             event.wParam = timer.id;
             event.mouse = lastMouse_;
+            // The handler may set or kill timers; timer is not used after this call.
             timer.control->DoEvent(event);
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 void CPaintManagerUI::AddDefaultAttributeList(std::string_view className, std::string_view list) {
@@ -591,14 +587,9 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
     result = 0;
     switch (message) {
         case WM_TIMER:
-            for (const TimerInfo& timer : timers_) {
-                if (timer.windowTimer == wParam) {
-                    FireTimer(wParam);
-                    ProcessDelayedCleanup();
-                    return true;
-                }
-            }
-            return false;
+            if (!FireTimer(wParam)) return false;
+            ProcessDelayedCleanup();
+            return true;
         case kAsyncNotifyMessage:
             ProcessAsyncNotify();
             ProcessDelayedCleanup();

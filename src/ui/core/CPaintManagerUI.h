@@ -172,10 +172,14 @@ class CPaintManagerUI {
         CControlUI* control;
         unsigned id;
         UINT_PTR windowTimer;
-        bool killed;
     };
 
-    void FireTimer(UINT_PTR windowTimer);
+    // Hands the notification to every listener.
+    void Deliver(TNotifyUI& msg);
+    // Runs the control timer behind a window timer; false when it is none of ours.
+    bool FireTimer(UINT_PTR windowTimer);
+    // Ends the matching timers; returns how many there were.
+    std::size_t KillTimersWhere(const std::function<bool(const TimerInfo&)>& match);
     void MapNames(CControlUI* control);
     CControlUI* HitTest(UiPoint point) const;
     void SendEvent(CControlUI* control, UiEventType type, UiPoint point, unsigned keyState,

@@ -47,6 +47,13 @@ int CSliderUI::ValueAt(UiPoint point) const {
     return static_cast<int>(std::clamp<long long>(snapped, min_, max_));
 }
 
+void CSliderUI::MoveTo(UiPoint point) {
+    int value = ValueAt(point);
+    if (value == value_) return;
+    SetValue(value);
+    Notify(kNotifyMoveValueChanged);
+}
+
 void CSliderUI::DoEvent(TEventUI& event) {
     if (!IsMouseEnabled() || !IsEnabled()) {
         CProgressUI::DoEvent(event);
@@ -57,22 +64,10 @@ void CSliderUI::DoEvent(TEventUI& event) {
         case UiEventType::DoubleClick:
             dragging_ = true;
             state_ |= kStateCaptured | kStatePushed;
-            if (!GetThumbRect().Contains(event.mouse)) {
-                int value = ValueAt(event.mouse);
-                if (value != value_) {
-                    SetValue(value);
-                    Notify(kNotifyMoveValueChanged);
-                }
-            }
+            if (!GetThumbRect().Contains(event.mouse)) MoveTo(event.mouse);
             return;
         case UiEventType::MouseMove:
-            if (dragging_) {
-                int value = ValueAt(event.mouse);
-                if (value != value_) {
-                    SetValue(value);
-                    Notify(kNotifyMoveValueChanged);
-                }
-            }
+            if (dragging_) MoveTo(event.mouse);
             return;
         case UiEventType::ButtonUp:
             if (dragging_) {

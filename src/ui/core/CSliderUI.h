@@ -24,6 +24,8 @@ class CSliderUI : public CProgressUI {
 
   private:
     int ValueAt(UiPoint point) const;
+    // Moves to the value under the point, telling listeners when it changed.
+    void MoveTo(UiPoint point);
 
     int step_ = 1;
     UiSize thumbSize_{10, 10};

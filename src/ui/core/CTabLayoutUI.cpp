@@ -14,10 +14,6 @@ bool CTabLayoutUI::ShowsChild(const CControlUI* child) const {
     return current_ >= 0 && GetItemAt(current_) == child;
 }
 
-bool CTabLayoutUI::Add(CControlUI* control) {
-    return AddAt(control, GetCount());
-}
-
 bool CTabLayoutUI::AddAt(CControlUI* control, int index) {
     if (!CContainerUI::AddAt(control, index)) return false;
     // The container made the child visible before it knew the selection.

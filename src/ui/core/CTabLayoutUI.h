@@ -10,7 +10,6 @@ class CTabLayoutUI : public CContainerUI {
     std::string_view GetClass() const override { return "TabLayoutUI"; }
     void* GetInterface(std::string_view name) override;
 
-    bool Add(CControlUI* control) override;
     bool AddAt(CControlUI* control, int index) override;
     bool Remove(CControlUI* control, bool doNotDestroy = false) override;
     void RemoveAll() override;

@@ -85,17 +85,21 @@ void IpcEndpoint::Accept() {
             DebugOutput("ipc: too many connections; the oldest is dropped");
             Drop(order_.front());
         }
-        connections_[fd] = std::make_unique<Connection>(Connection{fd, {}});
+        connections_[fd] = std::make_unique<Connection>();
         order_.push_back(fd);
         WatchReadable(fd, [this, fd] { Read(fd); });
     }
 }
 
-void IpcEndpoint::Drop(int fd) {
+void IpcEndpoint::Forget(int fd) {
     Unwatch(fd);
-    close(fd);
     connections_.erase(fd);
     std::erase(order_, fd);
+}
+
+void IpcEndpoint::Drop(int fd) {
+    Forget(fd);
+    close(fd);
 }
 
 void IpcEndpoint::Read(int fd) {
@@ -121,9 +125,7 @@ void IpcEndpoint::Read(int fd) {
     }
     // Handled after the connection is forgotten: a handler may run a nested loop.
     IpcFrame frame = reader.Frame();
-    Unwatch(fd);
-    connections_.erase(fd);
-    std::erase(order_, fd);
+    Forget(fd);
     if (auto reply = Handle(frame)) {
         // Small; the peer is waiting for it.
         send(fd, reply->data(), reply->size(), MSG_NOSIGNAL | MSG_DONTWAIT);

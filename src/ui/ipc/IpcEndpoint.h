@@ -44,12 +44,13 @@ class IpcEndpoint {
 
   private:
     struct Connection {
-        int fd;
         IpcFrameReader reader;
     };
 
     void Accept();
     void Read(int fd);
+    // Stops serving the connection; Drop also closes it.
+    void Forget(int fd);
     void Drop(int fd);
     // The reply to send back, if the request has one.
     std::optional<std::vector<std::uint8_t>> Handle(const IpcFrame& frame);

@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -104,16 +103,7 @@ std::optional<LRESULT> ReplyValue(const std::optional<IpcFrame>& reply) {
 }  // namespace
 
 std::optional<std::string> IpcFolder() {
-    auto runtime = UserRuntimeDirectory();
-    if (!runtime) return std::nullopt;
-    std::string folder = *runtime + "/" + kFolderName;
-    mkdir(folder.c_str(), 0700);
-    struct stat info {};
-    if (lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid() ||
-        (info.st_mode & 077) != 0) {
-        return std::nullopt;
-    }
-    return folder;
+    return UserRuntimeSubdirectory(kFolderName);
 }
 
 std::vector<std::string> PeerEndpoints() {
@@ -198,7 +188,6 @@ bool SendCopyData(const RemoteWindow& window, UINT_PTR dwData,
     payload.PutBytes(data.data(), data.size());
     auto reply =
         Exchange(window.endpoint, EncodeFrame(IpcKind::CopyData, payload.Data()), true, timeoutMs);
-    if (!reply || reply->kind != IpcKind::Reply) return false;
     // The receiver answers an empty reply when it refuses the data.
     auto value = ReplyValue(reply);
     if (!value) return false;

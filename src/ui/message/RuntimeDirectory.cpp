@@ -14,15 +14,25 @@ bool IsPrivateDirectory(const std::string& path) {
            (info.st_mode & 077) == 0;
 }
 
+// The folder at path, created 0700 when missing; nullopt unless it is private.
+std::optional<std::string> PrivateDirectory(std::string path) {
+    mkdir(path.c_str(), 0700);
+    if (IsPrivateDirectory(path)) return path;
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> UserRuntimeDirectory() {
     const char* xdg = std::getenv("XDG_RUNTIME_DIR");
     if (xdg != nullptr && xdg[0] == '/' && IsPrivateDirectory(xdg)) return std::string(xdg);
-    std::string fallback = "/tmp/vivori-" + std::to_string(getuid());
-    mkdir(fallback.c_str(), 0700);
-    if (IsPrivateDirectory(fallback)) return fallback;
-    return std::nullopt;
+    return PrivateDirectory("/tmp/vivori-" + std::to_string(getuid()));
+}
+
+std::optional<std::string> UserRuntimeSubdirectory(std::string_view name) {
+    auto runtime = UserRuntimeDirectory();
+    if (!runtime) return std::nullopt;
+    return PrivateDirectory(*runtime + "/" + std::string(name));
 }
 
 }  // namespace vivori::ui

@@ -221,6 +221,20 @@ TEST_F(GalleryTest, ListSelectsScrollsAndActivates) {
     EXPECT_EQ(list->GetItemAt(0)->GetPos().top, list->GetPos().top);
 }
 
+TEST_F(GalleryTest, DisablingASelectedOptionOrListElementKeepsItDrawnSelected) {
+    window.Click("colour_green");
+    window.Click("tab_lists");
+    auto* list = window.Find<CListUI>("macro_list");
+    ASSERT_TRUE(list->SelectItem(2));
+    for (CControlUI* control :
+         {static_cast<CControlUI*>(window.Find<COptionUI>("colour_green")), list->GetItemAt(2)}) {
+        control->SetEnabled(false);
+        EXPECT_EQ(control->GetState(), kStateSelected | kStateDisabled) << control->GetName();
+        control->SetEnabled(true);
+        EXPECT_EQ(control->GetState(), kStateSelected) << control->GetName();
+    }
+}
+
 TEST_F(GalleryTest, ControlTimersFireUntilKilled) {
     CControlUI* label = window.PaintManager().FindControl("plain_label");
     ASSERT_TRUE(label->SetTimer(1005, 5));
