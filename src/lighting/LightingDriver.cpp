@@ -62,10 +62,10 @@ void LightingDriver::Run(Event& stop) {
             wait = std::min(wait, frameMs - sinceFrame);
             continue;
         }
-        wait = std::min(wait, frameMs);
-        // Frames keep to their schedule, so a late wake-up does not lower the rate;
-        // after a long stall the schedule starts again from now.
+        // Frames keep to their schedule, so late wake-ups do not lower the rate; after
+        // a long stall the schedule starts again from now.
         lastFrame = sinceFrame < 2 * frameMs ? lastFrame + frameMs : now;
+        wait = std::min(wait, frameMs - (now - lastFrame));
         if (transport_.IsBusy()) {
             ++framesDropped_;
             continue;
