@@ -5,6 +5,7 @@
 #include "app/AppMessages.h"
 #include "controls/CustomControls.h"
 #include "platform/Debug.h"
+#include "platform/InstallFolders.h"
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/core/CResourceManager.h"
 #include "ui/message/Messages.h"
@@ -17,16 +18,10 @@ constexpr const char* kFonts[] = {"Font/Simplified_Chinese.ttf",   "Font/Display
                                   "Font/Roboto-Bold.ttf",          "Font/Roboto-Light.ttf",
                                   "Font/Roboto-Regular.ttf"};
 
-std::string ProgramFolder() {
-    std::error_code error;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string(".") : self.parent_path().string();
-}
-
 }  // namespace
 
 Application::Application(AppOptions options) : options_(std::move(options)) {
-    if (options_.programFolder.empty()) options_.programFolder = ProgramFolder();
+    if (options_.programFolder.empty()) options_.programFolder = ShippedDataFolder().string();
 }
 
 Application::~Application() {
