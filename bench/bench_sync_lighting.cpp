@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ProcessCpu.h"
+#include "SimCommandPath.h"
 #include "app/CDeviceOptionUI.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "lighting/SyncLighting.h"
@@ -43,16 +44,6 @@ class TimerWindow : public ui::MessageWindow {
     }
     std::vector<devices::CQuorvaneUSBDevice*> devices;
 };
-
-std::string CommandPath(const std::shared_ptr<hid::HidBus>& bus) {
-    std::vector<std::string> paths;
-    bus->Enumerate(paths);
-    for (const auto& p : paths) {
-        auto h = bus->Open(p, true, false);
-        if (h && h->Collection().usagePage == 0xFF1C && h->Collection().usage == 0x92) return p;
-    }
-    return {};
-}
 
 void Open(devices::CQuorvaneUSBDevice& device, const std::shared_ptr<hid::HidBus>& bus) {
     CommandTransport& commands = device.Commands();
@@ -86,13 +77,14 @@ void BM_SyncCpu(benchmark::State& state, bool synchronised) {
         std::vector<lighting::SyncLightingDriver::Member> members;
         for (auto* device : all) {
             device->Commands().SetSyncLighting(synchronised);
-            members.push_back(
-                {[device] {
-                     return device->Commands().IsOpen() && device->Commands().SyncLighting();
-                 },
-                 [device](lighting::LedColour c) {
-                     for (int i = 0; i < device->LedCount(); ++i) device->SetLedColour(i, c);
-                 }});
+            members.push_back({[device] {
+                                   return device->Commands().IsOpen() &&
+                                          device->Commands().SyncLighting();
+                               },
+                               [device](lighting::LedColour c) {
+                                   for (int i = 0; i < device->LedCount(); ++i)
+                                       device->SetLedColour(i, c);
+                               }});
         }
         driver.SetSettings({.kind = lighting::SyncKind::Breathing, .speed = 4, .colourful = true});
         driver.SetMembers(std::move(members));

@@ -246,9 +246,9 @@ int CQuorvaneUSBDevice::LightPanelType() const {
 
 panels::CLightControlUI* CQuorvaneUSBDevice::LightPanel() {
     if (lightPanel_ != nullptr) return lightPanel_;
-    ui::CControlUI* found = FindControl(
-        [](ui::CControlUI* c) { return c->GetInterface("LightControl") ? c : nullptr; },
-        ui::kFindAll);
+    ui::CControlUI* found =
+        FindControl([](ui::CControlUI* c) { return c->GetInterface("LightControl") ? c : nullptr; },
+                    ui::kFindAll);
     if (found != nullptr)
         lightPanel_ = static_cast<panels::CLightControlUI*>(found->GetInterface("LightControl"));
     return lightPanel_;

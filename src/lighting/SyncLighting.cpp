@@ -19,9 +19,8 @@ struct KindRow {
 };
 
 constexpr KindRow kKindModes[] = {
-    {SyncKind::Breathing, 5, 2, 2},   {SyncKind::Steady, 6, 3, 3},
-    {SyncKind::Flashing, 23, 4, 4},   {SyncKind::ColourCycle, 4, 1, 1},
-    {SyncKind::Off, 20, 9, 8},
+    {SyncKind::Breathing, 5, 2, 2},   {SyncKind::Steady, 6, 3, 3}, {SyncKind::Flashing, 23, 4, 4},
+    {SyncKind::ColourCycle, 4, 1, 1}, {SyncKind::Off, 20, 9, 8},
 };
 
 constexpr std::array<int, kSpeeds> kThresholds{28, 23, 18, 13, 7};
@@ -81,8 +80,8 @@ LedColour SyncAnimator::Step(const SyncSettings& s, uint32_t nowMs) {
     };
     switch (s.kind) {
         case SyncKind::Breathing: {
-            phase_ = static_cast<uint8_t>(
-                NextPosition(s.direction != 0, kBreathingLength, phase_, 1));
+            phase_ =
+                static_cast<uint8_t>(NextPosition(s.direction != 0, kBreathingLength, phase_, 1));
             Rgb colour = s.colour;
             if (s.colourful) {
                 if (phase_ < 2)
@@ -99,7 +98,8 @@ LedColour SyncAnimator::Step(const SyncSettings& s, uint32_t nowMs) {
                 flashOn_ = !flashOn_;
                 lastToggle_ = nowMs;
                 // The step does not divide 192: wrap on passing the end, not on meeting it.
-                flashPosition_ = static_cast<uint8_t>((flashPosition_ + kFlashStep) % kSpectrumSize);
+                flashPosition_ =
+                    static_cast<uint8_t>((flashPosition_ + kFlashStep) % kSpectrumSize);
             }
             if (!flashOn_) return {};
             return shown(s.colourful ? Spectrum(flashPosition_) : s.colour, level);
@@ -214,10 +214,12 @@ void SyncLightingDriver::Run(Event& stop) {
                         if (m.active && m.active() && m.show) m.show(colour);
                     if (observer_) observer_(totalSteps_, colour);
                 }
-                const uint32_t next = clockStart_ + static_cast<uint32_t>((stepsRun_ + 1) * interval);
+                const uint32_t next =
+                    clockStart_ + static_cast<uint32_t>((stepsRun_ + 1) * interval);
                 const int32_t ahead = static_cast<int32_t>(next - NowLocked());
-                waitMs = ahead > 0 ? static_cast<int>((uint32_t(ahead) + timeScale_ - 1) / timeScale_)
-                                   : 0;
+                waitMs = ahead > 0
+                             ? static_cast<int>((uint32_t(ahead) + timeScale_ - 1) / timeScale_)
+                             : 0;
             }
         }
         if (WaitForAny(events, waitMs) == 0) break;

@@ -70,8 +70,8 @@ class SyncAnimator {
 class SyncLightingDriver {
   public:
     struct Member {
-        std::function<bool()> active;            // open transport and in the group
-        std::function<void(LedColour)> show;     // writes the colour into every LED
+        std::function<bool()> active;         // open transport and in the group
+        std::function<void(LedColour)> show;  // writes the colour into every LED
     };
     static constexpr int kStopTimeoutMs = 1000;
 

@@ -163,32 +163,39 @@ void CLightControlUI::SetColourful(bool on) {
     if (auto* check = ChildAs<ui::COptionUI>("deng_7color_check")) check->Selected(on, false);
 }
 
-std::string CLightControlUI::GetEditText(char channel) {
-    ui::CControlUI* edit = Child(EditName("deng_edit_", channel));
+// ---- the two colour groups: the light colour and the audio colour ----
+
+const CLightControlUI::ColourGroup CLightControlUI::kLightColours = {
+    "deng_edit_", "deng_Color_Pallet", "deng_colordp_btn", "color_option_"};
+const CLightControlUI::ColourGroup CLightControlUI::kAudioColours = {
+    "deng_audioedit_", "deng_audioColor_Pallet", "deng_audiocolordp_btn", "audiocolor_option_"};
+
+std::string CLightControlUI::EditText(const ColourGroup& group, char channel) {
+    ui::CControlUI* edit = Child(EditName(group.editPrefix, channel));
     return edit ? edit->GetText() : std::string();
 }
 
-void CLightControlUI::SetEditText(char channel, std::string_view text) {
-    if (ui::CControlUI* edit = Child(EditName("deng_edit_", channel))) edit->SetText(text);
+void CLightControlUI::SetEditText(const ColourGroup& group, char channel, std::string_view text) {
+    if (ui::CControlUI* edit = Child(EditName(group.editPrefix, channel))) edit->SetText(text);
 }
 
-ui::UiColor CLightControlUI::GetPaletteColour() {
-    auto* palette = ChildAs<ui::CColorPaletteUI>("deng_Color_Pallet");
+ui::UiColor CLightControlUI::PaletteColour(const ColourGroup& group) {
+    auto* palette = ChildAs<ui::CColorPaletteUI>(group.palette);
     return palette ? palette->GetSelectColor() : 0xFF000000;
 }
 
-ui::UiColor CLightControlUI::GetPresetColour(int n) {
-    ui::CControlUI* button = Child("color_option_" + std::to_string(n));
+ui::UiColor CLightControlUI::PresetColour(const ColourGroup& group, int n) {
+    ui::CControlUI* button = Child(std::string(group.presetPrefix) + std::to_string(n));
     return button ? button->GetBkColor() : 0;
 }
 
-void CLightControlUI::ShowColour(ui::UiColor colour) {
-    SetEditText('R', std::to_string(RedOf(colour)));
-    SetEditText('G', std::to_string(GreenOf(colour)));
-    SetEditText('B', std::to_string(BlueOf(colour)));
-    if (auto* palette = ChildAs<ui::CColorPaletteUI>("deng_Color_Pallet"))
+void CLightControlUI::ShowColourIn(const ColourGroup& group, ui::UiColor colour) {
+    SetEditText(group, 'R', std::to_string(RedOf(colour)));
+    SetEditText(group, 'G', std::to_string(GreenOf(colour)));
+    SetEditText(group, 'B', std::to_string(BlueOf(colour)));
+    if (auto* palette = ChildAs<ui::CColorPaletteUI>(group.palette))
         palette->SetSelectColor(colour);
-    ShowColourSample(colour);
+    PaintColourSample(Child(group.sample), colour);
 }
 
 void CLightControlUI::ShowColourSample(ui::UiColor colour) {
@@ -297,41 +304,14 @@ bool CLightControlUI::GetAudioLightInfo(bool takeColour, AudioLight& audio) {
     audio.third = layerForeground ? 1 : 0;
     if (takeColour) {
         const ui::UiColor c = sample->GetBkColor();
-        const uint32_t rgb = uint32_t(RedOf(c)) | uint32_t(GreenOf(c)) << 8 | uint32_t(BlueOf(c)) << 16;
+        const uint32_t rgb =
+            uint32_t(RedOf(c)) | uint32_t(GreenOf(c)) << 8 | uint32_t(BlueOf(c)) << 16;
         if (layerForeground)
             audio.second = (audio.second & 0xFF000000u) | rgb;
         else
             audio.first = (audio.first & 0xFFu) | rgb << 8;
     }
     return true;
-}
-
-ui::UiColor CLightControlUI::GetAudioPresetColour(int n) {
-    ui::CControlUI* button = Child("audiocolor_option_" + std::to_string(n));
-    return button ? button->GetBkColor() : 0;
-}
-
-ui::UiColor CLightControlUI::GetAudioPaletteColour() {
-    auto* palette = ChildAs<ui::CColorPaletteUI>("deng_audioColor_Pallet");
-    return palette ? palette->GetSelectColor() : 0xFF000000;
-}
-
-void CLightControlUI::ShowAudioColour(ui::UiColor colour) {
-    SetAudioEditText('R', std::to_string(RedOf(colour)));
-    SetAudioEditText('G', std::to_string(GreenOf(colour)));
-    SetAudioEditText('B', std::to_string(BlueOf(colour)));
-    if (auto* palette = ChildAs<ui::CColorPaletteUI>("deng_audioColor_Pallet"))
-        palette->SetSelectColor(colour);
-    PaintColourSample(Child("deng_audiocolordp_btn"), colour);
-}
-
-std::string CLightControlUI::GetAudioEditText(char channel) {
-    ui::CControlUI* edit = Child(EditName("deng_audioedit_", channel));
-    return edit ? edit->GetText() : std::string();
-}
-
-void CLightControlUI::SetAudioEditText(char channel, std::string_view text) {
-    if (ui::CControlUI* edit = Child(EditName("deng_audioedit_", channel))) edit->SetText(text);
 }
 
 void CLightControlUI::SetMusicInputNote(std::string_view text) {

@@ -65,14 +65,16 @@ class CLightControlUI : public ui::CHorizontalLayoutUI {
     void SetDirection(int direction);
     bool GetColourful();
     void SetColourful(bool on);
-    std::string GetEditText(char channel);  // 'R', 'G' or 'B'
-    void SetEditText(char channel, std::string_view text);
+    std::string GetEditText(char channel) { return EditText(kLightColours, channel); }
+    void SetEditText(char channel, std::string_view text) {
+        SetEditText(kLightColours, channel, text);
+    }
     // 0xFF000000 without the palette.
-    ui::UiColor GetPaletteColour();
+    ui::UiColor GetPaletteColour() { return PaletteColour(kLightColours); }
     // The background colour of "color_option_" + n; 0 without that button.
-    ui::UiColor GetPresetColour(int n);
+    ui::UiColor GetPresetColour(int n) { return PresetColour(kLightColours, n); }
     // The three edits, the palette and "deng_colordp_btn" show the colour.
-    void ShowColour(ui::UiColor colour);
+    void ShowColour(ui::UiColor colour) { ShowColourIn(kLightColours, colour); }
     // Only "deng_colordp_btn".
     void ShowColourSample(ui::UiColor colour);
 
@@ -85,12 +87,14 @@ class CLightControlUI : public ui::CHorizontalLayoutUI {
     // With takeColour the colour of "deng_audiocolordp_btn" goes into the layer's colour.
     // False (and the settings unchanged) when a control is missing.
     bool GetAudioLightInfo(bool takeColour, AudioLight& audio);
-    ui::UiColor GetAudioPresetColour(int n);
-    ui::UiColor GetAudioPaletteColour();
+    ui::UiColor GetAudioPresetColour(int n) { return PresetColour(kAudioColours, n); }
+    ui::UiColor GetAudioPaletteColour() { return PaletteColour(kAudioColours); }
     // Shows the layer colour on the edits, the palette and "deng_audiocolordp_btn".
-    void ShowAudioColour(ui::UiColor colour);
-    std::string GetAudioEditText(char channel);
-    void SetAudioEditText(char channel, std::string_view text);
+    void ShowAudioColour(ui::UiColor colour) { ShowColourIn(kAudioColours, colour); }
+    std::string GetAudioEditText(char channel) { return EditText(kAudioColours, channel); }
+    void SetAudioEditText(char channel, std::string_view text) {
+        SetEditText(kAudioColours, channel, text);
+    }
     // The note under the audio settings when no music input can be had.
     void SetMusicInputNote(std::string_view text);
 
@@ -98,6 +102,21 @@ class CLightControlUI : public ui::CHorizontalLayoutUI {
     ui::CControlUI* Child(std::string_view name);
 
   private:
+    // The controls of one colour: its edits, palette, sample button and presets.
+    struct ColourGroup {
+        const char* editPrefix;
+        const char* palette;
+        const char* sample;
+        const char* presetPrefix;
+    };
+    static const ColourGroup kLightColours;
+    static const ColourGroup kAudioColours;
+    std::string EditText(const ColourGroup& group, char channel);
+    void SetEditText(const ColourGroup& group, char channel, std::string_view text);
+    ui::UiColor PaletteColour(const ColourGroup& group);
+    ui::UiColor PresetColour(const ColourGroup& group, int n);
+    void ShowColourIn(const ColourGroup& group, ui::UiColor colour);
+
     template <typename T>
     T* ChildAs(std::string_view name) {
         return dynamic_cast<T*>(Child(name));

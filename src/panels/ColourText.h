@@ -22,9 +22,15 @@ ColourComponent ReadColourComponent(std::string_view text);
 
 // 0xFFRRGGBB from the components (each held to 0-255).
 uint32_t OpaqueColour(int red, int green, int blue);
-inline int RedOf(uint32_t colour) { return int(colour >> 16 & 0xFF); }
-inline int GreenOf(uint32_t colour) { return int(colour >> 8 & 0xFF); }
-inline int BlueOf(uint32_t colour) { return int(colour & 0xFF); }
+inline int RedOf(uint32_t colour) {
+    return int(colour >> 16 & 0xFF);
+}
+inline int GreenOf(uint32_t colour) {
+    return int(colour >> 8 & 0xFF);
+}
+inline int BlueOf(uint32_t colour) {
+    return int(colour & 0xFF);
+}
 // "#AARRGGBB", as the layouts write colours.
 std::string ColourAttribute(uint32_t colour);
 // A colour sample button shows the colour whatever the mouse does over it.

@@ -71,28 +71,32 @@ ModeControls KeyboardRow(int mode) {
              Labels(Groups(O, O, O, I, I, K), "light_set_down_to_up_text",
                     "light_set_up_to_down_text")},
             {{16}, Groups(I, I, I, I, O, O)},
-            {{17}, With(ColourOff(Groups(O, O, O, I, I, O)),
-                        [](ModeControls& m) {
-                            m.hideSpeed = true;
-                            m.showSubModes = true;
-                        })},
-            {{18}, Labels(ColourOff(Groups(O, O, O, I, O, I)), "light_set_outside_to_inside_text",
-                          "light_set_inside_to_outside_text")},
-            {{19}, With(Groups(O, I, I, I, O, O),
-                        [](ModeControls& m) {
-                            m.showCustom = true;
-                            m.hideSpeed = true;
-                        })},
+            {{17},
+             With(ColourOff(Groups(O, O, O, I, I, O)),
+                  [](ModeControls& m) {
+                      m.hideSpeed = true;
+                      m.showSubModes = true;
+                  })},
+            {{18},
+             Labels(ColourOff(Groups(O, O, O, I, O, I)), "light_set_outside_to_inside_text",
+                    "light_set_inside_to_outside_text")},
+            {{19},
+             With(Groups(O, I, I, I, O, O),
+                  [](ModeControls& m) {
+                      m.showCustom = true;
+                      m.hideSpeed = true;
+                  })},
             {{20}, Same(Groups(O, O, O, O, O, O))},
             {{21},
              Labels(Groups(I, I, I, I, I, K), "light_set_up_to_down_text",
                     "light_set_down_to_up_text")},
             {{27}, Groups(O, O, O, I, I, O)},
-            {{29}, With(Groups(I, I, I, I, O, K),
-                        [](ModeControls& m) {
-                            m.hideSpeed = true;
-                            m.audioPage = true;
-                        })},
+            {{29},
+             With(Groups(I, I, I, I, O, K),
+                  [](ModeControls& m) {
+                      m.hideSpeed = true;
+                      m.audioPage = true;
+                  })},
             {{30}, ColourOff(Groups(O, O, O, I, O, O))},
         },
         mode);

@@ -17,19 +17,19 @@ enum class Group : int8_t { Keep = -1, Off = 0, On = 1 };
 
 // What a light mode of a device type enables, shows and labels in the lighting panel.
 struct ModeControls {
-    Group colourful = Group::Off;  // "deng_7color_check"
-    Group colour = Group::Off;     // "deng_color_layout"
-    Group palette = Group::Off;    // "colorpallet_layout"
-    Group brightness = Group::Off; // "deng_light_layout"
-    Group speed = Group::Off;      // "deng_speed_layout"
-    Group direction = Group::Off;  // "deng_fx_layout"
-    bool sameMode = false;         // the mode can be synchronised: "deng_same_mode" offered
-    bool colourLayoutOff = false;  // "light_color_layout" disabled
-    bool hideSpeed = false;        // "deng_speed_layout" hidden
-    bool showSubModes = false;     // "light_combo_ZZCCmodeSelectLayout" shown
-    bool showCustom = false;       // "lightcustom_layout" shown
-    bool audioPage = false;        // the audio colours: "light_combo_AudiomodeSelectLayout"
-                                   // shown, page 1 of "light_color_tablayout"
+    Group colourful = Group::Off;   // "deng_7color_check"
+    Group colour = Group::Off;      // "deng_color_layout"
+    Group palette = Group::Off;     // "colorpallet_layout"
+    Group brightness = Group::Off;  // "deng_light_layout"
+    Group speed = Group::Off;       // "deng_speed_layout"
+    Group direction = Group::Off;   // "deng_fx_layout"
+    bool sameMode = false;          // the mode can be synchronised: "deng_same_mode" offered
+    bool colourLayoutOff = false;   // "light_color_layout" disabled
+    bool hideSpeed = false;         // "deng_speed_layout" hidden
+    bool showSubModes = false;      // "light_combo_ZZCCmodeSelectLayout" shown
+    bool showCustom = false;        // "lightcustom_layout" shown
+    bool audioPage = false;         // the audio colours: "light_combo_AudiomodeSelectLayout"
+                                    // shown, page 1 of "light_color_tablayout"
     // Language keys of the direction options 1 and 0; empty: the defaults stay.
     std::string_view forwardLabel;
     std::string_view backwardLabel;

@@ -83,8 +83,7 @@ bool PaletteFile::SavePresets(const PaletteOptions& options) {
 }
 
 bool PaletteFile::SaveCollected(const PaletteOptions& options) {
-    return Save(kCollected, kCollectedSelected, options.collected, options.collectedSelected,
-                true);
+    return Save(kCollected, kCollectedSelected, options.collected, options.collectedSelected, true);
 }
 
 bool PaletteFile::Save(const char* arrayKey, const char* selectKey,

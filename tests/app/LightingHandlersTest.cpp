@@ -27,6 +27,12 @@ class TestMouse : public devices::CQuorvaneUSBDevice {
         const uint8_t mode = Light().mode;
         return Commands().WriteParams(&mode, 1, 0);
     }
+    // A host of the lighting panel gives it its mode list.
+    void BuildPage() override {
+        if (panels::CLightControlUI* panel = LightPanel())
+            panel->InitModeList(std::vector<std::string>(10, "mode"), std::vector<bool>(10, true),
+                                4, 4);
+    }
 };
 
 class LightingTest : public AppTest {
@@ -62,14 +68,17 @@ class LightingTest : public AppTest {
     panels::CLightControlUI* Panel(devices::CQuorvaneUSBDevice* device) {
         return device ? device->LightPanel() : nullptr;
     }
-    ui::CControlUI* InPanel(std::string_view name) { return Panel(Window().CurrentDevice())->Child(name); }
+    ui::CControlUI* InPanel(std::string_view name) {
+        return Panel(Window().CurrentDevice())->Child(name);
+    }
     void Notify(std::string_view name, const char* type) {
         ui::CControlUI* control = InPanel(name);
         ASSERT_NE(control, nullptr) << name;
         Window().PaintManager().SendNotify(control, type);
     }
     void ChooseMode(int mode) {
-        static_cast<ui::CComboUI*>(InPanel("light_combo_modeSelect"))->SelectItem(mode, false, false);
+        static_cast<ui::CComboUI*>(InPanel("light_combo_modeSelect"))
+            ->SelectItem(mode, false, false);
         Notify("light_combo_modeSelect", ui::kNotifyItemSelect);
     }
     std::vector<uint8_t> LightBlock() {
@@ -98,8 +107,8 @@ TEST_F(LightingTest, ModeChosenInThePanelIsWrittenToTheKeyboardAndShown) {
     EXPECT_EQ(LightBlock()[lb::kMode], Kb()->ModeMap()[1]);
     EXPECT_EQ(LightBlock()[lb::kBrightness], 2);
     Window().ShowWindow(true);
-    EXPECT_TRUE(ui::SaveWindowPng(Window().PaintManager(),
-                                  VIVORI_SCREENSHOT_DIR "/lighting-panel.png"));
+    EXPECT_TRUE(
+        ui::SaveWindowPng(Window().PaintManager(), VIVORI_SCREENSHOT_DIR "/lighting-panel.png"));
 }
 
 TEST_F(LightingTest, ColourEditsAreHeldToTheRangeAndClearColourful) {

@@ -15,7 +15,8 @@ namespace {
 std::vector<LedColour> Offline(const SyncSettings& s, int steps) {
     SyncAnimator animator;
     std::vector<LedColour> out;
-    for (int i = 1; i <= steps; ++i) out.push_back(animator.Step(s, uint32_t(i) * SyncStepMs(s.speed)));
+    for (int i = 1; i <= steps; ++i)
+        out.push_back(animator.Step(s, uint32_t(i) * SyncStepMs(s.speed)));
     return out;
 }
 
@@ -110,8 +111,7 @@ TEST(SyncLightingDriver, TwoMembersReceiveIdenticalSequencesFromTheSharedClock) 
     // Each shown colour is the step its number says: a late wake-up skips a frame but
     // never shifts the phase.
     const auto offline = Offline(settings, int(numbers.back()));
-    for (size_t i = 0; i < first.size(); ++i)
-        ASSERT_EQ(first[i], offline[numbers[i] - 1]) << i;
+    for (size_t i = 0; i < first.size(); ++i) ASSERT_EQ(first[i], offline[numbers[i] - 1]) << i;
 }
 
 TEST(SyncLightingDriver, SleepsWhileNoMemberIsInTheGroupAndStopsPromptly) {

@@ -61,10 +61,19 @@ TEST_F(LightPanelTest, KeyboardModesSwitchTheirGroupsLayoutsAndLabels) {
         int mode;
         const char* groups;
     };
-    for (Case c : {Case{1, "111111"}, {4, "000110"}, {6, "111100"}, {12, "000111"}, {18, "000101"},
-                   {19, "011100"}, {20, "000000"}, {27, "000110"}, {28, "000000"}, {29, "111101"},
-                   {30, "000100"}, {99, "000000"}}) {
-        panel->SelectMode(c.mode);
+    for (Case c : {Case{1, "111111"},
+                   {4, "000110"},
+                   {6, "111100"},
+                   {12, "000111"},
+                   {18, "000101"},
+                   {19, "011100"},
+                   {20, "000000"},
+                   {27, "000110"},
+                   {28, "000000"},
+                   {29, "111101"},
+                   {30, "000100"},
+                   {99, "000000"}}) {
+        panel->UpdateModeControls(c.mode);
         EXPECT_EQ(Groups(), c.groups) << "mode " << c.mode;
         EXPECT_TRUE(Enabled("lighteffect_layout"));
     }
@@ -93,8 +102,13 @@ TEST_F(LightPanelTest, KeyboardModesSwitchTheirGroupsLayoutsAndLabels) {
 
 TEST_F(LightPanelTest, MousePadAndHeadsetTablesLeaveTheKeyboardOnlyLayoutsAlone) {
     panel->SetDeviceType(kLightPanelMouse);
-    for (auto [mode, groups] : {std::pair{0, "111111"}, {1, "000110"}, {3, "011100"},
-                                {6, "111110"}, {8, "000110"}, {9, "000000"}, {10, "000000"}}) {
+    for (auto [mode, groups] : {std::pair{0, "111111"},
+                                {1, "000110"},
+                                {3, "011100"},
+                                {6, "111110"},
+                                {8, "000110"},
+                                {9, "000000"},
+                                {10, "000000"}}) {
         panel->SelectMode(mode);
         EXPECT_EQ(Groups(), groups) << "mouse mode " << mode;
     }

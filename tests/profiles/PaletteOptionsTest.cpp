@@ -58,11 +58,12 @@ TEST(PaletteFile, WrongTypesAndIndexesReadAsNothing) {
     TempFolder temp;
     PaletteFile file(temp.Folders());
     std::filesystem::create_directories(file.UserFile().parent_path());
-    WriteText(file.UserFile(),
-              R"({"coloroptioninfo": {"palletDialogcoloroption": [{"color": "nothex"}, {"color": 5}],)"
-              R"("palletDialogcoloroption_selectitem": 4000,)"
-              R"("palletDialogcollectcoloroption": {"color": "FF00FF00"},)"
-              R"("palletDialogcollectcoloroption_selectitem": "x"}})");
+    WriteText(
+        file.UserFile(),
+        R"({"coloroptioninfo": {"palletDialogcoloroption": [{"color": "nothex"}, {"color": 5}],)"
+        R"("palletDialogcoloroption_selectitem": 4000,)"
+        R"("palletDialogcollectcoloroption": {"color": "FF00FF00"},)"
+        R"("palletDialogcollectcoloroption_selectitem": "x"}})");
     const PaletteOptions options = file.Load();
     EXPECT_EQ(options.presets[0], 0u);  // not hexadecimal: 0
     EXPECT_FALSE(options.presets[1]);   // not a text: the layout's colour stays

@@ -65,8 +65,8 @@ bool ParseMusicValues(const std::string& text, std::vector<int>* values) {
 // Reads "--name value" pairs; every error is a usage error naming the option.
 // `what` names the effect option: "mode" for run, "kind" for sync-run, which takes no
 // music options.
-bool ParseRunOptions(const std::vector<std::string>& args, const std::string& what,
-                     RunOptions* out, std::string* error) {
+bool ParseRunOptions(const std::vector<std::string>& args, const std::string& what, RunOptions* out,
+                     std::string* error) {
     const std::string command = "light " + args[0];
     std::map<std::string, std::string> values;
     for (size_t i = 1; i < args.size(); i += 2) {
@@ -86,7 +86,8 @@ bool ParseRunOptions(const std::vector<std::string>& args, const std::string& wh
         return value.has_value();
     };
     const bool music = what == "mode";
-    for (const char* option : {"music-style", "music", "music-base", "music-peak", "music-colourful"})
+    for (const char* option :
+         {"music-style", "music", "music-base", "music-peak", "music-colourful"})
         if (!music && values.count(option)) {
             *error = command + ": unknown option --" + option;
             return false;
@@ -110,12 +111,13 @@ bool ParseRunOptions(const std::vector<std::string>& args, const std::string& wh
     auto& s = out->settings;
     auto& m = out->music;
     int steps = 0, colourful = 1, seed = 1, peakColourful = 0;
-    if (!number(what, music ? 255 : lighting::kSyncKindCount - 1, &s.mode) || !number("steps", kMaxSteps, &steps) ||
-        !number("speed", 4, &s.speed) || !number("direction", 255, &s.direction) ||
-        !number("colourful", 1, &colourful) || !number("brightness", 4, &s.brightness) ||
-        !number("seed", 0x7FFFFFFF, &seed) || !number("music-style", 255, &m.style) ||
-        !number("music-colourful", 1, &peakColourful) || !colour("colour", &s.colour) ||
-        !colour("music-base", &m.base) || !colour("music-peak", &m.peak))
+    if (!number(what, music ? 255 : lighting::kSyncKindCount - 1, &s.mode) ||
+        !number("steps", kMaxSteps, &steps) || !number("speed", 4, &s.speed) ||
+        !number("direction", 255, &s.direction) || !number("colourful", 1, &colourful) ||
+        !number("brightness", 4, &s.brightness) || !number("seed", 0x7FFFFFFF, &seed) ||
+        !number("music-style", 255, &m.style) || !number("music-colourful", 1, &peakColourful) ||
+        !colour("colour", &s.colour) || !colour("music-base", &m.base) ||
+        !colour("music-peak", &m.peak))
         return false;
     s.colourful = colourful != 0;
     m.peakColourful = peakColourful != 0;
@@ -165,7 +167,8 @@ int RunLight(const Options& options) {
     run.settings.brightness = 4;
     run.settings.colour = {0xFF, 0, 0};
     std::string error;
-    if (!ParseRunOptions(args, sync ? "kind" : "mode", &run, &error)) return Fail(error), kExitUsage;
+    if (!ParseRunOptions(args, sync ? "kind" : "mode", &run, &error))
+        return Fail(error), kExitUsage;
     if (sync) return RunSync(run);
 
     // No thread: the clock moves by the mode's step interval, which paces blinking.

@@ -11,11 +11,13 @@
 #include "device/SupportedDevices.h"
 #include "panels/CLightControlUI.h"
 #include "panels/ColourText.h"
+#include "panels/ModeControls.h"
 #include "platform/Debug.h"
 #include "profiles/PaletteOptions.h"
 #include "ui/core/CComboUI.h"
 #include "ui/core/COptionUI.h"
 #include "ui/core/CProgressUI.h"
+#include "ui/message/Messages.h"
 
 namespace vivori::app {
 
@@ -61,7 +63,7 @@ int ComboIndex(const TNotifyUI& msg) {
 
 // The device kinds in the order the group is walked.
 constexpr std::initializer_list<uint16_t> kGroupKinds = {kKindKeyboard, kKindMouse, kKindMousePad,
-                                                        kKindHeadset};
+                                                         kKindHeadset};
 
 // Store, save and reapply: what every change does before the panel shows it.
 void Store(CQuorvaneUSBDevice& device, const LightWords& light) {
@@ -114,10 +116,12 @@ void OnModeList(CMainWnd& window, TNotifyUI& msg) {
     CQuorvaneUSBDevice* device = window.CurrentDevice();
     if (device == nullptr || device->LightPanelType() != panels::kLightPanelKeyboard) return;
     if (EqualNoCase(name, "light_combo_ZZCCmodeSelect")) {
-        EditLight(window, [index](LightWords& light, CLightControlUI&) { light[2] = uint32_t(index); });
+        EditLight(window,
+                  [index](LightWords& light, CLightControlUI&) { light[2] = uint32_t(index); });
     } else if (EqualNoCase(name, "light_combo_custommodeSelect")) {
         // Storing the slot as the colour block makes the reapply load that slot's colours.
-        EditLight(window, [index](LightWords& light, CLightControlUI&) { light[3] = uint32_t(index); });
+        EditLight(window,
+                  [index](LightWords& light, CLightControlUI&) { light[3] = uint32_t(index); });
     }
 }
 
@@ -177,8 +181,8 @@ void OnSameMode(CMainWnd& window) {
     settings.colourful = (light[1] & 0xFF) != 0;
     settings.colour = {uint8_t(light[1] >> 8), uint8_t(light[1] >> 16), uint8_t(light[1] >> 24)};
     window.SyncLighting().SetSettings(settings);
-    for (uint16_t kind : kGroupKinds) {
-        for (CQuorvaneUSBDevice* device : window.DevicesOfKind({kind})) {
+    for (uint16_t family : kGroupKinds) {
+        for (CQuorvaneUSBDevice* device : window.DevicesOfKind({family})) {
             if (!device->Commands().IsOpen()) continue;
             LightWords joined = light;
             SetByte(joined[0], 0, lighting::ModeOfSyncKind(device->LightPanelType(), *kind));
@@ -198,9 +202,7 @@ void UpdateSyncGroup(CMainWnd& window) {
     std::vector<lighting::SyncLightingDriver::Member> members;
     for (CQuorvaneUSBDevice* device : window.DevicesOfKind(kGroupKinds)) {
         members.push_back(
-            {[device] {
-                 return device->Commands().IsOpen() && device->Commands().SyncLighting();
-             },
+            {[device] { return device->Commands().IsOpen() && device->Commands().SyncLighting(); },
              [device](lighting::LedColour colour) {
                  for (int i = 0; i < device->LedCount(); ++i) device->SetLedColour(i, colour);
              }});

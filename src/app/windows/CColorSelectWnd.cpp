@@ -42,7 +42,8 @@ void CColorSelectWnd::InitWindow() {
             else
                 options_.presets[size_t(n)] = button->GetBkColor();  // the layout's colour
         }
-        if (auto* slot = dynamic_cast<COptionUI*>(pm_.FindControl(Indexed("collect_color_option_", n)))) {
+        if (auto* slot =
+                dynamic_cast<COptionUI*>(pm_.FindControl(Indexed("collect_color_option_", n)))) {
             if (const auto& colour = options_.collected[size_t(n)]) {
                 slot->SetBkColor(*colour);
                 slot->SetAttribute("selectedbkcolor", panels::ColourAttribute(*colour));
@@ -67,8 +68,6 @@ void CColorSelectWnd::Notify(TNotifyUI& msg) {
     if (msg.sType == kNotifyClick) {
         if (split && EqualNoCase(split->prefix, "color_option_")) {
             SelectPreset(split->index);
-        } else if (split && EqualNoCase(split->prefix, "collect_color_option_")) {
-            SelectCollected(split->index);
         } else if (EqualNoCase(name, "okbtn")) {
             Finish(pm_.FindControl("Pallet") ? kResultColour : kResultNoPalette);
         } else if (EqualNoCase(name, "closebtn") || EqualNoCase(name, "laterbtn")) {
@@ -85,6 +84,11 @@ void CColorSelectWnd::Notify(TNotifyUI& msg) {
     } else if (msg.sType == kNotifyKillFocus && split &&
                EqualNoCase(split->prefix, "color_edit_")) {
         TakeEdits();
+    } else if (msg.sType == kNotifySelectChanged && split &&
+               EqualNoCase(split->prefix, "collect_color_option_")) {
+        // Options tell of a click by becoming selected.
+        auto* option = dynamic_cast<COptionUI*>(msg.pSender);
+        if (option && option->IsSelected()) SelectCollected(split->index);
     } else if (msg.sType == kNotifySelectChanged && EqualNoCase(name, "7color")) {
         auto* option = dynamic_cast<COptionUI*>(msg.pSender);
         SetColourful(option && option->IsSelected());
@@ -165,7 +169,8 @@ void CColorSelectWnd::ShowColour(bool edits, bool palette) {
         if (auto* control = dynamic_cast<CColorPaletteUI*>(pm_.FindControl("Pallet")))
             control->SetSelectColor(colour_);
     if (!edits) return;
-    const int values[] = {panels::RedOf(colour_), panels::GreenOf(colour_), panels::BlueOf(colour_)};
+    const int values[] = {panels::RedOf(colour_), panels::GreenOf(colour_),
+                          panels::BlueOf(colour_)};
     const char* names[] = {"color_edit_r", "color_edit_g", "color_edit_b"};
     for (int i = 0; i < 3; ++i)
         if (CControlUI* edit = pm_.FindControl(names[i])) edit->SetText(std::to_string(values[i]));
