@@ -79,6 +79,7 @@ class AppTest : public ::testing::Test {
         options.window.bus = bus;
         options.window.trayIcon = false;
         options.window.gameRestoreMs = gameRestoreMs;
+        options.window.chooseFile = chooseFile;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
             if (name != "QuorvaneKeyboardDevice") return nullptr;
             return makeKeyboard ? makeKeyboard() : new TestKeyboard(bus);
@@ -135,6 +136,8 @@ class AppTest : public ::testing::Test {
     std::unique_ptr<app::Application> application;
     // The keyboard page's device object; empty: TestKeyboard.
     std::function<ui::CControlUI*()> makeKeyboard;
+    // Stands in for the profile file dialogs.
+    std::function<bool(bool save, std::string* path)> chooseFile;
 
   private:
     std::filesystem::path folder_;
