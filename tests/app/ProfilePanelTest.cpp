@@ -13,6 +13,7 @@
 #include "sim/FirmwareModel.h"
 #include "sim/SimProduct.h"
 #include "ui/core/CComboUI.h"
+#include "ui/core/CResourceManager.h"
 
 namespace vivori::testing {
 namespace {
@@ -160,7 +161,7 @@ TEST_F(ProfilePanelTest, ResetAsksFirstAndImportExportGoThroughTheFileChoice) {
     EXPECT_EQ(Panel().ExportProfile(chosen, false).status, profiles::ProfileStatus::Exists);
 
     messages.clear();
-    WriteText(chosen, R"({"profilename": "x", "profileUUID": "../x"})");
+    ASSERT_TRUE(profiles::WriteFileAtomically(chosen, R"({"profilename": "x", "profileUUID": "../x"})"));
     Click("device_import_btn");
     EXPECT_EQ(Rows().size(), 2u);
     ASSERT_EQ(messages.size(), 1u);

@@ -27,10 +27,19 @@ int DeviceKindOf(const std::string& kind) {
     return 7;
 }
 
-// A new profile is the last entry; `done` names it.
-int Report(const ProfileOutcome& outcome, const char* done, const ProfileListModel& model) {
+// The selected profile's name in quotes.
+std::string Quoted(const ProfileListModel& model) {
+    const int selected = model.Selected();
+    return selected < 0 ? "none" : "\"" + model.Entries()[std::size_t(selected)].name + "\"";
+}
+
+// `done` names the profile worked on: the new last entry or the selected one.
+int Report(const ProfileOutcome& outcome, const char* done, const ProfileListModel& model,
+           bool added = false) {
     if (!outcome) return Fail(outcome.message);
-    if (done != nullptr) std::printf(done, model.Entries().back().name.c_str());
+    const std::string name =
+        added ? "\"" + model.Entries().back().name + "\"" : Quoted(model);
+    std::printf(done, name.c_str());
     return 0;
 }
 
@@ -80,28 +89,34 @@ int RunProfile(const Options& options) {
 
     if (action == "list") return List(model);
     if (action == "show") return Show(model);
-    if (action == "add") return Report(model.Add(), "added \"%s\"\n", model);
-    if (action == "copy") return Report(model.Copy(), "copied as \"%s\"\n", model);
-    if (action == "import") return Report(model.Import(args[1]), "imported as \"%s\"\n", model);
-    if (action == "delete") return Report(model.Delete(), nullptr, model);
-    if (action == "rename") return Report(model.Rename(args[1]), nullptr, model);
+    if (action == "add") return Report(model.Add(), "added %s\n", model, true);
+    if (action == "copy") return Report(model.Copy(), "copied as %s\n", model, true);
+    if (action == "import") return Report(model.Import(args[1]), "imported as %s\n", model, true);
+    const std::string current = Quoted(model);
+    if (action == "delete") {
+        if (ProfileOutcome outcome = model.Delete(); !outcome) return Fail(outcome.message);
+        std::printf("deleted %s; %s is selected\n", current.c_str(), Quoted(model).c_str());
+        return 0;
+    }
+    if (action == "rename") return Report(model.Rename(args[1]), "renamed to %s\n", model);
     if (action == "export") {
         const ProfileOutcome outcome = model.Export(args[1], split.Has("--force"));
         if (outcome.status == ProfileStatus::Exists)
             return Fail(args[1] + " exists; add --force to overwrite it");
-        return Report(outcome, nullptr, model);
+        if (!outcome) return Fail(outcome.message);
+        std::printf("exported %s to %s\n", current.c_str(), args[1].c_str());
+        return 0;
     }
     if (action == "select") {
         const auto index = ParseNumber(args[1], 0x7fffffff);
         if (!index) return Fail("select needs a profile number"), kExitUsage;
-        return Report(model.Select(int(*index)), nullptr, model);
+        return Report(model.Select(int(*index)), "selected %s\n", model);
     }
     // reset: the application asks first; here the question is --yes.
     if (!split.Has("--yes"))
-        return Fail("reset puts every setting of \"" +
-                    model.Entries()[std::size_t(model.Selected())].name +
-                    "\" back to the defaults; add --yes to do it");
-    return Report(model.Reset(), nullptr, model);
+        return Fail("reset puts every setting of " + current +
+                    " back to the defaults; add --yes to do it");
+    return Report(model.Reset(), "reset %s to the defaults\n", model);
 }
 
 Registrar registrar({"profile",

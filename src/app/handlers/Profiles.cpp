@@ -6,6 +6,7 @@
 #include "app/CMainWnd.h"
 #include "app/windows/CMsgWnd.h"
 #include "device/SupportedDevices.h"
+#include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/CQuorvaneUSBDevice.h"
 #include "panels/CDeviceProfileUI.h"
 #include "platform/Debug.h"
@@ -73,9 +74,25 @@ bool CMainWnd::ReportProfileOutcome(const ProfileOutcome& outcome) {
     return false;
 }
 
+namespace {
+
+// The macro write in the three outcomes the handlers tell apart: 0 written (or nothing
+// to write), -1 the wireless device did not answer, n > 0 the macros are n events too
+// many for the device's memory.
+int WriteUsedMacros(CQuorvaneUSBDevice& device) {
+    if (auto* keyboard = dynamic_cast<devices::CQuorvaneKeyboardDevice*>(&device)) {
+        const macros::MacroUploadResult result =
+            keyboard->WriteMacroList(keyboard->CollectUsedMacros());
+        if (result.linkDown) return -1;
+        return result.eventsTooMany;
+    }
+    return device.WriteMacros() == CMD_LINK_DOWN ? -1 : 0;
+}
+
+}  // namespace
+
 bool CMainWnd::WriteMacrosAndKeys(CQuorvaneUSBDevice& device) {
-    device.CollectUsedMacros();
-    const int result = device.WriteMacros();
+    const int result = WriteUsedMacros(device);
     if (result == -1) {
         Ask("message_text_7", true);
     } else if (result != 0) {
