@@ -33,10 +33,10 @@ enum class Shape { Horizontal, Vertical };
 
 // Panels whose classes are not written yet, and the toolkit shape that stands in for each.
 constexpr std::pair<std::string_view, Shape> kStandIns[] = {
-    {"LightControl", Shape::Horizontal},
-    {"MagicControl", Shape::Vertical},  {"Voice6533Control", Shape::Vertical},
-    {"KeySetControl", Shape::Vertical}, {"MacroControl", Shape::Vertical},
-    {"ShootControl", Shape::Vertical},  {"MpDevicePower", Shape::Horizontal},
+    {"LightControl", Shape::Horizontal},   {"MagicControl", Shape::Vertical},
+    {"Voice6533Control", Shape::Vertical}, {"KeySetControl", Shape::Vertical},
+    {"MacroControl", Shape::Vertical},     {"ShootControl", Shape::Vertical},
+    {"MpDevicePower", Shape::Horizontal},
 };
 
 ui::CControlUI* Make(Shape shape) {

@@ -13,8 +13,8 @@
 #include "app/WorkerSlots.h"
 #include "devices/DeviceManager.h"
 #include "devices/IDeviceHost.h"
-#include "ui/core/WindowImplBase.h"
 #include "profiles/ProfileListModel.h"
+#include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
 
 namespace vivori::panels {

@@ -24,8 +24,8 @@ struct TabRule {
     std::initializer_list<int> hidden;
     std::initializer_list<int> shown;
 };
-constexpr int kLight = 1, kKeys = 2, kMacro = 3, kSystem = 4, kCursor = 5, kVoice = 6,
-              kMagic = 7, kVirtual = 8;
+constexpr int kLight = 1, kKeys = 2, kMacro = 3, kSystem = 4, kCursor = 5, kVoice = 6, kMagic = 7,
+              kVirtual = 8;
 const TabRule kTabRules[] = {
     {1, {kCursor}, {}},
     {2, {}, {}},
@@ -80,6 +80,7 @@ void CDeviceProfileUI::Fill() {
     for (const profiles::ProfileEntry& entry : model_->Entries()) {
         auto* row = new ui::CListLabelElementUI;
         row->SetFixedHeight(30);
+        row->SetAttribute("textpadding", "8,0,8,0");
         row->SetText(entry.name);
         row->SetToolTip(entry.name);
         combo->Add(row);

@@ -214,9 +214,9 @@ ProfileOutcome ProfileListModel::Modify(const Edit& edit) {
     Change change;
     bool created = false;
     if (ListOf(*list).empty()) {
-        const bool damaged = before.state == FileState::Corrupt ||
-                             (before.state == FileState::Parsed &&
-                              !HoldsArrayOrNothing(before.value, kList));
+        const bool damaged =
+            before.state == FileState::Corrupt ||
+            (before.state == FileState::Parsed && !HoldsArrayOrNothing(before.value, kList));
         if (!(damaged && RebuildFromProfileFiles(*list)) && !CreateFirstProfile(*list, change)) {
             const ProfileOutcome failed = NotWritten(folder_ / "<new profile>.Json");
             Mirror(Json::Value());
@@ -266,8 +266,8 @@ ProfileOutcome ProfileListModel::Add() {
     return Modify([&](Json::Value& list, Change& change) {
         if (ListOf(list).size() >= kMaxAddedProfiles)
             return Fail(ProfileStatus::Limit, "there are already " +
-                                                    std::to_string(kMaxAddedProfiles) +
-                                                    " profiles; delete one first");
+                                                  std::to_string(kMaxAddedProfiles) +
+                                                  " profiles; delete one first");
         const ProfileEntry entry{DefaultProfileName(NamesOf(list)), NewIdentifier(list)};
         if (!WriteProfile(ReadJsonFile(defaultProfile_), entry, change))
             return NotWritten(folder_ / (entry.uuid + ".Json"));

@@ -52,7 +52,8 @@ class ProfilePanelTest : public AppTest {
         return *static_cast<panels::CDeviceProfileUI*>(found->GetInterface("DeviceProfile"));
     }
     ui::CComboUI& Combo() {
-        auto* combo = Window().PaintManager().FindSubControlByName(&Panel(), "device_profile_combo");
+        auto* combo =
+            Window().PaintManager().FindSubControlByName(&Panel(), "device_profile_combo");
         return *static_cast<ui::CComboUI*>(combo->GetInterface("Combo"));
     }
     // Picks a row as the user does, and waits for the switch the drop-down starts.
@@ -64,7 +65,8 @@ class ProfilePanelTest : public AppTest {
     }
     std::vector<std::string> Rows() {
         std::vector<std::string> rows;
-        for (int i = 0; i < Combo().GetCount(); ++i) rows.push_back(Combo().GetItemAt(i)->GetText());
+        for (int i = 0; i < Combo().GetCount(); ++i)
+            rows.push_back(Combo().GetItemAt(i)->GetText());
         return rows;
     }
     sim::FirmwareModel& Firmware() { return *sim::FirmwareOf(simulated); }
@@ -83,7 +85,8 @@ TEST_F(ProfilePanelTest, TheFirstStartFillsTheListAndTheMenuAddsCopiesRenamesAnd
     EXPECT_EQ(Rows(), std::vector<std::string>{"Профиль1"});
     EXPECT_EQ(Panel().GetNameText(), "Профиль1");
     // The keyboard has no recoil page; its menu starts folded.
-    EXPECT_FALSE(Window().PaintManager().FindSubControlByName(&Panel(), "cursor_Op_tab")->IsVisible());
+    EXPECT_FALSE(
+        Window().PaintManager().FindSubControlByName(&Panel(), "cursor_Op_tab")->IsVisible());
     EXPECT_FALSE(Panel().IsProfileMenuShown());
     Click("profile_fun_spread_btn");
     EXPECT_TRUE(Panel().IsProfileMenuShown());
@@ -161,7 +164,8 @@ TEST_F(ProfilePanelTest, ResetAsksFirstAndImportExportGoThroughTheFileChoice) {
     EXPECT_EQ(Panel().ExportProfile(chosen, false).status, profiles::ProfileStatus::Exists);
 
     messages.clear();
-    ASSERT_TRUE(profiles::WriteFileAtomically(chosen, R"({"profilename": "x", "profileUUID": "../x"})"));
+    ASSERT_TRUE(
+        profiles::WriteFileAtomically(chosen, R"({"profilename": "x", "profileUUID": "../x"})"));
     Click("device_import_btn");
     EXPECT_EQ(Rows().size(), 2u);
     ASSERT_EQ(messages.size(), 1u);

@@ -20,9 +20,7 @@ class ProfileListTest : public ::testing::Test {
         return ProfileListModel(folders.DataFolder(kind), folders.DefaultDataFile(kind),
                                 deviceKind);
     }
-    std::filesystem::path Folder(const char* kind = "keyboard") {
-        return folders.DataFolder(kind);
-    }
+    std::filesystem::path Folder(const char* kind = "keyboard") { return folders.DataFolder(kind); }
     Json::Value List() { return ReadJsonFile(Folder() / "ProfileList.ini"); }
     std::set<std::string> FilesInFolder() {
         std::set<std::string> names;
@@ -192,7 +190,7 @@ TEST_F(ProfileListTest, HostileImportsWriteNothingOutsideTheDeviceFolder) {
     const auto before = FilesInFolder();
     const std::string nul("a\0b", 3);
     for (const std::string& uuid : {std::string("../escape"), std::string("/tmp/escape"), nul,
-                                     std::string(300, 'x'), std::string("..")}) {
+                                    std::string(300, 'x'), std::string("..")}) {
         Json::Value document;
         document["profilename"] = "x";
         document["profileUUID"] = uuid;

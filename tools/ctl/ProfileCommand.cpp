@@ -37,8 +37,7 @@ std::string Quoted(const ProfileListModel& model) {
 int Report(const ProfileOutcome& outcome, const char* done, const ProfileListModel& model,
            bool added = false) {
     if (!outcome) return Fail(outcome.message);
-    const std::string name =
-        added ? "\"" + model.Entries().back().name + "\"" : Quoted(model);
+    const std::string name = added ? "\"" + model.Entries().back().name + "\"" : Quoted(model);
     std::printf(done, name.c_str());
     return 0;
 }
@@ -76,8 +75,8 @@ int RunProfile(const Options& options) {
     if (int refused = RefuseUnknownFlags(split, {"--force", "--yes"})) return refused;
     const auto& args = split.words;
     const std::string action = args.empty() ? "" : args[0];
-    const bool oneArgument = action == "rename" || action == "select" || action == "import" ||
-                             action == "export";
+    const bool oneArgument =
+        action == "rename" || action == "select" || action == "import" || action == "export";
     const bool known = oneArgument || action == "list" || action == "show" || action == "add" ||
                        action == "copy" || action == "delete" || action == "reset";
     if (!known || args.size() != (oneArgument ? 2u : 1u)) return Fail(kUsage), kExitUsage;

@@ -84,8 +84,7 @@ void CMsgWnd::Notify(TNotifyUI& msg) {
         if (name == "closebtn" || name == "cancel_btn") return Close(IDCANCEL);
         if (name == "minbtn") return void(SendMessage(GetHWND(), WM_SYSCOMMAND, SC_MINIMIZE, 0));
         if (name == "maxbtn") return void(SendMessage(GetHWND(), WM_SYSCOMMAND, SC_MAXIMIZE, 0));
-        if (name == "restorebtn")
-            return void(SendMessage(GetHWND(), WM_SYSCOMMAND, SC_RESTORE, 0));
+        if (name == "restorebtn") return void(SendMessage(GetHWND(), WM_SYSCOMMAND, SC_RESTORE, 0));
     }
     WindowImplBase::Notify(msg);
 }
