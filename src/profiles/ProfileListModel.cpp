@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <system_error>
 
 #include "platform/Debug.h"
@@ -77,8 +76,9 @@ ProfileOutcome Fail(ProfileStatus status, std::string message) {
 }
 
 ProfileOutcome NotWritten(const std::filesystem::path& path) {
+    const std::string& why = LastWriteError();
     return Fail(ProfileStatus::WriteFailed,
-                "could not write " + path.string() + ": " + std::strerror(errno));
+                "could not write " + path.string() + (why.empty() ? "" : ": " + why));
 }
 
 }  // namespace
@@ -328,17 +328,18 @@ ProfileOutcome ProfileListModel::Rename(std::string_view text) {
 }
 
 ProfileOutcome ProfileListModel::Import(const std::filesystem::path& file) {
-    const JsonDocument read = ReadJsonDocument(file);
-    if (read.state == FileState::Missing || read.state == FileState::Unreadable)
-        return Fail(ProfileStatus::ReadFailed, "could not read " + file.string());
-    if (read.state == FileState::Corrupt)
+    std::string why;
+    const std::optional<std::string> text = ReadTextFile(file, &why);
+    if (!text) return Fail(ProfileStatus::ReadFailed, "cannot import " + file.string() + ": " + why);
+    const std::optional<Json::Value> document = ParseJsonText(*text);
+    if (!document || text->empty())
         return Fail(ProfileStatus::BadFile, file.string() + " is not a JSON file");
-    if (std::string why = ImportRefusal(read.value); !why.empty())
-        return Fail(ProfileStatus::BadFile, file.string() + " is not a profile file: " + why);
+    if (std::string refusal = ImportRefusal(*document); !refusal.empty())
+        return Fail(ProfileStatus::BadFile, file.string() + " is not a profile file: " + refusal);
     const std::string title = file.stem().string();
     return Modify([&](Json::Value& list, Change& change) {
         const ProfileEntry entry{ImportProfileName(title, NamesOf(list)), NewIdentifier(list)};
-        if (!WriteProfile(read.value, entry, change))
+        if (!WriteProfile(*document, entry, change))
             return NotWritten(folder_ / (entry.uuid + ".Json"));
         list[kList].append(MakeEntry(entry));
         return ProfileOutcome{};
@@ -353,7 +354,7 @@ ProfileOutcome ProfileListModel::Export(const std::filesystem::path& file, bool 
         return Fail(ProfileStatus::ReadFailed, "could not read the profile " + source->string());
     std::error_code error;
     if (!overwrite && std::filesystem::exists(std::filesystem::symlink_status(file, error)))
-        return Fail(ProfileStatus::Exists, file.string() + " exists; overwrite it?");
+        return Fail(ProfileStatus::Exists, file.string() + " already exists");
     // The names go in even when an old file lacks them, so the export can be imported.
     Json::Value document = read.value;
     document["profilename"] = entries_[std::size_t(selected_)].name;

@@ -101,7 +101,7 @@ int RunProfile(const Options& options) {
     if (action == "export") {
         const ProfileOutcome outcome = model.Export(args[1], split.Has("--force"));
         if (outcome.status == ProfileStatus::Exists)
-            return Fail(args[1] + " exists; add --force to overwrite it");
+            return Fail(args[1] + " already exists; add --force to overwrite it");
         if (!outcome) return Fail(outcome.message);
         std::printf("exported %s to %s\n", current.c_str(), args[1].c_str());
         return 0;
