@@ -81,6 +81,8 @@ class AppTest : public ::testing::Test {
         options.window.gameRestoreMs = gameRestoreMs;
         options.window.chooseFile = chooseFile;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
+            if (makeOther)
+                if (ui::CControlUI* control = makeOther(name)) return control;
             if (name != "QuorvaneKeyboardDevice") return nullptr;
             return makeKeyboard ? makeKeyboard() : new TestKeyboard(WindowBus());
         };
@@ -144,6 +146,8 @@ class AppTest : public ::testing::Test {
     std::function<ui::CControlUI*()> makeKeyboard;
     // Stands in for the profile file dialogs.
     std::function<bool(bool save, std::string* path)> chooseFile;
+    // Asked first for every control the layouts name; null: the usual ones.
+    std::function<ui::CControlUI*(std::string_view)> makeOther;
 
   private:
     std::filesystem::path folder_;
