@@ -1,8 +1,9 @@
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "Ctl.h"
 #include "sim/SimulatedBus.h"
@@ -26,6 +27,25 @@ const std::vector<Subcommand>& Subcommands() {
 int Fail(const std::string& message) {
     std::fprintf(stderr, "vivori-ctl: %s\n", message.c_str());
     return kExitFailure;
+}
+
+bool Arguments::Has(std::string_view flag) const {
+    for (const auto& f : flags)
+        if (f == flag) return true;
+    return false;
+}
+
+Arguments SplitArguments(const std::vector<std::string>& args) {
+    Arguments split;
+    for (const auto& a : args) (a.rfind("--", 0) == 0 ? split.flags : split.words).push_back(a);
+    return split;
+}
+
+int RefuseUnknownFlags(const Arguments& arguments, std::initializer_list<std::string_view> known) {
+    for (const auto& flag : arguments.flags)
+        if (std::find(known.begin(), known.end(), flag) == known.end())
+            return Fail("unknown option " + flag + " (see --help)"), kExitUsage;
+    return 0;
 }
 
 std::shared_ptr<hid::HidBus> SelectBus(const Options& options, std::string* error) {
@@ -86,67 +106,56 @@ int PrintCommandHelp(const std::string& name) {
     return 0;
 }
 
-enum class Parsed { Option, NotAnOption, Error };
-
-// One of the options every command shares, at args[i] (its value is taken too).
-Parsed SharedOption(const std::vector<std::string>& args, size_t& i, Options& options) {
-    const std::string& a = args[i];
-    if (a == "--debug") {
-        options.debug = true;
-        return Parsed::Option;
-    }
-    std::string* value = a == "--device"     ? &options.device
-                         : a == "--link"     ? &options.link
-                         : a == "--kind"     ? &options.kind
-                         : a == "--simulate" ? &options.simulate
-                                             : nullptr;
-    if (value == nullptr) return Parsed::NotAnOption;
-    if (i + 1 >= args.size()) return Fail(a + " needs a value"), Parsed::Error;
-    *value = args[++i];
-    return Parsed::Option;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     Options options;
     if (const char* env = std::getenv("VIVORI_SIMULATE")) options.simulate = env;
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    // The options go before or after the command alike; the first other word is the
+    // command, the rest are its arguments ("--" passes everything after it on as is).
+    // Options the tool does not know belong to the command when it has been named.
     std::string name;
+    bool literal = false;
     bool help = false;
-    bool optionsEnded = false;
-    // The shared options may stand before or after the command; the command's own
-    // options ("--force", "--mode 3") stay in its arguments.
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (!optionsEnded) {
-            if (a == "--") {
-                optionsEnded = true;
-                continue;
-            }
-            if (a == "--help" || a == "-h") {
-                help = true;
-                continue;
-            }
-            if (a == "--version") {
-                std::printf("vivori-ctl %s\n", VIVORI_VERSION);
-                return 0;
-            }
-            const Parsed parsed = SharedOption(args, i, options);
-            if (parsed == Parsed::Error) return kExitUsage;
-            if (parsed == Parsed::Option) continue;
-            if (name.empty() && a.rfind("--", 0) == 0) {
-                Fail("unknown option " + a + " (see --help)");
-                return kExitUsage;
-            }
-        }
-        if (name.empty())
-            name = a;
-        else
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) return false;
+            out = argv[++i];
+            return true;
+        };
+        if (literal || a.rfind("--", 0) != 0) {
+            if (name.empty() && !literal)
+                name = a;
+            else
+                options.args.push_back(a);
+        } else if (a == "--") {
+            literal = true;
+        } else if (a == "--help" || a == "-h") {
+            help = true;
+        } else if (a == "--version") {
+            std::printf("vivori-ctl %s\n", VIVORI_VERSION);
+            return 0;
+        } else if (a == "--debug") {
+            options.debug = true;
+        } else if (a == "--device") {
+            if (!value(options.device)) return Fail("--device needs a value"), kExitUsage;
+        } else if (a == "--link") {
+            if (!value(options.link)) return Fail("--link needs a value"), kExitUsage;
+        } else if (a == "--kind") {
+            if (!value(options.kind)) return Fail("--kind needs a value"), kExitUsage;
+        } else if (a == "--simulate") {
+            if (!value(options.simulate)) return Fail("--simulate needs a value"), kExitUsage;
+        } else if (!name.empty()) {
             options.args.push_back(a);
+        } else {
+            Fail("unknown option " + a + " (see --help)");
+            return kExitUsage;
+        }
     }
+    // "help COMMAND", "COMMAND --help": that command's usage.
     if (name == "help" && !options.args.empty()) return PrintCommandHelp(options.args[0]);
-    if (help && !name.empty() && name != "help") return PrintCommandHelp(name);
+    if (help && !name.empty()) return PrintCommandHelp(name);
     if (help || name == "help") {
         PrintHelp();
         return 0;
