@@ -119,6 +119,7 @@ int main(int argc, char** argv) {
     bool help = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
+        if (a == "-h" && !literal) a = "--help";  // the one short option
         auto value = [&](std::string& out) {
             if (i + 1 >= argc) return false;
             out = argv[++i];
@@ -131,7 +132,7 @@ int main(int argc, char** argv) {
                 options.args.push_back(a);
         } else if (a == "--") {
             literal = true;
-        } else if (a == "--help" || a == "-h") {
+        } else if (a == "--help") {
             help = true;
         } else if (a == "--version") {
             std::printf("vivori-ctl %s\n", VIVORI_VERSION);
