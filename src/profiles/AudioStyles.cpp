@@ -53,7 +53,8 @@ void StoreAudioStyles(const AudioStyleSet& set, Json::Value& device) {
     info["nAudioStyle"] = set.style;
     for (int s = 0; s < kAudioStyleCount; ++s) {
         info[NameKey(s)] = set.names[size_t(s)];
-        for (int c = 0; c < 3; ++c) info[LevelKey(kChannels[c], s)] = set.levels[size_t(s)][size_t(c)];
+        for (int c = 0; c < 3; ++c)
+            info[LevelKey(kChannels[c], s)] = set.levels[size_t(s)][size_t(c)];
     }
 }
 
