@@ -14,6 +14,7 @@
 #include "panels/ColourText.h"
 #include "platform/Debug.h"
 #include "ui/core/CProgressUI.h"
+#include "ui/message/Messages.h"
 
 namespace vivori::app {
 
