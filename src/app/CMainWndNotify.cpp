@@ -104,7 +104,7 @@ void CMainWnd::BindHandlers() {
          [this](TNotifyUI& msg, int) {
              if (devices::CQuorvaneUSBDevice* device = CurrentDevice())
                  device->ShowTip(PageOfTab(NameOf(msg)));
-             Pending("ProfilePanelPage");
+             SelectProfilePanelTab(PageOfTab(NameOf(msg)));
          }},
         {"ProfileChosen",
          [this](TNotifyUI&, int) { SetTimer(GetHWND(), kTimerProfileSwitch, 400); }},
@@ -134,6 +134,7 @@ void CMainWnd::BindHandlers() {
     };
     AddLightingHandlers(*this, handlers_);
     AddAudioLightHandlers(*this, handlers_);
+    BindProfileHandlers();
 }
 
 }  // namespace vivori::app
