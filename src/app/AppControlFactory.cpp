@@ -5,6 +5,7 @@
 #include "app/CDeviceOptionUI.h"
 #include "devices/CQuorvaneUSBDevice.h"
 #include "devices/DeviceControls.h"
+#include "panels/CMacroControlUI.h"
 #include "platform/Debug.h"
 #include "ui/core/CHorizontalLayoutUI.h"
 #include "ui/core/CVerticalLayoutUI.h"
@@ -34,7 +35,7 @@ enum class Shape { Horizontal, Vertical };
 constexpr std::pair<std::string_view, Shape> kStandIns[] = {
     {"DeviceProfile", Shape::Vertical}, {"LightControl", Shape::Horizontal},
     {"MagicControl", Shape::Vertical},  {"Voice6533Control", Shape::Vertical},
-    {"KeySetControl", Shape::Vertical}, {"MacroControl", Shape::Vertical},
+    {"KeySetControl", Shape::Vertical},
     {"ShootControl", Shape::Vertical},  {"MpDevicePower", Shape::Horizontal},
 };
 
@@ -74,6 +75,7 @@ ui::CControlUI* AppControlFactory::Create(std::string_view name) const {
         ui::EqualNoCase(name, "QuorvaneRI6533Device"))
         return new devices::CQuorvaneUSBDevice(bus_);
     if (ui::EqualNoCase(name, "DeviceOption")) return new CDeviceOptionUI;
+    if (ui::EqualNoCase(name, "MacroControl")) return new panels::CMacroControlUI;
     for (const Panel& panel : kPanels)
         if (ui::EqualNoCase(name, panel.element)) return BuildPanel(panel.file);
     for (const auto& [element, shape] : kStandIns)

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -13,8 +14,14 @@
 #include "app/WorkerSlots.h"
 #include "devices/DeviceManager.h"
 #include "devices/IDeviceHost.h"
+#include "input/CDeviceHook.h"
+#include "macros/MacroRecorder.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
+
+namespace vivori::panels {
+class CMacroControlUI;
+}
 
 namespace vivori::app {
 
@@ -26,6 +33,10 @@ struct MainWndOptions {
     int gameRestoreMs = 5000;
     // The tray icon; tests without a desktop leave it out.
     bool trayIcon = true;
+    // Where recordings and key captures take their input; null: the desktop's.
+    std::shared_ptr<input::ICaptureBackend> capture;
+    // Answers the window's messages and questions instead of a message box (tests).
+    std::function<bool(std::string_view textKey, const std::string& text, bool withCancel)> ask;
 };
 
 // The application's top-level window and controller: it builds the pages of the
@@ -79,14 +90,35 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // How long the last shut-down took to stop the workers (ms).
     int LastStopMs() const { return lastStopMs_; }
     bool WorkersRunning() const { return slots_.Running(0); }
+    input::CDeviceHook& DeviceHook() { return deviceHook_; }
+    // The macro editor of the current device, its folder set; null when there is none.
+    panels::CMacroControlUI* MacroPanel();
+    // Shows a language text (its "%d" replaced by number); with a cancel button it is a
+    // question, and the answer is true when the user confirmed.
+    bool Ask(std::string_view textKey, bool withCancel, std::optional<int> number = {});
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
 
   private:
     using Handler = std::function<void(ui::TNotifyUI& msg, int index)>;
+    // Receives a hook message (by its registered name) with its wParam and lParam.
+    using HookHandler = std::function<void(ui::WPARAM wParam, ui::LPARAM lParam)>;
 
     void BindHandlers();
+    // One area's handlers each, in src/app/handlers/.
+    void BindMacroHandlers();
+    // ---- macro editor (handlers/Macros.cpp) ----
+    void StartMacroRecording(macros::TimingMode timing, int hookMode);
+    void StopMacroRecording(bool save);
+    void SaveMacroAndUpload();
+    void DeleteSelectedMacro();
+    void MacroFileOperation(std::string_view name);
+    void MacroActionEdit(std::string_view name);
+    bool OnMacroMenuCommand(std::string_view name);
+    void OpenMacroActionMenu();
+    bool InsideStopButton(const input::MouseHookRecord& record);
     void Dispatch(std::string_view handler, ui::TNotifyUI& msg, int index);
+    void DispatchHook(ui::UINT msg, ui::WPARAM wParam, ui::LPARAM lParam);
     void OnWindowInit();
     void OnTimer(ui::UINT_PTR id);
     bool HandleAwakeMessage(ui::UINT msg, ui::WPARAM wParam, ui::LPARAM lParam);
@@ -110,6 +142,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void Pending(std::string_view what) const;
 
     MainWndOptions options_;
+    input::CDeviceHook deviceHook_;
     AppControlFactory factory_;
     DeviceSelector selector_;
     std::unique_ptr<devices::DeviceManager> devices_;
@@ -117,6 +150,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     ui::CTrayIcon tray_;
     ui::HWND menu_ = 0;
     std::map<std::string_view, Handler> handlers_;
+    std::map<std::string_view, HookHandler> hookHandlers_;
     std::array<ui::HWND, 4> childWindows_{};  // settings, about, palette, audio styles
 
     bool lightsControlled_ = true;

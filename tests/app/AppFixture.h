@@ -79,6 +79,8 @@ class AppTest : public ::testing::Test {
         options.window.bus = bus;
         options.window.trayIcon = false;
         options.window.gameRestoreMs = gameRestoreMs;
+        options.window.capture = capture;
+        options.window.ask = ask;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
             if (name != "QuorvaneKeyboardDevice") return nullptr;
             return makeKeyboard ? makeKeyboard() : new TestKeyboard(bus);
@@ -135,6 +137,9 @@ class AppTest : public ::testing::Test {
     std::unique_ptr<app::Application> application;
     // The keyboard page's device object; empty: TestKeyboard.
     std::function<ui::CControlUI*()> makeKeyboard;
+    // Input capture and message answers for the window; empty: the defaults.
+    std::shared_ptr<input::ICaptureBackend> capture;
+    std::function<bool(std::string_view, const std::string&, bool)> ask;
 
   private:
     std::filesystem::path folder_;

@@ -7,6 +7,7 @@
 
 #include "Ctl.h"
 #include "DeviceAccess.h"
+#include "MacroRecord.h"
 #include "macros/MacroAssignments.h"
 #include "macros/MacroLibrary.h"
 #include "macros/MacroUpload.h"
@@ -91,6 +92,7 @@ int RunMacro(const Options& options) {
     const std::string_view folder = DeviceFolderOfKind(options.kind);
     MacroLibrary library(folders.DataFolder(folder));
     size_t index = 0;
+    if (action == "record") return RecordMacro(args);
     if (action == "list" && args.size() == 1) return List(library);
     if (action == "import" && args.size() == 2) return Import(library, args[1]);
     if (action == "upload" && args.size() == 1) return Upload(options, library);
@@ -104,11 +106,11 @@ int RunMacro(const Options& options) {
         return Delete(library, folders, folder, index, HasFlag(args, "--yes"));
     return Fail(
                "usage: macro list | import FILE | export INDEX FILE [--force] | "
-               "delete INDEX [--yes] | upload"),
+               "delete INDEX [--yes] | upload | record --timing 1|2|3 [--constant MS]"),
            kExitUsage;
 }
 
-Registrar registrar({"macro", "macro list|import|export|delete|upload",
+Registrar registrar({"macro", "macro list|import|export|delete|upload|record",
                      "macros of --kind keyboard|mouse; upload writes them to --device", &RunMacro});
 
 }  // namespace
