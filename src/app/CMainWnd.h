@@ -12,10 +12,13 @@
 #include "app/AppControlFactory.h"
 #include "app/DeviceSelector.h"
 #include "app/WorkerSlots.h"
+#include "app/handlers/Handlers.h"
 #include "devices/DeviceManager.h"
 #include "devices/IDeviceHost.h"
 #include "input/CDeviceHook.h"
 #include "macros/MacroRecorder.h"
+#include "lighting/SpectrumBands.h"
+#include "lighting/SyncLighting.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
 
@@ -98,9 +101,17 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     bool Ask(std::string_view textKey, bool withCancel, std::optional<int> number = {});
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
+    std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
+        std::initializer_list<uint16_t> kinds) const;
+
+    // The child windows, one of each at a time.
+    enum ChildSlot { kChildSettings, kChildAbout, kChildPalette, kChildAudioStyles };
+    ui::HWND& ChildWindow(ChildSlot slot) { return childWindows_[slot]; }
+    // Worker slot 2: synchronised lighting.
+    lighting::SyncLightingDriver& SyncLighting() { return syncLighting_; }
 
   private:
-    using Handler = std::function<void(ui::TNotifyUI& msg, int index)>;
+    using Handler = NotifyHandler;
     // Receives a hook message (by its registered name) with its wParam and lParam.
     using HookHandler = std::function<void(ui::WPARAM wParam, ui::LPARAM lParam)>;
 
@@ -135,8 +146,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     bool OnCopyData(const ui::COPYDATASTRUCT& data);
     void OnShowSelectorMessage(int index, bool reachable);
     void SetWindowHidden(bool hidden);
-    std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
-        std::initializer_list<uint16_t> kinds) const;
     // The light mode list of the device's lighting panel, selected at mode.
     void SelectLightMode(devices::CQuorvaneUSBDevice& device, int mode);
     void Pending(std::string_view what) const;
@@ -149,7 +158,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     WorkerSlots slots_;
     ui::CTrayIcon tray_;
     ui::HWND menu_ = 0;
-    std::map<std::string_view, Handler> handlers_;
+    HandlerTable handlers_;
     std::map<std::string_view, HookHandler> hookHandlers_;
     std::array<ui::HWND, 4> childWindows_{};  // settings, about, palette, audio styles
 
@@ -168,6 +177,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     int lastStopMs_ = 0;
     std::array<std::uint8_t, kSpectrumBytes> spectrum_{};
     std::array<std::uint8_t, kShortFrameBytes> shortFrame_{};
+    lighting::SpectrumReducer spectrumBands_;
+    // Stopped through its worker slot before the devices it drives go.
+    lighting::SyncLightingDriver syncLighting_;
 };
 
 }  // namespace vivori::app

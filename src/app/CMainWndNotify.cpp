@@ -158,6 +158,7 @@ void CMainWnd::BindHandlers() {
          [this](TNotifyUI&, int) { SendMessage(GetHWND(), kMsgInputHook, 1, 0); }},
     };
     BindMacroHandlers();
+    AddLightingHandlers(*this, handlers_);
 }
 
 }  // namespace vivori::app

@@ -82,6 +82,8 @@ class AppTest : public ::testing::Test {
         options.window.capture = capture;
         options.window.ask = ask;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
+            if (makeOther)
+                if (ui::CControlUI* control = makeOther(name)) return control;
             if (name != "QuorvaneKeyboardDevice") return nullptr;
             return makeKeyboard ? makeKeyboard() : new TestKeyboard(WindowBus());
         };
@@ -146,6 +148,8 @@ class AppTest : public ::testing::Test {
     // Input capture and message answers for the window; empty: the defaults.
     std::shared_ptr<input::ICaptureBackend> capture;
     std::function<bool(std::string_view, const std::string&, bool)> ask;
+    // Asked first for every control the layouts name; null: the usual ones.
+    std::function<ui::CControlUI*(std::string_view)> makeOther;
 
   private:
     std::filesystem::path folder_;

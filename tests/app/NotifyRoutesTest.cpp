@@ -62,9 +62,10 @@ TEST(NotifyRoutesTest, EveryHandlerIsBoundOrListedAsPending) {
     const auto pending = CMainWnd::PendingHandlers();
     for (std::string_view bound : {"HideToTray", "ToggleLightControl", "SelectNextDevice",
                                    "DeviceChosen", "AudioChannelSlider", "ProfileChosen",
+                                   "PresetColour", "SynchronisedLighting", "LightModeList",
                                    "MacroRecordStart", "MacroActionEdit"})
         EXPECT_EQ(std::count(pending.begin(), pending.end(), bound), 0) << bound;
-    for (std::string_view open : {"ProfileAdd", "PresetColour"})
+    for (std::string_view open : {"ProfileAdd", "RecoilOperation"})
         EXPECT_EQ(std::count(pending.begin(), pending.end(), open), 1) << open;
 }
 
