@@ -116,7 +116,7 @@ void CMainWnd::BindHandlers() {
          [this](TNotifyUI& msg, int) {
              if (devices::CQuorvaneUSBDevice* device = CurrentDevice())
                  device->ShowTip(PageOfTab(NameOf(msg)));
-             Pending("ProfilePanelPage");
+             SelectProfilePanelTab(PageOfTab(NameOf(msg)));
          }},
         {"ProfileChosen",
          [this](TNotifyUI&, int) { SetTimer(GetHWND(), kTimerProfileSwitch, 400); }},
@@ -159,6 +159,7 @@ void CMainWnd::BindHandlers() {
     };
     BindMacroHandlers();
     AddLightingHandlers(*this, handlers_);
+    BindProfileHandlers();
 }
 
 }  // namespace vivori::app

@@ -81,6 +81,7 @@ class AppTest : public ::testing::Test {
         options.window.gameRestoreMs = gameRestoreMs;
         options.window.capture = capture;
         options.window.ask = ask;
+        options.window.chooseFile = chooseFile;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
             if (makeOther)
                 if (ui::CControlUI* control = makeOther(name)) return control;
@@ -148,6 +149,8 @@ class AppTest : public ::testing::Test {
     // Input capture and message answers for the window; empty: the defaults.
     std::shared_ptr<input::ICaptureBackend> capture;
     std::function<bool(std::string_view, const std::string&, bool)> ask;
+    // Stands in for the profile file dialogs.
+    std::function<bool(bool save, std::string* path)> chooseFile;
     // Asked first for every control the layouts name; null: the usual ones.
     std::function<ui::CControlUI*(std::string_view)> makeOther;
 

@@ -60,12 +60,13 @@ TEST(NotifyRoutesTest, TypesDecideAndSomeNamesReachTwoHandlers) {
 
 TEST(NotifyRoutesTest, EveryHandlerIsBoundOrListedAsPending) {
     const auto pending = CMainWnd::PendingHandlers();
-    for (std::string_view bound : {"HideToTray", "ToggleLightControl", "SelectNextDevice",
-                                   "DeviceChosen", "AudioChannelSlider", "ProfileChosen",
-                                   "PresetColour", "SynchronisedLighting", "LightModeList",
-                                   "MacroRecordStart", "MacroActionEdit"})
+    for (std::string_view bound :
+         {"HideToTray", "ToggleLightControl", "SelectNextDevice", "DeviceChosen",
+          "AudioChannelSlider", "ProfileChosen", "PresetColour", "SynchronisedLighting",
+          "LightModeList", "ProfileAdd", "ProfileReset", "ProfilePanelFold", "MacroRecordStart",
+          "MacroActionEdit"})
         EXPECT_EQ(std::count(pending.begin(), pending.end(), bound), 0) << bound;
-    for (std::string_view open : {"ProfileAdd", "RecoilOperation"})
+    for (std::string_view open : {"SystemInputSettings", "RecoilOperation"})
         EXPECT_EQ(std::count(pending.begin(), pending.end(), open), 1) << open;
 }
 
