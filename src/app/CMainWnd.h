@@ -40,8 +40,6 @@ struct MainWndOptions {
     bool trayIcon = true;
     // Where recordings and key captures take their input; null: the desktop's.
     std::shared_ptr<input::ICaptureBackend> capture;
-    // Answers the window's messages and questions instead of a message box (tests).
-    std::function<bool(std::string_view textKey, const std::string& text, bool withCancel)> ask;
     // Chooses a profile file instead of the file dialogs (tests): true and the path
     // when one was chosen.
     std::function<bool(bool save, std::string* path)> chooseFile;
@@ -101,9 +99,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     input::CDeviceHook& DeviceHook() { return deviceHook_; }
     // The macro editor of the current device, its folder set; null when there is none.
     panels::CMacroControlUI* MacroPanel();
-    // Shows a language text (its "%d" replaced by number); with a cancel button it is a
-    // question, and the answer is true when the user confirmed.
-    bool Ask(std::string_view textKey, bool withCancel, std::optional<int> number = {});
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
     std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(

@@ -1,6 +1,7 @@
 // The macro editor in the application: recording through the input hook, editing,
 // saving and the upload to the simulated keyboard.
 #include "AppFixture.h"
+#include "app/windows/CMsgWnd.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "input/ScriptedCaptureBackend.h"
 #include "macros/MacroLibrary.h"
@@ -10,6 +11,7 @@
 #include "sim/SimulatedBus.h"
 #include "ui/core/CListUI.h"
 #include "ui/core/CMenuWnd.h"
+#include "ui/core/CResourceManager.h"
 #include "ui/core/COptionUI.h"
 #include "ui/qt/OffscreenSurface.h"
 #include "ui/qt/WindowRendering.h"
@@ -25,10 +27,10 @@ class MacroEditorTest : public AppTest {
     void SetUp() override {
         AppTest::SetUp();
         capture = backend;
-        ask = [this](std::string_view key, const std::string& text, bool) {
-            asked.push_back(std::string(key) + ": " + text);
-            return answer;
-        };
+        app::CMsgWnd::SetAnswerForTests([this](const app::MessageRequest& request) {
+            asked.push_back(request.text);
+            return answer ? 1 : 0;
+        });
         makeKeyboard = [this] { return new devices::CQuorvaneKeyboardDevice(bus); };
         Start();
         firmware = Plug("keyboard");
@@ -46,6 +48,13 @@ class MacroEditorTest : public AppTest {
         ASSERT_EQ(Panel()->GetSelectedMacro(), 0);
     }
 
+    void TearDown() override {
+        AppTest::TearDown();
+        app::CMsgWnd::SetAnswerForTests(nullptr);
+    }
+    static std::string Text(std::string_view key) {
+        return ui::CResourceManager::GetInstance().ResolveText(key);
+    }
     panels::CMacroControlUI* Panel() { return Window().MacroPanel(); }
     // The keyboard page's own editor controls: every page has an editor.
     ui::CControlUI* In(std::string_view name) {
@@ -183,7 +192,7 @@ TEST_F(MacroEditorTest, NamesAreEditedThroughTheLibraryAndDeletionAsksFirst) {
     In("macro_edit_macroname")->SetText("MACRO_1");  // names compare without case
     Press("macro_btn_name_edit");
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].rfind("message_text_5", 0), 0u);
+    EXPECT_EQ(asked[0], Text("message_text_5"));
     In("macro_edit_macroname")->SetText("  Jump ");
     Press("macro_btn_name_edit");
     EXPECT_EQ(Library().List()[1].name, "Jump");
@@ -191,7 +200,7 @@ TEST_F(MacroEditorTest, NamesAreEditedThroughTheLibraryAndDeletionAsksFirst) {
 
     answer = false;
     Press("macro_btn_name_sub");
-    EXPECT_EQ(asked.back().rfind("message_text_4", 0), 0u);
+    EXPECT_EQ(asked.back(), Text("message_text_4"));
     EXPECT_EQ(Library().List().size(), 2u);
     answer = true;
     Press("macro_btn_name_sub");

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "app/CMainWnd.h"
-#include "app/windows/AskWnd.h"
+#include "app/windows/CMsgWnd.h"
 #include "device/SupportedDevices.h"
 #include "macros/MacroAssignments.h"
 #include "panels/CMacroControlUI.h"
@@ -89,18 +89,6 @@ CMacroControlUI* CMainWnd::MacroPanel() {
     return panel;
 }
 
-bool CMainWnd::Ask(std::string_view textKey, bool withCancel, std::optional<int> number) {
-    std::string text = CResourceManager::GetInstance().GetText(textKey).value_or(std::string(textKey));
-    if (number)
-        if (const size_t at = text.find("%d"); at != std::string::npos)
-            text.replace(at, 2, std::to_string(*number));
-    if (options_.ask) return options_.ask(textKey, text, withCancel);
-    DebugPrintf("message %s: %s", std::string(textKey).c_str(), text.c_str());
-    // Without a screen nobody can answer: questions are declined.
-    if (host_ == nullptr) return !withCancel;
-    return CAskWnd::Run(GetHWND(), text, withCancel);
-}
-
 bool CMainWnd::InsideStopButton(const input::MouseHookRecord& record) {
     CMacroControlUI* panel = MacroPanel();
     CControlUI* stop = panel ? panel->Find("macro_btn_stopredio") : nullptr;
@@ -154,7 +142,8 @@ void CMainWnd::SaveMacroAndUpload() {
     if (std::find(used.begin(), used.end(), index) == used.end()) return;
     const macros::MacroUploadResult result = device->WriteUsedMacros();
     if (result.eventsTooMany > 0)
-        Ask("message_text_16", false, result.eventsTooMany);
+        CMsgWnd::ShowMessage(GetHWND(), "", CMsgWnd::FormatText("message_text_16", result.eventsTooMany),
+                             dpi_, false, MsgButtons::Confirm);
     else if (result.linkDown)
         Ask("message_text_7", false);
     else if (result.result != CMD_OK)
