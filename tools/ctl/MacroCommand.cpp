@@ -113,6 +113,8 @@ int Upload(const Options& given) {
 int RunMacro(const Options& options) {
     if (options.kind != "keyboard" && options.kind != "mouse")
         return Fail("macros belong to a keyboard or a mouse (--kind keyboard|mouse)"), kExitUsage;
+    // record reads its own options in order ("--timing 1").
+    if (!options.args.empty() && options.args[0] == "record") return RecordMacro(options.args);
     const Arguments split = SplitArguments(options.args);
     if (int refused = RefuseUnknownFlags(split, {"--force", "--yes"})) return refused;
     const auto& args = split.words;
@@ -121,7 +123,6 @@ int RunMacro(const Options& options) {
     const std::string_view folder = DeviceFolderOfKind(options.kind);
     MacroLibrary library(folders.DataFolder(folder));
     size_t index = 0;
-    if (action == "record") return RecordMacro(args);
     if (action == "list" && args.size() == 1) return List(library);
     if (action == "import" && args.size() == 2) return Import(library, args[1]);
     if (action == "upload" && args.size() == 1) return Upload(options);
