@@ -74,7 +74,7 @@ TEST_F(UpdateWindowTest, CheckListsTheAttachedKeyboardAndTheApplication) {
 }
 
 TEST_F(UpdateWindowTest, SlowServiceDoesNotHoldTheWindowOpen) {
-    delayMs = 5000;
+    delayMs = 3000;
     Start();
     app::CUpdateWnd* window = Open();
     ASSERT_NE(window, nullptr);

@@ -197,7 +197,7 @@ TEST_F(UpdateCheckTest, SlowServerRunsIntoTheTimeOut) {
     auto server = LocalServer::Http(service.Routes());
     {
         std::lock_guard guard(service.lock);
-        service.delayMs = 4000;
+        service.delayMs = 2500;
     }
     HttpSettings quick;
     quick.receiveTimeoutMs = 1000;
@@ -207,7 +207,7 @@ TEST_F(UpdateCheckTest, SlowServerRunsIntoTheTimeOut) {
     const CheckedRow row = CheckRow(server->Url(), Device(0x105), temp.Path());
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_TRUE(row.failed);
-    EXPECT_LT(took, std::chrono::milliseconds(3500));
+    EXPECT_LT(took, std::chrono::milliseconds(2400));
 }
 
 TEST_F(UpdateCheckTest, CatalogueAndCheckDateFiles) {

@@ -9,6 +9,7 @@
 #include "app/CMainWnd.h"
 #include "app/windows/UpdateWnd.h"
 #include "platform/Debug.h"
+#include "ui/message/Messages.h"
 #include "update/HttpClient.h"
 #include "update/UpdateCheck.h"
 
@@ -51,8 +52,8 @@ bool CMainWnd::StartUpdater(const std::vector<update::CheckedRow>& rows) {
 }
 
 CUpdateWnd* CMainWnd::OpenUpdateWindow() {
-    if (childWindows_[0] != 0 && IsWindow(childWindows_[0])) {
-        SendMessage(childWindows_[0], WM_SYSCOMMAND, SC_RESTORE, 0);
+    if (childWindows_[0] != 0 && ui::IsWindow(childWindows_[0])) {
+        ui::SendMessage(childWindows_[0], ui::WM_SYSCOMMAND, ui::SC_RESTORE, 0);
         return nullptr;
     }
     const profiles::DataFolders folders = profiles::DataFolders::FromEnvironment();
