@@ -270,6 +270,7 @@ MACRO = [
      "勾选的项目将下载到更新文件夹，不会自动安装：请用软件包管理器安装程序包，用刷写工具刷写固件。"),
     ("update_file_at_text", "Downloaded to: ", "已下载到："),
     ("update_title_text", "Updates", "更新"),
+    ("update_ring_text", "…", "…"), ("update_attention_text", "●", "●"), ("update_done_text", "✓", "✓"),
 ]
 for button, en, cn in (("left", "Left", "左键"), ("middle", "Middle", "中键"), ("right", "Right", "右键"),
                        ("forward", "Forward", "前进键"), ("back", "Back", "后退键")):
