@@ -1,5 +1,7 @@
 #include "app/CDeviceOptionUI.h"
 
+#include <algorithm>
+
 #include "devices/CQuorvaneUSBDevice.h"
 #include "devices/DeviceMessages.h"
 #include "platform/Debug.h"
@@ -94,12 +96,16 @@ void CDeviceOptionUI::SendReachable(bool reachable) {
 
 unsigned CDeviceOptionUI::LightPeriodMs() const {
     if (!device_->IsWindowActive()) return kLightHiddenMs;
-    return OnReceiver() ? kLightReceiverMs : kLightWiredMs;
+    // The device's frames have their own clock; the screen needs no more pictures than
+    // it shows.
+    return std::max(OnReceiver() ? kLightReceiverMs : kLightWiredMs, device_->PreviewPeriodMs());
 }
 
 void CDeviceOptionUI::OnLightTimer() {
     device_->RefreshLights();
-    if (keyPanel_ != nullptr && IsSelected() && device_->IsWindowActive()) keyPanel_->Invalidate();
+    if (keyPanel_ != nullptr && IsSelected() && device_->IsWindowActive() &&
+        !device_->RepaintsChangedLedsOnly())
+        keyPanel_->Invalidate();
     lightClock_ = IsOpen();
     if (lightClock_) SetTimer(kLightTimer, LightPeriodMs());
 }

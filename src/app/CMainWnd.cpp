@@ -1,5 +1,6 @@
 #include "app/CMainWnd.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/AppMessages.h"
@@ -117,9 +118,32 @@ void CMainWnd::SetLightsControlled(bool controlled) {
 }
 
 void CMainWnd::SetWindowActive(bool active) {
-    for (CQuorvaneUSBDevice* device : DevicesOfKind({kKindMouse, kKindMousePad, kKindKeyboard}))
-        device->SetWindowActive(active);
-    if (!active) return;
+    windowActive_ = active;
+    UpdatePreviewState();
+}
+
+namespace {
+
+// One picture per screen refresh, at 30 to 60 a second whatever the screen says.
+unsigned FramePeriodMs(int refreshRate) {
+    const int rate = refreshRate > 0 ? std::clamp(refreshRate, 30, 60) : 60;
+    return static_cast<unsigned>((1000 + rate - 1) / rate);
+}
+
+}  // namespace
+
+void CMainWnd::UpdatePreviewState() {
+    const bool seen = host_ ? host_->IsExposed() : IsWindowVisible();
+    const bool inUse = windowActive_ || mouseInside_;
+    const unsigned period =
+        inUse ? FramePeriodMs(host_ ? host_->RefreshRate() : 0) : kUnfocusedPreviewMs;
+    for (CQuorvaneUSBDevice* device : DevicesOfKind({kKindMouse, kKindMousePad, kKindKeyboard})) {
+        device->SetPreviewPeriodMs(period);
+        device->SetWindowActive(seen);
+    }
+    const bool appeared = seen && !windowSeen_;
+    windowSeen_ = seen;
+    if (!appeared) return;
     for (int i = 0; i < selector_.Count(); ++i)
         if (CDeviceOptionUI* entry = selector_.Entry(i)) entry->OnWindowShown();
 }
@@ -177,6 +201,8 @@ void CMainWnd::OnDeviceAttached(CQuorvaneUSBDevice& device, bool throughReceiver
     ShowSelectorEntry(device.SelectorValue(), true, !throughReceiver || !anyShown);
     if (CDeviceOptionUI* entry = selector_.Entry(device.SelectorValue()))
         entry->StartConnectTimer();
+    // A device that arrives while the window is on screen previews at once.
+    UpdatePreviewState();
 }
 
 void CMainWnd::OnDeviceDetached(CQuorvaneUSBDevice& device) {
@@ -375,14 +401,18 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
     const AppMessages& messages = Messages();
     handled = false;
     if (msg == WM_ACTIVATE) {
-        windowActive_ = mouseInside_ = wParam != 0;
-        SetWindowActive(windowActive_);
+        mouseInside_ = wParam != 0;
+        SetWindowActive(wParam != 0);
+    } else if (msg == WM_VISIBILITYCHANGED) {
+        UpdatePreviewState();
     } else if (msg == WM_MOUSELEAVE) {
         DebugOutput("鼠标移出");
-        if (!windowActive_) SetWindowActive(false);
+        mouseInside_ = false;
+        UpdatePreviewState();
     } else if (msg == WM_MOUSEHOVER) {
         DebugOutput("鼠标移入");
-        if (!windowActive_) SetWindowActive(true);
+        mouseInside_ = true;
+        UpdatePreviewState();
     } else if (msg == messages.appInstance && msg != 0) {
         DebugPrintf("软件标示 %u，%llx%llx", msg, static_cast<unsigned long long>(wParam),
                     static_cast<unsigned long long>(lParam));

@@ -65,7 +65,13 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void RemoveSelectorEntry(int index);
     void ShowAndRaise();
     void SetLightsControlled(bool controlled);
+    // Focus (or the mouse over the window) sets the preview's picture rate; whether the
+    // window can be seen decides whether it paints at all.
     void SetWindowActive(bool active);
+    // Reads the window's visibility from its host and passes it to the devices.
+    void UpdatePreviewState();
+    // The preview's period while the window is not in use (ms): 20 pictures a second.
+    static constexpr unsigned kUnfocusedPreviewMs = 50;
     void CloseChildWindows();
     // Destroys the window now (shut-down included), as closing it from the tray does.
     void DestroyNow() { DestroyWindow(); }
@@ -122,6 +128,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     bool lightsControlled_ = true;
     bool windowActive_ = false;
     bool mouseInside_ = false;
+    bool windowSeen_ = false;
     bool displayChanged_ = false;
     bool initialised_ = false;
     bool systemAwake_ = true;

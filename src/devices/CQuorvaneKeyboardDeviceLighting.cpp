@@ -154,7 +154,6 @@ void CQuorvaneKeyboardDevice::RefreshLights() {
         else
             button->SetTint(0, 0, false);
     }
-    if (selectPanel_ != nullptr) selectPanel_->Invalidate();
 }
 
 // Lighting thread. The frame buffer is the thread's own, so a frame costs no allocation.

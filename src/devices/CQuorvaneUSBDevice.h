@@ -205,9 +205,17 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // Only a device that polls can pause its poll (while the window is hidden).
     void SetPowerPollPause(bool pause);
     bool IsPowerPollPaused() const { return powerPollPause_.load(); }
-    // Whether the main window is active: the light output repaints the page only then.
+    // Whether any of the main window can be seen (shown, not minimised, not covered),
+    // focused or not: the light output repaints the page only then.
     void SetWindowActive(bool active) { windowActive_.store(active); }
     bool IsWindowActive() const { return windowActive_.load(); }
+    // The shortest time between two pictures of the page's light preview (ms): the
+    // screen's own picture rate, or slower while the window is not the one in use.
+    void SetPreviewPeriodMs(unsigned ms) { previewPeriodMs_.store(ms); }
+    unsigned PreviewPeriodMs() const { return previewPeriodMs_.load(); }
+    // True when the light output repaints just the LEDs whose colour changed, so the
+    // light clock need not repaint the whole picture.
+    virtual bool RepaintsChangedLedsOnly() const { return false; }
 
     // ---- I/O ----
     CommandTransport& Commands() { return commands_; }
@@ -284,6 +292,7 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     std::atomic<bool> powerDisplay_{false};
     std::atomic<bool> powerPollPause_{false};
     std::atomic<bool> windowActive_{false};
+    std::atomic<unsigned> previewPeriodMs_{0};
 
     // Profile work of the device kinds: the profile, the light configuration and the
     // default profile documents.
