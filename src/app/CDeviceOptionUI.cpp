@@ -102,10 +102,9 @@ unsigned CDeviceOptionUI::LightPeriodMs() const {
 }
 
 void CDeviceOptionUI::OnLightTimer() {
+    // The LED buttons whose colour changed repaint themselves; the picture around them
+    // stays as it is.
     device_->RefreshLights();
-    if (keyPanel_ != nullptr && IsSelected() && device_->IsWindowActive() &&
-        !device_->RepaintsChangedLedsOnly())
-        keyPanel_->Invalidate();
     lightClock_ = IsOpen();
     if (lightClock_) SetTimer(kLightTimer, LightPeriodMs());
 }

@@ -76,7 +76,6 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     // buttons while the main window is shown. The lighting thread streams the frames
     // of the host-driven modes, dropping one that meets a busy transport.
     void RefreshLights() override;
-    bool RepaintsChangedLedsOnly() const override { return true; }
 
     // ---- keyboard operations ----
 

@@ -213,9 +213,6 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // screen's own picture rate, or slower while the window is not the one in use.
     void SetPreviewPeriodMs(unsigned ms) { previewPeriodMs_.store(ms); }
     unsigned PreviewPeriodMs() const { return previewPeriodMs_.load(); }
-    // True when the light output repaints just the LEDs whose colour changed, so the
-    // light clock need not repaint the whole picture.
-    virtual bool RepaintsChangedLedsOnly() const { return false; }
 
     // ---- I/O ----
     CommandTransport& Commands() { return commands_; }
