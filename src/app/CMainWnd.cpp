@@ -25,15 +25,23 @@ using namespace ui;
 namespace {
 
 constexpr int kDiscoverySlot = 0;
+constexpr int kSyncLightingSlot = 2;
+
+// The window takes its bus once: the device objects, their connections and the
+// capture thread then all use the same one, whatever is set later.
+MainWndOptions WithBus(MainWndOptions options) {
+    if (!options.bus) options.bus = hid::DefaultHidBus();
+    return options;
+}
 
 }  // namespace
 
 CMainWnd::CMainWnd(MainWndOptions options)
-    : options_(std::move(options)),
+    : options_(WithBus(std::move(options))),
       factory_(&pm_, options_.bus, options_.createControl),
       selector_(pm_, {[this](int shown) {
                           // Synchronised lighting needs two devices shown.
-                          if (shown < 2) Pending("SameModeAllowed");
+                          AllowSameMode(*this, shown >= 2);
                       },
                       [this] {
                           CloseChildWindows();
@@ -45,6 +53,7 @@ CMainWnd::CMainWnd(MainWndOptions options)
                                   layout->SetEnabled(true);
                           }
                       }}) {
+    audioLight_ = std::make_unique<AudioLightState>(profiles::DataFolders::FromEnvironment());
     BindHandlers();
 }
 
@@ -90,10 +99,13 @@ void CMainWnd::OnWindowInit() {
     ShowWindow(false);
     if (devices_->StartCapture())
         slots_.Attach(kDiscoverySlot, [this] { return devices_->StopCapture(); });
-    Pending("SynchronisedLightingThread");
+    UpdateSyncGroup(*this);
+    if (syncLighting_.Start())
+        slots_.Attach(kSyncLightingSlot, [this] { return syncLighting_.Stop(); });
     SetTimer(GetHWND(), kTimerDpi, 100);
     initialised_ = true;
-    Pending("LoadAudioLightStyles");
+    LoadAudioStyles(*this);
+    WatchAudioRecorder();
 }
 
 std::vector<CQuorvaneUSBDevice*> CMainWnd::DevicesOfKind(
@@ -194,6 +206,8 @@ void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
     entry->SetKeyPanel(pm_.FindSubControlByClass(&device, "SelectPanel"));
     device.SetPowerPanel(power);
     device.SetSelectorValue(container(selectorLayout)->GetItemIndex(entry));
+    InitProfilePanel(device, row.kind);
+    UpdateSyncGroup(*this);
 }
 
 void CMainWnd::OnDeviceAttached(CQuorvaneUSBDevice& device, bool throughReceiver) {
@@ -203,10 +217,17 @@ void CMainWnd::OnDeviceAttached(CQuorvaneUSBDevice& device, bool throughReceiver
         entry->StartConnectTimer();
     // A device that arrives while the window is on screen previews at once.
     UpdatePreviewState();
+    syncLighting_.Wake();
+    UpdateAudioRecorder(*this);
+}
+
+void CMainWnd::WatchAudioRecorder() {
+    SetTimer(GetHWND(), kTimerRecorder, 1000);
 }
 
 void CMainWnd::OnDeviceDetached(CQuorvaneUSBDevice& device) {
     RemoveSelectorEntry(device.SelectorValue());
+    UpdateAudioRecorder(*this);
 }
 
 void CMainWnd::OnLinkSwitched(CQuorvaneUSBDevice& device, bool toReceiver) {
@@ -345,7 +366,7 @@ void CMainWnd::OnGameLightEvent(WPARAM wParam, LPARAM lParam) {
         profiles::LightNameLists lists;
         profiles::LoadDefaultLightNames(device->DefaultLightFile(), device->GetPageValue(), lists);
         if (lParam >= 0 && static_cast<size_t>(lParam) < lists.modeNames.size()) {
-            Pending("ClearSynchronisedLighting");
+            device->Commands().SetSyncLighting(false);
             SelectLightMode(*device, static_cast<int>(lParam));
             std::array<uint32_t, 4> light = device->GetLightParameters();
             light[0] = (light[0] & ~0xFFu) | static_cast<uint32_t>(lParam);
@@ -363,7 +384,7 @@ void CMainWnd::OnGameLightEvent(WPARAM wParam, LPARAM lParam) {
 void CMainWnd::RestoreGameLighting() {
     CQuorvaneUSBDevice* device = CurrentDevice();
     if (device == nullptr) return;
-    Pending("ClearSynchronisedLighting");
+    device->Commands().SetSyncLighting(false);
     device->LoadProfile();
     device->ApplyProfileLighting();
     SelectLightMode(*device, device->Light().mode);
@@ -376,14 +397,33 @@ bool CMainWnd::OnCopyData(const COPYDATASTRUCT& data) {
     if (size == 0) return false;
     // Frames from other programs: nothing past the buffer, and no stale bytes kept.
     if (data.dwData == 1) {
-        if (size > spectrum_.size()) return false;
+        if (size > spectrum_.size()) {
+            DebugPrintf("spectrum frame of %zu bytes refused", size);
+            return false;
+        }
         spectrum_.fill(0);
         std::memcpy(spectrum_.data(), data.data.data(), size);
-        Pending("AudioSpectrumStep");
+        // A short frame would mix in values of no frame: it is left out.
+        constexpr size_t kFrameBytes = lighting::kSpectrumValues * sizeof(int32_t);
+        if (size < kFrameBytes) {
+            DebugPrintf("short spectrum frame of %zu bytes ignored", size);
+            return false;
+        }
+        std::array<int32_t, lighting::kSpectrumValues> frame{};
+        std::memcpy(frame.data(), spectrum_.data(), kFrameBytes);
+        if (!spectrumBands_.Add(frame)) return true;
+        const std::vector<CQuorvaneUSBDevice*> keyboards = DevicesOfKind({kKindKeyboard});
+        if (keyboards.empty()) return true;
+        std::array<int, lighting::kSpectrumValues> block{};
+        std::copy(spectrumBands_.Means().begin(), spectrumBands_.Means().end(), block.begin());
+        keyboards.front()->SetMusicInput(block.data(), int(block.size()));
         return true;
     }
     if (data.dwData == 2) {
-        if (size > shortFrame_.size()) return false;
+        if (size > shortFrame_.size()) {
+            DebugPrintf("level frame of %zu bytes refused", size);
+            return false;
+        }
         shortFrame_.fill(0);
         std::memcpy(shortFrame_.data(), data.data.data(), size);
         std::array<int32_t, 6> levels{};
@@ -426,7 +466,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
         }
         if (wParam == 1) SetLightsControlled(lightsControlled_);
     } else if (msg == messages.audioToolQuery && msg != 0) {
-        Pending("AudioToolSetup");
+        if (!SendWorkToolDeviceList()) DebugOutput("no work tool to send the device list to");
     } else if (msg == WM_DESTROY) {
         DebugOutput("退出测试");
         Shutdown();
@@ -513,11 +553,16 @@ void CMainWnd::OnTimer(UINT_PTR id) {
             break;
         case kTimerProfileSwitch:
             KillTimer(GetHWND(), id);
-            Pending("ProfileSwitch");
+            SwitchProfile();
             break;
         case kTimerGameRestore:
             KillTimer(GetHWND(), id);
             RestoreGameLighting();
+            break;
+        case kTimerRecorder:
+            // The music mode can also come from the keyboard itself (its own read).
+            UpdateAudioRecorder(*this);
+            CheckAudioRecorder(*this);
             break;
         case kTimerRaise:
             KillTimer(GetHWND(), id);
@@ -533,7 +578,7 @@ void CMainWnd::Shutdown() {
     const uint32_t start = GetTickCount();
     slots_.StopAll();
     lastStopMs_ = static_cast<int>(GetTickCount() - start);
-    Pending("TellAudioRecorder");
+    EndAudioRecorder(*this);
     tray_.DeleteTrayIcon();
 }
 

@@ -9,12 +9,21 @@
 #include <vector>
 
 #include "app/AppControlFactory.h"
+#include "app/AudioLightState.h"
 #include "app/DeviceSelector.h"
 #include "app/WorkerSlots.h"
+#include "app/handlers/Handlers.h"
 #include "devices/DeviceManager.h"
 #include "devices/IDeviceHost.h"
+#include "profiles/ProfileListModel.h"
+#include "lighting/SpectrumBands.h"
+#include "lighting/SyncLighting.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
+
+namespace vivori::panels {
+class CDeviceProfileUI;
+}
 
 namespace vivori::app {
 
@@ -26,6 +35,9 @@ struct MainWndOptions {
     int gameRestoreMs = 5000;
     // The tray icon; tests without a desktop leave it out.
     bool trayIcon = true;
+    // Chooses a profile file instead of the file dialogs (tests): true and the path
+    // when one was chosen.
+    std::function<bool(bool save, std::string* path)> chooseFile;
 };
 
 // The application's top-level window and controller: it builds the pages of the
@@ -40,6 +52,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     static constexpr ui::UINT_PTR kTimerProfileSwitch = 1055;
     static constexpr ui::UINT_PTR kTimerGameRestore = 1066;
     static constexpr ui::UINT_PTR kTimerRaise = 1077;
+    static constexpr ui::UINT_PTR kTimerRecorder = 1088;
     // The copy-data buffers: spectrum frames and short level frames.
     static constexpr size_t kSpectrumBytes = 4200;
     static constexpr size_t kShortFrameBytes = 156;
@@ -87,9 +100,21 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     bool WorkersRunning() const { return slots_.Running(0); }
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
+    std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
+        std::initializer_list<uint16_t> kinds) const;
+
+    // The child windows, one of each at a time.
+    enum ChildSlot { kChildSettings, kChildAbout, kChildPalette, kChildAudioStyles };
+    ui::HWND& ChildWindow(ChildSlot slot) { return childWindows_[slot]; }
+    // Worker slot 2: synchronised lighting.
+    lighting::SyncLightingDriver& SyncLighting() { return syncLighting_; }
+    // The audio light styles and the audio recorder.
+    AudioLightState& AudioLight() { return *audioLight_; }
+    // Once a second: whether a keyboard runs the music mode, and how the recorder is.
+    void WatchAudioRecorder();
 
   private:
-    using Handler = std::function<void(ui::TNotifyUI& msg, int index)>;
+    using Handler = NotifyHandler;
 
     void BindHandlers();
     void Dispatch(std::string_view handler, ui::TNotifyUI& msg, int index);
@@ -109,11 +134,30 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     bool OnCopyData(const ui::COPYDATASTRUCT& data);
     void OnShowSelectorMessage(int index, bool reachable);
     void SetWindowHidden(bool hidden);
-    std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
-        std::initializer_list<uint16_t> kinds) const;
     // The light mode list of the device's lighting panel, selected at mode.
     void SelectLightMode(devices::CQuorvaneUSBDevice& device, int mode);
     void Pending(std::string_view what) const;
+
+    // Profiles (handlers/Profiles.cpp).
+    void BindProfileHandlers();
+    void InitProfilePanel(devices::CQuorvaneUSBDevice& device, int kind);
+    // The selected profile of the current device's panel to the device and the hardware.
+    void SwitchProfile();
+    void SelectProfilePanelTab(int page);
+    // Collects and writes the macros and, unless they do not fit, the key table.
+    bool WriteMacrosAndKeys(devices::CQuorvaneUSBDevice& device);
+    // Shows the message of a refused or failed operation; true when it succeeded.
+    bool ReportProfileOutcome(const profiles::ProfileOutcome& outcome);
+    bool ChooseProfileFile(bool save, std::string* path);
+    void AddProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void CopyProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void DeleteProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void RenameProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void ImportProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void ExportProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void ResetProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    // A message box with the language text of `key` (and a detail line): 1 on confirm.
+    int Ask(std::string_view key, bool withCancel = false, std::string_view detail = {});
 
     MainWndOptions options_;
     AppControlFactory factory_;
@@ -122,7 +166,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     WorkerSlots slots_;
     ui::CTrayIcon tray_;
     ui::HWND menu_ = 0;
-    std::map<std::string_view, Handler> handlers_;
+    HandlerTable handlers_;
     std::array<ui::HWND, 4> childWindows_{};  // settings, about, palette, audio styles
 
     bool lightsControlled_ = true;
@@ -141,6 +185,10 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     int lastStopMs_ = 0;
     std::array<std::uint8_t, kSpectrumBytes> spectrum_{};
     std::array<std::uint8_t, kShortFrameBytes> shortFrame_{};
+    lighting::SpectrumReducer spectrumBands_;
+    std::unique_ptr<AudioLightState> audioLight_;
+    // Stopped through its worker slot before the devices it drives go.
+    lighting::SyncLightingDriver syncLighting_;
 };
 
 }  // namespace vivori::app

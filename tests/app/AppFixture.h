@@ -42,6 +42,14 @@ class TestKeyboard : public devices::CQuorvaneUSBDevice {
         std::lock_guard lock(mutex);
         levels.assign(values, values + count);
     }
+    void SetMusicInput(const int* values, int count) override {
+        std::lock_guard lock(mutex);
+        music.assign(values, values + count);
+    }
+    std::vector<int> Music() {
+        std::lock_guard lock(mutex);
+        return music;
+    }
     std::vector<int> Levels() {
         std::lock_guard lock(mutex);
         return levels;
@@ -50,6 +58,7 @@ class TestKeyboard : public devices::CQuorvaneUSBDevice {
   private:
     std::mutex mutex;
     std::vector<int> levels;
+    std::vector<int> music;
 };
 
 // The application object on an empty simulated bus, with its own runtime and data
@@ -76,12 +85,15 @@ class AppTest : public ::testing::Test {
     void Start(bool singleInstance = false, int gameRestoreMs = 5000) {
         app::AppOptions options;
         options.singleInstance = singleInstance;
-        options.window.bus = bus;
+        options.window.bus = WindowBus();
         options.window.trayIcon = false;
         options.window.gameRestoreMs = gameRestoreMs;
+        options.window.chooseFile = chooseFile;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
+            if (makeOther)
+                if (ui::CControlUI* control = makeOther(name)) return control;
             if (name != "QuorvaneKeyboardDevice") return nullptr;
-            return makeKeyboard ? makeKeyboard() : new TestKeyboard(bus);
+            return makeKeyboard ? makeKeyboard() : new TestKeyboard(WindowBus());
         };
         application = std::make_unique<app::Application>(options);
         ASSERT_EQ(application->Start(), app::Application::StartResult::Started);
@@ -131,10 +143,20 @@ class AppTest : public ::testing::Test {
         return modes;
     }
 
+    std::shared_ptr<hid::HidBus> WindowBus() const {
+        return windowBus ? windowBus : std::shared_ptr<hid::HidBus>(bus);
+    }
+
     std::shared_ptr<hid::VirtualHidBus> bus;
+    // The application's bus when it is not the virtual one above.
+    std::shared_ptr<hid::HidBus> windowBus;
     std::unique_ptr<app::Application> application;
     // The keyboard page's device object; empty: TestKeyboard.
     std::function<ui::CControlUI*()> makeKeyboard;
+    // Stands in for the profile file dialogs.
+    std::function<bool(bool save, std::string* path)> chooseFile;
+    // Asked first for every control the layouts name; null: the usual ones.
+    std::function<ui::CControlUI*(std::string_view)> makeOther;
 
   private:
     std::filesystem::path folder_;

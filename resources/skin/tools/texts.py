@@ -88,6 +88,12 @@ PROFILE = [
     ("6533_voice_Op_tab_text", "Sound", "声音"),
     ("magic_Op_tab_text", "Voice effects", "变声"),
     ("Virtual7.1_Op_tab_text", "Virtual 7.1", "虚拟7.1"),
+    ("profile_limit_text", "A device keeps at most 50 profiles. Delete one first.", "每个设备最多保存 50 个配置，请先删除一个。"),
+    ("profile_last_text", "The last profile cannot be deleted.", "无法删除最后一个配置。"),
+    ("profile_write_failed_text", "The profile change could not be saved; the old files are kept.",
+     "无法保存配置更改，原文件已保留。"),
+    ("profile_import_refused_text", "This file cannot be imported as a profile.", "无法将此文件导入为配置。"),
+    ("profile_export_failed_text", "The profile could not be exported.", "无法导出配置。"),
 ]
 
 LIGHTING = [
@@ -124,6 +130,12 @@ LIGHTING = [
     ("deng_7color_text", "Colourful", "七彩"),
     ("deng_colordp_tip", "Current colour", "当前颜色"),
     ("color_option_tip", "Preset colour", "预设颜色"),
+    ("deng_colordp_btn_tip", "Open the colour palette", "打开调色板"),
+    ("pallet_title_text", "Colour palette", "调色板"),
+    ("pallet_presets_text", "Preset colours", "预设颜色"),
+    ("pallet_collected_text", "My colours: pick a slot, then a colour", "我的颜色：先选格子，再选颜色"),
+    ("collect_color_option_tip", "Collected colour", "收藏的颜色"),
+    ("music_input_unavailable_text", "Music input unavailable: no sound server", "音乐输入不可用：没有声音服务"),
     ("R_text", "R", "红"),
     ("G_text", "G", "绿"),
     ("B_text", "B", "蓝"),
