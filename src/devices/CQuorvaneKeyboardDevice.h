@@ -50,7 +50,6 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void ApplyProfileLighting() override;
     void OnConnected() override;
     void SyncFromDevice() override;
-    void ReadPowerStatus() override;
     bool IsWirelessOnline() override;
     void LoadProfile() override;
     void RefreshPage() override;
@@ -118,7 +117,6 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void SetKeyAssignments(std::vector<profiles::KeyListEntry> keys);
     profiles::CKeyboardProfiledata& Profile() { return profile_; }
     const std::vector<int>& ModeMap();
-    const std::array<uint8_t, 6>& PowerRecord() const { return powerRecord_; }
     uint16_t LastSyncCode() const { return lastSyncCode_; }
 
   private:
@@ -159,7 +157,6 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     bool infoRead_ = false;
     bool profileSelected_ = false;  // a profile file to save into
     uint16_t lastSyncCode_ = 0;     // UI thread only
-    std::array<uint8_t, 6> powerRecord_{};
 
     // Mode 19's per-key colours as the keyboard's colour block holds them (each with
     // its own brightness); the LED colour list is the running effect's preview.
