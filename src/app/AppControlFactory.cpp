@@ -35,7 +35,7 @@ constexpr std::pair<std::string_view, Shape> kStandIns[] = {
     {"DeviceProfile", Shape::Vertical}, {"LightControl", Shape::Horizontal},
     {"MagicControl", Shape::Vertical},  {"Voice6533Control", Shape::Vertical},
     {"KeySetControl", Shape::Vertical}, {"MacroControl", Shape::Vertical},
-    {"ShootControl", Shape::Vertical},  {"MpDevicePower", Shape::Horizontal},
+    {"ShootControl", Shape::Vertical},
 };
 
 ui::CControlUI* Make(Shape shape) {
@@ -70,7 +70,6 @@ ui::CControlUI* AppControlFactory::Create(std::string_view name) const {
     if (ui::CControlUI* device = devices::CreateDeviceControl(name, bus_)) return device;
     // Until their own classes land, the other device pages run on the base object.
     if (ui::EqualNoCase(name, "QuorvaneMouseDevice") ||
-        ui::EqualNoCase(name, "QuorvaneMousePadDevice") ||
         ui::EqualNoCase(name, "QuorvaneRI6533Device"))
         return new devices::CQuorvaneUSBDevice(bus_);
     if (ui::EqualNoCase(name, "DeviceOption")) return new CDeviceOptionUI;

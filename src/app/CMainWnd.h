@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <string>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,8 @@ struct MainWndOptions {
     ui::ControlFactoryCallback createControl;
     // How long after the last game light event the device's own lighting comes back.
     int gameRestoreMs = 5000;
+    // How often mice and keyboards read their power.
+    unsigned powerPeriodMs = 5000;
     // The tray icon; tests without a desktop leave it out.
     bool trayIcon = true;
 };
@@ -64,6 +67,8 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void ShowSelectorEntry(int index, bool show, bool select);
     void RemoveSelectorEntry(int index);
     void ShowAndRaise();
+    // Hides the window into the tray, as its close button does.
+    void HideToTrayNow() { HideToTray(); }
     void SetLightsControlled(bool controlled);
     void SetWindowActive(bool active);
     void CloseChildWindows();
@@ -79,6 +84,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // How long the last shut-down took to stop the workers (ms).
     int LastStopMs() const { return lastStopMs_; }
     bool WorkersRunning() const { return slots_.Running(0); }
+    // The tray's battery text, and how many low-battery notices were shown.
+    const std::string& BatteryText() const { return batteryText_; }
+    int LowBatteryNotices() const { return lowBatteryNotices_; }
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
 
@@ -102,6 +110,8 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void RestoreGameLighting();
     bool OnCopyData(const ui::COPYDATASTRUCT& data);
     void OnShowSelectorMessage(int index, bool reachable);
+    // After a power read: the tray's battery list and the low-battery notice.
+    void OnPowerRead();
     void SetWindowHidden(bool hidden);
     std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
         std::initializer_list<uint16_t> kinds) const;
@@ -134,6 +144,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     int lastStopMs_ = 0;
     std::array<std::uint8_t, kSpectrumBytes> spectrum_{};
     std::array<std::uint8_t, kShortFrameBytes> shortFrame_{};
+    devices::BatteryWatch batteryWatch_;
+    std::string batteryText_;
+    int lowBatteryNotices_ = 0;
 };
 
 }  // namespace vivori::app

@@ -79,6 +79,7 @@ class AppTest : public ::testing::Test {
         options.window.bus = bus;
         options.window.trayIcon = false;
         options.window.gameRestoreMs = gameRestoreMs;
+        options.window.powerPeriodMs = powerPeriodMs;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
             if (name != "QuorvaneKeyboardDevice") return nullptr;
             return makeKeyboard ? makeKeyboard() : new TestKeyboard(bus);
@@ -132,6 +133,8 @@ class AppTest : public ::testing::Test {
     }
 
     std::shared_ptr<hid::VirtualHidBus> bus;
+    // How often mice and keyboards read their power (tests shorten it).
+    unsigned powerPeriodMs = 5000;
     std::unique_ptr<app::Application> application;
     // The keyboard page's device object; empty: TestKeyboard.
     std::function<ui::CControlUI*()> makeKeyboard;

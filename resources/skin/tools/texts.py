@@ -292,4 +292,42 @@ SETTINGS = [
      "指针与滚轮设置位于功能页的“性能”选项卡。"),
 ]
 
-TEXTS = WINDOW + MESSAGES + DEVICES + PROFILE + LIGHTING + FUNCTIONS + KEYSET + MACRO + SHOOT + SETTINGS
+PAD_HEADSET = [
+    ("mousepad_device_text", "VIVORI pad", "VIVORI 鼠标垫"),
+    ("battery_keyboard_text", "Keyboard", "键盘"),
+    ("battery_mouse_text", "Mouse", "鼠标"),
+    ("battery_headset_text", "Headset", "耳机"),
+    ("battery_low_title", "Battery low", "电量低"),
+    ("battery_low_text", "Connect it to charge.", "请连接充电。"),
+    ("headset_tab_light_text", "Lighting", "灯光"),
+    ("headset_tab_voice_text", "Sound", "声音"),
+    ("headset_tab_magic_text", "Voice effects", "变声"),
+    ("voice_mic_title_text", "Microphone", "麦克风"),
+    ("voice_mic_on_text", "Microphone on", "开启麦克风"),
+    ("voice_monitor_title_text", "Hear yourself", "麦克风监听"),
+    ("voice_monitor_on_text", "Monitoring on", "开启监听"),
+    ("eq_title_text", "Equaliser", "均衡器"),
+    ("eq_preset_1_text", "Rock", "摇滚"),
+    ("eq_preset_2_text", "Pop", "流行"),
+    ("eq_preset_3_text", "Bass", "低音"),
+    ("eq_preset_4_text", "Classical", "古典"),
+    ("eq_preset_5_text", "Flat", "平直"),
+    ("eq_preset_6_text", "Electronic", "电子"),
+    ("eq_preset_7_text", "Club", "俱乐部"),
+    ("eq_preset_8_text", "Vocal", "人声"),
+    ("eq_preset_9_text", "Treble", "高音"),
+    ("eq_preset_10_text", "Jazz", "爵士"),
+    ("eq_preset_11_text", "Live", "现场"),
+    ("eq_preset_12_text", "Games", "游戏"),
+    ("eq_preset_13_text", "Custom", "自定义"),
+    ("eq_save_text", "Save", "保存"),
+    ("eq_delete_text", "Delete", "删除"),
+    ("magic_title_text", "Voice effect", "变声效果"),
+    ("magic_enable_text", "Voice effect on", "开启变声"),
+    ("magic_effect_1_text", "Robot", "机器人"),
+    ("magic_effect_2_text", "Deep", "低沉"),
+    ("magic_effect_3_text", "Bright", "明亮"),
+    ("magic_effect_4_text", "Echo hall", "回声"),
+]
+
+TEXTS = WINDOW + MESSAGES + DEVICES + PROFILE + LIGHTING + FUNCTIONS + KEYSET + MACRO + SHOOT + SETTINGS + PAD_HEADSET
