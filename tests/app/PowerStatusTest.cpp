@@ -3,8 +3,10 @@
 #include "AppFixture.h"
 #include "app/CDeviceOptionUI.h"
 #include "app/CMainWnd.h"
+#include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/CQuorvaneMousePadDevice.h"
 #include "sim/SimProduct.h"
+#include "ui/core/CResourceManager.h"
 #include "ui/message/Messages.h"
 #include "ui/qt/OffscreenSurface.h"
 
@@ -57,7 +59,7 @@ TEST_F(PowerStatusTest, KeyboardsPollTheirPowerOnTheirPeriodAndPadsReadItOnce) {
     EXPECT_FALSE(layout->IsOwnVisible());
     ui::CControlUI* phone =
         Window().PaintManager().FindSubControlByName(padDevice->PowerPanel(), "device_phone_type");
-    EXPECT_EQ(phone->GetText(), "Phone_type_other");
+    EXPECT_EQ(phone->GetText(), ui::CResourceManager::GetInstance().GetText("Phone_type_other").value_or(""));
 
     // The pad's page with its power display in the header.
     Window().ShowSelectorEntry(padDevice->SelectorValue(), true, true);
@@ -97,6 +99,8 @@ TEST_F(PowerStatusTest, TheTrayListsTheBatteryAndWarnsOncePerDischarge) {
 
 TEST_F(PowerStatusTest, AKeyboardAwayFromItsReceiverKeepsItsLastPower) {
     powerPeriodMs = 60;
+    // The keyboard itself: its link check is what tells it is away.
+    makeKeyboard = [this] { return new devices::CQuorvaneKeyboardDevice(bus); };
     Start();
     auto receiver = Plug("keyboard-receiver");
     ASSERT_TRUE(PumpUntil([&] { return StatusReads(*receiver) >= 1; }, 5000));
