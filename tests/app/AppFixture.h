@@ -76,13 +76,13 @@ class AppTest : public ::testing::Test {
     void Start(bool singleInstance = false, int gameRestoreMs = 5000) {
         app::AppOptions options;
         options.singleInstance = singleInstance;
-        options.window.bus = bus;
+        options.window.bus = WindowBus();
         options.window.trayIcon = false;
         options.window.gameRestoreMs = gameRestoreMs;
         options.window.powerPeriodMs = powerPeriodMs;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
             if (name != "QuorvaneKeyboardDevice") return nullptr;
-            return makeKeyboard ? makeKeyboard() : new TestKeyboard(bus);
+            return makeKeyboard ? makeKeyboard() : new TestKeyboard(WindowBus());
         };
         application = std::make_unique<app::Application>(options);
         ASSERT_EQ(application->Start(), app::Application::StartResult::Started);
@@ -132,7 +132,13 @@ class AppTest : public ::testing::Test {
         return modes;
     }
 
+    std::shared_ptr<hid::HidBus> WindowBus() const {
+        return windowBus ? windowBus : std::shared_ptr<hid::HidBus>(bus);
+    }
+
     std::shared_ptr<hid::VirtualHidBus> bus;
+    // The application's bus when it is not the virtual one above.
+    std::shared_ptr<hid::HidBus> windowBus;
     // How often mice and keyboards read their power (tests shorten it).
     unsigned powerPeriodMs = 5000;
     std::unique_ptr<app::Application> application;
