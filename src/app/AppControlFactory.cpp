@@ -5,6 +5,8 @@
 #include "app/CDeviceOptionUI.h"
 #include "devices/CQuorvaneUSBDevice.h"
 #include "devices/DeviceControls.h"
+#include "panels/CMagicControlUI.h"
+#include "panels/CVoice6533ControlUI.h"
 #include "platform/Debug.h"
 #include "ui/core/CHorizontalLayoutUI.h"
 #include "ui/core/CVerticalLayoutUI.h"
@@ -33,7 +35,6 @@ enum class Shape { Horizontal, Vertical };
 // Panels whose classes are not written yet, and the toolkit shape that stands in for each.
 constexpr std::pair<std::string_view, Shape> kStandIns[] = {
     {"DeviceProfile", Shape::Vertical}, {"LightControl", Shape::Horizontal},
-    {"MagicControl", Shape::Vertical},  {"Voice6533Control", Shape::Vertical},
     {"KeySetControl", Shape::Vertical}, {"MacroControl", Shape::Vertical},
     {"ShootControl", Shape::Vertical},
 };
@@ -69,10 +70,11 @@ ui::CControlUI* AppControlFactory::Create(std::string_view name) const {
         if (ui::CControlUI* control = first_(name)) return control;
     if (ui::CControlUI* device = devices::CreateDeviceControl(name, bus_)) return device;
     // Until their own classes land, the other device pages run on the base object.
-    if (ui::EqualNoCase(name, "QuorvaneMouseDevice") ||
-        ui::EqualNoCase(name, "QuorvaneRI6533Device"))
+    if (ui::EqualNoCase(name, "QuorvaneMouseDevice"))
         return new devices::CQuorvaneUSBDevice(bus_);
     if (ui::EqualNoCase(name, "DeviceOption")) return new CDeviceOptionUI;
+    if (ui::EqualNoCase(name, "Voice6533Control")) return new panels::CVoice6533ControlUI;
+    if (ui::EqualNoCase(name, "MagicControl")) return new panels::CMagicControlUI;
     for (const Panel& panel : kPanels)
         if (ui::EqualNoCase(name, panel.element)) return BuildPanel(panel.file);
     for (const auto& [element, shape] : kStandIns)

@@ -87,6 +87,8 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // The tray's battery text, and how many low-battery notices were shown.
     const std::string& BatteryText() const { return batteryText_; }
     int LowBatteryNotices() const { return lowBatteryNotices_; }
+    // The last message given to the user, by its language key.
+    const std::string& LastMessageText() const { return lastMessageText_; }
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
 
@@ -94,6 +96,10 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     using Handler = std::function<void(ui::TNotifyUI& msg, int index)>;
 
     void BindHandlers();
+    // The handlers of one area each, in src/app/handlers/.
+    void BindHeadsetHandlers();
+    // A language-file message for the user (the message window shows it when it exists).
+    void ShowMessageText(std::string_view key);
     void Dispatch(std::string_view handler, ui::TNotifyUI& msg, int index);
     void OnWindowInit();
     void OnTimer(ui::UINT_PTR id);
@@ -147,6 +153,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     devices::BatteryWatch batteryWatch_;
     std::string batteryText_;
     int lowBatteryNotices_ = 0;
+    std::string lastMessageText_;
 };
 
 }  // namespace vivori::app

@@ -14,9 +14,11 @@
 #include <string>
 
 #include "app/Application.h"
+#include "audio/AudioLibrary.h"
 #include "device/SupportedDevices.h"
 #include "platform/Time.h"
 #include "platform/hid/HidBus.h"
+#include "sim/SimAudioChip.h"
 #include "sim/SimulatedBus.h"
 #include "ui/message/Messages.h"
 #include "ui/qt/GuiApplication.h"
@@ -126,6 +128,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     hid::SetDefaultHidBus(bus);
+    // The simulated headset comes with the simulated audio chip.
+    if (simulate && std::string_view(simulate).find("headset") != std::string_view::npos)
+        audio::SetAudioLibrary(std::make_shared<sim::SimAudioChip>());
 
     app::AppOptions options;
     options.singleInstance = !screenshot;
