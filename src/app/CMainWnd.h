@@ -12,8 +12,11 @@
 #include "app/AppControlFactory.h"
 #include "app/DeviceSelector.h"
 #include "app/WorkerSlots.h"
+#include "app/handlers/Handlers.h"
 #include "devices/DeviceManager.h"
 #include "devices/IDeviceHost.h"
+#include "lighting/SpectrumBands.h"
+#include "lighting/SyncLighting.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
 
@@ -87,19 +90,25 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // The tray's battery text, and how many low-battery notices were shown.
     const std::string& BatteryText() const { return batteryText_; }
     int LowBatteryNotices() const { return lowBatteryNotices_; }
+    // A language-file message for the user (the message window shows it when it exists).
+    void ShowMessageText(std::string_view key);
     // The last message given to the user, by its language key.
     const std::string& LastMessageText() const { return lastMessageText_; }
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
+    std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
+        std::initializer_list<uint16_t> kinds) const;
+
+    // The child windows, one of each at a time.
+    enum ChildSlot { kChildSettings, kChildAbout, kChildPalette, kChildAudioStyles };
+    ui::HWND& ChildWindow(ChildSlot slot) { return childWindows_[slot]; }
+    // Worker slot 2: synchronised lighting.
+    lighting::SyncLightingDriver& SyncLighting() { return syncLighting_; }
 
   private:
-    using Handler = std::function<void(ui::TNotifyUI& msg, int index)>;
+    using Handler = NotifyHandler;
 
     void BindHandlers();
-    // The handlers of one area each, in src/app/handlers/.
-    void BindHeadsetHandlers();
-    // A language-file message for the user (the message window shows it when it exists).
-    void ShowMessageText(std::string_view key);
     void Dispatch(std::string_view handler, ui::TNotifyUI& msg, int index);
     void OnWindowInit();
     void OnTimer(ui::UINT_PTR id);
@@ -119,8 +128,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // After a power read: the tray's battery list and the low-battery notice.
     void OnPowerRead();
     void SetWindowHidden(bool hidden);
-    std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
-        std::initializer_list<uint16_t> kinds) const;
     // The light mode list of the device's lighting panel, selected at mode.
     void SelectLightMode(devices::CQuorvaneUSBDevice& device, int mode);
     void Pending(std::string_view what) const;
@@ -132,7 +139,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     WorkerSlots slots_;
     ui::CTrayIcon tray_;
     ui::HWND menu_ = 0;
-    std::map<std::string_view, Handler> handlers_;
+    HandlerTable handlers_;
     std::array<ui::HWND, 4> childWindows_{};  // settings, about, palette, audio styles
 
     bool lightsControlled_ = true;
@@ -150,6 +157,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     int lastStopMs_ = 0;
     std::array<std::uint8_t, kSpectrumBytes> spectrum_{};
     std::array<std::uint8_t, kShortFrameBytes> shortFrame_{};
+    lighting::SpectrumReducer spectrumBands_;
+    // Stopped through its worker slot before the devices it drives go.
+    lighting::SyncLightingDriver syncLighting_;
     devices::BatteryWatch batteryWatch_;
     std::string batteryText_;
     int lowBatteryNotices_ = 0;

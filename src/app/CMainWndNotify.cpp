@@ -145,7 +145,8 @@ void CMainWnd::BindHandlers() {
         {"InstallInputHook",
          [this](TNotifyUI&, int) { SendMessage(GetHWND(), kMsgInputHook, 1, 0); }},
     };
-    BindHeadsetHandlers();
+    AddLightingHandlers(*this, handlers_);
+    AddHeadsetHandlers(*this, handlers_);
 }
 
 }  // namespace vivori::app

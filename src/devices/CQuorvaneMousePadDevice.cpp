@@ -51,6 +51,7 @@ void CQuorvaneMousePadDevice::OnConnected() {
 
 void CQuorvaneMousePadDevice::RefreshPage() {
     LoadNameLists();
+    ShowLightParameters();
 }
 
 }  // namespace vivori::devices

@@ -165,6 +165,7 @@ void CQuorvaneRI6533Device::SaveAudioSettings() {
 
 void CQuorvaneRI6533Device::RefreshPage() {
     LoadNameLists();
+    ShowLightParameters();
     if (magicPanel_ != nullptr) {
         magicPanel_->SetEffectOn(settings_.magicEnable != 0);
         magicPanel_->SelectEffect(settings_.magicType);

@@ -6,6 +6,7 @@
 #include "devices/DeviceMessages.h"
 #include "devices/ProfileLighting.h"
 #include "lighting/LightPacer.h"
+#include "panels/CLightControlUI.h"
 #include "platform/Debug.h"
 #include "platform/Time.h"
 #include "profiles/ProfileSelection.h"
@@ -18,6 +19,7 @@ namespace {
 constexpr ui::UINT kMsgNotificationCode = ui::WM_USER + 1;
 constexpr int kClosedWaitMs = 100;
 constexpr int kMaxSpeed = 4;
+constexpr int kMaxLevel = 4;  // brightness and speed levels the lighting panel offers
 
 uint8_t WireSpeed(uint8_t speed) {
     return static_cast<uint8_t>(kMaxSpeed - std::min<int>(speed, kMaxSpeed));
@@ -144,6 +146,9 @@ void CVendorBlockDevice::SetLightParameters(uint32_t modeWord, uint32_t colourWo
                                             uint32_t colourBlock) {
     CQuorvaneUSBDevice::SetLightParameters(modeWord, colourWord, extra, colourBlock);
     SetImageFromLight();
+    // The profile is what SaveProfile writes and ApplyProfileLighting reads back.
+    profiles::CBasicProfiledata& data = ProfileData();
+    data.SetLightInfo(LightInfoOf(Light(), data.GetLightInfo()));
 }
 
 // ---- connection and profile ----
@@ -237,6 +242,8 @@ void CVendorBlockDevice::LoadNameLists() {
     profiles::LoadCustomLightNames(folders_.LightConfigFile(dataFolderName_), pageValue_, lists);
     nameLists_ = std::move(lists);
     nameListsLoaded_ = true;
+    if (panels::CLightControlUI* panel = LightPanel())
+        panel->InitModeList(nameLists_.modeNames, nameLists_.modeVisible, kMaxLevel, kMaxLevel);
 }
 
 // ---- preview ----

@@ -1,6 +1,7 @@
 // The main window's handlers of the headset's voice, equaliser and voice-effect panels:
 // each turns a control's notification into the headset's action.
 #include "app/CMainWnd.h"
+#include "app/handlers/Handlers.h"
 #include "devices/CQuorvaneRI6533Device.h"
 #include "platform/Debug.h"
 #include "ui/core/COptionUI.h"
@@ -31,15 +32,15 @@ bool Named(const TNotifyUI& msg, std::string_view name) {
 
 }  // namespace
 
-void CMainWnd::BindHeadsetHandlers() {
+void AddHeadsetHandlers(CMainWnd& window, HandlerTable& handlers) {
     // The headset whose page is shown; the panels exist only there.
-    auto headset = [this](auto action) {
-        return [this, action](TNotifyUI& msg, int index) {
-            if (auto* device = dynamic_cast<CQuorvaneRI6533Device*>(CurrentDevice()))
+    auto headset = [&window](auto action) {
+        return [&window, action](TNotifyUI& msg, int index) {
+            if (auto* device = dynamic_cast<CQuorvaneRI6533Device*>(window.CurrentDevice()))
                 action(*device, msg, index);
         };
     };
-    handlers_["HeadsetSwitch"] = headset([](CQuorvaneRI6533Device& d, TNotifyUI& msg, int) {
+    handlers["HeadsetSwitch"] = headset([](CQuorvaneRI6533Device& d, TNotifyUI& msg, int) {
         if (Named(msg, "magic_enable_option"))
             d.SetVoiceEffect(OptionSelected(msg));
         else if (Named(msg, "6533_MicIn_option"))
@@ -47,28 +48,28 @@ void CMainWnd::BindHeadsetHandlers() {
         else if (Named(msg, "6533_MicMoniter_option"))
             d.ToggleMonitorMute();
     });
-    handlers_["HeadsetMicLevel"] = headset([](CQuorvaneRI6533Device& d, TNotifyUI& msg, int) {
+    handlers["HeadsetMicLevel"] = headset([](CQuorvaneRI6533Device& d, TNotifyUI& msg, int) {
         if (Named(msg, "6533_MicIn_slider"))
             d.SetMicLevel(SliderValue(msg));
         else
             d.SetMonitorLevel(SliderValue(msg));
     });
-    handlers_["VoiceEffect"] = headset([](CQuorvaneRI6533Device& d, TNotifyUI& msg, int index) {
+    handlers["VoiceEffect"] = headset([](CQuorvaneRI6533Device& d, TNotifyUI& msg, int index) {
         if (OptionSelected(msg)) d.SelectVoiceEffect(index);
     });
-    handlers_["EqualiserPreset"] = headset([](CQuorvaneRI6533Device& d, TNotifyUI& msg, int index) {
+    handlers["EqualiserPreset"] = headset([](CQuorvaneRI6533Device& d, TNotifyUI& msg, int index) {
         // The option losing its selection reports too; only the chosen one acts.
         if (OptionSelected(msg)) d.ApplyPreset(index);
     });
-    handlers_["EqualiserBand"] = headset([](CQuorvaneRI6533Device& d, TNotifyUI& msg, int index) {
+    handlers["EqualiserBand"] = headset([](CQuorvaneRI6533Device& d, TNotifyUI& msg, int index) {
         d.SetBand(index, SliderValue(msg));
     });
-    handlers_["EqualiserPresetChosen"] =
+    handlers["EqualiserPresetChosen"] =
         headset([](CQuorvaneRI6533Device& d, TNotifyUI&, int) { d.ApplyCustom(); });
-    handlers_["EqualiserPresetSave"] = headset([this](CQuorvaneRI6533Device& d, TNotifyUI&, int) {
-        if (d.SaveCustom() == 0) ShowMessageText("message_text_5");
+    handlers["EqualiserPresetSave"] = headset([&window](CQuorvaneRI6533Device& d, TNotifyUI&, int) {
+        if (d.SaveCustom() == 0) window.ShowMessageText("message_text_5");
     });
-    handlers_["EqualiserPresetDelete"] =
+    handlers["EqualiserPresetDelete"] =
         headset([](CQuorvaneRI6533Device& d, TNotifyUI&, int) { d.DeleteCustom(); });
 }
 
