@@ -185,6 +185,7 @@ void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
         display->ShowLayout(device.PowerDisplay());
     }
     device.SetSelectorValue(container(selectorLayout)->GetItemIndex(entry));
+    InitProfilePanel(device, row.kind);
     UpdateSyncGroup(*this);
 }
 
@@ -554,7 +555,7 @@ void CMainWnd::OnTimer(UINT_PTR id) {
             break;
         case kTimerProfileSwitch:
             KillTimer(GetHWND(), id);
-            Pending("ProfileSwitch");
+            SwitchProfile();
             break;
         case kTimerGameRestore:
             KillTimer(GetHWND(), id);
