@@ -5,6 +5,7 @@
 #include "app/CDeviceOptionUI.h"
 #include "devices/CQuorvaneUSBDevice.h"
 #include "devices/DeviceControls.h"
+#include "panels/CMacroControlUI.h"
 #include "panels/CDeviceProfileUI.h"
 #include "panels/CLightControlUI.h"
 #include "panels/CMagicControlUI.h"
@@ -36,8 +37,7 @@ enum class Shape { Horizontal, Vertical };
 
 // Panels whose classes are not written yet, and the toolkit shape that stands in for each.
 constexpr std::pair<std::string_view, Shape> kStandIns[] = {
-    {"KeySetControl", Shape::Vertical}, {"MacroControl", Shape::Vertical},
-    {"ShootControl", Shape::Vertical},
+    {"KeySetControl", Shape::Vertical}, {"ShootControl", Shape::Vertical},
 };
 
 ui::CControlUI* Make(Shape shape) {
@@ -74,6 +74,7 @@ ui::CControlUI* AppControlFactory::Create(std::string_view name) const {
     if (ui::EqualNoCase(name, "QuorvaneMouseDevice"))
         return new devices::CQuorvaneUSBDevice(bus_);
     if (ui::EqualNoCase(name, "DeviceOption")) return new CDeviceOptionUI;
+    if (ui::EqualNoCase(name, "MacroControl")) return new panels::CMacroControlUI;
     if (ui::EqualNoCase(name, "DeviceProfile")) return new panels::CDeviceProfileUI;
     if (ui::EqualNoCase(name, "LightControl")) return new panels::CLightControlUI;
     if (ui::EqualNoCase(name, "Voice6533Control")) return new panels::CVoice6533ControlUI;

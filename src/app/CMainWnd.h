@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <memory>
 #include <string_view>
@@ -16,6 +17,8 @@
 #include "app/handlers/Handlers.h"
 #include "devices/DeviceManager.h"
 #include "devices/IDeviceHost.h"
+#include "input/CDeviceHook.h"
+#include "macros/MacroRecorder.h"
 #include "profiles/ProfileListModel.h"
 #include "lighting/SpectrumBands.h"
 #include "lighting/SyncLighting.h"
@@ -23,6 +26,7 @@
 #include "ui/qt/CTrayIcon.h"
 
 namespace vivori::panels {
+class CMacroControlUI;
 class CDeviceProfileUI;
 }
 
@@ -38,6 +42,8 @@ struct MainWndOptions {
     unsigned powerPeriodMs = 5000;
     // The tray icon; tests without a desktop leave it out.
     bool trayIcon = true;
+    // Where recordings and key captures take their input; null: the desktop's.
+    std::shared_ptr<input::ICaptureBackend> capture;
     // Chooses a profile file instead of the file dialogs (tests): true and the path
     // when one was chosen.
     std::function<bool(bool save, std::string* path)> chooseFile;
@@ -97,6 +103,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // How long the last shut-down took to stop the workers (ms).
     int LastStopMs() const { return lastStopMs_; }
     bool WorkersRunning() const { return slots_.Running(0); }
+    input::CDeviceHook& DeviceHook() { return deviceHook_; }
+    // The macro editor of the current device, its folder set; null when there is none.
+    panels::CMacroControlUI* MacroPanel();
     // The tray's battery text, and how many low-battery notices were shown.
     const std::string& BatteryText() const { return batteryText_; }
     int LowBatteryNotices() const { return lowBatteryNotices_; }
@@ -121,9 +130,24 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
 
   private:
     using Handler = NotifyHandler;
+    // Receives a hook message (by its registered name) with its wParam and lParam.
+    using HookHandler = std::function<void(ui::WPARAM wParam, ui::LPARAM lParam)>;
 
     void BindHandlers();
+    // One area's handlers each, in src/app/handlers/.
+    void BindMacroHandlers();
+    // ---- macro editor (handlers/Macros.cpp) ----
+    void StartMacroRecording(macros::TimingMode timing, int hookMode);
+    void StopMacroRecording(bool save);
+    void SaveMacroAndUpload();
+    void DeleteSelectedMacro();
+    void MacroFileOperation(std::string_view name);
+    void MacroActionEdit(std::string_view name);
+    bool OnMacroMenuCommand(std::string_view name);
+    void OpenMacroActionMenu();
+    bool InsideStopButton(const input::MouseHookRecord& record);
     void Dispatch(std::string_view handler, ui::TNotifyUI& msg, int index);
+    void DispatchHook(ui::UINT msg, ui::WPARAM wParam, ui::LPARAM lParam);
     void OnWindowInit();
     void OnTimer(ui::UINT_PTR id);
     bool HandleAwakeMessage(ui::UINT msg, ui::WPARAM wParam, ui::LPARAM lParam);
@@ -168,6 +192,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     int Ask(std::string_view key, bool withCancel = false, std::string_view detail = {});
 
     MainWndOptions options_;
+    input::CDeviceHook deviceHook_;
     AppControlFactory factory_;
     DeviceSelector selector_;
     std::unique_ptr<devices::DeviceManager> devices_;
@@ -175,6 +200,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     ui::CTrayIcon tray_;
     ui::HWND menu_ = 0;
     HandlerTable handlers_;
+    std::map<std::string_view, HookHandler> hookHandlers_;
     std::array<ui::HWND, 4> childWindows_{};  // settings, about, palette, audio styles
 
     bool lightsControlled_ = true;
