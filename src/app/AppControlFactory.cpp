@@ -8,6 +8,8 @@
 #include "panels/CMacroControlUI.h"
 #include "panels/CDeviceProfileUI.h"
 #include "panels/CLightControlUI.h"
+#include "panels/CMagicControlUI.h"
+#include "panels/CVoice6533ControlUI.h"
 #include "platform/Debug.h"
 #include "ui/core/CHorizontalLayoutUI.h"
 #include "ui/core/CVerticalLayoutUI.h"
@@ -35,9 +37,7 @@ enum class Shape { Horizontal, Vertical };
 
 // Panels whose classes are not written yet, and the toolkit shape that stands in for each.
 constexpr std::pair<std::string_view, Shape> kStandIns[] = {
-    {"MagicControl", Shape::Vertical},  {"Voice6533Control", Shape::Vertical},
     {"KeySetControl", Shape::Vertical}, {"ShootControl", Shape::Vertical},
-    {"MpDevicePower", Shape::Horizontal},
 };
 
 ui::CControlUI* Make(Shape shape) {
@@ -71,14 +71,14 @@ ui::CControlUI* AppControlFactory::Create(std::string_view name) const {
         if (ui::CControlUI* control = first_(name)) return control;
     if (ui::CControlUI* device = devices::CreateDeviceControl(name, bus_)) return device;
     // Until their own classes land, the other device pages run on the base object.
-    if (ui::EqualNoCase(name, "QuorvaneMouseDevice") ||
-        ui::EqualNoCase(name, "QuorvaneMousePadDevice") ||
-        ui::EqualNoCase(name, "QuorvaneRI6533Device"))
+    if (ui::EqualNoCase(name, "QuorvaneMouseDevice"))
         return new devices::CQuorvaneUSBDevice(bus_);
     if (ui::EqualNoCase(name, "DeviceOption")) return new CDeviceOptionUI;
     if (ui::EqualNoCase(name, "MacroControl")) return new panels::CMacroControlUI;
     if (ui::EqualNoCase(name, "DeviceProfile")) return new panels::CDeviceProfileUI;
     if (ui::EqualNoCase(name, "LightControl")) return new panels::CLightControlUI;
+    if (ui::EqualNoCase(name, "Voice6533Control")) return new panels::CVoice6533ControlUI;
+    if (ui::EqualNoCase(name, "MagicControl")) return new panels::CMagicControlUI;
     for (const Panel& panel : kPanels)
         if (ui::EqualNoCase(name, panel.element)) return BuildPanel(panel.file);
     for (const auto& [element, shape] : kStandIns)

@@ -199,8 +199,13 @@ void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
     entry->SetVisible(false);
     entry->SetDeviceName(row.deviceName);
     entry->AttachDevice(&device);
+    entry->SetPowerPeriod(options_.powerPeriodMs);
     entry->SetKeyPanel(pm_.FindSubControlByClass(&device, "SelectPanel"));
     device.SetPowerPanel(power);
+    if (auto* display = static_cast<devices::IPowerDisplay*>(power->GetInterface(devices::kPowerDisplay))) {
+        display->SetDeviceType(row.kind, 0);
+        display->ShowLayout(device.PowerDisplay());
+    }
     device.SetSelectorValue(container(selectorLayout)->GetItemIndex(entry));
     InitProfilePanel(device, row.kind);
     UpdateSyncGroup(*this);
@@ -257,6 +262,39 @@ void CMainWnd::OnShowSelectorMessage(int index, bool reachable) {
     CDeviceOptionUI* entry = selector_.Entry(index);
     if (entry && !entry->IsOwnVisible())
         ShowSelectorEntry(index, true, selector_.ShownCount() == 0);
+}
+
+void CMainWnd::ShowMessageText(std::string_view key) {
+    lastMessageText_ = std::string(key);
+    DebugPrintf("message: %s", lastMessageText_.c_str());
+    Pending("MessageWindow");
+}
+
+// ---- battery ----
+
+void CMainWnd::OnPowerRead() {
+    auto text = [](std::string_view key, std::string_view fallback) {
+        return CResourceManager::GetInstance().GetText(key).value_or(std::string(fallback));
+    };
+    std::vector<devices::BatteryLine> lines;
+    for (CQuorvaneUSBDevice* device : DevicesOfKind({kKindKeyboard, kKindMouse, kKindHeadset})) {
+        if (!device->HasPowerRecord() || !device->Commands().IsOpen()) continue;
+        const uint16_t kind = static_cast<uint16_t>(device->DeviceKind());
+        const std::string name = kind == kKindKeyboard ? text("battery_keyboard_text", "Keyboard")
+                                 : kind == kKindMouse  ? text("battery_mouse_text", "Mouse")
+                                                       : text("battery_headset_text", "Headset");
+        lines.push_back({name, device->PowerRecord()});
+        if (batteryWatch_.Update(device, device->PowerRecord())) {
+            ++lowBatteryNotices_;
+            const std::string level =
+                std::to_string(device->PowerRecord()[devices::power_byte::kLevel]) + " %";
+            tray_.ShowMessage(text("battery_low_title", "Battery low"),
+                              name + ": " + level + ". " +
+                                  text("battery_low_text", "Connect it to charge."));
+        }
+    }
+    batteryText_ = devices::BatteryToolTip(std::string(kApplicationName), lines);
+    tray_.SetToolTip(batteryText_);
 }
 
 // ---- showing, hiding, the tray ----
@@ -536,6 +574,8 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (CControlUI* button = pm_.FindControl("setbtn")) button->SetForeImage("");
     } else if (msg == devices::kMsgShowSelectorEntry) {
         OnShowSelectorMessage(static_cast<int>(wParam), lParam != 0);
+    } else if (msg == devices::kMsgPowerByte) {
+        OnPowerRead();
     }
     return false;
 }

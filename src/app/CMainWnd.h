@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <string>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,8 @@ struct MainWndOptions {
     ui::ControlFactoryCallback createControl;
     // How long after the last game light event the device's own lighting comes back.
     int gameRestoreMs = 5000;
+    // How often mice and keyboards read their power.
+    unsigned powerPeriodMs = 5000;
     // The tray icon; tests without a desktop leave it out.
     bool trayIcon = true;
     // Where recordings and key captures take their input; null: the desktop's.
@@ -84,6 +87,8 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void ShowSelectorEntry(int index, bool show, bool select);
     void RemoveSelectorEntry(int index);
     void ShowAndRaise();
+    // Hides the window into the tray, as its close button does.
+    void HideToTrayNow() { HideToTray(); }
     void SetLightsControlled(bool controlled);
     // Focus (or the mouse over the window) sets the preview's picture rate; whether the
     // window can be seen decides whether it paints at all.
@@ -113,6 +118,13 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // or none could be made.
     class CUpdateWnd* OpenUpdateWindow();
     ui::HWND UpdateWindow() const { return childWindows_[0]; }
+    // The tray's battery text, and how many low-battery notices were shown.
+    const std::string& BatteryText() const { return batteryText_; }
+    int LowBatteryNotices() const { return lowBatteryNotices_; }
+    // A language-file message for the user (the message window shows it when it exists).
+    void ShowMessageText(std::string_view key);
+    // The last message given to the user, by its language key.
+    const std::string& LastMessageText() const { return lastMessageText_; }
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
     std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
@@ -167,6 +179,8 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void RestoreGameLighting();
     bool OnCopyData(const ui::COPYDATASTRUCT& data);
     void OnShowSelectorMessage(int index, bool reachable);
+    // After a power read: the tray's battery list and the low-battery notice.
+    void OnPowerRead();
     void SetWindowHidden(bool hidden);
     // The light mode list of the device's lighting panel, selected at mode.
     void SelectLightMode(devices::CQuorvaneUSBDevice& device, int mode);
@@ -225,6 +239,10 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     std::unique_ptr<AudioLightState> audioLight_;
     // Stopped through its worker slot before the devices it drives go.
     lighting::SyncLightingDriver syncLighting_;
+    devices::BatteryWatch batteryWatch_;
+    std::string batteryText_;
+    int lowBatteryNotices_ = 0;
+    std::string lastMessageText_;
 };
 
 }  // namespace vivori::app

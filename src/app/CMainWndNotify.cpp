@@ -149,6 +149,7 @@ void CMainWnd::BindHandlers() {
     AddAudioLightHandlers(*this, handlers_);
     BindProfileHandlers();
     BindUpdateHandlers();
+    AddHeadsetHandlers(*this, handlers_);
 }
 
 }  // namespace vivori::app

@@ -3,55 +3,16 @@
 #include <algorithm>
 
 #include "devices/CQuorvaneKeyboardDevice.h"
-#include "devices/IDeviceKeyButton.h"
+#include "devices/ProfileLighting.h"
 #include "lighting/LightFrame.h"
 #include "lighting/MusicSettings.h"
 #include "platform/Time.h"
 
 namespace vivori::devices {
-namespace {
-
-lighting::LightSettings SettingsOf(const LightParameters& p) {
-    lighting::LightSettings s;
-    s.mode = p.mode;
-    s.brightness = p.brightness;
-    s.speed = p.speed;
-    s.direction = p.direction;
-    s.colourful = p.colourful != 0;
-    s.colour = {p.red, p.green, p.blue};
-    return s;
-}
-
-lighting::ProgramStep ProgramStepOf(const profiles::LightStep& step) {
-    const profiles::LightInfo& l = step.light;
-    return {.type = l.selectItem,
-            .light = l.light,
-            .speed = l.speed,
-            .fx = l.fx,
-            .multiColour = l.multiColor != 0,
-            .colour = {l.red, l.green, l.blue},
-            .timeMs = step.time};
-}
-
-lighting::LedRecord LedRecordOf(const profiles::LightInfo& l) {
-    return {.pattern = l.selectItem,
-            .light = l.light,
-            .speed = l.speed,
-            .fx = l.fx,
-            .multiColour = l.multiColor != 0,
-            .colour = {l.red, l.green, l.blue},
-            .present = l.present != 0};
-}
-
-}  // namespace
 
 void CQuorvaneKeyboardDevice::LoadLightProgram() {
-    std::vector<lighting::ProgramStep> steps;
-    for (const profiles::LightStep& step : profile_.GetLightSteps())
-        steps.push_back(ProgramStepOf(step));
-    std::vector<lighting::LedRecord> records;
-    for (const profiles::LightInfo& record : profile_.GetLightList())
-        records.push_back(LedRecordOf(record));
+    std::vector<lighting::ProgramStep> steps = ProgramStepsOf(profile_);
+    std::vector<lighting::LedRecord> records = LedRecordsOf(profile_);
     {
         CriticalSectionLock lock(lightLock_);
         program_.LoadSteps(std::move(steps));
@@ -142,18 +103,7 @@ void CQuorvaneKeyboardDevice::RefreshLights() {
         CriticalSectionLock lock(lightLock_);
         colours = engine_.Colours();
     }
-    const bool lightPage = GetFunctionPage() == 1;
-    for (size_t i = 0; i < ledButtons_.size() && i < colours.size(); ++i) {
-        ui::CControlUI* control = ledButtons_[i];
-        if (control == nullptr) continue;
-        auto* button = static_cast<IDeviceKeyButton*>(control->GetInterface(kDeviceKeyButton));
-        if (button == nullptr) continue;
-        const LedColour& c = colours[i];
-        if (lightPage && control->IsVisible())
-            button->SetTint(TintColour(c.red, c.green, c.blue), c.brightness, true);
-        else
-            button->SetTint(0, 0, false);
-    }
+    PaintLedButtons(colours, GetFunctionPage() == 1);
 }
 
 // Lighting thread. The frame buffer is the thread's own, so a frame costs no allocation.
