@@ -53,6 +53,7 @@ profiles::LightInfo LightInfoOf(const LightParameters& p, profiles::LightInfo in
 CQuorvaneKeyboardDevice::CQuorvaneKeyboardDevice(std::shared_ptr<hid::HidBus> bus)
     : CQuorvaneUSBDevice(std::move(bus)) {
     deviceKind_ = kKindKeyboard;
+    notificationExitLine_ = "MS 设备同步线程设定退出";
     SetDataFolderName(std::string(profiles::kKeyboardFolder));
     SetPageValue(1);  // the keyboard's light table
     SetKeyCount(kLogicalKeyCount);
@@ -211,16 +212,28 @@ macros::MacroUploadResult CQuorvaneKeyboardDevice::WriteMacroList(
     return macros::UploadMacros(commands_, events);
 }
 
-int CQuorvaneKeyboardDevice::WriteMacros() {
-    const macros::MacroUploadResult result = WriteMacroList(CollectUsedMacros());
-    return result.eventsTooMany > 0 ? int(CMD_NO_REPLY) : result.result;
+macros::MacroUploadResult CQuorvaneKeyboardDevice::WriteMacros() {
+    return WriteMacroList(CollectUsedMacros());
 }
 
 int CQuorvaneKeyboardDevice::WriteSettings(int slot, int value) {
+    return WriteSettingsBlock(slot, value, profile_.GetLightInfo());
+}
+
+int CQuorvaneKeyboardDevice::WriteTemporaryLight(const LightParameters& light) {
+    {
+        CriticalSectionLock lock(lightLock_);
+        light_ = light;
+        UpdateEngineLocked();  // the on-screen effect follows the new mode at once
+    }
+    return WriteSettingsBlock(0, 0, LightInfoOf(light, profile_.GetLightInfo()));
+}
+
+int CQuorvaneKeyboardDevice::WriteSettingsBlock(int slot, int value,
+                                                const profiles::LightInfo& light) {
     if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
-    const LightBlock block =
-        BuildSettingsBlock(CurrentLightBlock(), static_cast<uint8_t>(value),
-                           profile_.GetLightInfo(), profile_.GetSystemStages(), ModeMap());
+    const LightBlock block = BuildSettingsBlock(CurrentLightBlock(), static_cast<uint8_t>(value),
+                                                light, profile_.GetSystemStages(), ModeMap());
     const int result = RunInConfiguration(commands_, [&] {
         return commands_.WriteParams(block.data(), block.size(),
                                      uint16_t(std::clamp(slot, 0, 255) * kLightBlockStride));
@@ -289,6 +302,8 @@ void CQuorvaneKeyboardDevice::OnConnected() {
     ReadDevice();
     LoadProfile();
     SyncLightBlock();
+    // The profile's LED layer, step program and stored colours come with it.
+    ApplyProfileLighting();
     RefreshPage();
     RestartLightingThread();
 }
@@ -296,6 +311,7 @@ void CQuorvaneKeyboardDevice::OnConnected() {
 void CQuorvaneKeyboardDevice::SyncFromDevice() {
     if (lastSyncCode_ == kCodeProfileSwitched) LoadProfile();
     SyncLightBlock();
+    ApplyProfileLighting();
     RefreshPage();
 }
 
@@ -317,6 +333,7 @@ void CQuorvaneKeyboardDevice::LoadProfile() {
     }
     keys_ = profile_.GetKeyList();
     system_ = profile_.GetSystemStages();
+    SetAudioLightWords(AudioWordsOf(profile_.GetAudioLightInfo()));
 }
 
 void CQuorvaneKeyboardDevice::SaveProfile() {
@@ -405,6 +422,14 @@ void CQuorvaneKeyboardDevice::SetMusicInput(const int* values, int count) {
     if (values == nullptr) return;
     CriticalSectionLock lock(lightLock_);
     engine_.SetMusicInput({values, size_t(std::clamp(count, 0, lighting::kMusicValueCount))});
+}
+
+void CQuorvaneKeyboardDevice::SetAudioLightWords(AudioLightWords words) {
+    CQuorvaneUSBDevice::SetAudioLightWords(words);
+    // The profile keeps them for the next SaveProfile.
+    profile_.SetAudioLightInfo(AudioLightInfoOf(words, profile_.GetAudioLightInfo()));
+    CriticalSectionLock lock(lightLock_);
+    UpdateEngineLocked();
 }
 
 void CQuorvaneKeyboardDevice::SetLevelInput(const int* values, int count) {

@@ -16,6 +16,7 @@
 #include "devices/LightRecords.h"
 #include "devices/NotificationChannel.h"
 #include "lighting/ColumnRing.h"
+#include "macros/MacroUpload.h"
 #include "platform/CriticalSection.h"
 #include "profiles/DataFolders.h"
 #include "profiles/ProfileRecords.h"
@@ -102,8 +103,17 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // return a result code, 0 when nothing was written (closed transport).
     virtual int WriteKeyTable() { return 0; }
     virtual int WriteKeyTableFromProfile() { return 0; }
-    virtual int WriteMacros() { return 0; }
+    // The macros the key list uses, as one image; a set too large for the device's
+    // memory comes back with its overflow count and nothing written.
+    virtual macros::MacroUploadResult WriteMacros() { return {.result = CMD_NO_REPLY}; }
     virtual int WriteSettings() { return 0; }
+    // Shows these light settings on the device for a while (a game light event),
+    // leaving the profile as it is: ApplyProfileLighting and WriteSettings bring the
+    // profile's own back.
+    virtual int WriteTemporaryLight(const LightParameters& light) {
+        (void)light;
+        return 0;
+    }
     // Load the macro names and the light-mode name and value lists.
     virtual void LoadNameLists() {}
     virtual void SetThirdMap(std::map<int, int> map);
@@ -129,6 +139,9 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
                                     uint32_t colourBlock);
     virtual void SetCurrentColour(int red, int green, int blue);
     virtual std::array<int, 3> GetCurrentColour() const;
+    // The audio light settings (any thread); the keyboard's music styles draw with them.
+    virtual void SetAudioLightWords(AudioLightWords words);
+    AudioLightWords GetAudioLightWords() const;
     virtual void SelectKey(int index) { selectedKey_ = index; }
     // Audio light input from the audio light styles; any thread.
     virtual void SetMusicInput(const int* values, int count) { (void)values, (void)count; }
@@ -259,6 +272,7 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     ui::CColorPaletteUI* colourPanel_ = nullptr;
     int functionPage_ = 1;
     ui::HWND window_ = 0;
+    std::string notificationExitLine_;  // written by a notification reader as it ends
     int selectedKey_ = -1;
     int selectorValue_ = -1;
     bool notifierRegistered_ = false;
@@ -281,6 +295,7 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     mutable CriticalSection lightLock_;
     mutable CriticalSection ledRecordLock_;
     std::array<int, 3> currentColour_{};
+    AudioLightWords audioWords_;  // under the light lock
     std::atomic<bool> powerDisplay_{false};
     std::atomic<bool> powerPollPause_{false};
     std::atomic<bool> windowActive_{false};
