@@ -26,6 +26,9 @@ struct MainWndOptions {
     int gameRestoreMs = 5000;
     // The tray icon; tests without a desktop leave it out.
     bool trayIcon = true;
+    // Tests: act as if the notification area held the icon (the close button then
+    // hides the window instead of minimising it).
+    bool assumeTray = false;
 };
 
 // The application's top-level window and controller: it builds the pages of the
@@ -82,9 +85,14 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
 
-  private:
+    // A notification handler: the notification and, for numbered families, the index.
+    // The areas in src/app/handlers/ add theirs by the routing table's names.
     using Handler = std::function<void(ui::TNotifyUI& msg, int index)>;
+    using HandlerMap = std::map<std::string_view, Handler>;
+    // The debug line of a route or step whose code is still to come.
+    void Pending(std::string_view what) const;
 
+  private:
     void BindHandlers();
     void Dispatch(std::string_view handler, ui::TNotifyUI& msg, int index);
     void OnWindowInit();
@@ -107,7 +115,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
         std::initializer_list<uint16_t> kinds) const;
     // The light mode list of the device's lighting panel, selected at mode.
     void SelectLightMode(devices::CQuorvaneUSBDevice& device, int mode);
-    void Pending(std::string_view what) const;
 
     MainWndOptions options_;
     AppControlFactory factory_;
@@ -116,7 +123,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     WorkerSlots slots_;
     ui::CTrayIcon tray_;
     ui::HWND menu_ = 0;
-    std::map<std::string_view, Handler> handlers_;
+    HandlerMap handlers_;
     std::array<ui::HWND, 4> childWindows_{};  // settings, about, palette, audio styles
 
     bool lightsControlled_ = true;
@@ -124,6 +131,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     bool mouseInside_ = false;
     bool displayChanged_ = false;
     bool initialised_ = false;
+    bool hasTray_ = false;  // the icon is in a notification area: hiding can be undone
     bool systemAwake_ = true;
     // Cleared while a macro recording runs; the selector is disabled meanwhile.
     bool selectorEnabled_ = true;

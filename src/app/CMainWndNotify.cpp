@@ -6,6 +6,7 @@
 #include "app/AppMessages.h"
 #include "app/CMainWnd.h"
 #include "app/NotifyRoutes.h"
+#include "app/handlers/KeyboardSettings.h"
 #include "device/SupportedDevices.h"
 #include "platform/Debug.h"
 #include "ui/core/CSliderUI.h"
@@ -74,7 +75,6 @@ void CMainWnd::BindHandlers() {
              SetupDpi();
          }},
         {"NoAction", [](TNotifyUI&, int) {}},
-        {"KeyLightSelection", [](TNotifyUI&, int) {}},
         {"MouseKeyLightSelection",
          [this](TNotifyUI&, int) {
              devices::CQuorvaneUSBDevice* device = CurrentDevice();
@@ -145,6 +145,7 @@ void CMainWnd::BindHandlers() {
         {"InstallInputHook",
          [this](TNotifyUI&, int) { SendMessage(GetHWND(), kMsgInputHook, 1, 0); }},
     };
+    AddKeyboardSettingsHandlers(*this, handlers_);
 }
 
 }  // namespace vivori::app

@@ -12,9 +12,13 @@ int ChooseDpi(const ui::UiRect& monitor) {
     return monitor.Width() > 1500 && monitor.Height() > 960 ? 144 : 96;
 }
 
-int ValidDpi(int dpi) {
+bool IsAcceptedDpi(int dpi) {
     constexpr std::array<int, 7> kValid = {48, 72, 96, 120, 144, 168, 192};
-    if (std::find(kValid.begin(), kValid.end(), dpi) != kValid.end()) return dpi;
+    return std::find(kValid.begin(), kValid.end(), dpi) != kValid.end();
+}
+
+int ValidDpi(int dpi) {
+    if (IsAcceptedDpi(dpi)) return dpi;
     DebugOutput("MAIN_WND DPI SET ERROR");
     return 96;
 }

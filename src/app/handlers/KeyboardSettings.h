@@ -1,0 +1,26 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/CMainWnd.h"
+
+namespace vivori::app {
+
+// The keyboard's handlers: its settings tab (repeat rate and delay, lock flags,
+// polling rate), the factory reset, the custom-colour painting tool and the key
+// selection it paints, key clicks, the audio background light, and the desktop's own
+// keyboard and mouse settings.
+void AddKeyboardSettingsHandlers(CMainWnd& window, CMainWnd::HandlerMap& handlers);
+
+// The desktop's settings program for the keyboard (which 0) or the mouse (which 1):
+// the current desktop's (XDG_CURRENT_DESKTOP, a ":"-separated list) when installed,
+// else the first installed one of GNOME, KDE Plasma and Xfce. nullopt when none is.
+std::optional<std::vector<std::string>> DesktopInputSettingsCommand(
+    int which, std::string_view currentDesktop,
+    const std::function<std::optional<std::string>(std::string_view program)>& find);
+
+}  // namespace vivori::app
