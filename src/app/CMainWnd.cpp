@@ -25,10 +25,17 @@ namespace {
 
 constexpr int kDiscoverySlot = 0;
 
+// The window takes its bus once: the device objects, their connections and the
+// capture thread then all use the same one, whatever is set later.
+MainWndOptions WithBus(MainWndOptions options) {
+    if (!options.bus) options.bus = hid::DefaultHidBus();
+    return options;
+}
+
 }  // namespace
 
 CMainWnd::CMainWnd(MainWndOptions options)
-    : options_(std::move(options)),
+    : options_(WithBus(std::move(options))),
       factory_(&pm_, options_.bus, options_.createControl),
       selector_(pm_, {[this](int shown) {
                           // Synchronised lighting needs two devices shown.

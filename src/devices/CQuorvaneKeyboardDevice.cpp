@@ -6,6 +6,7 @@
 #include "devices/DeviceMessages.h"
 #include "devices/KeyColourBlock.h"
 #include "devices/KeyTablePlan.h"
+#include "devices/KnownKeyLocations.h"
 #include "macros/MacroAssignments.h"
 #include "macros/MacroLibrary.h"
 #include "platform/Debug.h"
@@ -95,7 +96,17 @@ int CQuorvaneKeyboardDevice::ReadDevice() {
     ledMap_ = ledMap;
     infoRead_ = true;
     const int slots = info[kInfoKeySlots];
-    SetIdentifiedKeys(IdentifyKeys(keyMap_, {ledMap_.data(), size_t(slots)}, slots), slots);
+    // Reassigned keys no longer carry their factory codes: the slots learned before
+    // find them, and what this read adds to that is kept for the next.
+    const std::filesystem::path knownFile = DataFolder() / kKnownKeyLocationsFile;
+    const std::optional<KnownKeyLocations> known = LoadKnownKeyLocations(knownFile);
+    const KeyLocations located = LocateKeys(keyMap_, {ledMap_.data(), size_t(slots)}, slots, known);
+    const KnownKeyLocations learned = LearnedLocations(located, slots);
+    if (!known || known->slotCount != learned.slotCount ||
+        known->locations.slot != learned.locations.slot ||
+        known->locations.led != learned.locations.led)
+        SaveKnownKeyLocations(knownFile, learned);
+    SetIdentifiedKeys(located, slots);
     return CMD_OK;
 }
 
@@ -177,6 +188,9 @@ int CQuorvaneKeyboardDevice::WriteKeyTable(int block,
                                            const std::vector<profiles::KeyListEntry>& keys) {
     if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
     const KeyTablePlan plan = PlanKeyTable(keys, locations_, slotCount_, MacroCount());
+    unplacedKeys_ = plan.unplacedKeys;
+    for (int key : unplacedKeys_)
+        DebugPrintf("key %d has an assignment but no slot on this keyboard: not written\n", key);
     return RunInConfiguration(commands_, [&] {
         std::array<uint8_t, kInfoSize> info{};
         if (int r = commands_.ReadInfo(info.data()); r != CMD_OK) return r;
@@ -199,7 +213,18 @@ macros::MacroUploadResult CQuorvaneKeyboardDevice::WriteMacroList(
     if (out.result != CMD_OK) return out;
     const macros::MacroLibrary library(DataFolder());
     std::vector<std::vector<MacroEvent>> events;
-    for (int number : macroNumbers) events.push_back(library.Events(size_t(number)));
+    for (int number : macroNumbers) {
+        auto stored = library.EventsToSend(size_t(number));
+        if (!stored) {
+            out.unreadable = "number " + std::to_string(number);
+            if (size_t(number) < library.List().size())
+                out.unreadable = library.MacroPath(library.List()[size_t(number)]).string();
+            DebugPrintf("macro not sent, its file cannot be read: %s\n", out.unreadable.c_str());
+            out.result = CMD_BAD_BLOCK;
+            return out;
+        }
+        events.push_back(std::move(*stored));
+    }
     // The memory size is known from the full read: a set too large is refused before
     // a single frame goes out.
     if (infoRead_) {
@@ -309,7 +334,10 @@ void CQuorvaneKeyboardDevice::OnConnected() {
 }
 
 void CQuorvaneKeyboardDevice::SyncFromDevice() {
-    if (lastSyncCode_ == kCodeProfileSwitched) LoadProfile();
+    if (reloadProfilePending_) {
+        reloadProfilePending_ = false;
+        LoadProfile();
+    }
     SyncLightBlock();
     ApplyProfileLighting();
     RefreshPage();
@@ -334,6 +362,12 @@ void CQuorvaneKeyboardDevice::LoadProfile() {
     keys_ = profile_.GetKeyList();
     system_ = profile_.GetSystemStages();
     SetAudioLightWords(AudioWordsOf(profile_.GetAudioLightInfo()));
+    // The custom effects' light steps: the effect list names them, and the files
+    // are looked for beside the program first.
+    profile_.SetLightStepFolders(folders_.LightStepFolders());
+    profile_.LoadLightConfig(profile_.GetLightConfigPath());
+    profile_.GetLightInfo();  // the selected effect names the step file
+    LoadLightProgram();
 }
 
 void CQuorvaneKeyboardDevice::SaveProfile() {
@@ -396,10 +430,10 @@ void CQuorvaneKeyboardDevice::LoadNameLists() {
     macroNames_.clear();
     for (const auto& entry : macros::MacroLibrary(DataFolder()).List())
         macroNames_.push_back(entry.name);
-    profiles::LightNameLists lists;
-    profiles::LoadDefaultLightNames(folders_.DefaultLightFile(), pageValue_, lists);
-    profiles::LoadCustomLightNames(folders_.LightConfigFile(dataFolderName_), pageValue_, lists);
-    nameLists_ = std::move(lists);
+    // Lists whose file or key is missing keep what they held.
+    profiles::LoadDefaultLightNames(folders_.DefaultLightFile(), pageValue_, nameLists_);
+    profiles::LoadCustomLightNames(folders_.LightConfigFile(dataFolderName_), pageValue_,
+                                   nameLists_);
     nameListsLoaded_ = true;
 }
 

@@ -67,13 +67,13 @@ class AppTest : public ::testing::Test {
     void Start(bool singleInstance = false, int gameRestoreMs = 5000) {
         app::AppOptions options;
         options.singleInstance = singleInstance;
-        options.window.bus = bus;
+        options.window.bus = WindowBus();
         options.window.trayIcon = false;
         options.window.assumeTray = assumeTray;
         options.window.gameRestoreMs = gameRestoreMs;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
             if (name != "QuorvaneKeyboardDevice") return nullptr;
-            return makeKeyboard ? makeKeyboard() : new RecordingKeyboard(bus);
+            return makeKeyboard ? makeKeyboard() : new RecordingKeyboard(WindowBus());
         };
         application = std::make_unique<app::Application>(options);
         ASSERT_EQ(application->Start(), app::Application::StartResult::Started);
@@ -127,7 +127,13 @@ class AppTest : public ::testing::Test {
         return modes;
     }
 
+    std::shared_ptr<hid::HidBus> WindowBus() const {
+        return windowBus ? windowBus : std::shared_ptr<hid::HidBus>(bus);
+    }
+
     std::shared_ptr<hid::VirtualHidBus> bus;
+    // The application's bus when it is not the virtual one above.
+    std::shared_ptr<hid::HidBus> windowBus;
     std::unique_ptr<app::Application> application;
     // Act as if a notification area held the tray icon.
     bool assumeTray = false;
