@@ -105,7 +105,11 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     virtual int WriteKeyTableFromProfile() { return 0; }
     // The macros the key list uses, as one image; a set too large for the device's
     // memory comes back with its overflow count and nothing written.
-    virtual macros::MacroUploadResult WriteMacros() { return {.result = CMD_NO_REPLY}; }
+    virtual macros::MacroUploadResult WriteMacros() {
+        macros::MacroUploadResult closed;
+        closed.result = CMD_NO_REPLY;
+        return closed;
+    }
     virtual int WriteSettings() { return 0; }
     // Shows these light settings on the device for a while (a game light event),
     // leaving the profile as it is: ApplyProfileLighting and WriteSettings bring the
