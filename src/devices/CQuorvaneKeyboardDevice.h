@@ -71,6 +71,9 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void SetAudioLightWords(AudioLightWords words) override;
     // Marks the key's button as the one being edited (and no other).
     void SelectKey(int index) override;
+    // Also stores them in the profile, which saving and reapplying work from.
+    void SetLightParameters(uint32_t modeWord, uint32_t colourWord, uint32_t extra,
+                            uint32_t colourBlock) override;
     void BuildPage() override;
     void OnNotificationReport(const std::vector<HidDataItem>& items, bool receiverWay) override;
     void ResetEffectState() override;

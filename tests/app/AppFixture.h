@@ -72,6 +72,8 @@ class AppTest : public ::testing::Test {
         options.window.assumeTray = assumeTray;
         options.window.gameRestoreMs = gameRestoreMs;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
+            if (makeOther)
+                if (ui::CControlUI* control = makeOther(name)) return control;
             if (name != "QuorvaneKeyboardDevice") return nullptr;
             return makeKeyboard ? makeKeyboard() : new RecordingKeyboard(WindowBus());
         };
@@ -117,13 +119,13 @@ class AppTest : public ::testing::Test {
             static_cast<ui::CTabLayoutUI*>(Find("device_switch")->GetInterface("TabLayout"));
         return tabs->GetCurSel();
     }
-    // The light modes (device codes) of the settings blocks the keyboard was sent, in
-    // order: byte 1 of each write at offset 0.
+    // The light modes (device codes) of the settings written at offset 0, in order:
+    // byte 1 of a keyboard's settings block, or the one byte a stand-in device writes.
     static std::vector<int> ModesWritten(const sim::SimDevice& device) {
         std::vector<int> modes;
         for (const auto& frame : device.ReceivedFrames())
             if (frame[3] == CMD_WRITE_PARAMS && frame[5] == 0 && frame[6] == 0)
-                modes.push_back(frame[9]);
+                modes.push_back(frame[4] == 1 ? frame[8] : frame[9]);
         return modes;
     }
 
@@ -139,6 +141,8 @@ class AppTest : public ::testing::Test {
     bool assumeTray = false;
     // The keyboard page's device object; empty: RecordingKeyboard.
     std::function<ui::CControlUI*()> makeKeyboard;
+    // Asked first for every control the layouts name; null: the usual ones.
+    std::function<ui::CControlUI*(std::string_view)> makeOther;
 
   private:
     std::filesystem::path folder_;

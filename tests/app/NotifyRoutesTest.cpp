@@ -64,9 +64,10 @@ TEST(NotifyRoutesTest, TypesDecideAndSomeNamesReachTwoHandlers) {
 TEST(NotifyRoutesTest, EveryHandlerIsBoundOrListedAsPending) {
     const auto pending = CMainWnd::PendingHandlers();
     for (std::string_view bound : {"HideToTray", "ToggleLightControl", "SelectNextDevice",
-                                   "DeviceChosen", "AudioChannelSlider", "ProfileChosen"})
+                                   "DeviceChosen", "AudioChannelSlider", "ProfileChosen",
+                                   "PresetColour", "SynchronisedLighting", "LightModeList"})
         EXPECT_EQ(std::count(pending.begin(), pending.end(), bound), 0) << bound;
-    for (std::string_view open : {"ProfileAdd", "MacroRecordStart", "PresetColour"})
+    for (std::string_view open : {"ProfileAdd", "MacroRecordStart", "RecoilOperation"})
         EXPECT_EQ(std::count(pending.begin(), pending.end(), open), 1) << open;
 }
 
@@ -82,15 +83,16 @@ const std::vector<HandlerArea> kHandlerAreas = {
       "CustomPaintLit", "CustomPaintOff", "KeyLightSelection", "KeyButtonClicked",
       "BackgroundLightOff", "SystemInputSettings", "ReportRate"}},
     {"lighting panel",
-     {"LightPanelColour", "PresetColour", "SynchronisedLighting", "LightDirection",
-      "LightColourful", "LightModeList", "LightBrightness", "LightSpeed", "LightColourTyped"}},
+     {"LightPanelColour", "DpiStageColour", "OpenLightPalette", "PresetColour",
+      "SynchronisedLighting", "LightDirection", "LightColourful", "LightModeList",
+      "LightBrightness", "LightSpeed", "LightColourTyped"}},
     {"audio light styles",
      {"AudioStyleColour", "AudioPresetColour", "OpenAudioStyleWindow", "AudioStyleOption",
       "AudioModeList", "AudioColourTyped"}},
     {"settings and skin windows", {"OpenSkinWindow", "OpenSettingsAnchored"}},
     {"mouse",
-     {"DpiStageColour", "DpiStageEnable", "DpiStageSelect", "MouseSettingsPage",
-      "MouseSystemSetting", "DpiStageValue", "MouseSystemSlider", "DpiStageDrag", "DpiStageTyped"}},
+     {"DpiStageEnable", "DpiStageSelect", "MouseSettingsPage", "MouseSystemSetting",
+      "DpiStageValue", "MouseSystemSlider", "DpiStageDrag", "DpiStageTyped"}},
     {"profiles",
      {"ProfileAdd", "ProfileDelete", "ProfileExport", "ProfileImport", "ProfileCopy",
       "ProfileReset", "ProfileRename", "ProfilePanelFold"}},
@@ -106,7 +108,7 @@ const std::vector<HandlerArea> kHandlerAreas = {
      {"EqualiserPresetSave", "EqualiserPresetDelete", "VoiceEffect", "EqualiserPreset",
       "EqualiserPresetChosen", "EqualiserBand", "HeadsetSwitch", "HeadsetMicLevel"}},
 };
-const std::set<std::string_view> kLandedAreas = {"keyboard settings"};
+const std::set<std::string_view> kLandedAreas = {"keyboard settings", "lighting panel"};
 
 TEST(NotifyRoutesTest, NoHandlerOfALandedAreaIsPendingAndOnceAllHaveLandedNoneIs) {
     const auto pending = CMainWnd::PendingHandlers();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "app/CMainWnd.h"
 #include "app/NotifyRoutes.h"
 #include "app/windows/CMsgWnd.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
@@ -56,7 +57,7 @@ std::vector<int> KeysInSelection(ui::CControlUI* panel) {
 // A settings change of the current keyboard: the handler edits a copy of its
 // settings, and the keyboard takes it over (fields, profile, file, device).
 template <typename Edit>
-CMainWnd::Handler ChangeSettings(CMainWnd& window, Edit edit) {
+NotifyHandler ChangeSettings(CMainWnd& window, Edit edit) {
     return [&window, edit](TNotifyUI& msg, int index) {
         CQuorvaneKeyboardDevice* keyboard = CurrentKeyboard(window);
         if (keyboard == nullptr) return;
@@ -65,7 +66,7 @@ CMainWnd::Handler ChangeSettings(CMainWnd& window, Edit edit) {
     };
 }
 
-CMainWnd::Handler Paint(CMainWnd& window, CQuorvaneKeyboardDevice::PaintTool tool) {
+NotifyHandler Paint(CMainWnd& window, CQuorvaneKeyboardDevice::PaintTool tool) {
     return [&window, tool](TNotifyUI&, int) {
         CQuorvaneKeyboardDevice* keyboard = CurrentKeyboard(window);
         if (keyboard == nullptr) return;
@@ -153,7 +154,7 @@ std::optional<std::vector<std::string>> DesktopInputSettingsCommand(
     return std::nullopt;
 }
 
-void AddKeyboardSettingsHandlers(CMainWnd& window, CMainWnd::HandlerMap& handlers) {
+void AddKeyboardSettingsHandlers(CMainWnd& window, HandlerTable& handlers) {
     using Stages = profiles::KeyboardSystemStages;
     handlers["KeyRepeatRate"] = ChangeSettings(window, [](TNotifyUI& msg, int, Stages& s) {
         auto* slider = static_cast<ui::CSliderUI*>(msg.pSender->GetInterface("Slider"));
@@ -180,12 +181,11 @@ void AddKeyboardSettingsHandlers(CMainWnd& window, CMainWnd::HandlerMap& handler
             return false;
         return true;
     });
-    const CMainWnd::Handler keyboardRate =
-        ChangeSettings(window, [](TNotifyUI& msg, int n, Stages& s) {
-            if (!SenderSelected(msg) || n < 0 || n >= kOptionCount) return false;
-            s.pollingRate = static_cast<uint16_t>(n);
-            return true;
-        });
+    const NotifyHandler keyboardRate = ChangeSettings(window, [](TNotifyUI& msg, int n, Stages& s) {
+        if (!SenderSelected(msg) || n < 0 || n >= kOptionCount) return false;
+        s.pollingRate = static_cast<uint16_t>(n);
+        return true;
+    });
     handlers["ReportRate"] = [&window, keyboardRate](TNotifyUI& msg, int n) {
         if (CurrentKeyboard(window) != nullptr) return keyboardRate(msg, n);
         window.Pending("MouseReportRate");

@@ -6,15 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/CMainWnd.h"
-
 namespace vivori::app {
-
-// The keyboard's handlers: its settings tab (repeat rate and delay, lock flags,
-// polling rate), the factory reset, the custom-colour painting tool and the key
-// selection it paints, key clicks, the audio background light, and the desktop's own
-// keyboard and mouse settings.
-void AddKeyboardSettingsHandlers(CMainWnd& window, CMainWnd::HandlerMap& handlers);
 
 // The desktop's settings program for the keyboard (which 0) or the mouse (which 1):
 // the current desktop's (XDG_CURRENT_DESKTOP, a ":"-separated list) when installed,
