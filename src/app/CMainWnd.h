@@ -16,8 +16,13 @@
 #include "devices/IDeviceHost.h"
 #include "lighting/SpectrumBands.h"
 #include "lighting/SyncLighting.h"
+#include "profiles/ProfileListModel.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
+
+namespace vivori::panels {
+class CDeviceProfileUI;
+}
 
 namespace vivori::app {
 
@@ -32,6 +37,9 @@ struct MainWndOptions {
     // Tests: act as if the notification area held the icon (the close button then
     // hides the window instead of minimising it).
     bool assumeTray = false;
+    // Chooses a profile file instead of the file dialogs (tests): true and the path
+    // when one was chosen.
+    std::function<bool(bool save, std::string* path)> chooseFile;
 };
 
 // The application's top-level window and controller: it builds the pages of the
@@ -97,6 +105,11 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     lighting::SyncLightingDriver& SyncLighting() { return syncLighting_; }
     // The debug line of a route or step whose code is still to come.
     void Pending(std::string_view what) const;
+    // Collects and writes the macros and, unless they do not fit, the key table; the
+    // user hears of a device that did not answer or of macros too large.
+    bool WriteMacrosAndKeys(devices::CQuorvaneUSBDevice& device);
+    // A message box with the language text of `key` (and a detail line): 1 on confirm.
+    int Ask(std::string_view key, bool withCancel = false, std::string_view detail = {});
 
   private:
     using Handler = NotifyHandler;
@@ -122,6 +135,23 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void SetWindowHidden(bool hidden);
     // The light mode list of the device's lighting panel, selected at mode.
     void SelectLightMode(devices::CQuorvaneUSBDevice& device, int mode);
+
+    // Profiles (handlers/Profiles.cpp).
+    void BindProfileHandlers();
+    void InitProfilePanel(devices::CQuorvaneUSBDevice& device, int kind);
+    // The selected profile of the current device's panel to the device and the hardware.
+    void SwitchProfile();
+    void SelectProfilePanelTab(int page);
+    // Shows the message of a refused or failed operation; true when it succeeded.
+    bool ReportProfileOutcome(const profiles::ProfileOutcome& outcome);
+    bool ChooseProfileFile(bool save, std::string* path);
+    void AddProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void CopyProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void DeleteProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void RenameProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void ImportProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void ExportProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void ResetProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
 
     MainWndOptions options_;
     AppControlFactory factory_;

@@ -104,7 +104,7 @@ void CMainWnd::BindHandlers() {
          [this](TNotifyUI& msg, int) {
              if (devices::CQuorvaneUSBDevice* device = CurrentDevice())
                  device->ShowTip(PageOfTab(NameOf(msg)));
-             Pending("ProfilePanelPage");
+             SelectProfilePanelTab(PageOfTab(NameOf(msg)));
          }},
         {"ProfileChosen",
          [this](TNotifyUI&, int) { SetTimer(GetHWND(), kTimerProfileSwitch, 400); }},
@@ -147,6 +147,7 @@ void CMainWnd::BindHandlers() {
     };
     AddLightingHandlers(*this, handlers_);
     AddKeyboardSettingsHandlers(*this, handlers_);
+    BindProfileHandlers();
 }
 
 }  // namespace vivori::app

@@ -12,13 +12,9 @@ int ChooseDpi(const ui::UiRect& monitor) {
     return monitor.Width() > 1500 && monitor.Height() > 960 ? 144 : 96;
 }
 
-bool IsAcceptedDpi(int dpi) {
-    constexpr std::array<int, 7> kValid = {48, 72, 96, 120, 144, 168, 192};
-    return std::find(kValid.begin(), kValid.end(), dpi) != kValid.end();
-}
-
 int ValidDpi(int dpi) {
-    if (IsAcceptedDpi(dpi)) return dpi;
+    constexpr std::array<int, 7> kValid = {48, 72, 96, 120, 144, 168, 192};
+    if (std::find(kValid.begin(), kValid.end(), dpi) != kValid.end()) return dpi;
     DebugOutput("MAIN_WND DPI SET ERROR");
     return 96;
 }

@@ -9,9 +9,7 @@ namespace vivori::app {
 // The window's DPI for a monitor: 144 on one wider than 1500 and taller than 960
 // pixels, else 96.
 int ChooseDpi(const ui::UiRect& monitor);
-// The DPIs the toolkit takes: 48, 72, 96, 120, 144, 168 and 192.
-bool IsAcceptedDpi(int dpi);
-// dpi when the toolkit takes it, else 96 (with the main window's debug line).
+// A DPI the toolkit takes; anything else becomes 96.
 int ValidDpi(int dpi);
 
 struct MenuPlacement {

@@ -71,6 +71,7 @@ class AppTest : public ::testing::Test {
         options.window.trayIcon = false;
         options.window.assumeTray = assumeTray;
         options.window.gameRestoreMs = gameRestoreMs;
+        options.window.chooseFile = chooseFile;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
             if (makeOther)
                 if (ui::CControlUI* control = makeOther(name)) return control;
@@ -141,6 +142,8 @@ class AppTest : public ::testing::Test {
     bool assumeTray = false;
     // The keyboard page's device object; empty: RecordingKeyboard.
     std::function<ui::CControlUI*()> makeKeyboard;
+    // Stands in for the profile file dialogs.
+    std::function<bool(bool save, std::string* path)> chooseFile;
     // Asked first for every control the layouts name; null: the usual ones.
     std::function<ui::CControlUI*(std::string_view)> makeOther;
 

@@ -13,6 +13,7 @@
 #include "devices/IDeviceKeyButton.h"
 #include "profiles/CKeyboardProfiledata.h"
 #include "ui/core/COptionUI.h"
+#include "ui/core/CResourceManager.h"
 #include "ui/core/CSliderUI.h"
 #include "ui/qt/OffscreenSurface.h"
 
@@ -36,7 +37,7 @@ class KeyboardSettingsTest : public AppTest {
         std::ofstream(folder / "ProfileList.ini")
             << R"({"profilelist":[{"profilename":"First","profileUUID":"first"}],)"
             << R"("profileselect":0})";
-        app::SetMessageAnswerer([this](const app::MessageRequest& request) {
+        app::CMsgWnd::SetAnswerForTests([this](const app::MessageRequest& request) {
             questions.push_back(request.text);
             return answer;
         });
@@ -47,7 +48,7 @@ class KeyboardSettingsTest : public AppTest {
         Window().ShowWindow(true);
     }
     void TearDown() override {
-        app::SetMessageAnswerer({});
+        app::CMsgWnd::SetAnswerForTests({});
         AppTest::TearDown();
     }
 
@@ -62,6 +63,9 @@ class KeyboardSettingsTest : public AppTest {
     }
     void Send(std::string_view name, std::string_view type) {
         Window().PaintManager().SendNotify(Control(name), type);
+    }
+    static std::string Text(std::string_view key) {
+        return ui::CResourceManager::GetInstance().ResolveText(key);
     }
     uint8_t Param(size_t byte) {
         return sim::FirmwareOf(simulated)->Memory(sim::Area::Params)[byte];
@@ -118,7 +122,7 @@ TEST_F(KeyboardSettingsTest, FactoryResetAsksFirstThenWritesTheDefaults) {
     Select("winlockflag_option");
     answer = 0;
     Send("default_btn", ui::kNotifyClick);
-    EXPECT_EQ(questions, std::vector<std::string>{"message_text_22"});
+    EXPECT_EQ(questions, std::vector<std::string>{Text("message_text_22")});
     EXPECT_EQ(Param(kPollingByte), 1) << "declined, nothing changes";
 
     answer = 1;
@@ -201,7 +205,7 @@ TEST_F(KeyboardSettingsTest, DesktopInputSettingsStartDetachedOrSayNoneIsInstall
     Send("windowdeviceset_0", ui::kNotifyClick);
     setenv("PATH", path.c_str(), 1);
     EXPECT_TRUE(ran);
-    EXPECT_EQ(questions, std::vector<std::string>{"input_settings_missing_text"});
+    EXPECT_EQ(questions, std::vector<std::string>{Text("input_settings_missing_text")});
 }
 
 TEST(DesktopInputSettingsTest, TheCurrentDesktopsProgramComesFirstThenAnyInstalledOne) {

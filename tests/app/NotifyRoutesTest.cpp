@@ -63,11 +63,12 @@ TEST(NotifyRoutesTest, TypesDecideAndSomeNamesReachTwoHandlers) {
 
 TEST(NotifyRoutesTest, EveryHandlerIsBoundOrListedAsPending) {
     const auto pending = CMainWnd::PendingHandlers();
-    for (std::string_view bound : {"HideToTray", "ToggleLightControl", "SelectNextDevice",
-                                   "DeviceChosen", "AudioChannelSlider", "ProfileChosen",
-                                   "PresetColour", "SynchronisedLighting", "LightModeList"})
+    for (std::string_view bound :
+         {"HideToTray", "ToggleLightControl", "SelectNextDevice", "DeviceChosen",
+          "AudioChannelSlider", "ProfileChosen", "PresetColour", "SynchronisedLighting",
+          "LightModeList", "ProfileAdd", "ProfileReset", "ProfilePanelFold"})
         EXPECT_EQ(std::count(pending.begin(), pending.end(), bound), 0) << bound;
-    for (std::string_view open : {"ProfileAdd", "MacroRecordStart", "RecoilOperation"})
+    for (std::string_view open : {"MacroRecordStart", "RecoilOperation"})
         EXPECT_EQ(std::count(pending.begin(), pending.end(), open), 1) << open;
 }
 
@@ -108,7 +109,7 @@ const std::vector<HandlerArea> kHandlerAreas = {
      {"EqualiserPresetSave", "EqualiserPresetDelete", "VoiceEffect", "EqualiserPreset",
       "EqualiserPresetChosen", "EqualiserBand", "HeadsetSwitch", "HeadsetMicLevel"}},
 };
-const std::set<std::string_view> kLandedAreas = {"keyboard settings", "lighting panel"};
+const std::set<std::string_view> kLandedAreas = {"keyboard settings", "lighting panel", "profiles"};
 
 TEST(NotifyRoutesTest, NoHandlerOfALandedAreaIsPendingAndOnceAllHaveLandedNoneIs) {
     const auto pending = CMainWnd::PendingHandlers();

@@ -7,7 +7,6 @@
 
 #include "app/CMainWnd.h"
 #include "app/NotifyRoutes.h"
-#include "app/windows/CMsgWnd.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/IDeviceKeyButton.h"
 #include "platform/Debug.h"
@@ -77,28 +76,15 @@ NotifyHandler Paint(CMainWnd& window, CQuorvaneKeyboardDevice::PaintTool tool) {
     };
 }
 
-// A message box over the main window; the text is a language key.
-int Ask(CMainWnd& window, std::string key, int buttons) {
-    MessageRequest request;
-    request.owner = window.GetHWND();
-    request.text = std::move(key);
-    request.dpi = window.Dpi();
-    request.buttons = buttons;
-    return ShowMessage(request);
-}
-
 void FactoryReset(CMainWnd& window) {
     devices::CQuorvaneUSBDevice* device = window.CurrentDevice();
     if (device == nullptr) return;
-    if (Ask(window, "message_text_22", 1) != 1) return;
+    if (window.Ask("message_text_22", true) != 1) return;
     device->ReloadDefaults();
-    // The defaults go to the device as a whole: settings, macros, then the key table
-    // that plays them.
+    // The defaults go to the device as a whole: settings, then the macros and the key
+    // table that plays them.
     device->WriteSettings();
-    const macros::MacroUploadResult macros = device->WriteMacros();
-    if (macros.eventsTooMany > 0)
-        DebugPrintf("factory reset: the macros are %d events too many", macros.eventsTooMany);
-    device->WriteKeyTableFromProfile();
+    window.WriteMacrosAndKeys(*device);
     if (CQuorvaneKeyboardDevice* keyboard = CurrentKeyboard(window)) keyboard->WriteKeyColours();
 }
 
@@ -109,7 +95,7 @@ void OpenDesktopInputSettings(CMainWnd& window, int which) {
     if (command && StartDetached(*command)) return;
     DebugPrintf("desktop input settings not started (%s)",
                 command ? command->front().c_str() : "none installed");
-    Ask(window, "input_settings_missing_text", 0);
+    window.Ask("input_settings_missing_text");
 }
 
 }  // namespace

@@ -1,44 +1,48 @@
 #pragma once
 
+// The message box every refusal and confirmation goes through: a title, a text (a
+// language key or plain text) and one or two buttons, shown modally over its owner.
+
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "ui/core/WindowImplBase.h"
 
 namespace vivori::app {
 
-// What a message box shows.
+enum class MsgButtons { Confirm = 0, ConfirmCancel = 1 };
+
 struct MessageRequest {
     ui::HWND owner = 0;
-    std::string title;  // empty: the layout's own title
-    std::string text;
+    std::string title;  // empty: the layout's title
+    std::string text;   // a language key when textIsKey
     int dpi = 96;
-    bool textIsKey = true;  // the text is a language key
-    int buttons = 0;        // 0: "confirm_btn" only; 1: "confirm_btn" and "cancel_btn"
+    bool textIsKey = true;
+    MsgButtons buttons = MsgButtons::Confirm;
 };
 
-// The message box: a small modal window that confirms an action or reports a result.
-// It owns itself once shown and goes away when its window is destroyed.
 class CMsgWnd : public ui::WindowImplBase {
   public:
-    explicit CMsgWnd(MessageRequest request) : request_(std::move(request)) {}
+    // 1 when "confirm_btn" was clicked, 0 otherwise.
+    static int ShowMessage(ui::HWND owner, std::string_view title, std::string_view text, int dpi,
+                           bool textIsKey, MsgButtons buttons);
+    static int ShowMessage(const MessageRequest& request);
+    // A language text used as a printf format with one integer ("message_text_16").
+    static std::string FormatText(std::string_view key, int value);
+
+    // Tests answer message boxes without a modal loop: while set, ShowMessage hands
+    // the request to it and returns its answer.
+    using Answer = std::function<int(const MessageRequest&)>;
+    static void SetAnswerForTests(Answer answer);
 
     std::string GetSkinFile() override { return "XML_MSG"; }
     std::string_view GetWindowClassName() const override { return "MsgWnd"; }
-    void InitWindow() override;
     void Notify(ui::TNotifyUI& msg) override;
-    void OnFinalMessage(ui::HWND hwnd) override;
 
   private:
-    MessageRequest request_;
+    CMsgWnd() = default;
+    void Apply(const MessageRequest& request);
 };
-
-// Shows the box modally: 1 when "confirm_btn" was clicked, 0 otherwise.
-int ShowMessage(const MessageRequest& request);
-
-// Tests answer the boxes instead of a user: while set, ShowMessage shows nothing and
-// returns what the answerer says.
-using MessageAnswerer = std::function<int(const MessageRequest& request)>;
-void SetMessageAnswerer(MessageAnswerer answerer);
 
 }  // namespace vivori::app
