@@ -240,8 +240,9 @@ macros::MacroUploadResult CQuorvaneKeyboardDevice::WriteMacroList(
     return macros::UploadMacros(commands_, events);
 }
 
-macros::MacroUploadResult CQuorvaneKeyboardDevice::WriteMacros() {
-    return WriteMacroList(CollectUsedMacros());
+int CQuorvaneKeyboardDevice::WriteMacros() {
+    const macros::MacroUploadResult result = WriteMacroList(CollectUsedMacros());
+    return result.eventsTooMany > 0 ? int(CMD_NO_REPLY) : result.result;
 }
 
 int CQuorvaneKeyboardDevice::WriteSettings(int slot, int value) {

@@ -59,7 +59,10 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     std::vector<int> CollectUsedMacros() override;
     int WriteKeyTable() override { return WriteKeyTableFromProfile(); }
     int WriteKeyTableFromProfile() override;
-    macros::MacroUploadResult WriteMacros() override;
+    int WriteMacros() override;
+    macros::MacroUploadResult WriteUsedMacros() override {
+        return WriteMacroList(CollectUsedMacros());
+    }
     int WriteSettings() override { return WriteSettings(0, 0); }
     int WriteTemporaryLight(const LightParameters& light) override;
     void LoadNameLists() override;

@@ -107,13 +107,10 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // return a result code, 0 when nothing was written (closed transport).
     virtual int WriteKeyTable() { return 0; }
     virtual int WriteKeyTableFromProfile() { return 0; }
-    // The macros the key list uses, as one image; a set too large for the device's
-    // memory comes back with its overflow count and nothing written.
-    virtual macros::MacroUploadResult WriteMacros() {
-        macros::MacroUploadResult closed;
-        closed.result = CMD_NO_REPLY;
-        return closed;
-    }
+    virtual int WriteMacros() { return 0; }
+    // The macros the key list uses, written as the device's macro image, with the
+    // details the macro editor reports (link down, events too many).
+    virtual macros::MacroUploadResult WriteUsedMacros() { return {}; }
     virtual int WriteSettings() { return 0; }
     // Shows these light settings on the device for a while (a game light event),
     // leaving the profile as it is: ApplyProfileLighting and WriteSettings bring the
@@ -178,6 +175,7 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // The shipped light-mode name lists every device kind shares.
     std::filesystem::path DefaultLightFile() const { return folders_.DefaultLightFile(); }
     void SetDataFolders(profiles::DataFolders folders) { folders_ = std::move(folders); }
+    const profiles::DataFolders& Folders() const { return folders_; }
 
     // Stores the flag; on for a connected keyboard sends HostLightOn.
     void SetHostLightControl(bool on);

@@ -33,6 +33,14 @@ class RecordingKeyboard : public devices::CQuorvaneKeyboardDevice {
         std::lock_guard lock(mutex);
         levels.assign(values, values + count);
     }
+    void SetMusicInput(const int* values, int count) override {
+        std::lock_guard lock(mutex);
+        music.assign(values, values + count);
+    }
+    std::vector<int> Music() {
+        std::lock_guard lock(mutex);
+        return music;
+    }
     std::vector<int> Levels() {
         std::lock_guard lock(mutex);
         return levels;
@@ -41,6 +49,7 @@ class RecordingKeyboard : public devices::CQuorvaneKeyboardDevice {
   private:
     std::mutex mutex;
     std::vector<int> levels;
+    std::vector<int> music;
 };
 
 // The application object on an empty simulated bus, with its own runtime and data
@@ -71,6 +80,7 @@ class AppTest : public ::testing::Test {
         options.window.trayIcon = false;
         options.window.assumeTray = assumeTray;
         options.window.gameRestoreMs = gameRestoreMs;
+        options.window.capture = capture;
         options.window.chooseFile = chooseFile;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
             if (makeOther)
@@ -142,6 +152,8 @@ class AppTest : public ::testing::Test {
     bool assumeTray = false;
     // The keyboard page's device object; empty: RecordingKeyboard.
     std::function<ui::CControlUI*()> makeKeyboard;
+    // Input capture for the window; empty: the desktop's.
+    std::shared_ptr<input::ICaptureBackend> capture;
     // Stands in for the profile file dialogs.
     std::function<bool(bool save, std::string* path)> chooseFile;
     // Asked first for every control the layouts name; null: the usual ones.

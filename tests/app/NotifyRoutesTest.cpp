@@ -66,9 +66,10 @@ TEST(NotifyRoutesTest, EveryHandlerIsBoundOrListedAsPending) {
     for (std::string_view bound :
          {"HideToTray", "ToggleLightControl", "SelectNextDevice", "DeviceChosen",
           "AudioChannelSlider", "ProfileChosen", "PresetColour", "SynchronisedLighting",
-          "LightModeList", "ProfileAdd", "ProfileReset", "ProfilePanelFold"})
+          "LightModeList", "ProfileAdd", "ProfileReset", "ProfilePanelFold", "MacroRecordStart",
+          "MacroActionEdit"})
         EXPECT_EQ(std::count(pending.begin(), pending.end(), bound), 0) << bound;
-    for (std::string_view open : {"MacroRecordStart", "RecoilOperation"})
+    for (std::string_view open : {"RecoilOperation"})
         EXPECT_EQ(std::count(pending.begin(), pending.end(), open), 1) << open;
 }
 
@@ -82,14 +83,14 @@ const std::vector<HandlerArea> kHandlerAreas = {
     {"keyboard settings",
      {"KeyRepeatRate", "KeyRepeatDelay", "ResetKeyRepeat", "KeyboardLockFlag", "FactoryReset",
       "CustomPaintLit", "CustomPaintOff", "KeyLightSelection", "KeyButtonClicked",
-      "BackgroundLightOff", "SystemInputSettings", "ReportRate"}},
+      "SystemInputSettings", "ReportRate"}},
     {"lighting panel",
      {"LightPanelColour", "DpiStageColour", "OpenLightPalette", "PresetColour",
       "SynchronisedLighting", "LightDirection", "LightColourful", "LightModeList",
       "LightBrightness", "LightSpeed", "LightColourTyped"}},
     {"audio light styles",
-     {"AudioStyleColour", "AudioPresetColour", "OpenAudioStyleWindow", "AudioStyleOption",
-      "AudioModeList", "AudioColourTyped"}},
+     {"AudioStyleColour", "AudioPresetColour", "BackgroundLightOff", "OpenAudioStyleWindow",
+      "AudioStyleOption", "AudioModeList", "AudioColourTyped"}},
     {"settings and skin windows", {"OpenSkinWindow", "OpenSettingsAnchored"}},
     {"mouse",
      {"DpiStageEnable", "DpiStageSelect", "MouseSettingsPage", "MouseSystemSetting",
@@ -109,7 +110,9 @@ const std::vector<HandlerArea> kHandlerAreas = {
      {"EqualiserPresetSave", "EqualiserPresetDelete", "VoiceEffect", "EqualiserPreset",
       "EqualiserPresetChosen", "EqualiserBand", "HeadsetSwitch", "HeadsetMicLevel"}},
 };
-const std::set<std::string_view> kLandedAreas = {"keyboard settings", "lighting panel", "profiles"};
+const std::set<std::string_view> kLandedAreas = {"keyboard settings",  "lighting panel",
+                                                 "audio light styles", "settings and skin windows",
+                                                 "profiles",           "macros"};
 
 TEST(NotifyRoutesTest, NoHandlerOfALandedAreaIsPendingAndOnceAllHaveLandedNoneIs) {
     const auto pending = CMainWnd::PendingHandlers();

@@ -94,7 +94,7 @@ TEST_P(KeyboardWayTest, KeyTableAndMacrosFollowOneWalkOverTheKeys) {
     keys[64].current = {64, 0x20, 0, 0x05};  // A plays B
     keyboard->SetKeyAssignments(keys);
     ASSERT_EQ(keyboard->WriteKeyTableFromProfile(), CMD_OK);
-    ASSERT_EQ(keyboard->WriteMacros().result, CMD_OK);
+    ASSERT_EQ(keyboard->WriteMacros(), CMD_OK);
 
     const auto map = Firmware().Memory(Area::KeyMap);
     EXPECT_EQ(Slice(map, slot[22] * 3u, 3), Code(0x700000));
@@ -237,7 +237,7 @@ TEST_F(KeyboardDeviceTest, WritesSkipSilentlyWhenTheReceiversKeyboardIsAway) {
     };
     const auto before = memory();
     EXPECT_EQ(keyboard->WriteKeyTableFromProfile(), CMD_LINK_DOWN);
-    EXPECT_EQ(keyboard->WriteMacros().result, CMD_LINK_DOWN);
+    EXPECT_EQ(keyboard->WriteMacros(), CMD_LINK_DOWN);
     EXPECT_EQ(keyboard->WriteSettings(), CMD_LINK_DOWN);
     EXPECT_FALSE(keyboard->IsWirelessOnline());
     EXPECT_TRUE(OnlyLinkChecks(Receiver()));
@@ -260,7 +260,7 @@ TEST_F(KeyboardDeviceTest, MacrosTooLargeForTheMemoryAreRefusedWithTheCountAndNo
     Cable().ClearFrames();
     // Through the base interface, as the macro panel calls it.
     devices::CQuorvaneUSBDevice& device = *keyboard;
-    const auto result = device.WriteMacros();
+    const auto result = device.WriteUsedMacros();
     EXPECT_EQ(result.eventsTooMany, 2);
     EXPECT_EQ(Cable().ReceivedCount(), 0u);
     EXPECT_EQ(Firmware().Memory(Area::Macros), std::vector<uint8_t>(4096, 0));

@@ -189,15 +189,6 @@ void AddKeyboardSettingsHandlers(CMainWnd& window, HandlerTable& handlers) {
     handlers["KeyButtonClicked"] = [&window](TNotifyUI&, int n) {
         if (devices::CQuorvaneUSBDevice* device = window.CurrentDevice()) device->SelectKey(n);
     };
-    handlers["BackgroundLightOff"] = [&window](TNotifyUI&, int) {
-        devices::CQuorvaneUSBDevice* device = window.CurrentDevice();
-        if (device == nullptr) return;
-        devices::AudioLightWords words = device->GetAudioLightWords();
-        words.first &= 0xFFu;  // the audio mode stays; the background goes black
-        device->SetAudioLightWords(words);
-        device->SaveProfile();
-        device->ApplyProfileLighting();
-    };
     handlers["SystemInputSettings"] = [&window](TNotifyUI&, int n) {
         OpenDesktopInputSettings(window, n);
     };

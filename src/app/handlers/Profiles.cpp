@@ -80,7 +80,7 @@ namespace {
 // to write), -1 the wireless device did not answer, n > 0 the macros are n events too
 // many for the device's memory.
 int WriteUsedMacros(CQuorvaneUSBDevice& device) {
-    const macros::MacroUploadResult result = device.WriteMacros();
+    const macros::MacroUploadResult result = device.WriteUsedMacros();
     if (result.linkDown) return -1;
     return result.eventsTooMany;
 }
