@@ -149,6 +149,7 @@ void CMainWnd::BindHandlers() {
     AddKeyboardSettingsHandlers(*this, handlers_);
     AddAudioLightHandlers(*this, handlers_);
     BindProfileHandlers();
+    BindUpdateHandlers();
 }
 
 }  // namespace vivori::app
