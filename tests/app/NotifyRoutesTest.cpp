@@ -91,7 +91,8 @@ const std::vector<HandlerArea> kHandlerAreas = {
     {"audio light styles",
      {"AudioStyleColour", "AudioPresetColour", "BackgroundLightOff", "OpenAudioStyleWindow",
       "AudioStyleOption", "AudioModeList", "AudioColourTyped"}},
-    {"settings and skin windows", {"OpenSkinWindow", "OpenSettingsAnchored"}},
+    {"settings window", {"OpenSettingsAnchored"}},
+    {"skin window", {"OpenSkinWindow"}},
     {"mouse",
      {"DpiStageEnable", "DpiStageSelect", "MouseSettingsPage", "MouseSystemSetting",
       "DpiStageValue", "MouseSystemSlider", "DpiStageDrag", "DpiStageTyped"}},
@@ -111,7 +112,7 @@ const std::vector<HandlerArea> kHandlerAreas = {
       "EqualiserPresetChosen", "EqualiserBand", "HeadsetSwitch", "HeadsetMicLevel"}},
 };
 const std::set<std::string_view> kLandedAreas = {"keyboard settings",  "lighting panel",
-                                                 "audio light styles", "settings and skin windows",
+                                                 "audio light styles", "settings window",
                                                  "profiles",           "macros"};
 
 TEST(NotifyRoutesTest, NoHandlerOfALandedAreaIsPendingAndOnceAllHaveLandedNoneIs) {
