@@ -3,11 +3,16 @@
 #include <filesystem>
 
 #include "app/AppMessages.h"
+#include "app/CDeviceOptionUI.h"
+#include "controls/CHandImgSelectButtonUI.h"
 #include "controls/CustomControls.h"
+#include "devices/CQuorvaneUSBDevice.h"
 #include "platform/Debug.h"
+#include "ui/core/CControlFactory.h"
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/core/CResourceManager.h"
 #include "ui/message/Messages.h"
+#include "ui/qt/GuiApplication.h"
 
 namespace vivori::app {
 namespace {
@@ -65,6 +70,14 @@ Application::StartResult Application::Start() {
         (std::filesystem::path(options_.programFolder) / "skin").string());
     ui::CResourceManager::GetInstance().LoadResource("res.xml");
     controls::RegisterCustomControls();
+    ui::CControlFactory& factory = ui::CControlFactory::GetInstance();
+    factory.RegistControl("CDeviceOptionUI", [] { return new CDeviceOptionUI; });
+    factory.RegistControl("CQuorvaneUSBDevice", [bus = options_.window.bus] {
+        return new devices::CQuorvaneUSBDevice(bus);
+    });
+    // The panning image button learns its image's size from the window system.
+    controls::CHandImgSelectButtonUI::SetImageSizeLookup(
+        [](const std::string& file) { return ui::LayoutImageSize(file); });
     RegisterAppMessages();
 
     window_ = std::make_unique<CMainWnd>(options_.window);

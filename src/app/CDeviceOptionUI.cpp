@@ -121,10 +121,9 @@ void CDeviceOptionUI::OnConnectTimer() {
     }
     if (OnReceiver()) {
         if (!device_->IsWirelessOnline()) {
-            if (IsShown()) {
-                SetVisible(false);
-                SendReachable(false);
-            }
+            // The main window hides the entry: it must still see it shown and selected
+            // to hand the selection to another device.
+            if (IsShown()) SendReachable(false);
             SetTimer(kConnectTimer, kConnectRetryMs);
             return;
         }
@@ -175,6 +174,11 @@ void CDeviceOptionUI::OnLinkWatchTimer() {
 
 void CDeviceOptionUI::StartConnectTimer(unsigned elapseMs) {
     SetTimer(kConnectTimer, elapseMs);
+}
+
+void CDeviceOptionUI::StopConnectionTimers() {
+    KillTimer(kConnectTimer);
+    KillTimer(kLinkWatchTimer);
 }
 
 void CDeviceOptionUI::StartLinkWatch(unsigned periodMs) {

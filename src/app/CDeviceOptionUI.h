@@ -76,6 +76,9 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     void SetSynchroSelected(bool selected);
 
     void StartConnectTimer(unsigned elapseMs = kConnectMs);
+    // The device went away: the connection and link watch timers stop, so nothing
+    // polls a closed transport for the rest of the run.
+    void StopConnectionTimers();
     // Only while the device's command transport is open.
     void StartLinkWatch(unsigned periodMs);
     // The device's notification threads ask for a read-back through this timer.

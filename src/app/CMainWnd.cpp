@@ -77,8 +77,9 @@ void CMainWnd::InitWindow() {
     setup.createControl = [this](std::string_view name) { return factory_.Create(name); };
     setup.host = this;
     devices_ = std::make_unique<devices::DeviceManager>(std::move(setup));
-    if (options_.trayIcon && !tray_.CreateTrayIcon(GetHWND(), "tray.png", kApplicationName))
-        DebugOutput("no tray: the window alone shows the application");
+    hasTray_ = options_.assumeTray ||
+               (options_.trayIcon && tray_.CreateTrayIcon(GetHWND(), "tray.png", kApplicationName));
+    if (!hasTray_) DebugOutput("no tray: the window alone shows the application");
 }
 
 void CMainWnd::OnWindowInit() {
@@ -227,6 +228,8 @@ void CMainWnd::WatchAudioRecorder() {
 }
 
 void CMainWnd::OnDeviceDetached(CQuorvaneUSBDevice& device) {
+    if (CDeviceOptionUI* entry = selector_.Entry(device.SelectorValue()))
+        entry->StopConnectionTimers();
     RemoveSelectorEntry(device.SelectorValue());
     UpdateAudioRecorder(*this);
 }
@@ -311,6 +314,12 @@ void CMainWnd::ShowAndRaise() {
 
 void CMainWnd::HideToTray() {
     CloseChildWindows();
+    // Hidden without a tray icon, nothing could show the window again or end the
+    // application: it goes to the taskbar instead.
+    if (!hasTray_) {
+        SendMessage(GetHWND(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        return;
+    }
     ShowWindow(false);
     SetWindowHidden(true);
 }
@@ -402,12 +411,11 @@ void CMainWnd::OnGameLightEvent(WPARAM wParam, LPARAM lParam) {
         if (lParam >= 0 && static_cast<size_t>(lParam) < lists.modeNames.size()) {
             device->Commands().SetSyncLighting(false);
             SelectLightMode(*device, static_cast<int>(lParam));
-            std::array<uint32_t, 4> light = device->GetLightParameters();
-            light[0] = (light[0] & ~0xFFu) | static_cast<uint32_t>(lParam);
-            device->SetLightParameters(light[0], light[1], light[2], light[3]);
-            // Kept in the device object only: the profile keeps the user's own
-            // lighting, which the restore brings back.
-            device->WriteSettings();
+            devices::LightParameters light = device->Light();
+            light.mode = static_cast<uint8_t>(lParam);
+            // Not stored in the profile: it keeps the user's own lighting, which the
+            // restore brings back.
+            device->WriteTemporaryLight(light);
         } else {
             DebugPrintf("game light mode %lld refused", static_cast<long long>(lParam));
         }
@@ -419,7 +427,8 @@ void CMainWnd::RestoreGameLighting() {
     CQuorvaneUSBDevice* device = CurrentDevice();
     if (device == nullptr) return;
     device->Commands().SetSyncLighting(false);
-    device->LoadProfile();
+    // The profile as the device object holds it: reading the file again would put the
+    // shipped default over a keyboard whose own lighting no stored profile holds yet.
     device->ApplyProfileLighting();
     SelectLightMode(*device, device->Light().mode);
     device->WriteSettings();
@@ -488,8 +497,8 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
         mouseInside_ = true;
         UpdatePreviewState();
     } else if (msg == messages.appInstance && msg != 0) {
-        DebugPrintf("软件标示 %u，%llx%llx", msg, static_cast<unsigned long long>(wParam),
-                    static_cast<unsigned long long>(lParam));
+        DebugPrintf("软件标示 %d，%xd%xd", static_cast<int>(msg), static_cast<unsigned>(wParam),
+                    static_cast<unsigned>(lParam));
         ShowAndRaise();
     } else if (msg == messages.setWindowForward && msg != 0) {
         if (childWindows_[0] != 0) PostMessage(childWindows_[0], msg, wParam, lParam);
@@ -541,6 +550,9 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnTimer(wParam);
     } else if (msg == WM_DPICHANGED) {
         pm_.SetDPI(static_cast<int>(wParam & 0xFFFF));
+        // lParam: the rectangle the desktop suggests for the new DPI.
+        if (const auto* suggested = reinterpret_cast<const UiRect*>(lParam); suggested && host_)
+            host_->SetRect(*suggested);
         CenterWindow();
         if (CControlUI* root = pm_.GetRoot()) root->NeedUpdate();
         DebugOutput("界面 DPI 发生变化");

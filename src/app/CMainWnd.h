@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -18,10 +19,10 @@
 #include "devices/DeviceManager.h"
 #include "devices/IDeviceHost.h"
 #include "input/CDeviceHook.h"
-#include "macros/MacroRecorder.h"
-#include "profiles/ProfileListModel.h"
 #include "lighting/SpectrumBands.h"
 #include "lighting/SyncLighting.h"
+#include "macros/MacroRecorder.h"
+#include "profiles/ProfileListModel.h"
 #include "update/UpdateCheck.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
@@ -29,7 +30,7 @@
 namespace vivori::panels {
 class CMacroControlUI;
 class CDeviceProfileUI;
-}
+}  // namespace vivori::panels
 
 namespace vivori::app {
 
@@ -43,6 +44,9 @@ struct MainWndOptions {
     unsigned powerPeriodMs = 5000;
     // The tray icon; tests without a desktop leave it out.
     bool trayIcon = true;
+    // Tests: act as if the notification area held the icon (the close button then
+    // hides the window instead of minimising it).
+    bool assumeTray = false;
     // Where recordings and key captures take their input; null: the desktop's.
     std::shared_ptr<input::ICaptureBackend> capture;
     // Chooses a profile file instead of the file dialogs (tests): true and the path
@@ -135,6 +139,13 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     ui::HWND& ChildWindow(ChildSlot slot) { return childWindows_[slot]; }
     // Worker slot 2: synchronised lighting.
     lighting::SyncLightingDriver& SyncLighting() { return syncLighting_; }
+    // The debug line of a route or step whose code is still to come.
+    void Pending(std::string_view what) const;
+    // Collects and writes the macros and, unless they do not fit, the key table; the
+    // user hears of a device that did not answer or of macros too large.
+    bool WriteMacrosAndKeys(devices::CQuorvaneUSBDevice& device);
+    // A message box with the language text of `key` (and a detail line): 1 on confirm.
+    int Ask(std::string_view key, bool withCancel = false, std::string_view detail = {});
     // The audio light styles and the audio recorder.
     AudioLightState& AudioLight() { return *audioLight_; }
     // Once a second: whether a keyboard runs the music mode, and how the recorder is.
@@ -145,6 +156,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // Receives a hook message (by its registered name) with its wParam and lParam.
     using HookHandler = std::function<void(ui::WPARAM wParam, ui::LPARAM lParam)>;
 
+  private:
     void BindHandlers();
     // One area's handlers each, in src/app/handlers/.
     void BindMacroHandlers();
@@ -184,7 +196,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void SetWindowHidden(bool hidden);
     // The light mode list of the device's lighting panel, selected at mode.
     void SelectLightMode(devices::CQuorvaneUSBDevice& device, int mode);
-    void Pending(std::string_view what) const;
 
     // Profiles (handlers/Profiles.cpp).
     void BindProfileHandlers();
@@ -192,8 +203,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // The selected profile of the current device's panel to the device and the hardware.
     void SwitchProfile();
     void SelectProfilePanelTab(int page);
-    // Collects and writes the macros and, unless they do not fit, the key table.
-    bool WriteMacrosAndKeys(devices::CQuorvaneUSBDevice& device);
     // Shows the message of a refused or failed operation; true when it succeeded.
     bool ReportProfileOutcome(const profiles::ProfileOutcome& outcome);
     bool ChooseProfileFile(bool save, std::string* path);
@@ -204,8 +213,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void ImportProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
     void ExportProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
     void ResetProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
-    // A message box with the language text of `key` (and a detail line): 1 on confirm.
-    int Ask(std::string_view key, bool withCancel = false, std::string_view detail = {});
 
     MainWndOptions options_;
     input::CDeviceHook deviceHook_;
@@ -225,6 +232,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     bool windowSeen_ = false;
     bool displayChanged_ = false;
     bool initialised_ = false;
+    bool hasTray_ = false;  // the icon is in a notification area: hiding can be undone
     bool systemAwake_ = true;
     // Cleared while a macro recording runs; the selector is disabled meanwhile.
     bool selectorEnabled_ = true;

@@ -29,6 +29,7 @@ constexpr int kColourRetryPauseMs = 200;
 CQuorvaneKeyboardDevice::CQuorvaneKeyboardDevice(std::shared_ptr<hid::HidBus> bus)
     : CQuorvaneUSBDevice(std::move(bus)) {
     deviceKind_ = kKindKeyboard;
+    notificationExitLine_ = "MS 设备同步线程设定退出";
     SetDataFolderName(std::string(profiles::kKeyboardFolder));
     SetPageValue(1);  // the keyboard's light table
     SetKeyCount(kLogicalKeyCount);
@@ -217,10 +218,23 @@ int CQuorvaneKeyboardDevice::WriteMacros() {
 }
 
 int CQuorvaneKeyboardDevice::WriteSettings(int slot, int value) {
+    return WriteSettingsBlock(slot, value, profile_.GetLightInfo());
+}
+
+int CQuorvaneKeyboardDevice::WriteTemporaryLight(const LightParameters& light) {
+    {
+        CriticalSectionLock lock(lightLock_);
+        light_ = light;
+        UpdateEngineLocked();  // the on-screen effect follows the new mode at once
+    }
+    return WriteSettingsBlock(0, 0, LightInfoOf(light, profile_.GetLightInfo()));
+}
+
+int CQuorvaneKeyboardDevice::WriteSettingsBlock(int slot, int value,
+                                                const profiles::LightInfo& light) {
     if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
-    const LightBlock block =
-        BuildSettingsBlock(CurrentLightBlock(), static_cast<uint8_t>(value),
-                           profile_.GetLightInfo(), profile_.GetSystemStages(), ModeMap());
+    const LightBlock block = BuildSettingsBlock(CurrentLightBlock(), static_cast<uint8_t>(value),
+                                                light, profile_.GetSystemStages(), ModeMap());
     const int result = RunInConfiguration(commands_, [&] {
         return commands_.WriteParams(block.data(), block.size(),
                                      uint16_t(std::clamp(slot, 0, 255) * kLightBlockStride));
@@ -280,6 +294,8 @@ void CQuorvaneKeyboardDevice::OnConnected() {
     ReadDevice();
     LoadProfile();
     SyncLightBlock();
+    // The profile's LED layer, step program and stored colours come with it.
+    ApplyProfileLighting();
     RefreshPage();
     RestartLightingThread();
 }
@@ -290,6 +306,7 @@ void CQuorvaneKeyboardDevice::SyncFromDevice() {
         LoadProfile();
     }
     SyncLightBlock();
+    ApplyProfileLighting();
     RefreshPage();
 }
 
@@ -311,6 +328,7 @@ void CQuorvaneKeyboardDevice::LoadProfile() {
     }
     keys_ = profile_.GetKeyList();
     system_ = profile_.GetSystemStages();
+    SetAudioLightWords(AudioWordsOf(profile_.GetAudioLightInfo()));
     // The custom effects' light steps: the effect list names them, and the files
     // are looked for beside the program first.
     profile_.SetLightStepFolders(folders_.LightStepFolders());
@@ -414,6 +432,14 @@ void CQuorvaneKeyboardDevice::SetMusicInput(const int* values, int count) {
     if (values == nullptr) return;
     CriticalSectionLock lock(lightLock_);
     engine_.SetMusicInput({values, size_t(std::clamp(count, 0, lighting::kMusicValueCount))});
+}
+
+void CQuorvaneKeyboardDevice::SetAudioLightWords(AudioLightWords words) {
+    CQuorvaneUSBDevice::SetAudioLightWords(words);
+    // The profile keeps them for the next SaveProfile.
+    profile_.SetAudioLightInfo(AudioLightInfoOf(words, profile_.GetAudioLightInfo()));
+    CriticalSectionLock lock(lightLock_);
+    UpdateEngineLocked();
 }
 
 void CQuorvaneKeyboardDevice::SetLevelInput(const int* values, int count) {

@@ -59,14 +59,20 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     int WriteKeyTable() override { return WriteKeyTableFromProfile(); }
     int WriteKeyTableFromProfile() override;
     int WriteMacros() override;
-    macros::MacroUploadResult WriteUsedMacros() override { return WriteMacroList(CollectUsedMacros()); }
+    macros::MacroUploadResult WriteUsedMacros() override {
+        return WriteMacroList(CollectUsedMacros());
+    }
     int WriteSettings() override { return WriteSettings(0, 0); }
+    int WriteTemporaryLight(const LightParameters& light) override;
     void LoadNameLists() override;
     void ShowTip(int page) override;
     void SaveProfile() override;
     std::string GetProfileName() const override { return profileName_; }
     void SetMusicInput(const int* values, int count) override;
     void SetLevelInput(const int* values, int count) override;
+    void SetAudioLightWords(AudioLightWords words) override;
+    // Marks the key's button as the one being edited (and no other).
+    void SelectKey(int index) override;
     // Also stores them in the profile, which saving and reapplying work from.
     void SetLightParameters(uint32_t modeWord, uint32_t colourWord, uint32_t extra,
                             uint32_t colourBlock) override;
@@ -105,6 +111,24 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     int ReadKeyColours();
     int WriteKeyColours();
 
+    // ---- the settings tab and the custom colours (UI thread) ----
+
+    // Every change takes the same order: the device object, the profile document, the
+    // saved file, then the keyboard. Returns the settings write's result.
+    int ChangeSystemSettings(const profiles::KeyboardSystemStages& stages);
+    // The repeat rate and delay of the shipped default profile.
+    int ResetKeyRepeat();
+    // The custom-colour painting tool: keys dragged over are painted lit (in the
+    // current colour) or off, or nothing is painted.
+    enum class PaintTool { None, Lit, Off };
+    void SetPaintTool(PaintTool tool) { paintTool_ = tool; }
+    PaintTool GetPaintTool() const { return paintTool_; }
+    // Paints the keys (logical indexes; others are ignored) with the tool, stores the
+    // per-key colours in the profile, switches to the custom-colour mode and writes
+    // the colours to the keyboard. CMD_OK without a tool or keys.
+    int PaintKeys(const std::vector<int>& keys);
+    std::vector<LedColour> CustomKeyColours() const;
+
     // Shows every key's assignment on its button (UI thread).
     void RefreshKeyLabels();
     void ShowKeyLabel(int keyIndex, const std::string& label);
@@ -132,6 +156,9 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void OnNotificationCode(uint16_t code);
     void SetIdentifiedKeys(const KeyLocations& locations, int slotCount);
     void TakeOverDecodedSettings(const LightBlock& block);
+    // Writes the settings block of these light settings and the profile's system
+    // settings at slot x 33, byte 0 = value.
+    int WriteSettingsBlock(int slot, int value, const profiles::LightInfo& light);
     void ShowSettings();
     std::string Translate(const std::string& key);
     // Engine upkeep, the light lock held: new settings (a restart when the mode
@@ -165,6 +192,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     bool infoRead_ = false;
     bool profileSelected_ = false;  // a profile file to save into
     uint16_t lastSyncCode_ = 0;     // UI thread only
+    PaintTool paintTool_ = PaintTool::None;
     // A profile switch on the keyboard (0x0402) asks for the profile to be loaded at
     // the next sync; a sync request (0x0401) arriving before it runs must not undo it.
     bool reloadProfilePending_ = false;  // UI thread only

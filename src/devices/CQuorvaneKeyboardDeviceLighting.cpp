@@ -40,9 +40,9 @@ void CQuorvaneKeyboardDevice::ResetEffectState() {
 // The engine restarts itself on a mode change, and on every change in mode 19, whose
 // start-up shows the per-key colours.
 void CQuorvaneKeyboardDevice::UpdateEngineLocked() {
-    // The audio light styles keep the music style and colours as the current colours.
-    engine_.SetMusicSettings(lighting::MusicSettingsOfCurrentColours(
-        static_cast<uint32_t>(currentColour_[0]), static_cast<uint32_t>(currentColour_[1])));
+    // The audio light words, not the colour panel's RGB, hold the music style.
+    engine_.SetMusicSettings(
+        lighting::MusicSettingsOfCurrentColours(audioWords_.first, audioWords_.second));
     GiveEngineCustomColoursLocked();
     engine_.Apply(SettingsOf(light_));
 }
@@ -59,9 +59,14 @@ void CQuorvaneKeyboardDevice::GiveEngineCustomColoursLocked() {
     engine_.SetCustomColours(custom);
 }
 
+// A step may repaint every LED (mode 30 does, every frame): the LED layer goes back
+// on top at once, so no frame goes out without it. Its patterns move on ticks only.
 void CQuorvaneKeyboardDevice::StepEngine() {
+    const uint32_t now = GetTickCount();
     CriticalSectionLock lock(lightLock_);
-    engine_.Step(GetTickCount());
+    engine_.Step(now);
+    CriticalSectionLock records(ledRecordLock_);
+    if (program_.HasLedLayer()) program_.ApplyLedLayer(now, engine_.MutableColours(), false);
 }
 
 // The engine's list is the keyboard's LED colour list: no copy to keep in step.

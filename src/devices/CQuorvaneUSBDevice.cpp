@@ -205,6 +205,16 @@ void CQuorvaneUSBDevice::SetCurrentColour(int red, int green, int blue) {
                                  channel(blue));
 }
 
+void CQuorvaneUSBDevice::SetAudioLightWords(AudioLightWords words) {
+    CriticalSectionLock lock(lightLock_);
+    audioWords_ = words;
+}
+
+AudioLightWords CQuorvaneUSBDevice::GetAudioLightWords() const {
+    CriticalSectionLock lock(lightLock_);
+    return audioWords_;
+}
+
 std::array<int, 3> CQuorvaneUSBDevice::GetCurrentColour() const {
     if (colourPanel_ == nullptr) return currentColour_;
     const ui::UiColor c = colourPanel_->GetSelectColor();
@@ -326,9 +336,11 @@ void CQuorvaneUSBDevice::SetPowerPollPause(bool pause) {
 }
 
 bool CQuorvaneUSBDevice::OpenNotificationChannel(bool receiverWay, const std::string& path) {
-    return Channel(receiverWay).Open(path, [this, receiverWay](const auto& items) {
-        OnNotificationReport(items, receiverWay);
-    });
+    return Channel(receiverWay)
+        .Open(
+            path,
+            [this, receiverWay](const auto& items) { OnNotificationReport(items, receiverWay); },
+            notificationExitLine_);
 }
 
 void CQuorvaneUSBDevice::Detach() {

@@ -18,8 +18,8 @@
 #include "devices/NotificationChannel.h"
 #include "devices/PowerStatus.h"
 #include "lighting/ColumnRing.h"
-#include "platform/CriticalSection.h"
 #include "macros/MacroUpload.h"
+#include "platform/CriticalSection.h"
 #include "profiles/DataFolders.h"
 #include "profiles/ProfileRecords.h"
 #include "ui/core/CColorPaletteUI.h"
@@ -115,6 +115,13 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // details the macro editor reports (link down, events too many).
     virtual macros::MacroUploadResult WriteUsedMacros() { return {}; }
     virtual int WriteSettings() { return 0; }
+    // Shows these light settings on the device for a while (a game light event),
+    // leaving the profile as it is: ApplyProfileLighting and WriteSettings bring the
+    // profile's own back.
+    virtual int WriteTemporaryLight(const LightParameters& light) {
+        (void)light;
+        return 0;
+    }
     // Load the macro names and the light-mode name and value lists.
     virtual void LoadNameLists() {}
     virtual void SetThirdMap(std::map<int, int> map);
@@ -140,6 +147,9 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
                                     uint32_t colourBlock);
     virtual void SetCurrentColour(int red, int green, int blue);
     virtual std::array<int, 3> GetCurrentColour() const;
+    // The audio light settings (any thread); the keyboard's music styles draw with them.
+    virtual void SetAudioLightWords(AudioLightWords words);
+    AudioLightWords GetAudioLightWords() const;
     virtual void SelectKey(int index) { selectedKey_ = index; }
     // Audio light input from the audio light styles; any thread.
     virtual void SetMusicInput(const int* values, int count) { (void)values, (void)count; }
@@ -291,6 +301,7 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     panels::CLightControlUI* lightPanel_ = nullptr;
     int functionPage_ = 1;
     ui::HWND window_ = 0;
+    std::string notificationExitLine_;  // written by a notification reader as it ends
     int selectedKey_ = -1;
     int selectorValue_ = -1;
     bool notifierRegistered_ = false;
@@ -313,6 +324,7 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     mutable CriticalSection lightLock_;
     mutable CriticalSection ledRecordLock_;
     std::array<int, 3> currentColour_{};
+    AudioLightWords audioWords_;  // under the light lock
     std::atomic<bool> powerDisplay_{false};
     std::atomic<bool> powerPollPause_{false};
     std::atomic<bool> windowActive_{false};

@@ -39,6 +39,7 @@ lighting::LightSettings SettingsOf(const LightParameters& p) {
     s.direction = p.direction;
     s.colourful = p.colourful != 0;
     s.colour = {p.red, p.green, p.blue};
+    s.preset = static_cast<int>(p.extra);  // mode 17's colour preset
     return s;
 }
 

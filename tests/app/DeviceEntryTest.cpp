@@ -165,6 +165,39 @@ TEST_F(DeviceEntryTest, LinkWatchHidesTheEntryWhenTheReceiversKeyboardGoesAway) 
     EXPECT_EQ(Window().Selector().ShownCount(), 0);
 }
 
+TEST_F(DeviceEntryTest, AReceiverWhoseKeyboardIsAwayHandsTheSelectionToAnotherDevice) {
+    Start();
+    app::DeviceSelector& selector = Window().Selector();
+    devices_.push_back(Plug("mouse"));
+    ASSERT_TRUE(PumpUntil([&] { return selector.ShownCount() == 1; }, 5000));
+    const int mouseEntry = selector.SelectedIndex();
+    devices_.push_back(Plug("keyboard-receiver"));
+    devices_.back()->SetDeviceAway(true);
+    ASSERT_TRUE(PumpUntil([&] { return selector.ShownCount() == 2; }, 5000));
+    int keyboardEntry = -1;
+    for (int i = 0; i < selector.Count(); ++i)
+        if (i != mouseEntry && selector.Entry(i)->IsOwnVisible()) keyboardEntry = i;
+    ASSERT_GE(keyboardEntry, 0);
+    // The user looks at the keyboard's page before its first connection attempt.
+    Window().ShowSelectorEntry(keyboardEntry, true, true);
+    ASSERT_TRUE(PumpUntil([&] { return !selector.Entry(keyboardEntry)->IsOwnVisible(); }, 5000));
+    EXPECT_EQ(selector.SelectedIndex(), mouseEntry) << "the lost keyboard's page stayed";
+}
+
+TEST_F(DeviceEntryTest, UnpluggingStopsTheConnectionTimer) {
+    StartWithKeyboard("keyboard-receiver");
+    app::CDeviceOptionUI* entry = Entry();
+    ASSERT_NE(entry, nullptr);
+    devices_[0]->SetDeviceAway(true);  // the connection keeps being retried
+    PumpFor(100);
+    bus->Unplug(devices_[0]);
+    ASSERT_TRUE(PumpUntil([&] { return !entry->IsOwnVisible(); }));
+    PumpFor(100);
+    ui::CPaintManagerUI& manager = Window().PaintManager();
+    EXPECT_FALSE(manager.KillTimer(entry, app::CDeviceOptionUI::kConnectTimer));
+    EXPECT_FALSE(manager.KillTimer(entry, app::CDeviceOptionUI::kLinkWatchTimer));
+}
+
 TEST_F(DeviceEntryTest, KeyboardPageShowsEachKeysLightInItsTintedColour) {
     StartWithKeyboard("keyboard");
     Window().ShowWindow(true);

@@ -1,7 +1,9 @@
 // Window messages and control notifications of the running main window.
 #include "AppFixture.h"
 #include "app/AppMessages.h"
+#include "devices/DeviceControls.h"
 #include "platform/Debug.h"
+#include "ui/core/CControlFactory.h"
 #include "ui/core/CSliderUI.h"
 
 namespace vivori::testing {
@@ -76,9 +78,9 @@ TEST_F(WindowMessagesTest, ColourSlidersWriteTheirLabelAndUnbuiltRoutesSaySo) {
     EXPECT_EQ(Find("G_light_label")->GetText(), "G 7");
 
     DebugCapture capture;
-    Click("windowdeviceset_0");
+    Click("shootdate_save_btn");
     const auto lines = capture.Lines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "SystemInputSettings: not built yet"),
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "RecoilOperation: not built yet"),
               lines.end());
 }
 
@@ -102,6 +104,52 @@ TEST_F(WindowMessagesTest, SelectorEntriesStepAndALostEntryHandsOverTheSelection
     ui::SendMessage(Window().GetHWND(), 3331, static_cast<ui::WPARAM>(keyboardEntry), 1);
     EXPECT_TRUE(selector.Entry(keyboardEntry)->IsOwnVisible());
     EXPECT_EQ(selector.SelectedIndex(), current);
+}
+
+TEST_F(WindowMessagesTest, WithFewerThanTwoDevicesShownNoDeviceKeepsSynchronisedLighting) {
+    auto mouse = Plug("mouse");
+    ASSERT_TRUE(PumpUntil([&] { return Window().Selector().ShownCount() == 2; }));
+    for (devices::CQuorvaneUSBDevice* device : Window().Devices()->Devices())
+        device->Commands().SetSyncLighting(true);
+    bus->Unplug(mouse);
+    ASSERT_TRUE(PumpUntil([&] { return Window().Selector().ShownCount() == 1; }));
+    // Every device that was attached (the others have no kind yet and no part in it).
+    for (devices::CQuorvaneUSBDevice* device : Window().Devices()->Devices()) {
+        if (device->DeviceKind() != 0) {
+            EXPECT_FALSE(device->Commands().SyncLighting()) << device->DeviceKind();
+        }
+    }
+}
+
+TEST_F(WindowMessagesTest, DpiChangeTakesTheSuggestedRectangleAndTheWakeUpLineKeepsItsFormat) {
+    ui::UiRect suggested{0, 0, 1200, 768};
+    ui::SendMessage(Window().GetHWND(), ui::WM_DPICHANGED, 120,
+                    reinterpret_cast<ui::LPARAM>(&suggested));
+    EXPECT_EQ(Window().PaintManager().GetDPI(), 120);
+    const ui::UiRect rect = Window().Host()->GetRect();
+    EXPECT_EQ(rect.right - rect.left, 1200);
+    EXPECT_EQ(rect.bottom - rect.top, 768);
+
+    DebugCapture capture;
+    const ui::UINT wake = app::Messages().appInstance;
+    ui::SendMessage(Window().GetHWND(), wake, 0, 1);
+    const auto lines = capture.Lines();
+    const std::string expected = "软件标示 " + std::to_string(wake) + "，0d1d";
+    EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end());
+}
+
+TEST_F(WindowMessagesTest, FactoryMakesTheEntryAndDeviceClassesByNameInAnyCase) {
+    ui::CControlFactory& factory = ui::CControlFactory::GetInstance();
+    std::unique_ptr<ui::CControlUI> entry(factory.CreateControl("cdeviceoptionui"));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_NE(entry->GetInterface("DeviceOption"), nullptr);
+    std::unique_ptr<ui::CControlUI> device(factory.CreateControl("CQUORVANEUSBDEVICE"));
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(device->GetClass(), "QuorvaneUSBDevice");
+    std::unique_ptr<ui::CControlUI> keyboard(
+        devices::CreateDeviceControl("quorvaneKeyboardDevice", bus));
+    ASSERT_NE(keyboard, nullptr);
+    EXPECT_EQ(keyboard->GetClass(), "QuorvaneKeyboardDevice");
 }
 
 }  // namespace

@@ -34,6 +34,12 @@ bool HasDisplay() {
     return (x && *x) || (wayland && *wayland);
 }
 
+// QT_QPA_PLATFORM=offscreen asks for a run without a window on any screen.
+bool OffscreenAsked() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    return platform && std::strcmp(platform, "offscreen") == 0;
+}
+
 // Pumps messages until done or the time is up.
 template <typename Done>
 bool PumpUntil(Done done, int timeoutMs) {
@@ -115,7 +121,14 @@ int main(int argc, char** argv) {
                                            : kKindKeyboard;
         }
     }
-    // Without a display the window is drawn offscreen; it still runs, one copy per user.
+    // A copy nobody can see would hold the single-instance lock, and every later start
+    // on a display would only wake it: without a display it needs a reason to run.
+    if (!HasDisplay() && !screenshot && !reportStart && !OffscreenAsked()) {
+        std::fprintf(stderr,
+                     "vivori-trivex: no display (DISPLAY or WAYLAND_DISPLAY is not set); "
+                     "use --screenshot PATH to render the window into a PNG\n");
+        return 1;
+    }
     ui::GuiApplication gui(argc, argv, screenshot.has_value() || !HasDisplay());
 
     // One bus for the whole run, taken here before any thread starts: the real devices,

@@ -51,6 +51,8 @@ MESSAGES = [
     ("message_text_22", "Restore the default settings? Your changes in this profile are lost.",
      "恢复默认设置？此配置中的更改将丢失。"),
     ("message_text_25", "The name must not be empty.", "名称不能为空。"),
+    ("input_settings_missing_text", "No settings program of this desktop was found (GNOME Settings, "
+     "KDE System Settings or the Xfce settings).", "未找到桌面的设置程序（GNOME 设置、KDE 系统设置或 Xfce 设置）。"),
 ]
 
 DEVICES = [

@@ -20,6 +20,9 @@ using HandlerTable = std::map<std::string_view, NotifyHandler>;
 void AddLightingHandlers(CMainWnd& window, HandlerTable& handlers);
 // The headset's voice, equaliser and voice-effect panels (handlers/Headset.cpp).
 void AddHeadsetHandlers(CMainWnd& window, HandlerTable& handlers);
+// Keyboard settings tab, factory reset, paint tool, key clicks and
+// the desktop's input settings (handlers/KeyboardSettings.cpp).
+void AddKeyboardSettingsHandlers(CMainWnd& window, HandlerTable& handlers);
 // Hands the synchronised-lighting thread the current devices (UI thread).
 void UpdateSyncGroup(CMainWnd& window);
 // Synchronised lighting is offered only with two devices or more; below that every

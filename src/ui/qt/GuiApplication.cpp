@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 
+#include "ui/qt/ImageCache.h"
 #include "ui/qt/QtCaptureBackend.h"
 #include "ui/qt/QtWindowHost.h"
 
@@ -25,6 +26,12 @@ GuiApplication::~GuiApplication() {
 UiPoint GetCursorPos() {
     QPoint point = QCursor::pos();
     return {point.x(), point.y()};
+}
+
+std::optional<UiSize> LayoutImageSize(const std::string& file) {
+    const QImage* image = ImageCache::Instance().Get(file);
+    if (image == nullptr) return std::nullopt;
+    return UiSize{image->width(), image->height()};
 }
 
 }  // namespace vivori::ui
