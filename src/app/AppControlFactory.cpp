@@ -69,8 +69,7 @@ ui::CControlUI* AppControlFactory::Create(std::string_view name) const {
         if (ui::CControlUI* control = first_(name)) return control;
     if (ui::CControlUI* device = devices::CreateDeviceControl(name, bus_)) return device;
     // Until their own classes land, the other device pages run on the base object.
-    if (ui::EqualNoCase(name, "QuorvaneMouseDevice") ||
-        ui::EqualNoCase(name, "QuorvaneMousePadDevice") ||
+    if (ui::EqualNoCase(name, "QuorvaneMousePadDevice") ||
         ui::EqualNoCase(name, "QuorvaneRI6533Device"))
         return new devices::CQuorvaneUSBDevice(bus_);
     if (ui::EqualNoCase(name, "DeviceOption")) return new CDeviceOptionUI;

@@ -5,6 +5,7 @@
 #include "app/AppMessages.h"
 #include "app/ScreenRules.h"
 #include "device/SupportedDevices.h"
+#include "devices/CQuorvaneMouseDevice.h"
 #include "devices/DeviceMessages.h"
 #include "devices/DevicePageTables.h"
 #include "platform/Debug.h"
@@ -169,6 +170,10 @@ void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
     entry->AttachDevice(&device);
     entry->SetKeyPanel(pm_.FindSubControlByClass(&device, "SelectPanel"));
     device.SetPowerPanel(power);
+    if (auto* mouse = dynamic_cast<devices::CQuorvaneMouseDevice*>(&device)) {
+        const UiSize screen = PrimaryScreenSize();
+        mouse->SetScreenSize(screen.cx, screen.cy);
+    }
     device.SetSelectorValue(container(selectorLayout)->GetItemIndex(entry));
 }
 

@@ -86,6 +86,8 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     using Handler = std::function<void(ui::TNotifyUI& msg, int index)>;
 
     void BindHandlers();
+    // One area's handlers each (src/app/handlers/), called by BindHandlers.
+    void BindMouseHandlers();
     void Dispatch(std::string_view handler, ui::TNotifyUI& msg, int index);
     void OnWindowInit();
     void OnTimer(ui::UINT_PTR id);

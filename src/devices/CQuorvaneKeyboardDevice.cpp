@@ -4,6 +4,7 @@
 
 #include "devices/ConfigSequence.h"
 #include "devices/DeviceMessages.h"
+#include "devices/DeviceUploads.h"
 #include "devices/KeyColourBlock.h"
 #include "devices/KeyTablePlan.h"
 #include "macros/MacroAssignments.h"
@@ -176,39 +177,16 @@ int CQuorvaneKeyboardDevice::WriteKeyTable(int block,
                                            const std::vector<profiles::KeyListEntry>& keys) {
     if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
     const KeyTablePlan plan = PlanKeyTable(keys, locations_, slotCount_, MacroCount());
-    return RunInConfiguration(commands_, [&] {
-        std::array<uint8_t, kInfoSize> info{};
-        if (int r = commands_.ReadInfo(info.data()); r != CMD_OK) return r;
-        const int slots = info[kInfoKeySlots];
-        if (!commands_.SetDataLength(uint32_t(slots) * 3)) return int(CMD_BAD_BLOCK);
-        // The table is built on the key map of the last full read: a keyboard that
-        // reports another slot count now needs a new read first.
-        if (slots != slotCount_) return int(CMD_BAD_BLOCK);
-        std::vector<uint8_t> table(keyMap_.begin(), keyMap_.begin() + ptrdiff_t(slots * 3));
-        ApplyKeyTablePlan(plan, table);
-        return commands_.WriteKeyMap(table.data(), block);
-    });
+    return SendKeyTable(commands_, keyMap_, slotCount_, plan, block);
 }
 
 macros::MacroUploadResult CQuorvaneKeyboardDevice::WriteMacroList(
     const std::vector<int>& macroNumbers) {
-    macros::MacroUploadResult out;
-    out.result = DeviceReachable(commands_);
-    out.linkDown = out.result == CMD_LINK_DOWN;
-    if (out.result != CMD_OK) return out;
-    const macros::MacroLibrary library(DataFolder());
-    std::vector<std::vector<MacroEvent>> events;
-    for (int number : macroNumbers) events.push_back(library.Events(size_t(number)));
     // The memory size is known from the full read: a set too large is refused before
     // a single frame goes out.
-    if (infoRead_) {
-        const MacroImage image = BuildMacroImage(events, size_t(info_[kInfoMacroUnits]) * 128);
-        if (!image.Fits()) {
-            out.eventsTooMany = image.eventsTooMany;
-            return out;
-        }
-    }
-    return macros::UploadMacros(commands_, events);
+    return SendMacros(
+        commands_, DataFolder(), macroNumbers,
+        infoRead_ ? std::optional(size_t(info_[kInfoMacroUnits]) * 128) : std::nullopt);
 }
 
 int CQuorvaneKeyboardDevice::WriteMacros() {
@@ -276,10 +254,6 @@ void CQuorvaneKeyboardDevice::ReadPowerStatus() {
     record[3] = commands_.IsReceiverLink() ? 1 : 0;
     powerRecord_ = record;
     if (window_ != 0) ui::PostMessage(window_, kMsgPowerByte, record[4], 0);
-}
-
-bool CQuorvaneKeyboardDevice::IsWirelessOnline() {
-    return commands_.IsOpen() && commands_.IsReceiverLink() && commands_.LinkCheck();
 }
 
 // ---- connection ----

@@ -51,7 +51,6 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void OnConnected() override;
     void SyncFromDevice() override;
     void ReadPowerStatus() override;
-    bool IsWirelessOnline() override;
     void LoadProfile() override;
     void RefreshPage() override;
     void DropDeletedMacros() override;

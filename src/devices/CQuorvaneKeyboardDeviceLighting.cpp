@@ -4,54 +4,16 @@
 
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/IDeviceKeyButton.h"
+#include "devices/LightProgramOfProfile.h"
 #include "lighting/LightFrame.h"
 #include "lighting/MusicSettings.h"
 #include "platform/Time.h"
 
 namespace vivori::devices {
-namespace {
-
-lighting::LightSettings SettingsOf(const LightParameters& p) {
-    lighting::LightSettings s;
-    s.mode = p.mode;
-    s.brightness = p.brightness;
-    s.speed = p.speed;
-    s.direction = p.direction;
-    s.colourful = p.colourful != 0;
-    s.colour = {p.red, p.green, p.blue};
-    return s;
-}
-
-lighting::ProgramStep ProgramStepOf(const profiles::LightStep& step) {
-    const profiles::LightInfo& l = step.light;
-    return {.type = l.selectItem,
-            .light = l.light,
-            .speed = l.speed,
-            .fx = l.fx,
-            .multiColour = l.multiColor != 0,
-            .colour = {l.red, l.green, l.blue},
-            .timeMs = step.time};
-}
-
-lighting::LedRecord LedRecordOf(const profiles::LightInfo& l) {
-    return {.pattern = l.selectItem,
-            .light = l.light,
-            .speed = l.speed,
-            .fx = l.fx,
-            .multiColour = l.multiColor != 0,
-            .colour = {l.red, l.green, l.blue},
-            .present = l.present != 0};
-}
-
-}  // namespace
 
 void CQuorvaneKeyboardDevice::LoadLightProgram() {
-    std::vector<lighting::ProgramStep> steps;
-    for (const profiles::LightStep& step : profile_.GetLightSteps())
-        steps.push_back(ProgramStepOf(step));
-    std::vector<lighting::LedRecord> records;
-    for (const profiles::LightInfo& record : profile_.GetLightList())
-        records.push_back(LedRecordOf(record));
+    std::vector<lighting::ProgramStep> steps = ProgramStepsOf(profile_.GetLightSteps());
+    std::vector<lighting::LedRecord> records = LedRecordsOf(profile_.GetLightList());
     {
         CriticalSectionLock lock(lightLock_);
         program_.LoadSteps(std::move(steps));

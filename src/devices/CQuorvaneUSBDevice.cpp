@@ -267,6 +267,10 @@ bool CQuorvaneUSBDevice::OpenNotificationChannel(bool receiverWay, const std::st
     });
 }
 
+bool CQuorvaneUSBDevice::IsWirelessOnline() {
+    return commands_.IsOpen() && commands_.IsReceiverLink() && commands_.LinkCheck();
+}
+
 void CQuorvaneUSBDevice::Detach() {
     CriticalSectionLock lock(commands_.IoLock());
     commands_.SetOpen(false);

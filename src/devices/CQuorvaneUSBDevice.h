@@ -87,7 +87,7 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // block longer than one exchange.
     virtual void ReadPowerStatus() {}
     // Receiver link check: true when open, on the receiver and the device answers.
-    virtual bool IsWirelessOnline() { return false; }
+    virtual bool IsWirelessOnline();
     // Read the current profile into the device object; no device I/O.
     virtual void LoadProfile() {}
     // Show the device object's state on the page (UI thread); no device I/O.

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include "ui/qt/QtWindowHost.h"
 
@@ -22,6 +24,13 @@ GuiApplication::~GuiApplication() {
 UiPoint GetCursorPos() {
     QPoint point = QCursor::pos();
     return {point.x(), point.y()};
+}
+
+UiSize PrimaryScreenSize() {
+    const QScreen* screen =
+        QGuiApplication::instance() != nullptr ? QGuiApplication::primaryScreen() : nullptr;
+    if (screen == nullptr) return {1920, 1080};
+    return {screen->geometry().width(), screen->geometry().height()};
 }
 
 }  // namespace vivori::ui

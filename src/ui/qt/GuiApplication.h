@@ -24,5 +24,7 @@ class GuiApplication {
 
 // The mouse pointer in screen coordinates.
 UiPoint GetCursorPos();
+// The primary screen's size in pixels; 1920 x 1080 without a screen.
+UiSize PrimaryScreenSize();
 
 }  // namespace vivori::ui
