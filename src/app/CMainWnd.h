@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -79,6 +80,11 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // How long the last shut-down took to stop the workers (ms).
     int LastStopMs() const { return lastStopMs_; }
     bool WorkersRunning() const { return slots_.Running(0); }
+    // The text of the last message shown to the user (language text, formatted).
+    const std::string& LastMessage() const { return lastMessage_; }
+    static constexpr int kNoMessageValue = -1;
+    // Shows a language text, formatted with value when one is given.
+    void ShowMessageText(const std::string& key, int value = kNoMessageValue);
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
 
@@ -88,6 +94,8 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void BindHandlers();
     // One area's handlers each (src/app/handlers/), called by BindHandlers.
     void BindMouseHandlers();
+    void BindKeyHandlers();
+    void BindRecoilHandlers();
     void Dispatch(std::string_view handler, ui::TNotifyUI& msg, int index);
     void OnWindowInit();
     void OnTimer(ui::UINT_PTR id);
@@ -134,6 +142,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     int screenWidth_ = 0;
     int screenHeight_ = 0;
     int lastStopMs_ = 0;
+    std::string lastMessage_;
     std::array<std::uint8_t, kSpectrumBytes> spectrum_{};
     std::array<std::uint8_t, kShortFrameBytes> shortFrame_{};
 };

@@ -145,6 +145,8 @@ void CMainWnd::BindHandlers() {
         {"InstallInputHook",
          [this](TNotifyUI&, int) { SendMessage(GetHWND(), kMsgInputHook, 1, 0); }},
     };
+    BindKeyHandlers();
+    BindRecoilHandlers();
     BindMouseHandlers();
 }
 

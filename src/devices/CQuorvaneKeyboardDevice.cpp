@@ -7,11 +7,11 @@
 #include "devices/DeviceUploads.h"
 #include "devices/KeyColourBlock.h"
 #include "devices/KeyTablePlan.h"
+#include "devices/ProfileBinding.h"
 #include "macros/MacroAssignments.h"
 #include "macros/MacroLibrary.h"
 #include "platform/Debug.h"
 #include "platform/Time.h"
-#include "profiles/ProfileSelection.h"
 #include "ui/message/Messages.h"
 
 namespace vivori::devices {
@@ -276,26 +276,13 @@ void CQuorvaneKeyboardDevice::SyncFromDevice() {
 // ---- profile ----
 
 void CQuorvaneKeyboardDevice::LoadProfile() {
-    profile_.SetDefaultProfilePath(DefaultDataFile());
-    profile_.SetLightConfigPath(folders_.LightConfigFile(dataFolderName_));
-    if (auto selected = profiles::ReadSelectedProfile(folders_, dataFolderName_)) {
-        profile_.SetProfilePath(selected->path);
-        profile_.Load(selected->path);
-        profileName_ = selected->name;
-        profileSelected_ = true;
-    } else {
-        // Nothing selected yet: the shipped default is shown, and nothing is saved.
-        profile_.Load(DefaultDataFile());
-        profileName_.clear();
-        profileSelected_ = false;
-    }
+    binding_ = LoadSelectedProfile(profile_, folders_, dataFolderName_);
     keys_ = profile_.GetKeyList();
     system_ = profile_.GetSystemStages();
 }
 
 void CQuorvaneKeyboardDevice::SaveProfile() {
-    if (profileSelected_ && !profile_.Save())
-        DebugPrintf("keyboard profile not saved: %s\n", profile_.GetProfilePath().c_str());
+    SaveBoundProfile(profile_, binding_);
 }
 
 void CQuorvaneKeyboardDevice::SetKeyAssignments(std::vector<profiles::KeyListEntry> keys) {
@@ -321,9 +308,7 @@ void CQuorvaneKeyboardDevice::DropDeletedMacros() {
 }
 
 void CQuorvaneKeyboardDevice::ReloadDefaults() {
-    const std::filesystem::path selected = profile_.GetProfilePath();
-    profile_.Load(DefaultDataFile());
-    if (profileSelected_) profile_.SetProfilePath(selected);
+    LoadDefaultsInto(profile_, binding_, DefaultDataFile());
     keys_ = profile_.GetKeyList();
     system_ = profile_.GetSystemStages();
     SaveProfile();

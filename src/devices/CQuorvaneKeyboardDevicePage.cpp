@@ -8,6 +8,7 @@
 #include "devices/DeviceMessages.h"
 #include "devices/IDeviceKeyButton.h"
 #include "macros/KeyCodeTable.h"
+#include "panels/CKeySetControlUI.h"
 #include "platform/CaseFold.h"
 #include "platform/Debug.h"
 #include "ui/core/COptionUI.h"
@@ -32,6 +33,10 @@ void CQuorvaneKeyboardDevice::BuildPage() {
     // Looked up once: every key label asks it for two or three texts.
     textLabel_ = FindChild("text_test");
     LoadNameLists();
+    if (auto* keys = dynamic_cast<panels::CKeySetControlUI*>(FindChild("KeySetControlItem"))) {
+        keys->SetDeviceKind(panels::CKeySetControlUI::kKindKeyboard);
+        keys->SetMacroNames(macroNames_);
+    }
 }
 
 void CQuorvaneKeyboardDevice::ShowTip(int page) {

@@ -5,11 +5,11 @@
 #include "devices/ConfigSequence.h"
 #include "devices/DeviceUploads.h"
 #include "devices/KeyTablePlan.h"
+#include "devices/ProfileBinding.h"
 #include "macros/MacroAssignments.h"
 #include "macros/MacroLibrary.h"
 #include "macros/RecoilPatterns.h"
 #include "platform/Debug.h"
-#include "profiles/ProfileSelection.h"
 
 namespace vivori::devices {
 namespace {
@@ -257,19 +257,7 @@ void CQuorvaneMouseDevice::SyncFromDevice() {
 // ---- profile ----
 
 void CQuorvaneMouseDevice::LoadProfile() {
-    profile_.SetDefaultProfilePath(DefaultDataFile());
-    profile_.SetLightConfigPath(folders_.LightConfigFile(dataFolderName_));
-    if (auto selected = profiles::ReadSelectedProfile(folders_, dataFolderName_)) {
-        profile_.SetProfilePath(selected->path);
-        profile_.Load(selected->path);
-        profileName_ = selected->name;
-        profileSelected_ = true;
-    } else {
-        // Nothing selected yet: the shipped default is shown, and nothing is saved.
-        profile_.Load(DefaultDataFile());
-        profileName_.clear();
-        profileSelected_ = false;
-    }
+    binding_ = LoadSelectedProfile(profile_, folders_, dataFolderName_);
     keys_ = profile_.GetKeyList();
     stages_ = profile_.GetDpiStages();
     system_ = profile_.GetSystemStages();
@@ -277,14 +265,11 @@ void CQuorvaneMouseDevice::LoadProfile() {
 }
 
 void CQuorvaneMouseDevice::SaveProfile() {
-    if (profileSelected_ && !profile_.Save())
-        DebugPrintf("mouse profile not saved: %s\n", profile_.GetProfilePath().c_str());
+    SaveBoundProfile(profile_, binding_);
 }
 
 void CQuorvaneMouseDevice::ReloadDefaults() {
-    const std::filesystem::path selected = profile_.GetProfilePath();
-    profile_.Load(DefaultDataFile());
-    if (profileSelected_) profile_.SetProfilePath(selected);
+    LoadDefaultsInto(profile_, binding_, DefaultDataFile());
     keys_ = profile_.GetKeyList();
     stages_ = profile_.GetDpiStages();
     system_ = profile_.GetSystemStages();

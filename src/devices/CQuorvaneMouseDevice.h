@@ -10,6 +10,7 @@
 #include "devices/KeyIdentity.h"
 #include "devices/MouseDpiScale.h"
 #include "devices/MouseSettingsBlock.h"
+#include "devices/ProfileBinding.h"
 #include "lighting/LightingDriver.h"
 #include "lighting/MouseLightEffects.h"
 #include "macros/MacroUpload.h"
@@ -77,7 +78,7 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     void LoadNameLists() override;
     void ShowTip(int page) override;
     void SaveProfile() override;
-    std::string GetProfileName() const override { return profileName_; }
+    std::string GetProfileName() const override { return binding_.name; }
     void SelectKey(int index) override;
     void BuildPage() override;
     void OnNotificationReport(const std::vector<HidDataItem>& items, bool receiverWay) override;
@@ -94,6 +95,7 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     // Information block and key map; the default-key map and the DPI ranges follow.
     // A failure keeps what the last good read found.
     int ReadDeviceInfo();
+    int ReadKeyMaps() override { return ReadDeviceInfo(); }
     // The current profile's block: its light record and current DPI stage become the
     // profile's, and the profile is saved. A failure keeps the old image.
     int ReadCurrentSettings(int* profileIndex = nullptr);
@@ -101,7 +103,7 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     // Uploads the listed macros (macro list positions) as the mouse's macro image; an
     // empty list sends nothing. A set too large for its memory is refused before the
     // image is sent.
-    macros::MacroUploadResult WriteMacroList(const std::vector<int>& macroNumbers);
+    macros::MacroUploadResult WriteMacroList(const std::vector<int>& macroNumbers) override;
     // The four recoil patterns as the mouse's recoil image.
     macros::MacroUploadResult WriteShootData();
     // The 66-byte block of profile `profile` at profile x 128.
@@ -115,8 +117,8 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     void SetSystemSettings(uint32_t first, uint32_t second, uint32_t third);
     std::array<uint32_t, 3> GetSystemSettings() const;
     const profiles::MouseSystemStages& SystemSettings() const { return system_; }
-    const std::vector<profiles::KeyListEntry>& KeyAssignments() const { return keys_; }
-    void SetKeyAssignments(std::vector<profiles::KeyListEntry> keys);
+    std::vector<profiles::KeyListEntry> KeyAssignments() const override { return keys_; }
+    void SetKeyAssignments(std::vector<profiles::KeyListEntry> keys) override;
     profiles::CMouseProfiledata& Profile() { return profile_; }
 
     DpiScale Scale() const;
@@ -193,8 +195,7 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     T* StageControl(const char* prefix, int index);
 
     profiles::CMouseProfiledata profile_;
-    std::string profileName_;
-    bool profileSelected_ = false;
+    ProfileBinding binding_;
     profiles::LightNameLists nameLists_;
     bool nameListsLoaded_ = false;
     std::vector<std::string> macroNames_;

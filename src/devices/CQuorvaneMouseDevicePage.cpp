@@ -8,6 +8,8 @@
 #include "devices/AssignmentLabel.h"
 #include "devices/CQuorvaneMouseDevice.h"
 #include "devices/IDeviceKeyButton.h"
+#include "panels/CKeySetControlUI.h"
+#include "panels/CShootControlUI.h"
 #include "platform/Debug.h"
 #include "ui/core/CEditUI.h"
 #include "ui/core/CLabelUI.h"
@@ -65,6 +67,12 @@ void CQuorvaneMouseDevice::BuildPage() {
     logo_ = FindChild("logo");
     LoadNameLists();
     SelectSettingsTab(0);
+    if (auto* keys = Control<panels::CKeySetControlUI>("KeySetControlItem")) {
+        keys->SetDeviceKind(panels::CKeySetControlUI::kKindMouse);
+        keys->SetMacroNames(macroNames_);
+    }
+    if (auto* recoil = Control<panels::CShootControlUI>("ShootControlItem"))
+        recoil->SetFolders(DataFolder(), DefaultDataFolder());
 }
 
 std::string CQuorvaneMouseDevice::Translate(const std::string& key) {

@@ -267,6 +267,12 @@ bool CQuorvaneUSBDevice::OpenNotificationChannel(bool receiverWay, const std::st
     });
 }
 
+int CQuorvaneUSBDevice::WriteMacrosResult() {
+    const macros::MacroUploadResult result = WriteMacroList(CollectUsedMacros());
+    if (result.eventsTooMany > 0) return result.eventsTooMany;
+    return result.result == CMD_OK ? 0 : -1;
+}
+
 bool CQuorvaneUSBDevice::IsWirelessOnline() {
     return commands_.IsOpen() && commands_.IsReceiverLink() && commands_.LinkCheck();
 }

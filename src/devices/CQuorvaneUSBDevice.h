@@ -16,6 +16,7 @@
 #include "devices/LightRecords.h"
 #include "devices/NotificationChannel.h"
 #include "lighting/ColumnRing.h"
+#include "macros/MacroUpload.h"
 #include "platform/CriticalSection.h"
 #include "profiles/DataFolders.h"
 #include "profiles/ProfileRecords.h"
@@ -142,6 +143,17 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     virtual std::array<uint32_t, 4> GetLightParameters() const;
     // Restart the running effect from its first step (under the light lock).
     virtual void ResetEffectState() {}
+    // The key list: one assignment per key or button; empty for kinds without keys.
+    virtual std::vector<profiles::KeyListEntry> KeyAssignments() const { return {}; }
+    // Replaces the key list in the device object and its profile (no save, no write).
+    virtual void SetKeyAssignments(std::vector<profiles::KeyListEntry> keys) { (void)keys; }
+    // Reads what a key table write builds on (information block and key map).
+    virtual int ReadKeyMaps() { return CMD_NO_REPLY; }
+    // Uploads the macros at these macro-list positions as the device's macro image.
+    virtual macros::MacroUploadResult WriteMacroList(const std::vector<int>& macroNumbers) {
+        (void)macroNumbers;
+        return {};
+    }
     // A report of the notification collection, on that channel's reader thread.
     // Must not touch the page or wait for the UI thread: post to the main window.
     virtual void OnNotificationReport(const std::vector<HidDataItem>& items, bool receiverWay) {
@@ -149,6 +161,11 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     }
 
     // ---- non-virtual operations ----
+
+    // The macros the key list uses, written as the key panel reports it: 0 when written
+    // (or nothing to write), -1 when the device did not answer, else how many events
+    // too many the image has (nothing is sent then).
+    int WriteMacrosResult();
 
     // "<data home>/VELTRA VIVORI Trivex V2/<data-folder name>/", created when missing.
     std::filesystem::path DataFolder() const;

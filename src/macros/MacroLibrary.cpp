@@ -193,28 +193,10 @@ MacroResult MacroLibrary::Import(const fs::path& file) {
     if (!text)
         return Refuse(MacroError::ReadFailed, "the file could not be read (missing or too large)");
     const Json::Value doc = ParseJsonText(*text).value_or(Json::Value());
-    if (!doc.isObject())
-        return Refuse(MacroError::BadFile, "the file is not a macro file (not a JSON object)");
-    const Json::Value& events = doc["Events"];
-    if (!events.isArray())
-        return Refuse(MacroError::BadFile, "the file is not a macro file (no \"Events\" list)");
-
     std::vector<std::string> notes;
-    Json::Value fixed = doc;
-    for (Json::ArrayIndex i = 0; i < events.size(); ++i) {
-        const Json::Value& e = events[i];
-        if (!e.isObject())
-            return Refuse(MacroError::BadFile,
-                          "event " + std::to_string(i + 1) + " is not an event object");
-        std::vector<std::string> problems;
-        const MacroEvent value = ReadMacroEvent(e, &problems);
-        if (problems.empty()) continue;
-        for (const auto& p : problems) notes.push_back("event " + std::to_string(i + 1) + ": " + p);
-        Json::Value& out = fixed["Events"][i];
-        out["Type"] = value.type;
-        out["Button"] = value.button;
-        out["Delay"] = std::to_string(value.delay);
-    }
+    Json::Value fixed;
+    if (auto reason = CheckEventDocument(doc, "macro file", true, fixed, notes))
+        return Refuse(MacroError::BadFile, *reason);
 
     const std::string title = file.stem().string();
     std::string guid;

@@ -93,20 +93,7 @@ class MouseDeviceTest : public ::testing::Test {
     sim::SimDevice& Receiver() { return *sim.devices[1]; }
     sim::SimDevice& Way(bool receiver) { return receiver ? Receiver() : Cable(); }
 
-    void Attach(bool receiver) {
-        const uint16_t pid = receiver ? 0x221D : 0x2003;
-        CommandTransport& commands = mouse->Commands();
-        {
-            CriticalSectionLock lock(commands.IoLock());
-            HidConnection& c = receiver ? commands.Receiver() : commands.Wired();
-            ASSERT_TRUE(
-                c.OpenPath(FindCollection(sim.bus, pid, 0xFF1C, 0x92), true, true, true, false));
-            commands.SetOpen(true);
-            commands.SetLinkType(receiver ? kLinkReceiver : kLinkWired);
-        }
-        ASSERT_TRUE(
-            mouse->OpenNotificationChannel(receiver, FindCollection(sim.bus, pid, 0x0C, 0x01)));
-    }
+    void Attach(bool receiver) { AttachWay(*mouse, sim.bus, receiver ? 0x221D : 0x2003, receiver); }
 
     void Connect(bool receiver) {
         Attach(receiver);
@@ -118,20 +105,7 @@ class MouseDeviceTest : public ::testing::Test {
     }
 
     // Adds a macro of `count` key events to the mouse's macro list.
-    void AddMacro(int count) {
-        macros::MacroLibrary library(folder);
-        ASSERT_TRUE(library.Add());
-        Json::Value events(Json::arrayValue);
-        for (int i = 0; i < count; ++i) {
-            Json::Value e;
-            e["Action"] = i % 2 ? "up" : "down";
-            e["Button"] = 4 + i % 20;
-            e["Delay"] = std::to_string(10 + i);
-            e["Type"] = 10;
-            events.append(e);
-        }
-        ASSERT_TRUE(library.Save(library.List().size() - 1, events));
-    }
+    void AddMacro(int count) { AddTestMacro(folder, count); }
 
     template <typename T>
     T* Find(const std::string& name) {
