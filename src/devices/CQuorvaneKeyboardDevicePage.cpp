@@ -33,7 +33,12 @@ void CQuorvaneKeyboardDevice::BuildPage() {
     // Looked up once: every key label asks it for two or three texts.
     textLabel_ = FindChild("text_test");
     LoadNameLists();
-    if (auto* keys = dynamic_cast<panels::CKeySetControlUI*>(FindChild("KeySetControlItem"))) {
+    ui::CControlUI* panel = FindControl(
+        [](ui::CControlUI* c) { return c->GetInterface("KeySetControl") ? c : nullptr; },
+        ui::kFindAll);
+    if (auto* keys =
+            panel ? static_cast<panels::CKeySetControlUI*>(panel->GetInterface("KeySetControl"))
+                  : nullptr) {
         keys->SetDeviceKind(panels::CKeySetControlUI::kKindKeyboard);
         keys->SetMacroNames(macroNames_);
     }

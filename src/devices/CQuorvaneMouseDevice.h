@@ -193,6 +193,8 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     T* Control(const std::string& name);
     template <typename T>
     T* StageControl(const char* prefix, int index);
+    template <typename T>
+    T* Panel(std::string_view interfaceName);
 
     profiles::CMouseProfiledata profile_;
     ProfileBinding binding_;

@@ -56,6 +56,14 @@ T* CQuorvaneMouseDevice::Control(const std::string& name) {
 }
 
 template <typename T>
+T* CQuorvaneMouseDevice::Panel(std::string_view interfaceName) {
+    ui::CControlUI* panel = FindControl(
+        [interfaceName](ui::CControlUI* c) { return c->GetInterface(interfaceName) ? c : nullptr; },
+        ui::kFindAll);
+    return panel ? static_cast<T*>(panel->GetInterface(interfaceName)) : nullptr;
+}
+
+template <typename T>
 T* CQuorvaneMouseDevice::StageControl(const char* prefix, int index) {
     return Control<T>(prefix + std::to_string(index));
 }
@@ -67,11 +75,11 @@ void CQuorvaneMouseDevice::BuildPage() {
     logo_ = FindChild("logo");
     LoadNameLists();
     SelectSettingsTab(0);
-    if (auto* keys = Control<panels::CKeySetControlUI>("KeySetControlItem")) {
+    if (auto* keys = Panel<panels::CKeySetControlUI>("KeySetControl")) {
         keys->SetDeviceKind(panels::CKeySetControlUI::kKindMouse);
         keys->SetMacroNames(macroNames_);
     }
-    if (auto* recoil = Control<panels::CShootControlUI>("ShootControlItem"))
+    if (auto* recoil = Panel<panels::CShootControlUI>("ShootControl"))
         recoil->SetFolders(DataFolder(), DefaultDataFolder());
 }
 

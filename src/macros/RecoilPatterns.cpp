@@ -49,8 +49,11 @@ RecoilResult Refused(std::string message) {
 }  // namespace
 
 Bullet ReadBullet(const std::filesystem::path& userFolder, int pattern, int bullet) {
-    const Json::Value doc =
-        profiles::ReadJsonFile(userFolder / RecoilFileName(ClampPattern(pattern)));
+    return BulletOf(profiles::ReadJsonFile(userFolder / RecoilFileName(ClampPattern(pattern))),
+                    bullet);
+}
+
+Bullet BulletOf(const Json::Value& doc, int bullet) {
     const Json::Value& events = profiles::JsonMember(doc, "Events");
     const Json::ArrayIndex at =
         Json::ArrayIndex(std::clamp(bullet, 0, kBulletsPerPattern - 1) * kEventsPerBullet);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <json/value.h>
+
 #include <array>
 #include <filesystem>
 #include <string>
@@ -39,6 +41,8 @@ struct Bullet {
     bool operator==(const Bullet&) const = default;
 };
 
+// The bullet as a pattern document holds it; zeros where it holds none.
+Bullet BulletOf(const Json::Value& document, int bullet);
 // The bullet as the user's pattern file holds it; zeros when missing.
 Bullet ReadBullet(const std::filesystem::path& userFolder, int pattern, int bullet);
 // Writes the bullet's six events into the user's pattern file (other bullets and keys

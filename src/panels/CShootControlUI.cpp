@@ -62,6 +62,7 @@ void CShootControlUI::SelectBullet(int bullet) {
 }
 
 void CShootControlUI::LoadBullet() {
+    if (user_.empty()) return;
     const macros::Bullet bullet = macros::ReadBullet(user_, pattern_, bullet_);
     auto set = [this](std::string_view name, int value) {
         if (ui::CControlUI* field = Child(name)) field->SetText(std::to_string(value));
@@ -78,6 +79,7 @@ void CShootControlUI::LoadBullet() {
 }
 
 bool CShootControlUI::SaveBullet() {
+    if (user_.empty()) return false;  // no folder yet: nothing to write into
     auto field = [this](std::string_view name) {
         ui::CControlUI* control = Child(name);
         return control ? macros::ParseField(control->GetText()) : 0;

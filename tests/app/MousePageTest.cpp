@@ -1,5 +1,8 @@
 // The mouse page in the running application: a simulated mouse on the virtual bus,
 // the page's notifications routed by the main window to the mouse's handlers.
+#include <QImage>
+#include <QPainter>
+
 #include "AppFixture.h"
 #include "devices/CQuorvaneMouseDevice.h"
 #include "sim/SimProduct.h"
@@ -53,14 +56,31 @@ TEST_F(MousePageTest, StagesAndPollingRateChangedOnThePageReachTheMouse) {
     // The screen size in the block is the primary screen's.
     EXPECT_GT(Params()[60] | Params()[61] << 8, 0);
 
-    // The shown page previews the mouse's light; the screenshot shows the DPI tab.
-    Notify("mouse_device_seting_option_1", ui::kNotifySelectChanged);
-    static_cast<ui::COptionUI*>(Find("mouse_device_seting_option_1")->GetInterface("Option"))
-        ->Selected(true);
+    // The shown page previews the mouse's light. The screenshot puts the stages tab
+    // beside the buttons tab, whose picture shows the preview.
     ui::SendMessage(Window().GetHWND(), ui::WM_ACTIVATE, 1, 0);
     ASSERT_TRUE(PumpUntil([&] { return page.PreviewSteps() > 5; }));
     PumpFor(150);
-    EXPECT_TRUE(ui::SaveWindowPng(Window().PaintManager(), VIVORI_SCREENSHOT_DIR "/mouse.png"));
+    const std::string stagesPng = VIVORI_SCREENSHOT_DIR "/mouse-stages.png";
+    const std::string buttonsPng = VIVORI_SCREENSHOT_DIR "/mouse-buttons.png";
+    static_cast<ui::COptionUI*>(Find("mouse_device_seting_option_1")->GetInterface("Option"))
+        ->Selected(true);
+    ASSERT_TRUE(ui::SaveWindowPng(Window().PaintManager(), stagesPng));
+    static_cast<ui::COptionUI*>(Find("mouse_device_seting_option_0")->GetInterface("Option"))
+        ->Selected(true);
+    PumpFor(100);
+    ASSERT_TRUE(ui::SaveWindowPng(Window().PaintManager(), buttonsPng));
+    const QImage stages(QString::fromStdString(stagesPng));
+    const QImage buttons(QString::fromStdString(buttonsPng));
+    QImage both(stages.width() + buttons.width(), std::max(stages.height(), buttons.height()),
+                QImage::Format_RGB32);
+    QPainter painter(&both);
+    painter.drawImage(0, 0, stages);
+    painter.drawImage(stages.width(), 0, buttons);
+    painter.end();
+    EXPECT_TRUE(both.save(VIVORI_SCREENSHOT_DIR "/mouse.png"));
+    std::filesystem::remove(stagesPng);
+    std::filesystem::remove(buttonsPng);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "devices/CQuorvaneMouseDevice.h"
 #include "macros/RecoilPatterns.h"
 #include "profiles/DataFolders.h"
+#include "profiles/JsonFile.h"
 
 namespace vivori::ctl {
 namespace {
@@ -22,11 +23,11 @@ int Show(const profiles::DataFolders& folders) {
     const auto user = folders.DataFolder("mouse");
     const auto patterns = macros::ReadRecoilPatterns(user, folders.DefaultDataFolder());
     for (int n = 0; n < macros::kRecoilPatternCount; ++n) {
-        std::printf("pattern %d (%s): %zu events\n", n,
-                    macros::RecoilSource(user, folders.DefaultDataFolder(), n).c_str(),
-                    patterns[size_t(n)].size());
+        const auto source = macros::RecoilSource(user, folders.DefaultDataFolder(), n);
+        std::printf("pattern %d (%s): %zu events\n", n, source.c_str(), patterns[size_t(n)].size());
+        const Json::Value document = profiles::ReadJsonFile(source);
         for (int b = 0; b < macros::kBulletsPerPattern; ++b) {
-            const macros::Bullet bullet = macros::ReadBullet(user, n, b);
+            const macros::Bullet bullet = macros::BulletOf(document, b);
             std::printf("  bullet %2d  x %3d %-5s  y %3d %-4s  delay %5d\n", b + 1, bullet.x,
                         bullet.left ? "left" : "right", bullet.y, bullet.up ? "up" : "down",
                         bullet.delay);
