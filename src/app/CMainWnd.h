@@ -12,8 +12,11 @@
 #include "app/AppControlFactory.h"
 #include "app/DeviceSelector.h"
 #include "app/WorkerSlots.h"
+#include "app/handlers/Handlers.h"
 #include "devices/DeviceManager.h"
 #include "devices/IDeviceHost.h"
+#include "lighting/SpectrumBands.h"
+#include "lighting/SyncLighting.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
 
@@ -87,9 +90,17 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void ShowMessageText(const std::string& key, int value = kNoMessageValue);
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
+    std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
+        std::initializer_list<uint16_t> kinds) const;
+
+    // The child windows, one of each at a time.
+    enum ChildSlot { kChildSettings, kChildAbout, kChildPalette, kChildAudioStyles };
+    ui::HWND& ChildWindow(ChildSlot slot) { return childWindows_[slot]; }
+    // Worker slot 2: synchronised lighting.
+    lighting::SyncLightingDriver& SyncLighting() { return syncLighting_; }
 
   private:
-    using Handler = std::function<void(ui::TNotifyUI& msg, int index)>;
+    using Handler = NotifyHandler;
 
     void BindHandlers();
     // One area's handlers each (src/app/handlers/), called by BindHandlers.
@@ -113,8 +124,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     bool OnCopyData(const ui::COPYDATASTRUCT& data);
     void OnShowSelectorMessage(int index, bool reachable);
     void SetWindowHidden(bool hidden);
-    std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
-        std::initializer_list<uint16_t> kinds) const;
     // The light mode list of the device's lighting panel, selected at mode.
     void SelectLightMode(devices::CQuorvaneUSBDevice& device, int mode);
     void Pending(std::string_view what) const;
@@ -126,7 +135,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     WorkerSlots slots_;
     ui::CTrayIcon tray_;
     ui::HWND menu_ = 0;
-    std::map<std::string_view, Handler> handlers_;
+    HandlerTable handlers_;
     std::array<ui::HWND, 4> childWindows_{};  // settings, about, palette, audio styles
 
     bool lightsControlled_ = true;
@@ -145,6 +154,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     std::string lastMessage_;
     std::array<std::uint8_t, kSpectrumBytes> spectrum_{};
     std::array<std::uint8_t, kShortFrameBytes> shortFrame_{};
+    lighting::SpectrumReducer spectrumBands_;
+    // Stopped through its worker slot before the devices it drives go.
+    lighting::SyncLightingDriver syncLighting_;
 };
 
 }  // namespace vivori::app

@@ -148,6 +148,7 @@ void CMainWnd::BindHandlers() {
     BindKeyHandlers();
     BindRecoilHandlers();
     BindMouseHandlers();
+    AddLightingHandlers(*this, handlers_);
 }
 
 }  // namespace vivori::app

@@ -111,7 +111,7 @@ int CommandTransport::TransactQuiet(const uint8_t* request, size_t requestLength
     return Exchange(request, requestLength, reply, replyLength, bytesRead, true);
 }
 
-int CommandTransport::ReadReply(HidConnection& link, uint8_t command, bool onReceiver,
+int CommandTransport::ReadReply(HidConnection& link, const uint8_t* request, bool onReceiver,
                                 uint8_t* reply, size_t replyLength, uint32_t* bytesRead,
                                 int timeout) {
     // A reply must reach its status byte; a shorter one cannot be judged.
@@ -124,11 +124,13 @@ int CommandTransport::ReadReply(HidConnection& link, uint8_t command, bool onRec
         if (read <= 0) continue;
         // Bytes the device did not send are zero, never left from an earlier report.
         if (got < replyLength) std::memset(reply + got, 0, replyLength - got);
-        if (got < needed || replyLength <= 3) continue;
-        if (reply[3] == command) return CMD_OK;
+        if (got < needed || replyLength <= 6) continue;
+        // The answer echoes command, length and offset: a late reply to an earlier
+        // request of the same command at another offset is not this one's answer.
+        if (std::memcmp(reply + 3, request + 3, 4) == 0) return CMD_OK;
         if (onReceiver && reply[3] == kLinkDownCode) return CMD_LINK_DOWN;
-        // Another command's late reply, or a report of another kind: read once more.
-        // Two of them mean this command went unanswered.
+        // Another request's late reply, or a report of another kind: read once more.
+        // Two of them mean this request went unanswered.
     }
     return CMD_NO_REPLY;
 }
@@ -154,15 +156,21 @@ int CommandTransport::Exchange(const uint8_t* request, size_t requestLength, uin
         int write;
         {
             CriticalSectionLock lock(ioLock_);
+            // Replies that came after their exchange gave up must not answer this one.
+            // While another exchange waits between its write and its read, its answer
+            // may be among them, so they stay and the echo check sorts them out.
+            if (awaitingReply_ == 0) link.DiscardInput();
             write = link.WriteReport(frame.data(), kFrameSize, &written, timeout);
+            if (write > 0) ++awaitingReply_;
         }
         if (write <= 0) {
             result = CMD_WRITE_FAILED;
         } else {
             {
                 CriticalSectionLock lock(ioLock_);
-                result =
-                    ReadReply(link, frame[3], onReceiver, reply, replyLength, bytesRead, timeout);
+                result = ReadReply(link, frame.data(), onReceiver, reply, replyLength, bytesRead,
+                                   timeout);
+                --awaitingReply_;
             }
             if (log) {
                 Frame shown{};

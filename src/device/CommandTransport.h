@@ -160,8 +160,9 @@ class CommandTransport {
         bool dropWhenBusy = false;
     };
     int Paged(const Transfer& transfer);
-    // The read phase of an exchange: at most two reads, until the echo of command.
-    int ReadReply(HidConnection& link, uint8_t command, bool onReceiver, uint8_t* reply,
+    // The read phase of an exchange: at most two reads, until the echo of the
+    // request's command, length and offset.
+    int ReadReply(HidConnection& link, const uint8_t* request, bool onReceiver, uint8_t* reply,
                   size_t replyLength, uint32_t* bytesRead, int timeout);
     int Exchange(const uint8_t* request, size_t requestLength, uint8_t* reply, size_t replyLength,
                  uint32_t* bytesRead, bool quiet);
@@ -176,6 +177,9 @@ class CommandTransport {
     CriticalSection auxLock_;
     CriticalSection commandLock_;
     CriticalSection streamLock_;
+    // Exchanges written and not yet read (a command and a light frame may overlap);
+    // under the io lock.
+    int awaitingReply_ = 0;
     std::atomic<uint32_t> receiverFlag_{0};
     std::atomic<uint8_t> chunkSize_{24};
 };

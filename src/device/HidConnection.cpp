@@ -15,7 +15,8 @@ constexpr size_t kMaxItems = 4 * 65536;
 constexpr size_t kMaxUsageEntries = 65536;
 }  // namespace
 
-HidConnection::HidConnection(std::shared_ptr<hid::HidBus> bus) : bus_(std::move(bus)) {}
+HidConnection::HidConnection(std::shared_ptr<hid::HidBus> bus)
+    : bus_(bus ? std::move(bus) : hid::DefaultHidBus()) {}
 
 HidConnection::~HidConnection() {
     Close();
@@ -25,9 +26,8 @@ HidConnection::~HidConnection() {
 bool HidConnection::EnumeratePaths() {
     cursor_ = 0;
     paths_.clear();
-    auto bus = bus_ ? bus_ : hid::DefaultHidBus();
-    if (!bus) return true;  // no bus: nothing present
-    return bus->Enumerate(paths_);
+    if (!bus_) return true;  // no bus: nothing present
+    return bus_->Enumerate(paths_);
 }
 
 const std::string* HidConnection::NextPath() {
@@ -55,9 +55,8 @@ bool HidConnection::OpenPath(const std::string& path, bool wantRead, bool wantWr
 
 bool HidConnection::Reopen() {
     Close();
-    auto bus = bus_ ? bus_ : hid::DefaultHidBus();
-    if (!bus || devicePath_.empty()) return false;
-    std::unique_ptr<hid::HidHandle> handle = bus->Open(devicePath_, wantRead_, wantWrite_);
+    if (!bus_ || devicePath_.empty()) return false;
+    std::unique_ptr<hid::HidHandle> handle = bus_->Open(devicePath_, wantRead_, wantWrite_);
     if (!handle) return false;
     {
         std::lock_guard lock(state_);
@@ -177,6 +176,15 @@ int HidConnection::WriteReport(const uint8_t* buffer, size_t length, uint32_t* b
     if (bytesWritten) *bytesWritten = static_cast<uint32_t>(put);
     EndIo(writePending_);
     return status == hid::IoStatus::Ok ? 1 : 0;
+}
+
+void HidConnection::DiscardInput() {
+    std::shared_ptr<hid::HidHandle> handle;
+    {
+        std::lock_guard lock(state_);
+        handle = handle_;
+    }
+    if (handle) handle->DiscardInput();
 }
 
 bool HidConnection::ParseInputReport(std::span<const uint8_t> report, ReportType type,

@@ -42,7 +42,7 @@ struct HidReportSet {
 // thread, ends at once.
 class HidConnection {
   public:
-    // bus null: the process default bus.
+    // bus null: the process default bus, taken now and kept.
     explicit HidConnection(std::shared_ptr<hid::HidBus> bus = nullptr);
     ~HidConnection();
     HidConnection(const HidConnection&) = delete;
@@ -68,6 +68,8 @@ class HidConnection {
     // ---- I/O: nonzero on success; 0 on failure, time-out or abort ----
     int ReadReport(uint8_t* buffer, size_t length, uint32_t* bytesRead, int timeoutMs);
     int WriteReport(const uint8_t* buffer, size_t length, uint32_t* bytesWritten, int timeoutMs);
+    // Drops the input reports that arrived and were not read; nothing when closed.
+    void DiscardInput();
     bool ReadPending() const { return readPending_.load(); }
     bool WritePending() const { return writePending_.load(); }
 

@@ -7,9 +7,11 @@
 #include "devices/DeviceUploads.h"
 #include "devices/KeyColourBlock.h"
 #include "devices/KeyTablePlan.h"
+#include "devices/KnownKeyLocations.h"
 #include "devices/ProfileBinding.h"
 #include "macros/MacroAssignments.h"
 #include "macros/MacroLibrary.h"
+#include "panels/CLightControlUI.h"
 #include "platform/Debug.h"
 #include "platform/Time.h"
 #include "ui/message/Messages.h"
@@ -17,6 +19,8 @@
 namespace vivori::devices {
 namespace {
 
+// The brightness and speed sliders run over levels 0-4.
+constexpr int kMaxLevel = 4;
 // A failed per-key colour write gives the keyboard this long before the next.
 constexpr int kColourRetryPauseMs = 200;
 
@@ -95,7 +99,17 @@ int CQuorvaneKeyboardDevice::ReadDevice() {
     ledMap_ = ledMap;
     infoRead_ = true;
     const int slots = info[kInfoKeySlots];
-    SetIdentifiedKeys(IdentifyKeys(keyMap_, {ledMap_.data(), size_t(slots)}, slots), slots);
+    // Reassigned keys no longer carry their factory codes: the slots learned before
+    // find them, and what this read adds to that is kept for the next.
+    const std::filesystem::path knownFile = DataFolder() / kKnownKeyLocationsFile;
+    const std::optional<KnownKeyLocations> known = LoadKnownKeyLocations(knownFile);
+    const KeyLocations located = LocateKeys(keyMap_, {ledMap_.data(), size_t(slots)}, slots, known);
+    const KnownKeyLocations learned = LearnedLocations(located, slots);
+    if (!known || known->slotCount != learned.slotCount ||
+        known->locations.slot != learned.locations.slot ||
+        known->locations.led != learned.locations.led)
+        SaveKnownKeyLocations(knownFile, learned);
+    SetIdentifiedKeys(located, slots);
     return CMD_OK;
 }
 
@@ -177,6 +191,9 @@ int CQuorvaneKeyboardDevice::WriteKeyTable(int block,
                                            const std::vector<profiles::KeyListEntry>& keys) {
     if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
     const KeyTablePlan plan = PlanKeyTable(keys, locations_, slotCount_, MacroCount());
+    unplacedKeys_ = plan.unplacedKeys;
+    for (int key : unplacedKeys_)
+        DebugPrintf("key %d has an assignment but no slot on this keyboard: not written\n", key);
     return SendKeyTable(commands_, keyMap_, slotCount_, plan, block);
 }
 
@@ -268,7 +285,10 @@ void CQuorvaneKeyboardDevice::OnConnected() {
 }
 
 void CQuorvaneKeyboardDevice::SyncFromDevice() {
-    if (lastSyncCode_ == kCodeProfileSwitched) LoadProfile();
+    if (reloadProfilePending_) {
+        reloadProfilePending_ = false;
+        LoadProfile();
+    }
     SyncLightBlock();
     RefreshPage();
 }
@@ -279,6 +299,12 @@ void CQuorvaneKeyboardDevice::LoadProfile() {
     binding_ = LoadSelectedProfile(profile_, folders_, dataFolderName_);
     keys_ = profile_.GetKeyList();
     system_ = profile_.GetSystemStages();
+    // The custom effects' light steps: the effect list names them, and the files
+    // are looked for beside the program first.
+    profile_.SetLightStepFolders(folders_.LightStepFolders());
+    profile_.LoadLightConfig(profile_.GetLightConfigPath());
+    profile_.GetLightInfo();  // the selected effect names the step file
+    LoadLightProgram();
 }
 
 void CQuorvaneKeyboardDevice::SaveProfile() {
@@ -338,11 +364,20 @@ void CQuorvaneKeyboardDevice::LoadNameLists() {
     macroNames_.clear();
     for (const auto& entry : macros::MacroLibrary(DataFolder()).List())
         macroNames_.push_back(entry.name);
-    profiles::LightNameLists lists;
-    profiles::LoadDefaultLightNames(folders_.DefaultLightFile(), pageValue_, lists);
-    profiles::LoadCustomLightNames(folders_.LightConfigFile(dataFolderName_), pageValue_, lists);
-    nameLists_ = std::move(lists);
+    // Lists whose file or key is missing keep what they held.
+    profiles::LoadDefaultLightNames(folders_.DefaultLightFile(), pageValue_, nameLists_);
+    profiles::LoadCustomLightNames(folders_.LightConfigFile(dataFolderName_), pageValue_,
+                                   nameLists_);
     nameListsLoaded_ = true;
+    if (panels::CLightControlUI* panel = LightPanel())
+        panel->InitModeList(nameLists_.modeNames, nameLists_.modeVisible, kMaxLevel, kMaxLevel);
+}
+
+void CQuorvaneKeyboardDevice::SetLightParameters(uint32_t modeWord, uint32_t colourWord,
+                                                 uint32_t extra, uint32_t colourBlock) {
+    CQuorvaneUSBDevice::SetLightParameters(modeWord, colourWord, extra, colourBlock);
+    // The profile is what SaveProfile writes and ApplyProfileLighting reads back.
+    profile_.SetLightInfo(LightInfoOf(Light(), profile_.GetLightInfo()));
 }
 
 const std::vector<int>& CQuorvaneKeyboardDevice::ModeMap() {

@@ -67,6 +67,9 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     std::string GetProfileName() const override { return binding_.name; }
     void SetMusicInput(const int* values, int count) override;
     void SetLevelInput(const int* values, int count) override;
+    // Also stores them in the profile, which saving and reapplying work from.
+    void SetLightParameters(uint32_t modeWord, uint32_t colourWord, uint32_t extra,
+                            uint32_t colourBlock) override;
     void BuildPage() override;
     void OnNotificationReport(const std::vector<HidDataItem>& items, bool receiverWay) override;
     void ResetEffectState() override;
@@ -91,6 +94,9 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     // all of it stored in the profile.
     int SyncLightBlock();
     int WriteKeyTable(int block, const std::vector<profiles::KeyListEntry>& keys);
+    // Keys whose assignment the last key-table write could not place: they have no
+    // slot on this keyboard (known or by factory code).
+    const std::vector<int>& UnplacedKeys() const { return unplacedKeys_; }
     // Uploads the listed macros (macro list positions) as the device's macro image.
     // A set too large for the device's memory is refused before anything is sent.
     macros::MacroUploadResult WriteMacroList(const std::vector<int>& macroNumbers) override;
@@ -119,6 +125,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void SetKeyAssignments(std::vector<profiles::KeyListEntry> keys) override;
     profiles::CKeyboardProfiledata& Profile() { return profile_; }
     const std::vector<int>& ModeMap();
+    const std::vector<std::string>& CustomLightNames() const { return nameLists_.customNames; }
     const std::array<uint8_t, 6>& PowerRecord() const { return powerRecord_; }
     uint16_t LastSyncCode() const { return lastSyncCode_; }
 
@@ -159,6 +166,10 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     int slotCount_ = 0;  // written under the light lock: the lighting thread reads it
     bool infoRead_ = false;
     uint16_t lastSyncCode_ = 0;  // UI thread only
+    // A profile switch on the keyboard (0x0402) asks for the profile to be loaded at
+    // the next sync; a sync request (0x0401) arriving before it runs must not undo it.
+    bool reloadProfilePending_ = false;  // UI thread only
+    std::vector<int> unplacedKeys_;
     std::array<uint8_t, 6> powerRecord_{};
 
     // Mode 19's per-key colours as the keyboard's colour block holds them (each with

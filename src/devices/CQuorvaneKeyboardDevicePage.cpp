@@ -59,6 +59,7 @@ std::string CQuorvaneKeyboardDevice::Translate(const std::string& key) {
 void CQuorvaneKeyboardDevice::RefreshPage() {
     LoadNameLists();
     RefreshKeyLabels();
+    ShowLightParameters();
     const LightParameters light = Light();
     SetCurrentColour(light.red, light.green, light.blue);
     ShowSettings();
@@ -134,6 +135,7 @@ void CQuorvaneKeyboardDevice::OnNotificationCode(uint16_t code) {
     if (code == kCodeSync || code == kCodeProfileSwitched) {
         DebugOutput("接收到自动添加设备的同步信息要求");
         lastSyncCode_ = code;
+        if (code == kCodeProfileSwitched) reloadProfilePending_ = true;
         // Several requests in a row make one re-read.
         ui::SetTimer(postWindow_.Handle(), kSyncTimer, kSyncDelayMs);
         return;

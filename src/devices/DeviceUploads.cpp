@@ -2,6 +2,7 @@
 
 #include "devices/ConfigSequence.h"
 #include "macros/MacroLibrary.h"
+#include "platform/Debug.h"
 
 namespace vivori::devices {
 
@@ -30,7 +31,19 @@ macros::MacroUploadResult SendMacros(CommandTransport& transport,
     if (out.result != CMD_OK) return out;
     const macros::MacroLibrary library(deviceFolder);
     std::vector<std::vector<MacroEvent>> events;
-    for (int number : macroNumbers) events.push_back(library.Events(size_t(number)));
+    for (int number : macroNumbers) {
+        auto stored = library.EventsToSend(size_t(number));
+        if (!stored) {
+            // A macro whose file cannot be read is not sent as an empty one.
+            out.unreadable = "number " + std::to_string(number);
+            if (size_t(number) < library.List().size())
+                out.unreadable = library.MacroPath(library.List()[size_t(number)]).string();
+            DebugPrintf("macro not sent, its file cannot be read: %s\n", out.unreadable.c_str());
+            out.result = CMD_BAD_BLOCK;
+            return out;
+        }
+        events.push_back(std::move(*stored));
+    }
     if (knownCapacity) {
         const MacroImage image = BuildMacroImage(events, *knownCapacity);
         if (!image.Fits()) {

@@ -1,6 +1,6 @@
 #include "devices/KeyIdentity.h"
 
-#include <algorithm>
+#include "devices/KnownKeyLocations.h"
 
 namespace vivori::devices {
 namespace {
@@ -36,19 +36,7 @@ uint32_t KeyIdentityCode(int keyIndex) {
 
 KeyLocations IdentifyKeys(std::span<const uint8_t> keyMap, std::span<const uint8_t> ledMap,
                           int slotCount) {
-    KeyLocations out;
-    const size_t slots = std::min<size_t>(std::max(slotCount, 0), keyMap.size() / 3);
-    for (int key = 0; key < kLogicalKeyCount; ++key) {
-        const uint32_t code = KeyIdentityCode(key);
-        for (size_t slot = 0; slot < slots; ++slot) {
-            const uint8_t* entry = &keyMap[slot * 3];
-            if ((uint32_t(entry[0]) << 16 | uint32_t(entry[1]) << 8 | entry[2]) != code) continue;
-            out.slot[size_t(key)] = static_cast<uint8_t>(slot);
-            out.led[size_t(key)] = slot < ledMap.size() ? ledMap[slot] : kNoSlot;
-            break;
-        }
-    }
-    return out;
+    return LocateKeys(keyMap, ledMap, slotCount, std::nullopt);
 }
 
 }  // namespace vivori::devices

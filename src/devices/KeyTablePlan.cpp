@@ -12,7 +12,11 @@ KeyTablePlan PlanKeyTable(const std::vector<profiles::KeyListEntry>& keys,
     const size_t count = std::min(keys.size(), size_t(kAssignableKeyCount));
     for (size_t key = 0; key < count; ++key) {
         const uint8_t slot = locations.slot[key];
-        if (slot == kNoSlot || slot >= slotCount) continue;
+        if (slot == kNoSlot || slot >= slotCount) {
+            if (keys[key].current.Code() != keys[key].defaultAssign.Code())
+                plan.unplacedKeys.push_back(int(key));
+            continue;
+        }
         profiles::KeyAssign assign = keys[key].current;
         if (assign.type == macros::kAssignMacro || assign.type == macros::kAssignMacroRepeat) {
             const int macro = assign.code1;

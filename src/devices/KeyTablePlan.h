@@ -23,11 +23,15 @@ struct KeyTablePlan {
     };
     std::vector<SlotCode> codes;
     std::vector<int> usedMacros;  // macro list positions, first use first
+    // Keys given something other than their default that have no slot here: their
+    // assignment cannot reach the keyboard, which the caller reports.
+    std::vector<int> unplacedKeys;
 };
 
 // The one walk over the key list that both the key table and the macro image follow,
 // so the positions written into keys match the records uploaded. Keys without a slot
-// on this keyboard, beyond slotCount or beyond the key list are skipped.
+// on this keyboard, beyond slotCount or beyond the key list are skipped (and listed
+// in unplacedKeys when they carry an assignment of their own).
 KeyTablePlan PlanKeyTable(const std::vector<profiles::KeyListEntry>& keys,
                           const KeyLocations& locations, int slotCount, size_t macroCount);
 

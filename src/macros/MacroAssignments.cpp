@@ -53,7 +53,13 @@ MacroDeletionPlan PlanMacroDeletion(const profiles::DataFolders& folders,
     for (size_t i = 0; i < list.profiles.size(); ++i) {
         profiles::CBasicProfiledata data;
         std::vector<profiles::KeyListEntry> keys;
-        if (!LoadKeys(data, list.profiles[i].path, keys)) continue;
+        if (!LoadKeys(data, list.profiles[i].path, keys)) {
+            // A profile listed but never written has no keys to repair.
+            std::error_code ec;
+            if (std::filesystem::exists(list.profiles[i].path, ec) || ec)
+                plan.unreadableProfiles.push_back(list.profiles[i].path);
+            continue;
+        }
         if (list.selected == i && UsesMacro(keys, macroIndex)) plan.selectedProfileUsesMacro = true;
         if (RepairForDeletedMacro(keys, macroIndex))
             plan.profilesToRepair.push_back(list.profiles[i].path);

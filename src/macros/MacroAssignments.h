@@ -26,6 +26,10 @@ bool RepairForDeletedMacro(std::vector<profiles::KeyListEntry>& keys, size_t mac
 struct MacroDeletionPlan {
     std::vector<std::filesystem::path> profilesToRepair;  // every profile with a key to change
     bool selectedProfileUsesMacro = false;                // the question to ask before going on
+    // Listed profiles that could not be read: their keys cannot be repaired, so once
+    // such a file is mended its keys past the deleted macro play the next one. The
+    // user is told which and asked before going on.
+    std::vector<std::filesystem::path> unreadableProfiles;
 };
 
 MacroDeletionPlan PlanMacroDeletion(const profiles::DataFolders& folders,

@@ -8,6 +8,7 @@
 #include "platform/CaseFold.h"
 #include "platform/Debug.h"
 #include "platform/Identifier.h"
+#include "platform/Utf8.h"
 #include "profiles/JsonFile.h"
 #include "profiles/JsonUpdate.h"
 
@@ -189,30 +190,55 @@ MacroResult MacroLibrary::Delete(size_t index) {
 }
 
 MacroResult MacroLibrary::Import(const fs::path& file) {
-    const std::optional<std::string> text = ReadTextFile(file);
-    if (!text)
-        return Refuse(MacroError::ReadFailed, "the file could not be read (missing or too large)");
+    std::string why;
+    const std::optional<std::string> text = ReadTextFile(file, &why);
+    if (!text) return Refuse(MacroError::ReadFailed, "the file could not be read: " + why);
     const Json::Value doc = ParseJsonText(*text).value_or(Json::Value());
     std::vector<std::string> notes;
-    Json::Value fixed;
-    if (auto reason = CheckEventDocument(doc, "macro file", true, fixed, notes))
-        return Refuse(MacroError::BadFile, *reason);
+    std::vector<MacroEvent> values;
+    for (Json::ArrayIndex i = 0; i < events.size(); ++i) {
+        const Json::Value& e = events[i];
+        if (!e.isObject())
+            return Refuse(MacroError::BadFile,
+                          "event " + std::to_string(i + 1) + " is not an event object");
+        std::vector<std::string> problems;
+        values.push_back(ReadMacroEvent(e, &problems));
+        for (const auto& p : problems) notes.push_back("event " + std::to_string(i + 1) + ": " + p);
+    }
+    // A file that needed a correction is stored in the form this program writes, every
+    // event alike: integers for "Type" and "Button", a decimal string for "Delay".
+    std::string stored = *text;
+    if (!notes.empty()) {
+        Json::Value fixed = doc;
+        Json::Value& out = fixed["Events"];
+        for (Json::ArrayIndex i = 0; i < values.size(); ++i) {
+            const MacroEvent& v = values[i];
+            out[i] = MakeEventObject(v.press, v.type, v.button, v.delay);
+            for (const auto& key : events[i].getMemberNames())  // keys we do not know stay
+                if (!out[i].isMember(key)) out[i][key] = events[i][key];
+        }
+        stored = profiles::StyledJson(fixed);
+    }
+    // Refused before the list changes: a file the reader would refuse is never stored.
+    if (std::string reason = profiles::OversizeReason(file.filename(), stored.size());
+        !reason.empty())
+        return Refuse(MacroError::BadFile, reason);
 
-    const std::string title = file.stem().string();
+    // The name is compared and stored as UTF-8: a file name in another encoding would
+    // otherwise turn into the same replacement characters as the next one.
+    const std::string title = ValidUtf8(file.stem().string());
     std::string guid;
     MacroResult added = Append(ImportName(title.empty() ? "macro" : title, List()), &guid);
     if (!added) return added;
-    const fs::path target = folder_ / (guid + kMacroExtension);
-    const bool written =
-        notes.empty() ? WriteFileAtomically(target, *text) : WriteJsonFile(target, fixed);
-    if (!written) {
+    if (!WriteFileAtomically(folder_ / (guid + kMacroExtension), stored)) {
+        const std::string reason = profiles::LastWriteError();
         EditList([&](Json::Value& info) {
             if (!info.empty() && JsonString(info[info.size() - 1], "Guid") == guid) {
                 Json::Value removed;
                 info.removeIndex(info.size() - 1, &removed);
             }
         });
-        return Refuse(MacroError::WriteFailed, "the macro file could not be written");
+        return Refuse(MacroError::WriteFailed, "the macro file could not be written: " + reason);
     }
     added.notes = std::move(notes);
     return added;
@@ -230,7 +256,8 @@ MacroResult MacroLibrary::Export(size_t index, const fs::path& target, bool over
     const std::optional<std::string> text = ReadTextFile(path);
     if (!text) return Refuse(MacroError::ReadFailed, "the macro has not been saved yet");
     if (!WriteFileAtomically(target, *text))
-        return Refuse(MacroError::WriteFailed, "the file could not be written");
+        return Refuse(MacroError::WriteFailed,
+                      "the file could not be written: " + profiles::LastWriteError());
     MacroResult r;
     r.guid = list[index].guid;
     return r;
@@ -246,6 +273,17 @@ Json::Value MacroLibrary::Document(size_t index) const {
 
 std::vector<MacroEvent> MacroLibrary::Events(size_t index) const {
     return ReadMacroEvents(Document(index));
+}
+
+std::optional<std::vector<MacroEvent>> MacroLibrary::EventsToSend(size_t index) const {
+    const std::vector<MacroEntry> list = List();
+    if (index >= list.size()) return std::nullopt;
+    const fs::path path = MacroPath(list[index]);
+    if (path.empty()) return std::nullopt;
+    const profiles::JsonDocument doc = profiles::ReadJsonDocument(path);
+    if (doc.state == profiles::FileState::Missing) return std::vector<MacroEvent>{};
+    if (doc.state != profiles::FileState::Parsed) return std::nullopt;
+    return ReadMacroEvents(doc.value);
 }
 
 std::vector<std::vector<MacroEvent>> MacroLibrary::AllEvents() const {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,6 +75,9 @@ class MacroLibrary {
     // The macro's document, or null when missing or unreadable.
     Json::Value Document(size_t index) const;
     std::vector<MacroEvent> Events(size_t index) const;
+    // The macro's events for the device: empty for a macro not saved yet, nothing
+    // when its file is present but cannot be read or parsed (or it has no such index).
+    std::optional<std::vector<MacroEvent>> EventsToSend(size_t index) const;
     // Every listed macro's events, in list order, for the device's macro image.
     std::vector<std::vector<MacroEvent>> AllEvents() const;
     // The macro's file, or empty when its Guid could leave the folder.

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "device/CommandTransport.h"
@@ -14,6 +15,9 @@ struct MacroUploadResult {
     int eventsTooMany = 0;  // > 0: the image did not fit and nothing was sent
     bool linkDown = false;  // receiver: the wireless device did not answer the link check
     size_t bytes = 0;       // image length sent
+    // A macro to send whose file is present but cannot be read: nothing was sent,
+    // rather than an empty macro in its place.
+    std::string unreadable;
 };
 
 // Writes every macro, in list order, as one memory image: on the receiver the link

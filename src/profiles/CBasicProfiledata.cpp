@@ -17,7 +17,8 @@ const Json::Value& DeviceEntry(const Json::Value& document, int index) {
 std::vector<KeyListEntry> ReadKeyList(const Json::Value& profile) {
     std::uint16_t index = 0;
     return ReadArray(JsonMember(profile, "KeyList"), kMaxListEntries, [&](const Json::Value& key) {
-        auto code = [&](const char* name) { return std::uint32_t(JsonInt(key, name, 0)); };
+        // The low 24 bits of however large a number are the code.
+        auto code = [&](const char* name) { return std::uint32_t(JsonInt64(key, name, 0)); };
         KeyListEntry entry{KeyAssign::FromCode(index, code("Assignment")),
                            KeyAssign::FromCode(index, code("DefaultAssignment"))};
         ++index;

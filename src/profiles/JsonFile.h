@@ -16,12 +16,15 @@
 
 namespace vivori::profiles {
 
-// Larger files are refused rather than read: no stored file comes near it.
+// Larger files are refused rather than read: no stored file comes near it. Writes
+// are held to the same limit, so nothing is stored that could not be read back.
 inline constexpr std::uintmax_t kMaxTextFileBytes = 8u << 20;
 
 // The whole file, or nullopt when it is missing, not a regular file, unreadable or
-// larger than kMaxTextFileBytes.
-std::optional<std::string> ReadTextFile(const std::filesystem::path& path);
+// larger than kMaxTextFileBytes; `why` then says which, for the user. A FIFO or a
+// device node is refused without waiting for a writer.
+std::optional<std::string> ReadTextFile(const std::filesystem::path& path,
+                                        std::string* why = nullptr);
 
 // How a read went, for callers that must tell "absent" from "present but bad".
 enum class FileState {
@@ -49,16 +52,27 @@ Json::Value ReadJsonFile(const std::filesystem::path& path);
 std::string StyledJson(const Json::Value& value);
 
 // Writes a temporary file in the same folder, flushes it to disk and renames it over
-// `path`, so readers see the old or the new content whole.
+// `path`, so readers see the old or the new content whole. Refused, with nothing
+// changed: content over kMaxTextFileBytes, a target that is not a regular file, and
+// a target the user made read-only. A symbolic link is written through: its target
+// gets the new content and the link stays. A new file gets 0666 less the umask; an
+// existing one keeps its mode.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content);
 bool WriteJsonFile(const std::filesystem::path& path, const Json::Value& value);
+
+// Why the last refused or failed write of this thread did not happen, for the user.
+const std::string& LastWriteError();
+
+// The refusal of a text of `bytes` bytes for `path`, or empty when it fits.
+std::string OversizeReason(const std::filesystem::path& path, std::size_t bytes);
 
 // A name taken from a stored file may only name a file in a known folder: no path
 // separator, not "." or "..", no "..", no NUL, not empty.
 bool IsBareFileName(std::string_view name);
 
 // Type-checked conversions that never throw. Accepted: what jsoncpp converts cleanly
-// (integers, booleans as 0/1, reals in range) and decimal integers held in strings.
+// (integers, booleans as 0/1, reals) and decimal integers held in strings. Numbers
+// past the 64-bit range are clamped by their sign; AsInt clamps to the int range.
 std::optional<std::int64_t> AsInt64(const Json::Value& value);
 int AsInt(const Json::Value& value, int fallback);
 bool AsBool(const Json::Value& value, bool fallback);
@@ -70,6 +84,7 @@ const Json::Value& JsonMember(const Json::Value& object, const char* key);
 const Json::Value& JsonElement(const Json::Value& array, std::size_t index);
 
 int JsonInt(const Json::Value& object, const char* key, int fallback);
+std::int64_t JsonInt64(const Json::Value& object, const char* key, std::int64_t fallback);
 bool JsonBool(const Json::Value& object, const char* key, bool fallback);
 std::string JsonString(const Json::Value& object, const char* key, std::string fallback = {});
 

@@ -1,5 +1,7 @@
 #include "profiles/RecordFields.h"
 
+#include <algorithm>
+#include <limits>
 #include <type_traits>
 #include <variant>
 
@@ -23,11 +25,18 @@ template <class Record, std::size_t N>
 void ReadFields(const Json::Value& section, Fields<Record, N> fields, Record& record) {
     for (const auto& f : fields) {
         const Json::Value& v = JsonMember(section, f.key);
-        int n = f.flag ? int(AsBool(v, false)) : AsInt(v, 0);
-        // Assigning through the member's own type truncates to the field width.
+        const std::int64_t n = f.flag ? std::int64_t(AsBool(v, false)) : AsInt64(v).value_or(0);
         std::visit(
             [&](auto member) {
-                record.*member = std::remove_reference_t<decltype(record.*member)>(n);
+                using Type = std::remove_reference_t<decltype(record.*member)>;
+                // Byte and 16-bit fields keep the low bits of the stored number, as
+                // they always have; 32-bit fields take the nearest value they can hold.
+                if constexpr (std::is_same_v<Type, std::int32_t>)
+                    record.*member = std::int32_t(
+                        std::clamp<std::int64_t>(n, std::numeric_limits<std::int32_t>::min(),
+                                                 std::numeric_limits<std::int32_t>::max()));
+                else
+                    record.*member = Type(n);
             },
             f.member);
     }
@@ -175,7 +184,7 @@ void WriteDpiStage(const DpiStage& stage, Json::Value& element) {
 MouseSystemStages ReadMouseSystemStages(const Json::Value& profile) {
     MouseSystemStages stages = Read(JsonMember(profile, "SystemStages"), kMouseStageFields);
     stages.reportRate =
-        std::uint16_t(JsonInt(JsonMember(profile, "ReportStages"), "StageActive", 0));
+        std::uint16_t(JsonInt64(JsonMember(profile, "ReportStages"), "StageActive", 0));
     return stages;
 }
 void WriteMouseSystemStages(const MouseSystemStages& stages, Json::Value& profile) {

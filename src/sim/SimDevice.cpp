@@ -74,6 +74,7 @@ void SimDevice::OnOutputReport(int interfaceNumber, std::span<const uint8_t> rep
         return;
     Frame request{};
     std::memcpy(request.data(), report.data(), std::min(report.size(), request.size()));
+    SendLateReplies();
 
     uint32_t sum = 0;
     for (size_t i = 3; i < request.size(); ++i) sum += request[i];
@@ -96,7 +97,8 @@ void SimDevice::OnOutputReport(int interfaceNumber, std::span<const uint8_t> rep
         } else if (isReceiver_ && request[3] == 0xAA) {
             reply[8] = 0xFF;
         } else if (!faulted || fault.kind == FaultRule::StrayReply ||
-                   fault.kind == FaultRule::Delay || fault.kind == FaultRule::Away) {
+                   fault.kind == FaultRule::Delay || fault.kind == FaultRule::Away ||
+                   fault.kind == FaultRule::Late) {
             // A frame the firmware refuses, loses or never sees changes nothing.
             reply[7] = HandleCommand(request, reply);
         }
@@ -123,6 +125,11 @@ void SimDevice::OnOutputReport(int interfaceNumber, std::span<const uint8_t> rep
             case FaultRule::Delay:
                 DeliverLater(reply, fault.delayMs);
                 return;
+            case FaultRule::Late: {
+                std::lock_guard lock(laterMutex_);
+                heldBack_.push_back(reply);
+                return;
+            }
             case FaultRule::Away:
                 break;
         }
@@ -132,6 +139,15 @@ void SimDevice::OnOutputReport(int interfaceNumber, std::span<const uint8_t> rep
 
 void SimDevice::SendCommandReport(const Frame& frame) {
     SendInputReport(interfaceNumber_, frame);
+}
+
+void SimDevice::SendLateReplies() {
+    std::vector<Frame> held;
+    {
+        std::lock_guard lock(laterMutex_);
+        held.swap(heldBack_);
+    }
+    for (const Frame& frame : held) SendCommandReport(frame);
 }
 
 void SimDevice::SendNotification(uint16_t code) {

@@ -15,7 +15,10 @@ using Frame = std::array<uint8_t, 64>;
 
 // A fault the firmware plays on a matching command frame.
 struct FaultRule {
-    enum Kind { StatusFF, StatusFE, NoReply, StrayReply, Delay, Unplug, Away };
+    // Late: the reply is held back until the device's next frame comes in (it then
+    // goes out first) or until SendLateReplies: an answer that comes after the host
+    // stopped waiting for it.
+    enum Kind { StatusFF, StatusFE, NoReply, StrayReply, Delay, Unplug, Away, Late };
     Kind kind = NoReply;
     uint8_t command = 0;  // 0: any command
     int skip = 0;         // matching frames let through first (page n = skip n)
@@ -48,6 +51,9 @@ class SimDevice : public hid::VirtualHidDevice, public std::enable_shared_from_t
     bool IsReceiver() const { return isReceiver_; }
     void SetDeviceAway(bool away) { away_ = away; }
 
+    // Sends the replies a Late fault holds back, now.
+    void SendLateReplies();
+
     // An unsolicited report on the notification collection.
     void SendNotification(uint16_t code);
     // A reply as the firmware sends it, on the command collection.
@@ -77,6 +83,7 @@ class SimDevice : public hid::VirtualHidDevice, public std::enable_shared_from_t
     std::vector<int> faultSeen_;
     std::mutex laterMutex_;
     std::vector<std::thread> later_;
+    std::vector<Frame> heldBack_;  // under laterMutex_
     std::weak_ptr<hid::VirtualHidBus> bus_;
 };
 

@@ -96,4 +96,11 @@ std::optional<SimulatedBus> MakeSimulatedBus(std::string_view list, std::string*
     return result;
 }
 
+std::shared_ptr<hid::HidBus> MakeProgramBus(std::string_view simulateList, std::string* error) {
+    if (simulateList.empty()) return hid::MakeSystemHidBus();
+    auto simulated = MakeSimulatedBus(simulateList, error);
+    // The bus holds its devices, so they live as long as it does.
+    return simulated ? simulated->bus : nullptr;
+}
+
 }  // namespace vivori::sim

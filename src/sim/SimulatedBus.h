@@ -20,6 +20,12 @@ struct SimulatedBus {
 };
 std::optional<SimulatedBus> MakeSimulatedBus(std::string_view list, std::string* error = nullptr);
 
+// The bus a program runs on, chosen once before any of its threads starts: the
+// simulated devices simulateList names, or the real devices' hidraw bus when the list
+// is empty. Null, with error set, for an unknown name.
+std::shared_ptr<hid::HidBus> MakeProgramBus(std::string_view simulateList,
+                                            std::string* error = nullptr);
+
 // The names MakeSimulatedBus knows.
 std::vector<std::string> SimulatedDeviceNames();
 

@@ -76,12 +76,14 @@ class AppTest : public ::testing::Test {
     void Start(bool singleInstance = false, int gameRestoreMs = 5000) {
         app::AppOptions options;
         options.singleInstance = singleInstance;
-        options.window.bus = bus;
+        options.window.bus = WindowBus();
         options.window.trayIcon = false;
         options.window.gameRestoreMs = gameRestoreMs;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
+            if (makeOther)
+                if (ui::CControlUI* control = makeOther(name)) return control;
             if (name != "QuorvaneKeyboardDevice") return nullptr;
-            return makeKeyboard ? makeKeyboard() : new TestKeyboard(bus);
+            return makeKeyboard ? makeKeyboard() : new TestKeyboard(WindowBus());
         };
         application = std::make_unique<app::Application>(options);
         ASSERT_EQ(application->Start(), app::Application::StartResult::Started);
@@ -131,10 +133,18 @@ class AppTest : public ::testing::Test {
         return modes;
     }
 
+    std::shared_ptr<hid::HidBus> WindowBus() const {
+        return windowBus ? windowBus : std::shared_ptr<hid::HidBus>(bus);
+    }
+
     std::shared_ptr<hid::VirtualHidBus> bus;
+    // The application's bus when it is not the virtual one above.
+    std::shared_ptr<hid::HidBus> windowBus;
     std::unique_ptr<app::Application> application;
     // The keyboard page's device object; empty: TestKeyboard.
     std::function<ui::CControlUI*()> makeKeyboard;
+    // Asked first for every control the layouts name; null: the usual ones.
+    std::function<ui::CControlUI*(std::string_view)> makeOther;
 
   private:
     std::filesystem::path folder_;

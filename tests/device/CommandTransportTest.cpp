@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 
 #include "SimFixture.h"
 #include "device/CommandTransport.h"
@@ -59,11 +60,51 @@ TEST_F(SimTransportTest, StrayReplyIsSkippedButTwoMismatchesAreNoReply) {
     keyboard->InjectFault({sim::FaultRule::StrayReply, 0x01});
     EXPECT_EQ(Send(0x01), CMD_OK);
 
-    // A stale report already waiting, then a stray one: no matching reply in two reads.
-    Frame stale = BuildFrame(0x07, 0, 0);
-    keyboard->SendCommandReport(stale);
+    // An earlier request's late reply, then a stray one: no matching reply in two reads.
+    keyboard->InjectFault({sim::FaultRule::Late, 0x07});
+    EXPECT_EQ(Send(0x07), CMD_NO_REPLY);
     keyboard->InjectFault({sim::FaultRule::StrayReply, 0x01});
     EXPECT_EQ(Send(0x01), CMD_NO_REPLY);
+}
+
+// Runs on the test's thread while another thread answers: once the device has the
+// request (the host has emptied its queue by then), it sends report.
+class AnswerAfterRequest {
+  public:
+    AnswerAfterRequest(sim::SimDevice& device, std::vector<uint8_t> report)
+        : thread_([&device, report, seen = device.ReceivedCount()] {
+              const auto end = Clock::now() + std::chrono::seconds(1);
+              while (device.ReceivedCount() == seen && Clock::now() < end)
+                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+              device.SendInputReport(sim::kFamilyInterface, report);
+          }) {}
+    ~AnswerAfterRequest() { thread_.join(); }
+
+  private:
+    std::thread thread_;
+};
+
+TEST_F(SimTransportTest, LateReplyNeverAnswersALaterRequest) {
+    AttachWired();
+    std::vector<uint8_t> first(8), second(8), counting(256);
+    for (size_t i = 0; i < counting.size(); ++i) counting[i] = static_cast<uint8_t>(i);
+    Firmware().Store(sim::Area::Params, 0, counting);
+
+    // The reply to the read at 0 comes only as the read at 200 goes out.
+    keyboard->InjectFault({sim::FaultRule::Late, CMD_READ_PARAMS});
+    EXPECT_EQ(transport->ReadParams(first.data(), 8, 0), CMD_NO_REPLY);
+    ASSERT_EQ(transport->ReadParams(second.data(), 8, 200), CMD_OK);
+    const auto stored = Firmware().Memory(sim::Area::Params);
+    EXPECT_EQ(second, std::vector<uint8_t>(stored.begin() + 200, stored.begin() + 208));
+
+    // The late reply arrives between two exchanges; meanwhile the bytes changed. The
+    // same request again gets the device's answer, not the one that was waiting.
+    keyboard->InjectFault({sim::FaultRule::Late, CMD_READ_PARAMS});
+    EXPECT_EQ(transport->ReadParams(first.data(), 8, 0), CMD_NO_REPLY);
+    keyboard->SendLateReplies();
+    Firmware().Store(sim::Area::Params, 0, std::vector<uint8_t>(8, 0xA5));
+    ASSERT_EQ(transport->ReadParams(first.data(), 8, 0), CMD_OK);
+    EXPECT_EQ(first, std::vector<uint8_t>(8, 0xA5));
 }
 
 TEST_F(SimTransportTest, ShortReplyNeverPassesForTheAnswerWithAnEarlierReportsBytes) {
@@ -81,15 +122,18 @@ TEST_F(SimTransportTest, ShortReplyNeverPassesForTheAnswerWithAnEarlierReportsBy
 
     // A reply that reaches its status byte counts; what it did not carry reads as zero.
     keyboard->InjectFault({sim::FaultRule::NoReply, CMD_CONFIG_BEGIN});
-    const uint8_t header[] = {4, 0, 0, CMD_CONFIG_BEGIN, 0, 0, 0, 0, 0x31};
-    keyboard->SendInputReport(sim::kFamilyInterface, header);
+    const std::vector<uint8_t> header = {4, 0, 0, CMD_CONFIG_BEGIN, 0, 0, 0, 0, 0x31};
     const Frame request = BuildFrame(CMD_CONFIG_BEGIN, 0, 0);
     Frame reply;
     reply.fill(0x77);
     uint32_t n = 0;
-    EXPECT_EQ(transport->Transact(request.data(), request.size(), reply.data(), reply.size(), &n),
-              CMD_OK);
-    EXPECT_EQ(n, sizeof header);
+    {
+        AnswerAfterRequest answer(*keyboard, header);
+        EXPECT_EQ(
+            transport->Transact(request.data(), request.size(), reply.data(), reply.size(), &n),
+            CMD_OK);
+    }
+    EXPECT_EQ(n, header.size());
     EXPECT_EQ(reply[8], 0x31);
     EXPECT_EQ(reply[9], 0);
 }

@@ -117,6 +117,25 @@ TEST(HidConnection, ButtonItemKeepsOnlyItsOwnRangeInReportOrder) {
     EXPECT_EQ(c.InputItems()[0].usageList, items[0].usageList);
 }
 
+TEST(HidConnection, EachListedUsageOfAnArrayIsKeptByItsOwnItem) {
+    // Consumer keys listed one by one in one array of two slots, report 3.
+    const std::vector<uint8_t> d = {0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x03, 0x09,
+                                    0xE9, 0x09, 0xEA, 0x09, 0xCD, 0x09, 0xB5, 0x15, 0x01,
+                                    0x25, 0x04, 0x75, 0x08, 0x95, 0x02, 0x81, 0x00, 0xC0};
+    Opened o(d, 0);
+    HidConnection& c = o.connection;
+    ASSERT_EQ(c.InputItems().size(), 4u);
+
+    const uint8_t report[] = {3, 2, 4};  // the second and the fourth usage
+    ASSERT_TRUE(c.ParseInputReport(report));
+    std::vector<uint16_t> kept;
+    for (const HidDataItem& item : c.InputItems())
+        for (uint16_t u : item.usageList)
+            if (u != 0) kept.push_back(u);
+    EXPECT_EQ(kept, (std::vector<uint16_t>{0xEA, 0xB5}));
+    EXPECT_EQ(c.InputItems()[1].usageList, (std::vector<uint16_t>{0xEA, 0}));
+}
+
 TEST(HidConnection, CollectionClaimingHugeUsageListsIsRefusedNotAllocated) {
     // 255 reports of 65535 one-bit buttons each: every button item would get a usage
     // list for every button of the page, some 8 GB in all.

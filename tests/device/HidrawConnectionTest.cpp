@@ -17,7 +17,7 @@ using Clock = std::chrono::steady_clock;
 TEST(HidrawConnection, FindsTheFamilyCollectionsReadsANotificationAndClosesUnderAReader) {
     hid::fake::FakeHidraw fake;
     fake.AddFamilyNode("hidraw5");
-    HidConnection c(std::make_shared<hid::HidrawBus>(fake.MakeBus()));
+    HidConnection c(fake.MakeSharedBus());
     ASSERT_TRUE(c.EnumeratePaths());
     std::vector<std::string> paths;
     while (const std::string* path = c.NextPath()) paths.push_back(*path);

@@ -127,6 +127,8 @@ TEST_F(MacroDeletionTest, AProfileThatCannotBeReadIsNeverRewritten) {
     vivori::testing::WriteText(folder / "other.Json", "{\"Device\": [ {\"KeyList\": [");
     const auto plan = PlanMacroDeletion(folders, "keyboard", 1);
     EXPECT_EQ(plan.profilesToRepair.size(), 1u);
+    // It is named, so the user can be asked before its keys go out of step.
+    EXPECT_EQ(plan.unreadableProfiles, (std::vector<fs::path>{folder / "other.Json"}));
     ASSERT_TRUE(RepairProfiles(folders, "keyboard", plan, 1));
     EXPECT_EQ(ReadText(folder / "other.Json"), "{\"Device\": [ {\"KeyList\": [");
     EXPECT_EQ(Assignments("current"), (std::vector<uint32_t>{kKeyA}));

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <set>
 
@@ -177,6 +178,66 @@ TEST_F(MacroLibraryTest, HostileAndMalformedImportsAreRefusedOrCorrectedWithARea
     const Json::Value stored = library.Document(0);
     EXPECT_EQ(stored["Events"][0]["Delay"].asString(), "65535");
     EXPECT_EQ(stored["Events"][0]["Button"].asInt(), 255);
+}
+
+TEST_F(MacroLibraryTest, ACorrectedImportIsStoredInTheOneFormEveryEventAlike) {
+    auto r = library.Import(Import("mixed.mac", R"({"Events":[
+        {"Action":"down","Type":"10","Button":true,"Delay":35.9,"Note":"kept"},
+        {"Action":"up","Type":10,"Button":4,"Delay":1e30},
+        {"Action":"down","Type":10,"Button":-1e30,"Delay":"-99999999999999999999"}],
+        "MacroName":"old"})"));
+    ASSERT_TRUE(r) << r.message;
+    EXPECT_EQ(r.notes.size(), 3u);  // the past-range delay and button, the negative delay
+    const Json::Value stored = library.Document(0);
+    const Json::Value& events = stored["Events"];
+    ASSERT_EQ(events.size(), 3u);
+    for (const Json::Value& e : events) {
+        EXPECT_TRUE(e["Type"].isInt()) << e;
+        EXPECT_TRUE(e["Button"].isInt()) << e;
+        EXPECT_TRUE(e["Delay"].isString()) << e;
+    }
+    EXPECT_EQ(events[0]["Type"].asInt(), 10);
+    EXPECT_EQ(events[0]["Button"].asInt(), 1);
+    EXPECT_EQ(events[0]["Delay"].asString(), "35");
+    EXPECT_EQ(events[0]["Note"].asString(), "kept");
+    EXPECT_EQ(events[1]["Delay"].asString(), "65535");  // past the 64-bit range: by its sign
+    EXPECT_EQ(events[2]["Button"].asInt(), 0);
+    EXPECT_EQ(events[2]["Delay"].asString(), "0");
+    EXPECT_EQ(stored["MacroName"].asString(), "old");
+}
+
+TEST_F(MacroLibraryTest, ImportsTheReaderCouldNotReadBackAreRefusedBeforeTheListChanges) {
+    // 3 MB of "é" become 9 MB of \u00e9 escapes in the stored form a correction needs.
+    std::string text = R"({"Events":[{"Action":"down","Type":300,"Button":4}],"Note":")";
+    for (int i = 0; i < 1500000; ++i) text += "\xC3\xA9";
+    text += "\"}";
+    ASSERT_LT(text.size(), profiles::kMaxTextFileBytes);
+    auto big = library.Import(Import("big.mac", text));
+    EXPECT_EQ(big.error, MacroError::BadFile);
+    EXPECT_NE(big.message.find("more than the 8388608 bytes"), std::string::npos) << big.message;
+    EXPECT_TRUE(library.List().empty());
+
+    // A FIFO is refused at once, not waited on.
+    ASSERT_EQ(mkfifo((temp / "pipe.mac").c_str(), 0600), 0);
+    auto pipe = library.Import(temp / "pipe.mac");
+    EXPECT_EQ(pipe.error, MacroError::ReadFailed);
+    EXPECT_NE(pipe.message.find("not a regular file"), std::string::npos) << pipe.message;
+    EXPECT_TRUE(library.List().empty());
+}
+
+TEST_F(MacroLibraryTest, FileTitlesInAnotherEncodingGetNamesOfTheirOwn) {
+    const std::string clean = R"({"Events":[]})";
+    ASSERT_TRUE(library.Import(Import("\xE9t\xE9.mac", clean)));   // Latin-1 "été"
+    ASSERT_TRUE(library.Import(Import("\xE9t\xE9 .mac", clean)));  // another one
+    ASSERT_TRUE(library.Import(Import("\xFF.mac", clean)));
+    ASSERT_TRUE(library.Import(Import("\xFE.mac", clean)));
+    const auto list = library.List();
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0].name, "\uFFFDt\uFFFD");
+    EXPECT_EQ(list[2].name, "\uFFFD");
+    EXPECT_EQ(list[3].name, "\uFFFD_1");  // the same text once valid: numbered
+    std::set<std::string> names;
+    for (const auto& e : list) EXPECT_TRUE(names.insert(e.name).second) << e.name;
 }
 
 TEST_F(MacroLibraryTest, IdentifiersFromTheListNeverLeaveTheFolder) {

@@ -260,3 +260,45 @@ TEST_F(HidrawBusTest, AVanishedNodeFailsItsIoAndThenItsProbe) {
         {"hidraw3", UsbUevent(0x320F, 0x1004), sim::FamilyInterfaceDescriptor(), "1-2:1.1", "01"});
     EXPECT_FALSE(bus.Probe(path));
 }
+
+TEST_F(HidrawBusTest, AReplugUnderTheSameNodeNameOrAHungUpDescriptorFailsTheProbe) {
+    AddFamilyNode("hidraw3");
+    HidrawBus bus = MakeBus();
+    const std::string path = FamilyPath("hidraw3", 4);
+    auto handle = bus.Open(path, true, true);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_TRUE(bus.Probe(path));
+
+    // Pulled and plugged back between two probes: same name, another device node.
+    RemoveNode("hidraw3");
+    AddFamilyNode("hidraw3");
+    EXPECT_FALSE(bus.Probe(path));
+    EXPECT_FALSE(bus.Probe(path));  // until it is opened afresh
+    handle = bus.Open(path, true, true);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_TRUE(bus.Probe(path));
+
+    // The descriptor hangs up before sysfs shows anything, with no read in progress.
+    DeviceGoesAway("hidraw3");
+    EXPECT_FALSE(bus.Probe(path));
+}
+
+TEST_F(HidrawBusTest, ANodeIsReadOnceUntilTheKernelMakesItAgain) {
+    AddFamilyNode("hidraw3");
+    auto bus = MakeSharedBus();
+    EXPECT_EQ(Enumerate(*bus).size(), 4u);
+    // The same node: what was parsed stands, however often it is listed.
+    fake::WriteFile(ClassRoot() / "hidraw3" / "device" / "report_descriptor",
+                    fake::Text(kPlainMouse));
+    EXPECT_EQ(Enumerate(*bus).size(), 4u);
+    // Made again (another device under the number): read afresh.
+    RemoveNode("hidraw3");
+    AddNode({"hidraw3", UsbUevent(0x320F, 0x5055), kPlainMouse, "1-2:1.1", "01"});
+    EXPECT_EQ(Enumerate(*bus), (std::vector<std::string>{FamilyPath("hidraw3", 0)}));
+    // Without the cache every listing reads the node.
+    auto uncached = MakeSharedBus(false);
+    EXPECT_EQ(Enumerate(*uncached).size(), 1u);
+    fake::WriteFile(ClassRoot() / "hidraw3" / "device" / "report_descriptor",
+                    fake::Text(sim::FamilyInterfaceDescriptor()));
+    EXPECT_EQ(Enumerate(*uncached).size(), 4u);
+}

@@ -151,3 +151,43 @@ TEST(ReportDescriptor, RandomBytesNeverCrashTheParser) {
         }
     }
 }
+
+TEST(ReportDescriptor, AFieldListingSeveralUsagesGetsOneCapabilityPerUsage) {
+    // A mouse: three buttons, then X, Y and the wheel listed in one field.
+    const std::vector<uint8_t> mouse = {
+        0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x09, 0x01, 0xA1, 0x00, 0x05, 0x09, 0x19,
+        0x01, 0x29, 0x03, 0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x95, 0x03, 0x81, 0x02,
+        0x95, 0x01, 0x75, 0x05, 0x81, 0x01, 0x05, 0x01, 0x09, 0x30, 0x09, 0x31, 0x09,
+        0x38, 0x15, 0x81, 0x25, 0x7F, 0x75, 0x08, 0x95, 0x03, 0x81, 0x06, 0xC0, 0xC0};
+    auto parsed = ParseReportDescriptor(mouse);
+    ASSERT_TRUE(parsed);
+    const HidCollection& c = parsed->collections[0];
+    const auto& values = c.ValueCaps(ReportType::Input);
+    ASSERT_EQ(values.size(), 3u);
+    const uint16_t expected[] = {0x30, 0x31, 0x38};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(values[i].usageMin, expected[i]);
+        EXPECT_EQ(values[i].usageMax, expected[i]);
+        EXPECT_FALSE(values[i].isRange);
+        EXPECT_EQ(values[i].reportCount, 1);
+        EXPECT_EQ(values[i].dataIndexMin, 3 + i);  // after the three buttons
+    }
+    EXPECT_EQ(c.Caps().numberInputDataIndices, 6);
+    const uint8_t report[] = {0, 0x01, 0x05, 0xFD, 0x01};
+    int32_t y = 0;
+    ASSERT_EQ(c.GetScaledUsageValue(ReportType::Input, 0x01, 0x31, report, y), HidStatus::Success);
+    EXPECT_EQ(y, -3);
+
+    // Two slots but three usages: the third names nothing. One usage over three
+    // slots keeps them all.
+    const std::vector<uint8_t> shortField = {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x09, 0x30, 0x09,
+                                             0x31, 0x09, 0x38, 0x75, 0x08, 0x95, 0x02, 0x81, 0x02,
+                                             0x09, 0x32, 0x95, 0x03, 0x81, 0x02, 0xC0};
+    parsed = ParseReportDescriptor(shortField);
+    ASSERT_TRUE(parsed);
+    const auto& caps = parsed->collections[0].ValueCaps(ReportType::Input);
+    ASSERT_EQ(caps.size(), 3u);
+    EXPECT_EQ(caps[1].usageMin, 0x31);
+    EXPECT_EQ(caps[2].usageMin, 0x32);
+    EXPECT_EQ(caps[2].reportCount, 3);
+}

@@ -1,6 +1,6 @@
-// The application. With VIVORI_SIMULATE=keyboard,mouse it runs against simulated
-// devices; with --screenshot PATH it renders the main window offscreen once the
-// keyboard's page is shown, writes the PNG and ends.
+// The application. It talks to the real devices through hidraw, or with
+// VIVORI_SIMULATE=keyboard,mouse to simulated ones; with --screenshot PATH it renders the main
+// window offscreen once the keyboard's page is shown, writes the PNG and ends.
 #include <malloc.h>
 
 #include <chrono>
@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -104,20 +105,21 @@ int main(int argc, char** argv) {
     // Without a display the window is drawn offscreen; it still runs, one copy per user.
     ui::GuiApplication gui(argc, argv, screenshot.has_value() || !HasDisplay());
 
-    std::optional<sim::SimulatedBus> simulated;
-    if (const char* list = std::getenv("VIVORI_SIMULATE"); list && *list) {
-        std::string error;
-        simulated = sim::MakeSimulatedBus(list, &error);
-        if (!simulated) {
-            std::fprintf(stderr, "vivori-trivex: %s\n", error.c_str());
-            return 1;
-        }
-        hid::SetDefaultHidBus(simulated->bus);
+    // One bus for the whole run, taken here before any thread starts: the real devices,
+    // or the simulated ones VIVORI_SIMULATE names.
+    const char* simulate = std::getenv("VIVORI_SIMULATE");
+    std::string error;
+    std::shared_ptr<hid::HidBus> bus = sim::MakeProgramBus(simulate ? simulate : "", &error);
+    if (!bus) {
+        std::fprintf(stderr, "vivori-trivex: %s\n", error.c_str());
+        return 1;
     }
+    hid::SetDefaultHidBus(bus);
 
     app::AppOptions options;
     options.singleInstance = !screenshot;
     options.window.trayIcon = !screenshot;
+    options.window.bus = bus;
     app::Application application(options);
     switch (application.Start()) {
         case app::Application::StartResult::AlreadyRunning:

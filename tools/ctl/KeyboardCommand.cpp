@@ -84,6 +84,9 @@ int Apply(CQuorvaneKeyboardDevice& keyboard) {
     if (int r = keyboard.WriteKeyTableFromProfile(); r != CMD_OK)
         return CommandFailed("key table", r);
     std::printf("key table:        written\n");
+    for (int key : keyboard.UnplacedKeys())
+        std::fprintf(stderr, "vivori-ctl: key %d has an assignment but no slot on this keyboard\n",
+                     key);
     const std::vector<int> used = keyboard.CollectUsedMacros();
     const macros::MacroUploadResult macros = keyboard.WriteMacroList(used);
     if (macros.eventsTooMany > 0)

@@ -1,5 +1,5 @@
 // vivori-ctl macro: the macros of a keyboard or mouse, as files (list, import,
-// export, delete) and as the device's macro memory (upload).
+// export, delete) and as the device's macro memory with the key table (upload).
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,9 +7,9 @@
 
 #include "Ctl.h"
 #include "DeviceAccess.h"
+#include "devices/CQuorvaneKeyboardDevice.h"
 #include "macros/MacroAssignments.h"
 #include "macros/MacroLibrary.h"
-#include "macros/MacroUpload.h"
 #include "profiles/DataFolders.h"
 
 namespace vivori::ctl {
@@ -50,11 +50,22 @@ int Import(MacroLibrary& library, const std::string& file) {
     return 0;
 }
 
+std::string PathList(const std::vector<std::filesystem::path>& paths) {
+    std::string text;
+    for (const auto& path : paths) text += "\n  " + path.string();
+    return text;
+}
+
 int Delete(MacroLibrary& library, const profiles::DataFolders& folders, std::string_view folder,
            size_t index, bool confirmed) {
     if (index >= library.List().size()) return Fail("no macro " + std::to_string(index));
     // Everything is worked out before anything is written, so a refusal changes nothing.
     const auto plan = macros::PlanMacroDeletion(folders, folder, index);
+    if (!plan.unreadableProfiles.empty() && !confirmed)
+        return Fail(
+            "these profiles could not be read, so their keys cannot be repaired; once they "
+            "are mended, their keys after this macro would play the next one:" +
+            PathList(plan.unreadableProfiles) + "\nadd --yes to delete the macro anyway");
     if (plan.selectedProfileUsesMacro && !confirmed)
         return Fail(
             "keys of the current profile play this macro; add --yes to give them their "
@@ -63,22 +74,44 @@ int Delete(MacroLibrary& library, const profiles::DataFolders& folders, std::str
     if (!result) return Fail("delete refused: " + result.message);
     std::printf("deleted macro %zu; %zu profile(s) repaired\n", index,
                 plan.profilesToRepair.size());
+    for (const auto& path : plan.unreadableProfiles)
+        std::printf("not repaired (unreadable): %s\n", path.c_str());
     return 0;
 }
 
-int Upload(const Options& options, const MacroLibrary& library) {
-    DeviceSession session;
+// The macros the current profile's keys play, in the order the key table numbers
+// them, and the key table itself in the same run: uploading the list in any other
+// order would make keys play each other's macros.
+int Upload(const Options& given) {
+    if (given.kind != "keyboard")
+        return Fail(
+            "macro upload writes the key table with the macros, which only the keyboard's "
+            "device object can do yet");
+    Options options = given;
+    options.device = "keyboard";
     std::string error;
-    session = OpenDevice(options, &error);
-    if (!session.transport) return Fail(error);
-    const auto macros = library.AllEvents();
-    const auto result = macros::UploadMacros(*session.transport, macros);
+    const auto bus = SelectDeviceBus(options, &error);
+    if (!bus) return Fail(error);
+    devices::CQuorvaneKeyboardDevice keyboard(bus);
+    if (!OpenCommandTransport(options, bus, keyboard.Commands(), &error)) return Fail(error);
+    if (int r = keyboard.ReadDevice(); r != CMD_OK) return CommandFailed("full read", r);
+    keyboard.LoadProfile();
+    const std::vector<int> used = keyboard.CollectUsedMacros();
+    const auto result = keyboard.WriteMacroList(used);
     if (result.linkDown) return CommandFailed("LinkCheck", CMD_LINK_DOWN);
+    if (!result.unreadable.empty())
+        return Fail("macro file " + result.unreadable + " could not be read; nothing was sent");
     if (result.eventsTooMany > 0)
         return Fail("the macros do not fit the device: " + std::to_string(result.eventsTooMany) +
                     " events too many");
     if (result.result != CMD_OK) return CommandFailed("WriteMacroImage", result.result);
-    std::printf("uploaded %zu macros (%zu bytes)\n", macros.size(), result.bytes);
+    if (int r = keyboard.WriteKeyTableFromProfile(); r != CMD_OK)
+        return CommandFailed("key table", r);
+    for (int key : keyboard.UnplacedKeys())
+        std::fprintf(stderr, "vivori-ctl: key %d has an assignment but no slot on this keyboard\n",
+                     key);
+    std::printf("uploaded %zu macros (%zu bytes) and the key table that plays them\n", used.size(),
+                result.bytes);
     return 0;
 }
 
@@ -93,7 +126,7 @@ int RunMacro(const Options& options) {
     size_t index = 0;
     if (action == "list" && args.size() == 1) return List(library);
     if (action == "import" && args.size() == 2) return Import(library, args[1]);
-    if (action == "upload" && args.size() == 1) return Upload(options, library);
+    if (action == "upload" && args.size() == 1) return Upload(options);
     if (action == "export" && (args.size() == 3 || args.size() == 4) &&
         ParseIndex(args[1], index)) {
         const auto result = library.Export(index, args[2], HasFlag(args, "--force"));

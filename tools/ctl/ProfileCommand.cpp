@@ -3,9 +3,11 @@
 // export fall back to the shipped default copy.
 
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 
 #include "Ctl.h"
+#include "platform/Identifier.h"
 #include "profiles/CBasicProfiledata.h"
 #include "profiles/DataFolders.h"
 #include "profiles/JsonFile.h"
@@ -30,7 +32,10 @@ std::optional<Json::Value> CurrentDocument(const DataFolders& folders, std::stri
 }
 
 int Import(const DataFolders& folders, std::string_view folder, const std::string& file) {
-    Json::Value imported = ReadJsonFile(file);
+    std::string why;
+    const std::optional<std::string> text = ReadTextFile(file, &why);
+    if (!text) return Fail("cannot import " + file + ": " + why);
+    const Json::Value imported = ParseJsonText(*text).value_or(Json::Value());
     const Json::Value& entry = JsonElement(JsonMember(imported, "Device"), 0);
     if (!entry.isObject()) return Fail(file + " is not a profile file");
     auto selected = ReadSelectedProfile(folders, folder);
@@ -38,8 +43,22 @@ int Import(const DataFolders& folders, std::string_view folder, const std::strin
     // Only the profile entry is replaced; the name and identifier stay.
     CBasicProfiledata profile;
     if (!profile.SaveDeviceEntry(entry, selected->path))
-        return Fail("could not write " + selected->path.string());
+        return Fail("could not write " + selected->path.string() + ": " + LastWriteError());
     std::printf("imported %s into \"%s\"\n", file.c_str(), selected->name.c_str());
+    return 0;
+}
+
+// An export is a file another import must accept, so the default copy gets the two
+// name keys every profile file carries: the export's file title and a new identifier.
+int Export(Json::Value document, const std::string& file, bool overwrite) {
+    std::error_code ec;
+    if (!overwrite && std::filesystem::exists(std::filesystem::symlink_status(file, ec)))
+        return Fail(file + " already exists; add --force to overwrite it");
+    if (!document.isMember("profilename"))
+        document["profilename"] = std::filesystem::path(file).stem().string();
+    if (!document.isMember("profileUUID")) document["profileUUID"] = MakeTimeStampIdentifier();
+    if (!WriteJsonFile(file, document))
+        return Fail("could not write " + file + ": " + LastWriteError());
     return 0;
 }
 
@@ -48,9 +67,11 @@ int RunProfile(const Options& options) {
     if (folder.empty()) return Fail("unknown kind " + options.kind), kExitUsage;
     const auto& args = options.args;
     std::string action = args.empty() ? "" : args[0];
+    const bool force = args.size() == 3 && args[2] == "--force" && action == "export";
     bool needsFile = action == "export" || action == "import";
-    if ((action != "show" && !needsFile) || args.size() != (needsFile ? 2u : 1u))
-        return Fail("usage: profile show | profile export FILE | profile import FILE"), kExitUsage;
+    if ((action != "show" && !needsFile) || args.size() != (needsFile ? 2u : 1u) + force)
+        return Fail("usage: profile show | profile export FILE [--force] | profile import FILE"),
+               kExitUsage;
 
     DataFolders folders = DataFolders::FromEnvironment();
     if (action == "import") return Import(folders, folder, args[1]);
@@ -60,11 +81,10 @@ int RunProfile(const Options& options) {
         std::fputs(StyledJson((*document)["Device"][0]).c_str(), stdout);
         return 0;
     }
-    if (!WriteJsonFile(args[1], *document)) return Fail("could not write " + args[1]);
-    return 0;
+    return Export(std::move(*document), args[1], force);
 }
 
-Registrar registrar({"profile", "profile show|export FILE|import FILE",
+Registrar registrar({"profile", "profile show|export FILE [--force]|import FILE",
                      "the current profile of --kind (show, export, import)", &RunProfile});
 
 }  // namespace

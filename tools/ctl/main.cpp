@@ -14,12 +14,6 @@ std::vector<Subcommand>& Table() {
     static std::vector<Subcommand> table;
     return table;
 }
-
-// Kept alive for the whole run: simulated devices live as long as their bus.
-std::optional<sim::SimulatedBus>& SimulatedSlot() {
-    static std::optional<sim::SimulatedBus> slot;
-    return slot;
-}
 }  // namespace
 
 void Register(const Subcommand& subcommand) {
@@ -35,14 +29,10 @@ int Fail(const std::string& message) {
 }
 
 std::shared_ptr<hid::HidBus> SelectBus(const Options& options, std::string* error) {
-    if (!options.simulate.empty()) {
-        if (!SimulatedSlot()) {
-            SimulatedSlot() = sim::MakeSimulatedBus(options.simulate, error);
-            if (!SimulatedSlot()) return nullptr;
-        }
-        return SimulatedSlot()->bus;
-    }
-    return hid::MakeSystemHidBus();
+    // One bus for the whole run, as the application takes it.
+    static std::shared_ptr<hid::HidBus> bus;
+    if (!bus) bus = sim::MakeProgramBus(options.simulate, error);
+    return bus;
 }
 
 }  // namespace vivori::ctl

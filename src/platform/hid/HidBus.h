@@ -28,6 +28,8 @@ class HidHandle {
                           Event& abort) = 0;
     virtual IoStatus Write(std::span<const uint8_t> report, size_t& bytesWritten, int timeoutMs,
                            Event& abort) = 0;
+    // Drops every input report of this collection that arrived and was not read yet.
+    virtual void DiscardInput() = 0;
 };
 
 // Stands in for the device-setup and HID services: lists interface paths and opens
@@ -43,8 +45,9 @@ class HidBus {
     virtual bool Probe(const std::string& path) = 0;
 };
 
-// The bus the program uses unless a caller names one. Null until set; HidConnection
-// then sees no devices.
+// The bus the program uses unless a caller names one. Null until set; connections
+// made before then see no devices. Each object takes it once, when it is made, so a
+// program sets it before it starts any thread.
 std::shared_ptr<HidBus> DefaultHidBus();
 void SetDefaultHidBus(std::shared_ptr<HidBus> bus);
 // The bus of the real devices: hidraw nodes under /sys/class/hidraw and /dev.

@@ -1,11 +1,11 @@
 #include "platform/hid/HidrawBus.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-
-#include "platform/hid/HidrawHandle.h"
 
 namespace vivori::hid {
 namespace {
@@ -23,13 +23,39 @@ bool NodeOrder(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-HidrawBus::HidrawBus(fs::path classRoot, fs::path deviceRoot, NodeOpener opener)
+HidrawBus::HidrawBus(fs::path classRoot, fs::path deviceRoot, NodeOpener opener, bool cacheNodes)
     : classRoot_(std::move(classRoot)),
       deviceRoot_(std::move(deviceRoot)),
-      opener_(opener ? std::move(opener) : NodeOpener(OpenNode)) {}
+      opener_(opener ? std::move(opener) : NodeOpener(OpenNode)),
+      cacheNodes_(cacheNodes) {}
 
 std::string HidrawBus::NodePath(const std::string& name) const {
     return (deviceRoot_ / name).string();
+}
+
+std::optional<HidrawBus::Identity> HidrawBus::IdentityOf(const std::string& name) const {
+    struct stat node {};
+    if (stat(NodePath(name).c_str(), &node) != 0) return std::nullopt;
+    char target[PATH_MAX];
+    const std::string link = (classRoot_ / name / "device").string();
+    const ssize_t length = readlink(link.c_str(), target, sizeof target);
+    if (length < 0) return std::nullopt;
+    return Identity{static_cast<uint64_t>(node.st_ino), std::string(target, size_t(length))};
+}
+
+std::optional<HidrawNode> HidrawBus::Node(const std::string& name, Identity& identity) {
+    // A node without its device file cannot be opened yet.
+    auto current = IdentityOf(name);
+    if (!current) return std::nullopt;
+    identity = *current;
+    if (cacheNodes_) {
+        auto cached = nodes_.find(name);
+        if (cached != nodes_.end() && cached->second.identity == identity)
+            return cached->second.node;
+    }
+    auto node = ReadHidrawNode(classRoot_, name);
+    if (cacheNodes_) nodes_[name] = {identity, node};
+    return node;
 }
 
 bool HidrawBus::Enumerate(std::vector<std::string>& paths) {
@@ -45,9 +71,11 @@ bool HidrawBus::Enumerate(std::vector<std::string>& paths) {
         names.push_back(it->path().filename().string());
     }
     std::sort(names.begin(), names.end(), NodeOrder);
+    std::lock_guard lock(mutex_);
     // A node that cannot be read is skipped: it must not hide the ones after it.
     for (const std::string& name : names) {
-        auto node = ReadHidrawNode(classRoot_, name);
+        Identity identity;
+        auto node = Node(name, identity);
         if (!node) continue;
         const size_t count = node->descriptor->collections.size();
         for (size_t i = 0; i < count; ++i)
@@ -55,15 +83,23 @@ bool HidrawBus::Enumerate(std::vector<std::string>& paths) {
                                         node->interfaceNumber,
                                         count > 1 ? static_cast<int>(i + 1) : 0, NodePath(name)));
     }
+    // Forget the nodes that went, so neither map grows with every plug-in.
+    auto listed = [&names](const std::string& name) {
+        return std::binary_search(names.begin(), names.end(), name, NodeOrder);
+    };
+    std::erase_if(nodes_, [&](const auto& entry) { return !listed(entry.first); });
+    std::erase_if(opened_, [&](const auto& entry) {
+        return !listed(fs::path(PathNode(entry.first)).filename().string());
+    });
     return true;
 }
 
-std::optional<HidrawNode> HidrawBus::Resolve(const std::string& path,
-                                             size_t& collectionIndex) const {
+std::optional<HidrawNode> HidrawBus::Resolve(const std::string& path, size_t& collectionIndex,
+                                             Identity& identity) {
     const std::string nodePath = PathNode(path);
     const std::string name = fs::path(nodePath).filename().string();
     if (name.empty() || nodePath != NodePath(name)) return std::nullopt;
-    auto node = ReadHidrawNode(classRoot_, name);
+    auto node = Node(name, identity);
     // The kernel reuses node numbers: the node must still be the device of the path.
     if (!node || node->attributes.vendorId != ParsePathNumber(path, "vid_") ||
         node->attributes.productId != ParsePathNumber(path, "pid_") ||
@@ -77,20 +113,30 @@ std::optional<HidrawNode> HidrawBus::Resolve(const std::string& path,
 }
 
 std::unique_ptr<HidHandle> HidrawBus::Open(const std::string& path, bool read, bool write) {
+    std::lock_guard lock(mutex_);
     size_t index = 0;
-    auto node = Resolve(path, index);
+    Identity identity;
+    auto node = Resolve(path, index, identity);
     if (!node) return nullptr;
+    // Recorded even when the open fails, so a replug is noticed all the same.
+    OpenedPath& opened = opened_[path];
+    if (!opened.watch || !(opened.identity == identity) || opened.watch->Gone())
+        opened = {identity, std::make_shared<NodeWatch>()};
     int access = read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
     int fd = opener_(NodePath(node->name), access | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
-    return std::make_unique<HidrawHandle>(fd, node->attributes, node->descriptor, index);
+    return std::make_unique<HidrawHandle>(fd, node->attributes, node->descriptor, index,
+                                          opened.watch);
 }
 
 bool HidrawBus::Probe(const std::string& path) {
+    std::lock_guard lock(mutex_);
     size_t index = 0;
-    auto node = Resolve(path, index);
-    std::error_code error;
-    return node && fs::exists(NodePath(node->name), error);
+    Identity identity;
+    if (!Resolve(path, index, identity)) return false;
+    auto opened = opened_.find(path);
+    return opened == opened_.end() ||
+           (opened->second.identity == identity && !opened->second.watch->Gone());
 }
 
 std::shared_ptr<HidBus> MakeSystemHidBus() {

@@ -1,5 +1,6 @@
 #include "platform/hid/HidrawHandle.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,18 +21,50 @@ int MillisecondsLeft(int timeoutMs, Clock::time_point deadline) {
     return static_cast<int>(std::max<decltype(left)>(left, 0));
 }
 
+// Errors that mean the device behind a descriptor is gone for good.
+bool DeviceEnded(int error) {
+    return error == ENODEV || error == EIO || error == EPIPE || error == ESHUTDOWN;
+}
+
 }  // namespace
+
+void NodeWatch::Add(int fd) {
+    std::lock_guard lock(mutex_);
+    fds_.push_back(fd);
+}
+
+void NodeWatch::Remove(int fd) {
+    std::lock_guard lock(mutex_);
+    fds_.erase(std::remove(fds_.begin(), fds_.end(), fd), fds_.end());
+}
+
+bool NodeWatch::Gone() {
+    if (gone_.load()) return true;
+    // Under the lock: a descriptor is removed before it is closed, so none polled
+    // here can be a number the process has reused.
+    std::lock_guard lock(mutex_);
+    std::vector<pollfd> polled;
+    for (int fd : fds_) polled.push_back({fd, 0, 0});
+    if (!polled.empty() && poll(polled.data(), polled.size(), 0) > 0)
+        for (const pollfd& p : polled)
+            if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) gone_.store(true);
+    return gone_.load();
+}
 
 HidrawHandle::HidrawHandle(int fd, const HidAttributes& attributes,
                            std::shared_ptr<const ParsedDescriptor> descriptor,
-                           size_t collectionIndex)
+                           size_t collectionIndex, std::shared_ptr<NodeWatch> watch)
     : fd_(fd),
       attributes_(attributes),
       descriptor_(std::move(descriptor)),
       collection_(descriptor_->collections.at(collectionIndex)),
-      scratch_(kMaxReportBytes) {}
+      watch_(std::move(watch)),
+      scratch_(kMaxReportBytes) {
+    if (watch_) watch_->Add(fd_);
+}
 
 HidrawHandle::~HidrawHandle() {
+    if (watch_) watch_->Remove(fd_);
     close(fd_);
 }
 
@@ -45,7 +78,11 @@ HidrawHandle::Take HidrawHandle::TakeOne() {
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno == EAGAIN) return Take::Empty;
         // 0 is end of file: the node (or, in tests, its peer) is gone.
-        if (n <= 0) return Take::Gone;
+        if (n == 0 || (n < 0 && DeviceEnded(errno))) {
+            if (watch_) watch_->MarkGone();
+            return Take::Gone;
+        }
+        if (n < 0) return Take::Gone;
         if (!collection_.OwnsInputReport(scratch_[0])) return Take::Report;  // not ours: dropped
         if (pending_.size() >= kPendingLimit) pending_.pop_front();
         pending_.emplace_back(scratch_.begin(), scratch_.begin() + n + skip);
@@ -82,6 +119,13 @@ IoStatus HidrawHandle::Read(std::span<uint8_t> buffer, size_t& bytesRead, int ti
     }
 }
 
+void HidrawHandle::DiscardInput() {
+    std::lock_guard lock(mutex_);
+    while (TakeOne() == Take::Report) {
+    }
+    pending_.clear();
+}
+
 IoStatus HidrawHandle::Write(std::span<const uint8_t> report, size_t& bytesWritten, int timeoutMs,
                              Event& abort) {
     bytesWritten = 0;
@@ -105,6 +149,7 @@ IoStatus HidrawHandle::Write(std::span<const uint8_t> report, size_t& bytesWritt
             return IoStatus::Ok;
         }
         if (errno == EINTR) continue;
+        if (DeviceEnded(errno) && watch_) watch_->MarkGone();
         if (errno != EAGAIN) return IoStatus::Failed;
         // A full output queue is rare; look again every millisecond.
         int left = MillisecondsLeft(timeoutMs, deadline);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -8,6 +9,24 @@
 #include "platform/hid/HidBus.h"
 
 namespace vivori::hid {
+
+// The descriptors open on one claimed path, for the removal probe: a device pulled
+// and plugged back between two probes comes back under the same node name, and only
+// its old descriptors know it went (the kernel hangs them up).
+class NodeWatch {
+  public:
+    void Add(int fd);
+    void Remove(int fd);
+    // A descriptor met the end of its device.
+    void MarkGone() { gone_.store(true); }
+    // Whether a descriptor met the end of its device, or hangs up now.
+    bool Gone();
+
+  private:
+    std::mutex mutex_;
+    std::vector<int> fds_;
+    std::atomic<bool> gone_{false};
+};
 
 // One open top-level collection of a hidraw node, on a descriptor of its own.
 //
@@ -22,12 +41,16 @@ namespace vivori::hid {
 // beyond that. A command collection is read only while a command waits, so while it
 // is idle the keyboard's own key reports on the same node would fill its list and
 // the next reply would be lost. Each write therefore first empties the descriptor:
-// this collection's reports are kept for the next read, the others dropped.
+// this collection's reports are kept for the next read, the others dropped. Whoever
+// wants none of the kept ones (a request whose answer must not be an older reply)
+// discards them first.
 class HidrawHandle : public HidHandle {
   public:
-    // Takes ownership of fd (opened non-blocking).
+    // Takes ownership of fd (opened non-blocking). watch, when given, learns of fd and
+    // of the device's end.
     HidrawHandle(int fd, const HidAttributes& attributes,
-                 std::shared_ptr<const ParsedDescriptor> descriptor, size_t collectionIndex);
+                 std::shared_ptr<const ParsedDescriptor> descriptor, size_t collectionIndex,
+                 std::shared_ptr<NodeWatch> watch = nullptr);
     ~HidrawHandle() override;
     HidrawHandle(const HidrawHandle&) = delete;
     HidrawHandle& operator=(const HidrawHandle&) = delete;
@@ -38,6 +61,7 @@ class HidrawHandle : public HidHandle {
                   Event& abort) override;
     IoStatus Write(std::span<const uint8_t> report, size_t& bytesWritten, int timeoutMs,
                    Event& abort) override;
+    void DiscardInput() override;
 
   private:
     enum class Take { Report, Empty, Gone };
@@ -52,6 +76,7 @@ class HidrawHandle : public HidHandle {
     const HidAttributes attributes_;
     const std::shared_ptr<const ParsedDescriptor> descriptor_;
     const HidCollection& collection_;
+    const std::shared_ptr<NodeWatch> watch_;
     // Guards scratch_ and pending_: a writer may empty the descriptor while another
     // thread reads it.
     std::mutex mutex_;

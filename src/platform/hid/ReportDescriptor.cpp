@@ -44,30 +44,51 @@ void HidCollection::Finish() {
             inputReportIds.push_back(f.reportId);
         if (f.isConstant && f.usages.empty() && !f.isRange) continue;  // padding
         // Data indexes run on across the fields of a report type, one per usage.
-        HidCapsCommon common;
-        common.usagePage = f.usagePage;
-        common.reportId = f.reportId;
-        common.linkCollection = f.linkCollection;
-        common.isAbsolute = f.isAbsolute;
-        common.isRange = f.isRange;
-        common.usageMin = f.isRange ? f.usageMin : f.UsageAt(0);
-        common.usageMax = f.isRange ? f.usageMax : common.usageMin;
-        const uint16_t n = static_cast<uint16_t>(common.usageMax - common.usageMin + 1);
-        common.dataIndexMin = dataIndex[t];
-        common.dataIndexMax = static_cast<uint16_t>(dataIndex[t] + n - 1);
-        dataIndex[t] = static_cast<uint16_t>(dataIndex[t] + n);
-        if (f.IsButton()) {
-            buttonCaps_[t].push_back(HidButtonCaps{common});
-        } else {
+        auto addCaps = [&](uint16_t usageMin, uint16_t usageMax, bool isRange,
+                           uint16_t reportCount) {
+            HidCapsCommon common;
+            common.usagePage = f.usagePage;
+            common.reportId = f.reportId;
+            common.linkCollection = f.linkCollection;
+            common.isAbsolute = f.isAbsolute;
+            common.isRange = isRange;
+            common.usageMin = usageMin;
+            common.usageMax = usageMax;
+            const uint16_t n = static_cast<uint16_t>(usageMax - usageMin + 1);
+            common.dataIndexMin = dataIndex[t];
+            common.dataIndexMax = static_cast<uint16_t>(dataIndex[t] + n - 1);
+            dataIndex[t] = static_cast<uint16_t>(dataIndex[t] + n);
+            if (f.IsButton()) {
+                buttonCaps_[t].push_back(HidButtonCaps{common});
+                return;
+            }
             HidValueCaps c{common};
             c.hasNull = f.hasNull;
             c.bitSize = f.bitSize;
-            c.reportCount = f.reportCount;
+            c.reportCount = reportCount;
             c.logicalMin = f.logicalMin;
             c.logicalMax = f.logicalMax;
             c.physicalMin = f.physicalMin;
             c.physicalMax = f.physicalMax;
             valueCaps_[t].push_back(c);
+        };
+        if (f.isRange || f.usages.size() <= 1) {
+            const uint16_t first = f.isRange ? f.usageMin : f.UsageAt(0);
+            addCaps(first, f.isRange ? f.usageMax : first, f.isRange, f.reportCount);
+            continue;
+        }
+        // One capability per usage the field lists (X and Y in one field, or several
+        // consumer keys in one array), so each usage is found and kept by its own
+        // item. A variable field's slots take its usages in order, the last usage
+        // the slots left over; usages beyond its slots name nothing.
+        const size_t listed =
+            f.isArray ? f.usages.size() : std::min<size_t>(f.usages.size(), f.reportCount);
+        for (size_t i = 0; i < listed; ++i) {
+            const bool last = i + 1 == listed;
+            const uint16_t count =
+                f.isArray ? f.reportCount
+                          : static_cast<uint16_t>(last ? f.reportCount - (listed - 1) : 1);
+            addCaps(f.usages[i], f.usages[i], false, count);
         }
     }
     auto length = [&](int t) -> uint16_t {

@@ -195,6 +195,12 @@ IoStatus VirtualHidHandle::Read(std::span<uint8_t> buffer, size_t& bytesRead, in
     }
 }
 
+void VirtualHidHandle::DiscardInput() {
+    std::lock_guard lock(mutex_);
+    queue_.clear();
+    if (!gone_.load()) ready_.Reset();
+}
+
 IoStatus VirtualHidHandle::Write(std::span<const uint8_t> report, size_t& bytesWritten, int,
                                  Event& abort) {
     bytesWritten = 0;

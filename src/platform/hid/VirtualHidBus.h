@@ -103,6 +103,7 @@ class VirtualHidHandle : public HidHandle {
                   Event& abort) override;
     IoStatus Write(std::span<const uint8_t> report, size_t& bytesWritten, int timeoutMs,
                    Event& abort) override;
+    void DiscardInput() override;
 
   private:
     friend class VirtualHidDevice;

@@ -1,0 +1,135 @@
+#!/bin/bash
+# vivori-ctl's file commands end to end in a fresh data folder: profile show, export
+# and import; macro import, export, upload and delete. Usage: round_trip.sh CTL SOURCE_DIR
+set -u
+ctl=$1
+source_dir=$2
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+export XDG_DATA_HOME=$home/data VIVORI_SIMULATE= VIVORI_DEBUG=
+folder="$XDG_DATA_HOME/VELTRA VIVORI Trivex V2/keyboard"
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+# expect STATUS PATTERN -- COMMAND...: the exit status and a line of the output.
+expect() {
+    local status=$1 pattern=$2
+    shift 3
+    local out
+    out=$(timeout 20 "$@" 2>&1)
+    local got=$?
+    [ "$got" = "$status" ] || fail "$* ended with $got, not $status: $out"
+    printf '%s\n' "$out" | grep -Eq -- "$pattern" || fail "$* did not print /$pattern/: $out"
+}
+json() {  # json FILE EXPRESSION: the value of a Python expression over the document d
+    python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); print(eval(sys.argv[2]))' "$@"
+}
+
+# --- profiles ---------------------------------------------------------------
+# No profile yet: show and export use the shipped default copy, and the export
+# carries the name keys an import asks for.
+"$ctl" --kind keyboard profile show > "$home/shown.json" || fail "profile show"
+expect 0 '' -- "$ctl" --kind keyboard profile export "$home/default.json"
+[ "$(json "$home/default.json" '"profilename" in d and "profileUUID" in d')" = True ] ||
+    fail "the default copy's export has no profilename/profileUUID"
+[ "$(json "$home/default.json" 'json.dumps(d["Device"][0], sort_keys=True)')" = \
+  "$(json "$home/shown.json" 'json.dumps(d, sort_keys=True)')" ] ||
+    fail "export and show disagree"
+expect 1 'already exists; add --force' -- "$ctl" --kind keyboard profile export "$home/default.json"
+expect 0 '' -- "$ctl" --kind keyboard profile export "$home/default.json" --force
+
+# A selected profile: an edited export imported into it is what show prints next.
+mkdir -p "$folder"
+cat > "$folder/ProfileList.ini" <<'INI'
+{"profilelist": [{"profilename": "Mine", "profileUUID": "mine", "profileislink": 0,
+                  "profilelinkmame": ""}], "profileselect": 0}
+INI
+python3 - "$home/default.json" "$home/edited.json" <<'PY'
+import json, sys
+d = json.load(open(sys.argv[1]))
+d["Device"][0]["LightInfo"]["Red"] = 17
+d["Device"][0]["KeyList"][64]["Assignment"] = 0x700100  # key A plays macro 1
+json.dump(d, open(sys.argv[2], "w"))
+PY
+expect 0 'imported .* into "Mine"' -- "$ctl" --kind keyboard profile import "$home/edited.json"
+"$ctl" --kind keyboard profile show > "$home/shown.json" || fail "profile show after import"
+[ "$(json "$home/shown.json" 'd["LightInfo"]["Red"]')" = 17 ] || fail "the import did not arrive"
+[ "$(json "$folder/mine.Json" 'd.get("profileUUID")')" = None ] ||
+    fail "the import changed the profile's identifier"
+
+# A FIFO is refused at once, not waited on; the profile is unchanged.
+mkfifo "$home/pipe.json"
+before=$(cat "$folder/mine.Json")
+expect 1 'not a regular file' -- "$ctl" --kind keyboard profile import "$home/pipe.json"
+[ "$(cat "$folder/mine.Json")" = "$before" ] || fail "a refused import changed the profile"
+
+# --- macros -----------------------------------------------------------------
+golden="$source_dir/tests/macros/golden/jump.mac"
+expect 0 'as "jump" \(macro 0\)' -- "$ctl" --kind keyboard macro import "$golden"
+cat > "$home/second.mac" <<'MAC'
+{"Events": [{"Action": "down", "Type": 10, "Button": 5, "Delay": "66"},
+            {"Action": "up", "Type": 10, "Button": 5, "Delay": "0"}]}
+MAC
+expect 0 'as "second" \(macro 1\)' -- "$ctl" --kind keyboard macro import "$home/second.mac"
+expect 0 '' -- "$ctl" --kind keyboard macro export 0 "$home/out.mac"
+cmp -s "$golden" "$home/out.mac" || fail "macro export is not the imported file byte for byte"
+expect 1 'already exists' -- "$ctl" --kind keyboard macro export 1 "$home/out.mac"
+cmp -s "$golden" "$home/out.mac" || fail "a refused export changed the file"
+
+# Upload: only macro 1 is played (by key A), so it is the image's first macro, and
+# key A's slot is written with position 0 in the same run.
+expect 0 'uploaded 1 macros .* and the key table' -- \
+    "$ctl" --simulate keyboard --kind keyboard --debug macro upload
+slot=$("$ctl" --simulate keyboard keyboard read | awk '$1 == "key" && $2 == 64 { print $4 }')
+"$ctl" --simulate keyboard --kind keyboard --debug macro upload > "$home/upload.txt" 2>&1
+python3 - "$home/upload.txt" "$slot" <<'PY' || fail "upload (slot $slot)"
+import sys
+# The request frames as the debug output dumps them: "命令", then 64 bytes on two lines.
+lines = open(sys.argv[1], encoding="utf-8").read().split("\n")
+frames = [bytes.fromhex(" ".join(lines[i + 1:i + 3])) for i, l in enumerate(lines) if l == "命令"]
+def written(command):
+    memory = {}
+    for f in frames:
+        if f[3] == command:
+            for i in range(f[4]):
+                memory[(f[5] | f[6] << 8) + i] = f[8 + i]
+    return memory
+image, keys = written(0x15), written(0x09)
+slot = int(sys.argv[2])
+# Key A plays macro position 0, and the image's one macro is macro 1's two events:
+# press B after 66 ms (42 00 8a 05), release B (00 00 0a 05).
+assert [keys[slot * 3 + i] for i in range(3)] == [0x70, 0, 0], "key A's slot"
+records = bytes(image[i] for i in sorted(image))
+assert records.find(bytes([0x42, 0, 0x8A, 5, 0, 0, 0x0A, 5])) > 0, records.hex()
+# Macro 0 (press A after 35 ms: 23 00 8a 04) is played by no key, and not sent.
+assert records.find(bytes([0x23, 0, 0x8A, 4])) < 0, records.hex()
+PY
+
+# Delete: the current profile plays macro 1, so it asks first and changes nothing.
+list=$(cat "$folder/macro.config")
+expect 1 'add --yes' -- "$ctl" --kind keyboard macro delete 1
+[ "$(cat "$folder/macro.config")" = "$list" ] || fail "a declined delete changed the list"
+[ "$(json "$folder/mine.Json" 'd["Device"][0]["KeyList"][64]["Assignment"]')" = $((0x700100)) ] ||
+    fail "a declined delete changed the profile"
+expect 0 'deleted macro 1; 1 profile\(s\) repaired' -- "$ctl" --kind keyboard macro delete 1 --yes
+[ "$(json "$folder/mine.Json" 'd["Device"][0]["KeyList"][64]["Assignment"]')" = $((0x200004)) ] ||
+    fail "key A did not get its default back"
+
+# A listed profile that cannot be read is named, and the deletion waits for --yes.
+python3 - "$folder/ProfileList.ini" <<'PY'
+import json, sys
+d = json.load(open(sys.argv[1]))
+d["profilelist"].append({"profilename": "Broken", "profileUUID": "broken",
+                         "profileislink": 0, "profilelinkmame": ""})
+json.dump(d, open(sys.argv[1], "w"))
+PY
+printf '{"Device": [ {"KeyList": [' > "$folder/broken.Json"
+expect 1 'broken.Json' -- "$ctl" --kind keyboard macro delete 0
+expect 0 'not repaired \(unreadable\): .*broken.Json' -- "$ctl" --kind keyboard macro delete 0 --yes
+expect 0 'no macros' -- "$ctl" --kind keyboard macro list
+
+[ "$failures" = 0 ] && echo "all round trips passed"
+exit $((failures > 0))
