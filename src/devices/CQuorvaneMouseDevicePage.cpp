@@ -10,6 +10,7 @@
 #include "devices/IDeviceKeyButton.h"
 #include "panels/CKeySetControlUI.h"
 #include "panels/CShootControlUI.h"
+#include "panels/ColourText.h"
 #include "platform/Debug.h"
 #include "ui/core/CEditUI.h"
 #include "ui/core/CLabelUI.h"
@@ -43,10 +44,6 @@ constexpr int kSummaryValueWidth = 180;
 constexpr ui::UiColor kSummaryNameColour = 0xFFFFFFFF;
 constexpr ui::UiColor kSummaryValueColour = 0xFF0099FF;
 constexpr int kCustomLightBase = 10;
-
-ui::UiColor OpaqueColour(uint8_t red, uint8_t green, uint8_t blue) {
-    return 0xFF000000u | uint32_t(red) << 16 | uint32_t(green) << 8 | blue;
-}
 
 }  // namespace
 
@@ -122,7 +119,7 @@ void CQuorvaneMouseDevice::ShowStages() {
         const profiles::DpiStage& stage = stages_[i];
         SetStageLayout(int(i), stage.stageActive != 0);
         ShowStageValue(int(i), stage.dpiX);
-        SetStageColourControl(int(i), OpaqueColour(stage.red, stage.green, stage.blue));
+        SetStageColourControl(int(i), panels::OpaqueColour(stage.red, stage.green, stage.blue));
     }
 }
 
@@ -265,15 +262,7 @@ int CQuorvaneMouseDevice::EditToSliderPosition(int index) {
 }
 
 void CQuorvaneMouseDevice::SetStageColourControl(int index, ui::UiColor colour) {
-    if (ui::CControlUI* option = StageControl<ui::CControlUI>(kColourPrefix, index)) {
-        option->SetBkColor(colour);
-        option->SetAttribute(
-            "hotbkcolor", "#" + [&] {
-                char text[9];
-                std::snprintf(text, sizeof text, "%08X", colour);
-                return std::string(text);
-            }());
-    }
+    panels::PaintColourSample(StageControl<ui::CControlUI>(kColourPrefix, index), colour);
 }
 
 ui::UiColor CQuorvaneMouseDevice::GetStageColourControl(int index) {

@@ -194,6 +194,12 @@ MacroResult MacroLibrary::Import(const fs::path& file) {
     const std::optional<std::string> text = ReadTextFile(file, &why);
     if (!text) return Refuse(MacroError::ReadFailed, "the file could not be read: " + why);
     const Json::Value doc = ParseJsonText(*text).value_or(Json::Value());
+    if (!doc.isObject())
+        return Refuse(MacroError::BadFile, "the file is not a macro file (not a JSON object)");
+    const Json::Value& events = doc["Events"];
+    if (!events.isArray())
+        return Refuse(MacroError::BadFile, "the file is not a macro file (no \"Events\" list)");
+
     std::vector<std::string> notes;
     std::vector<MacroEvent> values;
     for (Json::ArrayIndex i = 0; i < events.size(); ++i) {
