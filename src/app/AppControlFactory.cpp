@@ -5,8 +5,10 @@
 #include "app/CDeviceOptionUI.h"
 #include "devices/CQuorvaneUSBDevice.h"
 #include "devices/DeviceControls.h"
+#include "panels/CDeviceProfileUI.h"
 #include "panels/CKeySetControlUI.h"
 #include "panels/CLightControlUI.h"
+#include "panels/CMacroControlUI.h"
 #include "panels/CShootControlUI.h"
 #include "platform/Debug.h"
 #include "ui/core/CHorizontalLayoutUI.h"
@@ -35,8 +37,8 @@ enum class Shape { Horizontal, Vertical };
 
 // Panels whose classes are not written yet, and the toolkit shape that stands in for each.
 constexpr std::pair<std::string_view, Shape> kStandIns[] = {
-    {"DeviceProfile", Shape::Vertical},    {"MagicControl", Shape::Vertical},
-    {"Voice6533Control", Shape::Vertical}, {"MacroControl", Shape::Vertical},
+    {"MagicControl", Shape::Vertical},
+    {"Voice6533Control", Shape::Vertical},
     {"MpDevicePower", Shape::Horizontal},
 };
 
@@ -77,6 +79,8 @@ ui::CControlUI* AppControlFactory::Create(std::string_view name) const {
     if (ui::EqualNoCase(name, "DeviceOption")) return new CDeviceOptionUI;
     if (ui::EqualNoCase(name, "KeySetControl")) return new panels::CKeySetControlUI;
     if (ui::EqualNoCase(name, "ShootControl")) return new panels::CShootControlUI;
+    if (ui::EqualNoCase(name, "MacroControl")) return new panels::CMacroControlUI;
+    if (ui::EqualNoCase(name, "DeviceProfile")) return new panels::CDeviceProfileUI;
     if (ui::EqualNoCase(name, "LightControl")) return new panels::CLightControlUI;
     for (const Panel& panel : kPanels)
         if (ui::EqualNoCase(name, panel.element)) return BuildPanel(panel.file);

@@ -38,6 +38,7 @@ MainWndOptions WithBus(MainWndOptions options) {
 
 CMainWnd::CMainWnd(MainWndOptions options)
     : options_(WithBus(std::move(options))),
+      deviceHook_(options_.capture ? options_.capture : input::MakeDefaultCaptureBackend()),
       factory_(&pm_, options_.bus, options_.createControl),
       selector_(pm_, {[this](int shown) {
                           // Synchronised lighting needs two devices shown.
@@ -45,14 +46,10 @@ CMainWnd::CMainWnd(MainWndOptions options)
                       },
                       [this] {
                           CloseChildWindows();
-                          if (!selectorEnabled_) {
-                              SendMessage(GetHWND(), kMsgInputHook, 0, 0);
-                              Pending("MacroRecordStop");
-                              selectorEnabled_ = true;
-                              if (CControlUI* layout = pm_.FindControl("device_select_layout"))
-                                  layout->SetEnabled(true);
-                          }
+                          // A recording runs: end it before its device goes.
+                          if (!selectorEnabled_) StopMacroRecording(false);
                       }}) {
+    audioLight_ = std::make_unique<AudioLightState>(profiles::DataFolders::FromEnvironment());
     BindHandlers();
 }
 
@@ -103,7 +100,8 @@ void CMainWnd::OnWindowInit() {
         slots_.Attach(kSyncLightingSlot, [this] { return syncLighting_.Stop(); });
     SetTimer(GetHWND(), kTimerDpi, 100);
     initialised_ = true;
-    Pending("LoadAudioLightStyles");
+    LoadAudioStyles(*this);
+    WatchAudioRecorder();
 }
 
 std::vector<CQuorvaneUSBDevice*> CMainWnd::DevicesOfKind(
@@ -185,6 +183,7 @@ void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
         mouse->SetScreenSize(screen.cx, screen.cy);
     }
     device.SetSelectorValue(container(selectorLayout)->GetItemIndex(entry));
+    InitProfilePanel(device, row.kind);
     UpdateSyncGroup(*this);
 }
 
@@ -194,10 +193,16 @@ void CMainWnd::OnDeviceAttached(CQuorvaneUSBDevice& device, bool throughReceiver
     if (CDeviceOptionUI* entry = selector_.Entry(device.SelectorValue()))
         entry->StartConnectTimer();
     syncLighting_.Wake();
+    UpdateAudioRecorder(*this);
+}
+
+void CMainWnd::WatchAudioRecorder() {
+    SetTimer(GetHWND(), kTimerRecorder, 1000);
 }
 
 void CMainWnd::OnDeviceDetached(CQuorvaneUSBDevice& device) {
     RemoveSelectorEntry(device.SelectorValue());
+    UpdateAudioRecorder(*this);
 }
 
 void CMainWnd::OnLinkSwitched(CQuorvaneUSBDevice& device, bool toReceiver) {
@@ -291,8 +296,8 @@ void CMainWnd::OnMenuCommand(std::string_view name) {
         Pending("AboutWindow");
     } else if (EqualNoCase(name, "setwnd_menu")) {
         Pending("SettingsWindow");
-    } else {
-        Pending("MacroActionMenu");
+    } else if (!OnMacroMenuCommand(name)) {
+        DebugPrintf("menu item %s: no action", std::string(name).c_str());
     }
 }
 
@@ -432,7 +437,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
         }
         if (wParam == 1) SetLightsControlled(lightsControlled_);
     } else if (msg == messages.audioToolQuery && msg != 0) {
-        Pending("AudioToolSetup");
+        if (!SendWorkToolDeviceList()) DebugOutput("no work tool to send the device list to");
     } else if (msg == WM_DESTROY) {
         DebugOutput("退出测试");
         Shutdown();
@@ -462,7 +467,7 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     const AppMessages& messages = Messages();
     if (messages.IsHook(msg)) {
         if (msg == messages.hook[2]) DebugOutput("WM_HOOK_KEY_MSMACRO");
-        Pending("KeyCaptureAndMacroRecording");
+        DispatchHook(msg, wParam, lParam);
     } else if (messages.IsGame(msg)) {
         OnGameLightEvent(wParam, lParam);
     } else if (msg == WM_DISPLAYCHANGE) {
@@ -480,7 +485,11 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (lParam == WM_LBUTTONUP) ToggleTray();
         if (lParam == WM_RBUTTONUP) SetTimer(GetHWND(), kTimerTrayMenu, 10);
     } else if (msg == kMsgInputHook) {
-        Pending(wParam ? "InstallInputHook" : "RemoveInputHook");
+        // The key field of the key-assignment panel captures the next key.
+        if (wParam)
+            deviceHook_.Install(input::kHookSingleKey, GetHWND(), true, true);
+        else
+            deviceHook_.Uninstall();
     } else if (msg == WM_MENUCLICK) {
         std::unique_ptr<MenuCmd> command(reinterpret_cast<MenuCmd*>(wParam));
         if (command) OnMenuCommand(command->name);
@@ -519,11 +528,16 @@ void CMainWnd::OnTimer(UINT_PTR id) {
             break;
         case kTimerProfileSwitch:
             KillTimer(GetHWND(), id);
-            Pending("ProfileSwitch");
+            SwitchProfile();
             break;
         case kTimerGameRestore:
             KillTimer(GetHWND(), id);
             RestoreGameLighting();
+            break;
+        case kTimerRecorder:
+            // The music mode can also come from the keyboard itself (its own read).
+            UpdateAudioRecorder(*this);
+            CheckAudioRecorder(*this);
             break;
         case kTimerRaise:
             KillTimer(GetHWND(), id);
@@ -536,10 +550,11 @@ void CMainWnd::OnTimer(UINT_PTR id) {
 
 void CMainWnd::Shutdown() {
     ShowWindow(false);
+    deviceHook_.Uninstall();
     const uint32_t start = GetTickCount();
     slots_.StopAll();
     lastStopMs_ = static_cast<int>(GetTickCount() - start);
-    Pending("TellAudioRecorder");
+    EndAudioRecorder(*this);
     tray_.DeleteTrayIcon();
 }
 

@@ -5,20 +5,30 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/AppControlFactory.h"
+#include "app/AudioLightState.h"
 #include "app/DeviceSelector.h"
 #include "app/WorkerSlots.h"
 #include "app/handlers/Handlers.h"
 #include "devices/DeviceManager.h"
 #include "devices/IDeviceHost.h"
+#include "input/CDeviceHook.h"
 #include "lighting/SpectrumBands.h"
 #include "lighting/SyncLighting.h"
+#include "macros/MacroRecorder.h"
+#include "profiles/ProfileListModel.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
+
+namespace vivori::panels {
+class CMacroControlUI;
+class CDeviceProfileUI;
+}  // namespace vivori::panels
 
 namespace vivori::app {
 
@@ -30,6 +40,11 @@ struct MainWndOptions {
     int gameRestoreMs = 5000;
     // The tray icon; tests without a desktop leave it out.
     bool trayIcon = true;
+    // Where recordings and key captures take their input; null: the desktop's.
+    std::shared_ptr<input::ICaptureBackend> capture;
+    // Chooses a profile file instead of the file dialogs (tests): true and the path
+    // when one was chosen.
+    std::function<bool(bool save, std::string* path)> chooseFile;
 };
 
 // The application's top-level window and controller: it builds the pages of the
@@ -44,6 +59,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     static constexpr ui::UINT_PTR kTimerProfileSwitch = 1055;
     static constexpr ui::UINT_PTR kTimerGameRestore = 1066;
     static constexpr ui::UINT_PTR kTimerRaise = 1077;
+    static constexpr ui::UINT_PTR kTimerRecorder = 1088;
     // The copy-data buffers: spectrum frames and short level frames.
     static constexpr size_t kSpectrumBytes = 4200;
     static constexpr size_t kShortFrameBytes = 156;
@@ -88,6 +104,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     static constexpr int kNoMessageValue = -1;
     // Shows a language text, formatted with value when one is given.
     void ShowMessageText(const std::string& key, int value = kNoMessageValue);
+    input::CDeviceHook& DeviceHook() { return deviceHook_; }
+    // The macro editor of the current device, its folder set; null when there is none.
+    panels::CMacroControlUI* MacroPanel();
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
     std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
@@ -98,16 +117,35 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     ui::HWND& ChildWindow(ChildSlot slot) { return childWindows_[slot]; }
     // Worker slot 2: synchronised lighting.
     lighting::SyncLightingDriver& SyncLighting() { return syncLighting_; }
+    // The audio light styles and the audio recorder.
+    AudioLightState& AudioLight() { return *audioLight_; }
+    // Once a second: whether a keyboard runs the music mode, and how the recorder is.
+    void WatchAudioRecorder();
 
   private:
     using Handler = NotifyHandler;
+    // Receives a hook message (by its registered name) with its wParam and lParam.
+    using HookHandler = std::function<void(ui::WPARAM wParam, ui::LPARAM lParam)>;
 
     void BindHandlers();
     // One area's handlers each (src/app/handlers/), called by BindHandlers.
     void BindMouseHandlers();
     void BindKeyHandlers();
     void BindRecoilHandlers();
+    // One area's handlers each, in src/app/handlers/.
+    void BindMacroHandlers();
+    // ---- macro editor (handlers/Macros.cpp) ----
+    void StartMacroRecording(macros::TimingMode timing, int hookMode);
+    void StopMacroRecording(bool save);
+    void SaveMacroAndUpload();
+    void DeleteSelectedMacro();
+    void MacroFileOperation(std::string_view name);
+    void MacroActionEdit(std::string_view name);
+    bool OnMacroMenuCommand(std::string_view name);
+    void OpenMacroActionMenu();
+    bool InsideStopButton(const input::MouseHookRecord& record);
     void Dispatch(std::string_view handler, ui::TNotifyUI& msg, int index);
+    void DispatchHook(ui::UINT msg, ui::WPARAM wParam, ui::LPARAM lParam);
     void OnWindowInit();
     void OnTimer(ui::UINT_PTR id);
     bool HandleAwakeMessage(ui::UINT msg, ui::WPARAM wParam, ui::LPARAM lParam);
@@ -128,7 +166,29 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void SelectLightMode(devices::CQuorvaneUSBDevice& device, int mode);
     void Pending(std::string_view what) const;
 
+    // Profiles (handlers/Profiles.cpp).
+    void BindProfileHandlers();
+    void InitProfilePanel(devices::CQuorvaneUSBDevice& device, int kind);
+    // The selected profile of the current device's panel to the device and the hardware.
+    void SwitchProfile();
+    void SelectProfilePanelTab(int page);
+    // Collects and writes the macros and, unless they do not fit, the key table.
+    bool WriteMacrosAndKeys(devices::CQuorvaneUSBDevice& device);
+    // Shows the message of a refused or failed operation; true when it succeeded.
+    bool ReportProfileOutcome(const profiles::ProfileOutcome& outcome);
+    bool ChooseProfileFile(bool save, std::string* path);
+    void AddProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void CopyProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void DeleteProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void RenameProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void ImportProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void ExportProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void ResetProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    // A message box with the language text of `key` (and a detail line): 1 on confirm.
+    int Ask(std::string_view key, bool withCancel = false, std::string_view detail = {});
+
     MainWndOptions options_;
+    input::CDeviceHook deviceHook_;
     AppControlFactory factory_;
     DeviceSelector selector_;
     std::unique_ptr<devices::DeviceManager> devices_;
@@ -136,6 +196,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     ui::CTrayIcon tray_;
     ui::HWND menu_ = 0;
     HandlerTable handlers_;
+    std::map<std::string_view, HookHandler> hookHandlers_;
     std::array<ui::HWND, 4> childWindows_{};  // settings, about, palette, audio styles
 
     bool lightsControlled_ = true;
@@ -155,6 +216,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     std::array<std::uint8_t, kSpectrumBytes> spectrum_{};
     std::array<std::uint8_t, kShortFrameBytes> shortFrame_{};
     lighting::SpectrumReducer spectrumBands_;
+    std::unique_ptr<AudioLightState> audioLight_;
     // Stopped through its worker slot before the devices it drives go.
     lighting::SyncLightingDriver syncLighting_;
 };

@@ -53,6 +53,18 @@ void CMainWnd::Dispatch(std::string_view handler, TNotifyUI& msg, int index) {
     Pending(handler);
 }
 
+void CMainWnd::DispatchHook(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const AppMessages& messages = Messages();
+    for (size_t i = 0; i < messages.hook.size(); ++i) {
+        if (messages.hook[i] != msg) continue;
+        if (auto found = hookHandlers_.find(kHookMessageNames[i]); found != hookHandlers_.end())
+            found->second(wParam, lParam);
+        else
+            Pending(kHookMessageNames[i]);
+        return;
+    }
+}
+
 std::vector<std::string_view> CMainWnd::PendingHandlers() {
     CMainWnd probe;
     std::vector<std::string_view> pending;
@@ -104,23 +116,10 @@ void CMainWnd::BindHandlers() {
          [this](TNotifyUI& msg, int) {
              if (devices::CQuorvaneUSBDevice* device = CurrentDevice())
                  device->ShowTip(PageOfTab(NameOf(msg)));
-             Pending("ProfilePanelPage");
+             SelectProfilePanelTab(PageOfTab(NameOf(msg)));
          }},
         {"ProfileChosen",
          [this](TNotifyUI&, int) { SetTimer(GetHWND(), kTimerProfileSwitch, 400); }},
-        {"AudioChannelSlider",
-         [this](TNotifyUI& msg, int) {
-             auto* slider = static_cast<CSliderUI*>(msg.pSender->GetInterface("Slider"));
-             const std::string name = NameOf(msg);
-             if (slider == nullptr || name.empty()) return;
-             const char channel = static_cast<char>(std::toupper(name[0]));
-             char text[16];
-             std::snprintf(text, sizeof text, "%c %d", channel, slider->GetValue());
-             const std::string label = std::string(1, channel) + "_light_label";
-             if (CControlUI* control = pm_.FindControl(label)) control->SetText(text);
-             // The audio recorder window is found by the audio light styles.
-             Pending("AudioStyleMessage");
-         }},
         {"DpiSliderShowsValue",
          [this](TNotifyUI& msg, int index) {
              auto* slider = static_cast<CSliderUI*>(msg.pSender->GetInterface("Slider"));
@@ -148,7 +147,10 @@ void CMainWnd::BindHandlers() {
     BindKeyHandlers();
     BindRecoilHandlers();
     BindMouseHandlers();
+    BindMacroHandlers();
     AddLightingHandlers(*this, handlers_);
+    AddAudioLightHandlers(*this, handlers_);
+    BindProfileHandlers();
 }
 
 }  // namespace vivori::app

@@ -42,6 +42,14 @@ class TestKeyboard : public devices::CQuorvaneUSBDevice {
         std::lock_guard lock(mutex);
         levels.assign(values, values + count);
     }
+    void SetMusicInput(const int* values, int count) override {
+        std::lock_guard lock(mutex);
+        music.assign(values, values + count);
+    }
+    std::vector<int> Music() {
+        std::lock_guard lock(mutex);
+        return music;
+    }
     std::vector<int> Levels() {
         std::lock_guard lock(mutex);
         return levels;
@@ -50,6 +58,7 @@ class TestKeyboard : public devices::CQuorvaneUSBDevice {
   private:
     std::mutex mutex;
     std::vector<int> levels;
+    std::vector<int> music;
 };
 
 // The application object on an empty simulated bus, with its own runtime and data
@@ -79,6 +88,8 @@ class AppTest : public ::testing::Test {
         options.window.bus = WindowBus();
         options.window.trayIcon = false;
         options.window.gameRestoreMs = gameRestoreMs;
+        options.window.capture = capture;
+        options.window.chooseFile = chooseFile;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
             if (makeOther)
                 if (ui::CControlUI* control = makeOther(name)) return control;
@@ -143,6 +154,10 @@ class AppTest : public ::testing::Test {
     std::unique_ptr<app::Application> application;
     // The keyboard page's device object; empty: TestKeyboard.
     std::function<ui::CControlUI*()> makeKeyboard;
+    // Input capture for the window; empty: the desktop's.
+    std::shared_ptr<input::ICaptureBackend> capture;
+    // Stands in for the profile file dialogs.
+    std::function<bool(bool save, std::string* path)> chooseFile;
     // Asked first for every control the layouts name; null: the usual ones.
     std::function<ui::CControlUI*(std::string_view)> makeOther;
 

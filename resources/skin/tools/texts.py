@@ -88,6 +88,12 @@ PROFILE = [
     ("6533_voice_Op_tab_text", "Sound", "声音"),
     ("magic_Op_tab_text", "Voice effects", "变声"),
     ("Virtual7.1_Op_tab_text", "Virtual 7.1", "虚拟7.1"),
+    ("profile_limit_text", "A device keeps at most 50 profiles. Delete one first.", "每个设备最多保存 50 个配置，请先删除一个。"),
+    ("profile_last_text", "The last profile cannot be deleted.", "无法删除最后一个配置。"),
+    ("profile_write_failed_text", "The profile change could not be saved; the old files are kept.",
+     "无法保存配置更改，原文件已保留。"),
+    ("profile_import_refused_text", "This file cannot be imported as a profile.", "无法将此文件导入为配置。"),
+    ("profile_export_failed_text", "The profile could not be exported.", "无法导出配置。"),
 ]
 
 LIGHTING = [
@@ -230,7 +236,13 @@ MACRO = [
     ("macro_btn_deleteall_text", "Clear", "清空"),
     ("macro_move_text", "Insert move", "插入移动"), ("macro_move_left_text", "Left", "左"),
     ("macro_move_right_text", "Right", "右"), ("macro_move_up_text", "Up", "上"), ("macro_move_down_text", "Down", "下"),
-    ("macro_hint_text", "Right-click an event for more actions.", "在事件上右击可进行更多操作。"),
+    ("macro_hint_text", "Double-click an event for more actions.", "双击事件可进行更多操作。"),
+    ("macro_wayland_notice_text", "On this desktop keys and clicks are recorded only while this window has the focus.",
+     "在此桌面上，只有本窗口获得焦点时才能录制按键和点击。"),
+    ("macro_capture_failed_text", "The keyboard could not be captured; nothing was recorded.", "无法捕获键盘，未录制任何内容。"),
+    ("macro_upload_failed_text", "The macro was saved but could not be written to the device.", "宏已保存，但无法写入设备。"),
+    ("macro_uploaded_text", "Saved and written to the device.", "已保存并写入设备。"),
+    ("macro_import_corrected_text", "Imported; values the device cannot hold were corrected.", "已导入；设备无法容纳的数值已被修正。"),
     ("macro_btn_cancel_text", "Revert", "还原"), ("macro_btn_save_text", "Save", "保存"),
     ("redio_previous_record_time_text", "Record before, with real delays", "在前面录制（记录延时）"),
     ("redio_previous_constant_time_text", "Record before, with fixed delays", "在前面录制（固定延时）"),

@@ -5,6 +5,8 @@
 
 #include "app/CMainWnd.h"
 #include "device/SupportedDevices.h"
+#include "input/HookTypes.h"
+#include "macros/KeyCodeTable.h"
 #include "macros/MacroLibrary.h"
 #include "panels/CKeySetControlUI.h"
 #include "platform/Debug.h"
@@ -20,6 +22,7 @@ namespace {
 
 constexpr uint32_t kLeftButton = 0x100100;
 constexpr int kKeyPage = 2;
+constexpr uint32_t kExtendedKey = 0x01;  // the hook record's extended-key flag
 
 CKeySetControlUI* PanelOf(CQuorvaneUSBDevice* device) {
     if (device == nullptr) return nullptr;
@@ -123,6 +126,18 @@ void CMainWnd::BindKeyHandlers() {
     };
     handlers_["MacroEndMode"] = [current](TNotifyUI&, int) {
         if (CKeySetControlUI* panel = current().second) panel->OnPlayModeChosen();
+    };
+    // The single-key capture while the key field has the focus: each key pressed is
+    // taken into the panel and the assignment handed to the device at once.
+    hookHandlers_["WM_HOOK_KEY_SINGLEKEY_MSG"] = [current, save](ui::WPARAM wParam,
+                                                                 ui::LPARAM lParam) {
+        if (lParam == 0 || !input::IsKeyDownMessage(uint32_t(wParam))) return;
+        const auto& record = *reinterpret_cast<const input::KeyHookRecord*>(lParam);
+        const auto row =
+            macros::FindKeyByScanCode(uint8_t(record.scanCode), (record.flags & kExtendedKey) != 0);
+        CKeySetControlUI* panel = current().second;
+        if (!row || panel == nullptr || !panel->HasKey() || !panel->CaptureKey(*row)) return;
+        save();
     };
     handlers_["KeyComboModifier"] = [save](TNotifyUI& msg, int) {
         auto* option = static_cast<ui::COptionUI*>(msg.pSender->GetInterface("Option"));
