@@ -128,14 +128,26 @@ void CDeviceOptionUI::OnConnectTimer() {
     device_->OnConnected();
     lightClock_ = true;
     SetTimer(kLightTimer, kLightFirstMs);
-    if (device_->PowerDisplay() && IsOpen()) SetTimer(kPowerTimer, kPowerFirstMs);
+    // Every kind reads its power once; only those that show it keep polling.
+    if (IsOpen()) SetTimer(kPowerTimer, kPowerFirstMs);
     if (OnReceiver()) StartLinkWatch(kLinkWatchFirstMs);
 }
 
 void CDeviceOptionUI::OnPowerTimer() {
-    device_->ReadPowerStatus();
-    // Pads and headsets show no power: one read is all they get.
-    if (device_->PowerDisplay()) SetTimer(kPowerTimer, kPowerMs);
+    // Hidden, the window pauses the poll; the tray still lists the battery and warns
+    // when it runs low, so one read in kHiddenPowerReads still goes out.
+    if (device_->IsPowerPollPaused()) {
+        if (++pausedPolls_ % kHiddenPowerReads == 0) {
+            device_->SetPowerPollPause(false);
+            device_->ReadPowerStatus();
+            device_->SetPowerPollPause(true);
+        }
+    } else {
+        pausedPolls_ = 0;
+        device_->ReadPowerStatus();
+    }
+    // Pads and headsets show no battery: one read is all they get.
+    if (device_->PowerDisplay()) SetTimer(kPowerTimer, powerPeriodMs_);
 }
 
 void CDeviceOptionUI::OnLinkWatchTimer() {

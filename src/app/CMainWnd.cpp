@@ -176,11 +176,16 @@ void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
     entry->SetVisible(false);
     entry->SetDeviceName(row.deviceName);
     entry->AttachDevice(&device);
+    entry->SetPowerPeriod(options_.powerPeriodMs);
     entry->SetKeyPanel(pm_.FindSubControlByClass(&device, "SelectPanel"));
     device.SetPowerPanel(power);
     if (auto* mouse = dynamic_cast<devices::CQuorvaneMouseDevice*>(&device)) {
         const UiSize screen = PrimaryScreenSize();
         mouse->SetScreenSize(screen.cx, screen.cy);
+    }
+    if (auto* display = static_cast<devices::IPowerDisplay*>(power->GetInterface(devices::kPowerDisplay))) {
+        display->SetDeviceType(row.kind, 0);
+        display->ShowLayout(device.PowerDisplay());
     }
     device.SetSelectorValue(container(selectorLayout)->GetItemIndex(entry));
     InitProfilePanel(device, row.kind);
@@ -236,6 +241,39 @@ void CMainWnd::OnShowSelectorMessage(int index, bool reachable) {
     CDeviceOptionUI* entry = selector_.Entry(index);
     if (entry && !entry->IsOwnVisible())
         ShowSelectorEntry(index, true, selector_.ShownCount() == 0);
+}
+
+void CMainWnd::ShowMessageText(std::string_view key) {
+    lastMessageText_ = std::string(key);
+    DebugPrintf("message: %s", lastMessageText_.c_str());
+    Pending("MessageWindow");
+}
+
+// ---- battery ----
+
+void CMainWnd::OnPowerRead() {
+    auto text = [](std::string_view key, std::string_view fallback) {
+        return CResourceManager::GetInstance().GetText(key).value_or(std::string(fallback));
+    };
+    std::vector<devices::BatteryLine> lines;
+    for (CQuorvaneUSBDevice* device : DevicesOfKind({kKindKeyboard, kKindMouse, kKindHeadset})) {
+        if (!device->HasPowerRecord() || !device->Commands().IsOpen()) continue;
+        const uint16_t kind = static_cast<uint16_t>(device->DeviceKind());
+        const std::string name = kind == kKindKeyboard ? text("battery_keyboard_text", "Keyboard")
+                                 : kind == kKindMouse  ? text("battery_mouse_text", "Mouse")
+                                                       : text("battery_headset_text", "Headset");
+        lines.push_back({name, device->PowerRecord()});
+        if (batteryWatch_.Update(device, device->PowerRecord())) {
+            ++lowBatteryNotices_;
+            const std::string level =
+                std::to_string(device->PowerRecord()[devices::power_byte::kLevel]) + " %";
+            tray_.ShowMessage(text("battery_low_title", "Battery low"),
+                              name + ": " + level + ". " +
+                                  text("battery_low_text", "Connect it to charge."));
+        }
+    }
+    batteryText_ = devices::BatteryToolTip(std::string(kApplicationName), lines);
+    tray_.SetToolTip(batteryText_);
 }
 
 // ---- showing, hiding, the tray ----
@@ -295,7 +333,7 @@ void CMainWnd::OnMenuCommand(std::string_view name) {
     } else if (EqualNoCase(name, "about_menu")) {
         Pending("AboutWindow");
     } else if (EqualNoCase(name, "setwnd_menu")) {
-        Pending("SettingsWindow");
+        OpenUpdateWindow();
     } else if (!OnMacroMenuCommand(name)) {
         DebugPrintf("menu item %s: no action", std::string(name).c_str());
     }
@@ -506,11 +544,13 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     } else if (msg == devices::kMsgDeviceRemoved) {
         if (devices_) devices_->DeviceRemoved(static_cast<int>(wParam));
     } else if (msg == kMsgOpenSettings) {
-        Pending("SettingsWindow");
+        OpenUpdateWindow();
     } else if (msg == kMsgClearUpdateBadge) {
         if (CControlUI* button = pm_.FindControl("setbtn")) button->SetForeImage("");
     } else if (msg == devices::kMsgShowSelectorEntry) {
         OnShowSelectorMessage(static_cast<int>(wParam), lParam != 0);
+    } else if (msg == devices::kMsgPowerByte) {
+        OnPowerRead();
     }
     return false;
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
+#include <string>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +24,7 @@
 #include "lighting/SyncLighting.h"
 #include "macros/MacroRecorder.h"
 #include "profiles/ProfileListModel.h"
+#include "update/UpdateCheck.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
 
@@ -38,6 +41,8 @@ struct MainWndOptions {
     ui::ControlFactoryCallback createControl;
     // How long after the last game light event the device's own lighting comes back.
     int gameRestoreMs = 5000;
+    // How often mice and keyboards read their power.
+    unsigned powerPeriodMs = 5000;
     // The tray icon; tests without a desktop leave it out.
     bool trayIcon = true;
     // Where recordings and key captures take their input; null: the desktop's.
@@ -84,6 +89,8 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void ShowSelectorEntry(int index, bool show, bool select);
     void RemoveSelectorEntry(int index);
     void ShowAndRaise();
+    // Hides the window into the tray, as its close button does.
+    void HideToTrayNow() { HideToTray(); }
     void SetLightsControlled(bool controlled);
     void SetWindowActive(bool active);
     void CloseChildWindows();
@@ -107,6 +114,18 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     input::CDeviceHook& DeviceHook() { return deviceHook_; }
     // The macro editor of the current device, its folder set; null when there is none.
     panels::CMacroControlUI* MacroPanel();
+    // The update page with a fresh check (in its own window until the settings window
+    // hosts it). Returns the new window; null when one was open already (it comes up)
+    // or none could be made.
+    class CUpdateWnd* OpenUpdateWindow();
+    ui::HWND UpdateWindow() const { return childWindows_[0]; }
+    // The tray's battery text, and how many low-battery notices were shown.
+    const std::string& BatteryText() const { return batteryText_; }
+    int LowBatteryNotices() const { return lowBatteryNotices_; }
+    // A language-file message for the user (the message window shows it when it exists).
+    void ShowMessageText(std::string_view key);
+    // The last message given to the user, by its language key.
+    const std::string& LastMessageText() const { return lastMessageText_; }
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
     std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
@@ -134,6 +153,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void BindRecoilHandlers();
     // One area's handlers each, in src/app/handlers/.
     void BindMacroHandlers();
+    void BindUpdateHandlers();
     // ---- macro editor (handlers/Macros.cpp) ----
     void StartMacroRecording(macros::TimingMode timing, int hookMode);
     void StopMacroRecording(bool save);
@@ -144,6 +164,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     bool OnMacroMenuCommand(std::string_view name);
     void OpenMacroActionMenu();
     bool InsideStopButton(const input::MouseHookRecord& record);
+    // ---- updates (handlers/Update.cpp) ----
+    std::vector<update::AttachedDevice> AttachedForUpdate() const;
+    bool StartUpdater(const std::vector<update::CheckedRow>& rows);
     void Dispatch(std::string_view handler, ui::TNotifyUI& msg, int index);
     void DispatchHook(ui::UINT msg, ui::WPARAM wParam, ui::LPARAM lParam);
     void OnWindowInit();
@@ -161,6 +184,8 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void RestoreGameLighting();
     bool OnCopyData(const ui::COPYDATASTRUCT& data);
     void OnShowSelectorMessage(int index, bool reachable);
+    // After a power read: the tray's battery list and the low-battery notice.
+    void OnPowerRead();
     void SetWindowHidden(bool hidden);
     // The light mode list of the device's lighting panel, selected at mode.
     void SelectLightMode(devices::CQuorvaneUSBDevice& device, int mode);
@@ -219,6 +244,10 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     std::unique_ptr<AudioLightState> audioLight_;
     // Stopped through its worker slot before the devices it drives go.
     lighting::SyncLightingDriver syncLighting_;
+    devices::BatteryWatch batteryWatch_;
+    std::string batteryText_;
+    int lowBatteryNotices_ = 0;
+    std::string lastMessageText_;
 };
 
 }  // namespace vivori::app

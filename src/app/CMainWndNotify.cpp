@@ -151,6 +151,8 @@ void CMainWnd::BindHandlers() {
     AddLightingHandlers(*this, handlers_);
     AddAudioLightHandlers(*this, handlers_);
     BindProfileHandlers();
+    BindUpdateHandlers();
+    AddHeadsetHandlers(*this, handlers_);
 }
 
 }  // namespace vivori::app

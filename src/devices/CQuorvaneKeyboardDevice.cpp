@@ -9,6 +9,7 @@
 #include "devices/KeyTablePlan.h"
 #include "devices/KnownKeyLocations.h"
 #include "devices/ProfileBinding.h"
+#include "devices/ProfileLighting.h"
 #include "macros/MacroAssignments.h"
 #include "macros/MacroLibrary.h"
 #include "panels/CLightControlUI.h"
@@ -23,35 +24,6 @@ namespace {
 constexpr int kMaxLevel = 4;
 // A failed per-key colour write gives the keyboard this long before the next.
 constexpr int kColourRetryPauseMs = 200;
-
-LightParameters ParametersOf(const profiles::LightInfo& info) {
-    LightParameters p;
-    p.mode = info.selectItem;
-    p.brightness = info.light;
-    p.speed = info.speed;
-    p.direction = info.fx;
-    p.colourful = info.multiColor;
-    p.red = info.red;
-    p.green = info.green;
-    p.blue = info.blue;
-    p.extra = info.zzccLedMode;
-    p.colourBlock = info.customGroup;
-    return p;
-}
-
-profiles::LightInfo LightInfoOf(const LightParameters& p, profiles::LightInfo info) {
-    info.selectItem = p.mode;
-    info.light = p.brightness;
-    info.speed = p.speed;
-    info.fx = p.direction;
-    info.multiColor = p.colourful;
-    info.red = p.red;
-    info.green = p.green;
-    info.blue = p.blue;
-    info.zzccLedMode = static_cast<uint8_t>(p.extra);
-    info.customGroup = static_cast<uint8_t>(p.colourBlock);
-    return info;
-}
 
 }  // namespace
 
@@ -264,13 +236,8 @@ int CQuorvaneKeyboardDevice::WriteKeyColours() {
 
 // ---- power and link ----
 
-void CQuorvaneKeyboardDevice::ReadPowerStatus() {
-    if (!commands_.IsOpen() || IsPowerPollPaused() || !commands_.LinkCheck()) return;
-    std::array<uint8_t, 6> record{};
-    if (commands_.ReadStatus(record.data(), record.size(), 0) != CMD_OK) return;
-    record[3] = commands_.IsReceiverLink() ? 1 : 0;
-    powerRecord_ = record;
-    if (window_ != 0) ui::PostMessage(window_, kMsgPowerByte, record[4], 0);
+bool CQuorvaneKeyboardDevice::IsWirelessOnline() {
+    return commands_.IsOpen() && commands_.IsReceiverLink() && commands_.LinkCheck();
 }
 
 // ---- connection ----

@@ -51,7 +51,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void ApplyProfileLighting() override;
     void OnConnected() override;
     void SyncFromDevice() override;
-    void ReadPowerStatus() override;
+    bool IsWirelessOnline() override;
     void LoadProfile() override;
     void RefreshPage() override;
     void DropDeletedMacros() override;
@@ -127,7 +127,6 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     profiles::CKeyboardProfiledata& Profile() { return profile_; }
     const std::vector<int>& ModeMap();
     const std::vector<std::string>& CustomLightNames() const { return nameLists_.customNames; }
-    const std::array<uint8_t, 6>& PowerRecord() const { return powerRecord_; }
     uint16_t LastSyncCode() const { return lastSyncCode_; }
 
   private:
@@ -171,7 +170,6 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     // the next sync; a sync request (0x0401) arriving before it runs must not undo it.
     bool reloadProfilePending_ = false;  // UI thread only
     std::vector<int> unplacedKeys_;
-    std::array<uint8_t, 6> powerRecord_{};
 
     // Mode 19's per-key colours as the keyboard's colour block holds them (each with
     // its own brightness); the LED colour list is the running effect's preview.

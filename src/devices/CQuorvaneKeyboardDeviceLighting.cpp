@@ -5,6 +5,7 @@
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/IDeviceKeyButton.h"
 #include "devices/LightProgramOfProfile.h"
+#include "devices/ProfileLighting.h"
 #include "lighting/LightFrame.h"
 #include "lighting/MusicSettings.h"
 #include "platform/Time.h"
@@ -12,8 +13,8 @@
 namespace vivori::devices {
 
 void CQuorvaneKeyboardDevice::LoadLightProgram() {
-    std::vector<lighting::ProgramStep> steps = ProgramStepsOf(profile_.GetLightSteps());
-    std::vector<lighting::LedRecord> records = LedRecordsOf(profile_.GetLightList());
+    std::vector<lighting::ProgramStep> steps = ProgramStepsOf(profile_);
+    std::vector<lighting::LedRecord> records = LedRecordsOf(profile_);
     {
         CriticalSectionLock lock(lightLock_);
         program_.LoadSteps(std::move(steps));
@@ -104,19 +105,7 @@ void CQuorvaneKeyboardDevice::RefreshLights() {
         CriticalSectionLock lock(lightLock_);
         colours = engine_.Colours();
     }
-    const bool lightPage = GetFunctionPage() == 1;
-    for (size_t i = 0; i < ledButtons_.size() && i < colours.size(); ++i) {
-        ui::CControlUI* control = ledButtons_[i];
-        if (control == nullptr) continue;
-        auto* button = static_cast<IDeviceKeyButton*>(control->GetInterface(kDeviceKeyButton));
-        if (button == nullptr) continue;
-        const LedColour& c = colours[i];
-        if (lightPage && control->IsVisible())
-            button->SetTint(TintColour(c.red, c.green, c.blue), c.brightness, true);
-        else
-            button->SetTint(0, 0, false);
-    }
-    if (selectPanel_ != nullptr) selectPanel_->Invalidate();
+    PaintLedButtons(colours, GetFunctionPage() == 1);
 }
 
 // Lighting thread. The frame buffer is the thread's own, so a frame costs no allocation.

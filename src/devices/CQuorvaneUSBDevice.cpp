@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "devices/DeviceMessages.h"
 #include "devices/IDeviceKeyButton.h"
 #include "panels/CLightControlUI.h"
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/core/CTabLayoutUI.h"
+#include "ui/message/Messages.h"
 
 namespace vivori::devices {
 namespace {
@@ -287,6 +289,36 @@ ui::CControlUI* CQuorvaneUSBDevice::KeyButton(int index) const {
 
 ui::CControlUI* CQuorvaneUSBDevice::LedButton(int index) const {
     return index >= 0 && index < LedCount() ? ledButtons_[static_cast<size_t>(index)] : nullptr;
+}
+
+void CQuorvaneUSBDevice::ReadPowerStatus() {
+    if (!commands_.IsOpen()) return;
+    const bool wireless = deviceKind_ == kKindKeyboard || deviceKind_ == kKindMouse;
+    if (wireless && (IsPowerPollPaused() || !commands_.LinkCheck())) return;
+    devices::PowerRecord record{};
+    if (commands_.ReadStatus(record.data(), record.size(), 0) != CMD_OK) return;
+    record[power_byte::kLink] = commands_.IsReceiverLink() ? 1 : 0;
+    powerRecord_ = record;
+    hasPowerRecord_ = true;
+    if (powerPanel_ != nullptr)
+        if (auto* display = static_cast<IPowerDisplay*>(powerPanel_->GetInterface(kPowerDisplay)))
+            display->ShowPower(record.data(), record.size());
+    if (window_ != 0) ui::PostMessage(window_, kMsgPowerByte, record[power_byte::kValue], 0);
+}
+
+void CQuorvaneUSBDevice::PaintLedButtons(std::span<const LedColour> colours, bool show) {
+    for (size_t i = 0; i < ledButtons_.size() && i < colours.size(); ++i) {
+        ui::CControlUI* control = ledButtons_[i];
+        if (control == nullptr) continue;
+        auto* button = static_cast<IDeviceKeyButton*>(control->GetInterface(kDeviceKeyButton));
+        if (button == nullptr) continue;
+        const LedColour& c = colours[i];
+        if (show && control->IsVisible())
+            button->SetTint(TintColour(c.red, c.green, c.blue), c.brightness, true);
+        else
+            button->SetTint(0, 0, false);
+    }
+    if (selectPanel_ != nullptr) selectPanel_->Invalidate();
 }
 
 void CQuorvaneUSBDevice::SetPowerPollPause(bool pause) {

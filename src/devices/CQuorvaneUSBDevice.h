@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "device/SupportedDevices.h"
 #include "devices/LightRecords.h"
 #include "devices/NotificationChannel.h"
+#include "devices/PowerStatus.h"
 #include "lighting/ColumnRing.h"
 #include "macros/MacroUpload.h"
 #include "platform/CriticalSection.h"
@@ -89,9 +91,10 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // After a device notification or a link switch (UI thread): read the current
     // settings again and refresh the page. Never from a reader thread.
     virtual void SyncFromDevice() {}
-    // The power poll (UI thread timer): read and show the power status. Must not
-    // block longer than one exchange.
-    virtual void ReadPowerStatus() {}
+    // The power poll (UI thread timer): read the power record and show it on the power
+    // control. Keyboards and mice read only while their poll is not paused and the
+    // link answers; every kind ends quietly on a failure, keeping what it showed.
+    virtual void ReadPowerStatus();
     // Receiver link check: true when open, on the receiver and the device answers.
     virtual bool IsWirelessOnline();
     // Read the current profile into the device object; no device I/O.
@@ -231,6 +234,9 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // Only a device that polls can pause its poll (while the window is hidden).
     void SetPowerPollPause(bool pause);
     bool IsPowerPollPaused() const { return powerPollPause_.load(); }
+    // The last power record read (UI thread); HasPowerRecord is false before the first.
+    const devices::PowerRecord& PowerRecord() const { return powerRecord_; }
+    bool HasPowerRecord() const { return hasPowerRecord_; }
     // Whether the main window is active: the light output repaints the page only then.
     void SetWindowActive(bool active) { windowActive_.store(active); }
     bool IsWindowActive() const { return windowActive_.load(); }
@@ -265,6 +271,9 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
 
   protected:
     ui::CControlUI* FindChild(std::string_view name);
+    // Tints the page's LED buttons with the colours (off when show is false), then
+    // repaints the key-and-LED panel. UI thread.
+    void PaintLedButtons(std::span<const LedColour> colours, bool show);
     void SelectTab(std::string_view tabName, int index);
 
     // I/O.
@@ -319,6 +328,8 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     std::atomic<bool> powerDisplay_{false};
     std::atomic<bool> powerPollPause_{false};
     std::atomic<bool> windowActive_{false};
+    devices::PowerRecord powerRecord_{};
+    bool hasPowerRecord_ = false;
 
     // Profile work of the device kinds: the profile, the light configuration and the
     // default profile documents.

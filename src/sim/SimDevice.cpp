@@ -35,6 +35,16 @@ size_t SimDevice::ReceivedCount() const {
     return frames_.size();
 }
 
+std::vector<std::vector<uint8_t>> SimDevice::OutputReports() const {
+    std::lock_guard lock(modelMutex_);
+    return outputReports_;
+}
+
+void SimDevice::ClearOutputReports() {
+    std::lock_guard lock(modelMutex_);
+    outputReports_.clear();
+}
+
 void SimDevice::ClearFrames() {
     std::lock_guard lock(modelMutex_);
     frames_.clear();
@@ -70,8 +80,13 @@ uint8_t SimDevice::HandleCommand(const Frame&, Frame&) {
 }
 
 void SimDevice::OnOutputReport(int interfaceNumber, std::span<const uint8_t> report) {
-    if (interfaceNumber != interfaceNumber_ || report.empty() || report[0] != kCommandReportId)
+    if (interfaceNumber != interfaceNumber_ || report.empty()) return;
+    if (report[0] != kCommandReportId) {
+        // Any other output report (the headset's LED reports) is kept as it came.
+        std::lock_guard lock(modelMutex_);
+        if (recording_) outputReports_.emplace_back(report.begin(), report.end());
         return;
+    }
     Frame request{};
     std::memcpy(request.data(), report.data(), std::min(report.size(), request.size()));
     SendLateReplies();

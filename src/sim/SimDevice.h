@@ -40,6 +40,9 @@ class SimDevice : public hid::VirtualHidDevice, public std::enable_shared_from_t
     std::vector<Frame> ReceivedFrames() const;
     size_t ReceivedCount() const;
     void ClearFrames();
+    // Output reports other than command frames (the headset's LED reports), in order.
+    std::vector<std::vector<uint8_t>> OutputReports() const;
+    void ClearOutputReports();
     void SetRecording(bool on) { recording_ = on; }
     // Frames whose checksum did not match their bytes.
     size_t BadChecksums() const { return badChecksums_.load(); }
@@ -79,6 +82,7 @@ class SimDevice : public hid::VirtualHidDevice, public std::enable_shared_from_t
     std::atomic<size_t> badChecksums_{0};
     mutable std::mutex modelMutex_;
     std::vector<Frame> frames_;
+    std::vector<std::vector<uint8_t>> outputReports_;
     std::vector<FaultRule> faults_;
     std::vector<int> faultSeen_;
     std::mutex laterMutex_;

@@ -88,6 +88,7 @@ class AppTest : public ::testing::Test {
         options.window.bus = WindowBus();
         options.window.trayIcon = false;
         options.window.gameRestoreMs = gameRestoreMs;
+        options.window.powerPeriodMs = powerPeriodMs;
         options.window.capture = capture;
         options.window.chooseFile = chooseFile;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
@@ -151,6 +152,8 @@ class AppTest : public ::testing::Test {
     std::shared_ptr<hid::VirtualHidBus> bus;
     // The application's bus when it is not the virtual one above.
     std::shared_ptr<hid::HidBus> windowBus;
+    // How often mice and keyboards read their power (tests shorten it).
+    unsigned powerPeriodMs = 5000;
     std::unique_ptr<app::Application> application;
     // The keyboard page's device object; empty: TestKeyboard.
     std::function<ui::CControlUI*()> makeKeyboard;

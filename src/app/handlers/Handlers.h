@@ -18,6 +18,8 @@ using HandlerTable = std::map<std::string_view, NotifyHandler>;
 
 // Lighting panel, synchronised lighting, colour palette (handlers/Lighting.cpp).
 void AddLightingHandlers(CMainWnd& window, HandlerTable& handlers);
+// The headset's voice, equaliser and voice-effect panels (handlers/Headset.cpp).
+void AddHeadsetHandlers(CMainWnd& window, HandlerTable& handlers);
 // Hands the synchronised-lighting thread the current devices (UI thread).
 void UpdateSyncGroup(CMainWnd& window);
 // Synchronised lighting is offered only with two devices or more; below that every
