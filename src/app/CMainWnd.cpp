@@ -6,6 +6,7 @@
 #include "app/AppMessages.h"
 #include "app/ScreenRules.h"
 #include "device/SupportedDevices.h"
+#include "devices/CQuorvaneMouseDevice.h"
 #include "devices/DeviceMessages.h"
 #include "devices/DevicePageTables.h"
 #include "platform/Debug.h"
@@ -203,6 +204,10 @@ void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
     entry->SetPowerPeriod(options_.powerPeriodMs);
     entry->SetKeyPanel(pm_.FindSubControlByClass(&device, "SelectPanel"));
     device.SetPowerPanel(power);
+    if (auto* mouse = dynamic_cast<devices::CQuorvaneMouseDevice*>(&device)) {
+        const UiSize screen = PrimaryScreenSize();
+        mouse->SetScreenSize(screen.cx, screen.cy);
+    }
     if (auto* display = static_cast<devices::IPowerDisplay*>(power->GetInterface(devices::kPowerDisplay))) {
         display->SetDeviceType(row.kind, 0);
         display->ShowLayout(device.PowerDisplay());

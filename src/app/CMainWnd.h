@@ -8,6 +8,7 @@
 #include <string>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -114,6 +115,11 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // How long the last shut-down took to stop the workers (ms).
     int LastStopMs() const { return lastStopMs_; }
     bool WorkersRunning() const { return slots_.Running(0); }
+    // The text of the last message shown to the user (language text, formatted).
+    const std::string& LastMessage() const { return lastMessage_; }
+    static constexpr int kNoMessageValue = -1;
+    // Shows a language text, formatted with value when one is given.
+    void ShowMessageText(const std::string& key, int value = kNoMessageValue);
     input::CDeviceHook& DeviceHook() { return deviceHook_; }
     // The macro editor of the current device, its folder set; null when there is none.
     panels::CMacroControlUI* MacroPanel();
@@ -158,6 +164,10 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
 
   private:
     void BindHandlers();
+    // One area's handlers each (src/app/handlers/), called by BindHandlers.
+    void BindMouseHandlers();
+    void BindKeyHandlers();
+    void BindRecoilHandlers();
     // One area's handlers each, in src/app/handlers/.
     void BindMacroHandlers();
     void BindUpdateHandlers();
@@ -241,6 +251,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     int screenWidth_ = 0;
     int screenHeight_ = 0;
     int lastStopMs_ = 0;
+    std::string lastMessage_;
     std::array<std::uint8_t, kSpectrumBytes> spectrum_{};
     std::array<std::uint8_t, kShortFrameBytes> shortFrame_{};
     lighting::SpectrumReducer spectrumBands_;

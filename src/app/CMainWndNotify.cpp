@@ -144,6 +144,9 @@ void CMainWnd::BindHandlers() {
         {"InstallInputHook",
          [this](TNotifyUI&, int) { SendMessage(GetHWND(), kMsgInputHook, 1, 0); }},
     };
+    BindKeyHandlers();
+    BindRecoilHandlers();
+    BindMouseHandlers();
     BindMacroHandlers();
     AddLightingHandlers(*this, handlers_);
     AddKeyboardSettingsHandlers(*this, handlers_);

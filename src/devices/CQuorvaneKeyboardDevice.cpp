@@ -4,16 +4,17 @@
 
 #include "devices/ConfigSequence.h"
 #include "devices/DeviceMessages.h"
+#include "devices/DeviceUploads.h"
 #include "devices/KeyColourBlock.h"
 #include "devices/KeyTablePlan.h"
 #include "devices/KnownKeyLocations.h"
+#include "devices/ProfileBinding.h"
 #include "devices/ProfileLighting.h"
 #include "macros/MacroAssignments.h"
 #include "macros/MacroLibrary.h"
 #include "panels/CLightControlUI.h"
 #include "platform/Debug.h"
 #include "platform/Time.h"
-#include "profiles/ProfileSelection.h"
 #include "ui/message/Messages.h"
 
 namespace vivori::devices {
@@ -166,50 +167,16 @@ int CQuorvaneKeyboardDevice::WriteKeyTable(int block,
     unplacedKeys_ = plan.unplacedKeys;
     for (int key : unplacedKeys_)
         DebugPrintf("key %d has an assignment but no slot on this keyboard: not written\n", key);
-    return RunInConfiguration(commands_, [&] {
-        std::array<uint8_t, kInfoSize> info{};
-        if (int r = commands_.ReadInfo(info.data()); r != CMD_OK) return r;
-        const int slots = info[kInfoKeySlots];
-        if (!commands_.SetDataLength(uint32_t(slots) * 3)) return int(CMD_BAD_BLOCK);
-        // The table is built on the key map of the last full read: a keyboard that
-        // reports another slot count now needs a new read first.
-        if (slots != slotCount_) return int(CMD_BAD_BLOCK);
-        std::vector<uint8_t> table(keyMap_.begin(), keyMap_.begin() + ptrdiff_t(slots * 3));
-        ApplyKeyTablePlan(plan, table);
-        return commands_.WriteKeyMap(table.data(), block);
-    });
+    return SendKeyTable(commands_, keyMap_, slotCount_, plan, block);
 }
 
 macros::MacroUploadResult CQuorvaneKeyboardDevice::WriteMacroList(
     const std::vector<int>& macroNumbers) {
-    macros::MacroUploadResult out;
-    out.result = DeviceReachable(commands_);
-    out.linkDown = out.result == CMD_LINK_DOWN;
-    if (out.result != CMD_OK) return out;
-    const macros::MacroLibrary library(DataFolder());
-    std::vector<std::vector<MacroEvent>> events;
-    for (int number : macroNumbers) {
-        auto stored = library.EventsToSend(size_t(number));
-        if (!stored) {
-            out.unreadable = "number " + std::to_string(number);
-            if (size_t(number) < library.List().size())
-                out.unreadable = library.MacroPath(library.List()[size_t(number)]).string();
-            DebugPrintf("macro not sent, its file cannot be read: %s\n", out.unreadable.c_str());
-            out.result = CMD_BAD_BLOCK;
-            return out;
-        }
-        events.push_back(std::move(*stored));
-    }
     // The memory size is known from the full read: a set too large is refused before
     // a single frame goes out.
-    if (infoRead_) {
-        const MacroImage image = BuildMacroImage(events, size_t(info_[kInfoMacroUnits]) * 128);
-        if (!image.Fits()) {
-            out.eventsTooMany = image.eventsTooMany;
-            return out;
-        }
-    }
-    return macros::UploadMacros(commands_, events);
+    return SendMacros(
+        commands_, DataFolder(), macroNumbers,
+        infoRead_ ? std::optional(size_t(info_[kInfoMacroUnits]) * 128) : std::nullopt);
 }
 
 int CQuorvaneKeyboardDevice::WriteMacros() {
@@ -313,19 +280,7 @@ void CQuorvaneKeyboardDevice::SyncFromDevice() {
 // ---- profile ----
 
 void CQuorvaneKeyboardDevice::LoadProfile() {
-    profile_.SetDefaultProfilePath(DefaultDataFile());
-    profile_.SetLightConfigPath(folders_.LightConfigFile(dataFolderName_));
-    if (auto selected = profiles::ReadSelectedProfile(folders_, dataFolderName_)) {
-        profile_.SetProfilePath(selected->path);
-        profile_.Load(selected->path);
-        profileName_ = selected->name;
-        profileSelected_ = true;
-    } else {
-        // Nothing selected yet: the shipped default is shown, and nothing is saved.
-        profile_.Load(DefaultDataFile());
-        profileName_.clear();
-        profileSelected_ = false;
-    }
+    binding_ = LoadSelectedProfile(profile_, folders_, dataFolderName_);
     keys_ = profile_.GetKeyList();
     system_ = profile_.GetSystemStages();
     SetAudioLightWords(AudioWordsOf(profile_.GetAudioLightInfo()));
@@ -338,8 +293,7 @@ void CQuorvaneKeyboardDevice::LoadProfile() {
 }
 
 void CQuorvaneKeyboardDevice::SaveProfile() {
-    if (profileSelected_ && !profile_.Save())
-        DebugPrintf("keyboard profile not saved: %s\n", profile_.GetProfilePath().c_str());
+    SaveBoundProfile(profile_, binding_);
 }
 
 void CQuorvaneKeyboardDevice::SetKeyAssignments(std::vector<profiles::KeyListEntry> keys) {
@@ -365,9 +319,7 @@ void CQuorvaneKeyboardDevice::DropDeletedMacros() {
 }
 
 void CQuorvaneKeyboardDevice::ReloadDefaults() {
-    const std::filesystem::path selected = profile_.GetProfilePath();
-    profile_.Load(DefaultDataFile());
-    if (profileSelected_) profile_.SetProfilePath(selected);
+    LoadDefaultsInto(profile_, binding_, DefaultDataFile());
     keys_ = profile_.GetKeyList();
     system_ = profile_.GetSystemStages();
     SaveProfile();

@@ -10,6 +10,7 @@
 #include "devices/DeviceMessageWindow.h"
 #include "devices/KeyIdentity.h"
 #include "devices/KeyboardSettingsBlock.h"
+#include "devices/ProfileBinding.h"
 #include "lighting/LightEngine.h"
 #include "lighting/LightProgram.h"
 #include "lighting/LightingDriver.h"
@@ -67,7 +68,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void LoadNameLists() override;
     void ShowTip(int page) override;
     void SaveProfile() override;
-    std::string GetProfileName() const override { return profileName_; }
+    std::string GetProfileName() const override { return binding_.name; }
     void SetMusicInput(const int* values, int count) override;
     void SetLevelInput(const int* values, int count) override;
     void SetAudioLightWords(AudioLightWords words) override;
@@ -91,6 +92,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     // The full read: information block, key map and LED map, then key
     // identification. On a failure the copies read before stay as they were.
     int ReadDevice();
+    int ReadKeyMaps() override { return ReadDevice(); }
     // Reads the light slot and its block and takes over the light parameters and the
     // system flags it holds; a failure keeps the old ones. Touches no profile.
     int ReadLightBlock();
@@ -104,7 +106,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     const std::vector<int>& UnplacedKeys() const { return unplacedKeys_; }
     // Uploads the listed macros (macro list positions) as the device's macro image.
     // A set too large for the device's memory is refused before anything is sent.
-    macros::MacroUploadResult WriteMacroList(const std::vector<int>& macroNumbers);
+    macros::MacroUploadResult WriteMacroList(const std::vector<int>& macroNumbers) override;
     // Writes the settings block built from the profile at slot x 33, byte 0 = value.
     int WriteSettings(int slot, int value);
     // Per-key colours of light mode 19, in the block the light block names.
@@ -144,8 +146,8 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     uint8_t LightSlot() const;
     LightBlock CurrentLightBlock() const;
     const profiles::KeyboardSystemStages& SystemSettings() const { return system_; }
-    const std::vector<profiles::KeyListEntry>& KeyAssignments() const { return keys_; }
-    void SetKeyAssignments(std::vector<profiles::KeyListEntry> keys);
+    std::vector<profiles::KeyListEntry> KeyAssignments() const override { return keys_; }
+    void SetKeyAssignments(std::vector<profiles::KeyListEntry> keys) override;
     profiles::CKeyboardProfiledata& Profile() { return profile_; }
     const std::vector<int>& ModeMap();
     const std::vector<std::string>& CustomLightNames() const { return nameLists_.customNames; }
@@ -177,7 +179,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     size_t MacroCount() const;
 
     profiles::CKeyboardProfiledata profile_;
-    std::string profileName_;
+    ProfileBinding binding_;
     profiles::LightNameLists nameLists_;
     bool nameListsLoaded_ = false;
     std::vector<std::string> macroNames_;
@@ -190,7 +192,6 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     KeyLocations locations_;
     int slotCount_ = 0;  // written under the light lock: the lighting thread reads it
     bool infoRead_ = false;
-    bool profileSelected_ = false;  // a profile file to save into
     uint16_t lastSyncCode_ = 0;     // UI thread only
     PaintTool paintTool_ = PaintTool::None;
     // A profile switch on the keyboard (0x0402) asks for the profile to be loaded at

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "devices/CQuorvaneKeyboardDevice.h"
+#include "devices/IDeviceKeyButton.h"
+#include "devices/LightProgramOfProfile.h"
 #include "devices/ProfileLighting.h"
 #include "lighting/LightFrame.h"
 #include "lighting/MusicSettings.h"

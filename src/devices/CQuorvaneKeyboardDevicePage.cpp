@@ -8,6 +8,7 @@
 #include "devices/DeviceMessages.h"
 #include "devices/IDeviceKeyButton.h"
 #include "macros/KeyCodeTable.h"
+#include "panels/CKeySetControlUI.h"
 #include "platform/CaseFold.h"
 #include "platform/Debug.h"
 #include "ui/core/COptionUI.h"
@@ -32,6 +33,15 @@ void CQuorvaneKeyboardDevice::BuildPage() {
     // Looked up once: every key label asks it for two or three texts.
     textLabel_ = FindChild("text_test");
     LoadNameLists();
+    ui::CControlUI* panel = FindControl(
+        [](ui::CControlUI* c) { return c->GetInterface("KeySetControl") ? c : nullptr; },
+        ui::kFindAll);
+    if (auto* keys =
+            panel ? static_cast<panels::CKeySetControlUI*>(panel->GetInterface("KeySetControl"))
+                  : nullptr) {
+        keys->SetDeviceKind(panels::CKeySetControlUI::kKindKeyboard);
+        keys->SetMacroNames(macroNames_);
+    }
 }
 
 void CQuorvaneKeyboardDevice::ShowTip(int page) {

@@ -343,6 +343,16 @@ bool CQuorvaneUSBDevice::OpenNotificationChannel(bool receiverWay, const std::st
             notificationExitLine_);
 }
 
+int CQuorvaneUSBDevice::WriteMacrosResult() {
+    const macros::MacroUploadResult result = WriteMacroList(CollectUsedMacros());
+    if (result.eventsTooMany > 0) return result.eventsTooMany;
+    return result.result == CMD_OK ? 0 : -1;
+}
+
+bool CQuorvaneUSBDevice::IsWirelessOnline() {
+    return commands_.IsOpen() && commands_.IsReceiverLink() && commands_.LinkCheck();
+}
+
 void CQuorvaneUSBDevice::Detach() {
     CriticalSectionLock lock(commands_.IoLock());
     commands_.SetOpen(false);

@@ -20,6 +20,8 @@
 #include "lighting/ColumnRing.h"
 #include "macros/MacroUpload.h"
 #include "platform/CriticalSection.h"
+#include "macros/MacroUpload.h"
+#include "platform/CriticalSection.h"
 #include "profiles/DataFolders.h"
 #include "profiles/ProfileRecords.h"
 #include "ui/core/CColorPaletteUI.h"
@@ -95,7 +97,7 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // link answers; every kind ends quietly on a failure, keeping what it showed.
     virtual void ReadPowerStatus();
     // Receiver link check: true when open, on the receiver and the device answers.
-    virtual bool IsWirelessOnline() { return false; }
+    virtual bool IsWirelessOnline();
     // Read the current profile into the device object; no device I/O.
     virtual void LoadProfile() {}
     // Show the device object's state on the page (UI thread); no device I/O.
@@ -163,6 +165,17 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     virtual std::array<uint32_t, 4> GetLightParameters() const;
     // Restart the running effect from its first step (under the light lock).
     virtual void ResetEffectState() {}
+    // The key list: one assignment per key or button; empty for kinds without keys.
+    virtual std::vector<profiles::KeyListEntry> KeyAssignments() const { return {}; }
+    // Replaces the key list in the device object and its profile (no save, no write).
+    virtual void SetKeyAssignments(std::vector<profiles::KeyListEntry> keys) { (void)keys; }
+    // Reads what a key table write builds on (information block and key map).
+    virtual int ReadKeyMaps() { return CMD_NO_REPLY; }
+    // Uploads the macros at these macro-list positions as the device's macro image.
+    virtual macros::MacroUploadResult WriteMacroList(const std::vector<int>& macroNumbers) {
+        (void)macroNumbers;
+        return {};
+    }
     // A report of the notification collection, on that channel's reader thread.
     // Must not touch the page or wait for the UI thread: post to the main window.
     virtual void OnNotificationReport(const std::vector<HidDataItem>& items, bool receiverWay) {
@@ -170,6 +183,11 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     }
 
     // ---- non-virtual operations ----
+
+    // The macros the key list uses, written as the key panel reports it: 0 when written
+    // (or nothing to write), -1 when the device did not answer, else how many events
+    // too many the image has (nothing is sent then).
+    int WriteMacrosResult();
 
     // "<data home>/VELTRA VIVORI Trivex V2/<data-folder name>/", created when missing.
     std::filesystem::path DataFolder() const;

@@ -96,4 +96,11 @@ std::optional<uint16_t> NotificationButtonCode(const std::vector<HidDataItem>& i
     return items[0].usageList[0];
 }
 
+std::optional<uint16_t> NotificationValueCode(const std::vector<HidDataItem>& items) {
+    for (const HidDataItem& item : items)
+        if (!item.isButton && item.status == hid::HidStatus::Success)
+            return static_cast<uint16_t>(item.value);
+    return std::nullopt;
+}
+
 }  // namespace vivori::devices

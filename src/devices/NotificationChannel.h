@@ -48,5 +48,8 @@ class NotificationChannel {
 // The notification code of a report: only a button item with a non-empty usage list
 // carries one (a zero usage ends the list, so it carries none).
 std::optional<uint16_t> NotificationButtonCode(const std::vector<HidDataItem>& items);
+// The code of a device that reports it as a value (the mouse): the first value item
+// the report carried; none when the report has no value item.
+std::optional<uint16_t> NotificationValueCode(const std::vector<HidDataItem>& items);
 
 }  // namespace vivori::devices

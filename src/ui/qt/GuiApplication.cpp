@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include "ui/qt/ImageCache.h"
 #include "ui/qt/QtCaptureBackend.h"
@@ -32,6 +34,13 @@ std::optional<UiSize> LayoutImageSize(const std::string& file) {
     const QImage* image = ImageCache::Instance().Get(file);
     if (image == nullptr) return std::nullopt;
     return UiSize{image->width(), image->height()};
+}
+
+UiSize PrimaryScreenSize() {
+    const QScreen* screen =
+        QGuiApplication::instance() != nullptr ? QGuiApplication::primaryScreen() : nullptr;
+    if (screen == nullptr) return {1920, 1080};
+    return {screen->geometry().width(), screen->geometry().height()};
 }
 
 }  // namespace vivori::ui
