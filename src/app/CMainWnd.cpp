@@ -272,11 +272,6 @@ void CMainWnd::OnShowSelectorMessage(int index, bool reachable) {
         ShowSelectorEntry(index, true, selector_.ShownCount() == 0);
 }
 
-void CMainWnd::ShowMessageText(std::string_view key) {
-    lastMessageText_ = std::string(key);
-    DebugPrintf("message: %s", lastMessageText_.c_str());
-    Pending("MessageWindow");
-}
 
 // ---- battery ----
 

@@ -119,7 +119,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     const std::string& LastMessage() const { return lastMessage_; }
     static constexpr int kNoMessageValue = -1;
     // Shows a language text, formatted with value when one is given.
-    void ShowMessageText(const std::string& key, int value = kNoMessageValue);
+    void ShowMessageText(std::string_view key, int value = kNoMessageValue);
     input::CDeviceHook& DeviceHook() { return deviceHook_; }
     // The macro editor of the current device, its folder set; null when there is none.
     panels::CMacroControlUI* MacroPanel();
@@ -131,8 +131,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // The tray's battery text, and how many low-battery notices were shown.
     const std::string& BatteryText() const { return batteryText_; }
     int LowBatteryNotices() const { return lowBatteryNotices_; }
-    // A language-file message for the user (the message window shows it when it exists).
-    void ShowMessageText(std::string_view key);
     // The last message given to the user, by its language key.
     const std::string& LastMessageText() const { return lastMessageText_; }
     // The route handlers the window has no code for yet.

@@ -4,7 +4,7 @@
 
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/IDeviceKeyButton.h"
-#include "devices/LightProgramOfProfile.h"
+#include "devices/ProfileLighting.h"
 #include "devices/ProfileLighting.h"
 #include "lighting/LightFrame.h"
 #include "lighting/MusicSettings.h"

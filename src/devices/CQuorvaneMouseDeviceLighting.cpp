@@ -3,7 +3,7 @@
 // the preview rests while nobody can see the page.
 #include "devices/CQuorvaneMouseDevice.h"
 #include "devices/IDeviceKeyButton.h"
-#include "devices/LightProgramOfProfile.h"
+#include "devices/ProfileLighting.h"
 #include "platform/Time.h"
 
 namespace vivori::devices {
@@ -30,8 +30,8 @@ void CQuorvaneMouseDevice::ApplyProfileLighting() {
 }
 
 void CQuorvaneMouseDevice::LoadLightProgram() {
-    std::vector<lighting::ProgramStep> steps = ProgramStepsOf(profile_.GetLightSteps());
-    std::vector<lighting::LedRecord> records = LedRecordsOf(profile_.GetLightList());
+    std::vector<lighting::ProgramStep> steps = ProgramStepsOf(profile_);
+    std::vector<lighting::LedRecord> records = LedRecordsOf(profile_);
     CriticalSectionLock lock(lightLock_);
     effects_.Program().LoadSteps(std::move(steps));
     CriticalSectionLock recordLock(ledRecordLock_);

@@ -49,8 +49,10 @@ bool IsLastLeftButton(const std::vector<profiles::KeyListEntry>& keys, size_t in
 
 }  // namespace
 
-void CMainWnd::ShowMessageText(const std::string& key, int value) {
-    std::string text = ui::CResourceManager::GetInstance().GetText(key).value_or(key);
+void CMainWnd::ShowMessageText(std::string_view key, int value) {
+    lastMessageText_ = std::string(key);
+    std::string text =
+        ui::CResourceManager::GetInstance().GetText(key).value_or(std::string(key));
     if (value != kNoMessageValue) {
         std::vector<char> formatted(text.size() + 32);
         std::snprintf(formatted.data(), formatted.size(), text.c_str(), value);
