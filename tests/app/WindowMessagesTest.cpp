@@ -76,12 +76,6 @@ TEST_F(WindowMessagesTest, ColourSlidersWriteTheirLabelAndUnbuiltRoutesSaySo) {
     static_cast<ui::CSliderUI*>(control->GetInterface("Slider"))->SetValue(7);
     Window().PaintManager().SendNotify(control, ui::kNotifyValueChanged);
     EXPECT_EQ(Find("G_light_label")->GetText(), "G 7");
-
-    DebugCapture capture;
-    Click("shootdate_save_btn");
-    const auto lines = capture.Lines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "RecoilOperation: not built yet"),
-              lines.end());
 }
 
 TEST_F(WindowMessagesTest, SelectorEntriesStepAndALostEntryHandsOverTheSelection) {

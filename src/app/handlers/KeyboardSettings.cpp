@@ -172,8 +172,11 @@ void AddKeyboardSettingsHandlers(CMainWnd& window, HandlerTable& handlers) {
         s.pollingRate = static_cast<uint16_t>(n);
         return true;
     });
-    handlers["ReportRate"] = [&window, keyboardRate](TNotifyUI& msg, int n) {
+    // The mouse page binds the same route first; the keyboard takes its own clicks only.
+    auto mouseRate = handlers.count("ReportRate") != 0 ? handlers["ReportRate"] : nullptr;
+    handlers["ReportRate"] = [&window, keyboardRate, mouseRate](TNotifyUI& msg, int n) {
         if (CurrentKeyboard(window) != nullptr) return keyboardRate(msg, n);
+        if (mouseRate) return mouseRate(msg, n);
         window.Pending("MouseReportRate");
     };
     handlers["ResetKeyRepeat"] = [&window](TNotifyUI&, int) {
@@ -186,8 +189,11 @@ void AddKeyboardSettingsHandlers(CMainWnd& window, HandlerTable& handlers) {
         if (CQuorvaneKeyboardDevice* keyboard = CurrentKeyboard(window))
             keyboard->PaintKeys(KeysInSelection(msg.pSender));
     };
-    handlers["KeyButtonClicked"] = [&window](TNotifyUI&, int n) {
+    // The key-assignment panel binds the same route first and fills in the chosen key.
+    auto assign = handlers.count("KeyButtonClicked") != 0 ? handlers["KeyButtonClicked"] : nullptr;
+    handlers["KeyButtonClicked"] = [&window, assign](TNotifyUI& msg, int n) {
         if (devices::CQuorvaneUSBDevice* device = window.CurrentDevice()) device->SelectKey(n);
+        if (assign) assign(msg, n);
     };
     handlers["SystemInputSettings"] = [&window](TNotifyUI&, int n) {
         OpenDesktopInputSettings(window, n);
