@@ -4,6 +4,7 @@
 
 #include "app/AppMessages.h"
 #include "app/ScreenRules.h"
+#include "app/windows/CSkinFrame.h"
 #include "device/SupportedDevices.h"
 #include "devices/DeviceMessages.h"
 #include "devices/DevicePageTables.h"
@@ -56,6 +57,7 @@ CMainWnd::CMainWnd(MainWndOptions options)
 }
 
 CMainWnd::~CMainWnd() {
+    CSkinFrame::Subscribe(nullptr);
     if (menu_ != 0 && IsWindow(menu_)) SendMessage(menu_, WM_CLOSE, 0, 0);
     slots_.StopAll();
     devices_.reset();
@@ -71,7 +73,7 @@ CControlUI* CMainWnd::CreateControl(std::string_view name) {
 
 void CMainWnd::InitWindow() {
     DebugOutput("InitWindow");
-    CResourceManager::GetInstance().LoadLanguage("lan_cn.xml");
+    ApplyLanguage(ReadStoredLanguage(), false);
     devices::DeviceManagerSetup setup;
     setup.manager = &pm_;
     setup.window = GetHWND();
@@ -87,7 +89,7 @@ void CMainWnd::OnWindowInit() {
     if (initialised_) return;
     const AppMessages& messages = Messages();
     PostMessage(HWND_BROADCAST, messages.lightControlAnnounce, 1, 1);
-    Pending("ApplyStoredLanguage");
+    RestoreSkin();
     devices_->CreateStartPages();
     if (host_) {
         const UiRect screen = host_->ScreenRect();
@@ -284,9 +286,9 @@ void CMainWnd::OnMenuCommand(std::string_view name) {
         CloseChildWindows();
         Close(0);
     } else if (EqualNoCase(name, "about_menu")) {
-        Pending("AboutWindow");
+        OpenAboutWindow();
     } else if (EqualNoCase(name, "setwnd_menu")) {
-        Pending("SettingsWindow");
+        OpenSettingsWindow();
     } else {
         Pending("MacroActionMenu");
     }
@@ -486,14 +488,14 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     } else if (msg == kMsgShowProgress) {
         if (CControlUI* progress = pm_.FindControl("setting_progress")) progress->SetVisible(true);
     } else if (msg == kMsgLanguageChanged) {
-        Pending("ApplyLanguage");
+        ApplyLanguage(static_cast<int>(wParam), true);
     } else if (msg == devices::kMsgDeviceArrived) {
         if (devices_) devices_->DeviceArrived(static_cast<int>(wParam));
         ShowAndRaise();
     } else if (msg == devices::kMsgDeviceRemoved) {
         if (devices_) devices_->DeviceRemoved(static_cast<int>(wParam));
     } else if (msg == kMsgOpenSettings) {
-        Pending("SettingsWindow");
+        OpenSettingsWindow();
     } else if (msg == kMsgClearUpdateBadge) {
         if (CControlUI* button = pm_.FindControl("setbtn")) button->SetForeImage("");
     } else if (msg == devices::kMsgShowSelectorEntry) {

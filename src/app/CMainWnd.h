@@ -14,11 +14,16 @@
 #include "app/handlers/Handlers.h"
 #include "devices/DeviceManager.h"
 #include "devices/IDeviceHost.h"
-#include "profiles/ProfileListModel.h"
 #include "lighting/SpectrumBands.h"
 #include "lighting/SyncLighting.h"
+#include "profiles/ProfileListModel.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
+
+namespace vivori::app {
+class LanguageFonts;
+struct SkinChangedParam;
+}  // namespace vivori::app
 
 namespace vivori::panels {
 class CDeviceProfileUI;
@@ -34,6 +39,8 @@ struct MainWndOptions {
     int gameRestoreMs = 5000;
     // The tray icon; tests without a desktop leave it out.
     bool trayIcon = true;
+    // The program's fonts; the CJK ones are added when a language needs them.
+    LanguageFonts* fonts = nullptr;
     // Chooses a profile file instead of the file dialogs (tests): true and the path
     // when one was chosen.
     std::function<bool(bool save, std::string* path)> chooseFile;
@@ -82,6 +89,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void DestroyNow() { DestroyWindow(); }
 
     DeviceSelector& Selector() { return selector_; }
+    int LanguageIndex() const { return languageIndex_; }
+    // The child windows: 0 settings, 1 about, 2 colour palette, 3 audio styles.
+    ui::HWND ChildWindow(int which) const { return childWindows_[std::size_t(which)]; }
     devices::DeviceManager* Devices() const { return devices_.get(); }
     // The device whose page is selected; null when none.
     devices::CQuorvaneUSBDevice* CurrentDevice() const;
@@ -144,6 +154,19 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void ImportProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
     void ExportProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
     void ResetProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    // Language, settings, about and skin (handlers/Language.cpp, handlers/Shell.cpp).
+    void BindShellHandlers();
+    // The language index to start with: the stored choice, else the locale's, else 0.
+    int ReadStoredLanguage() const;
+    // Fonts, texts of every open window and, when `store`, the settings file.
+    void ApplyLanguage(int index, bool store);
+    void SetUIFonts(std::string_view face);
+    void OpenSettingsWindow();
+    void OpenAboutWindow();
+    void OpenSkinWindow();
+    void OnSkinChanged(const SkinChangedParam& param);
+    void RestoreSkin();
+
     // A message box with the language text of `key` (and a detail line): 1 on confirm.
     int Ask(std::string_view key, bool withCancel = false, std::string_view detail = {});
 
@@ -166,6 +189,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // Cleared while a macro recording runs; the selector is disabled meanwhile.
     bool selectorEnabled_ = true;
     int languageIndex_ = -1;
+    ui::HWND skinFrame_ = 0;
     int dpi_ = 96;
     int screenWidth_ = 0;
     int screenHeight_ = 0;

@@ -147,6 +147,7 @@ void CMainWnd::BindHandlers() {
     };
     AddLightingHandlers(*this, handlers_);
     BindProfileHandlers();
+    BindShellHandlers();
 }
 
 }  // namespace vivori::app
