@@ -12,6 +12,7 @@
 #include "profiles/SkinSetting.h"
 #include "ui/core/CMenuWnd.h"
 #include "ui/core/CResourceManager.h"
+#include "ui/qt/OffscreenSurface.h"
 
 namespace vivori::testing {
 namespace {
@@ -64,6 +65,12 @@ TEST_F(ShellTest, ALanguageSwitchReloadsTheTextsOfEveryOpenWindow) {
     const ui::HWND settings = Window().ChildWindow(0), about = Window().ChildWindow(1);
     ASSERT_TRUE(ui::IsWindow(settings) && ui::IsWindow(about));
     EXPECT_EQ(Text(about, "software_ver_label"), "Software version: " VIVORI_VERSION);
+    for (ui::CPaintManagerUI* manager : ui::CPaintManagerUI::AllManagers()) {
+        if (manager->GetPaintWindow() != about) continue;
+        ui::OffscreenSurface surface(manager->GetClientSize());
+        surface.Paint(*manager);
+        EXPECT_TRUE(surface.SavePng(VIVORI_SCREENSHOT_DIR "/about.png"));
+    }
     EXPECT_EQ(Text(settings, "Language_combox_info"), "English");
     EXPECT_EQ(Text(Window().GetHWND(), "app_title"), "TRIVEX V2");
 
