@@ -503,7 +503,7 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     } else if (msg == devices::kMsgDeviceRemoved) {
         if (devices_) devices_->DeviceRemoved(static_cast<int>(wParam));
     } else if (msg == kMsgOpenSettings) {
-        OpenSettingsWindow();
+        OpenUpdateWindow();
     } else if (msg == kMsgClearUpdateBadge) {
         if (CControlUI* button = pm_.FindControl("setbtn")) button->SetForeImage("");
     } else if (msg == devices::kMsgShowSelectorEntry) {
