@@ -17,11 +17,6 @@
 namespace vivori::app {
 namespace {
 
-constexpr const char* kFonts[] = {"Font/Simplified_Chinese.ttf",   "Font/Display-Regular.otf",
-                                  "Font/NotoSansThai-Regular.ttf", "Font/NotoSansCJKtc-Regular.otf",
-                                  "Font/Roboto-Bold.ttf",          "Font/Roboto-Light.ttf",
-                                  "Font/Roboto-Regular.ttf"};
-
 std::string ProgramFolder() {
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -39,18 +34,13 @@ Application::~Application() {
 }
 
 int Application::FontsLoaded() const {
-    int loaded = 0;
-    for (const auto& font : fonts_) loaded += font->IsLoaded() ? 1 : 0;
-    return loaded;
+    return fonts_ ? fonts_->Loaded() : 0;
 }
 
 Application::StartResult Application::Start() {
-    // A missing font only means the toolkit falls back to the system's.
-    for (const char* file : kFonts) {
-        auto font = std::make_unique<ui::MemoryFont>(options_.programFolder);
-        if (!font->Load(file)) DebugPrintf("font %s not loaded", file);
-        fonts_.push_back(std::move(font));
-    }
+    fonts_ = std::make_unique<LanguageFonts>(options_.programFolder);
+    fonts_->LoadBase();
+    options_.window.fonts = fonts_.get();
     const ui::UINT wake = RegisterAppInstanceMessage();
     if (wake < ui::kFirstRegisteredMessage || wake > ui::kLastRegisteredMessage)
         return StartResult::Failed;
@@ -107,7 +97,7 @@ void Application::Shutdown() {
     endpoint_.Stop();
     ui::SetBroadcastForwarder({});
     instance_.Release();
-    while (!fonts_.empty()) fonts_.pop_back();  // last loaded first
+    fonts_.reset();
 }
 
 }  // namespace vivori::app

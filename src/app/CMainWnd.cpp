@@ -5,6 +5,7 @@
 
 #include "app/AppMessages.h"
 #include "app/ScreenRules.h"
+#include "app/windows/CSkinFrame.h"
 #include "device/SupportedDevices.h"
 #include "devices/CQuorvaneMouseDevice.h"
 #include "devices/DeviceMessages.h"
@@ -55,6 +56,7 @@ CMainWnd::CMainWnd(MainWndOptions options)
 }
 
 CMainWnd::~CMainWnd() {
+    CSkinFrame::Subscribe(nullptr);
     if (menu_ != 0 && IsWindow(menu_)) SendMessage(menu_, WM_CLOSE, 0, 0);
     slots_.StopAll();
     devices_.reset();
@@ -70,7 +72,7 @@ CControlUI* CMainWnd::CreateControl(std::string_view name) {
 
 void CMainWnd::InitWindow() {
     DebugOutput("InitWindow");
-    CResourceManager::GetInstance().LoadLanguage("lan_cn.xml");
+    ApplyLanguage(ReadStoredLanguage(), false);
     devices::DeviceManagerSetup setup;
     setup.manager = &pm_;
     setup.window = GetHWND();
@@ -87,7 +89,7 @@ void CMainWnd::OnWindowInit() {
     if (initialised_) return;
     const AppMessages& messages = Messages();
     PostMessage(HWND_BROADCAST, messages.lightControlAnnounce, 1, 1);
-    Pending("ApplyStoredLanguage");
+    RestoreSkin();
     devices_->CreateStartPages();
     if (host_) {
         const UiRect screen = host_->ScreenRect();
@@ -361,9 +363,9 @@ void CMainWnd::OnMenuCommand(std::string_view name) {
         CloseChildWindows();
         Close(0);
     } else if (EqualNoCase(name, "about_menu")) {
-        Pending("AboutWindow");
+        OpenAboutWindow();
     } else if (EqualNoCase(name, "setwnd_menu")) {
-        OpenUpdateWindow();
+        OpenSettingsWindow();
     } else if (!OnMacroMenuCommand(name)) {
         DebugPrintf("menu item %s: no action", std::string(name).c_str());
     }
@@ -574,7 +576,7 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     } else if (msg == kMsgShowProgress) {
         if (CControlUI* progress = pm_.FindControl("setting_progress")) progress->SetVisible(true);
     } else if (msg == kMsgLanguageChanged) {
-        Pending("ApplyLanguage");
+        ApplyLanguage(static_cast<int>(wParam), true);
     } else if (msg == devices::kMsgDeviceArrived) {
         if (devices_) devices_->DeviceArrived(static_cast<int>(wParam));
         ShowAndRaise();

@@ -28,6 +28,11 @@
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
 
+namespace vivori::app {
+class LanguageFonts;
+struct SkinChangedParam;
+}  // namespace vivori::app
+
 namespace vivori::panels {
 class CMacroControlUI;
 class CDeviceProfileUI;
@@ -48,6 +53,8 @@ struct MainWndOptions {
     // Tests: act as if the notification area held the icon (the close button then
     // hides the window instead of minimising it).
     bool assumeTray = false;
+    // The program's fonts; the CJK ones are added when a language needs them.
+    LanguageFonts* fonts = nullptr;
     // Where recordings and key captures take their input; null: the desktop's.
     std::shared_ptr<input::ICaptureBackend> capture;
     // Chooses a profile file instead of the file dialogs (tests): true and the path
@@ -107,6 +114,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void DestroyNow() { DestroyWindow(); }
 
     DeviceSelector& Selector() { return selector_; }
+    int LanguageIndex() const { return languageIndex_; }
+    // The child windows: 0 settings, 1 about, 2 colour palette, 3 audio styles.
+    ui::HWND ChildWindow(int which) const { return childWindows_[std::size_t(which)]; }
     devices::DeviceManager* Devices() const { return devices_.get(); }
     // The device whose page is selected; null when none.
     devices::CQuorvaneUSBDevice* CurrentDevice() const;
@@ -221,6 +231,21 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void ImportProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
     void ExportProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
     void ResetProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    // Language, settings, about and skin (handlers/Language.cpp, handlers/Shell.cpp).
+    void BindShellHandlers();
+    // The language index to start with: the stored choice, else the locale's, else 0.
+    int ReadStoredLanguage() const;
+    // Fonts, texts of every open window and, when `store`, the settings file.
+    void ApplyLanguage(int index, bool store);
+    void SetUIFonts(std::string_view face);
+    void OpenSettingsWindow();
+    void OpenAboutWindow();
+    void OpenSkinWindow();
+    void OnSkinChanged(const SkinChangedParam& param);
+    void RestoreSkin();
+
+    // A message box with the language text of `key` (and a detail line): 1 on confirm.
+    int Ask(std::string_view key, bool withCancel = false, std::string_view detail = {});
 
     MainWndOptions options_;
     input::CDeviceHook deviceHook_;
@@ -245,6 +270,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // Cleared while a macro recording runs; the selector is disabled meanwhile.
     bool selectorEnabled_ = true;
     int languageIndex_ = -1;
+    ui::HWND skinFrame_ = 0;
     int dpi_ = 96;
     int screenWidth_ = 0;
     int screenHeight_ = 0;

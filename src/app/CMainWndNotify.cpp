@@ -154,6 +154,7 @@ void CMainWnd::BindHandlers() {
     BindProfileHandlers();
     BindUpdateHandlers();
     AddHeadsetHandlers(*this, handlers_);
+    BindShellHandlers();
 }
 
 }  // namespace vivori::app

@@ -4,6 +4,7 @@
 #include "devices/DeviceControls.h"
 #include "platform/Debug.h"
 #include "ui/core/CControlFactory.h"
+#include "ui/core/CResourceManager.h"
 #include "ui/core/CSliderUI.h"
 
 namespace vivori::testing {
@@ -50,12 +51,16 @@ TEST_F(WindowMessagesTest, CopyDataOverItsBufferIsRefusedAndShortFramesAreZeroFi
 
 TEST_F(WindowMessagesTest, LightControlToggleAndRequestsReachTheKeyboard) {
     Click("control_light_status");
-    EXPECT_EQ(Find("control_light_status")->GetText(), "不控制灯光");
+    // The keys are the Chinese texts; the window shows them in its language.
+    auto text = [](const char* key) {
+        return ui::CResourceManager::GetInstance().ResolveText(key);
+    };
+    EXPECT_EQ(Find("control_light_status")->GetText(), text("不控制灯光"));
     EXPECT_FALSE(Keyboard()->HostLightControl());
     EXPECT_FALSE(Received(*keyboard, CMD_HOST_LIGHT_ON));
     // Another program hands the lights back.
     ui::SendMessage(Window().GetHWND(), app::Messages().lightControlRequest, 1, 1);
-    EXPECT_EQ(Find("control_light_status")->GetText(), "控制灯光");
+    EXPECT_EQ(Find("control_light_status")->GetText(), text("控制灯光"));
     EXPECT_TRUE(Received(*keyboard, CMD_HOST_LIGHT_ON));
 }
 

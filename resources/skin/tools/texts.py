@@ -37,6 +37,16 @@ WINDOW = [
     ("software_rev_text", "Software version: ", "软件版本："),
     ("language_english_text", "English", "English"),
     ("language_chinese_text", "简体中文", "简体中文"),
+    ("language_title_text", "Language", "语言"),
+    ("update_title_text", "Updates", "更新"),
+    ("close_text", "Close", "关闭"),
+    ("about_copyright_text", "Configuration utility for the VIVORI family", "VIVORI 系列设备配置工具"),
+    ("settings_write_failed_text", "The setting could not be saved.", "无法保存设置。"),
+    ("skin_image_text", "Images", "图片"),
+    ("skin_color_text", "Colours", "颜色"),
+    ("skin_custom_text", "Own image…", "自定义图片…"),
+    ("skin_reset_text", "Reset", "恢复默认"),
+    ("skin_default_tip", "Default background", "默认背景"),
 ]
 
 MESSAGES = [
