@@ -244,8 +244,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void OnSkinChanged(const SkinChangedParam& param);
     void RestoreSkin();
 
-    // A message box with the language text of `key` (and a detail line): 1 on confirm.
-    int Ask(std::string_view key, bool withCancel = false, std::string_view detail = {});
 
     MainWndOptions options_;
     input::CDeviceHook deviceHook_;
