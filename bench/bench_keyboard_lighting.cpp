@@ -14,6 +14,7 @@
 #include <string>
 
 #include "ProcessCpu.h"
+#include "SimCommandPath.h"
 #include "app/CDeviceOptionUI.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/DeviceControls.h"
@@ -76,16 +77,6 @@ std::string PageWithLedButtons() {
     for (int i = 0; i < devices::kLogicalKeyCount; ++i)
         page += R"(<DeviceKeyButton name="light_)" + std::to_string(i) + R"("/>)";
     return page + "</VerticalLayout></QuorvaneKeyboardDevice>";
-}
-
-std::string CommandPath(const std::shared_ptr<hid::HidBus>& bus) {
-    std::vector<std::string> paths;
-    bus->Enumerate(paths);
-    for (const auto& p : paths) {
-        auto h = bus->Open(p, true, false);
-        if (h && h->Collection().usagePage == 0xFF1C && h->Collection().usage == 0x92) return p;
-    }
-    return {};
 }
 
 void BM_BareWakeups(benchmark::State& state) {

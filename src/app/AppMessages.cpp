@@ -42,8 +42,7 @@ const AppMessages& RegisterAppMessages() {
     messages.lightControlRequest =
         ui::RegisterWindowMessage("{4695579F-999A-41d4-9FAF-EFFCE93EBF17}");
     messages.audioToolQuery = ui::RegisterWindowMessage("{4695579F-999A-41d4-9FAF-EFFCE93EBF18}");
-    // EBE19, not EBF19: the audio tool registers it under this name.
-    messages.audioStyle = ui::RegisterWindowMessage("{4695579F-999A-41d4-9FAF-EFFCE93EBE19}");
+    messages.audioStyle = ui::RegisterWindowMessage(kAudioStyleMessageName);
     for (size_t i = 0; i < kHookMessageNames.size(); ++i)
         messages.hook[i] = ui::RegisterWindowMessage(kHookMessageNames[i]);
     messages.hookHitKey = ui::RegisterWindowMessage("WM_HOOK_KEY_HITKEY_MSG");

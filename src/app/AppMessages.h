@@ -12,6 +12,12 @@ namespace vivori::app {
 // message, tray tooltip and data folder.
 using profiles::kApplicationName;
 
+// The registered name of the audio style message (EBE19, not EBF19: the audio
+// recorder registers it under this name).
+inline constexpr std::string_view kAudioStyleMessageName = "{4695579F-999A-41d4-9FAF-EFFCE93EBE19}";
+// The main window as other programs find it.
+inline constexpr std::string_view kMainWindowClass = "MainWnd";
+
 // Numbered messages to the main window.
 inline constexpr ui::UINT kMsgInputHook = ui::WM_USER + 30;  // 1054: wParam 1 on, 0 off
 inline constexpr ui::UINT kMsgShowProgress = 3072;

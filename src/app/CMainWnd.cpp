@@ -24,6 +24,7 @@ using namespace ui;
 namespace {
 
 constexpr int kDiscoverySlot = 0;
+constexpr int kSyncLightingSlot = 2;
 
 // The window takes its bus once: the device objects, their connections and the
 // capture thread then all use the same one, whatever is set later.
@@ -39,7 +40,7 @@ CMainWnd::CMainWnd(MainWndOptions options)
       factory_(&pm_, options_.bus, options_.createControl),
       selector_(pm_, {[this](int shown) {
                           // Synchronised lighting needs two devices shown.
-                          if (shown < 2) Pending("SameModeAllowed");
+                          AllowSameMode(*this, shown >= 2);
                       },
                       [this] {
                           CloseChildWindows();
@@ -96,7 +97,9 @@ void CMainWnd::OnWindowInit() {
     ShowWindow(false);
     if (devices_->StartCapture())
         slots_.Attach(kDiscoverySlot, [this] { return devices_->StopCapture(); });
-    Pending("SynchronisedLightingThread");
+    UpdateSyncGroup(*this);
+    if (syncLighting_.Start())
+        slots_.Attach(kSyncLightingSlot, [this] { return syncLighting_.Stop(); });
     SetTimer(GetHWND(), kTimerDpi, 100);
     initialised_ = true;
     Pending("LoadAudioLightStyles");
@@ -177,6 +180,7 @@ void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
     entry->SetKeyPanel(pm_.FindSubControlByClass(&device, "SelectPanel"));
     device.SetPowerPanel(power);
     device.SetSelectorValue(container(selectorLayout)->GetItemIndex(entry));
+    UpdateSyncGroup(*this);
 }
 
 void CMainWnd::OnDeviceAttached(CQuorvaneUSBDevice& device, bool throughReceiver) {
@@ -184,6 +188,7 @@ void CMainWnd::OnDeviceAttached(CQuorvaneUSBDevice& device, bool throughReceiver
     ShowSelectorEntry(device.SelectorValue(), true, !throughReceiver || !anyShown);
     if (CDeviceOptionUI* entry = selector_.Entry(device.SelectorValue()))
         entry->StartConnectTimer();
+    syncLighting_.Wake();
 }
 
 void CMainWnd::OnDeviceDetached(CQuorvaneUSBDevice& device) {
@@ -326,7 +331,7 @@ void CMainWnd::OnGameLightEvent(WPARAM wParam, LPARAM lParam) {
         profiles::LightNameLists lists;
         profiles::LoadDefaultLightNames(device->DefaultLightFile(), device->GetPageValue(), lists);
         if (lParam >= 0 && static_cast<size_t>(lParam) < lists.modeNames.size()) {
-            Pending("ClearSynchronisedLighting");
+            device->Commands().SetSyncLighting(false);
             SelectLightMode(*device, static_cast<int>(lParam));
             std::array<uint32_t, 4> light = device->GetLightParameters();
             light[0] = (light[0] & ~0xFFu) | static_cast<uint32_t>(lParam);
@@ -344,7 +349,7 @@ void CMainWnd::OnGameLightEvent(WPARAM wParam, LPARAM lParam) {
 void CMainWnd::RestoreGameLighting() {
     CQuorvaneUSBDevice* device = CurrentDevice();
     if (device == nullptr) return;
-    Pending("ClearSynchronisedLighting");
+    device->Commands().SetSyncLighting(false);
     device->LoadProfile();
     device->ApplyProfileLighting();
     SelectLightMode(*device, device->Light().mode);
@@ -357,14 +362,33 @@ bool CMainWnd::OnCopyData(const COPYDATASTRUCT& data) {
     if (size == 0) return false;
     // Frames from other programs: nothing past the buffer, and no stale bytes kept.
     if (data.dwData == 1) {
-        if (size > spectrum_.size()) return false;
+        if (size > spectrum_.size()) {
+            DebugPrintf("spectrum frame of %zu bytes refused", size);
+            return false;
+        }
         spectrum_.fill(0);
         std::memcpy(spectrum_.data(), data.data.data(), size);
-        Pending("AudioSpectrumStep");
+        // A short frame would mix in values of no frame: it is left out.
+        constexpr size_t kFrameBytes = lighting::kSpectrumValues * sizeof(int32_t);
+        if (size < kFrameBytes) {
+            DebugPrintf("short spectrum frame of %zu bytes ignored", size);
+            return false;
+        }
+        std::array<int32_t, lighting::kSpectrumValues> frame{};
+        std::memcpy(frame.data(), spectrum_.data(), kFrameBytes);
+        if (!spectrumBands_.Add(frame)) return true;
+        const std::vector<CQuorvaneUSBDevice*> keyboards = DevicesOfKind({kKindKeyboard});
+        if (keyboards.empty()) return true;
+        std::array<int, lighting::kSpectrumValues> block{};
+        std::copy(spectrumBands_.Means().begin(), spectrumBands_.Means().end(), block.begin());
+        keyboards.front()->SetMusicInput(block.data(), int(block.size()));
         return true;
     }
     if (data.dwData == 2) {
-        if (size > shortFrame_.size()) return false;
+        if (size > shortFrame_.size()) {
+            DebugPrintf("level frame of %zu bytes refused", size);
+            return false;
+        }
         shortFrame_.fill(0);
         std::memcpy(shortFrame_.data(), data.data.data(), size);
         std::array<int32_t, 6> levels{};

@@ -11,8 +11,11 @@
 #include "app/AppControlFactory.h"
 #include "app/DeviceSelector.h"
 #include "app/WorkerSlots.h"
+#include "app/handlers/Handlers.h"
 #include "devices/DeviceManager.h"
 #include "devices/IDeviceHost.h"
+#include "lighting/SpectrumBands.h"
+#include "lighting/SyncLighting.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
 
@@ -81,9 +84,17 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     bool WorkersRunning() const { return slots_.Running(0); }
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
+    std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
+        std::initializer_list<uint16_t> kinds) const;
+
+    // The child windows, one of each at a time.
+    enum ChildSlot { kChildSettings, kChildAbout, kChildPalette, kChildAudioStyles };
+    ui::HWND& ChildWindow(ChildSlot slot) { return childWindows_[slot]; }
+    // Worker slot 2: synchronised lighting.
+    lighting::SyncLightingDriver& SyncLighting() { return syncLighting_; }
 
   private:
-    using Handler = std::function<void(ui::TNotifyUI& msg, int index)>;
+    using Handler = NotifyHandler;
 
     void BindHandlers();
     void Dispatch(std::string_view handler, ui::TNotifyUI& msg, int index);
@@ -103,8 +114,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     bool OnCopyData(const ui::COPYDATASTRUCT& data);
     void OnShowSelectorMessage(int index, bool reachable);
     void SetWindowHidden(bool hidden);
-    std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
-        std::initializer_list<uint16_t> kinds) const;
     // The light mode list of the device's lighting panel, selected at mode.
     void SelectLightMode(devices::CQuorvaneUSBDevice& device, int mode);
     void Pending(std::string_view what) const;
@@ -116,7 +125,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     WorkerSlots slots_;
     ui::CTrayIcon tray_;
     ui::HWND menu_ = 0;
-    std::map<std::string_view, Handler> handlers_;
+    HandlerTable handlers_;
     std::array<ui::HWND, 4> childWindows_{};  // settings, about, palette, audio styles
 
     bool lightsControlled_ = true;
@@ -134,6 +143,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     int lastStopMs_ = 0;
     std::array<std::uint8_t, kSpectrumBytes> spectrum_{};
     std::array<std::uint8_t, kShortFrameBytes> shortFrame_{};
+    lighting::SpectrumReducer spectrumBands_;
+    // Stopped through its worker slot before the devices it drives go.
+    lighting::SyncLightingDriver syncLighting_;
 };
 
 }  // namespace vivori::app

@@ -145,6 +145,7 @@ void CMainWnd::BindHandlers() {
         {"InstallInputHook",
          [this](TNotifyUI&, int) { SendMessage(GetHWND(), kMsgInputHook, 1, 0); }},
     };
+    AddLightingHandlers(*this, handlers_);
 }
 
 }  // namespace vivori::app

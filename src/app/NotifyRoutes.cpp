@@ -85,6 +85,7 @@ constexpr Rule kRules[] = {
     {"click", Match::Name, "custom_bright_color_btn", "CustomPaintLit"},
     {"click", Match::Name, "custom_off_color_btn", "CustomPaintOff"},
     {"click", Match::Name, "deng_same_mode", "SynchronisedLighting"},
+    {"click", Match::Name, "deng_colordp_btn", "OpenLightPalette"},
     {"click", Match::Name, "hs_EQ_btn_save", "EqualiserPresetSave"},
     {"click", Match::Name, "hs_EQ_btn_delete", "EqualiserPresetDelete"},
     {"click", Match::NameCase, "profile_fun_spread_btn", "ProfilePanelFold"},

@@ -9,6 +9,7 @@
 #include "devices/KnownKeyLocations.h"
 #include "macros/MacroAssignments.h"
 #include "macros/MacroLibrary.h"
+#include "panels/CLightControlUI.h"
 #include "platform/Debug.h"
 #include "platform/Time.h"
 #include "profiles/ProfileSelection.h"
@@ -17,6 +18,8 @@
 namespace vivori::devices {
 namespace {
 
+// The brightness and speed sliders run over levels 0-4.
+constexpr int kMaxLevel = 4;
 // A failed per-key colour write gives the keyboard this long before the next.
 constexpr int kColourRetryPauseMs = 200;
 
@@ -418,6 +421,15 @@ void CQuorvaneKeyboardDevice::LoadNameLists() {
     profiles::LoadCustomLightNames(folders_.LightConfigFile(dataFolderName_), pageValue_,
                                    nameLists_);
     nameListsLoaded_ = true;
+    if (panels::CLightControlUI* panel = LightPanel())
+        panel->InitModeList(nameLists_.modeNames, nameLists_.modeVisible, kMaxLevel, kMaxLevel);
+}
+
+void CQuorvaneKeyboardDevice::SetLightParameters(uint32_t modeWord, uint32_t colourWord,
+                                                 uint32_t extra, uint32_t colourBlock) {
+    CQuorvaneUSBDevice::SetLightParameters(modeWord, colourWord, extra, colourBlock);
+    // The profile is what SaveProfile writes and ApplyProfileLighting reads back.
+    profile_.SetLightInfo(LightInfoOf(Light(), profile_.GetLightInfo()));
 }
 
 const std::vector<int>& CQuorvaneKeyboardDevice::ModeMap() {

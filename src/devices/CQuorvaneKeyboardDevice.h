@@ -67,6 +67,9 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     std::string GetProfileName() const override { return profileName_; }
     void SetMusicInput(const int* values, int count) override;
     void SetLevelInput(const int* values, int count) override;
+    // Also stores them in the profile, which saving and reapplying work from.
+    void SetLightParameters(uint32_t modeWord, uint32_t colourWord, uint32_t extra,
+                            uint32_t colourBlock) override;
     void BuildPage() override;
     void OnNotificationReport(const std::vector<HidDataItem>& items, bool receiverWay) override;
     void ResetEffectState() override;

@@ -49,6 +49,7 @@ std::string CQuorvaneKeyboardDevice::Translate(const std::string& key) {
 void CQuorvaneKeyboardDevice::RefreshPage() {
     LoadNameLists();
     RefreshKeyLabels();
+    ShowLightParameters();
     const LightParameters light = Light();
     SetCurrentColour(light.red, light.green, light.blue);
     ShowSettings();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "devices/IDeviceKeyButton.h"
+#include "panels/CLightControlUI.h"
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/core/CTabLayoutUI.h"
 
@@ -87,6 +88,8 @@ void CQuorvaneUSBDevice::InitPage() {
     }
     if (manager_ != nullptr && !notifierRegistered_)
         notifierRegistered_ = manager_->AddNotifier(this);
+    lightPanel_ = nullptr;
+    if (panels::CLightControlUI* panel = LightPanel()) panel->SetDeviceType(LightPanelType());
     BuildPage();
 }
 
@@ -227,6 +230,35 @@ void CQuorvaneUSBDevice::SetDescriptor(const DeviceDescriptor& descriptor) {
     descriptor_ = descriptor;
     deviceKind_ = descriptor.kind;
     linkKind_ = descriptor.link;
+    if (panels::CLightControlUI* panel = LightPanel()) panel->SetDeviceType(LightPanelType());
+}
+
+int CQuorvaneUSBDevice::LightPanelType() const {
+    switch (deviceKind_) {
+        case kKindKeyboardReceiver:
+            return kKindKeyboard;
+        case kKindMouseReceiver:
+            return kKindMouse;
+        default:
+            return deviceKind_;
+    }
+}
+
+panels::CLightControlUI* CQuorvaneUSBDevice::LightPanel() {
+    if (lightPanel_ != nullptr) return lightPanel_;
+    ui::CControlUI* found =
+        FindControl([](ui::CControlUI* c) { return c->GetInterface("LightControl") ? c : nullptr; },
+                    ui::kFindAll);
+    if (found != nullptr)
+        lightPanel_ = static_cast<panels::CLightControlUI*>(found->GetInterface("LightControl"));
+    return lightPanel_;
+}
+
+void CQuorvaneUSBDevice::ShowLightParameters() {
+    panels::CLightControlUI* panel = LightPanel();
+    if (panel == nullptr) return;
+    const std::array<uint32_t, 4> light = GetLightParameters();
+    panel->SetLightInfo({light[0], light[1], light[2]});
 }
 
 void CQuorvaneUSBDevice::SetPageTexts(std::string first, std::string second) {

@@ -24,6 +24,10 @@
 #include "ui/core/CNotifyPump.h"
 #include "ui/message/MessageTypes.h"
 
+namespace vivori::panels {
+class CLightControlUI;
+}
+
 namespace vivori::devices {
 
 inline constexpr size_t kKeyLevelCount = 170;
@@ -209,6 +213,14 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     void SetWindowActive(bool active) { windowActive_.store(active); }
     bool IsWindowActive() const { return windowActive_.load(); }
 
+    // The page's lighting panel (null when the layout has none), told the device's
+    // type when the page is set up.
+    panels::CLightControlUI* LightPanel();
+    // Shows the light parameters in the lighting panel.
+    void ShowLightParameters();
+    // The panel's device type code of this device's kind (receivers count as their device).
+    int LightPanelType() const;
+
     // ---- I/O ----
     CommandTransport& Commands() { return commands_; }
     CommandTransport& Notifications() { return notifications_; }
@@ -257,6 +269,7 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     ui::CControlUI* deviceOption_ = nullptr;
     ui::CControlUI* powerPanel_ = nullptr;
     ui::CColorPaletteUI* colourPanel_ = nullptr;
+    panels::CLightControlUI* lightPanel_ = nullptr;
     int functionPage_ = 1;
     ui::HWND window_ = 0;
     int selectedKey_ = -1;

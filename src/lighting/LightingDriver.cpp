@@ -45,7 +45,12 @@ void LightingDriver::Run(Event& stop) {
             stop.Wait(kClosedWaitMs);
             continue;
         }
-        if (transport_.SyncLighting()) continue;
+        // In the synchronised group another thread drives the LEDs: nothing to do here
+        // but notice, within a closed transport's wait, that the group was left.
+        if (transport_.SyncLighting()) {
+            stop.Wait(kClosedWaitMs);
+            continue;
+        }
         const uint32_t now = GetTickCount();
         const Pace pace = hooks_.pace();
         if (pacer.Pass(now, pace.mode, pace.speed)) {

@@ -61,9 +61,10 @@ TEST(NotifyRoutesTest, TypesDecideAndSomeNamesReachTwoHandlers) {
 TEST(NotifyRoutesTest, EveryHandlerIsBoundOrListedAsPending) {
     const auto pending = CMainWnd::PendingHandlers();
     for (std::string_view bound : {"HideToTray", "ToggleLightControl", "SelectNextDevice",
-                                   "DeviceChosen", "AudioChannelSlider", "ProfileChosen"})
+                                   "DeviceChosen", "AudioChannelSlider", "ProfileChosen",
+                                   "PresetColour", "SynchronisedLighting", "LightModeList"})
         EXPECT_EQ(std::count(pending.begin(), pending.end(), bound), 0) << bound;
-    for (std::string_view open : {"ProfileAdd", "MacroRecordStart", "PresetColour"})
+    for (std::string_view open : {"ProfileAdd", "MacroRecordStart", "RecoilOperation"})
         EXPECT_EQ(std::count(pending.begin(), pending.end(), open), 1) << open;
 }
 

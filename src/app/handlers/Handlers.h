@@ -1,0 +1,27 @@
+#pragma once
+
+// The main window's notification handlers, one area per file. Each Add function puts
+// its handlers, by the names the routing table uses, into the window's table.
+
+#include <functional>
+#include <map>
+#include <string_view>
+
+#include "ui/core/UiEvent.h"
+
+namespace vivori::app {
+
+class CMainWnd;
+
+using NotifyHandler = std::function<void(ui::TNotifyUI& msg, int index)>;
+using HandlerTable = std::map<std::string_view, NotifyHandler>;
+
+// Lighting panel, synchronised lighting, colour palette (handlers/Lighting.cpp).
+void AddLightingHandlers(CMainWnd& window, HandlerTable& handlers);
+// Hands the synchronised-lighting thread the current devices (UI thread).
+void UpdateSyncGroup(CMainWnd& window);
+// Synchronised lighting is offered only with two devices or more; below that every
+// device leaves the group.
+void AllowSameMode(CMainWnd& window, bool allowed);
+
+}  // namespace vivori::app
