@@ -180,6 +180,7 @@ void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
     entry->SetKeyPanel(pm_.FindSubControlByClass(&device, "SelectPanel"));
     device.SetPowerPanel(power);
     device.SetSelectorValue(container(selectorLayout)->GetItemIndex(entry));
+    InitProfilePanel(device, row.kind);
     UpdateSyncGroup(*this);
 }
 
@@ -514,7 +515,7 @@ void CMainWnd::OnTimer(UINT_PTR id) {
             break;
         case kTimerProfileSwitch:
             KillTimer(GetHWND(), id);
-            Pending("ProfileSwitch");
+            SwitchProfile();
             break;
         case kTimerGameRestore:
             KillTimer(GetHWND(), id);

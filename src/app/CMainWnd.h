@@ -14,10 +14,15 @@
 #include "app/handlers/Handlers.h"
 #include "devices/DeviceManager.h"
 #include "devices/IDeviceHost.h"
+#include "profiles/ProfileListModel.h"
 #include "lighting/SpectrumBands.h"
 #include "lighting/SyncLighting.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
+
+namespace vivori::panels {
+class CDeviceProfileUI;
+}
 
 namespace vivori::app {
 
@@ -29,6 +34,9 @@ struct MainWndOptions {
     int gameRestoreMs = 5000;
     // The tray icon; tests without a desktop leave it out.
     bool trayIcon = true;
+    // Chooses a profile file instead of the file dialogs (tests): true and the path
+    // when one was chosen.
+    std::function<bool(bool save, std::string* path)> chooseFile;
 };
 
 // The application's top-level window and controller: it builds the pages of the
@@ -117,6 +125,27 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // The light mode list of the device's lighting panel, selected at mode.
     void SelectLightMode(devices::CQuorvaneUSBDevice& device, int mode);
     void Pending(std::string_view what) const;
+
+    // Profiles (handlers/Profiles.cpp).
+    void BindProfileHandlers();
+    void InitProfilePanel(devices::CQuorvaneUSBDevice& device, int kind);
+    // The selected profile of the current device's panel to the device and the hardware.
+    void SwitchProfile();
+    void SelectProfilePanelTab(int page);
+    // Collects and writes the macros and, unless they do not fit, the key table.
+    bool WriteMacrosAndKeys(devices::CQuorvaneUSBDevice& device);
+    // Shows the message of a refused or failed operation; true when it succeeded.
+    bool ReportProfileOutcome(const profiles::ProfileOutcome& outcome);
+    bool ChooseProfileFile(bool save, std::string* path);
+    void AddProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void CopyProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void DeleteProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void RenameProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void ImportProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void ExportProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    void ResetProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
+    // A message box with the language text of `key` (and a detail line): 1 on confirm.
+    int Ask(std::string_view key, bool withCancel = false, std::string_view detail = {});
 
     MainWndOptions options_;
     AppControlFactory factory_;

@@ -104,7 +104,7 @@ void CMainWnd::BindHandlers() {
          [this](TNotifyUI& msg, int) {
              if (devices::CQuorvaneUSBDevice* device = CurrentDevice())
                  device->ShowTip(PageOfTab(NameOf(msg)));
-             Pending("ProfilePanelPage");
+             SelectProfilePanelTab(PageOfTab(NameOf(msg)));
          }},
         {"ProfileChosen",
          [this](TNotifyUI&, int) { SetTimer(GetHWND(), kTimerProfileSwitch, 400); }},
@@ -146,6 +146,7 @@ void CMainWnd::BindHandlers() {
          [this](TNotifyUI&, int) { SendMessage(GetHWND(), kMsgInputHook, 1, 0); }},
     };
     AddLightingHandlers(*this, handlers_);
+    BindProfileHandlers();
 }
 
 }  // namespace vivori::app

@@ -79,6 +79,7 @@ class AppTest : public ::testing::Test {
         options.window.bus = WindowBus();
         options.window.trayIcon = false;
         options.window.gameRestoreMs = gameRestoreMs;
+        options.window.chooseFile = chooseFile;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
             if (makeOther)
                 if (ui::CControlUI* control = makeOther(name)) return control;
@@ -143,6 +144,8 @@ class AppTest : public ::testing::Test {
     std::unique_ptr<app::Application> application;
     // The keyboard page's device object; empty: TestKeyboard.
     std::function<ui::CControlUI*()> makeKeyboard;
+    // Stands in for the profile file dialogs.
+    std::function<bool(bool save, std::string* path)> chooseFile;
     // Asked first for every control the layouts name; null: the usual ones.
     std::function<ui::CControlUI*(std::string_view)> makeOther;
 

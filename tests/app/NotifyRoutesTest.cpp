@@ -60,11 +60,12 @@ TEST(NotifyRoutesTest, TypesDecideAndSomeNamesReachTwoHandlers) {
 
 TEST(NotifyRoutesTest, EveryHandlerIsBoundOrListedAsPending) {
     const auto pending = CMainWnd::PendingHandlers();
-    for (std::string_view bound : {"HideToTray", "ToggleLightControl", "SelectNextDevice",
-                                   "DeviceChosen", "AudioChannelSlider", "ProfileChosen",
-                                   "PresetColour", "SynchronisedLighting", "LightModeList"})
+    for (std::string_view bound :
+         {"HideToTray", "ToggleLightControl", "SelectNextDevice", "DeviceChosen",
+          "AudioChannelSlider", "ProfileChosen", "PresetColour", "SynchronisedLighting",
+          "LightModeList", "ProfileAdd", "ProfileReset", "ProfilePanelFold"})
         EXPECT_EQ(std::count(pending.begin(), pending.end(), bound), 0) << bound;
-    for (std::string_view open : {"ProfileAdd", "MacroRecordStart", "RecoilOperation"})
+    for (std::string_view open : {"SystemInputSettings", "MacroRecordStart", "RecoilOperation"})
         EXPECT_EQ(std::count(pending.begin(), pending.end(), open), 1) << open;
 }
 

@@ -76,9 +76,10 @@ TEST_F(WindowMessagesTest, ColourSlidersWriteTheirLabelAndUnbuiltRoutesSaySo) {
     EXPECT_EQ(Find("G_light_label")->GetText(), "G 7");
 
     DebugCapture capture;
-    Click("device_add_btn");
+    Click("windowdeviceset_0");
     const auto lines = capture.Lines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "ProfileAdd: not built yet"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "SystemInputSettings: not built yet"),
+              lines.end());
 }
 
 TEST_F(WindowMessagesTest, SelectorEntriesStepAndALostEntryHandsOverTheSelection) {

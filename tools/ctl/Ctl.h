@@ -3,6 +3,7 @@
 // vivori-ctl: the command-line companion. Each subcommand lives in its own file and
 // registers itself with a static Registrar, so adding one touches no shared file.
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -40,6 +41,16 @@ struct Registrar {
 int Fail(const std::string& message);
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
+
+// A command's arguments split into words and "--" flags, so flags may stand anywhere.
+struct Arguments {
+    std::vector<std::string> words;
+    std::vector<std::string> flags;
+    bool Has(std::string_view flag) const;
+};
+Arguments SplitArguments(const std::vector<std::string>& args);
+// A usage error naming the first flag not in `known`; 0 when all are known.
+int RefuseUnknownFlags(const Arguments& arguments, std::initializer_list<std::string_view> known);
 
 // The user data folder name of a --kind ("keyboard", "mouse", "pad", "headset");
 // empty for anything else.

@@ -25,12 +25,6 @@ bool ParseIndex(const std::string& text, size_t& index) {
     return true;
 }
 
-bool HasFlag(const std::vector<std::string>& args, const char* flag) {
-    for (const auto& a : args)
-        if (a == flag) return true;
-    return false;
-}
-
 int List(const MacroLibrary& library) {
     const auto list = library.List();
     if (list.empty()) std::printf("no macros\n");
@@ -118,7 +112,9 @@ int Upload(const Options& given) {
 int RunMacro(const Options& options) {
     if (options.kind != "keyboard" && options.kind != "mouse")
         return Fail("macros belong to a keyboard or a mouse (--kind keyboard|mouse)"), kExitUsage;
-    const auto& args = options.args;
+    const Arguments split = SplitArguments(options.args);
+    if (int refused = RefuseUnknownFlags(split, {"--force", "--yes"})) return refused;
+    const auto& args = split.words;
     const std::string action = args.empty() ? "" : args[0];
     const profiles::DataFolders folders = profiles::DataFolders::FromEnvironment();
     const std::string_view folder = DeviceFolderOfKind(options.kind);
@@ -127,14 +123,13 @@ int RunMacro(const Options& options) {
     if (action == "list" && args.size() == 1) return List(library);
     if (action == "import" && args.size() == 2) return Import(library, args[1]);
     if (action == "upload" && args.size() == 1) return Upload(options);
-    if (action == "export" && (args.size() == 3 || args.size() == 4) &&
-        ParseIndex(args[1], index)) {
-        const auto result = library.Export(index, args[2], HasFlag(args, "--force"));
+    if (action == "export" && args.size() == 3 && ParseIndex(args[1], index)) {
+        const auto result = library.Export(index, args[2], split.Has("--force"));
         if (!result) return Fail("export refused: " + result.message);
         return 0;
     }
-    if (action == "delete" && (args.size() == 2 || args.size() == 3) && ParseIndex(args[1], index))
-        return Delete(library, folders, folder, index, HasFlag(args, "--yes"));
+    if (action == "delete" && args.size() == 2 && ParseIndex(args[1], index))
+        return Delete(library, folders, folder, index, split.Has("--yes"));
     return Fail(
                "usage: macro list | import FILE | export INDEX FILE [--force] | "
                "delete INDEX [--yes] | upload"),

@@ -1,91 +1,126 @@
-// vivori-ctl profile: show, export and import the current profile of a device kind.
-// The current profile is the one "ProfileList.ini" selects; without one, show and
-// export fall back to the shipped default copy.
+// vivori-ctl profile: the profile list of a device kind, with the rules the
+// application's profile panel follows (they live in ProfileListModel), and the
+// current profile's settings (show).
 
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 
 #include "Ctl.h"
-#include "platform/Identifier.h"
-#include "profiles/CBasicProfiledata.h"
+#include "Text.h"
 #include "profiles/DataFolders.h"
 #include "profiles/JsonFile.h"
-#include "profiles/ProfileSelection.h"
+#include "profiles/ProfileListModel.h"
 
 namespace vivori::ctl {
 namespace {
 
 using namespace vivori::profiles;
 
-// The current profile document, or the default copy when there is no usable one.
-std::optional<Json::Value> CurrentDocument(const DataFolders& folders, std::string_view folder) {
-    if (auto selected = ReadSelectedProfile(folders, folder)) {
-        Json::Value document = ReadJsonFile(selected->path);
-        if (JsonElement(JsonMember(document, "Device"), 0).isObject()) return document;
-        std::fprintf(stderr, "vivori-ctl: %s is missing or unreadable; using the default copy\n",
-                     selected->path.c_str());
-    }
-    Json::Value fallback = ReadJsonFile(folders.DefaultDataFile(folder));
-    if (!JsonElement(JsonMember(fallback, "Device"), 0).isObject()) return std::nullopt;
-    return fallback;
+constexpr const char* kUsage =
+    "usage: profile list | show | add | copy | rename NAME | delete | select N | "
+    "import FILE | export FILE [--force] | reset --yes";
+
+int DeviceKindOf(const std::string& kind) {
+    if (kind == "keyboard") return 1;
+    if (kind == "mouse") return 2;
+    if (kind == "pad") return 3;
+    return 7;
 }
 
-int Import(const DataFolders& folders, std::string_view folder, const std::string& file) {
-    std::string why;
-    const std::optional<std::string> text = ReadTextFile(file, &why);
-    if (!text) return Fail("cannot import " + file + ": " + why);
-    const Json::Value imported = ParseJsonText(*text).value_or(Json::Value());
-    const Json::Value& entry = JsonElement(JsonMember(imported, "Device"), 0);
-    if (!entry.isObject()) return Fail(file + " is not a profile file");
-    auto selected = ReadSelectedProfile(folders, folder);
-    if (!selected) return Fail("no profile is selected for this kind yet");
-    // Only the profile entry is replaced; the name and identifier stay.
-    CBasicProfiledata profile;
-    if (!profile.SaveDeviceEntry(entry, selected->path))
-        return Fail("could not write " + selected->path.string() + ": " + LastWriteError());
-    std::printf("imported %s into \"%s\"\n", file.c_str(), selected->name.c_str());
+// The selected profile's name in quotes.
+std::string Quoted(const ProfileListModel& model) {
+    const int selected = model.Selected();
+    return selected < 0 ? "none" : "\"" + model.Entries()[std::size_t(selected)].name + "\"";
+}
+
+// `done` names the profile worked on: the new last entry or the selected one.
+int Report(const ProfileOutcome& outcome, const char* done, const ProfileListModel& model,
+           bool added = false) {
+    if (!outcome) return Fail(outcome.message);
+    const std::string name = added ? "\"" + model.Entries().back().name + "\"" : Quoted(model);
+    std::printf(done, name.c_str());
     return 0;
 }
 
-// An export is a file another import must accept, so the default copy gets the two
-// name keys every profile file carries: the export's file title and a new identifier.
-int Export(Json::Value document, const std::string& file, bool overwrite) {
-    std::error_code ec;
-    if (!overwrite && std::filesystem::exists(std::filesystem::symlink_status(file, ec)))
-        return Fail(file + " already exists; add --force to overwrite it");
-    if (!document.isMember("profilename"))
-        document["profilename"] = std::filesystem::path(file).stem().string();
-    if (!document.isMember("profileUUID")) document["profileUUID"] = MakeTimeStampIdentifier();
-    if (!WriteJsonFile(file, document))
-        return Fail("could not write " + file + ": " + LastWriteError());
+// The name padded to 24 characters (not bytes), so the identifiers line up.
+std::string Padded(const std::string& name) {
+    std::size_t characters = 0;
+    for (unsigned char c : name) characters += (c & 0xC0) != 0x80;
+    return name + std::string(characters < 24 ? 24 - characters : 1, ' ');
+}
+
+int List(const ProfileListModel& model) {
+    const auto& entries = model.Entries();
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        std::printf("%-3zu %c %s%s\n", i, int(i) == model.Selected() ? '*' : ' ',
+                    Padded(entries[i].name).c_str(), entries[i].uuid.c_str());
+    return 0;
+}
+
+int Show(const ProfileListModel& model) {
+    const auto path = model.SelectedPath();
+    const Json::Value document = path ? ReadJsonFile(*path) : Json::Value();
+    const Json::Value& entry = JsonElement(JsonMember(document, "Device"), 0);
+    if (!entry.isObject())
+        return Fail("the profile file of \"" + model.Entries()[std::size_t(model.Selected())].name +
+                    "\" is missing or damaged");
+    std::fputs(StyledJson(entry).c_str(), stdout);
     return 0;
 }
 
 int RunProfile(const Options& options) {
-    std::string_view folder = DeviceFolderOfKind(options.kind);
-    if (folder.empty()) return Fail("unknown kind " + options.kind), kExitUsage;
-    const auto& args = options.args;
-    std::string action = args.empty() ? "" : args[0];
-    const bool force = args.size() == 3 && args[2] == "--force" && action == "export";
-    bool needsFile = action == "export" || action == "import";
-    if ((action != "show" && !needsFile) || args.size() != (needsFile ? 2u : 1u) + force)
-        return Fail("usage: profile show | profile export FILE [--force] | profile import FILE"),
-               kExitUsage;
+    const std::string_view folderName = DeviceFolderOfKind(options.kind);
+    if (folderName.empty()) return Fail("unknown kind " + options.kind), kExitUsage;
+    const Arguments split = SplitArguments(options.args);
+    if (int refused = RefuseUnknownFlags(split, {"--force", "--yes"})) return refused;
+    const auto& args = split.words;
+    const std::string action = args.empty() ? "" : args[0];
+    const bool oneArgument =
+        action == "rename" || action == "select" || action == "import" || action == "export";
+    const bool known = oneArgument || action == "list" || action == "show" || action == "add" ||
+                       action == "copy" || action == "delete" || action == "reset";
+    if (!known || args.size() != (oneArgument ? 2u : 1u)) return Fail(kUsage), kExitUsage;
 
-    DataFolders folders = DataFolders::FromEnvironment();
-    if (action == "import") return Import(folders, folder, args[1]);
-    auto document = CurrentDocument(folders, folder);
-    if (!document) return Fail("no profile and no default copy for " + options.kind);
-    if (action == "show") {
-        std::fputs(StyledJson((*document)["Device"][0]).c_str(), stdout);
+    const DataFolders folders = DataFolders::FromEnvironment();
+    ProfileListModel model(folders.DataFolder(folderName), folders.DefaultDataFile(folderName),
+                           DeviceKindOf(options.kind));
+    if (ProfileOutcome loaded = model.Load(); !loaded) return Fail(loaded.message);
+
+    if (action == "list") return List(model);
+    if (action == "show") return Show(model);
+    if (action == "add") return Report(model.Add(), "added %s\n", model, true);
+    if (action == "copy") return Report(model.Copy(), "copied as %s\n", model, true);
+    if (action == "import") return Report(model.Import(args[1]), "imported as %s\n", model, true);
+    const std::string current = Quoted(model);
+    if (action == "delete") {
+        if (ProfileOutcome outcome = model.Delete(); !outcome) return Fail(outcome.message);
+        std::printf("deleted %s; %s is selected\n", current.c_str(), Quoted(model).c_str());
         return 0;
     }
-    return Export(std::move(*document), args[1], force);
+    if (action == "rename") return Report(model.Rename(args[1]), "renamed to %s\n", model);
+    if (action == "export") {
+        const ProfileOutcome outcome = model.Export(args[1], split.Has("--force"));
+        if (outcome.status == ProfileStatus::Exists)
+            return Fail(args[1] + " already exists; add --force to overwrite it");
+        if (!outcome) return Fail(outcome.message);
+        std::printf("exported %s to %s\n", current.c_str(), args[1].c_str());
+        return 0;
+    }
+    if (action == "select") {
+        const auto index = ParseNumber(args[1], 0x7fffffff);
+        if (!index) return Fail("select needs a profile number"), kExitUsage;
+        return Report(model.Select(int(*index)), "selected %s\n", model);
+    }
+    // reset: the application asks first; here the question is --yes.
+    if (!split.Has("--yes"))
+        return Fail("reset puts every setting of " + current +
+                    " back to the defaults; add --yes to do it");
+    return Report(model.Reset(), "reset %s to the defaults\n", model);
 }
 
-Registrar registrar({"profile", "profile show|export FILE [--force]|import FILE",
-                     "the current profile of --kind (show, export, import)", &RunProfile});
+Registrar registrar({"profile",
+                     "profile list|show|add|copy|rename|delete|select|import|export|reset",
+                     "the profiles of --kind (see README)", &RunProfile});
 
 }  // namespace
 }  // namespace vivori::ctl

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +27,25 @@ const std::vector<Subcommand>& Subcommands() {
 int Fail(const std::string& message) {
     std::fprintf(stderr, "vivori-ctl: %s\n", message.c_str());
     return kExitFailure;
+}
+
+bool Arguments::Has(std::string_view flag) const {
+    for (const auto& f : flags)
+        if (f == flag) return true;
+    return false;
+}
+
+Arguments SplitArguments(const std::vector<std::string>& args) {
+    Arguments split;
+    for (const auto& a : args) (a.rfind("--", 0) == 0 ? split.flags : split.words).push_back(a);
+    return split;
+}
+
+int RefuseUnknownFlags(const Arguments& arguments, std::initializer_list<std::string_view> known) {
+    for (const auto& flag : arguments.flags)
+        if (std::find(known.begin(), known.end(), flag) == known.end())
+            return Fail("unknown option " + flag + " (see --help)"), kExitUsage;
+    return 0;
 }
 
 std::shared_ptr<hid::HidBus> SelectBus(const Options& options, std::string* error) {
@@ -77,15 +97,26 @@ static void PrintHelp() {
 int main(int argc, char** argv) {
     Options options;
     if (const char* env = std::getenv("VIVORI_SIMULATE")) options.simulate = env;
-    int i = 1;
-    for (; i < argc; ++i) {
+    // The options go before or after the command alike; the first other word is the
+    // command, the rest are its arguments ("--" passes everything after it on as is).
+    // Options the tool does not know belong to the command when it has been named.
+    std::string name;
+    bool literal = false;
+    for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto value = [&](std::string& out) {
             if (i + 1 >= argc) return false;
             out = argv[++i];
             return true;
         };
-        if (a == "--help" || a == "-h") {
+        if (literal || a.rfind("--", 0) != 0) {
+            if (name.empty() && !literal)
+                name = a;
+            else
+                options.args.push_back(a);
+        } else if (a == "--") {
+            literal = true;
+        } else if (a == "--help" || a == "-h") {
             PrintHelp();
             return 0;
         } else if (a == "--debug") {
@@ -102,14 +133,14 @@ int main(int argc, char** argv) {
             std::string why;
             if (!value(options.fault)) return Fail("--fault needs a value"), kExitUsage;
             if (!vivori::sim::ParseFaultSpec(options.fault, &why)) return Fail(why), kExitUsage;
-        } else if (a.rfind("--", 0) == 0) {
+        } else if (!name.empty()) {
+            options.args.push_back(a);
+        } else {
             Fail("unknown option " + a + " (see --help)");
             return kExitUsage;
-        } else {
-            break;
         }
     }
-    if (i >= argc) {
+    if (name.empty()) {
         PrintHelp();
         return kExitUsage;
     }
@@ -124,8 +155,6 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     if (options.kind.empty()) options.kind = options.device;
-    std::string name = argv[i++];
-    for (; i < argc; ++i) options.args.emplace_back(argv[i]);
     for (const auto& s : Subcommands())
         if (name == s.name) return s.run(options);
     Fail("unknown command " + name + " (see --help)");

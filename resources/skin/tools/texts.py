@@ -88,6 +88,12 @@ PROFILE = [
     ("6533_voice_Op_tab_text", "Sound", "声音"),
     ("magic_Op_tab_text", "Voice effects", "变声"),
     ("Virtual7.1_Op_tab_text", "Virtual 7.1", "虚拟7.1"),
+    ("profile_limit_text", "A device keeps at most 50 profiles. Delete one first.", "每个设备最多保存 50 个配置，请先删除一个。"),
+    ("profile_last_text", "The last profile cannot be deleted.", "无法删除最后一个配置。"),
+    ("profile_write_failed_text", "The profile change could not be saved; the old files are kept.",
+     "无法保存配置更改，原文件已保留。"),
+    ("profile_import_refused_text", "This file cannot be imported as a profile.", "无法将此文件导入为配置。"),
+    ("profile_export_failed_text", "The profile could not be exported.", "无法导出配置。"),
 ]
 
 LIGHTING = [

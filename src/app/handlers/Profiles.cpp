@@ -1,0 +1,206 @@
+// The main window's profile handlers: the profile panel's menu, the drop-down's
+// profile switch and the panel set-up of each device page.
+
+#include <string>
+
+#include "app/CMainWnd.h"
+#include "app/windows/CMsgWnd.h"
+#include "device/SupportedDevices.h"
+#include "devices/CQuorvaneKeyboardDevice.h"
+#include "devices/CQuorvaneUSBDevice.h"
+#include "panels/CDeviceProfileUI.h"
+#include "platform/Debug.h"
+#include "ui/core/CResourceManager.h"
+#include "ui/qt/FileDialogs.h"
+
+namespace vivori::app {
+
+using devices::CQuorvaneUSBDevice;
+using panels::CDeviceProfileUI;
+using profiles::ProfileOutcome;
+using profiles::ProfileStatus;
+using namespace ui;
+
+namespace {
+
+constexpr std::string_view kProfileFilter = "Profile Files(*.json)|*.json;|";
+
+CDeviceProfileUI* PanelOf(CQuorvaneUSBDevice* device) {
+    if (device == nullptr) return nullptr;
+    CControlUI* found = device->FindControl(
+        [](CControlUI* c) { return c->GetInterface("DeviceProfile") ? c : nullptr; }, kFindAll);
+    return found ? static_cast<CDeviceProfileUI*>(found->GetInterface("DeviceProfile")) : nullptr;
+}
+
+bool UsesMacros(const CQuorvaneUSBDevice& device) {
+    return device.DeviceKind() == kKindKeyboard || device.DeviceKind() == kKindMouse;
+}
+
+}  // namespace
+
+int CMainWnd::Ask(std::string_view key, bool withCancel, std::string_view detail) {
+    std::string text = CResourceManager::GetInstance().ResolveText(key);
+    if (!detail.empty()) text.append("\n").append(detail);
+    return CMsgWnd::ShowMessage(GetHWND(), "", text, dpi_, false,
+                                withCancel ? MsgButtons::ConfirmCancel : MsgButtons::Confirm);
+}
+
+bool CMainWnd::ReportProfileOutcome(const ProfileOutcome& outcome) {
+    switch (outcome.status) {
+        case ProfileStatus::Ok:
+            return true;
+        case ProfileStatus::Duplicate:
+            Ask("message_text_5");
+            break;
+        case ProfileStatus::Blank:
+            Ask("message_text_25");
+            break;
+        case ProfileStatus::BadFile:
+        case ProfileStatus::ReadFailed:
+            Ask("profile_import_refused_text", false, outcome.message);
+            break;
+        case ProfileStatus::Limit:
+            Ask("profile_limit_text");
+            break;
+        case ProfileStatus::LastProfile:
+            Ask("profile_last_text");
+            break;
+        case ProfileStatus::Refused:
+        case ProfileStatus::Exists:
+        case ProfileStatus::WriteFailed:
+            Ask("profile_write_failed_text", false, outcome.message);
+            break;
+    }
+    return false;
+}
+
+namespace {
+
+// The macro write in the three outcomes the handlers tell apart: 0 written (or nothing
+// to write), -1 the wireless device did not answer, n > 0 the macros are n events too
+// many for the device's memory.
+int WriteUsedMacros(CQuorvaneUSBDevice& device) {
+    if (auto* keyboard = dynamic_cast<devices::CQuorvaneKeyboardDevice*>(&device)) {
+        const macros::MacroUploadResult result =
+            keyboard->WriteMacroList(keyboard->CollectUsedMacros());
+        if (result.linkDown) return -1;
+        return result.eventsTooMany;
+    }
+    return device.WriteMacros() == CMD_LINK_DOWN ? -1 : 0;
+}
+
+}  // namespace
+
+bool CMainWnd::WriteMacrosAndKeys(CQuorvaneUSBDevice& device) {
+    const int result = WriteUsedMacros(device);
+    if (result == -1) {
+        Ask("message_text_7", true);
+    } else if (result != 0) {
+        CMsgWnd::ShowMessage(GetHWND(), "", CMsgWnd::FormatText("message_text_16", result), dpi_,
+                             false, MsgButtons::ConfirmCancel);
+        return false;
+    }
+    device.WriteKeyTableFromProfile();
+    return true;
+}
+
+void CMainWnd::SwitchProfile() {
+    CQuorvaneUSBDevice* device = CurrentDevice();
+    CDeviceProfileUI* panel = PanelOf(device);
+    if (panel == nullptr) return;
+    const ProfileOutcome selected = panel->SelectProfile(panel->GetSelectedIndex(), false);
+    if (!selected) ReportProfileOutcome(selected);
+    // The device finds the selected profile through "ProfileList.ini".
+    device->LoadProfile();
+    device->DropDeletedMacros();
+    device->RefreshPage();
+    device->WriteSettings();
+    if (UsesMacros(*device)) WriteMacrosAndKeys(*device);
+}
+
+void CMainWnd::SelectProfilePanelTab(int page) {
+    if (CDeviceProfileUI* panel = PanelOf(CurrentDevice())) panel->SelectTab(page);
+}
+
+void CMainWnd::InitProfilePanel(CQuorvaneUSBDevice& device, int kind) {
+    CDeviceProfileUI* panel = PanelOf(&device);
+    if (panel == nullptr) return;
+    // The device's own folders, so a page and its panel always agree on the files.
+    panel->SetFolders(device.DataFolder(), device.DefaultDataFile());
+    panel->SetDeviceKind(kind);
+    const ProfileOutcome loaded = panel->InitProfiles();
+    if (!loaded)
+        DebugPrintf("profile list of %s: %s\n", device.DataFolderName().c_str(),
+                    loaded.message.c_str());
+}
+
+void CMainWnd::BindProfileHandlers() {
+    // Each handler works on the current device's panel and does nothing without one.
+    auto withPanel = [this](void (CMainWnd::*run)(CQuorvaneUSBDevice&, CDeviceProfileUI&)) {
+        return [this, run](TNotifyUI&, int) {
+            CQuorvaneUSBDevice* device = CurrentDevice();
+            if (CDeviceProfileUI* panel = PanelOf(device)) (this->*run)(*device, *panel);
+        };
+    };
+    handlers_["ProfileSwitch"] = [this](TNotifyUI&, int) { SwitchProfile(); };
+    handlers_["ProfilePanelFold"] = [this](TNotifyUI&, int) {
+        if (CDeviceProfileUI* panel = PanelOf(CurrentDevice()))
+            panel->ShowProfileMenu(!panel->IsProfileMenuShown());
+    };
+    handlers_["ProfileAdd"] = withPanel(&CMainWnd::AddProfile);
+    handlers_["ProfileCopy"] = withPanel(&CMainWnd::CopyProfile);
+    handlers_["ProfileDelete"] = withPanel(&CMainWnd::DeleteProfile);
+    handlers_["ProfileRename"] = withPanel(&CMainWnd::RenameProfile);
+    handlers_["ProfileImport"] = withPanel(&CMainWnd::ImportProfile);
+    handlers_["ProfileExport"] = withPanel(&CMainWnd::ExportProfile);
+    handlers_["ProfileReset"] = withPanel(&CMainWnd::ResetProfile);
+}
+
+void CMainWnd::AddProfile(CQuorvaneUSBDevice&, CDeviceProfileUI& panel) {
+    // The new profile is the selected one in the list; the device follows it.
+    if (ReportProfileOutcome(panel.AddProfile())) SwitchProfile();
+}
+
+void CMainWnd::CopyProfile(CQuorvaneUSBDevice&, CDeviceProfileUI& panel) {
+    ReportProfileOutcome(panel.CopyProfile());
+}
+
+void CMainWnd::DeleteProfile(CQuorvaneUSBDevice&, CDeviceProfileUI& panel) {
+    if (ReportProfileOutcome(panel.DeleteProfile())) SwitchProfile();
+}
+
+void CMainWnd::RenameProfile(CQuorvaneUSBDevice&, CDeviceProfileUI& panel) {
+    const std::string name = panel.GetNameText();
+    if (!name.empty()) ReportProfileOutcome(panel.RenameProfile(name));
+}
+
+void CMainWnd::ImportProfile(CQuorvaneUSBDevice&, CDeviceProfileUI& panel) {
+    std::string path;
+    if (ChooseProfileFile(false, &path)) ReportProfileOutcome(panel.ImportProfile(path));
+}
+
+void CMainWnd::ExportProfile(CQuorvaneUSBDevice&, CDeviceProfileUI& panel) {
+    std::string path;
+    // The save dialog has already asked before replacing a file.
+    if (ChooseProfileFile(true, &path) && !path.empty())
+        ReportProfileOutcome(panel.ExportProfile(path, true));
+}
+
+void CMainWnd::ResetProfile(CQuorvaneUSBDevice& device, CDeviceProfileUI& panel) {
+    if (Ask("message_text_22", true) != 1) return;
+    if (!ReportProfileOutcome(panel.ResetProfile())) return;
+    device.LoadProfile();
+    device.RefreshPage();
+    device.WriteSettings();
+    if (UsesMacros(device)) WriteMacrosAndKeys(device);
+    if (CControlUI* editor = pm_.FindSubControlByName(&device, "keyset_layout"))
+        editor->SetVisible(false);
+}
+
+bool CMainWnd::ChooseProfileFile(bool save, std::string* path) {
+    if (options_.chooseFile) return options_.chooseFile(save, path);
+    return save ? SaveFileDialog(kProfileFilter, GetHWND(), path)
+                : OpenFileDialog(kProfileFilter, GetHWND(), path);
+}
+
+}  // namespace vivori::app

@@ -1,0 +1,80 @@
+// The shell's child windows: settings, about and the background chooser, and the
+// background the user chose last.
+
+#include "app/CMainWnd.h"
+#include "app/LanguageFonts.h"
+#include "app/windows/CAboutWnd.h"
+#include "app/windows/CSetWnd.h"
+#include "app/windows/CSkinFrame.h"
+#include "profiles/LanguageConfig.h"
+#include "profiles/SkinSetting.h"
+#include "ui/message/Messages.h"
+
+namespace vivori::app {
+
+using namespace ui;
+
+namespace {
+
+constexpr int kSettings = 0;
+constexpr int kAbout = 1;
+
+}  // namespace
+
+void CMainWnd::BindShellHandlers() {
+    handlers_["OpenSkinWindow"] = [this](TNotifyUI&, int) { OpenSkinWindow(); };
+    handlers_["OpenSettingsAnchored"] = [this](TNotifyUI&, int) { OpenSettingsWindow(); };
+    CSkinFrame::Subscribe([this](const SkinChangedParam& param) { OnSkinChanged(param); });
+}
+
+void CMainWnd::OpenSettingsWindow() {
+    HWND& open = childWindows_[kSettings];
+    if (open != 0 && IsWindow(open)) return;
+    // The language list names each language in its own letters.
+    if (options_.fonts) options_.fonts->LoadCjk();
+    std::vector<std::string> texts;
+    for (const auto& entry : profiles::ReadLanguageConfig(
+             profiles::LanguageConfigFile(profiles::DataFolders::FromEnvironment())))
+        texts.push_back(entry.text);
+    open = CSetWnd::Open(GetHWND(), std::move(texts), languageIndex_, dpi_);
+}
+
+void CMainWnd::OpenAboutWindow() {
+    HWND& open = childWindows_[kAbout];
+    if (open != 0 && IsWindow(open)) return;
+    open = CAboutWnd::Open(GetHWND(), VIVORI_VERSION);
+}
+
+void CMainWnd::OpenSkinWindow() {
+    if (skinFrame_ != 0 && IsWindow(skinFrame_)) return;
+    CControlUI* button = pm_.FindControl("skinbtn");
+    if (button == nullptr || !host_) return;
+    const UiRect window = host_->GetRect();
+    UiRect anchor = button->GetPos();
+    anchor.Offset(window.left, window.top);
+    skinFrame_ = CSkinFrame::Open(GetHWND(), anchor);
+}
+
+void CMainWnd::OnSkinChanged(const SkinChangedParam& param) {
+    CControlUI* root = pm_.FindControl("root");
+    if (root == nullptr) return;
+    if (param.isColour) {
+        root->SetBkColor(param.colour);
+        root->SetBkImage("");
+    } else {
+        root->SetBkColor(0);
+        root->SetBkImage(param.image);
+    }
+    root->Invalidate();
+}
+
+void CMainWnd::RestoreSkin() {
+    // Read only: a damaged file stays as it is until the user chooses again.
+    const auto choice =
+        profiles::ReadSkinChoice(profiles::MainIniFile(profiles::DataFolders::FromEnvironment()));
+    if (!choice || choice->kind == profiles::SkinChoice::Kind::Reset) return;
+    OnSkinChanged({choice->kind == profiles::SkinChoice::Kind::Colour, choice->colour,
+                   choice->image});
+}
+
+}  // namespace vivori::app

@@ -1,0 +1,42 @@
+#include "profiles/ProfileNames.h"
+
+#include "platform/CaseFold.h"
+
+namespace vivori::profiles {
+
+bool NameTaken(const std::vector<std::string>& names, std::string_view name, int skip) {
+    const std::string folded = FoldCase(name);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (int(i) != skip && FoldCase(names[i]) == folded) return true;
+    return false;
+}
+
+std::string DefaultProfileName(const std::vector<std::string>& names) {
+    // Ends at names.size() + 1 at the latest: each listed name blocks one number.
+    for (std::size_t n = 1;; ++n) {
+        std::string name = "Профиль" + std::to_string(n);
+        if (!NameTaken(names, name)) return name;
+    }
+}
+
+std::string CopyProfileName(std::string_view source, const std::vector<std::string>& names) {
+    std::string name(source);
+    do name += " copy";
+    while (NameTaken(names, name));
+    return name;
+}
+
+std::string ImportProfileName(std::string_view title, const std::vector<std::string>& names) {
+    std::string name(title);
+    for (int n = 1; NameTaken(names, name); ++n) name += "(" + std::to_string(n) + ")";
+    return name;
+}
+
+std::string TrimmedName(std::string_view text) {
+    constexpr std::string_view kSpace = " \t\r\n\v\f";
+    const auto first = text.find_first_not_of(kSpace);
+    if (first == std::string_view::npos) return {};
+    return std::string(text.substr(first, text.find_last_not_of(kSpace) - first + 1));
+}
+
+}  // namespace vivori::profiles

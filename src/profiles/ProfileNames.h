@@ -1,0 +1,29 @@
+#pragma once
+
+// The names new profiles get. Names are compared without regard to case, so a name
+// differing from a listed one only in its letter case counts as taken.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vivori::profiles {
+
+// True when a listed name equals `name` (case-insensitive); `skip` names a position
+// not to compare (the profile being renamed), or -1.
+bool NameTaken(const std::vector<std::string>& names, std::string_view name, int skip = -1);
+
+// "Профиль<n>" with the smallest n from 1 upward that no listed name has.
+std::string DefaultProfileName(const std::vector<std::string>& names);
+
+// "<source> copy", extended again ("X copy copy") while a listed name equals it.
+std::string CopyProfileName(std::string_view source, const std::vector<std::string>& names);
+
+// `title`, with "(n)" appended while a listed name equals it, counting from 1 and
+// extending the already extended name: "N(1)", "N(1)(2)", ...
+std::string ImportProfileName(std::string_view title, const std::vector<std::string>& names);
+
+// The text with white space trimmed at both ends.
+std::string TrimmedName(std::string_view text);
+
+}  // namespace vivori::profiles
