@@ -102,7 +102,14 @@ TEST_F(SoakTest, RandomPlugsUnplugsAndLinkSwitchesWithEditsBetweenLeaveEverythin
             keyboard->WriteKeyTableFromProfile();
         }
         PumpFor(int(random() % 4));
+        // Now and then the devices stay long enough for the connection to run (half a
+        // second after an arrival): reads, profile loads and light frames then meet the
+        // plugs and unplugs that follow.
+        if (event % 100 == 99) PumpFor(700);
     }
+
+    // The run did what it is for: the keyboard came and went and was edited.
+    EXPECT_GT(saved.size(), 20u);
 
     // Every profile file is whole: it parses and holds the last key list saved.
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -126,14 +133,14 @@ TEST_F(SoakTest, RandomPlugsUnplugsAndLinkSwitchesWithEditsBetweenLeaveEverythin
     ASSERT_EQ(keyboard->WriteKeyTableFromProfile(), CMD_OK);
     ASSERT_EQ(keyboard->WriteSettings(), CMD_OK);
     const auto keyMap = sim::FirmwareOf(devices[0])->Memory(sim::Area::KeyMap);
-    const auto& slots = keyboard->Locations().slot;
+    const auto& keySlots = keyboard->Locations().slot;
     const auto keys = keyboard->KeyAssignments();
     int compared = 0;
     for (size_t key = 0; key < keys.size() && key < 126; ++key) {
-        if (slots[key] == devices::kNoSlot) continue;
+        if (keySlots[key] == devices::kNoSlot) continue;
         const uint32_t code = keys[key].current.Code();
         if ((code >> 16) == 0x70 || (code >> 16) == 0x71) continue;  // numbered by first use
-        const size_t at = size_t(slots[key]) * 3;
+        const size_t at = size_t(keySlots[key]) * 3;
         EXPECT_EQ(uint32_t(keyMap[at]) << 16 | uint32_t(keyMap[at + 1]) << 8 | keyMap[at + 2], code)
             << "key " << key;
         ++compared;
