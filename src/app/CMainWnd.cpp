@@ -52,6 +52,7 @@ CMainWnd::CMainWnd(MainWndOptions options)
                                   layout->SetEnabled(true);
                           }
                       }}) {
+    audioLight_ = std::make_unique<AudioLightState>(profiles::DataFolders::FromEnvironment());
     BindHandlers();
 }
 
@@ -102,7 +103,8 @@ void CMainWnd::OnWindowInit() {
         slots_.Attach(kSyncLightingSlot, [this] { return syncLighting_.Stop(); });
     SetTimer(GetHWND(), kTimerDpi, 100);
     initialised_ = true;
-    Pending("LoadAudioLightStyles");
+    LoadAudioStyles(*this);
+    WatchAudioRecorder();
 }
 
 std::vector<CQuorvaneUSBDevice*> CMainWnd::DevicesOfKind(
@@ -190,10 +192,16 @@ void CMainWnd::OnDeviceAttached(CQuorvaneUSBDevice& device, bool throughReceiver
     if (CDeviceOptionUI* entry = selector_.Entry(device.SelectorValue()))
         entry->StartConnectTimer();
     syncLighting_.Wake();
+    UpdateAudioRecorder(*this);
+}
+
+void CMainWnd::WatchAudioRecorder() {
+    SetTimer(GetHWND(), kTimerRecorder, 1000);
 }
 
 void CMainWnd::OnDeviceDetached(CQuorvaneUSBDevice& device) {
     RemoveSelectorEntry(device.SelectorValue());
+    UpdateAudioRecorder(*this);
 }
 
 void CMainWnd::OnLinkSwitched(CQuorvaneUSBDevice& device, bool toReceiver) {
@@ -428,7 +436,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
         }
         if (wParam == 1) SetLightsControlled(lightsControlled_);
     } else if (msg == messages.audioToolQuery && msg != 0) {
-        Pending("AudioToolSetup");
+        if (!SendWorkToolDeviceList()) DebugOutput("no work tool to send the device list to");
     } else if (msg == WM_DESTROY) {
         DebugOutput("退出测试");
         Shutdown();
@@ -521,6 +529,11 @@ void CMainWnd::OnTimer(UINT_PTR id) {
             KillTimer(GetHWND(), id);
             RestoreGameLighting();
             break;
+        case kTimerRecorder:
+            // The music mode can also come from the keyboard itself (its own read).
+            UpdateAudioRecorder(*this);
+            CheckAudioRecorder(*this);
+            break;
         case kTimerRaise:
             KillTimer(GetHWND(), id);
             if (host_) host_->SetTopMost(false);
@@ -535,7 +548,7 @@ void CMainWnd::Shutdown() {
     const uint32_t start = GetTickCount();
     slots_.StopAll();
     lastStopMs_ = static_cast<int>(GetTickCount() - start);
-    Pending("TellAudioRecorder");
+    EndAudioRecorder(*this);
     tray_.DeleteTrayIcon();
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/AppControlFactory.h"
+#include "app/AudioLightState.h"
 #include "app/DeviceSelector.h"
 #include "app/WorkerSlots.h"
 #include "app/handlers/Handlers.h"
@@ -51,6 +52,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     static constexpr ui::UINT_PTR kTimerProfileSwitch = 1055;
     static constexpr ui::UINT_PTR kTimerGameRestore = 1066;
     static constexpr ui::UINT_PTR kTimerRaise = 1077;
+    static constexpr ui::UINT_PTR kTimerRecorder = 1088;
     // The copy-data buffers: spectrum frames and short level frames.
     static constexpr size_t kSpectrumBytes = 4200;
     static constexpr size_t kShortFrameBytes = 156;
@@ -100,6 +102,10 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     ui::HWND& ChildWindow(ChildSlot slot) { return childWindows_[slot]; }
     // Worker slot 2: synchronised lighting.
     lighting::SyncLightingDriver& SyncLighting() { return syncLighting_; }
+    // The audio light styles and the audio recorder.
+    AudioLightState& AudioLight() { return *audioLight_; }
+    // Once a second: whether a keyboard runs the music mode, and how the recorder is.
+    void WatchAudioRecorder();
 
   private:
     using Handler = NotifyHandler;
@@ -173,6 +179,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     std::array<std::uint8_t, kSpectrumBytes> spectrum_{};
     std::array<std::uint8_t, kShortFrameBytes> shortFrame_{};
     lighting::SpectrumReducer spectrumBands_;
+    std::unique_ptr<AudioLightState> audioLight_;
     // Stopped through its worker slot before the devices it drives go.
     lighting::SyncLightingDriver syncLighting_;
 };

@@ -108,19 +108,6 @@ void CMainWnd::BindHandlers() {
          }},
         {"ProfileChosen",
          [this](TNotifyUI&, int) { SetTimer(GetHWND(), kTimerProfileSwitch, 400); }},
-        {"AudioChannelSlider",
-         [this](TNotifyUI& msg, int) {
-             auto* slider = static_cast<CSliderUI*>(msg.pSender->GetInterface("Slider"));
-             const std::string name = NameOf(msg);
-             if (slider == nullptr || name.empty()) return;
-             const char channel = static_cast<char>(std::toupper(name[0]));
-             char text[16];
-             std::snprintf(text, sizeof text, "%c %d", channel, slider->GetValue());
-             const std::string label = std::string(1, channel) + "_light_label";
-             if (CControlUI* control = pm_.FindControl(label)) control->SetText(text);
-             // The audio recorder window is found by the audio light styles.
-             Pending("AudioStyleMessage");
-         }},
         {"DpiSliderShowsValue",
          [this](TNotifyUI& msg, int index) {
              auto* slider = static_cast<CSliderUI*>(msg.pSender->GetInterface("Slider"));
@@ -146,6 +133,7 @@ void CMainWnd::BindHandlers() {
          [this](TNotifyUI&, int) { SendMessage(GetHWND(), kMsgInputHook, 1, 0); }},
     };
     AddLightingHandlers(*this, handlers_);
+    AddAudioLightHandlers(*this, handlers_);
     BindProfileHandlers();
 }
 

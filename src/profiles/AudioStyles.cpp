@@ -53,7 +53,8 @@ void StoreAudioStyles(const AudioStyleSet& set, Json::Value& device) {
     info["nAudioStyle"] = set.style;
     for (int s = 0; s < kAudioStyleCount; ++s) {
         info[NameKey(s)] = set.names[size_t(s)];
-        for (int c = 0; c < 3; ++c) info[LevelKey(kChannels[c], s)] = set.levels[size_t(s)][size_t(c)];
+        for (int c = 0; c < 3; ++c)
+            info[LevelKey(kChannels[c], s)] = set.levels[size_t(s)][size_t(c)];
     }
 }
 
@@ -65,8 +66,8 @@ AudioStyleFile::AudioStyleFile(std::filesystem::path userFile, std::filesystem::
     : userFile_(std::move(userFile)), defaultFile_(std::move(defaultFile)) {}
 
 AudioStyleSet AudioStyleFile::Load() {
-    const Json::Value& device = JsonMember(ReadJsonFile(userFile_), kDevice);
-    if (!device.isNull()) {
+    const Json::Value user = ReadJsonFile(userFile_);
+    if (const Json::Value& device = JsonMember(user, kDevice); !device.isNull()) {
         document_ = device;
         return AudioStylesOf(document_);
     }
@@ -74,7 +75,8 @@ AudioStyleSet AudioStyleFile::Load() {
 }
 
 AudioStyleSet AudioStyleFile::Reset() {
-    document_ = JsonMember(ReadJsonFile(defaultFile_), kDevice);
+    const Json::Value defaults = ReadJsonFile(defaultFile_);
+    document_ = JsonMember(defaults, kDevice);
     if (!document_.isNull() && !SaveJsonMember(userFile_, kDevice, document_))
         DebugPrintf("%s not written", userFile_.string().c_str());
     return AudioStylesOf(document_);

@@ -42,6 +42,14 @@ class TestKeyboard : public devices::CQuorvaneUSBDevice {
         std::lock_guard lock(mutex);
         levels.assign(values, values + count);
     }
+    void SetMusicInput(const int* values, int count) override {
+        std::lock_guard lock(mutex);
+        music.assign(values, values + count);
+    }
+    std::vector<int> Music() {
+        std::lock_guard lock(mutex);
+        return music;
+    }
     std::vector<int> Levels() {
         std::lock_guard lock(mutex);
         return levels;
@@ -50,6 +58,7 @@ class TestKeyboard : public devices::CQuorvaneUSBDevice {
   private:
     std::mutex mutex;
     std::vector<int> levels;
+    std::vector<int> music;
 };
 
 // The application object on an empty simulated bus, with its own runtime and data

@@ -79,14 +79,16 @@ TEST(SyncLighting, ColourCycleAndColourfulBreathingWalkTheWheel) {
     EXPECT_EQ(breathing[127].green, Spectrum(32).green);
 }
 
-// Two devices in the group, stepped by the thread on a clock running 100 times faster
-// than real time: a few hundred steps, the same colours on both, none invented.
+// Two devices in the group, stepped by the thread on a clock running 20 times faster
+// than real time: a few hundred steps, the same colours on both, none invented. (A
+// loaded machine wakes the thread late now and then; it then shows only the newest of
+// the steps due, so there are fewer colours shown than steps.)
 TEST(SyncLightingDriver, TwoMembersReceiveIdenticalSequencesFromTheSharedClock) {
     SyncLightingDriver driver;
     std::mutex mutex;
     std::vector<LedColour> first, second;
     std::atomic<bool> inGroup{true};
-    driver.SetTimeScale(100);
+    driver.SetTimeScale(20);
     const SyncSettings settings{.kind = SyncKind::Breathing, .speed = 4, .colourful = true};
     driver.SetSettings(settings);
     driver.SetMembers({{[] { return true; },
@@ -102,11 +104,12 @@ TEST(SyncLightingDriver, TwoMembersReceiveIdenticalSequencesFromTheSharedClock) 
     std::vector<uint64_t> numbers;
     driver.SetStepObserver([&](uint64_t n, LedColour) { numbers.push_back(n); });
     ASSERT_TRUE(driver.Start());
-    const uint32_t end = GetTickCount() + 5000;
+    const uint32_t end = GetTickCount() + 8000;
     while (driver.StepsRun() < 300 && GetTickCount() < end) Sleep(5);
     driver.Stop();
     std::lock_guard lock(mutex);
-    ASSERT_GE(first.size(), 250u);
+    ASSERT_GE(driver.StepsRun(), 300u);
+    ASSERT_GE(first.size(), 100u);
     EXPECT_EQ(first, second);
     // Each shown colour is the step its number says: a late wake-up skips a frame but
     // never shifts the phase.

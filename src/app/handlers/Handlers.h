@@ -24,4 +24,16 @@ void UpdateSyncGroup(CMainWnd& window);
 // device leaves the group.
 void AllowSameMode(CMainWnd& window, bool allowed);
 
+// The audio settings of the lighting panel and the audio style window
+// (handlers/AudioLight.cpp).
+void AddAudioLightHandlers(CMainWnd& window, HandlerTable& handlers);
+// At window initialisation: the styles from "AudioFile.json".
+void LoadAudioStyles(CMainWnd& window);
+// Starts the audio recorder while a keyboard runs the music mode, ends it otherwise.
+void UpdateAudioRecorder(CMainWnd& window);
+// The recorder's timer: finds it once it is up, notes when it ended by itself.
+void CheckAudioRecorder(CMainWnd& window);
+// At shut-down: the end commands, then the recorder is ended.
+void EndAudioRecorder(CMainWnd& window);
+
 }  // namespace vivori::app

@@ -87,6 +87,7 @@ void EditLight(CMainWnd& window, const Change& change, const Shown& shown = {}) 
     Store(*device, light);
     if (shown) shown(*panel, light);
     device->WriteSettings();
+    UpdateAudioRecorder(window);
 }
 
 // The colour sources: edits, palette, presets and the palette window.
