@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -24,6 +25,8 @@ struct FaultRule {
     int skip = 0;         // matching frames let through first (page n = skip n)
     int times = 1;        // how many frames it hits; -1: every one from then on
     int delayMs = 0;      // Delay: how late the reply comes
+    // Only frames with a non-zero offset: a page after the first of a paged transfer.
+    bool laterPagesOnly = false;
 };
 
 // The firmware side of the command protocol on the family's interface. It echoes
@@ -72,7 +75,7 @@ class SimDevice : public hid::VirtualHidDevice, public std::enable_shared_from_t
     std::mutex& ModelMutex() const { return modelMutex_; }
 
   private:
-    bool TakeFault(uint8_t command, FaultRule& out);
+    bool TakeFault(const Frame& request, FaultRule& out);
     void DeliverLater(Frame reply, int delayMs);
 
     const int interfaceNumber_;
@@ -88,6 +91,8 @@ class SimDevice : public hid::VirtualHidDevice, public std::enable_shared_from_t
     std::mutex laterMutex_;
     std::vector<std::thread> later_;
     std::vector<Frame> heldBack_;  // under laterMutex_
+    std::condition_variable laterWake_;
+    bool stopping_ = false;  // under laterMutex_: delayed replies are dropped
     std::weak_ptr<hid::VirtualHidBus> bus_;
 };
 
