@@ -20,7 +20,7 @@
 #include "devices/DeviceManager.h"
 #include "devices/IDeviceHost.h"
 #include "input/CDeviceHook.h"
-#include "lighting/SpectrumBands.h"
+#include "lighting/AudioBands.h"
 #include "lighting/SyncLighting.h"
 #include "macros/MacroRecorder.h"
 #include "profiles/ProfileListModel.h"

@@ -82,23 +82,23 @@ constexpr std::string_view kFaultSuffix = ":fault=";
 
 }  // namespace
 
-std::optional<FaultRule> ParseFaultSpec(std::string_view spec, std::string* error) {
+std::optional<FaultRule> ParseFault(std::string_view text, std::string* error) {
     static const std::pair<std::string_view, FaultRule::Kind> kKinds[] = {
         {"no-reply", FaultRule::NoReply},   {"status-ff", FaultRule::StatusFF},
         {"status-fe", FaultRule::StatusFE}, {"stray-reply", FaultRule::StrayReply},
         {"delay", FaultRule::Delay},        {"unplug", FaultRule::Unplug}};
     auto refuse = [&](const std::string& why) -> std::optional<FaultRule> {
         if (error)
-            *error = "bad fault \"" + std::string(spec) + "\": " + why +
+            *error = "bad fault \"" + std::string(text) + "\": " + why +
                      " (no-reply, status-ff, status-fe, stray-reply, delay:MS or unplug, "
                      "then :N for the N-th exchange only)";
         return std::nullopt;
     };
     std::vector<std::string_view> parts;
     for (size_t start = 0;;) {
-        const size_t colon = spec.find(':', start);
+        const size_t colon = text.find(':', start);
         parts.push_back(
-            spec.substr(start, colon == std::string_view::npos ? colon : colon - start));
+            text.substr(start, colon == std::string_view::npos ? colon : colon - start));
         if (colon == std::string_view::npos) break;
         start = colon + 1;
     }
@@ -127,7 +127,7 @@ std::optional<FaultRule> ParseFaultSpec(std::string_view spec, std::string* erro
     return rule;
 }
 
-std::string WithFault(std::string_view list, std::string_view spec) {
+std::string WithFault(std::string_view list, std::string_view fault) {
     std::string out;
     size_t start = 0;
     while (start <= list.size()) {
@@ -135,7 +135,7 @@ std::string WithFault(std::string_view list, std::string_view spec) {
         std::string item(
             list.substr(start, comma == std::string_view::npos ? comma : comma - start));
         if (!item.empty() && item.find(kFaultSuffix) == std::string::npos)
-            item += std::string(kFaultSuffix) + std::string(spec);
+            item += std::string(kFaultSuffix) + std::string(fault);
         out += (out.empty() && start == 0 ? "" : ",") + item;
         if (comma == std::string_view::npos) break;
         start = comma + 1;
@@ -156,7 +156,7 @@ std::optional<SimulatedBus> MakeSimulatedBus(std::string_view list, std::string*
         while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
         std::optional<FaultRule> fault;
         if (const size_t at = name.find(kFaultSuffix); at != std::string_view::npos) {
-            fault = ParseFaultSpec(name.substr(at + kFaultSuffix.size()), error);
+            fault = ParseFault(name.substr(at + kFaultSuffix.size()), error);
             if (!fault) return std::nullopt;
             name = name.substr(0, at);
         }

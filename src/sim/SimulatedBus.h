@@ -14,7 +14,7 @@ namespace vivori::sim {
 
 // A bus with the simulated devices a list names ("keyboard,mouse"), as
 // VIVORI_SIMULATE asks for. A name may carry a fault the device plays
-// ("keyboard:fault=no-reply:3", see ParseFaultSpec). Null, with error set, for an
+// ("keyboard:fault=no-reply:3", see ParseFault). Null, with error set, for an
 // unknown name or a bad fault.
 struct SimulatedBus {
     std::shared_ptr<hid::VirtualHidBus> bus;
@@ -33,10 +33,10 @@ std::shared_ptr<hid::HidBus> MakeProgramBus(std::string_view simulateList,
 // (pulled out in the middle of a paged transfer). With N the fault hits the N-th
 // exchange only; without it every exchange (unplug: the first page after a
 // transfer's first). Nothing, with error set, for anything else.
-std::optional<FaultRule> ParseFaultSpec(std::string_view spec, std::string* error = nullptr);
+std::optional<FaultRule> ParseFault(std::string_view text, std::string* error = nullptr);
 
-// The list with ":fault=SPEC" added to every name that has no fault of its own.
-std::string WithFault(std::string_view list, std::string_view spec);
+// The list with ":fault=KIND" added to every name that has no fault of its own.
+std::string WithFault(std::string_view list, std::string_view fault);
 
 // The names MakeSimulatedBus knows.
 std::vector<std::string> SimulatedDeviceNames();

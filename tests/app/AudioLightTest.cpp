@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "AppFixture.h"
-#include "SpectrumAnalyser.h"
+#include "FrequencyAnalyser.h"
 #include "app/windows/MusicWnd.h"
 #include "panels/CLightControlUI.h"
 #include "ui/core/CComboUI.h"

@@ -120,26 +120,26 @@ TEST(SimulatedProducts, FirmwareRefusesAddressesOutsideItsAreasAndCommandsItLack
 }
 
 TEST(SimulatedFaults, FaultSpecsNameTheKindAndOptionallyTheExchange) {
-    auto every = sim::ParseFaultSpec("status-ff");
+    auto every = sim::ParseFault("status-ff");
     ASSERT_TRUE(every);
     EXPECT_EQ(every->kind, sim::FaultRule::StatusFF);
     EXPECT_EQ(every->times, -1);
-    auto third = sim::ParseFaultSpec("no-reply:3");
+    auto third = sim::ParseFault("no-reply:3");
     ASSERT_TRUE(third);
     EXPECT_EQ(third->skip, 2);
     EXPECT_EQ(third->times, 1);
-    auto late = sim::ParseFaultSpec("delay:250:2");
+    auto late = sim::ParseFault("delay:250:2");
     ASSERT_TRUE(late);
     EXPECT_EQ(late->kind, sim::FaultRule::Delay);
     EXPECT_EQ(late->delayMs, 250);
     EXPECT_EQ(late->skip, 1);
-    auto unplug = sim::ParseFaultSpec("unplug");
+    auto unplug = sim::ParseFault("unplug");
     ASSERT_TRUE(unplug);
     EXPECT_TRUE(unplug->laterPagesOnly);
     std::string why;
     for (const char* bad :
          {"", "nope", "delay", "delay:x", "no-reply:0", "no-reply:2:3", "unplug:"})
-        EXPECT_FALSE(sim::ParseFaultSpec(bad, &why)) << bad;
+        EXPECT_FALSE(sim::ParseFault(bad, &why)) << bad;
     EXPECT_NE(why.find("no-reply, status-ff"), std::string::npos);
 
     EXPECT_EQ(sim::WithFault("keyboard, mouse:fault=unplug,", "no-reply"),

@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
         } else if (a == "--fault") {
             std::string why;
             if (!value(options.fault)) return Fail("--fault needs a value"), kExitUsage;
-            if (!vivori::sim::ParseFaultSpec(options.fault, &why)) return Fail(why), kExitUsage;
+            if (!vivori::sim::ParseFault(options.fault, &why)) return Fail(why), kExitUsage;
         } else if (!name.empty()) {
             options.args.push_back(a);
         } else {
