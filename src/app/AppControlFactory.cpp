@@ -5,6 +5,7 @@
 #include "app/CDeviceOptionUI.h"
 #include "devices/CQuorvaneUSBDevice.h"
 #include "devices/DeviceControls.h"
+#include "panels/CMacroControlUI.h"
 #include "panels/CDeviceProfileUI.h"
 #include "panels/CLightControlUI.h"
 #include "platform/Debug.h"
@@ -35,8 +36,8 @@ enum class Shape { Horizontal, Vertical };
 // Panels whose classes are not written yet, and the toolkit shape that stands in for each.
 constexpr std::pair<std::string_view, Shape> kStandIns[] = {
     {"MagicControl", Shape::Vertical},  {"Voice6533Control", Shape::Vertical},
-    {"KeySetControl", Shape::Vertical}, {"MacroControl", Shape::Vertical},
-    {"ShootControl", Shape::Vertical},  {"MpDevicePower", Shape::Horizontal},
+    {"KeySetControl", Shape::Vertical}, {"ShootControl", Shape::Vertical},
+    {"MpDevicePower", Shape::Horizontal},
 };
 
 ui::CControlUI* Make(Shape shape) {
@@ -75,6 +76,7 @@ ui::CControlUI* AppControlFactory::Create(std::string_view name) const {
         ui::EqualNoCase(name, "QuorvaneRI6533Device"))
         return new devices::CQuorvaneUSBDevice(bus_);
     if (ui::EqualNoCase(name, "DeviceOption")) return new CDeviceOptionUI;
+    if (ui::EqualNoCase(name, "MacroControl")) return new panels::CMacroControlUI;
     if (ui::EqualNoCase(name, "DeviceProfile")) return new panels::CDeviceProfileUI;
     if (ui::EqualNoCase(name, "LightControl")) return new panels::CLightControlUI;
     for (const Panel& panel : kPanels)

@@ -13,12 +13,12 @@ AppMessages messages;
 
 }  // namespace
 
-const std::array<std::string_view, 9> kHookMessageNames = {
+const std::array<std::string_view, 10> kHookMessageNames = {
     "WM_HOOK_KEY_SINGLEKEY_MSG",     "WM_HOOK_KEY_KBMACRO_MSG",
     "WM_HOOK_KEY_MSMACRO_MSG",       "WM_HOOK_KEY_KBMACROPREVIOUS_MSG",
     "WM_HOOK_KEY_KBMACROLATER_MSG",  "WM_HOOK_MOU_SINGLEKEY_MSG",
     "WM_HOOK_KEY_MSMACROSINGLE_MSG", "WM_HOOK_KEY_MSMACROPREVIOUS_MSG",
-    "WM_HOOK_KEY_MSMACROLATER_MSG"};
+    "WM_HOOK_KEY_MSMACROLATER_MSG",  "WM_HOOK_KEY_KBMACROSINGLE_MSG"};
 
 bool AppMessages::IsHook(ui::UINT msg) const {
     return msg != 0 && std::find(hook.begin(), hook.end(), msg) != hook.end();

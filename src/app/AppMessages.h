@@ -40,7 +40,7 @@ struct AppMessages {
     ui::UINT audioToolQuery = 0;
     ui::UINT audioStyle = 0;
     // The hook messages the window passes on to key capture and macro recording.
-    std::array<ui::UINT, 9> hook{};
+    std::array<ui::UINT, 10> hook{};
     ui::UINT hookHitKey = 0;  // registered, ignored
     std::array<ui::UINT, 4> game{};
 
@@ -55,7 +55,7 @@ const AppMessages& RegisterAppMessages();
 // What RegisterAppMessages filled (zeros before it ran).
 const AppMessages& Messages();
 
-// The names of the nine hook messages, in the order of AppMessages::hook.
-extern const std::array<std::string_view, 9> kHookMessageNames;
+// The names of the ten hook messages, in the order of AppMessages::hook.
+extern const std::array<std::string_view, 10> kHookMessageNames;
 
 }  // namespace vivori::app

@@ -37,6 +37,7 @@ MainWndOptions WithBus(MainWndOptions options) {
 
 CMainWnd::CMainWnd(MainWndOptions options)
     : options_(WithBus(std::move(options))),
+      deviceHook_(options_.capture ? options_.capture : input::MakeDefaultCaptureBackend()),
       factory_(&pm_, options_.bus, options_.createControl),
       selector_(pm_, {[this](int shown) {
                           // Synchronised lighting needs two devices shown.
@@ -44,13 +45,8 @@ CMainWnd::CMainWnd(MainWndOptions options)
                       },
                       [this] {
                           CloseChildWindows();
-                          if (!selectorEnabled_) {
-                              SendMessage(GetHWND(), kMsgInputHook, 0, 0);
-                              Pending("MacroRecordStop");
-                              selectorEnabled_ = true;
-                              if (CControlUI* layout = pm_.FindControl("device_select_layout"))
-                                  layout->SetEnabled(true);
-                          }
+                          // A recording runs: end it before its device goes.
+                          if (!selectorEnabled_) StopMacroRecording(false);
                       }}) {
     audioLight_ = std::make_unique<AudioLightState>(profiles::DataFolders::FromEnvironment());
     BindHandlers();
@@ -295,8 +291,8 @@ void CMainWnd::OnMenuCommand(std::string_view name) {
         Pending("AboutWindow");
     } else if (EqualNoCase(name, "setwnd_menu")) {
         Pending("SettingsWindow");
-    } else {
-        Pending("MacroActionMenu");
+    } else if (!OnMacroMenuCommand(name)) {
+        DebugPrintf("menu item %s: no action", std::string(name).c_str());
     }
 }
 
@@ -466,7 +462,7 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     const AppMessages& messages = Messages();
     if (messages.IsHook(msg)) {
         if (msg == messages.hook[2]) DebugOutput("WM_HOOK_KEY_MSMACRO");
-        Pending("KeyCaptureAndMacroRecording");
+        DispatchHook(msg, wParam, lParam);
     } else if (messages.IsGame(msg)) {
         OnGameLightEvent(wParam, lParam);
     } else if (msg == WM_DISPLAYCHANGE) {
@@ -484,7 +480,11 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (lParam == WM_LBUTTONUP) ToggleTray();
         if (lParam == WM_RBUTTONUP) SetTimer(GetHWND(), kTimerTrayMenu, 10);
     } else if (msg == kMsgInputHook) {
-        Pending(wParam ? "InstallInputHook" : "RemoveInputHook");
+        // The key field of the key-assignment panel captures the next key.
+        if (wParam)
+            deviceHook_.Install(input::kHookSingleKey, GetHWND(), true, true);
+        else
+            deviceHook_.Uninstall();
     } else if (msg == WM_MENUCLICK) {
         std::unique_ptr<MenuCmd> command(reinterpret_cast<MenuCmd*>(wParam));
         if (command) OnMenuCommand(command->name);
@@ -545,6 +545,7 @@ void CMainWnd::OnTimer(UINT_PTR id) {
 
 void CMainWnd::Shutdown() {
     ShowWindow(false);
+    deviceHook_.Uninstall();
     const uint32_t start = GetTickCount();
     slots_.StopAll();
     lastStopMs_ = static_cast<int>(GetTickCount() - start);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,8 @@
 #include "app/handlers/Handlers.h"
 #include "devices/DeviceManager.h"
 #include "devices/IDeviceHost.h"
+#include "input/CDeviceHook.h"
+#include "macros/MacroRecorder.h"
 #include "profiles/ProfileListModel.h"
 #include "lighting/SpectrumBands.h"
 #include "lighting/SyncLighting.h"
@@ -22,6 +25,7 @@
 #include "ui/qt/CTrayIcon.h"
 
 namespace vivori::panels {
+class CMacroControlUI;
 class CDeviceProfileUI;
 }
 
@@ -35,6 +39,8 @@ struct MainWndOptions {
     int gameRestoreMs = 5000;
     // The tray icon; tests without a desktop leave it out.
     bool trayIcon = true;
+    // Where recordings and key captures take their input; null: the desktop's.
+    std::shared_ptr<input::ICaptureBackend> capture;
     // Chooses a profile file instead of the file dialogs (tests): true and the path
     // when one was chosen.
     std::function<bool(bool save, std::string* path)> chooseFile;
@@ -92,6 +98,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // How long the last shut-down took to stop the workers (ms).
     int LastStopMs() const { return lastStopMs_; }
     bool WorkersRunning() const { return slots_.Running(0); }
+    input::CDeviceHook& DeviceHook() { return deviceHook_; }
+    // The macro editor of the current device, its folder set; null when there is none.
+    panels::CMacroControlUI* MacroPanel();
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
     std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
@@ -109,9 +118,24 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
 
   private:
     using Handler = NotifyHandler;
+    // Receives a hook message (by its registered name) with its wParam and lParam.
+    using HookHandler = std::function<void(ui::WPARAM wParam, ui::LPARAM lParam)>;
 
     void BindHandlers();
+    // One area's handlers each, in src/app/handlers/.
+    void BindMacroHandlers();
+    // ---- macro editor (handlers/Macros.cpp) ----
+    void StartMacroRecording(macros::TimingMode timing, int hookMode);
+    void StopMacroRecording(bool save);
+    void SaveMacroAndUpload();
+    void DeleteSelectedMacro();
+    void MacroFileOperation(std::string_view name);
+    void MacroActionEdit(std::string_view name);
+    bool OnMacroMenuCommand(std::string_view name);
+    void OpenMacroActionMenu();
+    bool InsideStopButton(const input::MouseHookRecord& record);
     void Dispatch(std::string_view handler, ui::TNotifyUI& msg, int index);
+    void DispatchHook(ui::UINT msg, ui::WPARAM wParam, ui::LPARAM lParam);
     void OnWindowInit();
     void OnTimer(ui::UINT_PTR id);
     bool HandleAwakeMessage(ui::UINT msg, ui::WPARAM wParam, ui::LPARAM lParam);
@@ -154,6 +178,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     int Ask(std::string_view key, bool withCancel = false, std::string_view detail = {});
 
     MainWndOptions options_;
+    input::CDeviceHook deviceHook_;
     AppControlFactory factory_;
     DeviceSelector selector_;
     std::unique_ptr<devices::DeviceManager> devices_;
@@ -161,6 +186,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     ui::CTrayIcon tray_;
     ui::HWND menu_ = 0;
     HandlerTable handlers_;
+    std::map<std::string_view, HookHandler> hookHandlers_;
     std::array<ui::HWND, 4> childWindows_{};  // settings, about, palette, audio styles
 
     bool lightsControlled_ = true;

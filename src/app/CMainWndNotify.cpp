@@ -53,6 +53,18 @@ void CMainWnd::Dispatch(std::string_view handler, TNotifyUI& msg, int index) {
     Pending(handler);
 }
 
+void CMainWnd::DispatchHook(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const AppMessages& messages = Messages();
+    for (size_t i = 0; i < messages.hook.size(); ++i) {
+        if (messages.hook[i] != msg) continue;
+        if (auto found = hookHandlers_.find(kHookMessageNames[i]); found != hookHandlers_.end())
+            found->second(wParam, lParam);
+        else
+            Pending(kHookMessageNames[i]);
+        return;
+    }
+}
+
 std::vector<std::string_view> CMainWnd::PendingHandlers() {
     CMainWnd probe;
     std::vector<std::string_view> pending;
@@ -132,6 +144,7 @@ void CMainWnd::BindHandlers() {
         {"InstallInputHook",
          [this](TNotifyUI&, int) { SendMessage(GetHWND(), kMsgInputHook, 1, 0); }},
     };
+    BindMacroHandlers();
     AddLightingHandlers(*this, handlers_);
     AddAudioLightHandlers(*this, handlers_);
     BindProfileHandlers();

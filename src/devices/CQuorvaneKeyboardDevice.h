@@ -60,6 +60,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     int WriteKeyTable() override { return WriteKeyTableFromProfile(); }
     int WriteKeyTableFromProfile() override;
     int WriteMacros() override;
+    macros::MacroUploadResult WriteUsedMacros() override { return WriteMacroList(CollectUsedMacros()); }
     int WriteSettings() override { return WriteSettings(0, 0); }
     void LoadNameLists() override;
     void ShowTip(int page) override;

@@ -17,6 +17,7 @@
 #include "devices/NotificationChannel.h"
 #include "lighting/ColumnRing.h"
 #include "platform/CriticalSection.h"
+#include "macros/MacroUpload.h"
 #include "profiles/DataFolders.h"
 #include "profiles/ProfileRecords.h"
 #include "ui/core/CColorPaletteUI.h"
@@ -107,6 +108,9 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     virtual int WriteKeyTable() { return 0; }
     virtual int WriteKeyTableFromProfile() { return 0; }
     virtual int WriteMacros() { return 0; }
+    // The macros the key list uses, written as the device's macro image, with the
+    // details the macro editor reports (link down, events too many).
+    virtual macros::MacroUploadResult WriteUsedMacros() { return {}; }
     virtual int WriteSettings() { return 0; }
     // Load the macro names and the light-mode name and value lists.
     virtual void LoadNameLists() {}
@@ -161,6 +165,7 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // The shipped light-mode name lists every device kind shares.
     std::filesystem::path DefaultLightFile() const { return folders_.DefaultLightFile(); }
     void SetDataFolders(profiles::DataFolders folders) { folders_ = std::move(folders); }
+    const profiles::DataFolders& Folders() const { return folders_; }
 
     // Stores the flag; on for a connected keyboard sends HostLightOn.
     void SetHostLightControl(bool on);

@@ -88,6 +88,7 @@ class AppTest : public ::testing::Test {
         options.window.bus = WindowBus();
         options.window.trayIcon = false;
         options.window.gameRestoreMs = gameRestoreMs;
+        options.window.capture = capture;
         options.window.chooseFile = chooseFile;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
             if (makeOther)
@@ -153,6 +154,8 @@ class AppTest : public ::testing::Test {
     std::unique_ptr<app::Application> application;
     // The keyboard page's device object; empty: TestKeyboard.
     std::function<ui::CControlUI*()> makeKeyboard;
+    // Input capture for the window; empty: the desktop's.
+    std::shared_ptr<input::ICaptureBackend> capture;
     // Stands in for the profile file dialogs.
     std::function<bool(bool save, std::string* path)> chooseFile;
     // Asked first for every control the layouts name; null: the usual ones.

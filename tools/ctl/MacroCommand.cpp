@@ -7,6 +7,7 @@
 
 #include "Ctl.h"
 #include "DeviceAccess.h"
+#include "MacroRecord.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "macros/MacroAssignments.h"
 #include "macros/MacroLibrary.h"
@@ -112,6 +113,8 @@ int Upload(const Options& given) {
 int RunMacro(const Options& options) {
     if (options.kind != "keyboard" && options.kind != "mouse")
         return Fail("macros belong to a keyboard or a mouse (--kind keyboard|mouse)"), kExitUsage;
+    // record reads its own options in order ("--timing 1").
+    if (!options.args.empty() && options.args[0] == "record") return RecordMacro(options.args);
     const Arguments split = SplitArguments(options.args);
     if (int refused = RefuseUnknownFlags(split, {"--force", "--yes"})) return refused;
     const auto& args = split.words;
@@ -132,11 +135,11 @@ int RunMacro(const Options& options) {
         return Delete(library, folders, folder, index, split.Has("--yes"));
     return Fail(
                "usage: macro list | import FILE | export INDEX FILE [--force] | "
-               "delete INDEX [--yes] | upload"),
+               "delete INDEX [--yes] | upload | record --timing 1|2|3 [--constant MS]"),
            kExitUsage;
 }
 
-Registrar registrar({"macro", "macro list|import|export|delete|upload",
+Registrar registrar({"macro", "macro list|import|export|delete|upload|record",
                      "macros of --kind keyboard|mouse; upload writes them to --device", &RunMacro});
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 
+#include "ui/qt/QtCaptureBackend.h"
 #include "ui/qt/QtWindowHost.h"
 
 namespace vivori::ui {
@@ -13,10 +14,12 @@ GuiApplication::GuiApplication(int& argc, char** argv, bool offscreen) {
     // The tray keeps the program alive; closing the last window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
     InstallQtWindowHosts();
+    InstallQtCaptureBackend();
 }
 
 GuiApplication::~GuiApplication() {
     SetWindowHostFactory({});
+    input::SetDefaultCaptureBackend({});
 }
 
 UiPoint GetCursorPos() {

@@ -18,6 +18,7 @@ class HostWidget : public QWidget {
     HostWidget(WindowImplBase& window, bool popup);
     // The toolkit window is going away; events arriving later are ignored.
     void Detach() { window_ = nullptr; }
+    WindowImplBase* Window() const { return window_; }
     // Repaints a rectangle given in layout units.
     void InvalidateLayoutRect(const UiRect& rect);
 
