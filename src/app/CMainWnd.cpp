@@ -290,7 +290,7 @@ void CMainWnd::OnMenuCommand(std::string_view name) {
     } else if (EqualNoCase(name, "about_menu")) {
         Pending("AboutWindow");
     } else if (EqualNoCase(name, "setwnd_menu")) {
-        Pending("SettingsWindow");
+        OpenUpdateWindow();
     } else if (!OnMacroMenuCommand(name)) {
         DebugPrintf("menu item %s: no action", std::string(name).c_str());
     }
@@ -501,7 +501,7 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     } else if (msg == devices::kMsgDeviceRemoved) {
         if (devices_) devices_->DeviceRemoved(static_cast<int>(wParam));
     } else if (msg == kMsgOpenSettings) {
-        Pending("SettingsWindow");
+        OpenUpdateWindow();
     } else if (msg == kMsgClearUpdateBadge) {
         if (CControlUI* button = pm_.FindControl("setbtn")) button->SetForeImage("");
     } else if (msg == devices::kMsgShowSelectorEntry) {

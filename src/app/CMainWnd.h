@@ -21,6 +21,7 @@
 #include "profiles/ProfileListModel.h"
 #include "lighting/SpectrumBands.h"
 #include "lighting/SyncLighting.h"
+#include "update/UpdateCheck.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
 
@@ -101,6 +102,11 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     input::CDeviceHook& DeviceHook() { return deviceHook_; }
     // The macro editor of the current device, its folder set; null when there is none.
     panels::CMacroControlUI* MacroPanel();
+    // The update page with a fresh check (in its own window until the settings window
+    // hosts it). Returns the new window; null when one was open already (it comes up)
+    // or none could be made.
+    class CUpdateWnd* OpenUpdateWindow();
+    ui::HWND UpdateWindow() const { return childWindows_[0]; }
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
     std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
@@ -124,6 +130,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void BindHandlers();
     // One area's handlers each, in src/app/handlers/.
     void BindMacroHandlers();
+    void BindUpdateHandlers();
     // ---- macro editor (handlers/Macros.cpp) ----
     void StartMacroRecording(macros::TimingMode timing, int hookMode);
     void StopMacroRecording(bool save);
@@ -134,6 +141,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     bool OnMacroMenuCommand(std::string_view name);
     void OpenMacroActionMenu();
     bool InsideStopButton(const input::MouseHookRecord& record);
+    // ---- updates (handlers/Update.cpp) ----
+    std::vector<update::AttachedDevice> AttachedForUpdate() const;
+    bool StartUpdater(const std::vector<update::CheckedRow>& rows);
     void Dispatch(std::string_view handler, ui::TNotifyUI& msg, int index);
     void DispatchHook(ui::UINT msg, ui::WPARAM wParam, ui::LPARAM lParam);
     void OnWindowInit();

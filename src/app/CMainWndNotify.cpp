@@ -148,6 +148,7 @@ void CMainWnd::BindHandlers() {
     AddLightingHandlers(*this, handlers_);
     AddAudioLightHandlers(*this, handlers_);
     BindProfileHandlers();
+    BindUpdateHandlers();
 }
 
 }  // namespace vivori::app

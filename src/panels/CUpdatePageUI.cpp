@@ -1,0 +1,271 @@
+#include "panels/CUpdatePageUI.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "panels/CUpdateInfoListItemUI.h"
+#include "ui/core/CListUI.h"
+#include "ui/core/CPaintManagerUI.h"
+#include "ui/core/CResourceManager.h"
+#include "ui/core/CTabLayoutUI.h"
+#include "ui/message/Messages.h"
+#include "update/HttpClient.h"
+
+namespace vivori::panels {
+namespace {
+
+using update::CheckedRow;
+
+constexpr const char* kOverallText[] = {"GetUpdateInfoText", "HaveUpdateInfoText",
+                                        "NoUpdateInfoText", "ISUpdateINGText",
+                                        "UpdateIsLastText"};
+
+std::string Text(std::string_view key) {
+    return ui::CResourceManager::GetInstance().GetText(key).value_or(std::string(key));
+}
+
+}  // namespace
+
+CUpdatePageUI::CUpdatePageUI() = default;
+
+CUpdatePageUI::~CUpdatePageUI() {
+    StopCheck();
+}
+
+void* CUpdatePageUI::GetInterface(std::string_view name) {
+    return name == kInterface ? this : CVerticalLayoutUI::GetInterface(name);
+}
+
+ui::CControlUI* CUpdatePageUI::Find(std::string_view name) const {
+    ui::CPaintManagerUI* manager = GetManager();
+    return manager ? manager->FindSubControlByName(const_cast<CUpdatePageUI*>(this), name) : nullptr;
+}
+
+CUpdateInfoListItemUI* CUpdatePageUI::Row(size_t index) const {
+    auto* list = dynamic_cast<ui::CListUI*>(Find("update_info_list"));
+    return list ? dynamic_cast<CUpdateInfoListItemUI*>(list->GetItemAt(int(index))) : nullptr;
+}
+
+void CUpdatePageUI::StopCheck() {
+    if (cancel_) {
+        cancel_->store(true);
+        update::CancelHttpRequests();
+        cancel_.reset();
+    }
+}
+
+void CUpdatePageUI::StartCheck(ui::HWND window, const std::string& endpoint,
+                               std::vector<update::CatalogueRow> rows,
+                               profiles::DataFolders folders) {
+    StopCheck();
+    folders_ = std::move(folders);
+    ++check_;
+    answered_ = 0;
+    rows_.clear();
+    auto* list = dynamic_cast<ui::CListUI*>(Find("update_info_list"));
+    if (list) list->RemoveAll();
+    // The date of the last check; a first check starts it today.
+    checkDate_ = update::ReadCheckDate(folders_).value_or(std::string());
+    if (checkDate_.empty()) {
+        checkDate_ = update::TodayText();
+        update::WriteCheckDate(folders_, checkDate_);
+    }
+    for (const update::CatalogueRow& row : rows) {
+        rows_.push_back(update::InitialRow(row));
+        auto* item = new CUpdateInfoListItemUI;
+        if (list && item->Build(GetManager()) && list->Add(item)) {
+            FillRow(rows_.size() - 1);
+        } else {
+            delete item;
+        }
+    }
+    if (endpoint.empty()) {
+        overall_ = update::kOverallUnreachable;
+        if (ui::CControlUI* ring = Find("update_status_ring")) ring->SetVisible(false);
+        if (ui::CControlUI* text = Find("Update_Status_text")) text->SetText("UpdateNoAddressText");
+        return;
+    }
+    SetOverall(update::kOverallChecking);
+    cancel_ = std::make_shared<std::atomic<bool>>(false);
+    const unsigned check = check_ & 0xFFFF;
+    std::thread([window, endpoint, rows = std::move(rows), folder = folders_.UpdateFolder(),
+                 cancel = cancel_, check] {
+        // Only the posted answers reach the page: no control is touched here.
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (cancel->load()) return;
+            auto* answer = new CheckedRow(update::CheckRow(endpoint, rows[i], folder));
+            if (cancel->load() ||
+                !ui::PostMessage(window, kMsgRowChecked, ui::WPARAM(check) << 16 | i,
+                                 reinterpret_cast<ui::LPARAM>(answer))) {
+                delete answer;
+                return;
+            }
+        }
+        ui::PostMessage(window, kMsgCheckDone, check, 0);
+    }).detach();
+}
+
+bool CUpdatePageUI::OnCheckMessage(ui::UINT msg, ui::WPARAM wParam, ui::LPARAM lParam) {
+    if (msg == kMsgRowChecked) {
+        std::unique_ptr<CheckedRow> answer(reinterpret_cast<CheckedRow*>(lParam));
+        const size_t index = wParam & 0xFFFF;
+        if ((wParam >> 16) != (check_ & 0xFFFF) || !answer || index >= rows_.size()) return true;
+        rows_[index] = *answer;
+        FillRow(index);
+        ++answered_;
+        checkDate_ = update::TodayText();
+        update::WriteCheckDate(folders_, checkDate_);
+        return true;
+    }
+    if (msg == kMsgCheckDone) {
+        if (wParam == (check_ & 0xFFFF)) Finish();
+        return true;
+    }
+    return false;
+}
+
+void CUpdatePageUI::FillRow(size_t index) {
+    CUpdateInfoListItemUI* item = Row(index);
+    if (item == nullptr) return;
+    const CheckedRow& row = rows_[index];
+    item->SetTexts(row.displayName, row.currentVersionText,
+                   row.state == update::kStateUpToDate ? std::string() : row.newVersionText);
+    item->SetState(row.state);
+    item->SetUserData(row.downloadPath);
+    item->SetTickable(false);
+}
+
+void CUpdatePageUI::Finish() {
+    cancel_.reset();
+    bool any = false;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].state == update::kStateUpToDate || rows_[i].state == update::kStateLessUpdate)
+            continue;
+        any = true;
+        if (CUpdateInfoListItemUI* item = Row(i)) {
+            item->SetTickable(true);
+            item->SetTicked(true);
+        }
+    }
+    if (ui::CControlUI* button = Find("update_fw_and_ap")) {
+        button->SetEnabled(any);
+        button->SetVisible(any);
+    }
+    SetOverall(update::OverallOf(rows_));
+}
+
+void CUpdatePageUI::SetOverall(int status) {
+    overall_ = status;
+    if (ui::CControlUI* ring = Find("update_status_ring"))
+        ring->SetVisible(status == update::kOverallChecking);
+    if (ui::CControlUI* image = Find("update_status_image"))
+        image->SetVisible(status != update::kOverallChecking);
+    if (ui::CControlUI* text = Find("Update_Status_text")) {
+        const char* key = kOverallText[std::clamp(status, 0, 4)];
+        text->SetText(status == update::kOverallUpToDate ? Text(key) + checkDate_ : key);
+    }
+}
+
+void CUpdatePageUI::RowTicked() {
+    bool any = false;
+    for (size_t i = 0; i < rows_.size(); ++i)
+        if (CUpdateInfoListItemUI* item = Row(i)) any = any || item->Ticked();
+    if (ui::CControlUI* button = Find("update_fw_and_ap")) {
+        button->SetEnabled(any);
+        button->SetVisible(any);
+    }
+}
+
+void CUpdatePageUI::ShowConfirmation(bool show) {
+    if (auto* tabs = dynamic_cast<ui::CTabLayoutUI*>(Find("get_update_tab_layout")))
+        tabs->SelectItem(show ? 1 : 0);
+}
+
+std::vector<CheckedRow> CUpdatePageUI::Confirm() {
+    std::vector<CheckedRow> confirmed;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        CUpdateInfoListItemUI* item = Row(i);
+        if (item == nullptr) continue;
+        const int state = rows_[i].state;
+        if (state != update::kStateNeedUpdate && state != update::kStateNeedUpdate2) continue;
+        if (item->Ticked()) {
+            rows_[i].state = update::kStateDownloadWait;
+            item->SetState(rows_[i].state);
+            confirmed.push_back(rows_[i]);
+        } else {
+            item->SetTickable(false);
+        }
+    }
+    if (ui::CControlUI* button = Find("update_fw_and_ap")) button->SetEnabled(false);
+    if (!confirmed.empty()) SetOverall(update::kOverallUpdating);
+    ShowConfirmation(false);
+    return confirmed;
+}
+
+int CUpdatePageUI::CurrentDownload() const {
+    for (size_t i = 0; i < rows_.size(); ++i)
+        if (rows_[i].state == update::kStateDownloading || rows_[i].state == update::kStateUpdating)
+            return int(i);
+    for (size_t i = 0; i < rows_.size(); ++i)
+        if (rows_[i].state == update::kStateDownloadWait) return int(i);
+    return -1;
+}
+
+void CUpdatePageUI::OnProgress(int event, int value) {
+    const int current = CurrentDownload();
+    if (current < 0) return;
+    const auto index = size_t(current);
+    CheckedRow& row = rows_[index];
+    CUpdateInfoListItemUI* item = Row(index);
+    auto setState = [&](int state) {
+        row.state = state;
+        if (item) item->SetState(state);
+    };
+    switch (event) {
+        case 4:
+            setState(update::kStateDownloading);
+            if (item) item->SetProgress(std::clamp(value, 0, 100));
+            return;
+        case 5:
+            setState(update::kStateDownloadDone);
+            if (ui::CControlUI* note = Find("update_file_note"))
+                note->SetText(Text("update_file_at_text") + row.localFile.string());
+            break;
+        case 1:
+            row.currentVersionText = row.newVersionText;
+            row.newVersionText.clear();
+            setState(update::kStateUpToDate);
+            if (item) {
+                item->SetTexts(row.displayName, row.currentVersionText, "");
+                item->SetTicked(false);
+            }
+            break;
+        case 2:
+        case 3:
+            setState(update::kStateFailed);
+            break;
+        default:
+            return;
+    }
+    if (CurrentDownload() >= 0) return;  // the updater goes on with the next row
+    bool pending = false;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        const int state = rows_[i].state;
+        if (state == update::kStateNeedUpdate || state == update::kStateNeedUpdate2 ||
+            state == update::kStateFailed) {
+            pending = true;
+            if (CUpdateInfoListItemUI* other = Row(i)) other->SetTickable(true);
+        }
+    }
+    SetOverall(pending ? update::kOverallUpdates : update::kOverallUpToDate);
+}
+
+bool CUpdatePageUI::CanClose() const {
+    for (const CheckedRow& row : rows_)
+        if (row.state == update::kStateDownloadWait || row.state == update::kStateDownloading ||
+            row.state == update::kStateUpdating)
+            return false;
+    return true;
+}
+
+}  // namespace vivori::panels

@@ -1,0 +1,258 @@
+#include "update/UpdateCheck.h"
+
+#include <json/json.h>
+
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+
+#include "profiles/JsonFile.h"
+#include "update/HttpClient.h"
+
+#ifndef VIVORI_VERSION
+#error "VIVORI_VERSION comes from the project's version in CMake"
+#endif
+
+namespace vivori::update {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string StringMember(const Json::Value& object, const char* key) {
+    const Json::Value& value = profiles::JsonMember(object, key);
+    return value.isString() ? value.asString() : std::string();
+}
+
+// The leading digits of text in base, as strtoul reads them; 0 when there are none.
+uint32_t LeadingNumber(std::string_view text, int base) {
+    size_t begin = 0;
+    while (begin < text.size() && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
+    uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data() + begin, text.data() + text.size(), value, base);
+    (void)end;
+    return error == std::errc() ? value : 0;
+}
+
+std::string Hex4(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "V%04x", value);
+    return text;
+}
+
+fs::path SettingsFile(const profiles::DataFolders& folders) {
+    return folders.SettingsFolder() / "settings.json";
+}
+
+}  // namespace
+
+std::vector<CatalogueRow> LoadCatalogue(const fs::path& file) {
+    std::vector<CatalogueRow> rows;
+    const Json::Value document = profiles::ReadJsonFile(file);
+    const Json::Value& list = profiles::JsonMember(document, "Rows");
+    if (!list.isArray()) return rows;
+    for (const Json::Value& item : list) {
+        if (!item.isObject()) continue;
+        CatalogueRow row;
+        const auto kind = profiles::AsInt64(item["Kind"]);
+        const auto series = profiles::AsInt64(item["Series"]);
+        if (!kind || *kind < 0 || *kind > 0xFFFF) continue;
+        row.kind = uint32_t(*kind);
+        row.series = series && *series >= 0 && *series <= 0xFFFF ? uint32_t(*series) : 1;
+        row.vendorCode = StringMember(item, "VendorCode");
+        row.modelCode = StringMember(item, "ModelCode");
+        row.productName = StringMember(item, "ProductName");
+        row.displayName = StringMember(item, "DisplayName");
+        row.versionText = StringMember(item, "VersionText");
+        if (item["Devices"].isArray())
+            for (const Json::Value& device : item["Devices"]) {
+                const uint32_t vid = LeadingNumber(StringMember(device, "VendorId"), 16);
+                const uint32_t pid = LeadingNumber(StringMember(device, "ProductId"), 16);
+                if (vid != 0 && vid <= 0xFFFF && pid != 0 && pid <= 0xFFFF)
+                    row.devices.emplace_back(uint16_t(vid), uint16_t(pid));
+            }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::string ApplicationKey(const CatalogueRow& row) {
+    if (row.version == 0) return "NULL";
+    return row.vendorCode + "_" + std::to_string(row.kind) + "_" + row.modelCode + "_" +
+           row.productName + "_" + std::to_string(row.series);
+}
+
+uint32_t VersionNumber(std::string_view dotted) {
+    std::string digits;
+    for (char c : dotted)
+        if (c != '.') digits += c;
+    return LeadingNumber(digits, 10);
+}
+
+uint32_t InstalledVersion() {
+    return VersionNumber(VIVORI_VERSION);
+}
+
+std::string UpdateEndpoint(const profiles::DataFolders& folders) {
+    if (const char* variable = std::getenv(kUpdateUrlVariable); variable && *variable)
+        return variable;
+    return StringMember(profiles::ReadJsonFile(SettingsFile(folders)), kUpdateUrlKey);
+}
+
+std::string UpdateCaFile(const profiles::DataFolders& folders) {
+    return StringMember(profiles::ReadJsonFile(SettingsFile(folders)), kUpdateCaKey);
+}
+
+fs::path SafeLocalFile(const fs::path& folder, const std::string& name) {
+    // Only the last path element of the name counts, in either separator.
+    std::string base = name.substr(name.find_last_of("/\\") == std::string::npos
+                                       ? 0
+                                       : name.find_last_of("/\\") + 1);
+    std::string safe;
+    for (unsigned char c : base)
+        safe += (c < 0x20 || c == 0x7F || c == ':' || c == '*' || c == '?' || c == '"' ||
+                 c == '<' || c == '>' || c == '|')
+                    ? '_'
+                    : char(c);
+    // No hidden file, no "." or "..".
+    while (!safe.empty() && (safe.front() == '.' || safe.front() == ' ')) safe.erase(0, 1);
+    if (safe.size() > 120) safe.resize(120);
+    if (safe.empty()) safe = "update";
+    return folder / (safe + ".exe");
+}
+
+UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key,
+                         uint32_t localVersion, uint32_t kind, const fs::path& updateFolder) {
+    UpdateResult result;
+    std::string url = endpoint;
+    if (!url.empty() && url.back() != '/') url += '/';
+    url += "updates";
+    char version[32];
+    std::snprintf(version, sizeof version, kind != 0 ? "%x" : "%u", localVersion);
+    const std::string body = "app_key=" + key + "&version=" + version;
+    auto buffer = std::make_unique<char[]>(kResponseCapacity);  // zero-filled
+    ResetHttpSettings();
+    const int bytes = HttpRequest("POST", url, body.c_str(), int(body.size()) + 1, buffer.get(),
+                                  kResponseCapacity);
+    if (bytes <= 0) {
+        result.name = std::string(buffer.get());
+        return result;
+    }
+    Json::Value answer;
+    Json::CharReaderBuilder builder;
+    std::string errors;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    if (!reader->parse(buffer.get(), buffer.get() + bytes, &answer, &errors) || !answer.isObject())
+        answer = Json::Value(Json::objectValue);
+    result.path = StringMember(answer, "path");
+    result.name = StringMember(answer, "name");
+    result.versionName = StringMember(answer, "version_name");
+    result.sha256 = StringMember(answer, "sha256");
+    const Json::Value& id = answer["device_id"];
+    if (id.isIntegral()) result.deviceId = id.asInt64();
+    std::string versionText;
+    const Json::Value& versionValue = answer["version"];
+    if (versionValue.isString())
+        versionText = versionValue.asString();
+    else if (versionValue.isUInt64())
+        versionText = std::to_string(versionValue.asUInt64());
+    result.newVersionText = "V" + versionText;
+    const uint32_t serviceVersion = LeadingNumber(versionText, kind != 0 ? 16 : 10);
+    if (kind != 0) {
+        result.currentVersionText = Hex4(localVersion);
+    } else {
+        result.currentVersionText = "V" + std::to_string(localVersion);
+        result.newVersionText = result.versionName;
+    }
+    result.status = int32_t(serviceVersion) > int32_t(localVersion) ? kStateNeedUpdate
+                                                                    : kStateUpToDate;
+    if (!result.name.empty()) result.localFile = SafeLocalFile(updateFolder, result.name);
+    return result;
+}
+
+std::string TodayText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::snprintf(text, sizeof text, "%d-%d-%d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday);
+    return text;
+}
+
+std::optional<std::string> ReadCheckDate(const profiles::DataFolders& folders) {
+    const Json::Value document = profiles::ReadJsonFile(folders.UserDataFolder() / kCheckDateFile);
+    const Json::Value& value =
+        profiles::JsonMember(profiles::JsonMember(document, "updatelasttime"), "value");
+    if (!value.isString()) return std::nullopt;
+    return value.asString();
+}
+
+bool WriteCheckDate(const profiles::DataFolders& folders, const std::string& text) {
+    Json::Value document(Json::objectValue);
+    document["updatelasttime"]["value"] = text;
+    return profiles::WriteJsonFile(folders.UserDataFolder() / kCheckDateFile, document);
+}
+
+CheckedRow InitialRow(const CatalogueRow& row) {
+    CheckedRow shown;
+    shown.displayName = row.kind == 0 ? "AP" : row.displayName;
+    shown.currentVersionText = row.kind != 0 ? Hex4(row.version) : row.versionText;
+    shown.state = kStateUpToDate;
+    return shown;
+}
+
+CheckedRow CheckRow(const std::string& endpoint, const CatalogueRow& row,
+                    const fs::path& updateFolder) {
+    UpdateResult result =
+        UpdateCheck(endpoint, ApplicationKey(row), row.version, row.kind, updateFolder);
+    const bool failed = result.name == kNoLinkServer;
+    if (failed || result.name.empty()) {
+        CheckedRow own = InitialRow(row);
+        own.failed = failed;
+        return own;
+    }
+    CheckedRow shown;
+    shown.displayName = row.kind == 0 ? "AP" : row.displayName;
+    shown.currentVersionText = result.currentVersionText;
+    shown.state = result.status;
+    shown.newVersionText = result.status == kStateUpToDate ? std::string() : result.newVersionText;
+    shown.downloadPath = result.path;
+    shown.sha256 = result.sha256;
+    shown.localFile = result.localFile;
+    return shown;
+}
+
+int OverallOf(const std::vector<CheckedRow>& rows) {
+    bool update = false;
+    bool allFailed = !rows.empty();
+    for (const CheckedRow& row : rows) {
+        update = update || (row.state != kStateUpToDate && row.state != kStateLessUpdate);
+        allFailed = allFailed && row.failed;
+    }
+    if (update) return kOverallUpdates;
+    return allFailed ? kOverallUnreachable : kOverallUpToDate;
+}
+
+std::vector<CatalogueRow> RowsToCheck(const std::vector<CatalogueRow>& catalogue,
+                                      const std::vector<AttachedDevice>& attached) {
+    std::vector<CatalogueRow> rows;
+    for (CatalogueRow row : catalogue) {
+        row.version = 0;
+        if (row.kind == 0) {
+            row.version = InstalledVersion();
+            row.versionText = "V" + std::to_string(row.version);
+        } else {
+            for (const AttachedDevice& device : attached)
+                for (const auto& [vid, pid] : row.devices)
+                    if (device.vendorId == vid && device.productId == pid && device.firmwareVersion)
+                        row.version = device.firmwareVersion;
+        }
+        if (row.version != 0) rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+}  // namespace vivori::update

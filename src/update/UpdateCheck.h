@@ -1,0 +1,126 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "profiles/DataFolders.h"
+
+namespace vivori::update {
+
+inline constexpr size_t kResponseCapacity = 102400;
+inline constexpr const char* kCatalogueFile = "update_catalogue.json";
+inline constexpr const char* kCheckDateFile = "updatetime.config";
+inline constexpr const char* kUpdateUrlKey = "UpdateUrl";
+inline constexpr const char* kUpdateCaKey = "UpdateCaFile";
+inline constexpr const char* kUpdateUrlVariable = "VIVORI_UPDATE_URL";
+
+// Row states of the update list.
+enum RowState {
+    kStateLessUpdate = 0,
+    kStateNeedUpdate = 1,
+    kStateNeedUpdate2 = 2,
+    kStateDownloadWait = 3,
+    kStateDownloading = 4,
+    kStateDownloadDone = 5,
+    kStateUpdating = 6,
+    kStateUpToDate = 7,
+    kStateFailed = 8,
+};
+// The page's overall status.
+enum OverallStatus {
+    kOverallChecking = 0,
+    kOverallUpdates = 1,
+    kOverallUnreachable = 2,
+    kOverallUpdating = 3,
+    kOverallUpToDate = 4,
+};
+
+// One updatable item of the catalogue: the application (kind 0) or a device's firmware,
+// matched to attached devices by vendor and product id.
+struct CatalogueRow {
+    uint32_t kind = 0;
+    uint32_t series = 1;
+    uint32_t version = 0;  // filled before a check
+    std::string vendorCode;
+    std::string modelCode;
+    std::string productName;
+    std::string displayName;
+    std::string versionText;
+    std::vector<std::pair<uint16_t, uint16_t>> devices;  // vendor id, product id
+};
+
+// The catalogue in the default data folder; rows with bad members are skipped.
+std::vector<CatalogueRow> LoadCatalogue(const std::filesystem::path& file);
+// vendor "_" kind "_" model "_" product "_" series, or "NULL" for a row without version.
+std::string ApplicationKey(const CatalogueRow& row);
+
+// The program's own version, "1.2.0" read as 120.
+uint32_t InstalledVersion();
+uint32_t VersionNumber(std::string_view dotted);
+
+// The endpoint's base address: VIVORI_UPDATE_URL, else the settings' "UpdateUrl";
+// empty when neither names one. An extra CA file comes from "UpdateCaFile".
+std::string UpdateEndpoint(const profiles::DataFolders& folders);
+std::string UpdateCaFile(const profiles::DataFolders& folders);
+
+struct UpdateResult {
+    int status = 0;  // 1 an update, 7 up to date, 0 no answer
+    int64_t deviceId = 0;
+    std::string name;
+    std::string currentVersionText;
+    std::string versionName;
+    std::string newVersionText;
+    std::string path;      // where to download from
+    std::string sha256;    // the download's digest when the service gives one
+    std::filesystem::path localFile;
+};
+
+// One request to <endpoint>updates for an item; every member of the answer is
+// type-checked, and a name can only give a file inside updateFolder.
+UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key,
+                         uint32_t localVersion, uint32_t kind,
+                         const std::filesystem::path& updateFolder);
+
+// "<folder>/<safe base name of name>.exe": no separator, no "..", nothing hidden.
+std::filesystem::path SafeLocalFile(const std::filesystem::path& folder, const std::string& name);
+
+// The check date file holds year-month-day.
+std::string TodayText();
+std::optional<std::string> ReadCheckDate(const profiles::DataFolders& folders);
+bool WriteCheckDate(const profiles::DataFolders& folders, const std::string& text);
+
+// The row a check shows.
+struct CheckedRow {
+    std::string displayName;
+    std::string currentVersionText;
+    std::string newVersionText;
+    int state = kStateUpToDate;
+    std::string downloadPath;
+    std::string sha256;
+    std::filesystem::path localFile;
+    bool failed = false;  // the service could not be reached for it
+};
+
+// The rows before any answer: own values, state 7.
+CheckedRow InitialRow(const CatalogueRow& row);
+// Checks one row against the endpoint.
+CheckedRow CheckRow(const std::string& endpoint, const CatalogueRow& row,
+                    const std::filesystem::path& updateFolder);
+// The overall status once every row is checked.
+int OverallOf(const std::vector<CheckedRow>& rows);
+
+// The rows to check: the application, and each device row whose device is attached
+// (by vendor and product id), with its firmware version.
+struct AttachedDevice {
+    uint16_t vendorId = 0;
+    uint16_t productId = 0;
+    uint32_t firmwareVersion = 0;
+};
+std::vector<CatalogueRow> RowsToCheck(const std::vector<CatalogueRow>& catalogue,
+                                      const std::vector<AttachedDevice>& attached);
+
+}  // namespace vivori::update

@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+
+#include "LocalServers.h"
+#include "profiles/TempFolder.h"
+#include "update/HttpClient.h"
+#include "update/UpdateCheck.h"
+
+using namespace vivori;
+using namespace vivori::update;
+using vivori::testing::Certificates;
+using vivori::testing::LocalServer;
+
+namespace {
+
+// What the service received last, and what it answers.
+struct Service {
+    std::mutex lock;
+    std::string body, contentType, accept, contentLength;
+    std::string answer = R"({"name":"R40 firmware","version":"106","version_name":"1.0.6",)"
+                         R"("path":"http://example.invalid/r40.bin","device_id":7})";
+    int delayMs = 0;
+
+    LocalServer::Routes Routes() {
+        return [this](httplib::Server& server) {
+            server.Post("/api/updates", [this](const httplib::Request& request, httplib::Response& response) {
+                std::string reply;
+                int delay = 0;
+                {
+                    std::lock_guard guard(lock);
+                    body = request.body;
+                    contentType = request.get_header_value("Content-Type");
+                    accept = request.get_header_value("Accept");
+                    contentLength = request.get_header_value("Content-Length");
+                    reply = answer;
+                    delay = delayMs;
+                }
+                if (delay) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+                response.set_content(reply, "application/json");
+            });
+        };
+    }
+};
+
+class UpdateCheckTest : public ::testing::Test {
+  protected:
+    void SetUp() override { SetHttpDefaults(HttpSettings{}); }
+    void TearDown() override { SetHttpDefaults(HttpSettings{}); }
+
+    CatalogueRow Device(uint32_t version) {
+        CatalogueRow row;
+        row.kind = 2;
+        row.version = version;
+        row.vendorCode = "VLT";
+        row.modelCode = "R40";
+        row.productName = "TRIVEXMS";
+        row.displayName = "R40";
+        return row;
+    }
+
+    vivori::testing::TempFolder temp;
+    Service service;
+};
+
+TEST_F(UpdateCheckTest, DeviceVersionsAreHexAndTheApplicationsDecimal) {
+    auto server = LocalServer::Http(service.Routes());
+    const auto folder = temp.Path() / "UpdateData";
+    const CheckedRow device = CheckRow(server->Url(), Device(0x0105), folder);
+    EXPECT_EQ(device.state, kStateNeedUpdate);  // 0x106 > 0x105
+    EXPECT_EQ(device.currentVersionText, "V0105");
+    EXPECT_EQ(device.newVersionText, "V106");
+    EXPECT_EQ(device.downloadPath, "http://example.invalid/r40.bin");
+    EXPECT_EQ(device.localFile, folder / "R40 firmware.exe");
+    {
+        std::lock_guard guard(service.lock);
+        // The body goes with its terminating zero, the headers one by one.
+        EXPECT_EQ(service.body, std::string("app_key=VLT_2_R40_TRIVEXMS_1&version=105") + '\0');
+        EXPECT_EQ(service.contentLength, std::to_string(service.body.size()));
+        EXPECT_EQ(service.contentType, "application/x-www-form-urlencoded");
+        EXPECT_EQ(service.accept, "application/prs.Zunik.v1+json");
+        service.answer = R"({"name":"AP","version":"120","version_name":"1.2.0"})";
+    }
+    CatalogueRow app = Device(120);
+    app.kind = 0;
+    const CheckedRow same = CheckRow(server->Url(), app, folder);
+    EXPECT_EQ(same.state, kStateUpToDate);
+    EXPECT_EQ(same.currentVersionText, "V120");
+    EXPECT_EQ(same.newVersionText, "");
+    {
+        std::lock_guard guard(service.lock);
+        EXPECT_NE(service.body.find("&version=120"), std::string::npos);
+        service.answer = R"({"name":"AP","version":"121","version_name":"1.2.1"})";
+    }
+    EXPECT_EQ(CheckRow(server->Url(), app, folder).newVersionText, "1.2.1");
+    // Not a number: never newer.
+    {
+        std::lock_guard guard(service.lock);
+        service.answer = R"({"name":"AP","version":"soon"})";
+    }
+    EXPECT_EQ(CheckRow(server->Url(), app, folder).state, kStateUpToDate);
+    EXPECT_EQ(InstalledVersion(), VersionNumber("2.0.0"));
+    EXPECT_EQ(VersionNumber("1.0.5"), 105u);
+}
+
+TEST_F(UpdateCheckTest, NoServerGivesTheMarkerAndStatusTwoWhenEveryRowFails) {
+    int port = 0;
+    { port = LocalServer::Http(service.Routes())->Port(); }  // a port nobody listens on now
+    const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/api/";
+    char buffer[64] = {};
+    ResetHttpSettings();
+    EXPECT_EQ(HttpRequest("POST", url + "updates", "x", 1, buffer, sizeof buffer), 0);
+    EXPECT_STREQ(buffer, "NO_LINK_SERVER");
+    EXPECT_NE(HttpLastError(), 0);
+    EXPECT_EQ(HttpRequest("PUT", url, nullptr, 0, buffer, sizeof buffer), -1);
+    EXPECT_EQ(HttpLastError(), kErrorInvalidParameter);
+    EXPECT_EQ(HttpRequest("GET", "", nullptr, 0, buffer, sizeof buffer), -1);
+    EXPECT_EQ(HttpLastError(), kErrorPathNotFound);
+
+    std::vector<CheckedRow> rows{CheckRow(url, Device(0x105), temp.Path()),
+                                 CheckRow(url, Device(0x200), temp.Path())};
+    EXPECT_TRUE(rows[0].failed);
+    EXPECT_EQ(rows[0].state, kStateUpToDate);
+    EXPECT_EQ(rows[0].currentVersionText, "V0105");
+    EXPECT_EQ(OverallOf(rows), kOverallUnreachable);
+    auto server = LocalServer::Http(service.Routes());
+    rows.push_back(CheckRow(server->Url(), Device(0x200), temp.Path()));
+    EXPECT_EQ(OverallOf(rows), kOverallUpToDate);
+    rows.push_back(CheckRow(server->Url(), Device(0x105), temp.Path()));
+    EXPECT_EQ(OverallOf(rows), kOverallUpdates);
+}
+
+TEST_F(UpdateCheckTest, SelfSignedCertificateIsRefusedAndTheConfiguredAuthorityAccepted) {
+    const Certificates& certs = Certificates::Get();
+    ASSERT_FALSE(certs.folder.empty()) << "openssl could not make the certificates";
+    auto self = LocalServer::Https(certs.selfCert, certs.selfKey, service.Routes());
+    const CheckedRow refused = CheckRow(self->Url("https"), Device(0x105), temp.Path());
+    EXPECT_TRUE(refused.failed);
+    EXPECT_EQ(refused.state, kStateUpToDate);
+
+    auto signedServer = LocalServer::Https(certs.serverCert, certs.serverKey, service.Routes());
+    EXPECT_TRUE(CheckRow(signedServer->Url("https"), Device(0x105), temp.Path()).failed);
+    HttpSettings settings;
+    settings.extraCaFile = certs.caCert.string();
+    SetHttpDefaults(settings);
+    const CheckedRow accepted = CheckRow(signedServer->Url("https"), Device(0x105), temp.Path());
+    EXPECT_FALSE(accepted.failed);
+    EXPECT_EQ(accepted.state, kStateNeedUpdate);
+    // The extra authority vouches for its own server only.
+    EXPECT_TRUE(CheckRow(self->Url("https"), Device(0x105), temp.Path()).failed);
+}
+
+TEST_F(UpdateCheckTest, OversizedInvalidAndMistypedAnswersChangeNothingUnsafe) {
+    auto server = LocalServer::Http(service.Routes());
+    {
+        std::lock_guard guard(service.lock);
+        service.answer = R"({"name":")" + std::string(200000, 'x') + R"(","version":"999"})";
+    }
+    std::vector<char> buffer(kResponseCapacity, 0);
+    ResetHttpSettings();
+    EXPECT_EQ(HttpRequest("POST", server->Url() + "updates", "a", 1, buffer.data(), buffer.size()),
+              int(kResponseCapacity - 1));
+    EXPECT_EQ(buffer.back(), '\0');
+    // Cut off, the answer does not parse: the row keeps its own values.
+    CheckedRow row = CheckRow(server->Url(), Device(0x105), temp.Path());
+    EXPECT_FALSE(row.failed);
+    EXPECT_EQ(row.state, kStateUpToDate);
+
+    for (const char* answer : {"not json", "[1,2]", R"({"name":5,"version":"200"})",
+                               R"({"name":"x","version":[1],"path":{},"device_id":"7"})"}) {
+        {
+            std::lock_guard guard(service.lock);
+            service.answer = answer;
+        }
+        row = CheckRow(server->Url(), Device(0x105), temp.Path());
+        EXPECT_EQ(row.state, kStateUpToDate) << answer;
+        EXPECT_TRUE(row.downloadPath.empty()) << answer;
+    }
+}
+
+TEST_F(UpdateCheckTest, LocalFilesStayInsideTheUpdateFolder) {
+    const std::filesystem::path folder = "/tmp/UpdateData";
+    for (const char* name : {"../../etc/passwd", "/etc/cron.d/x", "..\\..\\win", "..", ".hidden",
+                             "a/b/../c", "", "ok name"}) {
+        const auto file = SafeLocalFile(folder, name);
+        EXPECT_EQ(file.parent_path(), folder) << name;
+        const std::string base = file.filename().string();
+        EXPECT_NE(base.front(), '.') << name;
+        EXPECT_EQ(base.find('/'), std::string::npos) << name;
+    }
+    EXPECT_EQ(SafeLocalFile(folder, "../../etc/passwd").filename(), "passwd.exe");
+    EXPECT_EQ(SafeLocalFile(folder, "ok name").filename(), "ok name.exe");
+}
+
+TEST_F(UpdateCheckTest, SlowServerRunsIntoTheTimeOut) {
+    auto server = LocalServer::Http(service.Routes());
+    {
+        std::lock_guard guard(service.lock);
+        service.delayMs = 2500;
+    }
+    HttpSettings quick;
+    quick.receiveTimeoutMs = 1000;
+    quick.sendTimeoutMs = 1000;
+    SetHttpDefaults(quick);
+    const auto start = std::chrono::steady_clock::now();
+    const CheckedRow row = CheckRow(server->Url(), Device(0x105), temp.Path());
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(row.failed);
+    EXPECT_LT(took, std::chrono::milliseconds(2400));
+}
+
+TEST_F(UpdateCheckTest, CatalogueAndCheckDateFiles) {
+    const auto rows = LoadCatalogue(VIVORI_DEFAULT_DATA_DIR "/update_catalogue.json");
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[3].kind, 0u);
+    // Rows are matched by the attached device's ids, not by position.
+    const auto checked = RowsToCheck(rows, {{0x320F, 0x2003, 0x0105}});
+    ASSERT_EQ(checked.size(), 2u);
+    EXPECT_EQ(checked[0].displayName, "R40");
+    EXPECT_EQ(checked[0].version, 0x0105u);
+    EXPECT_EQ(ApplicationKey(checked[1]), "VLT_0_APP_TRIVEXV2_1");
+    CatalogueRow none;
+    EXPECT_EQ(ApplicationKey(none), "NULL");
+
+    const profiles::DataFolders folders = temp.Folders();
+    EXPECT_FALSE(ReadCheckDate(folders));
+    ASSERT_TRUE(WriteCheckDate(folders, TodayText()));
+    const auto date = ReadCheckDate(folders);
+    ASSERT_TRUE(date);
+    int year = 0, month = 0, day = 0;
+    ASSERT_EQ(std::sscanf(date->c_str(), "%d-%d-%d", &year, &month, &day), 3);
+    EXPECT_GE(year, 2024);
+    EXPECT_LE(month, 12);
+}
+
+}  // namespace
