@@ -270,7 +270,15 @@ void CQuorvaneUSBDevice::ShowLightParameters() {
     panels::CLightControlUI* panel = LightPanel();
     if (panel == nullptr) return;
     const std::array<uint32_t, 4> light = GetLightParameters();
-    panel->SetLightInfo({light[0], light[1], light[2]});
+    panel->SetLightInfo({light[0], light[1], light[2] << 24});
+    ShowAudioLight();
+}
+
+void CQuorvaneUSBDevice::ShowAudioLight() {
+    panels::CLightControlUI* panel = LightPanel();
+    if (panel == nullptr) return;
+    const std::array<int, 3> words = GetCurrentColour();
+    panel->SetAudioLightInfo({uint32_t(words[0]), uint32_t(words[1]), uint32_t(words[2])});
 }
 
 void CQuorvaneUSBDevice::SetPageTexts(std::string first, std::string second) {

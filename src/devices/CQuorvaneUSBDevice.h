@@ -260,8 +260,10 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // The page's lighting panel (null when the layout has none), told the device's
     // type when the page is set up.
     panels::CLightControlUI* LightPanel();
-    // Shows the light parameters in the lighting panel.
+    // Shows the light parameters, and the audio light settings (the current colour
+    // triple), in the lighting panel.
     void ShowLightParameters();
+    void ShowAudioLight();
     // The panel's device type code of this device's kind (receivers count as their device).
     int LightPanelType() const;
 

@@ -113,6 +113,8 @@ void OnModeList(CMainWnd& window, TNotifyUI& msg) {
             SetByte(light[0], 0, index);
             panel.SelectMode(index);
         });
+        // The music mode shows the audio settings in place of the colour.
+        if (CQuorvaneUSBDevice* device = window.CurrentDevice()) device->ShowAudioLight();
         return;
     }
     CQuorvaneUSBDevice* device = window.CurrentDevice();
