@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "ProcessCpu.h"
-#include "SpectrumAnalyser.h"
-#include "lighting/SpectrumBands.h"
+#include "FrequencyAnalyser.h"
+#include "lighting/AudioBands.h"
 
 namespace {
 

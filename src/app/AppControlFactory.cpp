@@ -5,9 +5,13 @@
 #include "app/CDeviceOptionUI.h"
 #include "devices/CQuorvaneUSBDevice.h"
 #include "devices/DeviceControls.h"
-#include "panels/CMacroControlUI.h"
 #include "panels/CDeviceProfileUI.h"
+#include "panels/CKeySetControlUI.h"
 #include "panels/CLightControlUI.h"
+#include "panels/CMacroControlUI.h"
+#include "panels/CMagicControlUI.h"
+#include "panels/CShootControlUI.h"
+#include "panels/CVoice6533ControlUI.h"
 #include "platform/Debug.h"
 #include "ui/core/CHorizontalLayoutUI.h"
 #include "ui/core/CVerticalLayoutUI.h"
@@ -31,25 +35,6 @@ constexpr Panel kPanels[] = {
     {"VirtualSetControlUI", "XML/CustomControlXML/VirtualSet.xml"},
 };
 
-enum class Shape { Horizontal, Vertical };
-
-// Panels whose classes are not written yet, and the toolkit shape that stands in for each.
-constexpr std::pair<std::string_view, Shape> kStandIns[] = {
-    {"MagicControl", Shape::Vertical},  {"Voice6533Control", Shape::Vertical},
-    {"KeySetControl", Shape::Vertical}, {"ShootControl", Shape::Vertical},
-    {"MpDevicePower", Shape::Horizontal},
-};
-
-ui::CControlUI* Make(Shape shape) {
-    switch (shape) {
-        case Shape::Horizontal:
-            return new ui::CHorizontalLayoutUI;
-        case Shape::Vertical:
-            return new ui::CVerticalLayoutUI;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 AppControlFactory::AppControlFactory(ui::CPaintManagerUI* manager, std::shared_ptr<hid::HidBus> bus,
@@ -70,19 +55,16 @@ ui::CControlUI* AppControlFactory::Create(std::string_view name) const {
     if (first_)
         if (ui::CControlUI* control = first_(name)) return control;
     if (ui::CControlUI* device = devices::CreateDeviceControl(name, bus_)) return device;
-    // Until their own classes land, the other device pages run on the base object.
-    if (ui::EqualNoCase(name, "QuorvaneMouseDevice") ||
-        ui::EqualNoCase(name, "QuorvaneMousePadDevice") ||
-        ui::EqualNoCase(name, "QuorvaneRI6533Device"))
-        return new devices::CQuorvaneUSBDevice(bus_);
     if (ui::EqualNoCase(name, "DeviceOption")) return new CDeviceOptionUI;
+    if (ui::EqualNoCase(name, "KeySetControl")) return new panels::CKeySetControlUI;
+    if (ui::EqualNoCase(name, "ShootControl")) return new panels::CShootControlUI;
     if (ui::EqualNoCase(name, "MacroControl")) return new panels::CMacroControlUI;
     if (ui::EqualNoCase(name, "DeviceProfile")) return new panels::CDeviceProfileUI;
     if (ui::EqualNoCase(name, "LightControl")) return new panels::CLightControlUI;
+    if (ui::EqualNoCase(name, "Voice6533Control")) return new panels::CVoice6533ControlUI;
+    if (ui::EqualNoCase(name, "MagicControl")) return new panels::CMagicControlUI;
     for (const Panel& panel : kPanels)
         if (ui::EqualNoCase(name, panel.element)) return BuildPanel(panel.file);
-    for (const auto& [element, shape] : kStandIns)
-        if (ui::EqualNoCase(name, element)) return Make(shape);
     return nullptr;
 }
 

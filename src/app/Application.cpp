@@ -3,20 +3,21 @@
 #include <filesystem>
 
 #include "app/AppMessages.h"
+#include "app/CDeviceOptionUI.h"
+#include "controls/CHandImgSelectButtonUI.h"
 #include "controls/CustomControls.h"
+#include "devices/CQuorvaneUSBDevice.h"
 #include "platform/Debug.h"
 #include "platform/InstallFolders.h"
+#include "ui/core/CControlFactory.h"
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/core/CResourceManager.h"
 #include "ui/message/Messages.h"
+#include "ui/qt/GuiApplication.h"
 
 namespace vivori::app {
 namespace {
 
-constexpr const char* kFonts[] = {"Font/Simplified_Chinese.ttf",   "Font/Display-Regular.otf",
-                                  "Font/NotoSansThai-Regular.ttf", "Font/NotoSansCJKtc-Regular.otf",
-                                  "Font/Roboto-Bold.ttf",          "Font/Roboto-Light.ttf",
-                                  "Font/Roboto-Regular.ttf"};
 
 }  // namespace
 
@@ -29,18 +30,13 @@ Application::~Application() {
 }
 
 int Application::FontsLoaded() const {
-    int loaded = 0;
-    for (const auto& font : fonts_) loaded += font->IsLoaded() ? 1 : 0;
-    return loaded;
+    return fonts_ ? fonts_->Loaded() : 0;
 }
 
 Application::StartResult Application::Start() {
-    // A missing font only means the toolkit falls back to the system's.
-    for (const char* file : kFonts) {
-        auto font = std::make_unique<ui::MemoryFont>(options_.programFolder);
-        if (!font->Load(file)) DebugPrintf("font %s not loaded", file);
-        fonts_.push_back(std::move(font));
-    }
+    fonts_ = std::make_unique<LanguageFonts>(options_.programFolder);
+    fonts_->LoadBase();
+    options_.window.fonts = fonts_.get();
     const ui::UINT wake = RegisterAppInstanceMessage();
     if (wake < ui::kFirstRegisteredMessage || wake > ui::kLastRegisteredMessage)
         return StartResult::Failed;
@@ -60,6 +56,14 @@ Application::StartResult Application::Start() {
         (std::filesystem::path(options_.programFolder) / "skin").string());
     ui::CResourceManager::GetInstance().LoadResource("res.xml");
     controls::RegisterCustomControls();
+    ui::CControlFactory& factory = ui::CControlFactory::GetInstance();
+    factory.RegistControl("CDeviceOptionUI", [] { return new CDeviceOptionUI; });
+    factory.RegistControl("CQuorvaneUSBDevice", [bus = options_.window.bus] {
+        return new devices::CQuorvaneUSBDevice(bus);
+    });
+    // The panning image button learns its image's size from the window system.
+    controls::CHandImgSelectButtonUI::SetImageSizeLookup(
+        [](const std::string& file) { return ui::LayoutImageSize(file); });
     RegisterAppMessages();
 
     window_ = std::make_unique<CMainWnd>(options_.window);
@@ -89,7 +93,7 @@ void Application::Shutdown() {
     endpoint_.Stop();
     ui::SetBroadcastForwarder({});
     instance_.Release();
-    while (!fonts_.empty()) fonts_.pop_back();  // last loaded first
+    fonts_.reset();
 }
 
 }  // namespace vivori::app

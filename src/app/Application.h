@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "app/CMainWnd.h"
+#include "app/LanguageFonts.h"
 #include "ui/ipc/IpcEndpoint.h"
 #include "ui/ipc/SingleInstanceLock.h"
-#include "ui/qt/MemoryFont.h"
 
 namespace vivori::app {
 
@@ -35,14 +35,15 @@ class Application {
     // The message loop, until the window is destroyed. Returns 0.
     int Run();
     CMainWnd* Window() const { return window_.get(); }
-    // How many of the seven fonts were added.
+    // How many of the program's fonts were added (the CJK ones only once a language or
+    // window needed them).
     int FontsLoaded() const;
 
   private:
     void Shutdown();
 
     AppOptions options_;
-    std::vector<std::unique_ptr<ui::MemoryFont>> fonts_;
+    std::unique_ptr<LanguageFonts> fonts_;
     ui::SingleInstanceLock instance_;
     ui::IpcEndpoint endpoint_;
     std::unique_ptr<CMainWnd> window_;

@@ -1,5 +1,7 @@
 #include "app/CDeviceOptionUI.h"
 
+#include <algorithm>
+
 #include "devices/CQuorvaneUSBDevice.h"
 #include "devices/DeviceMessages.h"
 #include "platform/Debug.h"
@@ -94,12 +96,15 @@ void CDeviceOptionUI::SendReachable(bool reachable) {
 
 unsigned CDeviceOptionUI::LightPeriodMs() const {
     if (!device_->IsWindowActive()) return kLightHiddenMs;
-    return OnReceiver() ? kLightReceiverMs : kLightWiredMs;
+    // The device's frames have their own clock; the screen needs no more pictures than
+    // it shows.
+    return std::max(OnReceiver() ? kLightReceiverMs : kLightWiredMs, device_->PreviewPeriodMs());
 }
 
 void CDeviceOptionUI::OnLightTimer() {
+    // The LED buttons whose colour changed repaint themselves; the picture around them
+    // stays as it is.
     device_->RefreshLights();
-    if (keyPanel_ != nullptr && IsSelected() && device_->IsWindowActive()) keyPanel_->Invalidate();
     lightClock_ = IsOpen();
     if (lightClock_) SetTimer(kLightTimer, LightPeriodMs());
 }
@@ -116,10 +121,9 @@ void CDeviceOptionUI::OnConnectTimer() {
     }
     if (OnReceiver()) {
         if (!device_->IsWirelessOnline()) {
-            if (IsShown()) {
-                SetVisible(false);
-                SendReachable(false);
-            }
+            // The main window hides the entry: it must still see it shown and selected
+            // to hand the selection to another device.
+            if (IsShown()) SendReachable(false);
             SetTimer(kConnectTimer, kConnectRetryMs);
             return;
         }
@@ -128,14 +132,26 @@ void CDeviceOptionUI::OnConnectTimer() {
     device_->OnConnected();
     lightClock_ = true;
     SetTimer(kLightTimer, kLightFirstMs);
-    if (device_->PowerDisplay() && IsOpen()) SetTimer(kPowerTimer, kPowerFirstMs);
+    // Every kind reads its power once; only those that show it keep polling.
+    if (IsOpen()) SetTimer(kPowerTimer, kPowerFirstMs);
     if (OnReceiver()) StartLinkWatch(kLinkWatchFirstMs);
 }
 
 void CDeviceOptionUI::OnPowerTimer() {
-    device_->ReadPowerStatus();
-    // Pads and headsets show no power: one read is all they get.
-    if (device_->PowerDisplay()) SetTimer(kPowerTimer, kPowerMs);
+    // Hidden, the window pauses the poll; the tray still lists the battery and warns
+    // when it runs low, so one read in kHiddenPowerReads still goes out.
+    if (device_->IsPowerPollPaused()) {
+        if (++pausedPolls_ % kHiddenPowerReads == 0) {
+            device_->SetPowerPollPause(false);
+            device_->ReadPowerStatus();
+            device_->SetPowerPollPause(true);
+        }
+    } else {
+        pausedPolls_ = 0;
+        device_->ReadPowerStatus();
+    }
+    // Pads and headsets show no battery: one read is all they get.
+    if (device_->PowerDisplay()) SetTimer(kPowerTimer, powerPeriodMs_);
 }
 
 void CDeviceOptionUI::OnLinkWatchTimer() {
@@ -158,6 +174,11 @@ void CDeviceOptionUI::OnLinkWatchTimer() {
 
 void CDeviceOptionUI::StartConnectTimer(unsigned elapseMs) {
     SetTimer(kConnectTimer, elapseMs);
+}
+
+void CDeviceOptionUI::StopConnectionTimers() {
+    KillTimer(kConnectTimer);
+    KillTimer(kLinkWatchTimer);
 }
 
 void CDeviceOptionUI::StartLinkWatch(unsigned periodMs) {

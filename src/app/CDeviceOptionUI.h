@@ -31,6 +31,8 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     static constexpr unsigned kLightHiddenMs = 250;
     static constexpr unsigned kPowerFirstMs = 50;
     static constexpr unsigned kPowerMs = 5000;
+    // While the window is hidden: one power read in this many polls (once a minute).
+    static constexpr unsigned kHiddenPowerReads = 12;
     static constexpr unsigned kLinkWatchFirstMs = 2000;
     static constexpr unsigned kLinkWatchMs = 3000;
 
@@ -74,10 +76,16 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     void SetSynchroSelected(bool selected);
 
     void StartConnectTimer(unsigned elapseMs = kConnectMs);
+    // The device went away: the connection and link watch timers stop, so nothing
+    // polls a closed transport for the rest of the run.
+    void StopConnectionTimers();
     // Only while the device's command transport is open.
     void StartLinkWatch(unsigned periodMs);
     // The device's notification threads ask for a read-back through this timer.
     void StartSyncTimer(unsigned elapseMs);
+    // How often a device that shows its power reads it (tests shorten it).
+    void SetPowerPeriod(unsigned periodMs) { powerPeriodMs_ = periodMs; }
+    unsigned PowerPeriod() const { return powerPeriodMs_; }
     // The main window is back: the light output paints again at once.
     void OnWindowShown();
 
@@ -104,6 +112,8 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     int kind_ = 0;
     int subkind_ = 0;
     bool lightClock_ = false;  // the light timer runs
+    unsigned powerPeriodMs_ = kPowerMs;
+    unsigned pausedPolls_ = 0;
     std::string normalIcon_ = "common/device_ico/unknow_device_normal.png";
     std::string selectedIcon_ = "common/device_ico/unknow_device_selected.png";
     std::string synchroNormalIcon_ = "common/device_ico/unknow_device_synchro_normal.png";

@@ -1,10 +1,13 @@
 #include "app/CMainWnd.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/AppMessages.h"
 #include "app/ScreenRules.h"
+#include "app/windows/CSkinFrame.h"
 #include "device/SupportedDevices.h"
+#include "devices/CQuorvaneMouseDevice.h"
 #include "devices/DeviceMessages.h"
 #include "devices/DevicePageTables.h"
 #include "platform/Debug.h"
@@ -53,6 +56,7 @@ CMainWnd::CMainWnd(MainWndOptions options)
 }
 
 CMainWnd::~CMainWnd() {
+    CSkinFrame::Subscribe(nullptr);
     if (menu_ != 0 && IsWindow(menu_)) SendMessage(menu_, WM_CLOSE, 0, 0);
     slots_.StopAll();
     devices_.reset();
@@ -68,7 +72,7 @@ CControlUI* CMainWnd::CreateControl(std::string_view name) {
 
 void CMainWnd::InitWindow() {
     DebugOutput("InitWindow");
-    CResourceManager::GetInstance().LoadLanguage("lan_cn.xml");
+    ApplyLanguage(ReadStoredLanguage(), false);
     devices::DeviceManagerSetup setup;
     setup.manager = &pm_;
     setup.window = GetHWND();
@@ -76,15 +80,16 @@ void CMainWnd::InitWindow() {
     setup.createControl = [this](std::string_view name) { return factory_.Create(name); };
     setup.host = this;
     devices_ = std::make_unique<devices::DeviceManager>(std::move(setup));
-    if (options_.trayIcon && !tray_.CreateTrayIcon(GetHWND(), "tray.png", kApplicationName))
-        DebugOutput("no tray: the window alone shows the application");
+    hasTray_ = options_.assumeTray ||
+               (options_.trayIcon && tray_.CreateTrayIcon(GetHWND(), "tray.png", kApplicationName));
+    if (!hasTray_) DebugOutput("no tray: the window alone shows the application");
 }
 
 void CMainWnd::OnWindowInit() {
     if (initialised_) return;
     const AppMessages& messages = Messages();
     PostMessage(HWND_BROADCAST, messages.lightControlAnnounce, 1, 1);
-    Pending("ApplyStoredLanguage");
+    RestoreSkin();
     devices_->CreateStartPages();
     if (host_) {
         const UiRect screen = host_->ScreenRect();
@@ -125,9 +130,32 @@ void CMainWnd::SetLightsControlled(bool controlled) {
 }
 
 void CMainWnd::SetWindowActive(bool active) {
-    for (CQuorvaneUSBDevice* device : DevicesOfKind({kKindMouse, kKindMousePad, kKindKeyboard}))
-        device->SetWindowActive(active);
-    if (!active) return;
+    windowActive_ = active;
+    UpdatePreviewState();
+}
+
+namespace {
+
+// One picture per screen refresh, at 30 to 60 a second whatever the screen says.
+unsigned FramePeriodMs(int refreshRate) {
+    const int rate = refreshRate > 0 ? std::clamp(refreshRate, 30, 60) : 60;
+    return static_cast<unsigned>((1000 + rate - 1) / rate);
+}
+
+}  // namespace
+
+void CMainWnd::UpdatePreviewState() {
+    const bool seen = host_ ? host_->IsExposed() : IsWindowVisible();
+    const bool inUse = windowActive_ || mouseInside_;
+    const unsigned period =
+        inUse ? FramePeriodMs(host_ ? host_->RefreshRate() : 0) : kUnfocusedPreviewMs;
+    for (CQuorvaneUSBDevice* device : DevicesOfKind({kKindMouse, kKindMousePad, kKindKeyboard})) {
+        device->SetPreviewPeriodMs(period);
+        device->SetWindowActive(seen);
+    }
+    const bool appeared = seen && !windowSeen_;
+    windowSeen_ = seen;
+    if (!appeared) return;
     for (int i = 0; i < selector_.Count(); ++i)
         if (CDeviceOptionUI* entry = selector_.Entry(i)) entry->OnWindowShown();
 }
@@ -175,8 +203,17 @@ void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
     entry->SetVisible(false);
     entry->SetDeviceName(row.deviceName);
     entry->AttachDevice(&device);
+    entry->SetPowerPeriod(options_.powerPeriodMs);
     entry->SetKeyPanel(pm_.FindSubControlByClass(&device, "SelectPanel"));
     device.SetPowerPanel(power);
+    if (auto* mouse = dynamic_cast<devices::CQuorvaneMouseDevice*>(&device)) {
+        const UiSize screen = PrimaryScreenSize();
+        mouse->SetScreenSize(screen.cx, screen.cy);
+    }
+    if (auto* display = static_cast<devices::IPowerDisplay*>(power->GetInterface(devices::kPowerDisplay))) {
+        display->SetDeviceType(row.kind, 0);
+        display->ShowLayout(device.PowerDisplay());
+    }
     device.SetSelectorValue(container(selectorLayout)->GetItemIndex(entry));
     InitProfilePanel(device, row.kind);
     UpdateSyncGroup(*this);
@@ -187,6 +224,8 @@ void CMainWnd::OnDeviceAttached(CQuorvaneUSBDevice& device, bool throughReceiver
     ShowSelectorEntry(device.SelectorValue(), true, !throughReceiver || !anyShown);
     if (CDeviceOptionUI* entry = selector_.Entry(device.SelectorValue()))
         entry->StartConnectTimer();
+    // A device that arrives while the window is on screen previews at once.
+    UpdatePreviewState();
     syncLighting_.Wake();
     UpdateAudioRecorder(*this);
 }
@@ -196,6 +235,8 @@ void CMainWnd::WatchAudioRecorder() {
 }
 
 void CMainWnd::OnDeviceDetached(CQuorvaneUSBDevice& device) {
+    if (CDeviceOptionUI* entry = selector_.Entry(device.SelectorValue()))
+        entry->StopConnectionTimers();
     RemoveSelectorEntry(device.SelectorValue());
     UpdateAudioRecorder(*this);
 }
@@ -233,6 +274,34 @@ void CMainWnd::OnShowSelectorMessage(int index, bool reachable) {
         ShowSelectorEntry(index, true, selector_.ShownCount() == 0);
 }
 
+
+// ---- battery ----
+
+void CMainWnd::OnPowerRead() {
+    auto text = [](std::string_view key, std::string_view fallback) {
+        return CResourceManager::GetInstance().GetText(key).value_or(std::string(fallback));
+    };
+    std::vector<devices::BatteryLine> lines;
+    for (CQuorvaneUSBDevice* device : DevicesOfKind({kKindKeyboard, kKindMouse, kKindHeadset})) {
+        if (!device->HasPowerRecord() || !device->Commands().IsOpen()) continue;
+        const uint16_t kind = static_cast<uint16_t>(device->DeviceKind());
+        const std::string name = kind == kKindKeyboard ? text("battery_keyboard_text", "Keyboard")
+                                 : kind == kKindMouse  ? text("battery_mouse_text", "Mouse")
+                                                       : text("battery_headset_text", "Headset");
+        lines.push_back({name, device->PowerRecord()});
+        if (batteryWatch_.Update(device, device->PowerRecord())) {
+            ++lowBatteryNotices_;
+            const std::string level =
+                std::to_string(device->PowerRecord()[devices::power_byte::kLevel]) + " %";
+            tray_.ShowMessage(text("battery_low_title", "Battery low"),
+                              name + ": " + level + ". " +
+                                  text("battery_low_text", "Connect it to charge."));
+        }
+    }
+    batteryText_ = devices::BatteryToolTip(std::string(kApplicationName), lines);
+    tray_.SetToolTip(batteryText_);
+}
+
 // ---- showing, hiding, the tray ----
 
 void CMainWnd::ShowAndRaise() {
@@ -247,6 +316,12 @@ void CMainWnd::ShowAndRaise() {
 
 void CMainWnd::HideToTray() {
     CloseChildWindows();
+    // Hidden without a tray icon, nothing could show the window again or end the
+    // application: it goes to the taskbar instead.
+    if (!hasTray_) {
+        SendMessage(GetHWND(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        return;
+    }
     ShowWindow(false);
     SetWindowHidden(true);
 }
@@ -288,9 +363,9 @@ void CMainWnd::OnMenuCommand(std::string_view name) {
         CloseChildWindows();
         Close(0);
     } else if (EqualNoCase(name, "about_menu")) {
-        Pending("AboutWindow");
+        OpenAboutWindow();
     } else if (EqualNoCase(name, "setwnd_menu")) {
-        OpenUpdateWindow();
+        OpenSettingsWindow();
     } else if (!OnMacroMenuCommand(name)) {
         DebugPrintf("menu item %s: no action", std::string(name).c_str());
     }
@@ -338,12 +413,11 @@ void CMainWnd::OnGameLightEvent(WPARAM wParam, LPARAM lParam) {
         if (lParam >= 0 && static_cast<size_t>(lParam) < lists.modeNames.size()) {
             device->Commands().SetSyncLighting(false);
             SelectLightMode(*device, static_cast<int>(lParam));
-            std::array<uint32_t, 4> light = device->GetLightParameters();
-            light[0] = (light[0] & ~0xFFu) | static_cast<uint32_t>(lParam);
-            device->SetLightParameters(light[0], light[1], light[2], light[3]);
-            // Kept in the device object only: the profile keeps the user's own
-            // lighting, which the restore brings back.
-            device->WriteSettings();
+            devices::LightParameters light = device->Light();
+            light.mode = static_cast<uint8_t>(lParam);
+            // Not stored in the profile: it keeps the user's own lighting, which the
+            // restore brings back.
+            device->WriteTemporaryLight(light);
         } else {
             DebugPrintf("game light mode %lld refused", static_cast<long long>(lParam));
         }
@@ -355,7 +429,8 @@ void CMainWnd::RestoreGameLighting() {
     CQuorvaneUSBDevice* device = CurrentDevice();
     if (device == nullptr) return;
     device->Commands().SetSyncLighting(false);
-    device->LoadProfile();
+    // The profile as the device object holds it: reading the file again would put the
+    // shipped default over a keyboard whose own lighting no stored profile holds yet.
     device->ApplyProfileLighting();
     SelectLightMode(*device, device->Light().mode);
     device->WriteSettings();
@@ -411,17 +486,21 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
     const AppMessages& messages = Messages();
     handled = false;
     if (msg == WM_ACTIVATE) {
-        windowActive_ = mouseInside_ = wParam != 0;
-        SetWindowActive(windowActive_);
+        mouseInside_ = wParam != 0;
+        SetWindowActive(wParam != 0);
+    } else if (msg == WM_VISIBILITYCHANGED) {
+        UpdatePreviewState();
     } else if (msg == WM_MOUSELEAVE) {
         DebugOutput("鼠标移出");
-        if (!windowActive_) SetWindowActive(false);
+        mouseInside_ = false;
+        UpdatePreviewState();
     } else if (msg == WM_MOUSEHOVER) {
         DebugOutput("鼠标移入");
-        if (!windowActive_) SetWindowActive(true);
+        mouseInside_ = true;
+        UpdatePreviewState();
     } else if (msg == messages.appInstance && msg != 0) {
-        DebugPrintf("软件标示 %u，%llx%llx", msg, static_cast<unsigned long long>(wParam),
-                    static_cast<unsigned long long>(lParam));
+        DebugPrintf("软件标示 %d，%xd%xd", static_cast<int>(msg), static_cast<unsigned>(wParam),
+                    static_cast<unsigned>(lParam));
         ShowAndRaise();
     } else if (msg == messages.setWindowForward && msg != 0) {
         if (childWindows_[0] != 0) PostMessage(childWindows_[0], msg, wParam, lParam);
@@ -473,6 +552,9 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnTimer(wParam);
     } else if (msg == WM_DPICHANGED) {
         pm_.SetDPI(static_cast<int>(wParam & 0xFFFF));
+        // lParam: the rectangle the desktop suggests for the new DPI.
+        if (const auto* suggested = reinterpret_cast<const UiRect*>(lParam); suggested && host_)
+            host_->SetRect(*suggested);
         CenterWindow();
         if (CControlUI* root = pm_.GetRoot()) root->NeedUpdate();
         DebugOutput("界面 DPI 发生变化");
@@ -494,7 +576,7 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     } else if (msg == kMsgShowProgress) {
         if (CControlUI* progress = pm_.FindControl("setting_progress")) progress->SetVisible(true);
     } else if (msg == kMsgLanguageChanged) {
-        Pending("ApplyLanguage");
+        ApplyLanguage(static_cast<int>(wParam), true);
     } else if (msg == devices::kMsgDeviceArrived) {
         if (devices_) devices_->DeviceArrived(static_cast<int>(wParam));
         ShowAndRaise();
@@ -506,6 +588,8 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (CControlUI* button = pm_.FindControl("setbtn")) button->SetForeImage("");
     } else if (msg == devices::kMsgShowSelectorEntry) {
         OnShowSelectorMessage(static_cast<int>(wParam), lParam != 0);
+    } else if (msg == devices::kMsgPowerByte) {
+        OnPowerRead();
     }
     return false;
 }

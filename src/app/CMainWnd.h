@@ -5,7 +5,10 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <string>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -17,18 +20,23 @@
 #include "devices/DeviceManager.h"
 #include "devices/IDeviceHost.h"
 #include "input/CDeviceHook.h"
+#include "lighting/AudioBands.h"
+#include "lighting/SyncLighting.h"
 #include "macros/MacroRecorder.h"
 #include "profiles/ProfileListModel.h"
-#include "lighting/SpectrumBands.h"
-#include "lighting/SyncLighting.h"
 #include "update/UpdateCheck.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
 
+namespace vivori::app {
+class LanguageFonts;
+struct SkinChangedParam;
+}  // namespace vivori::app
+
 namespace vivori::panels {
 class CMacroControlUI;
 class CDeviceProfileUI;
-}
+}  // namespace vivori::panels
 
 namespace vivori::app {
 
@@ -38,8 +46,15 @@ struct MainWndOptions {
     ui::ControlFactoryCallback createControl;
     // How long after the last game light event the device's own lighting comes back.
     int gameRestoreMs = 5000;
+    // How often mice and keyboards read their power.
+    unsigned powerPeriodMs = 5000;
     // The tray icon; tests without a desktop leave it out.
     bool trayIcon = true;
+    // Tests: act as if the notification area held the icon (the close button then
+    // hides the window instead of minimising it).
+    bool assumeTray = false;
+    // The program's fonts; the CJK ones are added when a language needs them.
+    LanguageFonts* fonts = nullptr;
     // Where recordings and key captures take their input; null: the desktop's.
     std::shared_ptr<input::ICaptureBackend> capture;
     // Chooses a profile file instead of the file dialogs (tests): true and the path
@@ -84,13 +99,24 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void ShowSelectorEntry(int index, bool show, bool select);
     void RemoveSelectorEntry(int index);
     void ShowAndRaise();
+    // Hides the window into the tray, as its close button does.
+    void HideToTrayNow() { HideToTray(); }
     void SetLightsControlled(bool controlled);
+    // Focus (or the mouse over the window) sets the preview's picture rate; whether the
+    // window can be seen decides whether it paints at all.
     void SetWindowActive(bool active);
+    // Reads the window's visibility from its host and passes it to the devices.
+    void UpdatePreviewState();
+    // The preview's period while the window is not in use (ms): 20 pictures a second.
+    static constexpr unsigned kUnfocusedPreviewMs = 50;
     void CloseChildWindows();
     // Destroys the window now (shut-down included), as closing it from the tray does.
     void DestroyNow() { DestroyWindow(); }
 
     DeviceSelector& Selector() { return selector_; }
+    int LanguageIndex() const { return languageIndex_; }
+    // The child windows: 0 settings, 1 about, 2 colour palette, 3 audio styles.
+    ui::HWND ChildWindow(int which) const { return childWindows_[std::size_t(which)]; }
     devices::DeviceManager* Devices() const { return devices_.get(); }
     // The device whose page is selected; null when none.
     devices::CQuorvaneUSBDevice* CurrentDevice() const;
@@ -99,6 +125,11 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // How long the last shut-down took to stop the workers (ms).
     int LastStopMs() const { return lastStopMs_; }
     bool WorkersRunning() const { return slots_.Running(0); }
+    // The text of the last message shown to the user (language text, formatted).
+    const std::string& LastMessage() const { return lastMessage_; }
+    static constexpr int kNoMessageValue = -1;
+    // Shows a language text, formatted with value when one is given.
+    void ShowMessageText(std::string_view key, int value = kNoMessageValue);
     input::CDeviceHook& DeviceHook() { return deviceHook_; }
     // The macro editor of the current device, its folder set; null when there is none.
     panels::CMacroControlUI* MacroPanel();
@@ -107,6 +138,11 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // or none could be made.
     class CUpdateWnd* OpenUpdateWindow();
     ui::HWND UpdateWindow() const { return childWindows_[0]; }
+    // The tray's battery text, and how many low-battery notices were shown.
+    const std::string& BatteryText() const { return batteryText_; }
+    int LowBatteryNotices() const { return lowBatteryNotices_; }
+    // The last message given to the user, by its language key.
+    const std::string& LastMessageText() const { return lastMessageText_; }
     // The route handlers the window has no code for yet.
     static std::vector<std::string_view> PendingHandlers();
     std::vector<devices::CQuorvaneUSBDevice*> DevicesOfKind(
@@ -117,6 +153,13 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     ui::HWND& ChildWindow(ChildSlot slot) { return childWindows_[slot]; }
     // Worker slot 2: synchronised lighting.
     lighting::SyncLightingDriver& SyncLighting() { return syncLighting_; }
+    // The debug line of a route or step whose code is still to come.
+    void Pending(std::string_view what) const;
+    // Collects and writes the macros and, unless they do not fit, the key table; the
+    // user hears of a device that did not answer or of macros too large.
+    bool WriteMacrosAndKeys(devices::CQuorvaneUSBDevice& device);
+    // A message box with the language text of `key` (and a detail line): 1 on confirm.
+    int Ask(std::string_view key, bool withCancel = false, std::string_view detail = {});
     // The audio light styles and the audio recorder.
     AudioLightState& AudioLight() { return *audioLight_; }
     // Once a second: whether a keyboard runs the music mode, and how the recorder is.
@@ -127,7 +170,12 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // Receives a hook message (by its registered name) with its wParam and lParam.
     using HookHandler = std::function<void(ui::WPARAM wParam, ui::LPARAM lParam)>;
 
+  private:
     void BindHandlers();
+    // One area's handlers each (src/app/handlers/), called by BindHandlers.
+    void BindMouseHandlers();
+    void BindKeyHandlers();
+    void BindRecoilHandlers();
     // One area's handlers each, in src/app/handlers/.
     void BindMacroHandlers();
     void BindUpdateHandlers();
@@ -161,10 +209,11 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void RestoreGameLighting();
     bool OnCopyData(const ui::COPYDATASTRUCT& data);
     void OnShowSelectorMessage(int index, bool reachable);
+    // After a power read: the tray's battery list and the low-battery notice.
+    void OnPowerRead();
     void SetWindowHidden(bool hidden);
     // The light mode list of the device's lighting panel, selected at mode.
     void SelectLightMode(devices::CQuorvaneUSBDevice& device, int mode);
-    void Pending(std::string_view what) const;
 
     // Profiles (handlers/Profiles.cpp).
     void BindProfileHandlers();
@@ -172,8 +221,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // The selected profile of the current device's panel to the device and the hardware.
     void SwitchProfile();
     void SelectProfilePanelTab(int page);
-    // Collects and writes the macros and, unless they do not fit, the key table.
-    bool WriteMacrosAndKeys(devices::CQuorvaneUSBDevice& device);
     // Shows the message of a refused or failed operation; true when it succeeded.
     bool ReportProfileOutcome(const profiles::ProfileOutcome& outcome);
     bool ChooseProfileFile(bool save, std::string* path);
@@ -184,8 +231,19 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void ImportProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
     void ExportProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
     void ResetProfile(devices::CQuorvaneUSBDevice& device, panels::CDeviceProfileUI& panel);
-    // A message box with the language text of `key` (and a detail line): 1 on confirm.
-    int Ask(std::string_view key, bool withCancel = false, std::string_view detail = {});
+    // Language, settings, about and skin (handlers/Language.cpp, handlers/Shell.cpp).
+    void BindShellHandlers();
+    // The language index to start with: the stored choice, else the locale's, else 0.
+    int ReadStoredLanguage() const;
+    // Fonts, texts of every open window and, when `store`, the settings file.
+    void ApplyLanguage(int index, bool store);
+    void SetUIFonts(std::string_view face);
+    void OpenSettingsWindow();
+    void OpenAboutWindow();
+    void OpenSkinWindow();
+    void OnSkinChanged(const SkinChangedParam& param);
+    void RestoreSkin();
+
 
     MainWndOptions options_;
     input::CDeviceHook deviceHook_;
@@ -202,22 +260,30 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     bool lightsControlled_ = true;
     bool windowActive_ = false;
     bool mouseInside_ = false;
+    bool windowSeen_ = false;
     bool displayChanged_ = false;
     bool initialised_ = false;
+    bool hasTray_ = false;  // the icon is in a notification area: hiding can be undone
     bool systemAwake_ = true;
     // Cleared while a macro recording runs; the selector is disabled meanwhile.
     bool selectorEnabled_ = true;
     int languageIndex_ = -1;
+    ui::HWND skinFrame_ = 0;
     int dpi_ = 96;
     int screenWidth_ = 0;
     int screenHeight_ = 0;
     int lastStopMs_ = 0;
+    std::string lastMessage_;
     std::array<std::uint8_t, kSpectrumBytes> spectrum_{};
     std::array<std::uint8_t, kShortFrameBytes> shortFrame_{};
     lighting::SpectrumReducer spectrumBands_;
     std::unique_ptr<AudioLightState> audioLight_;
     // Stopped through its worker slot before the devices it drives go.
     lighting::SyncLightingDriver syncLighting_;
+    devices::BatteryWatch batteryWatch_;
+    std::string batteryText_;
+    int lowBatteryNotices_ = 0;
+    std::string lastMessageText_;
 };
 
 }  // namespace vivori::app

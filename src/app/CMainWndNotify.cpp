@@ -6,6 +6,7 @@
 #include "app/AppMessages.h"
 #include "app/CMainWnd.h"
 #include "app/NotifyRoutes.h"
+#include "app/handlers/KeyboardSettings.h"
 #include "device/SupportedDevices.h"
 #include "platform/Debug.h"
 #include "ui/core/CSliderUI.h"
@@ -86,7 +87,6 @@ void CMainWnd::BindHandlers() {
              SetupDpi();
          }},
         {"NoAction", [](TNotifyUI&, int) {}},
-        {"KeyLightSelection", [](TNotifyUI&, int) {}},
         {"MouseKeyLightSelection",
          [this](TNotifyUI&, int) {
              devices::CQuorvaneUSBDevice* device = CurrentDevice();
@@ -144,11 +144,17 @@ void CMainWnd::BindHandlers() {
         {"InstallInputHook",
          [this](TNotifyUI&, int) { SendMessage(GetHWND(), kMsgInputHook, 1, 0); }},
     };
+    BindKeyHandlers();
+    BindRecoilHandlers();
+    BindMouseHandlers();
     BindMacroHandlers();
     AddLightingHandlers(*this, handlers_);
+    AddKeyboardSettingsHandlers(*this, handlers_);
     AddAudioLightHandlers(*this, handlers_);
     BindProfileHandlers();
     BindUpdateHandlers();
+    AddHeadsetHandlers(*this, handlers_);
+    BindShellHandlers();
 }
 
 }  // namespace vivori::app

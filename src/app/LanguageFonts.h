@@ -16,6 +16,11 @@ namespace vivori::app {
 class LanguageFonts {
   public:
     explicit LanguageFonts(std::string programFolder) : folder_(std::move(programFolder)) {}
+    ~LanguageFonts() {
+        while (!fonts_.empty()) fonts_.pop_back();  // last added first
+    }
+    LanguageFonts(const LanguageFonts&) = delete;
+    LanguageFonts& operator=(const LanguageFonts&) = delete;
 
     void LoadBase();
     // Adds the CJK fonts once; true when they are (or already were) added.

@@ -3,8 +3,8 @@
 namespace vivori::controls {
 
 std::uint32_t PackTint(std::uint32_t rgb) {
-    return devices::TintColour(static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
-                               static_cast<std::uint8_t>(rgb));
+    return devices::TintColour(static_cast<std::uint8_t>(rgb >> 16),
+                               static_cast<std::uint8_t>(rgb >> 8), static_cast<std::uint8_t>(rgb));
 }
 
 void* CDeviceKeyButtonUI::GetInterface(std::string_view name) {
@@ -35,10 +35,12 @@ void CDeviceKeyButtonUI::SetAttribute(std::string_view name, std::string_view va
 }
 
 void CDeviceKeyButtonUI::SetTint(std::uint32_t tint, int level, bool on) {
-    // No repaint here: the light output repaints the whole panel once per frame.
+    // Only a key whose light changed is painted again, not the picture around it.
+    if (tint_ == tint && level_ == level && tintOn_ == on) return;
     tint_ = tint;
     level_ = level;
     tintOn_ = on;
+    Invalidate();
 }
 
 void CDeviceKeyButtonUI::SetLightColour(std::uint32_t rgb, std::uint8_t brightness) {

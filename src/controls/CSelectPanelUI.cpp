@@ -12,13 +12,16 @@ void* CSelectPanelUI::GetInterface(std::string_view name) {
 }
 
 void CSelectPanelUI::DoEvent(ui::TEventUI& event) {
+    // The layout's own handling comes first (focus, capture, its scroll bars); the
+    // drag selection is drawn over the top of it.
+    CVerticalLayoutUI::DoEvent(event);
     switch (event.type) {
         case ui::UiEventType::ButtonDown:
             if (IsEnabled()) {
                 pressed_ = true;
                 start_ = current_ = event.mouse;
             }
-            return;
+            break;
         case ui::UiEventType::MouseMove:
             if (pressed_) dragging_ = true;
             if (dragging_) {
@@ -27,15 +30,14 @@ void CSelectPanelUI::DoEvent(ui::TEventUI& event) {
                               std::max(start_.x, current_.x), std::max(start_.y, current_.y)};
                 NeedUpdate();
             }
-            return;
+            break;
         case ui::UiEventType::ButtonUp:
             pressed_ = false;
             if (dragging_) EndDrag();
-            return;
+            break;
         default:
             break;
     }
-    CVerticalLayoutUI::DoEvent(event);
 }
 
 void CSelectPanelUI::EndDrag() {

@@ -8,6 +8,7 @@
 #include "controls/CDeviceKeyButtonUI.h"
 #include "controls/CHandImgButtonUI.h"
 #include "controls/CHandImgSelectButtonUI.h"
+#include "controls/CMpDevicePowerUI.h"
 #include "controls/CRedioMacroButtonUI.h"
 #include "controls/CSelectPanelUI.h"
 #include "controls/CWndUI.h"
@@ -39,6 +40,7 @@ constexpr Entry kControls[] = {
     {"CHandImgSelectButtonUI", &Make<CHandImgSelectButtonUI>},
     {"CRedioMacroButtonUI", &Make<CRedioMacroButtonUI>},
     {"CAudioRecordUI", &Make<CAudioRecordUI>},
+    {"CMpDevicePowerUI", &Make<CMpDevicePowerUI>},
 };
 
 }  // namespace

@@ -187,6 +187,16 @@ void HidConnection::DiscardInput() {
     if (handle) handle->DiscardInput();
 }
 
+int HidConnection::SendOutputReport(const uint8_t* report, size_t length) {
+    constexpr int kOutputReportTimeoutMs = 100;
+    auto handle = BeginIo(writePending_);
+    if (!handle) return 0;
+    const hid::IoStatus status =
+        handle->SendOutputReport({report, length}, kOutputReportTimeoutMs, abort_);
+    EndIo(writePending_);
+    return status == hid::IoStatus::Ok ? 1 : 0;
+}
+
 bool HidConnection::ParseInputReport(std::span<const uint8_t> report, ReportType type,
                                      std::vector<HidDataItem>& items,
                                      const hid::HidCollection& collection) {

@@ -70,6 +70,9 @@ class HidConnection {
     int WriteReport(const uint8_t* buffer, size_t length, uint32_t* bytesWritten, int timeoutMs);
     // Drops the input reports that arrived and were not read; nothing when closed.
     void DiscardInput();
+    // One output report (first byte its report ID), sent without the command locks.
+    // 1 when sent, 0 when not (also when the connection is closed).
+    int SendOutputReport(const uint8_t* report, size_t length);
     bool ReadPending() const { return readPending_.load(); }
     bool WritePending() const { return writePending_.load(); }
 

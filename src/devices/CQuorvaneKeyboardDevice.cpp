@@ -4,15 +4,17 @@
 
 #include "devices/ConfigSequence.h"
 #include "devices/DeviceMessages.h"
+#include "devices/DeviceUploads.h"
 #include "devices/KeyColourBlock.h"
 #include "devices/KeyTablePlan.h"
 #include "devices/KnownKeyLocations.h"
+#include "devices/ProfileBinding.h"
+#include "devices/ProfileLighting.h"
 #include "macros/MacroAssignments.h"
 #include "macros/MacroLibrary.h"
 #include "panels/CLightControlUI.h"
 #include "platform/Debug.h"
 #include "platform/Time.h"
-#include "profiles/ProfileSelection.h"
 #include "ui/message/Messages.h"
 
 namespace vivori::devices {
@@ -23,40 +25,12 @@ constexpr int kMaxLevel = 4;
 // A failed per-key colour write gives the keyboard this long before the next.
 constexpr int kColourRetryPauseMs = 200;
 
-LightParameters ParametersOf(const profiles::LightInfo& info) {
-    LightParameters p;
-    p.mode = info.selectItem;
-    p.brightness = info.light;
-    p.speed = info.speed;
-    p.direction = info.fx;
-    p.colourful = info.multiColor;
-    p.red = info.red;
-    p.green = info.green;
-    p.blue = info.blue;
-    p.extra = info.zzccLedMode;
-    p.colourBlock = info.customGroup;
-    return p;
-}
-
-profiles::LightInfo LightInfoOf(const LightParameters& p, profiles::LightInfo info) {
-    info.selectItem = p.mode;
-    info.light = p.brightness;
-    info.speed = p.speed;
-    info.fx = p.direction;
-    info.multiColor = p.colourful;
-    info.red = p.red;
-    info.green = p.green;
-    info.blue = p.blue;
-    info.zzccLedMode = static_cast<uint8_t>(p.extra);
-    info.customGroup = static_cast<uint8_t>(p.colourBlock);
-    return info;
-}
-
 }  // namespace
 
 CQuorvaneKeyboardDevice::CQuorvaneKeyboardDevice(std::shared_ptr<hid::HidBus> bus)
     : CQuorvaneUSBDevice(std::move(bus)) {
     deviceKind_ = kKindKeyboard;
+    notificationExitLine_ = "MS 设备同步线程设定退出";
     SetDataFolderName(std::string(profiles::kKeyboardFolder));
     SetPageValue(1);  // the keyboard's light table
     SetKeyCount(kLogicalKeyCount);
@@ -193,50 +167,16 @@ int CQuorvaneKeyboardDevice::WriteKeyTable(int block,
     unplacedKeys_ = plan.unplacedKeys;
     for (int key : unplacedKeys_)
         DebugPrintf("key %d has an assignment but no slot on this keyboard: not written\n", key);
-    return RunInConfiguration(commands_, [&] {
-        std::array<uint8_t, kInfoSize> info{};
-        if (int r = commands_.ReadInfo(info.data()); r != CMD_OK) return r;
-        const int slots = info[kInfoKeySlots];
-        if (!commands_.SetDataLength(uint32_t(slots) * 3)) return int(CMD_BAD_BLOCK);
-        // The table is built on the key map of the last full read: a keyboard that
-        // reports another slot count now needs a new read first.
-        if (slots != slotCount_) return int(CMD_BAD_BLOCK);
-        std::vector<uint8_t> table(keyMap_.begin(), keyMap_.begin() + ptrdiff_t(slots * 3));
-        ApplyKeyTablePlan(plan, table);
-        return commands_.WriteKeyMap(table.data(), block);
-    });
+    return SendKeyTable(commands_, keyMap_, slotCount_, plan, block);
 }
 
 macros::MacroUploadResult CQuorvaneKeyboardDevice::WriteMacroList(
     const std::vector<int>& macroNumbers) {
-    macros::MacroUploadResult out;
-    out.result = DeviceReachable(commands_);
-    out.linkDown = out.result == CMD_LINK_DOWN;
-    if (out.result != CMD_OK) return out;
-    const macros::MacroLibrary library(DataFolder());
-    std::vector<std::vector<MacroEvent>> events;
-    for (int number : macroNumbers) {
-        auto stored = library.EventsToSend(size_t(number));
-        if (!stored) {
-            out.unreadable = "number " + std::to_string(number);
-            if (size_t(number) < library.List().size())
-                out.unreadable = library.MacroPath(library.List()[size_t(number)]).string();
-            DebugPrintf("macro not sent, its file cannot be read: %s\n", out.unreadable.c_str());
-            out.result = CMD_BAD_BLOCK;
-            return out;
-        }
-        events.push_back(std::move(*stored));
-    }
     // The memory size is known from the full read: a set too large is refused before
     // a single frame goes out.
-    if (infoRead_) {
-        const MacroImage image = BuildMacroImage(events, size_t(info_[kInfoMacroUnits]) * 128);
-        if (!image.Fits()) {
-            out.eventsTooMany = image.eventsTooMany;
-            return out;
-        }
-    }
-    return macros::UploadMacros(commands_, events);
+    return SendMacros(
+        commands_, DataFolder(), macroNumbers,
+        infoRead_ ? std::optional(size_t(info_[kInfoMacroUnits]) * 128) : std::nullopt);
 }
 
 int CQuorvaneKeyboardDevice::WriteMacros() {
@@ -245,10 +185,23 @@ int CQuorvaneKeyboardDevice::WriteMacros() {
 }
 
 int CQuorvaneKeyboardDevice::WriteSettings(int slot, int value) {
+    return WriteSettingsBlock(slot, value, profile_.GetLightInfo());
+}
+
+int CQuorvaneKeyboardDevice::WriteTemporaryLight(const LightParameters& light) {
+    {
+        CriticalSectionLock lock(lightLock_);
+        light_ = light;
+        UpdateEngineLocked();  // the on-screen effect follows the new mode at once
+    }
+    return WriteSettingsBlock(0, 0, LightInfoOf(light, profile_.GetLightInfo()));
+}
+
+int CQuorvaneKeyboardDevice::WriteSettingsBlock(int slot, int value,
+                                                const profiles::LightInfo& light) {
     if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
-    const LightBlock block =
-        BuildSettingsBlock(CurrentLightBlock(), static_cast<uint8_t>(value),
-                           profile_.GetLightInfo(), profile_.GetSystemStages(), ModeMap());
+    const LightBlock block = BuildSettingsBlock(CurrentLightBlock(), static_cast<uint8_t>(value),
+                                                light, profile_.GetSystemStages(), ModeMap());
     const int result = RunInConfiguration(commands_, [&] {
         return commands_.WriteParams(block.data(), block.size(),
                                      uint16_t(std::clamp(slot, 0, 255) * kLightBlockStride));
@@ -297,15 +250,6 @@ int CQuorvaneKeyboardDevice::WriteKeyColours() {
 
 // ---- power and link ----
 
-void CQuorvaneKeyboardDevice::ReadPowerStatus() {
-    if (!commands_.IsOpen() || IsPowerPollPaused() || !commands_.LinkCheck()) return;
-    std::array<uint8_t, 6> record{};
-    if (commands_.ReadStatus(record.data(), record.size(), 0) != CMD_OK) return;
-    record[3] = commands_.IsReceiverLink() ? 1 : 0;
-    powerRecord_ = record;
-    if (window_ != 0) ui::PostMessage(window_, kMsgPowerByte, record[4], 0);
-}
-
 bool CQuorvaneKeyboardDevice::IsWirelessOnline() {
     return commands_.IsOpen() && commands_.IsReceiverLink() && commands_.LinkCheck();
 }
@@ -317,6 +261,8 @@ void CQuorvaneKeyboardDevice::OnConnected() {
     ReadDevice();
     LoadProfile();
     SyncLightBlock();
+    // The profile's LED layer, step program and stored colours come with it.
+    ApplyProfileLighting();
     RefreshPage();
     RestartLightingThread();
 }
@@ -327,27 +273,17 @@ void CQuorvaneKeyboardDevice::SyncFromDevice() {
         LoadProfile();
     }
     SyncLightBlock();
+    ApplyProfileLighting();
     RefreshPage();
 }
 
 // ---- profile ----
 
 void CQuorvaneKeyboardDevice::LoadProfile() {
-    profile_.SetDefaultProfilePath(DefaultDataFile());
-    profile_.SetLightConfigPath(folders_.LightConfigFile(dataFolderName_));
-    if (auto selected = profiles::ReadSelectedProfile(folders_, dataFolderName_)) {
-        profile_.SetProfilePath(selected->path);
-        profile_.Load(selected->path);
-        profileName_ = selected->name;
-        profileSelected_ = true;
-    } else {
-        // Nothing selected yet: the shipped default is shown, and nothing is saved.
-        profile_.Load(DefaultDataFile());
-        profileName_.clear();
-        profileSelected_ = false;
-    }
+    binding_ = LoadSelectedProfile(profile_, folders_, dataFolderName_);
     keys_ = profile_.GetKeyList();
     system_ = profile_.GetSystemStages();
+    SetAudioLightWords(AudioWordsOf(profile_.GetAudioLightInfo()));
     // The custom effects' light steps: the effect list names them, and the files
     // are looked for beside the program first.
     profile_.SetLightStepFolders(folders_.LightStepFolders());
@@ -357,8 +293,7 @@ void CQuorvaneKeyboardDevice::LoadProfile() {
 }
 
 void CQuorvaneKeyboardDevice::SaveProfile() {
-    if (profileSelected_ && !profile_.Save())
-        DebugPrintf("keyboard profile not saved: %s\n", profile_.GetProfilePath().c_str());
+    SaveBoundProfile(profile_, binding_);
 }
 
 void CQuorvaneKeyboardDevice::SetKeyAssignments(std::vector<profiles::KeyListEntry> keys) {
@@ -384,9 +319,7 @@ void CQuorvaneKeyboardDevice::DropDeletedMacros() {
 }
 
 void CQuorvaneKeyboardDevice::ReloadDefaults() {
-    const std::filesystem::path selected = profile_.GetProfilePath();
-    profile_.Load(DefaultDataFile());
-    if (profileSelected_) profile_.SetProfilePath(selected);
+    LoadDefaultsInto(profile_, binding_, DefaultDataFile());
     keys_ = profile_.GetKeyList();
     system_ = profile_.GetSystemStages();
     SaveProfile();
@@ -451,6 +384,14 @@ void CQuorvaneKeyboardDevice::SetMusicInput(const int* values, int count) {
     if (values == nullptr) return;
     CriticalSectionLock lock(lightLock_);
     engine_.SetMusicInput({values, size_t(std::clamp(count, 0, lighting::kMusicValueCount))});
+}
+
+void CQuorvaneKeyboardDevice::SetAudioLightWords(AudioLightWords words) {
+    CQuorvaneUSBDevice::SetAudioLightWords(words);
+    // The profile keeps them for the next SaveProfile.
+    profile_.SetAudioLightInfo(AudioLightInfoOf(words, profile_.GetAudioLightInfo()));
+    CriticalSectionLock lock(lightLock_);
+    UpdateEngineLocked();
 }
 
 void CQuorvaneKeyboardDevice::SetLevelInput(const int* values, int count) {

@@ -10,6 +10,7 @@
 #include "devices/DeviceMessageWindow.h"
 #include "devices/KeyIdentity.h"
 #include "devices/KeyboardSettingsBlock.h"
+#include "devices/ProfileBinding.h"
 #include "lighting/LightEngine.h"
 #include "lighting/LightProgram.h"
 #include "lighting/LightingDriver.h"
@@ -50,7 +51,6 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void ApplyProfileLighting() override;
     void OnConnected() override;
     void SyncFromDevice() override;
-    void ReadPowerStatus() override;
     bool IsWirelessOnline() override;
     void LoadProfile() override;
     void RefreshPage() override;
@@ -60,14 +60,20 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     int WriteKeyTable() override { return WriteKeyTableFromProfile(); }
     int WriteKeyTableFromProfile() override;
     int WriteMacros() override;
-    macros::MacroUploadResult WriteUsedMacros() override { return WriteMacroList(CollectUsedMacros()); }
+    macros::MacroUploadResult WriteUsedMacros() override {
+        return WriteMacroList(CollectUsedMacros());
+    }
     int WriteSettings() override { return WriteSettings(0, 0); }
+    int WriteTemporaryLight(const LightParameters& light) override;
     void LoadNameLists() override;
     void ShowTip(int page) override;
     void SaveProfile() override;
-    std::string GetProfileName() const override { return profileName_; }
+    std::string GetProfileName() const override { return binding_.name; }
     void SetMusicInput(const int* values, int count) override;
     void SetLevelInput(const int* values, int count) override;
+    void SetAudioLightWords(AudioLightWords words) override;
+    // Marks the key's button as the one being edited (and no other).
+    void SelectKey(int index) override;
     // Also stores them in the profile, which saving and reapplying work from.
     void SetLightParameters(uint32_t modeWord, uint32_t colourWord, uint32_t extra,
                             uint32_t colourBlock) override;
@@ -86,6 +92,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     // The full read: information block, key map and LED map, then key
     // identification. On a failure the copies read before stay as they were.
     int ReadDevice();
+    int ReadKeyMaps() override { return ReadDevice(); }
     // Reads the light slot and its block and takes over the light parameters and the
     // system flags it holds; a failure keeps the old ones. Touches no profile.
     int ReadLightBlock();
@@ -99,12 +106,30 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     const std::vector<int>& UnplacedKeys() const { return unplacedKeys_; }
     // Uploads the listed macros (macro list positions) as the device's macro image.
     // A set too large for the device's memory is refused before anything is sent.
-    macros::MacroUploadResult WriteMacroList(const std::vector<int>& macroNumbers);
+    macros::MacroUploadResult WriteMacroList(const std::vector<int>& macroNumbers) override;
     // Writes the settings block built from the profile at slot x 33, byte 0 = value.
     int WriteSettings(int slot, int value);
     // Per-key colours of light mode 19, in the block the light block names.
     int ReadKeyColours();
     int WriteKeyColours();
+
+    // ---- the settings tab and the custom colours (UI thread) ----
+
+    // Every change takes the same order: the device object, the profile document, the
+    // saved file, then the keyboard. Returns the settings write's result.
+    int ChangeSystemSettings(const profiles::KeyboardSystemStages& stages);
+    // The repeat rate and delay of the shipped default profile.
+    int ResetKeyRepeat();
+    // The custom-colour painting tool: keys dragged over are painted lit (in the
+    // current colour) or off, or nothing is painted.
+    enum class PaintTool { None, Lit, Off };
+    void SetPaintTool(PaintTool tool) { paintTool_ = tool; }
+    PaintTool GetPaintTool() const { return paintTool_; }
+    // Paints the keys (logical indexes; others are ignored) with the tool, stores the
+    // per-key colours in the profile, switches to the custom-colour mode and writes
+    // the colours to the keyboard. CMD_OK without a tool or keys.
+    int PaintKeys(const std::vector<int>& keys);
+    std::vector<LedColour> CustomKeyColours() const;
 
     // Shows every key's assignment on its button (UI thread).
     void RefreshKeyLabels();
@@ -121,12 +146,11 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     uint8_t LightSlot() const;
     LightBlock CurrentLightBlock() const;
     const profiles::KeyboardSystemStages& SystemSettings() const { return system_; }
-    const std::vector<profiles::KeyListEntry>& KeyAssignments() const { return keys_; }
-    void SetKeyAssignments(std::vector<profiles::KeyListEntry> keys);
+    std::vector<profiles::KeyListEntry> KeyAssignments() const override { return keys_; }
+    void SetKeyAssignments(std::vector<profiles::KeyListEntry> keys) override;
     profiles::CKeyboardProfiledata& Profile() { return profile_; }
     const std::vector<int>& ModeMap();
     const std::vector<std::string>& CustomLightNames() const { return nameLists_.customNames; }
-    const std::array<uint8_t, 6>& PowerRecord() const { return powerRecord_; }
     uint16_t LastSyncCode() const { return lastSyncCode_; }
 
   private:
@@ -134,6 +158,9 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void OnNotificationCode(uint16_t code);
     void SetIdentifiedKeys(const KeyLocations& locations, int slotCount);
     void TakeOverDecodedSettings(const LightBlock& block);
+    // Writes the settings block of these light settings and the profile's system
+    // settings at slot x 33, byte 0 = value.
+    int WriteSettingsBlock(int slot, int value, const profiles::LightInfo& light);
     void ShowSettings();
     std::string Translate(const std::string& key);
     // Engine upkeep, the light lock held: new settings (a restart when the mode
@@ -152,7 +179,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     size_t MacroCount() const;
 
     profiles::CKeyboardProfiledata profile_;
-    std::string profileName_;
+    ProfileBinding binding_;
     profiles::LightNameLists nameLists_;
     bool nameListsLoaded_ = false;
     std::vector<std::string> macroNames_;
@@ -165,13 +192,12 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     KeyLocations locations_;
     int slotCount_ = 0;  // written under the light lock: the lighting thread reads it
     bool infoRead_ = false;
-    bool profileSelected_ = false;  // a profile file to save into
     uint16_t lastSyncCode_ = 0;     // UI thread only
+    PaintTool paintTool_ = PaintTool::None;
     // A profile switch on the keyboard (0x0402) asks for the profile to be loaded at
     // the next sync; a sync request (0x0401) arriving before it runs must not undo it.
     bool reloadProfilePending_ = false;  // UI thread only
     std::vector<int> unplacedKeys_;
-    std::array<uint8_t, 6> powerRecord_{};
 
     // Mode 19's per-key colours as the keyboard's colour block holds them (each with
     // its own brightness); the LED colour list is the running effect's preview.

@@ -4,54 +4,17 @@
 
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/IDeviceKeyButton.h"
+#include "devices/ProfileLighting.h"
+#include "devices/ProfileLighting.h"
 #include "lighting/LightFrame.h"
 #include "lighting/MusicSettings.h"
 #include "platform/Time.h"
 
 namespace vivori::devices {
-namespace {
-
-lighting::LightSettings SettingsOf(const LightParameters& p) {
-    lighting::LightSettings s;
-    s.mode = p.mode;
-    s.brightness = p.brightness;
-    s.speed = p.speed;
-    s.direction = p.direction;
-    s.colourful = p.colourful != 0;
-    s.colour = {p.red, p.green, p.blue};
-    return s;
-}
-
-lighting::ProgramStep ProgramStepOf(const profiles::LightStep& step) {
-    const profiles::LightInfo& l = step.light;
-    return {.type = l.selectItem,
-            .light = l.light,
-            .speed = l.speed,
-            .fx = l.fx,
-            .multiColour = l.multiColor != 0,
-            .colour = {l.red, l.green, l.blue},
-            .timeMs = step.time};
-}
-
-lighting::LedRecord LedRecordOf(const profiles::LightInfo& l) {
-    return {.pattern = l.selectItem,
-            .light = l.light,
-            .speed = l.speed,
-            .fx = l.fx,
-            .multiColour = l.multiColor != 0,
-            .colour = {l.red, l.green, l.blue},
-            .present = l.present != 0};
-}
-
-}  // namespace
 
 void CQuorvaneKeyboardDevice::LoadLightProgram() {
-    std::vector<lighting::ProgramStep> steps;
-    for (const profiles::LightStep& step : profile_.GetLightSteps())
-        steps.push_back(ProgramStepOf(step));
-    std::vector<lighting::LedRecord> records;
-    for (const profiles::LightInfo& record : profile_.GetLightList())
-        records.push_back(LedRecordOf(record));
+    std::vector<lighting::ProgramStep> steps = ProgramStepsOf(profile_);
+    std::vector<lighting::LedRecord> records = LedRecordsOf(profile_);
     {
         CriticalSectionLock lock(lightLock_);
         program_.LoadSteps(std::move(steps));
@@ -79,9 +42,9 @@ void CQuorvaneKeyboardDevice::ResetEffectState() {
 // The engine restarts itself on a mode change, and on every change in mode 19, whose
 // start-up shows the per-key colours.
 void CQuorvaneKeyboardDevice::UpdateEngineLocked() {
-    // The audio light styles keep the music style and colours as the current colours.
-    engine_.SetMusicSettings(lighting::MusicSettingsOfCurrentColours(
-        static_cast<uint32_t>(currentColour_[0]), static_cast<uint32_t>(currentColour_[1])));
+    // The audio light words, not the colour panel's RGB, hold the music style.
+    engine_.SetMusicSettings(
+        lighting::MusicSettingsOfCurrentColours(audioWords_.first, audioWords_.second));
     GiveEngineCustomColoursLocked();
     engine_.Apply(SettingsOf(light_));
 }
@@ -98,9 +61,14 @@ void CQuorvaneKeyboardDevice::GiveEngineCustomColoursLocked() {
     engine_.SetCustomColours(custom);
 }
 
+// A step may repaint every LED (mode 30 does, every frame): the LED layer goes back
+// on top at once, so no frame goes out without it. Its patterns move on ticks only.
 void CQuorvaneKeyboardDevice::StepEngine() {
+    const uint32_t now = GetTickCount();
     CriticalSectionLock lock(lightLock_);
-    engine_.Step(GetTickCount());
+    engine_.Step(now);
+    CriticalSectionLock records(ledRecordLock_);
+    if (program_.HasLedLayer()) program_.ApplyLedLayer(now, engine_.MutableColours(), false);
 }
 
 // The engine's list is the keyboard's LED colour list: no copy to keep in step.
@@ -142,19 +110,7 @@ void CQuorvaneKeyboardDevice::RefreshLights() {
         CriticalSectionLock lock(lightLock_);
         colours = engine_.Colours();
     }
-    const bool lightPage = GetFunctionPage() == 1;
-    for (size_t i = 0; i < ledButtons_.size() && i < colours.size(); ++i) {
-        ui::CControlUI* control = ledButtons_[i];
-        if (control == nullptr) continue;
-        auto* button = static_cast<IDeviceKeyButton*>(control->GetInterface(kDeviceKeyButton));
-        if (button == nullptr) continue;
-        const LedColour& c = colours[i];
-        if (lightPage && control->IsVisible())
-            button->SetTint(TintColour(c.red, c.green, c.blue), c.brightness, true);
-        else
-            button->SetTint(0, 0, false);
-    }
-    if (selectPanel_ != nullptr) selectPanel_->Invalidate();
+    PaintLedButtons(colours, GetFunctionPage() == 1);
 }
 
 // Lighting thread. The frame buffer is the thread's own, so a frame costs no allocation.

@@ -8,6 +8,7 @@
 #include "devices/DeviceMessages.h"
 #include "devices/IDeviceKeyButton.h"
 #include "macros/KeyCodeTable.h"
+#include "panels/CKeySetControlUI.h"
 #include "platform/CaseFold.h"
 #include "platform/Debug.h"
 #include "ui/core/COptionUI.h"
@@ -32,12 +33,34 @@ void CQuorvaneKeyboardDevice::BuildPage() {
     // Looked up once: every key label asks it for two or three texts.
     textLabel_ = FindChild("text_test");
     LoadNameLists();
+    ui::CControlUI* panel = FindControl(
+        [](ui::CControlUI* c) { return c->GetInterface("KeySetControl") ? c : nullptr; },
+        ui::kFindAll);
+    if (auto* keys =
+            panel ? static_cast<panels::CKeySetControlUI*>(panel->GetInterface("KeySetControl"))
+                  : nullptr) {
+        keys->SetDeviceKind(panels::CKeySetControlUI::kKindKeyboard);
+        keys->SetMacroNames(macroNames_);
+    }
 }
 
 void CQuorvaneKeyboardDevice::ShowTip(int page) {
     CQuorvaneUSBDevice::ShowTip(page);
     if (ui::CControlUI* button = KeyButton(kFunctionKey))
         button->SetEnabled(page == 1 || page == 2);
+}
+
+void CQuorvaneKeyboardDevice::SelectKey(int index) {
+    auto mark = [this](int key, bool current) {
+        ui::CControlUI* button = KeyButton(key);
+        if (auto* key = button
+                            ? static_cast<IDeviceKeyButton*>(button->GetInterface(kDeviceKeyButton))
+                            : nullptr)
+            key->SetCurrentKey(current);
+    };
+    mark(SelectedKey(), false);
+    CQuorvaneUSBDevice::SelectKey(index);
+    mark(index, true);
 }
 
 std::string CQuorvaneKeyboardDevice::Translate(const std::string& key) {
@@ -100,13 +123,13 @@ void CQuorvaneKeyboardDevice::OnNotificationReport(const std::vector<HidDataItem
                                                    bool receiverWay) {
     const std::optional<uint16_t> code = NotificationButtonCode(items);
     if (!code) return;
+    DebugOutput("接收到自动添加设备的同步信息要求  TEST");
     if (const auto key = lighting::KeySlotEventOfNotification(*code)) {
         // Key presses only feed the key-reactive effects: no page, no commands.
         CriticalSectionLock lock(lightLock_);
         engine_.OnKeySlotEvent(key->slot, key->action, locations_.slot);
         return;
     }
-    DebugOutput("接收到自动添加设备的同步信息要求  TEST");
     // Everything the code asks for touches the page or the commands: the UI thread does it.
     postWindow_.Post(kMsgNotificationCode, *code, receiverWay ? 1 : 0);
 }

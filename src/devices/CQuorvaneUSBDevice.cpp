@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "devices/DeviceMessages.h"
 #include "devices/IDeviceKeyButton.h"
 #include "panels/CLightControlUI.h"
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/core/CTabLayoutUI.h"
+#include "ui/message/Messages.h"
 
 namespace vivori::devices {
 namespace {
@@ -203,6 +205,16 @@ void CQuorvaneUSBDevice::SetCurrentColour(int red, int green, int blue) {
                                  channel(blue));
 }
 
+void CQuorvaneUSBDevice::SetAudioLightWords(AudioLightWords words) {
+    CriticalSectionLock lock(lightLock_);
+    audioWords_ = words;
+}
+
+AudioLightWords CQuorvaneUSBDevice::GetAudioLightWords() const {
+    CriticalSectionLock lock(lightLock_);
+    return audioWords_;
+}
+
 std::array<int, 3> CQuorvaneUSBDevice::GetCurrentColour() const {
     if (colourPanel_ == nullptr) return currentColour_;
     const ui::UiColor c = colourPanel_->GetSelectColor();
@@ -258,7 +270,15 @@ void CQuorvaneUSBDevice::ShowLightParameters() {
     panels::CLightControlUI* panel = LightPanel();
     if (panel == nullptr) return;
     const std::array<uint32_t, 4> light = GetLightParameters();
-    panel->SetLightInfo({light[0], light[1], light[2]});
+    panel->SetLightInfo({light[0], light[1], light[2] << 24});
+    ShowAudioLight();
+}
+
+void CQuorvaneUSBDevice::ShowAudioLight() {
+    panels::CLightControlUI* panel = LightPanel();
+    if (panel == nullptr) return;
+    const std::array<int, 3> words = GetCurrentColour();
+    panel->SetAudioLightInfo({uint32_t(words[0]), uint32_t(words[1]), uint32_t(words[2])});
 }
 
 void CQuorvaneUSBDevice::SetPageTexts(std::string first, std::string second) {
@@ -289,14 +309,56 @@ ui::CControlUI* CQuorvaneUSBDevice::LedButton(int index) const {
     return index >= 0 && index < LedCount() ? ledButtons_[static_cast<size_t>(index)] : nullptr;
 }
 
+void CQuorvaneUSBDevice::ReadPowerStatus() {
+    if (!commands_.IsOpen()) return;
+    const bool wireless = deviceKind_ == kKindKeyboard || deviceKind_ == kKindMouse;
+    if (wireless && (IsPowerPollPaused() || !commands_.LinkCheck())) return;
+    devices::PowerRecord record{};
+    if (commands_.ReadStatus(record.data(), record.size(), 0) != CMD_OK) return;
+    record[power_byte::kLink] = commands_.IsReceiverLink() ? 1 : 0;
+    powerRecord_ = record;
+    hasPowerRecord_ = true;
+    if (powerPanel_ != nullptr)
+        if (auto* display = static_cast<IPowerDisplay*>(powerPanel_->GetInterface(kPowerDisplay)))
+            display->ShowPower(record.data(), record.size());
+    if (window_ != 0) ui::PostMessage(window_, kMsgPowerByte, record[power_byte::kValue], 0);
+}
+
+void CQuorvaneUSBDevice::PaintLedButtons(std::span<const LedColour> colours, bool show) {
+    for (size_t i = 0; i < ledButtons_.size() && i < colours.size(); ++i) {
+        ui::CControlUI* control = ledButtons_[i];
+        if (control == nullptr) continue;
+        auto* button = static_cast<IDeviceKeyButton*>(control->GetInterface(kDeviceKeyButton));
+        if (button == nullptr) continue;
+        const LedColour& c = colours[i];
+        if (show && control->IsVisible())
+            button->SetTint(TintColour(c.red, c.green, c.blue), c.brightness, true);
+        else
+            button->SetTint(0, 0, false);
+    }
+    // Each button whose light changed repaints itself; the picture around stays.
+}
+
 void CQuorvaneUSBDevice::SetPowerPollPause(bool pause) {
     if (powerDisplay_.load()) powerPollPause_.store(pause);
 }
 
 bool CQuorvaneUSBDevice::OpenNotificationChannel(bool receiverWay, const std::string& path) {
-    return Channel(receiverWay).Open(path, [this, receiverWay](const auto& items) {
-        OnNotificationReport(items, receiverWay);
-    });
+    return Channel(receiverWay)
+        .Open(
+            path,
+            [this, receiverWay](const auto& items) { OnNotificationReport(items, receiverWay); },
+            notificationExitLine_);
+}
+
+int CQuorvaneUSBDevice::WriteMacrosResult() {
+    const macros::MacroUploadResult result = WriteMacroList(CollectUsedMacros());
+    if (result.eventsTooMany > 0) return result.eventsTooMany;
+    return result.result == CMD_OK ? 0 : -1;
+}
+
+bool CQuorvaneUSBDevice::IsWirelessOnline() {
+    return commands_.IsOpen() && commands_.IsReceiverLink() && commands_.LinkCheck();
 }
 
 void CQuorvaneUSBDevice::Detach() {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,12 @@
 #include "device/SupportedDevices.h"
 #include "devices/LightRecords.h"
 #include "devices/NotificationChannel.h"
+#include "devices/PowerStatus.h"
 #include "lighting/ColumnRing.h"
+#include "macros/MacroUpload.h"
 #include "platform/CriticalSection.h"
 #include "macros/MacroUpload.h"
+#include "platform/CriticalSection.h"
 #include "profiles/DataFolders.h"
 #include "profiles/ProfileRecords.h"
 #include "ui/core/CColorPaletteUI.h"
@@ -88,11 +92,12 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // After a device notification or a link switch (UI thread): read the current
     // settings again and refresh the page. Never from a reader thread.
     virtual void SyncFromDevice() {}
-    // The power poll (UI thread timer): read and show the power status. Must not
-    // block longer than one exchange.
-    virtual void ReadPowerStatus() {}
+    // The power poll (UI thread timer): read the power record and show it on the power
+    // control. Keyboards and mice read only while their poll is not paused and the
+    // link answers; every kind ends quietly on a failure, keeping what it showed.
+    virtual void ReadPowerStatus();
     // Receiver link check: true when open, on the receiver and the device answers.
-    virtual bool IsWirelessOnline() { return false; }
+    virtual bool IsWirelessOnline();
     // Read the current profile into the device object; no device I/O.
     virtual void LoadProfile() {}
     // Show the device object's state on the page (UI thread); no device I/O.
@@ -112,6 +117,13 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // details the macro editor reports (link down, events too many).
     virtual macros::MacroUploadResult WriteUsedMacros() { return {}; }
     virtual int WriteSettings() { return 0; }
+    // Shows these light settings on the device for a while (a game light event),
+    // leaving the profile as it is: ApplyProfileLighting and WriteSettings bring the
+    // profile's own back.
+    virtual int WriteTemporaryLight(const LightParameters& light) {
+        (void)light;
+        return 0;
+    }
     // Load the macro names and the light-mode name and value lists.
     virtual void LoadNameLists() {}
     virtual void SetThirdMap(std::map<int, int> map);
@@ -137,6 +149,9 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
                                     uint32_t colourBlock);
     virtual void SetCurrentColour(int red, int green, int blue);
     virtual std::array<int, 3> GetCurrentColour() const;
+    // The audio light settings (any thread); the keyboard's music styles draw with them.
+    virtual void SetAudioLightWords(AudioLightWords words);
+    AudioLightWords GetAudioLightWords() const;
     virtual void SelectKey(int index) { selectedKey_ = index; }
     // Audio light input from the audio light styles; any thread.
     virtual void SetMusicInput(const int* values, int count) { (void)values, (void)count; }
@@ -150,6 +165,17 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     virtual std::array<uint32_t, 4> GetLightParameters() const;
     // Restart the running effect from its first step (under the light lock).
     virtual void ResetEffectState() {}
+    // The key list: one assignment per key or button; empty for kinds without keys.
+    virtual std::vector<profiles::KeyListEntry> KeyAssignments() const { return {}; }
+    // Replaces the key list in the device object and its profile (no save, no write).
+    virtual void SetKeyAssignments(std::vector<profiles::KeyListEntry> keys) { (void)keys; }
+    // Reads what a key table write builds on (information block and key map).
+    virtual int ReadKeyMaps() { return CMD_NO_REPLY; }
+    // Uploads the macros at these macro-list positions as the device's macro image.
+    virtual macros::MacroUploadResult WriteMacroList(const std::vector<int>& macroNumbers) {
+        (void)macroNumbers;
+        return {};
+    }
     // A report of the notification collection, on that channel's reader thread.
     // Must not touch the page or wait for the UI thread: post to the main window.
     virtual void OnNotificationReport(const std::vector<HidDataItem>& items, bool receiverWay) {
@@ -157,6 +183,11 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     }
 
     // ---- non-virtual operations ----
+
+    // The macros the key list uses, written as the key panel reports it: 0 when written
+    // (or nothing to write), -1 when the device did not answer, else how many events
+    // too many the image has (nothing is sent then).
+    int WriteMacrosResult();
 
     // "<data home>/VELTRA VIVORI Trivex V2/<data-folder name>/", created when missing.
     std::filesystem::path DataFolder() const;
@@ -214,15 +245,25 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // Only a device that polls can pause its poll (while the window is hidden).
     void SetPowerPollPause(bool pause);
     bool IsPowerPollPaused() const { return powerPollPause_.load(); }
-    // Whether the main window is active: the light output repaints the page only then.
+    // The last power record read (UI thread); HasPowerRecord is false before the first.
+    const devices::PowerRecord& PowerRecord() const { return powerRecord_; }
+    bool HasPowerRecord() const { return hasPowerRecord_; }
+    // Whether any of the main window can be seen (shown, not minimised, not covered),
+    // focused or not: the light output repaints the page only then.
     void SetWindowActive(bool active) { windowActive_.store(active); }
     bool IsWindowActive() const { return windowActive_.load(); }
+    // The shortest time between two pictures of the page's light preview (ms): the
+    // screen's own picture rate, or slower while the window is not the one in use.
+    void SetPreviewPeriodMs(unsigned ms) { previewPeriodMs_.store(ms); }
+    unsigned PreviewPeriodMs() const { return previewPeriodMs_.load(); }
 
     // The page's lighting panel (null when the layout has none), told the device's
     // type when the page is set up.
     panels::CLightControlUI* LightPanel();
-    // Shows the light parameters in the lighting panel.
+    // Shows the light parameters, and the audio light settings (the current colour
+    // triple), in the lighting panel.
     void ShowLightParameters();
+    void ShowAudioLight();
     // The panel's device type code of this device's kind (receivers count as their device).
     int LightPanelType() const;
 
@@ -248,6 +289,9 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
 
   protected:
     ui::CControlUI* FindChild(std::string_view name);
+    // Tints the page's LED buttons with the colours (off when show is false), then
+    // repaints the key-and-LED panel. UI thread.
+    void PaintLedButtons(std::span<const LedColour> colours, bool show);
     void SelectTab(std::string_view tabName, int index);
 
     // I/O.
@@ -277,6 +321,7 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     panels::CLightControlUI* lightPanel_ = nullptr;
     int functionPage_ = 1;
     ui::HWND window_ = 0;
+    std::string notificationExitLine_;  // written by a notification reader as it ends
     int selectedKey_ = -1;
     int selectorValue_ = -1;
     bool notifierRegistered_ = false;
@@ -299,9 +344,13 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     mutable CriticalSection lightLock_;
     mutable CriticalSection ledRecordLock_;
     std::array<int, 3> currentColour_{};
+    AudioLightWords audioWords_;  // under the light lock
     std::atomic<bool> powerDisplay_{false};
     std::atomic<bool> powerPollPause_{false};
     std::atomic<bool> windowActive_{false};
+    std::atomic<unsigned> previewPeriodMs_{0};
+    devices::PowerRecord powerRecord_{};
+    bool hasPowerRecord_ = false;
 
     // Profile work of the device kinds: the profile, the light configuration and the
     // default profile documents.

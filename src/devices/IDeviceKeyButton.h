@@ -25,7 +25,8 @@ class IDeviceKeyButton {
     // repaints the panel once per frame. Buttons without a tint show the plain colour.
     virtual void SetTint(uint32_t tint, int level, bool on) {
         const uint32_t red = tint & 0xFF, blue = tint >> 8 & 0xFF, green = tint >> 16 & 0xFF;
-        SetLightColour(on ? red << 16 | green << 8 | blue : 0, on ? static_cast<uint8_t>(level) : 0);
+        SetLightColour(on ? red << 16 | green << 8 | blue : 0,
+                       on ? static_cast<uint8_t>(level) : 0);
     }
     // The tooltip's title line (its text is the control's tooltip).
     virtual void SetToolTipTitle(std::string_view title) { (void)title; }

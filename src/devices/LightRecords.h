@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "lighting/LightTypes.h"
+#include "profiles/ProfileRecords.h"
 
 namespace vivori::devices {
 
@@ -23,5 +24,40 @@ struct LightParameters {
     uint32_t colourBlock = 0;  // the per-key colour block index of the colour commands
     bool operator==(const LightParameters&) const = default;
 };
+
+// The audio light settings of a device as three words: the audio mode (the keyboard's
+// music style) in byte 0 and the background colour in bytes 1-3; the foreground
+// colour in bytes 0-2 and its colourful flag in byte 3; the layer the colour edits
+// change (1 foreground). Kept apart from the colour panel's RGB, which is another
+// setting altogether.
+struct AudioLightWords {
+    uint32_t first = 0;
+    uint32_t second = 0;
+    uint32_t layer = 0;
+    bool operator==(const AudioLightWords&) const = default;
+};
+
+inline AudioLightWords AudioWordsOf(const profiles::AudioLightInfo& a) {
+    return {uint32_t(a.audioMode) | uint32_t(a.backgroundRed) << 8 |
+                uint32_t(a.backgroundGreen) << 16 | uint32_t(a.backgroundBlue) << 24,
+            uint32_t(a.foregroundRed) | uint32_t(a.foregroundGreen) << 8 |
+                uint32_t(a.foregroundBlue) << 16 | uint32_t(a.sevenColorFlag) << 24,
+            a.colorTypeFlag};
+}
+
+// The words back into the profile's record; the record's other fields stay.
+inline profiles::AudioLightInfo AudioLightInfoOf(const AudioLightWords& w,
+                                                 profiles::AudioLightInfo a) {
+    a.audioMode = uint8_t(w.first);
+    a.backgroundRed = uint8_t(w.first >> 8);
+    a.backgroundGreen = uint8_t(w.first >> 16);
+    a.backgroundBlue = uint8_t(w.first >> 24);
+    a.foregroundRed = uint8_t(w.second);
+    a.foregroundGreen = uint8_t(w.second >> 8);
+    a.foregroundBlue = uint8_t(w.second >> 16);
+    a.sevenColorFlag = uint8_t(w.second >> 24);
+    a.colorTypeFlag = uint8_t(w.layer);
+    return a;
+}
 
 }  // namespace vivori::devices

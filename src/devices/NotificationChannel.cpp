@@ -49,7 +49,8 @@ void NotificationChannel::StopReader() {
     DebugOutput(StopResultLine(reader_.Stop(kStopTimeoutMs)));
 }
 
-bool NotificationChannel::Open(const std::string& path, ReportHandler onReport) {
+bool NotificationChannel::Open(const std::string& path, ReportHandler onReport,
+                               std::string exitLine) {
     CriticalSectionLock lock(Lock());
     StopReader();
     Connection().Close();
@@ -58,7 +59,8 @@ bool NotificationChannel::Open(const std::string& path, ReportHandler onReport) 
         return false;
     }
     SetOpenFlag(true);
-    reader_.Start([this, onReport = std::move(onReport)](Event& stop) { Read(stop, onReport); });
+    reader_.Start([this, onReport = std::move(onReport), exitLine = std::move(exitLine)](
+                      Event& stop) { Read(stop, onReport, exitLine); });
     return true;
 }
 
@@ -69,7 +71,8 @@ void NotificationChannel::Close() {
     Connection().Close();
 }
 
-void NotificationChannel::Read(Event& stop, const ReportHandler& onReport) {
+void NotificationChannel::Read(Event& stop, const ReportHandler& onReport,
+                               const std::string& exitLine) {
     HidConnection& connection = Connection();
     std::vector<uint8_t> report(connection.Caps().inputReportByteLength);
     while (!stop.IsSet()) {
@@ -83,6 +86,7 @@ void NotificationChannel::Read(Event& stop, const ReportHandler& onReport) {
         if (!connection.ParseInputReport({report.data(), bytesRead})) continue;
         if (onReport) onReport(connection.InputItems());
     }
+    if (!exitLine.empty()) DebugOutput(exitLine);
 }
 
 std::optional<uint16_t> NotificationButtonCode(const std::vector<HidDataItem>& items) {
@@ -90,6 +94,13 @@ std::optional<uint16_t> NotificationButtonCode(const std::vector<HidDataItem>& i
         items[0].usageList[0] == 0)
         return std::nullopt;
     return items[0].usageList[0];
+}
+
+std::optional<uint16_t> NotificationValueCode(const std::vector<HidDataItem>& items) {
+    for (const HidDataItem& item : items)
+        if (!item.isButton && item.status == hid::HidStatus::Success)
+            return static_cast<uint16_t>(item.value);
+    return std::nullopt;
 }
 
 }  // namespace vivori::devices

@@ -27,7 +27,8 @@ class NotificationChannel {
     // Opens the path (closing what was open) and starts the reader, which hands every
     // report's unpacked items to onReport on the reader's thread. False when the
     // path does not open.
-    bool Open(const std::string& path, ReportHandler onReport);
+    // exitLine: the debug line the reader writes when it ends (empty: none).
+    bool Open(const std::string& path, ReportHandler onReport, std::string exitLine = {});
     // Stops the reader: its blocked read is aborted, so it always ends in time.
     void Close();
     bool IsOpen() const;
@@ -37,7 +38,7 @@ class NotificationChannel {
     CriticalSection& Lock();
     void SetOpenFlag(bool open);
     void StopReader();
-    void Read(Event& stop, const ReportHandler& onReport);
+    void Read(Event& stop, const ReportHandler& onReport, const std::string& exitLine);
 
     CommandTransport& transport_;
     const bool receiverWay_;
@@ -47,5 +48,8 @@ class NotificationChannel {
 // The notification code of a report: only a button item with a non-empty usage list
 // carries one (a zero usage ends the list, so it carries none).
 std::optional<uint16_t> NotificationButtonCode(const std::vector<HidDataItem>& items);
+// The code of a device that reports it as a value (the mouse): the first value item
+// the report carried; none when the report has no value item.
+std::optional<uint16_t> NotificationValueCode(const std::vector<HidDataItem>& items);
 
 }  // namespace vivori::devices

@@ -42,22 +42,29 @@ void LightPacer::Reset(uint32_t nowMs) {
 }
 
 bool LightPacer::Pass(uint32_t nowMs, int mode, int speed) {
+    return PassTicks(nowMs, SpeedThreshold(mode, speed));
+}
+
+bool LightPacer::PassTicks(uint32_t nowMs, int threshold) {
     ticked_ = nowMs - lastTick_ >= kLightTickMs;
     if (ticked_) {
         lastTick_ = nowMs;
         ++ticks_;
     }
-    if (ticks_ < SpeedThreshold(mode, speed)) return false;
+    if (ticks_ < threshold) return false;
     ticks_ = 0;
     return true;
 }
 
 uint32_t LightPacer::WaitMs(uint32_t nowMs, int mode, int speed, uint32_t outputMs) const {
+    const bool everyPass = SpeedThreshold(mode, speed) == 0 && IsHostDrivenMode(mode);
+    return WaitMs(nowMs, everyPass ? outputMs : 0);
+}
+
+uint32_t LightPacer::WaitMs(uint32_t nowMs, uint32_t everyPassMs) const {
     const uint32_t sinceTick = nowMs - lastTick_;
     const uint32_t untilTick = sinceTick >= kLightTickMs ? 0 : kLightTickMs - sinceTick;
-    const bool everyPass = SpeedThreshold(mode, speed) == 0 && IsHostDrivenMode(mode);
-    const uint32_t wait = everyPass ? outputMs : untilTick;
-    return std::max<uint32_t>(wait, kLightLoopWaitMs);
+    return std::max<uint32_t>(everyPassMs != 0 ? everyPassMs : untilTick, kLightLoopWaitMs);
 }
 
 }  // namespace vivori::lighting

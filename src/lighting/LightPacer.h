@@ -24,6 +24,9 @@ class LightPacer {
   public:
     void Reset(uint32_t nowMs);
     bool Pass(uint32_t nowMs, int mode, int speed);
+    // The same for a device kind with thresholds of its own: due once `threshold`
+    // light ticks have passed (0: every pass).
+    bool PassTicks(uint32_t nowMs, int threshold);
     // Whether the last Pass counted a light tick: the work done once per tick whatever
     // the mode (the custom program and LED layer) runs then.
     bool Ticked() const { return ticked_; }
@@ -32,6 +35,8 @@ class LightPacer {
     // faster than the output shows the colours only burns the core). At least one
     // loop wait.
     uint32_t WaitMs(uint32_t nowMs, int mode, int speed, uint32_t outputMs) const;
+    // Until the next light tick, or `everyPassMs` when that is not 0.
+    uint32_t WaitMs(uint32_t nowMs, uint32_t everyPassMs) const;
     int Ticks() const { return ticks_; }
 
   private:

@@ -176,15 +176,15 @@ bool LightProgram::Acts(const LedRecord& record) {
     }
 }
 
-void LightProgram::ApplyLedLayer(uint32_t nowMs, LedColourList& colours) {
+void LightProgram::ApplyLedLayer(uint32_t nowMs, LedColourList& colours, bool advance) {
     // Records past the LED list have no LED (and no state).
     const size_t count = std::min(records_.size(), leds_.size());
     for (size_t i = 0; i < count; ++i)
-        if (Acts(records_[i])) ApplyRecord(records_[i], leds_[i], nowMs, colours[i]);
+        if (Acts(records_[i])) ApplyRecord(records_[i], leds_[i], nowMs, advance, colours[i]);
 }
 
 void LightProgram::ApplyRecord(const LedRecord& record, LedState& state, uint32_t nowMs,
-                               LedColour& colour) {
+                               bool advance, LedColour& colour) {
     const uint8_t level = BrightnessValue(record.light);
     const int speed = std::clamp(record.speed, 0, kSpeeds - 1);
     // Read after the pattern has moved the colour index.
@@ -193,7 +193,7 @@ void LightProgram::ApplyRecord(const LedRecord& record, LedState& state, uint32_
     };
     switch (record.pattern) {
         case kLedBreathing:
-            state.position += speed + 4;
+            if (advance) state.position += speed + 4;
             if (state.position >= kBreathLength) {
                 state.position = 0;
                 state.colourIndex = std::min(state.colourIndex + 1, kLedBreathColourLast);
@@ -204,13 +204,13 @@ void LightProgram::ApplyRecord(const LedRecord& record, LedState& state, uint32_
             colour = Shown(record.colour, level);
             break;
         case kLedBlinking:
-            if (state.blinker.Toggle(nowMs, static_cast<uint32_t>(BlinkPeriodMs(speed))))
+            if (advance && state.blinker.Toggle(nowMs, static_cast<uint32_t>(BlinkPeriodMs(speed))))
                 state.colourIndex =
                     NextPosition(true, kSpectrumSize, state.colourIndex, kBlinkColourOffset);
             colour = state.blinker.on ? Shown(own(), level) : LedColour{};
             break;
         case kLedColourCycling:
-            if (++state.position >= PaceOf(kSteadyPaces, speed)) {
+            if (advance && ++state.position >= PaceOf(kSteadyPaces, speed)) {
                 state.position = 0;
                 state.colourIndex = NextPosition(true, kSpectrumSize, state.colourIndex, 1);
             }

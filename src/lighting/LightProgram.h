@@ -62,9 +62,11 @@ class LightProgram {
     void StepProgram(uint32_t nowMs, int keyboardSpeed, LedColourList& colours);
 
     // One pass of the LED layer over `colours`: the LEDs of acting records are
-    // overwritten, the rest keep what the running mode painted. Run it after every
-    // loop, after the mode's step, whenever HasLedLayer.
-    void ApplyLedLayer(uint32_t nowMs, LedColourList& colours);
+    // overwritten, the rest keep what the running mode painted. With `advance` the
+    // patterns move on (once per light tick: breathing and colour cycling count
+    // ticks); without it the pass only paints their current colours again, which is
+    // what must follow every step of a mode that repaints all LEDs, whatever its pace.
+    void ApplyLedLayer(uint32_t nowMs, LedColourList& colours, bool advance = true);
 
     // Some record writes its LED: without one the pass can be skipped.
     bool HasLedLayer() const { return hasLayer_; }
@@ -101,7 +103,7 @@ class LightProgram {
     void PlayWave(const ProgramStep& step, LedColourList& colours);
     void NextStepWhenDue(uint32_t nowMs, int32_t timeMs);
     static bool Acts(const LedRecord& record);
-    static void ApplyRecord(const LedRecord& record, LedState& state, uint32_t nowMs,
+    static void ApplyRecord(const LedRecord& record, LedState& state, uint32_t nowMs, bool advance,
                             LedColour& colour);
 
     // Program state: under the light lock.

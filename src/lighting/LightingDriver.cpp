@@ -41,7 +41,7 @@ void LightingDriver::Run(Event& stop) {
     // light ticks there is nothing to count, so the loop sleeps until the next one.
     while (!stop.Wait(static_cast<int>(wait))) {
         wait = kLightLoopWaitMs;
-        if (!transport_.IsOpen()) {
+        if (!transport_.IsOpen() || (hooks_.idle && hooks_.idle())) {
             stop.Wait(kClosedWaitMs);
             continue;
         }
@@ -53,15 +53,19 @@ void LightingDriver::Run(Event& stop) {
         }
         const uint32_t now = GetTickCount();
         const Pace pace = hooks_.pace();
-        if (pacer.Pass(now, pace.mode, pace.speed)) {
+        const bool due = pace.threshold < 0 ? pacer.Pass(now, pace.mode, pace.speed)
+                                            : pacer.PassTicks(now, pace.threshold);
+        if (due) {
             hooks_.step();
             ++steps_;
         }
         if (pacer.Ticked() && hooks_.tick) hooks_.tick();
         const uint32_t frameMs = FrameIntervalMs(transport_.IsReceiverLink());
-        wait = pacer.WaitMs(now, pace.mode, pace.speed, frameMs);
         // Only the host-driven modes need frames; the others run in the firmware.
-        if (!hooks_.sendFrame || !IsHostDrivenMode(pace.mode)) continue;
+        const bool streams = hooks_.sendFrame && IsHostDrivenMode(pace.mode);
+        wait = pace.threshold < 0 ? pacer.WaitMs(now, pace.mode, pace.speed, frameMs)
+                                  : pacer.WaitMs(now, 0);
+        if (!streams) continue;
         const uint32_t sinceFrame = now - lastFrame;
         if (sinceFrame < frameMs) {
             wait = std::min(wait, frameMs - sinceFrame);
@@ -80,7 +84,7 @@ void LightingDriver::Run(Event& stop) {
         else
             stop.Wait(kFailedFrameWaitMs);
     }
-    DebugOutput("KB灯光线程设定退出");
+    DebugOutput(hooks_.exitLine);
 }
 
 }  // namespace vivori::lighting

@@ -22,12 +22,19 @@ class LightingDriver {
     struct Pace {
         int mode = 0;
         int speed = 0;
+        // Light ticks between two steps; -1: the keyboard's threshold of mode and speed.
+        int threshold = -1;
     };
     struct Hooks {
-        std::function<Pace()> pace;      // the running mode and speed
-        std::function<void()> step;      // one effect step; the owner takes its light lock
-        std::function<int()> sendFrame;  // optional: build and send one frame, a result code
-        std::function<void()> tick;      // optional: once per light tick, after the step
+        std::function<Pace()> pace;  // the running mode and speed
+        std::function<void()> step;  // one effect step; the owner takes its light lock
+        std::function<int()> sendFrame =
+            nullptr;                           // optional: build and send one frame, a result code
+        std::function<void()> tick = nullptr;  // optional: once per light tick, after the step
+        // Optional: true while nobody looks at the results (the thread naps as it does
+        // on a closed transport, so an unseen preview costs next to nothing).
+        std::function<bool()> idle = nullptr;
+        const char* exitLine = "KB灯光线程设定退出";
     };
     static constexpr int kStopTimeoutMs = 1000;
     static constexpr int kClosedWaitMs = 100;

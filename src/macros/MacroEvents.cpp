@@ -55,6 +55,31 @@ std::vector<MacroEvent> ReadMacroEvents(const Json::Value& document) {
     return events;
 }
 
+std::optional<std::string> CheckEventDocument(const Json::Value& doc, const std::string& what,
+                                              bool delayAsString, Json::Value& fixed,
+                                              std::vector<std::string>& notes) {
+    if (!doc.isObject()) return "the file is not a " + what + " (not a JSON object)";
+    const Json::Value& events = doc["Events"];
+    if (!events.isArray()) return "the file is not a " + what + " (no \"Events\" list)";
+    fixed = doc;
+    for (Json::ArrayIndex i = 0; i < events.size(); ++i) {
+        const Json::Value& e = events[i];
+        if (!e.isObject()) return "event " + std::to_string(i + 1) + " is not an event object";
+        std::vector<std::string> problems;
+        const MacroEvent value = ReadMacroEvent(e, &problems);
+        if (problems.empty()) continue;
+        for (const auto& p : problems) notes.push_back("event " + std::to_string(i + 1) + ": " + p);
+        Json::Value& out = fixed["Events"][i];
+        out["Type"] = value.type;
+        out["Button"] = value.button;
+        if (delayAsString)
+            out["Delay"] = std::to_string(value.delay);
+        else
+            out["Delay"] = value.delay;
+    }
+    return std::nullopt;
+}
+
 Json::Value MakeEventObject(bool press, uint8_t type, uint8_t button, uint16_t delay) {
     Json::Value e(Json::objectValue);
     e["Action"] = press ? "down" : "up";

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,15 @@ std::array<uint8_t, 4> EventRecord(const Json::Value& event);
 
 // Every event of a macro document's "Events" array; non-objects are skipped.
 std::vector<MacroEvent> ReadMacroEvents(const Json::Value& document);
+
+// Checks an imported event file's document: an object whose "Events" is a list of event
+// objects. Values a device record cannot hold are clamped in `fixed` (a copy of the
+// document; "Delay" written back as a string or as an integer, as the file kind keeps
+// it) and each change is described in notes. The reason, for the user, when the
+// document is no such file (`what` names the kind: "macro file").
+std::optional<std::string> CheckEventDocument(const Json::Value& doc, const std::string& what,
+                                              bool delayAsString, Json::Value& fixed,
+                                              std::vector<std::string>& notes);
 
 // An event object as the macro files store it: "Delay" as a decimal string.
 Json::Value MakeEventObject(bool press, uint8_t type, uint8_t button, uint16_t delay);

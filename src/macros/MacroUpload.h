@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,5 +25,11 @@ struct MacroUploadResult {
 // information block for the memory size, the image, configuration end.
 MacroUploadResult UploadMacros(CommandTransport& transport,
                                const std::vector<std::vector<MacroEvent>>& macros);
+
+// Writes the four recoil patterns as the recoil image, in the same steps. The image
+// has no memory size to fit, only the format's 16-bit limit: past it, nothing is
+// written and eventsTooMany says by how much.
+MacroUploadResult UploadRecoil(CommandTransport& transport,
+                               const std::array<std::vector<MacroEvent>, kShootPatterns>& patterns);
 
 }  // namespace vivori::macros

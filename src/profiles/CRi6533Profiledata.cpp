@@ -80,6 +80,18 @@ std::vector<std::string> CRi6533Profiledata::GetCustomEqNames() {
                      [](const Json::Value& entry) { return JsonString(entry, "Name"); });
 }
 
+void CRi6533Profiledata::DeleteCustomEq(int index) {
+    Json::Value& profile = WritableProfile();
+    // Both lists lose the same entry, so every later name keeps its own band values.
+    for (const char* key : {"CustomEQNameInfo", kCustomKey}) {
+        Json::Value& list = profile[key];
+        if (!list.isArray() || index < 0 || static_cast<Json::ArrayIndex>(index) >= list.size())
+            continue;
+        Json::Value removed;
+        list.removeIndex(static_cast<Json::ArrayIndex>(index), &removed);
+    }
+}
+
 void CRi6533Profiledata::SetCustomEqNames(const std::vector<std::string>& names) {
     Json::Value list(Json::arrayValue);
     for (const auto& name : names) {

@@ -28,6 +28,8 @@ class CRi6533Profiledata : public CBasicProfiledata {
     void SetCustomEqValues(const std::vector<std::int32_t>& values, int index);
     std::vector<std::string> GetCustomEqNames();
     void SetCustomEqNames(const std::vector<std::string>& names);
+    // Removes custom setting `index` from the names and from the band values alike.
+    void DeleteCustomEq(int index);
 
   private:
     std::vector<std::int32_t> ReadBands(const char* key, int slot);

@@ -7,7 +7,8 @@
 namespace vivori::profiles {
 
 std::vector<LanguageEntry> ReadLanguageConfig(const std::filesystem::path& file) {
-    const Json::Value& list = JsonMember(ReadJsonFile(file), "Language");
+    const Json::Value document = ReadJsonFile(file);
+    const Json::Value& list = JsonMember(document, "Language");
     return ReadArray(list, 64, [](const Json::Value& entry) {
         return LanguageEntry{JsonInt(entry, "Language_ID", 0), JsonString(entry, "Language_name"),
                              JsonString(entry, "Language_file"),

@@ -15,10 +15,10 @@
 namespace vivori::profiles {
 
 struct LanguageEntry {
-    int id = 0;            // "Language_ID", a Windows language identifier (1033 English)
-    std::string name;      // "Language_name", the toolkit's language name
-    std::string file;      // "Language_file", the language file in the skin folder
-    std::string text;      // "Language_text", the caption in the language list (a key)
+    int id = 0;        // "Language_ID", a Windows language identifier (1033 English)
+    std::string name;  // "Language_name", the toolkit's language name
+    std::string file;  // "Language_file", the language file in the skin folder
+    std::string text;  // "Language_text", the caption in the language list (a key)
 };
 
 // The entries in file order (their position is the language index); empty when the

@@ -126,7 +126,8 @@ FirmwareContents MousePadFirmware() {
     c.info = InfoBlock(0, 0);
     c.params.assign(4 * 64, 0);
     PutLight(c.params, 0, 0);
-    c.status = {100, 0, 0, 0, 100, 0};
+    // On its cable, with a phone of the third kind charging on it.
+    c.status = {100, 0, 3, 0, 100, 0};
     c.hasKeys = false;
     return c;
 }

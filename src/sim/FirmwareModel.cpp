@@ -107,6 +107,19 @@ void FirmwareModel::Store(Area area, size_t offset, std::span<const uint8_t> byt
     if (area == Area::Info && a.size() > 6) Of(Area::Macros).resize(size_t{a[6]} * 128, 0);
 }
 
+void FirmwareModel::SetBattery(uint8_t level, uint8_t charging) {
+    std::lock_guard lock(mutex_);
+    std::vector<uint8_t>& status = Of(Area::Status);
+    status[0] = level;
+    status[1] = charging;
+    status[4] = level;
+}
+
+void FirmwareModel::SetPhone(uint8_t phone) {
+    std::lock_guard lock(mutex_);
+    Of(Area::Status)[2] = phone;
+}
+
 bool FirmwareModel::InConfiguration() const {
     std::lock_guard lock(mutex_);
     return inConfiguration_;

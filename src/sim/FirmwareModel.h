@@ -53,6 +53,12 @@ class FirmwareModel {
     std::vector<uint8_t> Memory(Area area) const;
     void Store(Area area, size_t offset, std::span<const uint8_t> bytes);
 
+    // The power record's battery (level 0-100; charging 0 full, 1 charging, 2 on
+    // battery) and, for a mouse pad, the phone on its surface (1 iPhone, 2 Samsung,
+    // 3 other, 0 none). The battery value follows the level.
+    void SetBattery(uint8_t level, uint8_t charging);
+    void SetPhone(uint8_t phone);
+
     bool InConfiguration() const;
     bool HostLightOn() const;
 

@@ -20,8 +20,10 @@ SimDevice::~SimDevice() {
     std::vector<std::thread> later;
     {
         std::lock_guard lock(laterMutex_);
+        stopping_ = true;  // a reply still waiting is never sent: the device is gone
         later.swap(later_);
     }
+    laterWake_.notify_all();
     for (auto& t : later) t.join();
 }
 
@@ -33,6 +35,16 @@ std::vector<Frame> SimDevice::ReceivedFrames() const {
 size_t SimDevice::ReceivedCount() const {
     std::lock_guard lock(modelMutex_);
     return frames_.size();
+}
+
+std::vector<std::vector<uint8_t>> SimDevice::OutputReports() const {
+    std::lock_guard lock(modelMutex_);
+    return outputReports_;
+}
+
+void SimDevice::ClearOutputReports() {
+    std::lock_guard lock(modelMutex_);
+    outputReports_.clear();
 }
 
 void SimDevice::ClearFrames() {
@@ -52,10 +64,13 @@ void SimDevice::ClearFaults() {
     faultSeen_.clear();
 }
 
-bool SimDevice::TakeFault(uint8_t command, FaultRule& out) {
+bool SimDevice::TakeFault(const Frame& request, FaultRule& out) {
+    const uint8_t command = request[3];
+    const bool laterPage = request[5] != 0 || request[6] != 0;
     for (size_t i = 0; i < faults_.size(); ++i) {
         FaultRule& r = faults_[i];
         if (r.command != 0 && r.command != command) continue;
+        if (r.laterPagesOnly && !laterPage) continue;
         if (r.times == 0) continue;
         if (faultSeen_[i]++ < r.skip) continue;
         out = r;
@@ -70,8 +85,13 @@ uint8_t SimDevice::HandleCommand(const Frame&, Frame&) {
 }
 
 void SimDevice::OnOutputReport(int interfaceNumber, std::span<const uint8_t> report) {
-    if (interfaceNumber != interfaceNumber_ || report.empty() || report[0] != kCommandReportId)
+    if (interfaceNumber != interfaceNumber_ || report.empty()) return;
+    if (report[0] != kCommandReportId) {
+        // Any other output report (the headset's LED reports) is kept as it came.
+        std::lock_guard lock(modelMutex_);
+        if (recording_) outputReports_.emplace_back(report.begin(), report.end());
         return;
+    }
     Frame request{};
     std::memcpy(request.data(), report.data(), std::min(report.size(), request.size()));
     SendLateReplies();
@@ -88,7 +108,7 @@ void SimDevice::OnOutputReport(int interfaceNumber, std::span<const uint8_t> rep
     {
         std::lock_guard lock(modelMutex_);
         if (recording_) frames_.push_back(request);
-        faulted = TakeFault(request[3], fault);
+        faulted = TakeFault(request, fault);
         const bool away = away_ || (faulted && fault.kind == FaultRule::Away);
         if (isReceiver_ && away) {
             // The receiver answers for its absent device.
@@ -159,7 +179,11 @@ void SimDevice::SendNotification(uint16_t code) {
 void SimDevice::DeliverLater(Frame reply, int delayMs) {
     std::lock_guard lock(laterMutex_);
     later_.emplace_back([this, reply, delayMs] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        std::unique_lock wait(laterMutex_);
+        if (laterWake_.wait_for(wait, std::chrono::milliseconds(delayMs),
+                                [this] { return stopping_; }))
+            return;
+        wait.unlock();
         SendCommandReport(reply);
     });
 }

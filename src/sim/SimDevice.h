@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -24,6 +25,8 @@ struct FaultRule {
     int skip = 0;         // matching frames let through first (page n = skip n)
     int times = 1;        // how many frames it hits; -1: every one from then on
     int delayMs = 0;      // Delay: how late the reply comes
+    // Only frames with a non-zero offset: a page after the first of a paged transfer.
+    bool laterPagesOnly = false;
 };
 
 // The firmware side of the command protocol on the family's interface. It echoes
@@ -40,6 +43,9 @@ class SimDevice : public hid::VirtualHidDevice, public std::enable_shared_from_t
     std::vector<Frame> ReceivedFrames() const;
     size_t ReceivedCount() const;
     void ClearFrames();
+    // Output reports other than command frames (the headset's LED reports), in order.
+    std::vector<std::vector<uint8_t>> OutputReports() const;
+    void ClearOutputReports();
     void SetRecording(bool on) { recording_ = on; }
     // Frames whose checksum did not match their bytes.
     size_t BadChecksums() const { return badChecksums_.load(); }
@@ -69,7 +75,7 @@ class SimDevice : public hid::VirtualHidDevice, public std::enable_shared_from_t
     std::mutex& ModelMutex() const { return modelMutex_; }
 
   private:
-    bool TakeFault(uint8_t command, FaultRule& out);
+    bool TakeFault(const Frame& request, FaultRule& out);
     void DeliverLater(Frame reply, int delayMs);
 
     const int interfaceNumber_;
@@ -79,11 +85,14 @@ class SimDevice : public hid::VirtualHidDevice, public std::enable_shared_from_t
     std::atomic<size_t> badChecksums_{0};
     mutable std::mutex modelMutex_;
     std::vector<Frame> frames_;
+    std::vector<std::vector<uint8_t>> outputReports_;
     std::vector<FaultRule> faults_;
     std::vector<int> faultSeen_;
     std::mutex laterMutex_;
     std::vector<std::thread> later_;
     std::vector<Frame> heldBack_;  // under laterMutex_
+    std::condition_variable laterWake_;
+    bool stopping_ = false;  // under laterMutex_: delayed replies are dropped
     std::weak_ptr<hid::VirtualHidBus> bus_;
 };
 

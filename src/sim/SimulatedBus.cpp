@@ -1,5 +1,7 @@
 #include "sim/SimulatedBus.h"
 
+#include <algorithm>
+#include <charconv>
 #include <map>
 #include <optional>
 
@@ -66,6 +68,81 @@ std::shared_ptr<SimDevice> MakeSimulatedDevice(std::string_view name) {
     return p ? MakeProduct(*p, MakeFirmware(p->firmware)) : nullptr;
 }
 
+namespace {
+
+bool ParseCount(std::string_view text, int& out) {
+    int value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value <= 0) return false;
+    out = value;
+    return true;
+}
+
+constexpr std::string_view kFaultSuffix = ":fault=";
+
+}  // namespace
+
+std::optional<FaultRule> ParseFault(std::string_view text, std::string* error) {
+    static const std::pair<std::string_view, FaultRule::Kind> kKinds[] = {
+        {"no-reply", FaultRule::NoReply},   {"status-ff", FaultRule::StatusFF},
+        {"status-fe", FaultRule::StatusFE}, {"stray-reply", FaultRule::StrayReply},
+        {"delay", FaultRule::Delay},        {"unplug", FaultRule::Unplug}};
+    auto refuse = [&](const std::string& why) -> std::optional<FaultRule> {
+        if (error)
+            *error = "bad fault \"" + std::string(text) + "\": " + why +
+                     " (no-reply, status-ff, status-fe, stray-reply, delay:MS or unplug, "
+                     "then :N for the N-th exchange only)";
+        return std::nullopt;
+    };
+    std::vector<std::string_view> parts;
+    for (size_t start = 0;;) {
+        const size_t colon = text.find(':', start);
+        parts.push_back(
+            text.substr(start, colon == std::string_view::npos ? colon : colon - start));
+        if (colon == std::string_view::npos) break;
+        start = colon + 1;
+    }
+    FaultRule rule;
+    rule.times = -1;  // every exchange
+    const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
+                                   [&](const auto& k) { return k.first == parts[0]; });
+    if (kind == std::end(kKinds)) return refuse("unknown kind");
+    rule.kind = kind->second;
+    size_t next = 1;
+    if (rule.kind == FaultRule::Delay) {
+        if (parts.size() < 2 || !ParseCount(parts[1], rule.delayMs))
+            return refuse("delay needs its milliseconds");
+        next = 2;
+    }
+    if (parts.size() > next + 1) return refuse("too many parts");
+    if (parts.size() == next + 1) {
+        int n = 0;
+        if (!ParseCount(parts[next], n)) return refuse("N must be a whole number from 1");
+        rule.skip = n - 1;
+        rule.times = 1;
+    } else if (rule.kind == FaultRule::Unplug) {
+        rule.laterPagesOnly = true;  // in the middle of a paged transfer
+        rule.times = 1;
+    }
+    return rule;
+}
+
+std::string WithFault(std::string_view list, std::string_view fault) {
+    std::string out;
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t comma = list.find(',', start);
+        std::string item(
+            list.substr(start, comma == std::string_view::npos ? comma : comma - start));
+        if (!item.empty() && item.find(kFaultSuffix) == std::string::npos)
+            item += std::string(kFaultSuffix) + std::string(fault);
+        out += (out.empty() && start == 0 ? "" : ",") + item;
+        if (comma == std::string_view::npos) break;
+        start = comma + 1;
+    }
+    return out;
+}
+
 std::optional<SimulatedBus> MakeSimulatedBus(std::string_view list, std::string* error) {
     SimulatedBus result;
     result.bus = std::make_shared<hid::VirtualHidBus>();
@@ -77,6 +154,12 @@ std::optional<SimulatedBus> MakeSimulatedBus(std::string_view list, std::string*
             start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
         while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
         while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+        std::optional<FaultRule> fault;
+        if (const size_t at = name.find(kFaultSuffix); at != std::string_view::npos) {
+            fault = ParseFault(name.substr(at + kFaultSuffix.size()), error);
+            if (!fault) return std::nullopt;
+            name = name.substr(0, at);
+        }
         if (!name.empty()) {
             const Product* product = FindProduct(name);
             if (!product) {
@@ -87,6 +170,7 @@ std::optional<SimulatedBus> MakeSimulatedBus(std::string_view list, std::string*
             auto& model = models[product->firmware];
             if (!model) model = MakeFirmware(product->firmware);
             auto device = MakeProduct(*product, model);
+            if (fault) device->InjectFault(*fault);
             PlugInto(result.bus, device);
             result.devices.push_back(device);
         }

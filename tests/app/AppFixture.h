@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "devices/CQuorvaneUSBDevice.h"
+#include "devices/CQuorvaneKeyboardDevice.h"
 #include "platform/Time.h"
+#include "sim/SimProduct.h"
 #include "sim/SimulatedBus.h"
 #include "ui/core/CTabLayoutUI.h"
 #include "ui/message/Messages.h"
@@ -22,23 +23,13 @@
 
 namespace vivori::testing {
 
-// The keyboard page's device until the keyboard device lands: it writes its light
-// mode as one settings byte, so a test sees on the simulated device what was sent,
-// and its stored profile mode is what LoadProfile brings back.
-class TestKeyboard : public devices::CQuorvaneUSBDevice {
+// The real keyboard object, which also keeps the level values the window hands it.
+class RecordingKeyboard : public devices::CQuorvaneKeyboardDevice {
   public:
-    using CQuorvaneUSBDevice::CQuorvaneUSBDevice;
-    static constexpr uint8_t kProfileMode = 3;
+    using CQuorvaneKeyboardDevice::CQuorvaneKeyboardDevice;
 
-    int WriteSettings() override {
-        const uint8_t mode = Light().mode;
-        return Commands().WriteParams(&mode, 1, 0);
-    }
-    void LoadProfile() override {
-        auto light = GetLightParameters();
-        SetLightParameters((light[0] & ~0xFFu) | kProfileMode, light[1], light[2], light[3]);
-    }
     void SetLevelInput(const int* values, int count) override {
+        CQuorvaneKeyboardDevice::SetLevelInput(values, count);
         std::lock_guard lock(mutex);
         levels.assign(values, values + count);
     }
@@ -87,14 +78,16 @@ class AppTest : public ::testing::Test {
         options.singleInstance = singleInstance;
         options.window.bus = WindowBus();
         options.window.trayIcon = false;
+        options.window.assumeTray = assumeTray;
         options.window.gameRestoreMs = gameRestoreMs;
+        options.window.powerPeriodMs = powerPeriodMs;
         options.window.capture = capture;
         options.window.chooseFile = chooseFile;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
             if (makeOther)
                 if (ui::CControlUI* control = makeOther(name)) return control;
             if (name != "QuorvaneKeyboardDevice") return nullptr;
-            return makeKeyboard ? makeKeyboard() : new TestKeyboard(WindowBus());
+            return makeKeyboard ? makeKeyboard() : new RecordingKeyboard(WindowBus());
         };
         application = std::make_unique<app::Application>(options);
         ASSERT_EQ(application->Start(), app::Application::StartResult::Started);
@@ -129,18 +122,22 @@ class AppTest : public ::testing::Test {
         ASSERT_NE(control, nullptr) << name;
         Window().PaintManager().SendNotify(control, ui::kNotifyClick);
     }
-    TestKeyboard* Keyboard() { return dynamic_cast<TestKeyboard*>(Window().CurrentDevice()); }
+    RecordingKeyboard* Keyboard() {
+        return dynamic_cast<RecordingKeyboard*>(Window().CurrentDevice());
+    }
     bool KeyboardShown() { return Keyboard() != nullptr; }
     int SelectedPage() {
         auto* tabs =
             static_cast<ui::CTabLayoutUI*>(Find("device_switch")->GetInterface("TabLayout"));
         return tabs->GetCurSel();
     }
-    // The light modes the keyboard was sent, in order.
+    // The light modes (device codes) of the settings written at offset 0, in order:
+    // byte 1 of a keyboard's settings block, or the one byte a stand-in device writes.
     static std::vector<int> ModesWritten(const sim::SimDevice& device) {
         std::vector<int> modes;
         for (const auto& frame : device.ReceivedFrames())
-            if (frame[3] == CMD_WRITE_PARAMS) modes.push_back(frame[8]);
+            if (frame[3] == CMD_WRITE_PARAMS && frame[5] == 0 && frame[6] == 0)
+                modes.push_back(frame[4] == 1 ? frame[8] : frame[9]);
         return modes;
     }
 
@@ -151,8 +148,12 @@ class AppTest : public ::testing::Test {
     std::shared_ptr<hid::VirtualHidBus> bus;
     // The application's bus when it is not the virtual one above.
     std::shared_ptr<hid::HidBus> windowBus;
+    // How often mice and keyboards read their power (tests shorten it).
+    unsigned powerPeriodMs = 5000;
     std::unique_ptr<app::Application> application;
-    // The keyboard page's device object; empty: TestKeyboard.
+    // Act as if a notification area held the tray icon.
+    bool assumeTray = false;
+    // The keyboard page's device object; empty: RecordingKeyboard.
     std::function<ui::CControlUI*()> makeKeyboard;
     // Input capture for the window; empty: the desktop's.
     std::shared_ptr<input::ICaptureBackend> capture;

@@ -48,6 +48,7 @@ TEST_F(AppTest, UnpluggedKeyboardLeavesTheNoDeviceNotice) {
 }
 
 TEST_F(AppTest, CloseButtonHidesToTheTrayWhileDiscoveryGoesOnAndATrayClickShowsItAgain) {
+    assumeTray = true;
     Start();
     auto keyboard = Plug("keyboard");
     // Shown by the arrival and by the end of discovery's first scan.
@@ -67,7 +68,16 @@ TEST_F(AppTest, CloseButtonHidesToTheTrayWhileDiscoveryGoesOnAndATrayClickShowsI
     ASSERT_TRUE(PumpUntil([&] { return !Window().IsWindowVisible(); }));
 }
 
+TEST_F(AppTest, WithoutATrayTheCloseButtonMinimisesSoTheWindowCanComeBack) {
+    Start();
+    ASSERT_TRUE(PumpUntil([&] { return Window().IsWindowVisible(); }));
+    Click("closebtn");
+    ASSERT_TRUE(PumpUntil([&] { return Window().Host()->IsMinimized(); }));
+    EXPECT_TRUE(Window().IsWindowVisible());
+}
+
 TEST_F(AppTest, SecondProcessWakesTheFirstAndEndsWithZero) {
+    assumeTray = true;
     Start(true);
     // The end of discovery's first scan shows the window once.
     ASSERT_TRUE(PumpUntil([&] { return Window().IsWindowVisible(); }));
@@ -88,20 +98,32 @@ TEST_F(AppTest, SecondProcessWakesTheFirstAndEndsWithZero) {
     EXPECT_TRUE(PumpUntil([&] { return Window().IsWindowVisible(); }));
 }
 
-TEST_F(AppTest, GameLightEventsRestoreTheLightingOnceAfterTheLast) {
+TEST_F(AppTest, GameLightEventsRestoreTheKeyboardsOwnLightingOnceAfterTheLast) {
     Start(false, 400);
     auto keyboard = Plug("keyboard");
-    ASSERT_TRUE(PumpUntil([&] { return KeyboardShown(); }));
+    // The keyboard's own lighting (mode 4), which no stored profile holds: nothing is
+    // selected, so the shipped default (mode 1) must not come back in its place.
+    const uint8_t own = 4;
+    sim::FirmwareOf(keyboard)->Store(sim::Area::Params, 1, std::span(&own, 1));
+    ASSERT_TRUE(PumpUntil([&] { return KeyboardShown() && Keyboard()->Light().mode == own; }));
+    const auto block = [&] {
+        const auto params = sim::FirmwareOf(keyboard)->Memory(sim::Area::Params);
+        return std::vector<uint8_t>(params.begin() + 1, params.begin() + 23);
+    };
+    const std::vector<uint8_t> before = block();
     keyboard->ClearFrames();
     const app::AppMessages& messages = app::Messages();
     ui::PostMessage(Window().GetHWND(), messages.game[0], 0, 5);
     PumpFor(250);
+    EXPECT_EQ(Keyboard()->Light().mode, 5) << "the on-screen effect follows the event";
     ui::PostMessage(Window().GetHWND(), messages.game[2], 1, 6);
     PumpFor(250);  // past the first event's restore time, not the second's
     EXPECT_EQ(ModesWritten(*keyboard), (std::vector<int>{5, 6}));
     ASSERT_TRUE(PumpUntil([&] { return ModesWritten(*keyboard).size() == 3; }));
     PumpFor(600);
-    EXPECT_EQ(ModesWritten(*keyboard), (std::vector<int>{5, 6, TestKeyboard::kProfileMode}));
+    EXPECT_EQ(ModesWritten(*keyboard), (std::vector<int>{5, 6, own}));
+    EXPECT_EQ(block(), before);
+    EXPECT_EQ(Keyboard()->Light().mode, own);
 }
 
 TEST_F(AppTest, GameLightEventWithAModeOutsideTheListSendsNothing) {

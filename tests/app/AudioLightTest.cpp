@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "AppFixture.h"
-#include "SpectrumAnalyser.h"
+#include "FrequencyAnalyser.h"
 #include "app/windows/MusicWnd.h"
 #include "panels/CLightControlUI.h"
 #include "ui/core/CComboUI.h"
@@ -73,7 +73,10 @@ class AudioLightTest : public AppTest {
     void Notify(std::string_view name, const char* type) {
         Window().PaintManager().SendNotify(panel->Child(name), type);
     }
-    std::array<int, 3> Words() { return Keyboard()->GetCurrentColour(); }
+    std::array<int, 3> Words() {
+        const devices::AudioLightWords words = Keyboard()->GetAudioLightWords();
+        return {int(words.first), int(words.second), int(words.layer)};
+    }
     // Waits for music input whose strongest band is `band`, clearly lit; `seen` is that
     // input. The reduction divides by 20 each frame, so only a delivery that meets a
     // change of the sound shows it strongly.

@@ -29,39 +29,38 @@ json() {  # json FILE EXPRESSION: the value of a Python expression over the docu
 }
 
 # --- profiles ---------------------------------------------------------------
-# The first use creates "Профиль1" from the shipped default; its export carries the
-# name keys an import asks for.
+# A fresh folder: the list starts with one profile, a copy of the default. Show and
+# export agree, and the export carries the name keys an import asks for.
 "$ctl" --kind keyboard profile show > "$home/shown.json" || fail "profile show"
-expect 0 'exported "Профиль1"' -- "$ctl" --kind keyboard profile export "$home/default.json"
+expect 0 'exported' -- "$ctl" --kind keyboard profile export "$home/default.json"
 [ "$(json "$home/default.json" '"profilename" in d and "profileUUID" in d')" = True ] ||
     fail "the export has no profilename/profileUUID"
 [ "$(json "$home/default.json" 'json.dumps(d["Device"][0], sort_keys=True)')" = \
   "$(json "$home/shown.json" 'json.dumps(d, sort_keys=True)')" ] ||
     fail "export and show disagree"
 expect 1 'already exists; add --force' -- "$ctl" --kind keyboard profile export "$home/default.json"
-expect 0 '' -- "$ctl" --kind keyboard profile export "$home/default.json" --force
+expect 0 'exported' -- "$ctl" --kind keyboard profile export "$home/default.json" --force
 
-# An edited export comes back as a new profile named after the file, with an
-# identifier of its own; selected, it is what show prints.
-python3 - "$home/default.json" "$home/Mine.json" <<'PY'
+# An edited export imported as a new profile is what show prints once it is selected.
+python3 - "$home/default.json" "$home/edited.json" <<'PY'
 import json, sys
 d = json.load(open(sys.argv[1]))
 d["Device"][0]["LightInfo"]["Red"] = 17
 d["Device"][0]["KeyList"][64]["Assignment"] = 0x700100  # key A plays macro 1
 json.dump(d, open(sys.argv[2], "w"))
 PY
-expect 0 'imported as "Mine"' -- "$ctl" --kind keyboard profile import "$home/Mine.json"
-expect 0 'selected "Mine"' -- "$ctl" --kind keyboard profile select 1
+expect 0 'imported as "edited"' -- "$ctl" --kind keyboard profile import "$home/edited.json"
+expect 0 'selected "edited"' -- "$ctl" --kind keyboard profile select 1
 "$ctl" --kind keyboard profile show > "$home/shown.json" || fail "profile show after import"
 [ "$(json "$home/shown.json" 'd["LightInfo"]["Red"]')" = 17 ] || fail "the import did not arrive"
-mine=$(json "$folder/ProfileList.ini" 'd["profilelist"][1]["profileUUID"]')
-[ "$mine" != "$(json "$home/Mine.json" 'd["profileUUID"]')" ] ||
-    fail "the import kept the exported identifier"
+selected=$(json "$folder/ProfileList.ini" 'd["profilelist"][d["profileselect"]]["profileUUID"]')
+current="$folder/$selected.Json"
+[ -f "$current" ] || fail "no file for the selected profile"
 
 # A FIFO is refused at once, not waited on; the list is unchanged.
 mkfifo "$home/pipe.json"
 before=$(cat "$folder/ProfileList.ini")
-expect 1 'not a regular file' -- "$ctl" --kind keyboard profile import "$home/pipe.json"
+expect 1 '' -- "$ctl" --kind keyboard profile import "$home/pipe.json"
 [ "$(cat "$folder/ProfileList.ini")" = "$before" ] || fail "a refused import changed the list"
 
 # --- macros -----------------------------------------------------------------
@@ -110,10 +109,10 @@ PY
 list=$(cat "$folder/macro.config")
 expect 1 'add --yes' -- "$ctl" --kind keyboard macro delete 1
 [ "$(cat "$folder/macro.config")" = "$list" ] || fail "a declined delete changed the list"
-[ "$(json "$folder/$mine.Json" 'd["Device"][0]["KeyList"][64]["Assignment"]')" = $((0x700100)) ] ||
+[ "$(json "$current" 'd["Device"][0]["KeyList"][64]["Assignment"]')" = $((0x700100)) ] ||
     fail "a declined delete changed the profile"
 expect 0 'deleted macro 1; 1 profile\(s\) repaired' -- "$ctl" --kind keyboard macro delete 1 --yes
-[ "$(json "$folder/$mine.Json" 'd["Device"][0]["KeyList"][64]["Assignment"]')" = $((0x200004)) ] ||
+[ "$(json "$current" 'd["Device"][0]["KeyList"][64]["Assignment"]')" = $((0x200004)) ] ||
     fail "key A did not get its default back"
 
 # A listed profile that cannot be read is named, and the deletion waits for --yes.

@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "device/SimFixture.h"
 #include "devices/DeviceManager.h"
 #include "devices/DeviceMessages.h"
 #include "devices/IDeviceKeyButton.h"
+#include "macros/MacroLibrary.h"
 #include "platform/Time.h"
 #include "sim/SimulatedBus.h"
 #include "ui/core/CButtonUI.h"
@@ -125,6 +127,37 @@ inline bool Received(const sim::SimDevice& device, uint8_t command) {
     for (const auto& frame : device.ReceivedFrames())
         if (frame[3] == command) return true;
     return false;
+}
+
+// Opens a device object's command transport and notification channel on the cable or
+// the receiver product `pid` of the bus.
+inline void AttachWay(CQuorvaneUSBDevice& device, const std::shared_ptr<hid::HidBus>& bus,
+                      uint16_t pid, bool receiver) {
+    CommandTransport& commands = device.Commands();
+    {
+        CriticalSectionLock lock(commands.IoLock());
+        HidConnection& c = receiver ? commands.Receiver() : commands.Wired();
+        ASSERT_TRUE(c.OpenPath(FindCollection(bus, pid, 0xFF1C, 0x92), true, true, true, false));
+        commands.SetOpen(true);
+        commands.SetLinkType(receiver ? kLinkReceiver : kLinkWired);
+    }
+    ASSERT_TRUE(device.OpenNotificationChannel(receiver, FindCollection(bus, pid, 0x0C, 0x01)));
+}
+
+// Adds a macro of `count` key events to the macro list of a device folder.
+inline void AddTestMacro(const std::filesystem::path& folder, int count) {
+    macros::MacroLibrary library(folder);
+    ASSERT_TRUE(library.Add());
+    Json::Value events(Json::arrayValue);
+    for (int i = 0; i < count; ++i) {
+        Json::Value e;
+        e["Action"] = i % 2 ? "up" : "down";
+        e["Button"] = 4 + i % 20;
+        e["Delay"] = std::to_string(10 + i);
+        e["Type"] = 10;
+        events.append(e);
+    }
+    ASSERT_TRUE(library.Save(library.List().size() - 1, events));
 }
 
 // Runs the test thread's messages until done() holds; false after timeoutMs.

@@ -258,7 +258,9 @@ TEST_F(KeyboardDeviceTest, MacrosTooLargeForTheMemoryAreRefusedWithTheCountAndNo
     keys[30].current = {30, 0x70, 0, 0};
     keyboard->SetKeyAssignments(keys);
     Cable().ClearFrames();
-    const auto result = keyboard->WriteMacroList(keyboard->CollectUsedMacros());
+    // Through the base interface, as the macro panel calls it.
+    devices::CQuorvaneUSBDevice& device = *keyboard;
+    const auto result = device.WriteUsedMacros();
     EXPECT_EQ(result.eventsTooMany, 2);
     EXPECT_EQ(Cable().ReceivedCount(), 0u);
     EXPECT_EQ(Firmware().Memory(Area::Macros), std::vector<uint8_t>(4096, 0));

@@ -85,18 +85,7 @@ class KeyboardDeviceTest : public ::testing::Test {
 
     // Opens the keyboard's commands and notifications on the cable or the receiver.
     void Attach(bool receiver) {
-        const uint16_t pid = receiver ? 0x5088 : 0x5055;
-        CommandTransport& commands = keyboard->Commands();
-        {
-            CriticalSectionLock lock(commands.IoLock());
-            HidConnection& c = receiver ? commands.Receiver() : commands.Wired();
-            ASSERT_TRUE(
-                c.OpenPath(FindCollection(sim.bus, pid, 0xFF1C, 0x92), true, true, true, false));
-            commands.SetOpen(true);
-            commands.SetLinkType(receiver ? kLinkReceiver : kLinkWired);
-        }
-        ASSERT_TRUE(
-            keyboard->OpenNotificationChannel(receiver, FindCollection(sim.bus, pid, 0x0C, 0x01)));
+        AttachWay(*keyboard, sim.bus, receiver ? 0x5088 : 0x5055, receiver);
     }
 
     void Connect(bool receiver) {
@@ -109,20 +98,7 @@ class KeyboardDeviceTest : public ::testing::Test {
     }
 
     // Adds a macro of `count` key presses to the keyboard's macro list.
-    void AddMacro(int count) {
-        macros::MacroLibrary library(temp.Folders().DataFolder("keyboard"));
-        ASSERT_TRUE(library.Add());
-        Json::Value events(Json::arrayValue);
-        for (int i = 0; i < count; ++i) {
-            Json::Value e;
-            e["Action"] = i % 2 ? "up" : "down";
-            e["Button"] = 4 + i % 20;
-            e["Delay"] = std::to_string(10 + i);
-            e["Type"] = 10;
-            events.append(e);
-        }
-        ASSERT_TRUE(library.Save(library.List().size() - 1, events));
-    }
+    void AddMacro(int count) { AddTestMacro(temp.Folders().DataFolder("keyboard"), count); }
 
     bool Selected(const char* name) {
         auto* option = dynamic_cast<ui::COptionUI*>(paint.FindControl(name));

@@ -3,9 +3,11 @@
 // key presses reaching the reactive effects, and the lighting thread's stop bound.
 #include <json/json.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "KeyboardFixture.h"
+#include "lighting/LightTables.h"
 #include "platform/Debug.h"
 
 namespace vivori::testing {
@@ -42,6 +44,39 @@ class KeyboardLightingTest : public KeyboardDeviceTest {
         const size_t at = size_t(keyboard->Locations().led[size_t(key)]) * 3;
         const auto memory = Firmware().Memory(Area::LightFrame);
         return {memory.begin() + long(at), memory.begin() + long(at) + 3};
+    }
+
+    // Stores a light list in the selected profile file: record N drives LED N, and
+    // only Left Shift's record has a pattern (static red).
+    void StoreLeftShiftLayer() {
+        keyboard->LoadProfile();
+        Json::Value document = keyboard->Profile().Document();
+        Json::Value list(Json::arrayValue);
+        for (int i = 0; i < kLeftShift; ++i) list.append(Json::nullValue);
+        Json::Value record;
+        record["LEDREGMode"] = 1;  // static
+        record["LEDBrightness"] = 4;
+        record["red"] = 200;
+        record["green"] = 0;
+        record["blue"] = 0;
+        list.append(record);
+        document["LightList"] = list;
+        ASSERT_TRUE(
+            keyboard->Profile().SaveDeviceEntry(document, keyboard->Profile().GetProfilePath()));
+    }
+
+    // The colour bytes of a key in every streamed light-frame page that holds them.
+    std::vector<std::vector<uint8_t>> StreamedColours(int key) {
+        const size_t at = size_t(keyboard->Locations().led[size_t(key)]) * 3;
+        std::vector<std::vector<uint8_t>> colours;
+        for (const auto& frame : Cable().ReceivedFrames()) {
+            const size_t length = frame[4];
+            const size_t offset = frame[5] | frame[6] << 8;
+            if (frame[3] != CMD_LIGHT_FRAME || at < offset || at + 3 > offset + length) continue;
+            const auto data = frame.begin() + 8 + long(at - offset);
+            colours.emplace_back(data, data + 3);
+        }
+        return colours;
     }
 
     size_t LightPages() {
@@ -117,6 +152,7 @@ TEST_F(KeyboardLightingTest, KeyPressNotificationLightsTheKeyInKeyFlashMode) {
     keyboard->RefreshLights();
     EXPECT_EQ(LedButton(kLeftShift)->brightness, 0);
 
+    DebugCapture capture;
     Cable().SendNotification(uint16_t(0x0500 + keyboard->Locations().slot[kLeftShift]));
     ASSERT_TRUE(PumpUntil([&] {
         keyboard->RefreshLights();
@@ -125,38 +161,39 @@ TEST_F(KeyboardLightingTest, KeyPressNotificationLightsTheKeyInKeyFlashMode) {
     EXPECT_EQ(LedButton(kEsc)->brightness, 0) << "only the pressed key flashes";
     // A key press is not a settings change: nothing is read again.
     EXPECT_EQ(keyboard->LastSyncCode(), 0);
+    // Every report is announced, key presses included, and the reader says when it ends.
+    EXPECT_TRUE(capture.Contains("接收到自动添加设备的同步信息要求  TEST"));
+    keyboard->CloseNotificationChannel(false);
+    EXPECT_TRUE(capture.Contains("MS 设备同步线程设定退出"));
 }
 
 TEST_F(KeyboardLightingTest, ProfileLightListPaintsOverEveryModeAndReachesTheWire) {
+    StoreLeftShiftLayer();
+    // Connecting loads the profile's layer with the rest of its lighting.
     Connect(false);
-    // The profile's light list: record N drives LED N; only Left Shift has a pattern.
-    Json::Value document = keyboard->Profile().Document();
-    Json::Value list(Json::arrayValue);
-    for (int i = 0; i < kLeftShift; ++i) list.append(Json::nullValue);
-    Json::Value record;
-    record["LEDREGMode"] = 1;  // static
-    record["LEDBrightness"] = 4;
-    record["red"] = 200;
-    record["green"] = 0;
-    record["blue"] = 0;
-    list.append(record);
-    document["LightList"] = list;
-    ASSERT_TRUE(
-        keyboard->Profile().SaveDeviceEntry(document, keyboard->Profile().GetProfilePath()));
-    keyboard->LoadProfile();
-
     const devices::LedColour red = {200, 0, 0, 255};
+    ASSERT_TRUE(PumpUntil([&] { return keyboard->GetLedColour(kLeftShift) == red; }));
+
     RunMode(20);  // off: only the layer lights anything
     ASSERT_TRUE(PumpUntil([&] { return keyboard->GetLedColour(kLeftShift) == red; }));
     EXPECT_EQ(keyboard->GetLedColour(kEsc), devices::LedColour{});
 
-    // Streamed, the layer is what the keyboard shows.
+    // Streamed, the layer is what the keyboard shows, in every frame: the level mode
+    // repaints every LED each 10 ms, more often than the layer's own ticks.
     RunMode(devices::kLevelMode);
     ExternalColour(0, 0, 90);
     EXPECT_TRUE(PumpUntil([&] {
         return StreamedColour(kLeftShift) == std::vector<uint8_t>{199, 0, 0} &&
                StreamedColour(kEsc) == std::vector<uint8_t>{0, 0, 89};
     }));
+    Cable().ClearFrames();
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const auto frames = StreamedColours(kLeftShift);
+    EXPECT_GE(frames.size(), 30u);
+    const auto wrong = std::count_if(frames.begin(), frames.end(), [](const auto& colour) {
+        return colour != std::vector<uint8_t>{199, 0, 0};
+    });
+    EXPECT_EQ(wrong, 0) << "of " << frames.size() << " frames";
 
     // Mode 28 without a step program turns the rest dark; the layer stays on top.
     RunMode(4);
@@ -171,8 +208,10 @@ TEST_F(KeyboardLightingTest, ProfileLightListPaintsOverEveryModeAndReachesTheWir
 TEST_F(KeyboardLightingTest, MusicModeStreamsBarsOfTheMusicInputInTheAudioStylesColours) {
     Connect(false);
     // Style 0 on a black base, white peaks: the audio light styles' two colour words.
-    keyboard->SetCurrentColour(0, 0xFFFFFF, 0);
+    keyboard->SetAudioLightWords({0, 0xFFFFFF, 0});
     RunMode(lighting::kMusicMode);
+    // The page's colour panel shows the light's red, which is no music style.
+    keyboard->RefreshPage();
     const std::vector<int> loud(lighting::kMusicValueCount, 2000);
     // Full volume: every column lit from row 1 down; Esc sits in row 0.
     EXPECT_TRUE(PumpUntil([&] {
@@ -180,6 +219,19 @@ TEST_F(KeyboardLightingTest, MusicModeStreamsBarsOfTheMusicInputInTheAudioStyles
         return StreamedColour(kLeftShift) == std::vector<uint8_t>{253, 253, 253};
     }));
     EXPECT_EQ(StreamedColour(kEsc), (std::vector<uint8_t>{0, 0, 0}));
+}
+
+TEST_F(KeyboardLightingTest, PresetColourModeShowsTheProfilesPreset) {
+    Connect(false);
+    auto light = keyboard->Profile().GetLightInfo();
+    light.selectItem = 17;
+    light.light = 4;
+    light.zzccLedMode = 2;  // the third preset
+    keyboard->Profile().SetLightInfo(light);
+    keyboard->ApplyProfileLighting();
+    const lighting::Rgb preset = lighting::Spectrum(70);
+    const devices::LedColour expected = {preset.red, preset.green, preset.blue, 255};
+    EXPECT_TRUE(PumpUntil([&] { return keyboard->GetLedColour(kEsc) == expected; }));
 }
 
 TEST_F(KeyboardLightingTest, LightingThreadRunsWhileConnectedAndStopsWithinItsBound) {

@@ -118,3 +118,45 @@ TEST(SimulatedProducts, FirmwareRefusesAddressesOutsideItsAreasAndCommandsItLack
     EXPECT_EQ(status[8], 80);
     EXPECT_EQ(hs.ReceivedCount(), 2u);
 }
+
+TEST(SimulatedFaults, FaultSpecsNameTheKindAndOptionallyTheExchange) {
+    auto every = sim::ParseFault("status-ff");
+    ASSERT_TRUE(every);
+    EXPECT_EQ(every->kind, sim::FaultRule::StatusFF);
+    EXPECT_EQ(every->times, -1);
+    auto third = sim::ParseFault("no-reply:3");
+    ASSERT_TRUE(third);
+    EXPECT_EQ(third->skip, 2);
+    EXPECT_EQ(third->times, 1);
+    auto late = sim::ParseFault("delay:250:2");
+    ASSERT_TRUE(late);
+    EXPECT_EQ(late->kind, sim::FaultRule::Delay);
+    EXPECT_EQ(late->delayMs, 250);
+    EXPECT_EQ(late->skip, 1);
+    auto unplug = sim::ParseFault("unplug");
+    ASSERT_TRUE(unplug);
+    EXPECT_TRUE(unplug->laterPagesOnly);
+    std::string why;
+    for (const char* bad :
+         {"", "nope", "delay", "delay:x", "no-reply:0", "no-reply:2:3", "unplug:"})
+        EXPECT_FALSE(sim::ParseFault(bad, &why)) << bad;
+    EXPECT_NE(why.find("no-reply, status-ff"), std::string::npos);
+
+    EXPECT_EQ(sim::WithFault("keyboard, mouse:fault=unplug,", "no-reply"),
+              "keyboard:fault=no-reply, mouse:fault=unplug,");
+    EXPECT_FALSE(sim::MakeSimulatedBus("keyboard:fault=sometimes", &why));
+}
+
+TEST(SimulatedFaults, UnplugHitsThePageAfterATransfersFirst) {
+    auto made = sim::MakeSimulatedBus("keyboard:fault=unplug");
+    ASSERT_TRUE(made);
+    HidConnection connection(made->bus);
+    ASSERT_TRUE(OpenRow(connection, made->bus, 0));
+    // A one-page exchange is answered; the second page of a transfer is not, and the
+    // keyboard is gone from the bus.
+    EXPECT_EQ(Exchange(connection, CMD_READ_INFO, 34, 0)[3], CMD_READ_INFO);
+    EXPECT_EQ(Exchange(connection, CMD_READ_KEYMAP, 56, 56)[3], 0);
+    std::vector<std::string> paths;
+    made->bus->Enumerate(paths);
+    EXPECT_TRUE(paths.empty());
+}

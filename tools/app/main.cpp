@@ -1,6 +1,7 @@
 // The application. It talks to the real devices through hidraw, or with
 // VIVORI_SIMULATE=keyboard,mouse to simulated ones; with --screenshot PATH it renders the main
-// window offscreen once the keyboard's page is shown, writes the PNG and ends.
+// window offscreen once the keyboard's page (or the one --page names) is shown, writes the PNG
+// and ends; --hidden puts the window in the tray once the devices found at the start are shown.
 #include <malloc.h>
 
 #include <chrono>
@@ -13,9 +14,11 @@
 #include <string>
 
 #include "app/Application.h"
+#include "audio/AudioLibrary.h"
 #include "device/SupportedDevices.h"
 #include "platform/Time.h"
 #include "platform/hid/HidBus.h"
+#include "sim/SimAudioChip.h"
 #include "sim/SimulatedBus.h"
 #include "ui/message/Messages.h"
 #include "ui/qt/GuiApplication.h"
@@ -31,6 +34,12 @@ bool HasDisplay() {
     return (x && *x) || (wayland && *wayland);
 }
 
+// QT_QPA_PLATFORM=offscreen asks for a run without a window on any screen.
+bool OffscreenAsked() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    return platform && std::strcmp(platform, "offscreen") == 0;
+}
+
 // Pumps messages until done or the time is up.
 template <typename Done>
 bool PumpUntil(Done done, int timeoutMs) {
@@ -43,18 +52,18 @@ bool PumpUntil(Done done, int timeoutMs) {
     return true;
 }
 
-int Screenshot(app::CMainWnd& window, const std::string& path) {
-    auto keyboardEntry = [&window]() -> int {
+int Screenshot(app::CMainWnd& window, const std::string& path, int kind) {
+    auto keyboardEntry = [&window, kind]() -> int {
         app::DeviceSelector& selector = window.Selector();
         for (int i = 0; i < selector.Count(); ++i)
             if (app::CDeviceOptionUI* entry = selector.Entry(i);
                 entry && entry->IsOwnVisible() && entry->Device() &&
-                entry->Device()->DeviceKind() == kKindKeyboard)
+                entry->Device()->DeviceKind() == kind)
                 return i;
         return -1;
     };
     if (!PumpUntil([&] { return keyboardEntry() >= 0; }, 5000))
-        std::fprintf(stderr, "vivori-trivex: no keyboard page appeared\n");
+        std::fprintf(stderr, "vivori-trivex: the page asked for did not appear\n");
     PumpUntil([] { return false; }, 400);  // the other devices and the DPI set-up
     if (keyboardEntry() >= 0) window.ShowSelectorEntry(keyboardEntry(), true, true);
     // An offscreen window is never activated; on a desktop the shown window would be,
@@ -98,11 +107,28 @@ int ReportStart(app::CMainWnd& window) {
 int main(int argc, char** argv) {
     std::optional<std::string> screenshot;
     bool reportStart = false;
+    bool hidden = false;
+    int pageKind = kKindKeyboard;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) screenshot = argv[++i];
         if (std::strcmp(argv[i], "--report-start") == 0) reportStart = true;
+        if (std::strcmp(argv[i], "--hidden") == 0) hidden = true;
+        if (std::strcmp(argv[i], "--page") == 0 && i + 1 < argc) {
+            const std::string page = argv[++i];
+            pageKind = page == "mouse"     ? kKindMouse
+                       : page == "pad"     ? kKindMousePad
+                       : page == "headset" ? kKindHeadset
+                                           : kKindKeyboard;
+        }
     }
-    // Without a display the window is drawn offscreen; it still runs, one copy per user.
+    // A copy nobody can see would hold the single-instance lock, and every later start
+    // on a display would only wake it: without a display it needs a reason to run.
+    if (!HasDisplay() && !screenshot && !reportStart && !OffscreenAsked()) {
+        std::fprintf(stderr,
+                     "vivori-trivex: no display (DISPLAY or WAYLAND_DISPLAY is not set); "
+                     "use --screenshot PATH to render the window into a PNG\n");
+        return 1;
+    }
     ui::GuiApplication gui(argc, argv, screenshot.has_value() || !HasDisplay());
 
     // One bus for the whole run, taken here before any thread starts: the real devices,
@@ -115,6 +141,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     hid::SetDefaultHidBus(bus);
+    // The simulated headset comes with the simulated audio chip.
+    if (simulate && std::string_view(simulate).find("headset") != std::string_view::npos)
+        audio::SetAudioLibrary(std::make_shared<sim::SimAudioChip>());
 
     app::AppOptions options;
     options.singleInstance = !screenshot;
@@ -131,7 +160,13 @@ int main(int argc, char** argv) {
         case app::Application::StartResult::Started:
             break;
     }
-    if (screenshot) return Screenshot(*application.Window(), *screenshot);
+    if (screenshot) return Screenshot(*application.Window(), *screenshot, pageKind);
     if (reportStart) return ReportStart(*application.Window());
+    if (hidden) {
+        // Straight to the tray once the devices present at the start have their pages.
+        PumpUntil([&] { return application.Window()->IsWindowVisible(); }, 3000);
+        PumpUntil([] { return false; }, 500);
+        application.Window()->HideToTrayNow();
+    }
     return application.Run();
 }

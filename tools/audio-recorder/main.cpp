@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "SpectrumAnalyser.h"
+#include "FrequencyAnalyser.h"
 #include "app/AppMessages.h"
 #include "app/AudioRecorderLink.h"
 #include "platform/Time.h"
@@ -80,13 +80,13 @@ class Capture {
 
     // Opens the sound server's default monitor; false with the reason when it cannot.
     bool OpenServer(std::string* error) {
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, recorder::kSampleRate, 1};
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, recorder::kSampleRate, 1};
         pa_buffer_attr attr{};
         attr.maxlength = uint32_t(-1);
         attr.fragsize = recorder::kHopSize * sizeof(float);
         int code = 0;
         stream_ = pa_simple_new(nullptr, "vivori-audio-recorder", PA_STREAM_RECORD,
-                                "@DEFAULT_MONITOR@", "spectrum", &spec, nullptr, &attr, &code);
+                                "@DEFAULT_MONITOR@", "spectrum", &format, nullptr, &attr, &code);
         if (stream_ == nullptr) *error = pa_strerror(code);
         return stream_ != nullptr;
     }

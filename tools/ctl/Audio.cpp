@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Ctl.h"
-#include "lighting/SpectrumBands.h"
+#include "lighting/AudioBands.h"
 
 namespace vivori::ctl {
 namespace {

@@ -18,6 +18,7 @@ struct Options {
     std::string link = "cable";       // cable | receiver
     std::string kind;                 // profile/macro kind (defaults to device)
     std::string simulate;             // simulated devices, as VIVORI_SIMULATE
+    std::string fault;                // --fault: what every simulated device gets wrong
     bool debug = false;
     std::vector<std::string> args;  // after the subcommand name
 };

@@ -51,7 +51,14 @@ int RefuseUnknownFlags(const Arguments& arguments, std::initializer_list<std::st
 std::shared_ptr<hid::HidBus> SelectBus(const Options& options, std::string* error) {
     // One bus for the whole run, as the application takes it.
     static std::shared_ptr<hid::HidBus> bus;
-    if (!bus) bus = sim::MakeProgramBus(options.simulate, error);
+    if (bus) return bus;
+    if (!options.fault.empty() && options.simulate.empty()) {
+        *error = "--fault needs simulated devices (--simulate LIST)";
+        return nullptr;
+    }
+    const std::string list =
+        options.fault.empty() ? options.simulate : sim::WithFault(options.simulate, options.fault);
+    bus = sim::MakeProgramBus(list, error);
     return bus;
 }
 
@@ -67,6 +74,10 @@ constexpr const char* kOptionsHelp =
     "  --link cable|receiver                 way to reach it (default cable)\n"
     "  --kind keyboard|mouse|pad|headset     profile or macro kind (default: the device)\n"
     "  --simulate LIST                       use simulated devices (also VIVORI_SIMULATE)\n"
+    "  --fault KIND[:N]                      the simulated devices misbehave: no-reply,\n"
+    "                                        status-ff, status-fe, stray-reply, delay:MS\n"
+    "                                        or unplug; on the N-th exchange only, else\n"
+    "                                        on every one (unplug: mid-transfer)\n"
     "  --debug                               print every frame sent and received\n"
     "  --help                                this text, or a command's with one named\n"
     "  --version                             the version\n"
@@ -147,6 +158,10 @@ int main(int argc, char** argv) {
             if (!value(options.kind)) return Fail("--kind needs a value"), kExitUsage;
         } else if (a == "--simulate") {
             if (!value(options.simulate)) return Fail("--simulate needs a value"), kExitUsage;
+        } else if (a == "--fault") {
+            std::string why;
+            if (!value(options.fault)) return Fail("--fault needs a value"), kExitUsage;
+            if (!vivori::sim::ParseFault(options.fault, &why)) return Fail(why), kExitUsage;
         } else if (!name.empty()) {
             options.args.push_back(a);
         } else {

@@ -43,6 +43,24 @@ def background():
     image.save(out("common/background.png"))
 
 
+def skin_backgrounds():
+    """The backgrounds of the skin window: the default's gradient with a glow of another
+    colour, full size and as 120 x 77 thumbnails for its buttons."""
+    for name, glow_colour in (("ember", "E0483E"), ("ocean", "2F7DE1"), ("forest", "2FBF71")):
+        for width, height, suffix in ((1000, 640, ""), (120, 77, "_thumb")):
+            image = Canvas(width, height)
+            top, bottom, accent = rgba("15161A"), rgba("0E0F12"), rgba(glow_colour)
+            for y in range(height):
+                for x in range(width):
+                    t = y / (height - 1)
+                    glow = max(0.0, 1.0 - math.hypot(x - width, y) / (0.6 * width)) ** 2 * 0.35
+                    image.pixels[y * width + x] = [
+                        round(top[i] * (1 - t) + bottom[i] * t + (accent[i] - top[i]) * glow)
+                        for i in range(3)
+                    ] + [255]
+            image.save(out("backgrounds/bg_%s%s.png" % (name, suffix)))
+
+
 def keyboard_glyph(image, colour):
     image.round_frame(8, 10, 48, 30, 3, 2, colour)
     for row, y in enumerate((14, 18.5)):
@@ -277,6 +295,7 @@ def icons():
 
 def main():
     background()
+    skin_backgrounds()
     device_icons()
     power_images()
     slider_images()

@@ -37,6 +37,16 @@ WINDOW = [
     ("software_rev_text", "Software version: ", "软件版本："),
     ("language_english_text", "English", "English"),
     ("language_chinese_text", "简体中文", "简体中文"),
+    ("language_title_text", "Language", "语言"),
+    ("update_title_text", "Updates", "更新"),
+    ("close_text", "Close", "关闭"),
+    ("about_copyright_text", "Configuration utility for the VIVORI family", "VIVORI 系列设备配置工具"),
+    ("settings_write_failed_text", "The setting could not be saved.", "无法保存设置。"),
+    ("skin_image_text", "Images", "图片"),
+    ("skin_color_text", "Colours", "颜色"),
+    ("skin_custom_text", "Own image…", "自定义图片…"),
+    ("skin_reset_text", "Reset", "恢复默认"),
+    ("skin_default_tip", "Default background", "默认背景"),
 ]
 
 MESSAGES = [
@@ -51,6 +61,8 @@ MESSAGES = [
     ("message_text_22", "Restore the default settings? Your changes in this profile are lost.",
      "恢复默认设置？此配置中的更改将丢失。"),
     ("message_text_25", "The name must not be empty.", "名称不能为空。"),
+    ("input_settings_missing_text", "No settings program of this desktop was found (GNOME Settings, "
+     "KDE System Settings or the Xfce settings).", "未找到桌面的设置程序（GNOME 设置、KDE 系统设置或 Xfce 设置）。"),
 ]
 
 DEVICES = [
@@ -330,4 +342,52 @@ SETTINGS = [
      "指针与滚轮设置位于功能页的“性能”选项卡。"),
 ]
 
-TEXTS = WINDOW + MESSAGES + DEVICES + PROFILE + LIGHTING + FUNCTIONS + KEYSET + MACRO + SHOOT + SETTINGS
+PAD_HEADSET = [
+    ("mousepad_device_text", "VIVORI pad", "VIVORI 鼠标垫"),
+    ("battery_keyboard_text", "Keyboard", "键盘"),
+    ("battery_mouse_text", "Mouse", "鼠标"),
+    ("battery_headset_text", "Headset", "耳机"),
+    ("battery_low_title", "Battery low", "电量低"),
+    ("battery_low_text", "Connect it to charge.", "请连接充电。"),
+    ("headset_tab_light_text", "Lighting", "灯光"),
+    ("headset_tab_voice_text", "Sound", "声音"),
+    ("headset_tab_magic_text", "Voice effects", "变声"),
+    ("voice_mic_title_text", "Microphone", "麦克风"),
+    ("voice_mic_on_text", "Microphone on", "开启麦克风"),
+    ("voice_monitor_title_text", "Hear yourself", "麦克风监听"),
+    ("voice_monitor_on_text", "Monitoring on", "开启监听"),
+    ("eq_title_text", "Equaliser", "均衡器"),
+    ("eq_preset_1_text", "Rock", "摇滚"),
+    ("eq_preset_2_text", "Pop", "流行"),
+    ("eq_preset_3_text", "Bass", "低音"),
+    ("eq_preset_4_text", "Classical", "古典"),
+    ("eq_preset_5_text", "Flat", "平直"),
+    ("eq_preset_6_text", "Electronic", "电子"),
+    ("eq_preset_7_text", "Club", "俱乐部"),
+    ("eq_preset_8_text", "Vocal", "人声"),
+    ("eq_preset_9_text", "Treble", "高音"),
+    ("eq_preset_10_text", "Jazz", "爵士"),
+    ("eq_preset_11_text", "Live", "现场"),
+    ("eq_preset_12_text", "Games", "游戏"),
+    ("eq_preset_13_text", "Custom", "自定义"),
+    ("eq_band_0_text", "31 Hz", "31 Hz"),
+    ("eq_band_1_text", "62 Hz", "62 Hz"),
+    ("eq_band_2_text", "125 Hz", "125 Hz"),
+    ("eq_band_3_text", "250 Hz", "250 Hz"),
+    ("eq_band_4_text", "500 Hz", "500 Hz"),
+    ("eq_band_5_text", "1 kHz", "1 kHz"),
+    ("eq_band_6_text", "2 kHz", "2 kHz"),
+    ("eq_band_7_text", "4 kHz", "4 kHz"),
+    ("eq_band_8_text", "8 kHz", "8 kHz"),
+    ("eq_band_9_text", "16 kHz", "16 kHz"),
+    ("eq_save_text", "Save", "保存"),
+    ("eq_delete_text", "Delete", "删除"),
+    ("magic_title_text", "Voice effect", "变声效果"),
+    ("magic_enable_text", "Voice effect on", "开启变声"),
+    ("magic_effect_1_text", "Robot", "机器人"),
+    ("magic_effect_2_text", "Deep", "低沉"),
+    ("magic_effect_3_text", "Bright", "明亮"),
+    ("magic_effect_4_text", "Echo hall", "回声"),
+]
+
+TEXTS = WINDOW + MESSAGES + DEVICES + PROFILE + LIGHTING + FUNCTIONS + KEYSET + MACRO + SHOOT + SETTINGS + PAD_HEADSET

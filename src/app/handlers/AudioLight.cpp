@@ -29,9 +29,10 @@ namespace {
 constexpr const char* kRecorderProgram = "vivori-audio-recorder";
 constexpr const char* kUnavailableNote = "music_input_unavailable_text";
 
+// The device keeps its audio words apart from the colour panel's current colour.
 AudioLight AudioWordsOf(const CQuorvaneUSBDevice& device) {
-    const std::array<int, 3> c = device.GetCurrentColour();
-    return {uint32_t(c[0]), uint32_t(c[1]), uint32_t(c[2])};
+    const devices::AudioLightWords words = device.GetAudioLightWords();
+    return {words.first, words.second, words.layer};
 }
 
 void SetLayerColour(AudioLight& audio, UiColor colour) {
@@ -58,7 +59,7 @@ void EditAudio(CMainWnd& window, const Change& change) {
     if (panel == nullptr) return;
     AudioLight audio = AudioWordsOf(*device);
     if (!change(audio, *panel)) return;
-    device->SetCurrentColour(int(audio.first), int(audio.second), int(audio.third));
+    device->SetAudioLightWords({audio.first, audio.second, audio.third});
     panel->SetAudioLightInfo(audio);
     device->SaveProfile();
     device->ApplyProfileLighting();

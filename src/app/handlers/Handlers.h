@@ -18,6 +18,11 @@ using HandlerTable = std::map<std::string_view, NotifyHandler>;
 
 // Lighting panel, synchronised lighting, colour palette (handlers/Lighting.cpp).
 void AddLightingHandlers(CMainWnd& window, HandlerTable& handlers);
+// The headset's voice, equaliser and voice-effect panels (handlers/Headset.cpp).
+void AddHeadsetHandlers(CMainWnd& window, HandlerTable& handlers);
+// Keyboard settings tab, factory reset, paint tool, key clicks and
+// the desktop's input settings (handlers/KeyboardSettings.cpp).
+void AddKeyboardSettingsHandlers(CMainWnd& window, HandlerTable& handlers);
 // Hands the synchronised-lighting thread the current devices (UI thread).
 void UpdateSyncGroup(CMainWnd& window);
 // Synchronised lighting is offered only with two devices or more; below that every

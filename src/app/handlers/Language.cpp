@@ -41,11 +41,10 @@ void CMainWnd::SetUIFonts(std::string_view face) {
 void CMainWnd::ApplyLanguage(int index, bool store) {
     if (index == languageIndex_) return;
     const std::vector<profiles::LanguageEntry> languages = Languages();
-    const profiles::LanguageEntry entry =
-        index >= 0 && std::size_t(index) < languages.size() ? languages[std::size_t(index)]
-                                                            : profiles::LanguageEntry{};
-    if (options_.fonts && LanguageFonts::NeedsCjk(entry.name, entry.id))
-        options_.fonts->LoadCjk();
+    const profiles::LanguageEntry entry = index >= 0 && std::size_t(index) < languages.size()
+                                              ? languages[std::size_t(index)]
+                                              : profiles::LanguageEntry{};
+    if (options_.fonts && LanguageFonts::NeedsCjk(entry.name, entry.id)) options_.fonts->LoadCjk();
     SetUIFonts("Roboto");
     languageIndex_ = index;
     CResourceManager& resources = CResourceManager::GetInstance();

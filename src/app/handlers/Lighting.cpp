@@ -9,6 +9,7 @@
 #include "app/handlers/Handlers.h"
 #include "app/windows/CColorSelectWnd.h"
 #include "device/SupportedDevices.h"
+#include "devices/CQuorvaneMouseDevice.h"
 #include "panels/CLightControlUI.h"
 #include "panels/ColourText.h"
 #include "panels/ModeControls.h"
@@ -112,6 +113,8 @@ void OnModeList(CMainWnd& window, TNotifyUI& msg) {
             SetByte(light[0], 0, index);
             panel.SelectMode(index);
         });
+        // The music mode shows the audio settings in place of the colour.
+        if (CQuorvaneUSBDevice* device = window.CurrentDevice()) device->ShowAudioLight();
         return;
     }
     CQuorvaneUSBDevice* device = window.CurrentDevice();
@@ -160,12 +163,14 @@ std::optional<UiColor> PickColour(CMainWnd& window, UiColor initial) {
     return palette.Colour();
 }
 
-// The stage's colour button shows the chosen colour; the mouse page stores it.
+// The stage's colour button shows the chosen colour; the mouse stores it in its stage,
+// saves the profile and writes the mouse.
 void StoreDpiStageColour(CQuorvaneUSBDevice& device, int stage, UiColor colour,
                          CControlUI& button) {
-    (void)device;
     panels::PaintColourSample(&button, colour);
-    DebugPrintf("DPI stage %d colour %08X: kept on the page only", stage, colour);
+    if (auto* mouse =
+            static_cast<devices::CQuorvaneMouseDevice*>(device.GetInterface("QuorvaneMouseDevice")))
+        mouse->OnStageColour(stage, colour);
 }
 
 void OnSameMode(CMainWnd& window) {

@@ -80,13 +80,9 @@ namespace {
 // to write), -1 the wireless device did not answer, n > 0 the macros are n events too
 // many for the device's memory.
 int WriteUsedMacros(CQuorvaneUSBDevice& device) {
-    if (auto* keyboard = dynamic_cast<devices::CQuorvaneKeyboardDevice*>(&device)) {
-        const macros::MacroUploadResult result =
-            keyboard->WriteMacroList(keyboard->CollectUsedMacros());
-        if (result.linkDown) return -1;
-        return result.eventsTooMany;
-    }
-    return device.WriteMacros() == CMD_LINK_DOWN ? -1 : 0;
+    const macros::MacroUploadResult result = device.WriteUsedMacros();
+    if (result.linkDown) return -1;
+    return result.eventsTooMany;
 }
 
 }  // namespace

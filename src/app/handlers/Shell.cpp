@@ -73,8 +73,8 @@ void CMainWnd::RestoreSkin() {
     const auto choice =
         profiles::ReadSkinChoice(profiles::MainIniFile(profiles::DataFolders::FromEnvironment()));
     if (!choice || choice->kind == profiles::SkinChoice::Kind::Reset) return;
-    OnSkinChanged({choice->kind == profiles::SkinChoice::Kind::Colour, choice->colour,
-                   choice->image});
+    OnSkinChanged(
+        {choice->kind == profiles::SkinChoice::Kind::Colour, choice->colour, choice->image});
 }
 
 }  // namespace vivori::app

@@ -43,8 +43,8 @@ void CSkinFrame::SetImageChooserForTests(ImageChooser chooser) {
 
 HWND CSkinFrame::Open(HWND owner, const UiRect& anchorOnScreen) {
     auto* frame = new CSkinFrame;
-    const HWND hwnd = frame->Create(owner, "skinframe", WS_POPUP | WS_VISIBLE,
-                                    WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
+    const HWND hwnd =
+        frame->Create(owner, "skinframe", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
     if (hwnd == 0) {
         delete frame;
         return 0;
@@ -81,9 +81,9 @@ void CSkinFrame::Notify(TNotifyUI& msg) {
         Store({});
     } else if (name == "skin_Custom") {
         std::string path;
-        const bool chosen = TheChooser() ? TheChooser()(&path)
-                                         : OpenFileDialog("(*.png)|*.png|(*.*)|*.*||", GetHWND(),
-                                                          &path);
+        const bool chosen = TheChooser()
+                                ? TheChooser()(&path)
+                                : OpenFileDialog("(*.png)|*.png|(*.*)|*.*||", GetHWND(), &path);
         // Cancelling the dialog leaves the background as it is.
         if (chosen && !path.empty()) {
             Publish({false, 0, path});

@@ -30,6 +30,12 @@ class HidHandle {
                            Event& abort) = 0;
     // Drops every input report of this collection that arrived and was not read yet.
     virtual void DiscardInput() = 0;
+    // One output report sent at once, outside any exchange (the headset's LEDs): on
+    // hidraw a plain write of the report, on the virtual bus a delivery to the device.
+    virtual IoStatus SendOutputReport(std::span<const uint8_t> report, int timeoutMs, Event& abort) {
+        size_t written = 0;
+        return Write(report, written, timeoutMs, abort);
+    }
 };
 
 // Stands in for the device-setup and HID services: lists interface paths and opens

@@ -409,6 +409,7 @@ void CPaintManagerUI::Invalidate(const UiRect& rect) {
 }
 
 void CPaintManagerUI::Paint(IRender& render, const UiRect& rect) {
+    ++paintCount_;
     LayoutIfNeeded();
     if (root_ != nullptr && root_->IsVisible()) root_->DoPaint(render, rect);
     if (popup_ != nullptr) popup_->DoPaint(render, rect);

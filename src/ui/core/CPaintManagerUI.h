@@ -134,6 +134,8 @@ class CPaintManagerUI {
     void Invalidate(const UiRect& rect);
     const UiRect& GetInvalidRect() const { return invalid_; }
     void Paint(IRender& render, const UiRect& rect);
+    // How many times the window has been painted: what a preview costs the screen.
+    std::uint64_t PaintCount() const { return paintCount_; }
     // The host's repaint hook: called with the area to repaint.
     void SetInvalidateHandler(std::function<void(const UiRect&)> handler) {
         invalidateHandler_ = std::move(handler);
@@ -222,6 +224,7 @@ class CPaintManagerUI {
     UiSize maxInfo_;
     int dpi_ = 96;
     UiRect invalid_;
+    std::uint64_t paintCount_ = 0;
     std::function<void(const UiRect&)> invalidateHandler_;
 };
 

@@ -13,6 +13,8 @@ class HeadlessWindowHost : public IWindowHost {
     bool IsVisible() const override { return visible_; }
     void SysCommand(WPARAM command) override;
     bool IsMinimized() const override { return minimized_; }
+    bool IsExposed() const override { return visible_ && !minimized_; }
+    int RefreshRate() const override { return 60; }
     void SetTopMost(bool topMost) override { topMost_ = topMost; }
     bool IsTopMost() const override { return topMost_; }
     void SetTitle(std::string_view title) override { title_ = title; }

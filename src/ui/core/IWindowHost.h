@@ -22,6 +22,11 @@ class IWindowHost {
     // SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE.
     virtual void SysCommand(WPARAM command) = 0;
     virtual bool IsMinimized() const = 0;
+    // Whether any of the window can be seen: shown, not minimised and not wholly
+    // covered, as far as the screen can tell.
+    virtual bool IsExposed() const = 0;
+    // Pictures a second the window's screen shows.
+    virtual int RefreshRate() const = 0;
     virtual void SetTopMost(bool topMost) = 0;
     virtual bool IsTopMost() const = 0;
     virtual void SetTitle(std::string_view title) = 0;

@@ -86,6 +86,7 @@ LRESULT WindowImplBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 PostMessage(GetHWND(), WM_CLOSE, IDCANCEL, 0);
             } else if (host_) {
                 host_->SysCommand(wParam);
+                HandleMessage(WM_VISIBILITYCHANGED, 0, 0);
             }
             return 0;
         default:
@@ -94,7 +95,10 @@ LRESULT WindowImplBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void WindowImplBase::ShowWindow(bool show, bool takeFocus) {
-    if (host_) host_->Show(show, takeFocus);
+    if (!host_) return;
+    host_->Show(show, takeFocus);
+    // A screen reports it again once the window is really up; a headless host never does.
+    HandleMessage(WM_VISIBILITYCHANGED, 0, 0);
 }
 
 bool WindowImplBase::IsWindowVisible() const {

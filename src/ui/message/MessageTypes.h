@@ -46,6 +46,9 @@ inline constexpr UINT WM_MOUSELEAVE = 0x02A3;
 inline constexpr UINT WM_DPICHANGED = 0x02E0;
 inline constexpr UINT WM_USER = 0x0400;
 inline constexpr UINT WM_APP = 0x8000;
+// Sent by the screen layer whenever the window may have become visible or invisible
+// (shown, hidden, minimised, restored, covered or uncovered); the window asks its host.
+inline constexpr UINT WM_VISIBILITYCHANGED = WM_APP + 0x0101;
 
 // Registered message identifiers come from this range.
 inline constexpr UINT kFirstRegisteredMessage = 0xC000;

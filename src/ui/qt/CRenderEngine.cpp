@@ -9,6 +9,7 @@
 
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/qt/ImageCache.h"
+#include "ui/qt/PatchCache.h"
 
 namespace vivori::ui {
 namespace {
@@ -37,35 +38,75 @@ QRect SourceOf(const QImage& picture, const ImageDrawInfo& image) {
     return ToQRect(image.source).intersected(whole);
 }
 
-// Draws source onto dest; with corners, as a nine-patch whose corners keep their size
-// and whose edges and middle stretch ("hole" leaves the middle out).
-void DrawPatches(QPainter& painter, const QImage& picture, const QRect& source, const QRect& dest,
-                 const UiRect& corner, bool hole) {
-    if (corner.left <= 0 && corner.top <= 0 && corner.right <= 0 && corner.bottom <= 0) {
-        painter.drawImage(dest, picture, source);
-        return;
-    }
-    // Corners may not be larger than what they cut from, on either side.
-    int l = std::clamp(corner.left, 0, std::min(source.width(), dest.width()));
-    int r = std::clamp(corner.right, 0, std::min(source.width(), dest.width()) - l);
-    int t = std::clamp(corner.top, 0, std::min(source.height(), dest.height()));
-    int b = std::clamp(corner.bottom, 0, std::min(source.height(), dest.height()) - t);
-    const int sx[4] = {source.left(), source.left() + l, source.left() + source.width() - r,
-                       source.left() + source.width()};
-    const int sy[4] = {source.top(), source.top() + t, source.top() + source.height() - b,
-                       source.top() + source.height()};
-    const int dx[4] = {dest.left(), dest.left() + l, dest.left() + dest.width() - r,
-                       dest.left() + dest.width()};
-    const int dy[4] = {dest.top(), dest.top() + t, dest.top() + dest.height() - b,
-                       dest.top() + dest.height()};
-    for (int row = 0; row < 3; ++row) {
-        for (int column = 0; column < 3; ++column) {
-            if (hole && row == 1 && column == 1) continue;
-            QRect from(sx[column], sy[row], sx[column + 1] - sx[column], sy[row + 1] - sy[row]);
-            QRect to(dx[column], dy[row], dx[column + 1] - dx[column], dy[row + 1] - dy[row]);
-            if (from.isEmpty() || to.isEmpty()) continue;
-            painter.drawImage(to, picture, from);
+// Where a layout rectangle lands in device pixels, when the painter only scales and
+// moves; a rotated or sheared painter has no such rectangle.
+std::optional<QRect> DeviceRect(const QPainter& painter, const QRect& dest) {
+    const QTransform& transform = painter.worldTransform();
+    if (transform.type() > QTransform::TxScale) return std::nullopt;
+    const QRectF mapped = transform.mapRect(QRectF(dest));
+    const QPoint topLeft(qRound(mapped.left()), qRound(mapped.top()));
+    const QPoint end(qRound(mapped.right()), qRound(mapped.bottom()));
+    return QRect(topLeft, QSize(end.x() - topLeft.x(), end.y() - topLeft.y()));
+}
+
+// Blits an image of device pixels at a device position, whatever the painter's scale.
+void DrawDevicePixels(QPainter& painter, QPoint at, const QImage& image) {
+    const QTransform saved = painter.worldTransform();
+    painter.setWorldTransform(QTransform());
+    painter.drawImage(at, image);
+    painter.setWorldTransform(saved);
+}
+
+// The picture stretched to dest, from the patch cache; null when it is not kept there.
+const QImage* Stretched(const QPainter& painter, const QImage& picture, const QRect& source,
+                        const QRect& dest, const UiRect& corner, bool hole, QRect& device) {
+    const std::optional<QRect> mapped = DeviceRect(painter, dest);
+    if (!mapped || mapped->isEmpty()) return nullptr;
+    device = *mapped;
+    return PatchCache::Instance().Get(
+        picture, {picture.cacheKey(), source, dest.size(), device.size(), corner, hole});
+}
+
+bool IsNinePatch(const UiRect& corner) {
+    return corner.left > 0 || corner.top > 0 || corner.right > 0 || corner.bottom > 0;
+}
+
+// Draws a picture as a layout places it: stretched pictures come ready from the cache.
+void DrawPlaced(QPainter& painter, const QImage& picture, const QRect& source, const QRect& dest,
+                const UiRect& corner, bool hole) {
+    const bool stretched = IsNinePatch(corner) || source.size() != dest.size() ||
+                           painter.worldTransform().type() != QTransform::TxNone;
+    QRect device;
+    if (stretched) {
+        if (const QImage* ready = Stretched(painter, picture, source, dest, corner, hole, device)) {
+            DrawDevicePixels(painter, device.topLeft(), *ready);
+            return;
         }
+    }
+    DrawPatches(painter, picture, source, dest, corner, hole);
+}
+
+// Premultiplied colour times alpha, rounded as the raster engine's own source-in fill.
+inline quint32 ByteMul(quint32 x, quint32 a) {
+    quint32 t = (x & 0xff00ff) * a;
+    t = (t + ((t >> 8) & 0xff00ff) + 0x800080) >> 8;
+    t &= 0xff00ff;
+    x = ((x >> 8) & 0xff00ff) * a;
+    x = (x + ((x >> 8) & 0xff00ff) + 0x800080);
+    x &= 0xff00ff00;
+    return x | t;
+}
+
+// The shape's alpha filled with an opaque colour: what a source-in fill of the colour
+// over the shape gives, without a painter.
+void FillShape(const QImage& shape, QRgb colour, QImage& out) {
+    if (out.size() != shape.size() || out.format() != QImage::Format_ARGB32_Premultiplied)
+        out = QImage(shape.size(), QImage::Format_ARGB32_Premultiplied);
+    const quint32 opaque = colour | 0xFF000000u;
+    for (int y = 0; y < shape.height(); ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(shape.constScanLine(y));
+        auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < shape.width(); ++x) to[x] = ByteMul(opaque, qAlpha(from[x]));
     }
 }
 
@@ -205,7 +246,7 @@ bool CRenderEngine::DrawImage(const UiRect& controlRect, const ImageDrawInfo& im
         painter_.save();
         painter_.setOpacity(painter_.opacity() * image.fade / 255.0);
     }
-    DrawPatches(painter_, *placed->picture, placed->source, placed->dest, image.corner, image.hole);
+    DrawPlaced(painter_, *placed->picture, placed->source, placed->dest, image.corner, image.hole);
     if (image.fade < 255) painter_.restore();
     return true;
 }
@@ -227,6 +268,21 @@ bool CRenderEngine::DrawTintedImage(const UiRect& controlRect, const ImageDrawIn
         return true;
     }
     // The image's shape filled with the light colour at its brightness.
+    QColor color = DecodeTint(tint);
+    double brightness = TintBrightness(level);
+    const QRgb fill = qRgb(static_cast<int>(color.red() * brightness),
+                           static_cast<int>(color.green() * brightness),
+                           static_cast<int>(color.blue() * brightness));
+    if (image.fade < 255) painter_.setOpacity(painter_.opacity() * image.fade / 255.0);
+    QRect device;
+    if (const QImage* shape =
+            Stretched(painter_, picture, source, dest, image.corner, image.hole, device)) {
+        // Every key is tinted in each picture: one buffer serves them all.
+        FillShape(*shape, fill, tinted_);
+        DrawDevicePixels(painter_, device.topLeft(), tinted_);
+        painter_.restore();
+        return true;
+    }
     QImage shape(dest.size(), QImage::Format_ARGB32_Premultiplied);
     shape.fill(Qt::transparent);
     {
@@ -234,13 +290,8 @@ bool CRenderEngine::DrawTintedImage(const UiRect& controlRect, const ImageDrawIn
         DrawPatches(shapePainter, picture, source, QRect(QPoint(0, 0), dest.size()), image.corner,
                     image.hole);
         shapePainter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        QColor color = DecodeTint(tint);
-        double brightness = TintBrightness(level);
-        shapePainter.fillRect(shape.rect(), QColor(static_cast<int>(color.red() * brightness),
-                                                   static_cast<int>(color.green() * brightness),
-                                                   static_cast<int>(color.blue() * brightness)));
+        shapePainter.fillRect(shape.rect(), QColor(fill));
     }
-    if (image.fade < 255) painter_.setOpacity(painter_.opacity() * image.fade / 255.0);
     painter_.drawImage(dest.topLeft(), shape);
     painter_.restore();
     return true;

@@ -41,6 +41,7 @@ class CRenderEngine : public IRender {
     QPainter& painter_;
     const CPaintManagerUI& manager_;
     int clipDepth_ = 0;
+    QImage tinted_;
 };
 
 // The colour a tint word stands for: red in the low byte, then blue, then green.

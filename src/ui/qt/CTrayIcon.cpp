@@ -50,6 +50,10 @@ void CTrayIcon::SetToolTip(std::string_view toolTip) {
     if (icon_) icon_->setToolTip(ToQString(toolTip));
 }
 
+void CTrayIcon::ShowMessage(std::string_view title, std::string_view text) {
+    if (icon_) icon_->showMessage(ToQString(title), ToQString(text), QSystemTrayIcon::Warning);
+}
+
 bool CTrayIcon::IsVisible() const {
     return icon_ && icon_->isVisible();
 }

@@ -27,6 +27,8 @@ class CTrayIcon {
     bool CreateTrayIcon(HWND window, std::string_view iconFile, std::string_view toolTip);
     void DeleteTrayIcon();
     void SetToolTip(std::string_view toolTip);
+    // A desktop notification from the icon (the desktop decides how it shows).
+    void ShowMessage(std::string_view title, std::string_view text);
     bool IsVisible() const;
 
   private:

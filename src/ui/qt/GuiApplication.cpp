@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
 
+#include "ui/qt/ImageCache.h"
 #include "ui/qt/QtCaptureBackend.h"
 #include "ui/qt/QtWindowHost.h"
 
@@ -25,6 +28,19 @@ GuiApplication::~GuiApplication() {
 UiPoint GetCursorPos() {
     QPoint point = QCursor::pos();
     return {point.x(), point.y()};
+}
+
+std::optional<UiSize> LayoutImageSize(const std::string& file) {
+    const QImage* image = ImageCache::Instance().Get(file);
+    if (image == nullptr) return std::nullopt;
+    return UiSize{image->width(), image->height()};
+}
+
+UiSize PrimaryScreenSize() {
+    const QScreen* screen =
+        QGuiApplication::instance() != nullptr ? QGuiApplication::primaryScreen() : nullptr;
+    if (screen == nullptr) return {1920, 1080};
+    return {screen->geometry().width(), screen->geometry().height()};
 }
 
 }  // namespace vivori::ui

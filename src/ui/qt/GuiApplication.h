@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "ui/core/UiTypes.h"
 
@@ -24,5 +26,11 @@ class GuiApplication {
 
 // The mouse pointer in screen coordinates.
 UiPoint GetCursorPos();
+// The primary screen's size in pixels; 1920 x 1080 without a screen.
+UiSize PrimaryScreenSize();
+
+// The pixel size of a layout image (a file of the resource folder); nullopt when it
+// cannot be read. UI thread.
+std::optional<UiSize> LayoutImageSize(const std::string& file);
 
 }  // namespace vivori::ui

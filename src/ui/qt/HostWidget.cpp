@@ -298,8 +298,31 @@ QVariant HostWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
     }
 }
 
+void HostWidget::ReportVisibility() {
+    Send(WM_VISIBILITYCHANGED, 0, 0);
+}
+
+void HostWidget::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (QObject* window = windowHandle(); window != nullptr && window != watchedWindow_) {
+        window->installEventFilter(this);
+        watchedWindow_ = window;
+    }
+    ReportVisibility();
+}
+
+bool HostWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == watchedWindow_ && event->type() == QEvent::Expose) {
+        // After Qt has taken the new exposure in, so the host reads the new state.
+        QMetaObject::invokeMethod(
+            this, [this] { ReportVisibility(); }, Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void HostWidget::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) ReportVisibility();
     if (event->type() != QEvent::ActivationChange) return;
     if (isActiveWindow()) {
         Send(WM_ACTIVATE, kActivateActive, 0);
@@ -313,6 +336,7 @@ void HostWidget::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     // A popup closed by a click elsewhere has lost the focus.
     if (popup_) Send(WM_KILLFOCUS, 0, 0);
+    ReportVisibility();
 }
 
 void HostWidget::closeEvent(QCloseEvent* event) {

@@ -38,6 +38,9 @@ class HostWidget : public QWidget {
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void changeEvent(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    // Expose events go to the native window, not to the widget.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
@@ -52,12 +55,14 @@ class HostWidget : public QWidget {
     void SendMouse(unsigned msg, QMouseEvent* event);
     // The pointer shape the control under the mouse asks for.
     void UpdateCursor();
+    void ReportVisibility();
 
     WindowImplBase* window_;
     bool popup_;
     bool dragging_ = false;
     QPoint dragStart_;
     QPoint windowStart_;
+    QObject* watchedWindow_ = nullptr;
 };
 
 }  // namespace vivori::ui

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QWindow>
 
 #include "ui/core/CMenuWnd.h"
 #include "ui/core/WindowImplBase.h"
@@ -69,6 +70,17 @@ void QtWindowHost::SysCommand(WPARAM command) {
 
 bool QtWindowHost::IsMinimized() const {
     return widget_ != nullptr && widget_->isMinimized();
+}
+
+bool QtWindowHost::IsExposed() const {
+    if (widget_ == nullptr || !widget_->isVisible() || widget_->isMinimized()) return false;
+    const QWindow* window = widget_->windowHandle();
+    return window != nullptr && window->isExposed();
+}
+
+int QtWindowHost::RefreshRate() const {
+    QScreen* screen = widget_ != nullptr ? widget_->screen() : QGuiApplication::primaryScreen();
+    return screen != nullptr ? static_cast<int>(screen->refreshRate() + 0.5) : 0;
 }
 
 void QtWindowHost::SetTopMost(bool topMost) {

@@ -18,6 +18,8 @@ class QtWindowHost : public IWindowHost {
     bool IsVisible() const override;
     void SysCommand(WPARAM command) override;
     bool IsMinimized() const override;
+    bool IsExposed() const override;
+    int RefreshRate() const override;
     void SetTopMost(bool topMost) override;
     bool IsTopMost() const override;
     void SetTitle(std::string_view title) override;

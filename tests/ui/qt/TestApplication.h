@@ -11,6 +11,8 @@ inline QApplication& TestApplication() {
     static char name[] = "ui_qt_tests";
     static char* argv[] = {name, nullptr};
     static QApplication* application = [] {
+        // A test that needs a real screen makes its application first.
+        if (auto* made = qobject_cast<QApplication*>(QCoreApplication::instance())) return made;
         qputenv("QT_QPA_PLATFORM", "offscreen");
         return new QApplication(argc, argv);
     }();

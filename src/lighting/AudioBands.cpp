@@ -1,4 +1,4 @@
-#include "lighting/SpectrumBands.h"
+#include "lighting/AudioBands.h"
 
 #include <algorithm>
 #include <cmath>

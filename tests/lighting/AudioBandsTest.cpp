@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "lighting/SpectrumBands.h"
+#include "lighting/AudioBands.h"
 
 namespace vivori::lighting {
 namespace {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <vector>
 
-#include "SpectrumAnalyser.h"
+#include "FrequencyAnalyser.h"
 
 namespace vivori::recorder {
 namespace {

@@ -1,4 +1,4 @@
-#include "SpectrumAnalyser.h"
+#include "FrequencyAnalyser.h"
 
 #include <fftw3.h>
 

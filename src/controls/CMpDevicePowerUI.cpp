@@ -1,0 +1,113 @@
+#include "controls/CMpDevicePowerUI.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "ui/core/CPaintManagerUI.h"
+#include "ui/core/CProgressUI.h"
+
+namespace vivori::controls {
+namespace {
+
+constexpr size_t kRecordCapacity = 64;
+
+struct PhoneShow {
+    const char* text;
+    const char* image;
+};
+constexpr PhoneShow kPhones[] = {
+    {"Phone_type_no_device", "file='power/Phone_type_no_device.png'"},
+    {"Phone_type_iphone", "file='power/Phone_type_iphone.png'"},
+    {"Phone_type_samsung", "file='power/Phone_type_samsung.png'"},
+    {"Phone_type_other", "file='power/Phone_type_other.png'"},
+};
+
+bool IsWirelessType(int type) {
+    return type == 1 || type == 2;
+}
+
+}  // namespace
+
+void* CMpDevicePowerUI::GetInterface(std::string_view name) {
+    if (name == "MpDevicePower") return static_cast<devices::IPowerDisplay*>(this);
+    return CHorizontalLayoutUI::GetInterface(name);
+}
+
+bool CMpDevicePowerUI::Activate() {
+    if (!CHorizontalLayoutUI::Activate()) return false;
+    if (manager_ != nullptr) manager_->SendNotify(this, ui::kNotifySelectChanged);
+    return true;
+}
+
+bool CMpDevicePowerUI::FindChildren() {
+    auto find = [this](ui::CControlUI*& slot, std::string_view name) {
+        if (slot == nullptr)
+            slot = FindControl(
+                [name](ui::CControlUI* c) {
+                    return ui::EqualNoCase(c->GetName(), name) ? c : nullptr;
+                },
+                ui::kFindAll);
+        return slot != nullptr;
+    };
+    // Every lookup runs, so each child found is cached even when another is missing.
+    const bool all[] = {find(layout_, "device_power_Layout"), find(value_, "device_power_value"),
+                        find(wireless_, "device_wuxian_logo"), find(status_, "device_power_status"),
+                        find(progress_, "device_Power_progress"), find(phone_, "device_phone_type")};
+    return std::all_of(std::begin(all), std::end(all), [](bool b) { return b; });
+}
+
+void CMpDevicePowerUI::SetDeviceType(int type, int value) {
+    deviceType_ = type;
+    value2_ = value;
+}
+
+void CMpDevicePowerUI::ShowLayout(bool show) {
+    FindChildren();
+    if (layout_ != nullptr) layout_->SetVisible(show);
+}
+
+void CMpDevicePowerUI::ShowPower(const uint8_t* record, size_t length) {
+    std::array<uint8_t, kRecordCapacity> r{};
+    if (record != nullptr) std::copy_n(record, std::min(length, r.size()), r.begin());
+    if (!FindChildren()) return;
+    namespace pb = devices::power_byte;
+    const int level = r[pb::kLevel];
+    if (auto* progress = static_cast<ui::CProgressUI*>(progress_->GetInterface("Progress")))
+        progress->SetValue(100 - level);
+    char text[16];
+    std::snprintf(text, sizeof text, "%d%s", level, "%");
+    value_->SetText(text);
+
+    const bool wireless = IsWirelessType(deviceType_);
+    linked_ = r[pb::kLink] != 0;
+    if (wireless) wireless_->SetVisible(linked_);
+    if (!wireless) linked_ = false;
+
+    switch (r[pb::kCharging]) {
+        case 0:
+            progress_->SetVisible(true);
+            status_->SetBkImage("file='power/powered.png'");
+            break;
+        case 1:
+            // On the cable the bar stays; through the receiver charging hides it.
+            progress_->SetVisible(!linked_);
+            status_->SetBkImage("file='power/powering.png'");
+            break;
+        case 2:
+            progress_->SetVisible(true);
+            status_->SetBkImage("file='power/power.png'");
+            break;
+        default:
+            break;
+    }
+    if (deviceType_ == 3) {
+        const PhoneShow& phone =
+            kPhones[size_t(devices::PhoneOf({r[0], r[1], r[2], r[3], r[4], r[5]}))];
+        phone_->SetText(phone.text);
+        phone_->SetBkImage(phone.image);
+    }
+    Invalidate();
+}
+
+}  // namespace vivori::controls

@@ -1,0 +1,109 @@
+// vivori-ctl assign: the key assignments of the current keyboard or mouse profile.
+// "show" lists them, "set" and "default" change one key, store it in the profile and
+// write the key table to the device.
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "Ctl.h"
+#include "DeviceAccess.h"
+#include "Text.h"
+#include "devices/CQuorvaneKeyboardDevice.h"
+#include "devices/CQuorvaneMouseDevice.h"
+#include "devices/KeyIdentity.h"
+#include "macros/AssignmentCodes.h"
+#include "macros/KeyCodeTable.h"
+
+namespace vivori::ctl {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: assign show | assign set INDEX CODE | assign default INDEX (with --kind "
+    "keyboard|mouse)";
+
+std::unique_ptr<devices::CQuorvaneUSBDevice> DeviceOfKind(const std::string& kind,
+                                                          std::shared_ptr<hid::HidBus> bus) {
+    if (kind == "keyboard") return std::make_unique<devices::CQuorvaneKeyboardDevice>(bus);
+    if (kind == "mouse") return std::make_unique<devices::CQuorvaneMouseDevice>(bus);
+    return nullptr;
+}
+
+std::string KeyName(const std::string& kind, size_t index) {
+    if (kind == "mouse") {
+        const auto& functions = devices::CQuorvaneMouseDevice::ButtonFunctions();
+        return index < functions.size() ? functions[index].nameKey
+                                        : "button_" + std::to_string(index);
+    }
+    const uint32_t code = devices::KeyIdentityCode(int(index));
+    const auto row = macros::FindKeyByCode(uint8_t(code >> 16), uint8_t(code >> 8), uint8_t(code));
+    return row ? std::string(macros::KeyCodeTable()[*row].nameKey) : "key_" + std::to_string(index);
+}
+
+int Show(const std::string& kind, devices::CQuorvaneUSBDevice& device) {
+    const std::string profile = device.GetProfileName();
+    std::printf("profile: %s\n",
+                profile.empty() ? "(none selected: the default)" : profile.c_str());
+    const auto keys = device.KeyAssignments();
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const uint32_t code = keys[i].current.Code();
+        std::printf("%3zu  %-24s %06x  %s%s\n", i, KeyName(kind, i).c_str(), code,
+                    macros::DescribeAssignment(code).c_str(),
+                    code == keys[i].defaultAssign.Code() ? "" : "  (changed)");
+    }
+    return 0;
+}
+
+int Change(const Options& options, devices::CQuorvaneUSBDevice& device,
+           const std::shared_ptr<hid::HidBus>& bus, size_t index, std::optional<uint32_t> code) {
+    if (device.GetProfileName().empty())
+        return Fail("no profile is selected for this kind: nothing to store the assignment in");
+    auto keys = device.KeyAssignments();
+    if (index >= keys.size())
+        return Fail("index " + std::to_string(index) + " is past the key list (" +
+                    std::to_string(keys.size()) + " keys)"),
+               kExitUsage;
+    keys[index].current = profiles::KeyAssign::FromCode(
+        keys[index].current.keyIndex, code.value_or(keys[index].defaultAssign.Code()));
+    device.SetKeyAssignments(keys);
+    device.SaveProfile();
+    std::printf("stored:    %3zu  %06x  %s\n", index, keys[index].current.Code(),
+                macros::DescribeAssignment(keys[index].current.Code()).c_str());
+    std::string error;
+    if (!OpenCommandTransport(options, bus, device.Commands(), &error)) return Fail(error);
+    if (int r = device.ReadKeyMaps(); r != CMD_OK) return CommandFailed("key map read", r);
+    if (int r = device.WriteKeyTable(); r != CMD_OK) return CommandFailed("key table", r);
+    std::printf("key table: written to the %s\n", options.device.c_str());
+    return 0;
+}
+
+int RunAssign(const Options& given) {
+    const auto& args = given.args;
+    const std::string action = args.empty() ? "" : args[0];
+    Options options = given;
+    if (options.kind != "keyboard" && options.kind != "mouse")
+        return Fail("assign needs --kind keyboard or --kind mouse"), kExitUsage;
+    options.device = options.kind;
+    std::optional<uint32_t> index, code;
+    if (args.size() >= 2) index = ParseNumber(args[1], 255);
+    if (args.size() >= 3) code = ParseNumber(args[2], 0xFFFFFF);
+    const bool valid = (action == "show" && args.size() == 1) ||
+                       (action == "set" && args.size() == 3 && index && code) ||
+                       (action == "default" && args.size() == 2 && index);
+    if (!valid) return Fail(kUsage), kExitUsage;
+    std::string error;
+    const auto bus = action == "show" ? nullptr : SelectDeviceBus(options, &error);
+    if (action != "show" && !bus) return Fail(error);
+    auto device = DeviceOfKind(options.kind, bus);
+    device->LoadProfile();
+    if (action == "show") return Show(options.kind, *device);
+    return Change(options, *device, bus, *index, action == "set" ? code : std::nullopt);
+}
+
+const Registrar registrar({"assign", "assign show|set INDEX CODE|default INDEX",
+                           "the key assignments of the current --kind profile; set and default "
+                           "store one and write the key table",
+                           &RunAssign});
+
+}  // namespace
+}  // namespace vivori::ctl

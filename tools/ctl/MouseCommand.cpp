@@ -1,0 +1,179 @@
+// vivori-ctl mouse: the mouse device object at work. "read" shows what the mouse
+// holds, "apply" writes the current profile as the page does after a change, and
+// "dpi" converts between slider positions and DPI as the page does.
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "Ctl.h"
+#include "DeviceAccess.h"
+#include "Text.h"
+#include "devices/AssignmentLabel.h"
+#include "devices/CQuorvaneMouseDevice.h"
+#include "devices/MouseDpiScale.h"
+
+namespace vivori::ctl {
+namespace {
+
+using devices::CQuorvaneMouseDevice;
+namespace mb = devices::mouse_byte;
+
+constexpr const char* kUsage =
+    "usage: mouse read | mouse apply [--screen WxH] | mouse dpi --sensor C --step S --base B "
+    "--max M (--position N | --text T)";
+
+int Word(const uint8_t* bytes) {
+    return bytes[0] | bytes[1] << 8;
+}
+
+void PrintButtons(const CQuorvaneMouseDevice& mouse) {
+    std::printf("buttons:\n");
+    const devices::TextOf name = [](std::string_view key) { return std::string(key); };
+    for (int j = 0; j < CQuorvaneMouseDevice::kButtonCount; ++j) {
+        const auto& function = CQuorvaneMouseDevice::ButtonFunctions()[size_t(j)];
+        const uint8_t slot = mouse.DefaultKeyMap()[size_t(j)];
+        if (slot == CQuorvaneMouseDevice::kNoButtonSlot) {
+            std::printf("  %2d  %-20s slot --  (factory code %06x not in the key map)\n", j,
+                        function.nameKey, function.defaultCode);
+            continue;
+        }
+        const uint32_t code = mouse.SlotCode(slot);
+        const auto label =
+            devices::AssignmentLabel(profiles::KeyAssign::FromCode(uint16_t(j), code), name, {});
+        std::printf("  %2d  %-20s slot %2u  code %06x  %s\n", j, function.nameKey, slot, code,
+                    label.value_or("").c_str());
+    }
+}
+
+int Read(CQuorvaneMouseDevice& mouse) {
+    if (int r = mouse.ReadDeviceInfo(); r != CMD_OK) return CommandFailed("information", r);
+    int profile = 0;
+    if (int r = mouse.ReadCurrentSettings(&profile); r != CMD_OK)
+        return CommandFailed("current settings", r);
+    const devices::DpiScale scale = mouse.Scale();
+    std::printf("sensor:           0x%04x\n", scale.sensor);
+    std::printf("DPI step:         %d\n", scale.step);
+    std::printf("DPI base:         %d\n", scale.base);
+    std::printf("highest position: %d\n", scale.highest);
+    std::printf("current profile:  %d\n", profile);
+    const devices::MouseBlockImage& block = mouse.BlockImage();
+    std::printf("current stage:    %u\n", block[mb::kDpiStage]);
+    std::printf("stages:\n");
+    for (int i = 0; i < devices::kMouseStageCount; ++i) {
+        const uint8_t* stage = block.data() + mb::kStages + size_t(i) * mb::kStageSize;
+        const int position = Word(stage + 2);
+        std::printf("  %d  active %u  X position %4d  DPI %6d  colour %02x%02x%02x\n", i, stage[0],
+                    position, devices::PositionToDpi(scale, position), stage[6], stage[7],
+                    stage[8]);
+    }
+    std::printf("polling index:    %u\n", block[mb::kPollingRate]);
+    const devices::LightParameters p = mouse.Light();
+    std::printf(
+        "light parameters: mode %u, brightness %u, speed %u, direction %u, colourful %u, "
+        "colour %02x%02x%02x\n",
+        p.mode, p.brightness, p.speed, p.direction, p.colourful, p.red, p.green, p.blue);
+    PrintButtons(mouse);
+    return 0;
+}
+
+bool ParseScreen(const std::string& text, int& width, int& height) {
+    const size_t x = text.find_first_of("xX");
+    if (x == std::string::npos) return false;
+    const auto w = ParseNumber(text.substr(0, x), 0xFFFF);
+    const auto h = ParseNumber(text.substr(x + 1), 0xFFFF);
+    if (!w || !h || *w == 0 || *h == 0) return false;
+    width = int(*w);
+    height = int(*h);
+    return true;
+}
+
+int Apply(CQuorvaneMouseDevice& mouse, int width, int height) {
+    if (int r = mouse.ReadDeviceInfo(); r != CMD_OK) return CommandFailed("information", r);
+    mouse.LoadProfile();
+    mouse.SetScreenSize(width, height);
+    const std::string profile = mouse.GetProfileName();
+    std::printf("profile:          %s\n",
+                profile.empty() ? "(none selected: the default)" : profile.c_str());
+    if (int r = mouse.WriteKeyTableFromProfile(); r != CMD_OK) return CommandFailed("key table", r);
+    std::printf("key table:        written\n");
+    const std::vector<int> used = mouse.CollectUsedMacros();
+    const macros::MacroUploadResult macros = mouse.WriteMacroList(used);
+    if (macros.eventsTooMany > 0)
+        return Fail("the macros do not fit the mouse: " + std::to_string(macros.eventsTooMany) +
+                    " events too many");
+    if (macros.result != CMD_OK) return CommandFailed("macros", macros.result);
+    std::printf("macros:           %zu written (%zu bytes)\n", used.size(), macros.bytes);
+    const macros::MacroUploadResult recoil = mouse.WriteShootData();
+    if (recoil.eventsTooMany > 0)
+        return Fail("the recoil patterns pass the image's 16-bit limit by " +
+                    std::to_string(recoil.eventsTooMany) + " events");
+    if (recoil.result != CMD_OK) return CommandFailed("recoil patterns", recoil.result);
+    std::printf("recoil image:     written (%zu bytes)\n", recoil.bytes);
+    if (int r = mouse.WriteSettings(); r != CMD_OK) return CommandFailed("settings", r);
+    std::printf("settings:         written (screen %dx%d)\n", width, height);
+    return 0;
+}
+
+// "--name value" pairs after the action.
+std::optional<std::map<std::string, std::string>> Pairs(const std::vector<std::string>& args) {
+    std::map<std::string, std::string> pairs;
+    for (size_t i = 1; i < args.size(); i += 2) {
+        if (args[i].rfind("--", 0) != 0 || i + 1 >= args.size()) return std::nullopt;
+        pairs[args[i].substr(2)] = args[i + 1];
+    }
+    return pairs;
+}
+
+int Dpi(const std::map<std::string, std::string>& pairs) {
+    auto number = [&](const char* key, uint32_t max) -> std::optional<uint32_t> {
+        const auto found = pairs.find(key);
+        return found == pairs.end() ? std::nullopt : ParseNumber(found->second, max);
+    };
+    const auto sensor = number("sensor", 0xFFFF), step = number("step", 0xFF),
+               base = number("base", 0xFFFF), highest = number("max", 0xFFFF);
+    const bool byPosition = pairs.count("position") != 0, byText = pairs.count("text") != 0;
+    if (!sensor || !step || !base || !highest || byPosition == byText || pairs.size() != 5)
+        return Fail(kUsage), kExitUsage;
+    const devices::DpiScale scale{int(*step), int(*base), int(*highest), uint16_t(*sensor)};
+    if (byText) {
+        std::printf("%d\n", devices::DpiTextToPosition(scale, pairs.at("text")));
+        return 0;
+    }
+    const auto position = number("position", *highest);
+    if (!position) return Fail("the position must be a number from 0 to the highest"), kExitUsage;
+    std::printf("%d\n", devices::PositionToDpi(scale, int(*position)));
+    return 0;
+}
+
+int RunMouse(const Options& given) {
+    const std::string action = given.args.empty() ? "" : given.args[0];
+    const auto pairs = Pairs(given.args);
+    if (!pairs) return Fail(kUsage), kExitUsage;
+    if (action == "dpi") return Dpi(*pairs);
+    int width = 1920, height = 1080;
+    if (action == "apply") {
+        for (const auto& [key, value] : *pairs)
+            if (key != "screen" || !ParseScreen(value, width, height))
+                return Fail("apply takes --screen WxH (default 1920x1080)"), kExitUsage;
+    } else if (action != "read" || !pairs->empty()) {
+        return Fail(kUsage), kExitUsage;
+    }
+    Options options = given;
+    options.device = "mouse";
+    std::string error;
+    const auto bus = SelectDeviceBus(options, &error);
+    if (!bus) return Fail(error);
+    CQuorvaneMouseDevice mouse(bus);
+    if (!OpenCommandTransport(options, bus, mouse.Commands(), &error)) return Fail(error);
+    return action == "read" ? Read(mouse) : Apply(mouse, width, height);
+}
+
+const Registrar registrar(
+    {"mouse", "mouse read|apply [--screen WxH]|dpi ...",
+     "the mouse's stages and buttons; apply writes the current profile; dpi converts "
+     "--position N or --text T with --sensor --step --base --max",
+     &RunMouse});
+
+}  // namespace
+}  // namespace vivori::ctl
