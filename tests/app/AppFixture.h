@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/windows/CMsgWnd.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "platform/Time.h"
 #include "sim/SimProduct.h"
@@ -65,13 +66,21 @@ class AppTest : public ::testing::Test {
         setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
         bus = std::make_shared<hid::VirtualHidBus>();
+        // Message boxes are answered "cancel" and kept, so no test waits in a modal loop.
+        app::CMsgWnd::SetAnswerForTests([this](const app::MessageRequest& request) {
+            shownMessages.push_back(request.text);
+            return 0;
+        });
     }
 
     void TearDown() override {
         application.reset();
+        app::CMsgWnd::SetAnswerForTests(nullptr);
         std::error_code error;
         std::filesystem::remove_all(folder_, error);
     }
+
+    std::vector<std::string> shownMessages;
 
     void Start(bool singleInstance = false, int gameRestoreMs = 5000) {
         app::AppOptions options;

@@ -78,6 +78,8 @@ TEST_F(KeyAssignmentTest, MouseButtonAssignmentReachesTheMouseThroughItsReceiver
     Window().PaintManager().SendNotify(Find("key_0"), ui::kNotifyClick);
     EXPECT_EQ(Window().LastMessage(),
               ui::CResourceManager::GetInstance().GetText("message_text_6").value_or("?"));
+    ASSERT_EQ(shownMessages.size(), 1u);  // in the message box, not only the debug output
+    EXPECT_EQ(shownMessages.back(), Window().LastMessage());
     EXPECT_FALSE(KeyPanel()->HasKey());
     // Button 3 (forward) becomes the DPI cycle, then a recoil pattern.
     Window().PaintManager().SendNotify(Find("key_3"), ui::kNotifyClick);

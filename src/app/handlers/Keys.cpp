@@ -1,9 +1,9 @@
 // The main window's handlers for key assignment: choosing a key or button, the
 // assignment panel's lists and fields, and saving assignments to the profile and the
 // device. The panel builds the code; the device keeps it and writes it.
-#include <cstdio>
 
 #include "app/CMainWnd.h"
+#include "app/windows/CMsgWnd.h"
 #include "device/SupportedDevices.h"
 #include "input/HookTypes.h"
 #include "macros/KeyCodeTable.h"
@@ -51,16 +51,12 @@ bool IsLastLeftButton(const std::vector<profiles::KeyListEntry>& keys, size_t in
 
 void CMainWnd::ShowMessageText(std::string_view key, int value) {
     lastMessageText_ = std::string(key);
-    std::string text =
-        ui::CResourceManager::GetInstance().GetText(key).value_or(std::string(key));
-    if (value != kNoMessageValue) {
-        std::vector<char> formatted(text.size() + 32);
-        std::snprintf(formatted.data(), formatted.size(), text.c_str(), value);
-        text = formatted.data();
-    }
+    std::string text = value != kNoMessageValue
+                           ? CMsgWnd::FormatText(key, value)
+                           : ui::CResourceManager::GetInstance().GetText(key).value_or(std::string(key));
     lastMessage_ = text;
     DebugOutput(text);
-    Pending("MessageWindow");
+    CMsgWnd::ShowMessage(GetHWND(), "", text, dpi_, false, MsgButtons::Confirm);
 }
 
 void CMainWnd::BindKeyHandlers() {
