@@ -6,28 +6,13 @@
 #include "devices/DeviceUploads.h"
 #include "devices/KeyTablePlan.h"
 #include "devices/ProfileBinding.h"
+#include "devices/ProfileLighting.h"
 #include "macros/MacroAssignments.h"
 #include "macros/MacroLibrary.h"
 #include "macros/RecoilPatterns.h"
 #include "platform/Debug.h"
 
 namespace vivori::devices {
-namespace {
-
-LightParameters ParametersOf(const profiles::LightInfo& info) {
-    LightParameters p;
-    p.mode = info.selectItem;
-    p.brightness = info.light;
-    p.speed = info.speed;
-    p.direction = info.fx;
-    p.colourful = info.multiColor;
-    p.red = info.red;
-    p.green = info.green;
-    p.blue = info.blue;
-    return p;
-}
-
-}  // namespace
 
 const std::array<CQuorvaneMouseDevice::ButtonFunction, CQuorvaneMouseDevice::kButtonCount>&
 CQuorvaneMouseDevice::ButtonFunctions() {

@@ -13,17 +13,10 @@ void CQuorvaneMouseDevice::ApplyEffectsLocked() {
 }
 
 void CQuorvaneMouseDevice::ApplyProfileLighting() {
-    const profiles::LightInfo info = profile_.GetLightInfo();
+    const LightParameters parameters = ParametersOf(profile_.GetLightInfo());
     {
         CriticalSectionLock lock(lightLock_);
-        light_.mode = info.selectItem;
-        light_.brightness = info.light;
-        light_.speed = info.speed;
-        light_.direction = info.fx;
-        light_.colourful = info.multiColor;
-        light_.red = info.red;
-        light_.green = info.green;
-        light_.blue = info.blue;
+        light_ = parameters;
         ApplyEffectsLocked();  // a changed mode starts the chase again
     }
     LoadLightProgram();
