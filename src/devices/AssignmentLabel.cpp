@@ -67,8 +67,11 @@ Label KeyboardLabel(const profiles::KeyAssign& a, const TextOf& text) {
     std::string label;
     for (const macros::KeyCode& row : macros::KeyCodeTable()) {
         if (row.kind != a.type) continue;
-        if ((a.code1 != kShortcutModifier && row.code1 == a.code1) || row.code2 == a.code2)
-            label += (label.empty() ? "" : "+") + text(row.nameKey);
+        if ((a.code1 == kShortcutModifier || row.code1 != a.code1) && row.code2 != a.code2)
+            continue;
+        // Appended: g++ 12 at -O3 takes "+" + string for an overlapping copy.
+        if (!label.empty()) label += '+';
+        label += text(row.nameKey);
     }
     if (label.empty()) return std::nullopt;
     if (a.code1 == kShortcutModifier)

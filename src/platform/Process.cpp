@@ -30,9 +30,9 @@ std::optional<std::string> FindProgram(std::string_view name) {
     while (start <= folders.size()) {
         size_t end = folders.find(':', start);
         if (end == std::string_view::npos) end = folders.size();
-        std::string folder(folders.substr(start, end - start));
-        if (folder.empty()) folder = ".";  // an empty PATH entry is the current folder
-        const std::string path = folder + "/" + std::string(name);
+        std::string path(folders.substr(start, end - start));
+        if (path.empty()) path.push_back('.');  // an empty PATH entry is the current folder
+        path.append("/").append(name);
         if (IsExecutableFile(path)) return path;
         start = end + 1;
     }

@@ -46,6 +46,11 @@ fs::path SettingsFile(const profiles::DataFolders& folders) {
     return folders.SettingsFolder() / "settings.json";
 }
 
+// "V" and the digits, appended: g++ 12 at -O3 takes "V" + string for an overlapping copy.
+std::string VersionText(const std::string& digits) {
+    return std::string("V").append(digits);
+}
+
 }  // namespace
 
 std::vector<CatalogueRow> LoadCatalogue(const fs::path& file) {
@@ -158,12 +163,12 @@ UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key,
         versionText = versionValue.asString();
     else if (versionValue.isUInt64())
         versionText = std::to_string(versionValue.asUInt64());
-    result.newVersionText = "V" + versionText;
+    result.newVersionText = VersionText(versionText);
     const uint32_t serviceVersion = LeadingNumber(versionText, kind != 0 ? 16 : 10);
     if (kind != 0) {
         result.currentVersionText = Hex4(localVersion);
     } else {
-        result.currentVersionText = "V" + std::to_string(localVersion);
+        result.currentVersionText = VersionText(std::to_string(localVersion));
         result.newVersionText = result.versionName;
     }
     result.status = int32_t(serviceVersion) > int32_t(localVersion) ? kStateNeedUpdate
@@ -243,7 +248,7 @@ std::vector<CatalogueRow> RowsToCheck(const std::vector<CatalogueRow>& catalogue
         row.version = 0;
         if (row.kind == 0) {
             row.version = InstalledVersion();
-            row.versionText = "V" + std::to_string(row.version);
+            row.versionText = VersionText(std::to_string(row.version));
         } else {
             for (const AttachedDevice& device : attached)
                 for (const auto& [vid, pid] : row.devices)

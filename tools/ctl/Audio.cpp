@@ -40,7 +40,10 @@ int RunAudio(const Options& options) {
                    kExitFailure;
         if (!reducer.Add(frame)) continue;
         std::string out;
-        for (int32_t mean : reducer.Means()) out += (out.empty() ? "" : " ") + std::to_string(mean);
+        for (int32_t mean : reducer.Means()) {
+            if (!out.empty()) out += ' ';
+            out += std::to_string(mean);
+        }
         std::puts(out.c_str());
     }
     return 0;

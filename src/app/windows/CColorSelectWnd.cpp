@@ -20,6 +20,17 @@ std::string Indexed(std::string_view prefix, int n) {
     return std::string(prefix) + std::to_string(n);
 }
 
+// A collected slot shows its colour and is marked as holding one.
+void ShowCollected(COptionUI& slot, UiColor colour) {
+    // Not a literal: g++ 12 at -O3 misreads assigning a one-character constant in place
+    // as an overlapping copy.
+    static const std::string kHoldsColour = "1";
+    slot.SetBkColor(colour);
+    slot.SetAttribute("selectedbkcolor", panels::ColourAttribute(colour));
+    slot.SetUserData(kHoldsColour);
+    slot.SetBorderSize(0);
+}
+
 }  // namespace
 
 CColorSelectWnd::CColorSelectWnd(profiles::PaletteFile file, uint32_t initialColour, int dpi)
@@ -44,12 +55,7 @@ void CColorSelectWnd::InitWindow() {
         }
         if (auto* slot =
                 dynamic_cast<COptionUI*>(pm_.FindControl(Indexed("collect_color_option_", n)))) {
-            if (const auto& colour = options_.collected[size_t(n)]) {
-                slot->SetBkColor(*colour);
-                slot->SetAttribute("selectedbkcolor", panels::ColourAttribute(*colour));
-                slot->SetUserData("1");
-                slot->SetBorderSize(0);
-            }
+            if (const auto& colour = options_.collected[size_t(n)]) ShowCollected(*slot, *colour);
             slot->Selected(n == options_.collectedSelected, false);
         }
     }
@@ -152,10 +158,7 @@ void CColorSelectWnd::UpdateCollectedSlot() {
     const int n = options_.collectedSelected;
     auto* slot = dynamic_cast<COptionUI*>(pm_.FindControl(Indexed("collect_color_option_", n)));
     if (slot != nullptr && slot->IsSelected()) {
-        slot->SetBkColor(colour_);
-        slot->SetAttribute("selectedbkcolor", panels::ColourAttribute(colour_));
-        slot->SetUserData("1");
-        slot->SetBorderSize(0);
+        ShowCollected(*slot, colour_);
         options_.collected[size_t(n)] = colour_;
         file_.SaveCollected(options_);
     }
