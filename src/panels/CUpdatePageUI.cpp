@@ -17,8 +17,7 @@ namespace {
 using update::CheckedRow;
 
 constexpr const char* kOverallText[] = {"GetUpdateInfoText", "HaveUpdateInfoText",
-                                        "NoUpdateInfoText", "ISUpdateINGText",
-                                        "UpdateIsLastText"};
+                                        "NoUpdateInfoText", "ISUpdateINGText", "UpdateIsLastText"};
 
 std::string Text(std::string_view key) {
     return ui::CResourceManager::GetInstance().GetText(key).value_or(std::string(key));
@@ -38,7 +37,8 @@ void* CUpdatePageUI::GetInterface(std::string_view name) {
 
 ui::CControlUI* CUpdatePageUI::Find(std::string_view name) const {
     ui::CPaintManagerUI* manager = GetManager();
-    return manager ? manager->FindSubControlByName(const_cast<CUpdatePageUI*>(this), name) : nullptr;
+    return manager ? manager->FindSubControlByName(const_cast<CUpdatePageUI*>(this), name)
+                   : nullptr;
 }
 
 CUpdateInfoListItemUI* CUpdatePageUI::Row(size_t index) const {

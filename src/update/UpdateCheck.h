@@ -74,16 +74,15 @@ struct UpdateResult {
     std::string currentVersionText;
     std::string versionName;
     std::string newVersionText;
-    std::string path;      // where to download from
-    std::string sha256;    // the download's digest when the service gives one
+    std::string path;    // where to download from
+    std::string sha256;  // the download's digest when the service gives one
     std::filesystem::path localFile;
 };
 
 // One request to <endpoint>updates for an item; every member of the answer is
 // type-checked, and a name can only give a file inside updateFolder.
-UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key,
-                         uint32_t localVersion, uint32_t kind,
-                         const std::filesystem::path& updateFolder);
+UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key, uint32_t localVersion,
+                         uint32_t kind, const std::filesystem::path& updateFolder);
 
 // "<folder>/<safe base name of name>.exe": no separator, no "..", nothing hidden.
 std::filesystem::path SafeLocalFile(const std::filesystem::path& folder, const std::string& name);

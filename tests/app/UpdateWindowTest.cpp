@@ -15,14 +15,17 @@ class UpdateWindowTest : public AppTest {
     void SetUp() override {
         AppTest::SetUp();
         server = LocalServer::Http([this](httplib::Server& s) {
-            s.Post("/api/updates", [this](const httplib::Request& request, httplib::Response& response) {
+            s.Post("/api/updates", [this](const httplib::Request& request,
+                                          httplib::Response& response) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
                 // The application is current; the keyboard's firmware has a successor.
                 if (request.body.find("app_key=VLT_0_") == 0)
-                    response.set_content(R"({"name":"AP","version":"200","version_name":"2.0.0"})", "application/json");
-                else
-                    response.set_content(R"({"name":"../kb55 firmware","version":"102","path":"http://127.0.0.1:1/kb.bin"})",
+                    response.set_content(R"({"name":"AP","version":"200","version_name":"2.0.0"})",
                                          "application/json");
+                else
+                    response.set_content(
+                        R"({"name":"../kb55 firmware","version":"102","path":"http://127.0.0.1:1/kb.bin"})",
+                        "application/json");
             });
         });
         setenv("VIVORI_UPDATE_URL", server->Url().c_str(), 1);

@@ -25,21 +25,23 @@ struct Service {
 
     LocalServer::Routes Routes() {
         return [this](httplib::Server& server) {
-            server.Post("/api/updates", [this](const httplib::Request& request, httplib::Response& response) {
-                std::string reply;
-                int delay = 0;
-                {
-                    std::lock_guard guard(lock);
-                    body = request.body;
-                    contentType = request.get_header_value("Content-Type");
-                    accept = request.get_header_value("Accept");
-                    contentLength = request.get_header_value("Content-Length");
-                    reply = answer;
-                    delay = delayMs;
-                }
-                if (delay) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-                response.set_content(reply, "application/json");
-            });
+            server.Post("/api/updates",
+                        [this](const httplib::Request& request, httplib::Response& response) {
+                            std::string reply;
+                            int delay = 0;
+                            {
+                                std::lock_guard guard(lock);
+                                body = request.body;
+                                contentType = request.get_header_value("Content-Type");
+                                accept = request.get_header_value("Accept");
+                                contentLength = request.get_header_value("Content-Length");
+                                reply = answer;
+                                delay = delayMs;
+                            }
+                            if (delay)
+                                std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+                            response.set_content(reply, "application/json");
+                        });
         };
     }
 };

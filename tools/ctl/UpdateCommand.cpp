@@ -55,7 +55,9 @@ int RunUpdate(const Options& options) {
             return Fail("usage: update check [--url URL] [--ca FILE]"), kExitUsage;
     }
     if (url.empty())
-        return Fail("no update address: set \"UpdateUrl\" in settings.json, VIVORI_UPDATE_URL or --url"),
+        return Fail(
+                   "no update address: set \"UpdateUrl\" in settings.json, VIVORI_UPDATE_URL or "
+                   "--url"),
                kExitFailure;
     update::SetHttpDefaults(settings);
     const auto catalogue =

@@ -70,7 +70,8 @@ CUpdateWnd* CMainWnd::OpenUpdateWindow() {
     childWindows_[0] = window->GetHWND();
     window->CenterWindow();
     window->ShowWindow(true);
-    const auto catalogue = update::LoadCatalogue(folders.DefaultDataFolder() / update::kCatalogueFile);
+    const auto catalogue =
+        update::LoadCatalogue(folders.DefaultDataFolder() / update::kCatalogueFile);
     window->StartCheck(update::UpdateEndpoint(folders),
                        update::RowsToCheck(catalogue, AttachedForUpdate()), folders);
     return window;
