@@ -9,6 +9,7 @@
 #include "ui/core/CResourceManager.h"
 #include "ui/core/CTabLayoutUI.h"
 #include "ui/message/Messages.h"
+#include "update/Downloader.h"
 #include "update/HttpClient.h"
 
 namespace vivori::panels {
@@ -42,7 +43,7 @@ ui::CControlUI* CUpdatePageUI::Find(std::string_view name) const {
 }
 
 CUpdateInfoListItemUI* CUpdatePageUI::Row(size_t index) const {
-    auto* list = dynamic_cast<ui::CListUI*>(Find("update_info_list"));
+    auto* list = dynamic_cast<ui::CListUI*>(Find("device_update_list_info"));
     return list ? dynamic_cast<CUpdateInfoListItemUI*>(list->GetItemAt(int(index))) : nullptr;
 }
 
@@ -62,7 +63,7 @@ void CUpdatePageUI::StartCheck(ui::HWND window, const std::string& endpoint,
     ++check_;
     answered_ = 0;
     rows_.clear();
-    auto* list = dynamic_cast<ui::CListUI*>(Find("update_info_list"));
+    auto* list = dynamic_cast<ui::CListUI*>(Find("device_update_list_info"));
     if (list) list->RemoveAll();
     // The date of the last check; a first check starts it today.
     checkDate_ = update::ReadCheckDate(folders_).value_or(std::string());
@@ -166,6 +167,27 @@ void CUpdatePageUI::SetOverall(int status) {
     }
 }
 
+bool CUpdatePageUI::OnNotify(const ui::TNotifyUI& msg) {
+    const std::string name = msg.pSender ? msg.pSender->GetName() : std::string();
+    if (msg.sType == ui::kNotifyClick && (name == "update_fw_and_ap" || name == "update_cancel_btn")) {
+        ShowConfirmation(name == "update_fw_and_ap");
+        return true;
+    }
+    if (msg.sType == ui::kNotifySelectChanged && name == "check_name_select") {
+        RowTicked();
+        return true;
+    }
+    return false;
+}
+
+void CUpdatePageUI::FailConfirmed() {
+    while (CurrentDownload() >= 0) OnProgress(update::kEventFailed, 0);
+}
+
+void CUpdatePageUI::RefreshTexts() {
+    if (overall_ == update::kOverallUpToDate) SetOverall(overall_);
+}
+
 void CUpdatePageUI::RowTicked() {
     bool any = false;
     for (size_t i = 0; i < rows_.size(); ++i)
@@ -222,16 +244,16 @@ void CUpdatePageUI::OnProgress(int event, int value) {
         if (item) item->SetState(state);
     };
     switch (event) {
-        case 4:
+        case update::kEventProgress:
             setState(update::kStateDownloading);
             if (item) item->SetProgress(std::clamp(value, 0, 100));
             return;
-        case 5:
+        case update::kEventDownloaded:
             setState(update::kStateDownloadDone);
             if (ui::CControlUI* note = Find("update_file_note"))
                 note->SetText(Text("update_file_at_text") + row.localFile.string());
             break;
-        case 1:
+        case update::kEventFinished:
             row.currentVersionText = row.newVersionText;
             row.newVersionText.clear();
             setState(update::kStateUpToDate);
@@ -240,7 +262,7 @@ void CUpdatePageUI::OnProgress(int event, int value) {
                 item->SetTicked(false);
             }
             break;
-        case 2:
+        case update::kEventFailed:
         case 3:
             setState(update::kStateFailed);
             break;
