@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
-#include <string>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,9 +22,9 @@
 #include "lighting/SyncLighting.h"
 #include "macros/MacroRecorder.h"
 #include "profiles/ProfileListModel.h"
-#include "update/UpdateCheck.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
+#include "update/UpdateCheck.h"
 
 namespace vivori::app {
 class LanguageFonts;
@@ -241,7 +239,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void OpenSkinWindow();
     void OnSkinChanged(const SkinChangedParam& param);
     void RestoreSkin();
-
 
     MainWndOptions options_;
     input::CDeviceHook deviceHook_;

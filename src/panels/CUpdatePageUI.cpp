@@ -18,7 +18,8 @@ namespace {
 using update::CheckedRow;
 
 constexpr const char* kOverallText[] = {"GetUpdateInfoText", "HaveUpdateInfoText",
-                                        "NoUpdateInfoText", "ISUpdateINGText", "UpdateIsLastText"};
+                                        "NoUpdateInfoText",  "ISUpdateINGText",
+                                        "UpdateIsLastText",  "UpdateDownloadedText"};
 
 std::string Text(std::string_view key) {
     return ui::CResourceManager::GetInstance().GetText(key).value_or(std::string(key));
@@ -138,6 +139,7 @@ void CUpdatePageUI::FillRow(size_t index) {
 
 void CUpdatePageUI::Finish() {
     cancel_.reset();
+    update::MakeLocalFilesDistinct(rows_);
     bool any = false;
     for (size_t i = 0; i < rows_.size(); ++i) {
         if (rows_[i].state == update::kStateUpToDate || rows_[i].state == update::kStateLessUpdate)
@@ -162,14 +164,15 @@ void CUpdatePageUI::SetOverall(int status) {
     if (ui::CControlUI* image = Find("update_status_image"))
         image->SetVisible(status != update::kOverallChecking);
     if (ui::CControlUI* text = Find("Update_Status_text")) {
-        const char* key = kOverallText[std::clamp(status, 0, 4)];
+        const char* key = kOverallText[std::clamp(status, 0, int(std::size(kOverallText)) - 1)];
         text->SetText(status == update::kOverallUpToDate ? Text(key) + checkDate_ : key);
     }
 }
 
 bool CUpdatePageUI::OnNotify(const ui::TNotifyUI& msg) {
     const std::string name = msg.pSender ? msg.pSender->GetName() : std::string();
-    if (msg.sType == ui::kNotifyClick && (name == "update_fw_and_ap" || name == "update_cancel_btn")) {
+    if (msg.sType == ui::kNotifyClick &&
+        (name == "update_fw_and_ap" || name == "update_cancel_btn")) {
         ShowConfirmation(name == "update_fw_and_ap");
         return true;
     }
@@ -270,16 +273,19 @@ void CUpdatePageUI::OnProgress(int event, int value) {
             return;
     }
     if (CurrentDownload() >= 0) return;  // the updater goes on with the next row
-    bool pending = false;
+    bool pending = false, downloaded = false;
     for (size_t i = 0; i < rows_.size(); ++i) {
         const int state = rows_[i].state;
+        downloaded = downloaded || state == update::kStateDownloadDone;
         if (state == update::kStateNeedUpdate || state == update::kStateNeedUpdate2 ||
             state == update::kStateFailed) {
             pending = true;
             if (CUpdateInfoListItemUI* other = Row(i)) other->SetTickable(true);
         }
     }
-    SetOverall(pending ? update::kOverallUpdates : update::kOverallUpToDate);
+    SetOverall(pending      ? update::kOverallUpdates
+               : downloaded ? update::kOverallDownloaded
+                            : update::kOverallUpToDate);
 }
 
 bool CUpdatePageUI::CanClose() const {

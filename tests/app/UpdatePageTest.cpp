@@ -9,6 +9,7 @@
 #include "profiles/JsonFile.h"
 #include "ui/core/CMenuWnd.h"
 #include "ui/qt/OffscreenSurface.h"
+#include "update/Downloader.h"
 #include "update/LocalServers.h"
 
 namespace vivori::testing {
@@ -29,16 +30,16 @@ class UpdatePageTest : public AppTest {
                                              R"(","version_name":"2.0.1","path":")" + file + "\"}",
                                          "application/json");
                 else
-                    response.set_content(R"({"name":"../kb55 firmware","version":"102","path":")" +
-                                             file + "\"}",
-                                         "application/json");
+                    response.set_content(
+                        R"({"name":"../kb55 firmware","version":"102","path":")" + file + "\"}",
+                        "application/json");
             });
             // Slow enough that the window is seen refusing to close meanwhile.
-            s.Get(R"(/api/(kb|ap)\.bin)", [](const httplib::Request& request,
-                                             httplib::Response& response) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(400));
-                response.set_content("image of " + request.path, "application/octet-stream");
-            });
+            s.Get(R"(/api/(kb|ap)\.bin)",
+                  [](const httplib::Request& request, httplib::Response& response) {
+                      std::this_thread::sleep_for(std::chrono::milliseconds(400));
+                      response.set_content("image of " + request.path, "application/octet-stream");
+                  });
         });
         base = server->Url();
         setenv("VIVORI_UPDATE_URL", base.c_str(), 1);
@@ -94,7 +95,7 @@ class UpdatePageTest : public AppTest {
 
     std::filesystem::path temp;
     std::unique_ptr<LocalServer> server;
-    std::string base;  // the service's address
+    std::string base;                // the service's address
     std::vector<std::string> shown;  // the message boxes' texts
     std::string appVersion = "200";
     int delayMs = 0;
@@ -122,11 +123,22 @@ TEST_F(UpdatePageTest, TheGearOpensTheSettingsWindowWhosePageChecksTheKeyboardAn
     // A second click leaves the one window as it is.
     Click("setbtn");
     EXPECT_EQ(Page(), page);
+
+    // The row the updater finished is current: everything is, and after a language
+    // switch the line (a language text and the date) is in the new language.
+    page->Confirm();
+    ui::SendMessage(Settings(), app::kMsgUpdaterEvent, update::kEventFinished, 0);
+    EXPECT_EQ(page->Data(0).currentVersionText, "V102");
+    EXPECT_EQ(page->Overall(), update::kOverallUpToDate);
+    ui::SendMessage(Window().GetHWND(), app::kMsgLanguageChanged, 1, 0);
+    PumpFor(20);
+    EXPECT_EQ(SettingsManager()->FindControl("Update_Status_text")->GetText().rfind("已是最新", 0),
+              0u);
 }
 
 TEST_F(UpdatePageTest, ConfirmedRowsAreDownloadedByTheUpdaterAndTheWindowWaitsForThem) {
     appVersion = "201";  // both rows have a successor
-    Start(true);  // listening for the updater's messages
+    Start(true);         // listening for the updater's messages
     PlugKeyboard();
     ui::SendMessage(Window().GetHWND(), app::kMsgOpenSettings, 0, 0);
     panels::CUpdatePageUI* page = Page();
@@ -150,16 +162,10 @@ TEST_F(UpdatePageTest, ConfirmedRowsAreDownloadedByTheUpdaterAndTheWindowWaitsFo
     EXPECT_NE(page->Data(1).state, update::kStateDownloadDone);
     ASSERT_TRUE(PumpUntil([&] { return page->Data(1).state == update::kStateDownloadDone; }, 8000));
     PumpFor(100);
-    EXPECT_EQ(profiles::ReadTextFile(page->Data(0).localFile).value_or(""),
-              "image of /api/kb.bin");
-    EXPECT_EQ(profiles::ReadTextFile(page->Data(1).localFile).value_or(""),
-              "image of /api/ap.bin");
-    EXPECT_EQ(page->Overall(), update::kOverallUpToDate);
-    // The all-current line carries the date after a language text: a switch renews it.
-    ui::SendMessage(Window().GetHWND(), app::kMsgLanguageChanged, 1, 0);
-    PumpFor(20);
-    EXPECT_EQ(SettingsManager()->FindControl("Update_Status_text")->GetText().rfind("已是最新", 0),
-              0u);
+    EXPECT_EQ(profiles::ReadTextFile(page->Data(0).localFile).value_or(""), "image of /api/kb.bin");
+    EXPECT_EQ(profiles::ReadTextFile(page->Data(1).localFile).value_or(""), "image of /api/ap.bin");
+    // Downloaded is not installed: the page does not call that up to date.
+    EXPECT_EQ(page->Overall(), update::kOverallDownloaded);
 
     ClickInSettings("laterbtn");
     EXPECT_TRUE(PumpUntil([&] { return !ui::IsWindow(Settings()); }));

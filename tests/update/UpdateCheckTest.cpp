@@ -148,9 +148,9 @@ class ProxyEnvironment {
     }
 
   private:
-    static constexpr const char* kNames[] = {"http_proxy", "HTTP_PROXY", "https_proxy",
-                                             "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
-                                             "no_proxy", "NO_PROXY"};
+    static constexpr const char* kNames[] = {"http_proxy",  "HTTP_PROXY", "https_proxy",
+                                             "HTTPS_PROXY", "all_proxy",  "ALL_PROXY",
+                                             "no_proxy",    "NO_PROXY"};
     std::vector<std::pair<std::string, std::string>> saved_;
 };
 
@@ -182,8 +182,8 @@ TEST_F(UpdateCheckTest, AnUnreachableServiceIsAskedOnceMoreThroughTheConfiguredP
     EXPECT_EQ(row.newVersionText, "V106");
     {
         std::lock_guard guard(lock);
-        EXPECT_EQ(proxied, std::vector<std::string>{unreachable +
-                                                    "updates app_key=VLT_2_R40_TRIVEXMS_1&version=105"});
+        EXPECT_EQ(proxied, std::vector<std::string>{
+                               unreachable + "updates app_key=VLT_2_R40_TRIVEXMS_1&version=105"});
     }
     // A service that answers directly is not asked through the proxy.
     auto server = LocalServer::Http(service.Routes());
@@ -252,6 +252,20 @@ TEST_F(UpdateCheckTest, LocalFilesStayInsideTheUpdateFolder) {
     }
     EXPECT_EQ(SafeLocalFile(folder, "../../etc/passwd").filename(), "passwd.exe");
     EXPECT_EQ(SafeLocalFile(folder, "ok name").filename(), "ok name.exe");
+
+    // Two answers naming one file (even a name at the length limit) download to two.
+    const std::string longName(200, 'x');
+    std::vector<CheckedRow> rows(5);
+    rows[0].localFile = SafeLocalFile(folder, "fw");
+    rows[1].localFile = SafeLocalFile(folder, "fw");
+    rows[3].localFile = SafeLocalFile(folder, longName);
+    rows[4].localFile = SafeLocalFile(folder, longName);
+    MakeLocalFilesDistinct(rows);
+    EXPECT_EQ(rows[0].localFile.filename(), "fw.exe");
+    EXPECT_EQ(rows[1].localFile.filename(), "fw (2).exe");
+    EXPECT_TRUE(rows[2].localFile.empty());
+    EXPECT_NE(rows[3].localFile, rows[4].localFile);
+    EXPECT_EQ(rows[4].localFile.parent_path(), folder);
 }
 
 TEST_F(UpdateCheckTest, SlowServerRunsIntoTheTimeOut) {

@@ -14,8 +14,8 @@ namespace vivori::app {
 
 using namespace ui;
 
-HWND CSetWnd::Open(HWND owner, std::vector<std::string> languageTexts, int currentLanguage,
-                   int dpi, UpdateSetup update, std::optional<UiPoint> topRight) {
+HWND CSetWnd::Open(HWND owner, std::vector<std::string> languageTexts, int currentLanguage, int dpi,
+                   UpdateSetup update, std::optional<UiPoint> topRight) {
     auto* window = new CSetWnd(std::move(languageTexts), currentLanguage, std::move(update));
     const HWND hwnd = window->Create(owner, "setwnd", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 630, 500);
     if (hwnd == 0) {
@@ -25,8 +25,8 @@ HWND CSetWnd::Open(HWND owner, std::vector<std::string> languageTexts, int curre
     window->SetDpi(dpi);
     if (topRight && window->Host()) {
         const UiRect rect = window->Host()->GetRect();
-        window->Host()->SetRect({topRight->x - rect.Width(), topRight->y, topRight->x,
-                                 topRight->y + rect.Height()});
+        window->Host()->SetRect(
+            {topRight->x - rect.Width(), topRight->y, topRight->x, topRight->y + rect.Height()});
     } else {
         window->CenterWindow();
     }
