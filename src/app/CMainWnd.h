@@ -74,7 +74,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     static constexpr ui::UINT_PTR kTimerGameRestore = 1066;
     static constexpr ui::UINT_PTR kTimerRaise = 1077;
     static constexpr ui::UINT_PTR kTimerRecorder = 1088;
-    // The copy-data buffers: spectrum frames and short level frames.
+    // The largest copy-data taken: spectrum frames and short level frames.
     static constexpr size_t kSpectrumBytes = 4200;
     static constexpr size_t kShortFrameBytes = 156;
 
@@ -269,8 +269,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     int screenHeight_ = 0;
     int lastStopMs_ = 0;
     std::string lastMessage_;
-    std::array<std::uint8_t, kSpectrumBytes> spectrum_{};
-    std::array<std::uint8_t, kShortFrameBytes> shortFrame_{};
     lighting::SpectrumReducer spectrumBands_;
     std::unique_ptr<AudioLightState> audioLight_;
     // Stopped through its worker slot before the devices it drives go.

@@ -141,11 +141,19 @@ UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key, ui
         result.name = std::string(buffer.get());
         return result;
     }
+    return ReadUpdateAnswer(std::string_view(buffer.get(), size_t(bytes)), localVersion, kind,
+                            updateFolder);
+}
+
+UpdateResult ReadUpdateAnswer(std::string_view text, uint32_t localVersion, uint32_t kind,
+                              const fs::path& updateFolder) {
+    UpdateResult result;
     Json::Value answer;
     Json::CharReaderBuilder builder;
     std::string errors;
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    if (!reader->parse(buffer.get(), buffer.get() + bytes, &answer, &errors) || !answer.isObject())
+    if (!reader->parse(text.data(), text.data() + text.size(), &answer, &errors) ||
+        !answer.isObject())
         answer = Json::Value(Json::objectValue);
     result.path = StringMember(answer, "path");
     result.name = StringMember(answer, "name");
