@@ -160,7 +160,8 @@ UpdateResult ReadUpdateAnswer(std::string_view text, uint32_t localVersion, uint
     result.versionName = StringMember(answer, "version_name");
     result.sha256 = StringMember(answer, "sha256");
     const Json::Value& id = answer["device_id"];
-    if (id.isIntegral()) result.deviceId = id.asInt64();
+    // Whole numbers beyond the signed range are no id (reading one as such would throw).
+    if (id.isInt64()) result.deviceId = id.asInt64();
     std::string versionText;
     const Json::Value& versionValue = answer["version"];
     if (versionValue.isString())

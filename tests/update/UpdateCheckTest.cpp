@@ -229,7 +229,10 @@ TEST_F(UpdateCheckTest, OversizedInvalidAndMistypedAnswersChangeNothingUnsafe) {
     EXPECT_EQ(row.state, kStateUpToDate);
 
     for (const char* answer : {"not json", "[1,2]", R"({"name":5,"version":"200"})",
-                               R"({"name":"x","version":[1],"path":{},"device_id":"7"})"}) {
+                               R"({"name":"x","version":[1],"path":{},"device_id":"7"})",
+                               // Device ids outside the signed 64-bit range.
+                               R"({"name":"x","version":"1","device_id":18446744073709551615})",
+                               R"({"name":"x","version":"1","device_id":1e19})"}) {
         {
             std::lock_guard guard(service.lock);
             service.answer = answer;
