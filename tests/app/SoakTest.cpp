@@ -96,7 +96,10 @@ class SoakTest : public AppTest {
         namespace vb = devices::vendor_byte;
         const auto params = sim::FirmwareOf(sim)->Memory(sim::Area::Params);
         ASSERT_GE(params.size(), devices::kVendorBlockSize);
-        EXPECT_EQ(params[vb::kMode], device->ModeMap().at(light.selectItem));
+        const auto& modes = device->ModeMap();
+        ASSERT_FALSE(modes.empty());
+        EXPECT_EQ(params[vb::kMode],
+                  light.selectItem < modes.size() ? modes[light.selectItem] : modes[0]);
         EXPECT_EQ(params[vb::kBrightness], light.light);
         EXPECT_EQ(params[vb::kSpeed], 4 - light.speed);
         EXPECT_EQ(params[vb::kColourful], light.multiColor);
