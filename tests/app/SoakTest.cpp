@@ -264,8 +264,9 @@ TEST_F(SoakTest, RandomPlugsUnplugsAndLinkSwitchesWithEditsBetweenLeaveEverythin
 
     // The mouse: its profile's stages, light and polling rate in the block at 0.
     mouse->LoadProfile();
-    if (!mouseStages.empty())
+    if (!mouseStages.empty()) {
         EXPECT_EQ(mouse->GetDpiStages(), mouseStages) << "the profile does not hold the last save";
+    }
     ASSERT_EQ(mouse->WriteSettings(), CMD_OK);
     {
         namespace mb = devices::mouse_byte;
