@@ -1,6 +1,11 @@
-# Warnings are errors on our own code only; third-party headers come in as SYSTEM.
+# Warnings on our own code only; third-party headers come in as SYSTEM. They are
+# errors with VIVORI_WERROR (our scripts and CI), not for packagers, whose compilers
+# and flags may warn where ours do not.
 function(vivori_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  if(VIVORI_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
 endfunction()
 
 # vivori_library(name SOURCES ... DEPS ...): one library per layer, so a layer can
@@ -21,4 +26,17 @@ function(vivori_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   vivori_warnings(${name})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 120)
+endfunction()
+
+# vivori_install_man_page(page.N): installs the page compressed, as Debian wants it.
+function(vivori_install_man_page page)
+  string(REGEX MATCH "[0-9]$" section ${page})
+  set(compressed ${CMAKE_CURRENT_BINARY_DIR}/${page}.gz)
+  add_custom_command(
+    OUTPUT ${compressed}
+    COMMAND gzip -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/${page} > ${compressed}
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${page}
+    COMMENT "Compressing ${page}")
+  add_custom_target(man_${page} ALL DEPENDS ${compressed})
+  install(FILES ${compressed} DESTINATION share/man/man${section})
 endfunction()

@@ -8,6 +8,7 @@
 #include "controls/CustomControls.h"
 #include "devices/CQuorvaneUSBDevice.h"
 #include "platform/Debug.h"
+#include "platform/InstallFolders.h"
 #include "ui/core/CControlFactory.h"
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/core/CResourceManager.h"
@@ -17,16 +18,11 @@
 namespace vivori::app {
 namespace {
 
-std::string ProgramFolder() {
-    std::error_code error;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string(".") : self.parent_path().string();
-}
 
 }  // namespace
 
 Application::Application(AppOptions options) : options_(std::move(options)) {
-    if (options_.programFolder.empty()) options_.programFolder = ProgramFolder();
+    if (options_.programFolder.empty()) options_.programFolder = ShippedDataFolder().string();
 }
 
 Application::~Application() {

@@ -12,7 +12,7 @@
 namespace vivori::app {
 
 struct AppOptions {
-    // Where "Font/" and "skin/" are; empty: the program's folder.
+    // Where "Font/" and "skin/" are; empty: ShippedDataFolder().
     std::string programFolder;
     // Off for a one-shot run (a screenshot) that must not meet the running copy.
     bool singleInstance = true;

@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
-#include <string>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,9 +22,9 @@
 #include "lighting/SyncLighting.h"
 #include "macros/MacroRecorder.h"
 #include "profiles/ProfileListModel.h"
-#include "update/UpdateCheck.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
+#include "update/UpdateCheck.h"
 
 namespace vivori::app {
 class LanguageFonts;
@@ -75,7 +73,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     static constexpr ui::UINT_PTR kTimerGameRestore = 1066;
     static constexpr ui::UINT_PTR kTimerRaise = 1077;
     static constexpr ui::UINT_PTR kTimerRecorder = 1088;
-    // The copy-data buffers: spectrum frames and short level frames.
+    // The largest copy-data taken: spectrum frames and short level frames.
     static constexpr size_t kSpectrumBytes = 4200;
     static constexpr size_t kShortFrameBytes = 156;
 
@@ -244,7 +242,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void OnSkinChanged(const SkinChangedParam& param);
     void RestoreSkin();
 
-
     MainWndOptions options_;
     input::CDeviceHook deviceHook_;
     AppControlFactory factory_;
@@ -274,8 +271,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     int screenHeight_ = 0;
     int lastStopMs_ = 0;
     std::string lastMessage_;
-    std::array<std::uint8_t, kSpectrumBytes> spectrum_{};
-    std::array<std::uint8_t, kShortFrameBytes> shortFrame_{};
     lighting::SpectrumReducer spectrumBands_;
     std::unique_ptr<AudioLightState> audioLight_;
     // Stopped through its worker slot before the devices it drives go.

@@ -88,7 +88,8 @@ std::string MacroLibrary::DefaultName(const std::vector<MacroEntry>& list) {
 std::string MacroLibrary::ImportName(const std::string& title,
                                      const std::vector<MacroEntry>& list) {
     std::string name = title;
-    for (int n = 1; NameTaken(list, name); ++n) name += "_" + std::to_string(n);
+    // Appended piece by piece: g++ 12 at -O3 takes "_" + string for an overlapping copy.
+    for (int n = 1; NameTaken(list, name); ++n) name.append("_").append(std::to_string(n));
     return name;
 }
 

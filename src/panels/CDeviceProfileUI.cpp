@@ -24,8 +24,8 @@ struct TabRule {
     std::initializer_list<int> hidden;
     std::initializer_list<int> shown;
 };
-constexpr int kLight = 1, kKeys = 2, kMacro = 3, kSystem = 4, kCursor = 5, kVoice = 6, kMagic = 7,
-              kVirtual = 8;
+// Page 1, the lighting, is shown for every kind.
+constexpr int kKeys = 2, kMacro = 3, kSystem = 4, kCursor = 5, kVoice = 6, kMagic = 7, kVirtual = 8;
 const TabRule kTabRules[] = {
     {1, {kCursor}, {}},
     {2, {}, {}},

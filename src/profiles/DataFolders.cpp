@@ -4,6 +4,8 @@
 #include <string>
 #include <system_error>
 
+#include "platform/InstallFolders.h"
+
 namespace vivori::profiles {
 namespace {
 
@@ -47,9 +49,7 @@ DataFolders DataFolders::FromEnvironment() {
     FolderRoots roots;
     roots.dataHome = FromEnv("XDG_DATA_HOME", ".local/share");
     roots.configHome = FromEnv("XDG_CONFIG_HOME", ".config");
-    std::error_code error;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    roots.installFolder = error ? std::filesystem::current_path(error) : exe.parent_path();
+    roots.installFolder = ShippedDataFolder();
     const char* temp = std::getenv("TMPDIR");
     roots.tempFolder = temp && *temp ? temp : "/tmp";
     return DataFolders(std::move(roots));

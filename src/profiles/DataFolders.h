@@ -24,7 +24,7 @@ std::string_view DeviceFolderName(int deviceKind);
 struct FolderRoots {
     std::filesystem::path dataHome;       // local application data ($XDG_DATA_HOME)
     std::filesystem::path configHome;     // $XDG_CONFIG_HOME
-    std::filesystem::path installFolder;  // folder of the executable
+    std::filesystem::path installFolder;  // where the shipped data is (ShippedDataFolder)
     std::filesystem::path tempFolder;
 };
 
@@ -32,7 +32,8 @@ class DataFolders {
   public:
     explicit DataFolders(FolderRoots roots) : roots_(std::move(roots)) {}
     // $XDG_DATA_HOME (default ~/.local/share), $XDG_CONFIG_HOME (default ~/.config),
-    // the folder of /proc/self/exe and $TMPDIR (default /tmp).
+    // the shipped data beside the executable or under ../share/vivori-trivex, and
+    // $TMPDIR (default /tmp).
     static DataFolders FromEnvironment();
 
     const std::filesystem::path& InstallFolder() const { return roots_.installFolder; }

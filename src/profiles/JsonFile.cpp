@@ -88,9 +88,13 @@ std::filesystem::path WriteTarget(const std::filesystem::path& path) {
 // applies to its mode.
 int CreateTemporary(const std::filesystem::path& path, std::string* name) {
     static std::atomic<unsigned> counter{0};
-    const std::string base = (path.parent_path() / ("." + path.filename().string() + ".")).string();
+    // Appended piece by piece: g++ 12 at -O3 takes "." + string for an overlapping copy.
+    std::string hidden = ".";
+    hidden.append(path.filename().string()).append(".");
+    const std::string base = (path.parent_path() / hidden).string();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        *name = base + std::to_string(getpid()) + "-" + std::to_string(counter++);
+        *name = base;
+        name->append(std::to_string(getpid())).append("-").append(std::to_string(counter++));
         int fd = open(name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }

@@ -31,7 +31,8 @@ uint32_t LeadingNumber(std::string_view text, int base) {
     size_t begin = 0;
     while (begin < text.size() && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
     uint32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data() + begin, text.data() + text.size(), value, base);
+    const auto [end, error] =
+        std::from_chars(text.data() + begin, text.data() + text.size(), value, base);
     (void)end;
     return error == std::errc() ? value : 0;
 }
@@ -107,9 +108,8 @@ std::string UpdateCaFile(const profiles::DataFolders& folders) {
 
 fs::path SafeLocalFile(const fs::path& folder, const std::string& name) {
     // Only the last path element of the name counts, in either separator.
-    std::string base = name.substr(name.find_last_of("/\\") == std::string::npos
-                                       ? 0
-                                       : name.find_last_of("/\\") + 1);
+    std::string base = name.substr(
+        name.find_last_of("/\\") == std::string::npos ? 0 : name.find_last_of("/\\") + 1);
     std::string safe;
     for (unsigned char c : base)
         safe += (c < 0x20 || c == 0x7F || c == ':' || c == '*' || c == '?' || c == '"' ||
@@ -123,8 +123,8 @@ fs::path SafeLocalFile(const fs::path& folder, const std::string& name) {
     return folder / (safe + ".exe");
 }
 
-UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key,
-                         uint32_t localVersion, uint32_t kind, const fs::path& updateFolder) {
+UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key, uint32_t localVersion,
+                         uint32_t kind, const fs::path& updateFolder) {
     UpdateResult result;
     std::string url = endpoint;
     if (!url.empty() && url.back() != '/') url += '/';
@@ -140,11 +140,19 @@ UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key,
         result.name = std::string(buffer.get());
         return result;
     }
+    return ReadUpdateAnswer(std::string_view(buffer.get(), size_t(bytes)), localVersion, kind,
+                            updateFolder);
+}
+
+UpdateResult ReadUpdateAnswer(std::string_view text, uint32_t localVersion, uint32_t kind,
+                              const fs::path& updateFolder) {
+    UpdateResult result;
     Json::Value answer;
     Json::CharReaderBuilder builder;
     std::string errors;
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    if (!reader->parse(buffer.get(), buffer.get() + bytes, &answer, &errors) || !answer.isObject())
+    if (!reader->parse(text.data(), text.data() + text.size(), &answer, &errors) ||
+        !answer.isObject())
         answer = Json::Value(Json::objectValue);
     result.path = StringMember(answer, "path");
     result.name = StringMember(answer, "name");
@@ -166,8 +174,8 @@ UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key,
         result.currentVersionText = "V" + std::to_string(localVersion);
         result.newVersionText = result.versionName;
     }
-    result.status = int32_t(serviceVersion) > int32_t(localVersion) ? kStateNeedUpdate
-                                                                    : kStateUpToDate;
+    result.status =
+        int32_t(serviceVersion) > int32_t(localVersion) ? kStateNeedUpdate : kStateUpToDate;
     if (!result.name.empty()) result.localFile = SafeLocalFile(updateFolder, result.name);
     return result;
 }

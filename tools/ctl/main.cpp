@@ -66,33 +66,58 @@ std::shared_ptr<hid::HidBus> SelectBus(const Options& options, std::string* erro
 
 using namespace vivori::ctl;
 
-static void PrintHelp() {
-    std::printf(
-        "usage: vivori-ctl [options] <command> [arguments]\n"
-        "\n"
-        "options:\n"
-        "  --device keyboard|mouse|pad|headset   device to talk to (default keyboard)\n"
-        "  --link cable|receiver                 way to reach it (default cable)\n"
-        "  --kind keyboard|mouse|pad|headset     profile or macro kind (default: the device)\n"
-        "  --simulate LIST                       use simulated devices (also VIVORI_SIMULATE)\n"
-        "  --fault KIND[:N]                      the simulated devices misbehave: no-reply,\n"
-        "                                        status-ff, status-fe, stray-reply, delay:MS\n"
-        "                                        or unplug; on the N-th exchange only, else\n"
-        "                                        on every one (unplug: mid-transfer)\n"
-        "  --debug                               print every frame sent and received\n"
-        "  --help                                this text\n"
-        "\n"
-        "commands:\n");
+namespace {
+
+constexpr const char* kOptionsHelp =
+    "options (before or after the command):\n"
+    "  --device keyboard|mouse|pad|headset   device to talk to (default keyboard)\n"
+    "  --link cable|receiver                 way to reach it (default cable)\n"
+    "  --kind keyboard|mouse|pad|headset     profile or macro kind (default: the device)\n"
+    "  --simulate LIST                       use simulated devices (also VIVORI_SIMULATE)\n"
+    "  --fault KIND[:N]                      the simulated devices misbehave: no-reply,\n"
+    "                                        status-ff, status-fe, stray-reply, delay:MS\n"
+    "                                        or unplug; on the N-th exchange only, else\n"
+    "                                        on every one (unplug: mid-transfer)\n"
+    "  --debug                               print every frame sent and received\n"
+    "  --help                                this text, or a command's with one named\n"
+    "  --version                             the version\n"
+    "  --                                    what follows is the command's, not options\n";
+
+constexpr const char* kExitHelp =
+    "\nExit status: 0 on success, 1 when the command failed (the message names the\n"
+    "result code), 2 on a usage error.\n";
+
+void PrintHelp() {
+    std::printf("usage: vivori-ctl [options] <command> [arguments] [options]\n\n%s\ncommands:\n",
+                kOptionsHelp);
     for (const auto& s : Subcommands()) {
         if (std::strlen(s.usage) > 34)
             std::printf("  %s\n  %-34s %s\n", s.usage, "", s.summary);
         else
             std::printf("  %-34s %s\n", s.usage, s.summary);
     }
-    std::printf(
-        "\nExit status: 0 on success, 1 when the command failed (the message names the\n"
-        "result code), 2 on a usage error.\n");
+    std::printf("  %-34s %s\n%s", "help COMMAND", "what one command does and takes", kExitHelp);
 }
+
+const Subcommand* FindSubcommand(const std::string& name) {
+    for (const auto& s : Subcommands())
+        if (name == s.name) return &s;
+    return nullptr;
+}
+
+int PrintCommandHelp(const std::string& name) {
+    if (name == "help") {
+        PrintHelp();
+        return 0;
+    }
+    const Subcommand* s = FindSubcommand(name);
+    if (s == nullptr) return Fail("unknown command " + name + " (see --help)"), kExitUsage;
+    std::printf("usage: vivori-ctl [options] %s\n\n%s.\n\n%s%s", s->usage, s->summary, kOptionsHelp,
+                kExitHelp);
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     Options options;
@@ -102,8 +127,10 @@ int main(int argc, char** argv) {
     // Options the tool does not know belong to the command when it has been named.
     std::string name;
     bool literal = false;
+    bool help = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
+        if (a == "-h" && !literal) a = "--help";  // the one short option
         auto value = [&](std::string& out) {
             if (i + 1 >= argc) return false;
             out = argv[++i];
@@ -116,8 +143,10 @@ int main(int argc, char** argv) {
                 options.args.push_back(a);
         } else if (a == "--") {
             literal = true;
-        } else if (a == "--help" || a == "-h") {
-            PrintHelp();
+        } else if (a == "--help") {
+            help = true;
+        } else if (a == "--version") {
+            std::printf("vivori-ctl %s\n", VIVORI_VERSION);
             return 0;
         } else if (a == "--debug") {
             options.debug = true;
@@ -140,6 +169,13 @@ int main(int argc, char** argv) {
             return kExitUsage;
         }
     }
+    // "help COMMAND", "COMMAND --help": that command's usage.
+    if (name == "help" && !options.args.empty()) return PrintCommandHelp(options.args[0]);
+    if (help && !name.empty()) return PrintCommandHelp(name);
+    if (help || name == "help") {
+        PrintHelp();
+        return 0;
+    }
     if (name.empty()) {
         PrintHelp();
         return kExitUsage;
@@ -155,8 +191,7 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     if (options.kind.empty()) options.kind = options.device;
-    for (const auto& s : Subcommands())
-        if (name == s.name) return s.run(options);
+    if (const Subcommand* s = FindSubcommand(name)) return s->run(options);
     Fail("unknown command " + name + " (see --help)");
     return kExitUsage;
 }

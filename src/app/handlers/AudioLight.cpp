@@ -13,6 +13,7 @@
 #include "panels/CLightControlUI.h"
 #include "panels/ColourText.h"
 #include "platform/Debug.h"
+#include "platform/InstallFolders.h"
 #include "ui/core/CProgressUI.h"
 #include "ui/message/Messages.h"
 
@@ -123,8 +124,9 @@ void UpdateAudioRecorder(CMainWnd& window) {
         ShowMusicNote(window, false);
         return;
     }
-    const auto program =
-        profiles::DataFolders::FromEnvironment().InstallFolder() / kRecorderProgram;
+    // A program beside this one, in the build tree as in /usr/bin; the shipped data
+    // may be elsewhere (share/vivori-trivex).
+    const auto program = ExecutableFolder() / kRecorderProgram;
     const bool started = state.recorder.Start(program.string());
     ShowMusicNote(window, !started);
     if (started) window.WatchAudioRecorder();

@@ -9,6 +9,7 @@
 #include "app/CMainWnd.h"
 #include "app/windows/UpdateWnd.h"
 #include "platform/Debug.h"
+#include "platform/InstallFolders.h"
 #include "ui/message/Messages.h"
 #include "update/HttpClient.h"
 #include "update/UpdateCheck.h"
@@ -31,7 +32,8 @@ std::vector<update::AttachedDevice> CMainWnd::AttachedForUpdate() const {
 
 bool CMainWnd::StartUpdater(const std::vector<update::CheckedRow>& rows) {
     const profiles::DataFolders folders = profiles::DataFolders::FromEnvironment();
-    const std::string program = (folders.InstallFolder() / "vivori-updater").string();
+    // Beside this program (the build tree, /usr/bin); the shipped data may be elsewhere.
+    const std::string program = (ExecutableFolder() / "vivori-updater").string();
     std::vector<std::string> args{program};
     const std::string ca = update::UpdateCaFile(folders);
     if (!ca.empty()) args.insert(args.end(), {"--ca", ca});

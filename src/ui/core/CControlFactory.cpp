@@ -63,7 +63,8 @@ CControlUI* CControlFactory::CreateControl(std::string_view name) const {
     auto found = creators_.find(AsciiLower(name));
     if (found == creators_.end()) {
         // "DeviceOption" in a layout reaches the class registered as "CDeviceOptionUI".
-        found = creators_.find(AsciiLower("C" + std::string(name) + "UI"));
+        // Appended: g++ 12 at -O3 takes "C" + string for an overlapping copy.
+        found = creators_.find(AsciiLower(std::string("C").append(name).append("UI")));
     }
     return found != creators_.end() ? found->second() : nullptr;
 }

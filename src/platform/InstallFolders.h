@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+
+namespace vivori {
+
+// The folder of the running executable ("." when it cannot be found).
+std::filesystem::path ExecutableFolder();
+
+// Where the shipped data ("skin", "Font", "DefaultData") is, for a program in
+// programFolder: beside it when it holds them (the build tree, or an install that
+// keeps them with the programs), else "../share/vivori-trivex" from it when that
+// exists (the Debian package), else programFolder itself.
+std::filesystem::path ShippedDataFolder(const std::filesystem::path& programFolder);
+// The same for the running executable.
+std::filesystem::path ShippedDataFolder();
+
+}  // namespace vivori
