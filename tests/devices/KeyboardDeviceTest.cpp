@@ -198,18 +198,21 @@ INSTANTIATE_TEST_SUITE_P(CableAndReceiver, KeyboardWayTest, ::testing::Bool(),
 
 TEST_F(KeyboardDeviceTest, LightSlotNotificationsSetTheSlotAndTheSecondaryValue) {
     Connect(false);
-    auto settle = [&](uint16_t code) {
+    // Waits for the slot a code sets (a loaded machine can take longer than a fixed
+    // pause), then a little more for the key press after it.
+    auto settle = [&](uint16_t code, int slot) {
         Cable().SendNotification(code);
         Cable().SendNotification(0x0503);  // a key press after it: not acted on
+        PumpUntil([&] { return keyboard->LightSlot() == slot; });
         PumpUntil([] { return false; }, 150);
     };
-    settle(0x1123);
+    settle(0x1123, 3);
     EXPECT_EQ(keyboard->LightSlot(), 3);
     EXPECT_EQ(keyboard->CurrentLightBlock()[lb::kSecondary], 2);
-    settle(0x1005);
+    settle(0x1005, 5);
     EXPECT_EQ(keyboard->LightSlot(), 5);
     EXPECT_EQ(keyboard->CurrentLightBlock()[lb::kSecondary], 2);
-    settle(0x0404);
+    settle(0x0404, 5);
     EXPECT_EQ(keyboard->LightSlot(), 5);
     // Reports without a usable code are dropped: no items, or a value item first.
     keyboard->OnNotificationReport({}, false);

@@ -17,7 +17,8 @@ TEST(WorkerThread, StopEndsABodyThatWaitsOnItsStopEvent) {
     ASSERT_TRUE(worker.Start([&](Event& stop) {
         while (!stop.Wait(1)) ++passes;
     }));
-    Sleep(20);
+    // At least one pass, however long a loaded machine takes to run the thread.
+    for (int i = 0; i < 2000 && passes.load() == 0; ++i) Sleep(1);
     EXPECT_TRUE(worker.Running());
     EXPECT_EQ(worker.Stop(1000), StopResult::Ended);
     EXPECT_FALSE(worker.Running());
