@@ -365,7 +365,7 @@ void CMainWnd::OnMenuCommand(std::string_view name) {
     } else if (EqualNoCase(name, "about_menu")) {
         OpenAboutWindow();
     } else if (EqualNoCase(name, "setwnd_menu")) {
-        OpenSettingsWindow();
+        OpenSettingsWindow(false);
     } else if (!OnMacroMenuCommand(name)) {
         DebugPrintf("menu item %s: no action", std::string(name).c_str());
     }
@@ -490,7 +490,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
                     static_cast<unsigned>(lParam));
         ShowAndRaise();
     } else if (msg == messages.setWindowForward && msg != 0) {
-        if (childWindows_[0] != 0) PostMessage(childWindows_[0], msg, wParam, lParam);
+        if (childWindows_[0] != 0) PostMessage(childWindows_[0], kMsgUpdaterEvent, wParam, lParam);
     } else if (msg == messages.lightControlRequest && msg != 0) {
         if (wParam == 1 && (lParam == 0 || lParam == 1)) {
             lightsControlled_ = lParam == 1;
@@ -570,7 +570,7 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     } else if (msg == devices::kMsgDeviceRemoved) {
         if (devices_) devices_->DeviceRemoved(static_cast<int>(wParam));
     } else if (msg == kMsgOpenSettings) {
-        OpenUpdateWindow();
+        OpenSettingsWindow(false);
     } else if (msg == kMsgClearUpdateBadge) {
         if (CControlUI* button = pm_.FindControl("setbtn")) button->SetForeImage("");
     } else if (msg == devices::kMsgShowSelectorEntry) {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <set>
 
 #include "profiles/JsonFile.h"
 #include "update/HttpClient.h"
@@ -243,6 +244,19 @@ int OverallOf(const std::vector<CheckedRow>& rows) {
     }
     if (update) return kOverallUpdates;
     return allFailed ? kOverallUnreachable : kOverallUpToDate;
+}
+
+void MakeLocalFilesDistinct(std::vector<CheckedRow>& rows) {
+    std::set<fs::path> taken;
+    for (CheckedRow& row : rows) {
+        if (row.localFile.empty()) continue;
+        const fs::path folder = row.localFile.parent_path();
+        // Short enough that the number survives the name's length limit.
+        const std::string stem = row.localFile.stem().string().substr(0, 100);
+        for (int n = 2; taken.count(row.localFile) != 0; ++n)
+            row.localFile = SafeLocalFile(folder, stem + " (" + std::to_string(n) + ")");
+        taken.insert(row.localFile);
+    }
 }
 
 std::vector<CatalogueRow> RowsToCheck(const std::vector<CatalogueRow>& catalogue,

@@ -38,6 +38,9 @@ enum OverallStatus {
     kOverallUnreachable = 2,
     kOverallUpdating = 3,
     kOverallUpToDate = 4,
+    // Every confirmed row is downloaded and none is left to choose: the files wait to
+    // be installed, so the page does not call that "up to date".
+    kOverallDownloaded = 5,
 };
 
 // One updatable item of the catalogue: the application (kind 0) or a device's firmware,
@@ -117,6 +120,9 @@ CheckedRow CheckRow(const std::string& endpoint, const CatalogueRow& row,
                     const std::filesystem::path& updateFolder);
 // The overall status once every row is checked.
 int OverallOf(const std::vector<CheckedRow>& rows);
+// Rows whose answers name the same file get " (2)", " (3)", ... so that no download
+// replaces another's.
+void MakeLocalFilesDistinct(std::vector<CheckedRow>& rows);
 
 // The rows to check: the application, and each device row whose device is attached
 // (by vendor and product id), with its firmware version.
