@@ -1,42 +1,47 @@
-// Any bytes as an input report on the notification collection of each device kind,
-// unpacked as a connection does and read for its notification code as each device's
-// reader thread does: the keyboard, pad and their receivers (a usage array, read as a
-// button code, key presses as key slot events), the mouse and its receiver (a value
-// field, read as a value code), and the headset (its own collection, button code).
+// Any bytes as an input report on every collection of every device kind (keyboard,
+// mouse, pad, headset and the receivers), on a connection opened as the program opens
+// one, so the report is unpacked into the fields the connection read from the device's
+// descriptor; then read for its notification code as each device's reader thread does:
+// a button code (keyboard, pad, headset and their receivers; key presses as key slot
+// events) and a value code (the mouse and its receiver).
 
-#include <mutex>
+#include <memory>
 
 #include "device/HidConnection.h"
 #include "devices/NotificationChannel.h"
 #include "lighting/LightEngine.h"
-#include "platform/hid/ReportDescriptor.h"
-#include "sim/FamilyDescriptors.h"
+#include "sim/SimulatedBus.h"
 
 using namespace vivori;
 
 namespace {
 
-std::vector<hid::HidCollection> NotificationCollections() {
-    std::vector<hid::HidCollection> out;
-    for (auto field : {sim::NotificationField::Array, sim::NotificationField::Value}) {
-        const auto bytes = sim::FamilyInterfaceDescriptor(field);
-        if (auto parsed = hid::ParseReportDescriptor(bytes))
-            for (const auto& c : parsed->collections) out.push_back(c);
+struct Connections {
+    sim::SimulatedBus bus;
+    std::vector<std::unique_ptr<HidConnection>> open;
+};
+
+Connections OpenEveryCollection() {
+    Connections all{
+        *sim::MakeSimulatedBus("keyboard,keyboard-receiver,mouse,mouse-receiver,pad,headset"), {}};
+    HidConnection lister(all.bus.bus);
+    lister.EnumeratePaths();
+    while (const std::string* path = lister.NextPath()) {
+        auto connection = std::make_unique<HidConnection>(all.bus.bus);
+        if (connection->OpenPath(*path, true, false, true, false))
+            all.open.push_back(std::move(connection));
     }
-    if (auto parsed = hid::ParseReportDescriptor(sim::HeadsetInterfaceDescriptor()))
-        for (const auto& c : parsed->collections) out.push_back(c);
-    return out;
+    if (all.open.empty()) __builtin_trap();  // the target would test nothing
+    return all;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::vector<hid::HidCollection> collections = NotificationCollections();
-    for (const auto& collection : collections) {
-        std::vector<HidDataItem> items;
-        if (!HidConnection::ParseInputReport({data, size}, hid::ReportType::Input, items,
-                                             collection))
-            continue;
+    static Connections connections = OpenEveryCollection();
+    for (const auto& connection : connections.open) {
+        if (!connection->ParseInputReport({data, size})) continue;
+        const std::vector<HidDataItem>& items = connection->Reports(hid::ReportType::Input).items;
         if (auto code = devices::NotificationButtonCode(items))
             lighting::KeySlotEventOfNotification(*code);
         devices::NotificationValueCode(items);
