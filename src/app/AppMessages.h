@@ -24,6 +24,10 @@ inline constexpr ui::UINT kMsgShowProgress = 3072;
 inline constexpr ui::UINT kMsgLanguageChanged = 3089;
 inline constexpr ui::UINT kMsgOpenSettings = 3093;
 inline constexpr ui::UINT kMsgClearUpdateBadge = 3094;
+// The updater's forward message as the main window passes it on to the settings window
+// (same wParam and lParam). A number of its own: the registered message reaches every
+// window of the process, so the settings window would otherwise take each event twice.
+inline constexpr ui::UINT kMsgUpdaterEvent = ui::WM_USER + 262;
 inline constexpr ui::UINT kMsgDpiChangedNote = 1224;
 // Window messages the message layer does not name.
 inline constexpr ui::UINT WM_DISPLAYCHANGE = 0x007E;

@@ -210,7 +210,8 @@ void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
         const UiSize screen = PrimaryScreenSize();
         mouse->SetScreenSize(screen.cx, screen.cy);
     }
-    if (auto* display = static_cast<devices::IPowerDisplay*>(power->GetInterface(devices::kPowerDisplay))) {
+    if (auto* display =
+            static_cast<devices::IPowerDisplay*>(power->GetInterface(devices::kPowerDisplay))) {
         display->SetDeviceType(row.kind, 0);
         display->ShowLayout(device.PowerDisplay());
     }
@@ -274,7 +275,6 @@ void CMainWnd::OnShowSelectorMessage(int index, bool reachable) {
         ShowSelectorEntry(index, true, selector_.ShownCount() == 0);
 }
 
-
 // ---- battery ----
 
 void CMainWnd::OnPowerRead() {
@@ -293,9 +293,9 @@ void CMainWnd::OnPowerRead() {
             ++lowBatteryNotices_;
             const std::string level =
                 std::to_string(device->PowerRecord()[devices::power_byte::kLevel]) + " %";
-            tray_.ShowMessage(text("battery_low_title", "Battery low"),
-                              name + ": " + level + ". " +
-                                  text("battery_low_text", "Connect it to charge."));
+            tray_.ShowMessage(
+                text("battery_low_title", "Battery low"),
+                name + ": " + level + ". " + text("battery_low_text", "Connect it to charge."));
         }
     }
     batteryText_ = devices::BatteryToolTip(std::string(kApplicationName), lines);
@@ -365,7 +365,7 @@ void CMainWnd::OnMenuCommand(std::string_view name) {
     } else if (EqualNoCase(name, "about_menu")) {
         OpenAboutWindow();
     } else if (EqualNoCase(name, "setwnd_menu")) {
-        OpenSettingsWindow();
+        OpenSettingsWindow(false);
     } else if (!OnMacroMenuCommand(name)) {
         DebugPrintf("menu item %s: no action", std::string(name).c_str());
     }
@@ -438,25 +438,15 @@ void CMainWnd::RestoreGameLighting() {
 }
 
 bool CMainWnd::OnCopyData(const COPYDATASTRUCT& data) {
-    const size_t size = data.data.size();
-    if (size == 0) return false;
-    // Frames from other programs: nothing past the buffer, and no stale bytes kept.
+    const std::span<const uint8_t> payload(data.data.data(), data.data.size());
     if (data.dwData == 1) {
-        if (size > spectrum_.size()) {
-            DebugPrintf("spectrum frame of %zu bytes refused", size);
-            return false;
-        }
-        spectrum_.fill(0);
-        std::memcpy(spectrum_.data(), data.data.data(), size);
-        // A short frame would mix in values of no frame: it is left out.
-        constexpr size_t kFrameBytes = lighting::kSpectrumValues * sizeof(int32_t);
-        if (size < kFrameBytes) {
-            DebugPrintf("short spectrum frame of %zu bytes ignored", size);
-            return false;
-        }
-        std::array<int32_t, lighting::kSpectrumValues> frame{};
-        std::memcpy(frame.data(), spectrum_.data(), kFrameBytes);
-        if (!spectrumBands_.Add(frame)) return true;
+        const lighting::SpectrumFrame frame = lighting::ReadSpectrumFrame(payload, kSpectrumBytes);
+        if (frame.verdict == lighting::SpectrumFrame::Verdict::TooLarge)
+            DebugPrintf("spectrum frame of %zu bytes refused", payload.size());
+        if (frame.verdict == lighting::SpectrumFrame::Verdict::TooShort)
+            DebugPrintf("short spectrum frame of %zu bytes ignored", payload.size());
+        if (frame.verdict != lighting::SpectrumFrame::Verdict::Taken) return false;
+        if (!spectrumBands_.Add(frame.values)) return true;
         const std::vector<CQuorvaneUSBDevice*> keyboards = DevicesOfKind({kKindKeyboard});
         if (keyboards.empty()) return true;
         std::array<int, lighting::kSpectrumValues> block{};
@@ -465,16 +455,13 @@ bool CMainWnd::OnCopyData(const COPYDATASTRUCT& data) {
         return true;
     }
     if (data.dwData == 2) {
-        if (size > shortFrame_.size()) {
-            DebugPrintf("level frame of %zu bytes refused", size);
+        const auto levels = lighting::ReadLevelFrame(payload, kShortFrameBytes);
+        if (!levels) {
+            if (!payload.empty()) DebugPrintf("level frame of %zu bytes refused", payload.size());
             return false;
         }
-        shortFrame_.fill(0);
-        std::memcpy(shortFrame_.data(), data.data.data(), size);
-        std::array<int32_t, 6> levels{};
-        std::memcpy(levels.data(), shortFrame_.data(), sizeof(levels));
         const std::vector<CQuorvaneUSBDevice*> keyboards = DevicesOfKind({kKindKeyboard});
-        if (!keyboards.empty()) keyboards.front()->SetLevelInput(levels.data(), 6);
+        if (!keyboards.empty()) keyboards.front()->SetLevelInput(levels->data(), 6);
         return true;
     }
     return false;
@@ -503,7 +490,7 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
                     static_cast<unsigned>(lParam));
         ShowAndRaise();
     } else if (msg == messages.setWindowForward && msg != 0) {
-        if (childWindows_[0] != 0) PostMessage(childWindows_[0], msg, wParam, lParam);
+        if (childWindows_[0] != 0) PostMessage(childWindows_[0], kMsgUpdaterEvent, wParam, lParam);
     } else if (msg == messages.lightControlRequest && msg != 0) {
         if (wParam == 1 && (lParam == 0 || lParam == 1)) {
             lightsControlled_ = lParam == 1;
@@ -583,7 +570,7 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     } else if (msg == devices::kMsgDeviceRemoved) {
         if (devices_) devices_->DeviceRemoved(static_cast<int>(wParam));
     } else if (msg == kMsgOpenSettings) {
-        OpenUpdateWindow();
+        OpenSettingsWindow(false);
     } else if (msg == kMsgClearUpdateBadge) {
         if (CControlUI* button = pm_.FindControl("setbtn")) button->SetForeImage("");
     } else if (msg == devices::kMsgShowSelectorEntry) {

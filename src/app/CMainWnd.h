@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
-#include <string>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,13 +22,14 @@
 #include "lighting/SyncLighting.h"
 #include "macros/MacroRecorder.h"
 #include "profiles/ProfileListModel.h"
-#include "update/UpdateCheck.h"
 #include "ui/core/WindowImplBase.h"
 #include "ui/qt/CTrayIcon.h"
+#include "update/UpdateCheck.h"
 
 namespace vivori::app {
 class LanguageFonts;
 struct SkinChangedParam;
+struct UpdateSetup;
 }  // namespace vivori::app
 
 namespace vivori::panels {
@@ -75,7 +74,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     static constexpr ui::UINT_PTR kTimerGameRestore = 1066;
     static constexpr ui::UINT_PTR kTimerRaise = 1077;
     static constexpr ui::UINT_PTR kTimerRecorder = 1088;
-    // The copy-data buffers: spectrum frames and short level frames.
+    // The largest copy-data taken: spectrum frames and short level frames.
     static constexpr size_t kSpectrumBytes = 4200;
     static constexpr size_t kShortFrameBytes = 156;
 
@@ -133,11 +132,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     input::CDeviceHook& DeviceHook() { return deviceHook_; }
     // The macro editor of the current device, its folder set; null when there is none.
     panels::CMacroControlUI* MacroPanel();
-    // The update page with a fresh check (in its own window until the settings window
-    // hosts it). Returns the new window; null when one was open already (it comes up)
-    // or none could be made.
-    class CUpdateWnd* OpenUpdateWindow();
-    ui::HWND UpdateWindow() const { return childWindows_[0]; }
     // The tray's battery text, and how many low-battery notices were shown.
     const std::string& BatteryText() const { return batteryText_; }
     int LowBatteryNotices() const { return lowBatteryNotices_; }
@@ -178,7 +172,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void BindRecoilHandlers();
     // One area's handlers each, in src/app/handlers/.
     void BindMacroHandlers();
-    void BindUpdateHandlers();
     // ---- macro editor (handlers/Macros.cpp) ----
     void StartMacroRecording(macros::TimingMode timing, int hookMode);
     void StopMacroRecording(bool save);
@@ -192,6 +185,8 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // ---- updates (handlers/Update.cpp) ----
     std::vector<update::AttachedDevice> AttachedForUpdate() const;
     bool StartUpdater(const std::vector<update::CheckedRow>& rows);
+    // The settings window's update rows, filled with the attached devices' versions.
+    UpdateSetup PrepareUpdateCheck();
     void Dispatch(std::string_view handler, ui::TNotifyUI& msg, int index);
     void DispatchHook(ui::UINT msg, ui::WPARAM wParam, ui::LPARAM lParam);
     void OnWindowInit();
@@ -238,12 +233,12 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // Fonts, texts of every open window and, when `store`, the settings file.
     void ApplyLanguage(int index, bool store);
     void SetUIFonts(std::string_view face);
-    void OpenSettingsWindow();
+    // At the settings button when anchored, else centred on the screen.
+    void OpenSettingsWindow(bool anchored);
     void OpenAboutWindow();
     void OpenSkinWindow();
     void OnSkinChanged(const SkinChangedParam& param);
     void RestoreSkin();
-
 
     MainWndOptions options_;
     input::CDeviceHook deviceHook_;
@@ -274,8 +269,6 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     int screenHeight_ = 0;
     int lastStopMs_ = 0;
     std::string lastMessage_;
-    std::array<std::uint8_t, kSpectrumBytes> spectrum_{};
-    std::array<std::uint8_t, kShortFrameBytes> shortFrame_{};
     lighting::SpectrumReducer spectrumBands_;
     std::unique_ptr<AudioLightState> audioLight_;
     // Stopped through its worker slot before the devices it drives go.

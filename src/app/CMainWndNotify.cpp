@@ -152,7 +152,6 @@ void CMainWnd::BindHandlers() {
     AddKeyboardSettingsHandlers(*this, handlers_);
     AddAudioLightHandlers(*this, handlers_);
     BindProfileHandlers();
-    BindUpdateHandlers();
     AddHeadsetHandlers(*this, handlers_);
     BindShellHandlers();
 }

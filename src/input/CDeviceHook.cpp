@@ -85,10 +85,10 @@ int CDeviceHook::Install(int mode, ui::HWND window, bool ownKeyboardHook, bool l
         keyboardInstalled_ = false;
     }
     if (ownKeyboardHook) {
-        if (!backend_->StartKeyboard(
-                window, [this](std::uint32_t message, const KeyHookRecord& record) {
-                    return OnKey(message, record);
-                }))
+        if (!backend_->StartKeyboard(window,
+                                     [this](std::uint32_t message, const KeyHookRecord& record) {
+                                         return OnKey(message, record);
+                                     }))
             return 0;
         keyboardInstalled_ = true;
     }

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <vector>
 
 namespace vivori::lighting {
 namespace {
@@ -41,6 +43,46 @@ bool SpectrumReducer::Add(std::span<const int32_t> frame) {
     if (counter_ < kFramesPerDelivery) return false;
     counter_ = 0;
     return true;
+}
+
+namespace {
+
+// The payload in a zeroed buffer of the capacity; nothing when it is empty or too large.
+std::optional<std::vector<uint8_t>> CopyFrame(std::span<const uint8_t> payload, size_t capacity,
+                                              size_t atLeast) {
+    if (payload.empty() || payload.size() > capacity) return std::nullopt;
+    std::vector<uint8_t> buffer(std::max(capacity, atLeast), 0);
+    std::memcpy(buffer.data(), payload.data(), payload.size());
+    return buffer;
+}
+
+}  // namespace
+
+SpectrumFrame ReadSpectrumFrame(std::span<const uint8_t> payload, size_t capacity) {
+    SpectrumFrame frame;
+    constexpr size_t kFrameBytes = sizeof(frame.values);
+    const auto buffer = CopyFrame(payload, capacity, kFrameBytes);
+    if (!buffer) {
+        frame.verdict =
+            payload.empty() ? SpectrumFrame::Verdict::Empty : SpectrumFrame::Verdict::TooLarge;
+        return frame;
+    }
+    if (payload.size() < kFrameBytes) {
+        frame.verdict = SpectrumFrame::Verdict::TooShort;
+        return frame;
+    }
+    std::memcpy(frame.values.data(), buffer->data(), kFrameBytes);
+    frame.verdict = SpectrumFrame::Verdict::Taken;
+    return frame;
+}
+
+std::optional<std::array<int32_t, 6>> ReadLevelFrame(std::span<const uint8_t> payload,
+                                                     size_t capacity) {
+    std::array<int32_t, 6> levels{};
+    const auto buffer = CopyFrame(payload, capacity, sizeof(levels));
+    if (!buffer) return std::nullopt;
+    std::memcpy(levels.data(), buffer->data(), sizeof(levels));
+    return levels;
 }
 
 }  // namespace vivori::lighting

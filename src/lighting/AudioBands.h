@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace vivori::lighting {
@@ -32,5 +33,22 @@ class SpectrumReducer {
     std::array<int32_t, kSpectrumBands> spreads_{};
     int counter_ = 0;
 };
+
+// The copy-data frames the main window takes from the audio recorder, read into
+// buffers of the given capacity (4,200 bytes for spectra, 156 for levels). The senders
+// are other programs: a payload over the capacity is refused, and the buffer is zeroed
+// before each copy, so no value of an earlier frame is ever read again.
+struct SpectrumFrame {
+    enum class Verdict { Taken, Empty, TooLarge, TooShort };
+    Verdict verdict = Verdict::Empty;
+    // Taken: the first 500 values. A frame shorter than that would mix in zeros that
+    // no analysis produced, so it is left out (TooShort).
+    std::array<int32_t, kSpectrumValues> values{};
+};
+SpectrumFrame ReadSpectrumFrame(std::span<const uint8_t> payload, size_t capacity);
+// The six level values (zero where the payload is shorter); nothing when the payload
+// is empty or over the capacity.
+std::optional<std::array<int32_t, 6>> ReadLevelFrame(std::span<const uint8_t> payload,
+                                                     size_t capacity);
 
 }  // namespace vivori::lighting

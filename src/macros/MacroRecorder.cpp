@@ -79,8 +79,8 @@ void SetRowDelay(EventRow& row, uint16_t delay) {
 }  // namespace
 
 uint16_t ParseDelay(std::string_view text) {
-    if (text.empty() || !std::all_of(text.begin(), text.end(),
-                                     [](char c) { return c >= '0' && c <= '9'; }))
+    if (text.empty() ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return 0;
     uint64_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -103,10 +103,9 @@ EventRow MacroEventList::RowOf(const Json::Value& event) {
         row.keyboard = true;
         for (size_t i = 0; i < (e.type == kTypeKey ? keys.size() : 8); ++i) {
             const KeyCode& key = keys[i];
-            const bool match = e.type == kTypeKey
-                                   ? key.kind == kKindKeyboard && key.code2 == e.button &&
-                                         e.button != 0
-                                   : key.code1 == e.button;
+            const bool match = e.type == kTypeKey ? key.kind == kKindKeyboard &&
+                                                        key.code2 == e.button && e.button != 0
+                                                  : key.code1 == e.button;
             if (match) {
                 row.nameKey = key.nameKey;
                 break;

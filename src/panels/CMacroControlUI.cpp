@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "macros/MacroEvents.h"
+#include "platform/Time.h"
 #include "ui/core/CEditUI.h"
 #include "ui/core/CLabelUI.h"
 #include "ui/core/CListContainerElementUI.h"
@@ -11,7 +12,6 @@
 #include "ui/core/CListUI.h"
 #include "ui/core/COptionUI.h"
 #include "ui/core/CPaintManagerUI.h"
-#include "platform/Time.h"
 
 namespace vivori::panels {
 namespace {
@@ -185,7 +185,8 @@ ui::CControlUI* CMacroControlUI::MakeRow(const EventRow& row) const {
     // Styles come from the panel's layout, which the paint manager holds.
     if (ui::CPaintManagerUI* manager = GetManager()) {
         auto style = [manager](ui::CControlUI* control, std::string_view key) {
-            if (const std::string* list = manager->GetStyle(key)) control->ApplyAttributeList(*list);
+            if (const std::string* list = manager->GetStyle(key))
+                control->ApplyAttributeList(*list);
         };
         style(name, row.keyboard ? "macro_label_keyboard_style" : "macro_label_mouse_style");
         const MacroEvent e = macros::ReadMacroEvent(row.event);
@@ -252,8 +253,8 @@ void CMacroControlUI::TakeDelays() {
     ui::CListUI* list = EventList();
     if (list == nullptr) return;
     for (int i = 0; i < list->GetCount() && static_cast<size_t>(i) < events_.Size(); ++i)
-        if (ui::CControlUI* field = GetManager()->FindSubControlByName(list->GetItemAt(i),
-                                                                       kDelayField))
+        if (ui::CControlUI* field =
+                GetManager()->FindSubControlByName(list->GetItemAt(i), kDelayField))
             events_.SetDelay(static_cast<size_t>(i), macros::ParseDelay(field->GetText()));
 }
 
@@ -338,8 +339,8 @@ void CMacroControlUI::AddKeyEvent(std::uint32_t message, const input::KeyHookRec
 
 void CMacroControlUI::AddMouseEvent(std::uint32_t message, const input::MouseHookRecord& event,
                                     InsertPosition position, bool insideStopButton) {
-    const auto index = events_.AddMouseEvent(message, event.ExtraButton(), event.time, position,
-                                             insideStopButton);
+    const auto index =
+        events_.AddMouseEvent(message, event.ExtraButton(), event.time, position, insideStopButton);
     if (!index) return;
     InsertRow(*index);
     if (*index > 0) ShowDelay(*index - 1);

@@ -17,10 +17,10 @@ struct StateLook {
     bool highlighted;  // the update colours instead of the plain ones
 };
 constexpr StateLook kLooks[] = {
-    {"LessUpdateText", false, false, false, false},  {"NeedUpdateText", false, false, true, true},
-    {"NeedUpdateText", false, false, true, true},    {"DownloadWaitText", false, false, false, true},
-    {"DownloadIngText", true, false, false, true},   {"DownloadOkText", false, true, false, true},
-    {"UpdateIngText", true, false, false, true},     {"UpdateOkText", false, false, false, false},
+    {"LessUpdateText", false, false, false, false}, {"NeedUpdateText", false, false, true, true},
+    {"NeedUpdateText", false, false, true, true},   {"DownloadWaitText", false, false, false, true},
+    {"DownloadIngText", true, false, false, true},  {"DownloadOkText", false, true, false, true},
+    {"UpdateIngText", true, false, false, true},    {"UpdateOkText", false, false, false, false},
     {"UpdateFailText", false, false, true, true},
 };
 
@@ -62,7 +62,8 @@ void CUpdateInfoListItemUI::SetState(int state) {
 }
 
 void CUpdateInfoListItemUI::SetProgress(int percent) {
-    if (auto* bar = dynamic_cast<ui::CProgressUI*>(Child("update_status_ing"))) bar->SetValue(percent);
+    if (auto* bar = dynamic_cast<ui::CProgressUI*>(Child("update_status_ing")))
+        bar->SetValue(percent);
     if (ui::CControlUI* value = Child("update_progress_value"))
         value->SetText(std::to_string(percent) + "%");
 }

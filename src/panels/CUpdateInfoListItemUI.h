@@ -20,7 +20,8 @@ class CUpdateInfoListItemUI : public ui::CListContainerElementUI {
     // Setting the state it has does nothing.
     void SetState(int state);
     void SetProgress(int percent);
-    void SetTexts(const std::string& name, const std::string& current, const std::string& available);
+    void SetTexts(const std::string& name, const std::string& current,
+                  const std::string& available);
     ui::CControlUI* Child(std::string_view name) const;
     bool Ticked() const;
     void SetTicked(bool ticked);

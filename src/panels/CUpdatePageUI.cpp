@@ -9,6 +9,7 @@
 #include "ui/core/CResourceManager.h"
 #include "ui/core/CTabLayoutUI.h"
 #include "ui/message/Messages.h"
+#include "update/Downloader.h"
 #include "update/HttpClient.h"
 
 namespace vivori::panels {
@@ -17,8 +18,8 @@ namespace {
 using update::CheckedRow;
 
 constexpr const char* kOverallText[] = {"GetUpdateInfoText", "HaveUpdateInfoText",
-                                        "NoUpdateInfoText", "ISUpdateINGText",
-                                        "UpdateIsLastText"};
+                                        "NoUpdateInfoText",  "ISUpdateINGText",
+                                        "UpdateIsLastText",  "UpdateDownloadedText"};
 
 std::string Text(std::string_view key) {
     return ui::CResourceManager::GetInstance().GetText(key).value_or(std::string(key));
@@ -38,11 +39,12 @@ void* CUpdatePageUI::GetInterface(std::string_view name) {
 
 ui::CControlUI* CUpdatePageUI::Find(std::string_view name) const {
     ui::CPaintManagerUI* manager = GetManager();
-    return manager ? manager->FindSubControlByName(const_cast<CUpdatePageUI*>(this), name) : nullptr;
+    return manager ? manager->FindSubControlByName(const_cast<CUpdatePageUI*>(this), name)
+                   : nullptr;
 }
 
 CUpdateInfoListItemUI* CUpdatePageUI::Row(size_t index) const {
-    auto* list = dynamic_cast<ui::CListUI*>(Find("update_info_list"));
+    auto* list = dynamic_cast<ui::CListUI*>(Find("device_update_list_info"));
     return list ? dynamic_cast<CUpdateInfoListItemUI*>(list->GetItemAt(int(index))) : nullptr;
 }
 
@@ -62,7 +64,7 @@ void CUpdatePageUI::StartCheck(ui::HWND window, const std::string& endpoint,
     ++check_;
     answered_ = 0;
     rows_.clear();
-    auto* list = dynamic_cast<ui::CListUI*>(Find("update_info_list"));
+    auto* list = dynamic_cast<ui::CListUI*>(Find("device_update_list_info"));
     if (list) list->RemoveAll();
     // The date of the last check; a first check starts it today.
     checkDate_ = update::ReadCheckDate(folders_).value_or(std::string());
@@ -137,6 +139,7 @@ void CUpdatePageUI::FillRow(size_t index) {
 
 void CUpdatePageUI::Finish() {
     cancel_.reset();
+    update::MakeLocalFilesDistinct(rows_);
     bool any = false;
     for (size_t i = 0; i < rows_.size(); ++i) {
         if (rows_[i].state == update::kStateUpToDate || rows_[i].state == update::kStateLessUpdate)
@@ -161,9 +164,31 @@ void CUpdatePageUI::SetOverall(int status) {
     if (ui::CControlUI* image = Find("update_status_image"))
         image->SetVisible(status != update::kOverallChecking);
     if (ui::CControlUI* text = Find("Update_Status_text")) {
-        const char* key = kOverallText[std::clamp(status, 0, 4)];
+        const char* key = kOverallText[std::clamp(status, 0, int(std::size(kOverallText)) - 1)];
         text->SetText(status == update::kOverallUpToDate ? Text(key) + checkDate_ : key);
     }
+}
+
+bool CUpdatePageUI::OnNotify(const ui::TNotifyUI& msg) {
+    const std::string name = msg.pSender ? msg.pSender->GetName() : std::string();
+    if (msg.sType == ui::kNotifyClick &&
+        (name == "update_fw_and_ap" || name == "update_cancel_btn")) {
+        ShowConfirmation(name == "update_fw_and_ap");
+        return true;
+    }
+    if (msg.sType == ui::kNotifySelectChanged && name == "check_name_select") {
+        RowTicked();
+        return true;
+    }
+    return false;
+}
+
+void CUpdatePageUI::FailConfirmed() {
+    while (CurrentDownload() >= 0) OnProgress(update::kEventFailed, 0);
+}
+
+void CUpdatePageUI::RefreshTexts() {
+    if (overall_ == update::kOverallUpToDate) SetOverall(overall_);
 }
 
 void CUpdatePageUI::RowTicked() {
@@ -222,16 +247,16 @@ void CUpdatePageUI::OnProgress(int event, int value) {
         if (item) item->SetState(state);
     };
     switch (event) {
-        case 4:
+        case update::kEventProgress:
             setState(update::kStateDownloading);
             if (item) item->SetProgress(std::clamp(value, 0, 100));
             return;
-        case 5:
+        case update::kEventDownloaded:
             setState(update::kStateDownloadDone);
             if (ui::CControlUI* note = Find("update_file_note"))
                 note->SetText(Text("update_file_at_text") + row.localFile.string());
             break;
-        case 1:
+        case update::kEventFinished:
             row.currentVersionText = row.newVersionText;
             row.newVersionText.clear();
             setState(update::kStateUpToDate);
@@ -240,7 +265,7 @@ void CUpdatePageUI::OnProgress(int event, int value) {
                 item->SetTicked(false);
             }
             break;
-        case 2:
+        case update::kEventFailed:
         case 3:
             setState(update::kStateFailed);
             break;
@@ -248,16 +273,19 @@ void CUpdatePageUI::OnProgress(int event, int value) {
             return;
     }
     if (CurrentDownload() >= 0) return;  // the updater goes on with the next row
-    bool pending = false;
+    bool pending = false, downloaded = false;
     for (size_t i = 0; i < rows_.size(); ++i) {
         const int state = rows_[i].state;
+        downloaded = downloaded || state == update::kStateDownloadDone;
         if (state == update::kStateNeedUpdate || state == update::kStateNeedUpdate2 ||
             state == update::kStateFailed) {
             pending = true;
             if (CUpdateInfoListItemUI* other = Row(i)) other->SetTickable(true);
         }
     }
-    SetOverall(pending ? update::kOverallUpdates : update::kOverallUpToDate);
+    SetOverall(pending      ? update::kOverallUpdates
+               : downloaded ? update::kOverallDownloaded
+                            : update::kOverallUpToDate);
 }
 
 bool CUpdatePageUI::CanClose() const {

@@ -43,6 +43,15 @@ class CUpdatePageUI : public ui::CVerticalLayoutUI {
     // The updater's progress for the row being downloaded (the forward message).
     void OnProgress(int event, int value);
 
+    // The page's own clicks and ticks ("update_fw_and_ap", "update_cancel_btn",
+    // "check_name_select"); true when the notification was one of them. The window
+    // handles "update_OK_btn", since it starts the updater.
+    bool OnNotify(const ui::TNotifyUI& msg);
+    // Every confirmed row failed (the updater could not start).
+    void FailConfirmed();
+    // After a language change: the up-to-date line carries a language text.
+    void RefreshTexts();
+
     void RowTicked();
     void ShowConfirmation(bool show);
     // The ticked rows go to state 3; the others can no longer be ticked. Returns them.

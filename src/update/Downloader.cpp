@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 #include <openssl/evp.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -9,7 +10,6 @@
 #include <fstream>
 #include <memory>
 #include <system_error>
-#include <unistd.h>
 
 #include "platform/Debug.h"
 #include "update/HttpClient.h"
@@ -91,7 +91,8 @@ std::string FileSha256(const fs::path& file) {
     if (!in) return {};
     Digest digest;
     char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) digest.Add(buffer, size_t(in.gcount()));
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        digest.Add(buffer, size_t(in.gcount()));
     return digest.Hex();
 }
 
@@ -102,7 +103,8 @@ DownloadResult Download(const std::string& url, const fs::path& target, uint64_t
     static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     const bool web = url.rfind("https://", 0) == 0 || url.rfind("http://", 0) == 0;
     if (!initialised || !web || target.empty()) {
-        result.error = web ? "the transfer library did not start" : "not an http(s) address: " + url;
+        result.error =
+            web ? "the transfer library did not start" : "not an http(s) address: " + url;
         return result;
     }
     std::error_code error;
@@ -139,7 +141,8 @@ DownloadResult Download(const std::string& url, const fs::path& target, uint64_t
         curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(settings.connectTimeoutMs));
     if (settings.receiveTimeoutMs > 0) {
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, std::max(1L, long(settings.receiveTimeoutMs / 1000)));
+        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
+                         std::max(1L, long(settings.receiveTimeoutMs / 1000)));
     }
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Write);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
@@ -159,7 +162,8 @@ DownloadResult Download(const std::string& url, const fs::path& target, uint64_t
     else if (!flushed)
         result.error = "cannot write " + partial.string();
     else if (!expectedSha256.empty() && Lower(expectedSha256) != result.sha256)
-        result.error = "SHA-256 mismatch: expected " + Lower(expectedSha256) + ", got " + result.sha256;
+        result.error =
+            "SHA-256 mismatch: expected " + Lower(expectedSha256) + ", got " + result.sha256;
     if (result.error.empty()) {
         fs::rename(partial, target, error);
         if (error) result.error = "cannot move the download to " + target.string();

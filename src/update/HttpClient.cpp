@@ -55,7 +55,8 @@ int Watch(void* user, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up) {
         watcher->since = now;
         return 0;
     }
-    if (watcher->stallMs > 0 && now - watcher->since > std::chrono::milliseconds(watcher->stallMs)) {
+    if (watcher->stallMs > 0 &&
+        now - watcher->since > std::chrono::milliseconds(watcher->stallMs)) {
         watcher->stalled = true;
         return 1;
     }
@@ -99,8 +100,8 @@ size_t Write(char* chunk, size_t size, size_t count, void* user) {
 // A proxy named by the standard variables, which libcurl honours for this URL.
 bool ProxyConfigured(std::string_view url) {
     const bool https = url.substr(0, 6) == "https:";
-    for (const char* name : {https ? "https_proxy" : "http_proxy", https ? "HTTPS_PROXY" : "HTTP_PROXY",
-                             "all_proxy", "ALL_PROXY"}) {
+    for (const char* name : {https ? "https_proxy" : "http_proxy",
+                             https ? "HTTPS_PROXY" : "HTTP_PROXY", "all_proxy", "ALL_PROXY"}) {
         const char* value = std::getenv(name);
         if (value != nullptr && *value != '\0') return true;
     }
@@ -228,11 +229,10 @@ int HttpRequest(std::string_view method, std::string_view url, const void* body,
         attempt.reason = "the transfer library did not start";
     } else {
         attempt = Perform(settings, post, url, body, bodyLength, false, sink);
-        const bool unreached = attempt.code != CURLE_ABORTED_BY_CALLBACK && attempt.status == 0 &&
-                               sink.used == 0 &&
-                               (attempt.code == CURLE_COULDNT_CONNECT ||
-                                attempt.code == CURLE_COULDNT_RESOLVE_HOST ||
-                                attempt.code == CURLE_OPERATION_TIMEDOUT);
+        const bool unreached =
+            attempt.code != CURLE_ABORTED_BY_CALLBACK && attempt.status == 0 && sink.used == 0 &&
+            (attempt.code == CURLE_COULDNT_CONNECT || attempt.code == CURLE_COULDNT_RESOLVE_HOST ||
+             attempt.code == CURLE_OPERATION_TIMEDOUT);
         if (unreached && ProxyConfigured(url)) {
             DebugPrintf("HttpRequest: %s: %s; trying the proxy", std::string(url).c_str(),
                         attempt.reason.c_str());

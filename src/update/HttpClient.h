@@ -8,7 +8,7 @@ namespace vivori::update {
 
 // Written at the start of the response when the request could never be sent.
 inline constexpr std::string_view kNoLinkServer = "NO_LINK_SERVER";
-inline constexpr int kErrorPathNotFound = 3;      // empty URL
+inline constexpr int kErrorPathNotFound = 3;       // empty URL
 inline constexpr int kErrorInvalidParameter = 87;  // method other than GET or POST
 
 // The client's settings; ResetHttpSettings restores the defaults before each request.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <set>
 
 #include "profiles/JsonFile.h"
 #include "update/HttpClient.h"
@@ -31,7 +32,8 @@ uint32_t LeadingNumber(std::string_view text, int base) {
     size_t begin = 0;
     while (begin < text.size() && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
     uint32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data() + begin, text.data() + text.size(), value, base);
+    const auto [end, error] =
+        std::from_chars(text.data() + begin, text.data() + text.size(), value, base);
     (void)end;
     return error == std::errc() ? value : 0;
 }
@@ -112,9 +114,8 @@ std::string UpdateCaFile(const profiles::DataFolders& folders) {
 
 fs::path SafeLocalFile(const fs::path& folder, const std::string& name) {
     // Only the last path element of the name counts, in either separator.
-    std::string base = name.substr(name.find_last_of("/\\") == std::string::npos
-                                       ? 0
-                                       : name.find_last_of("/\\") + 1);
+    std::string base = name.substr(
+        name.find_last_of("/\\") == std::string::npos ? 0 : name.find_last_of("/\\") + 1);
     std::string safe;
     for (unsigned char c : base)
         safe += (c < 0x20 || c == 0x7F || c == ':' || c == '*' || c == '?' || c == '"' ||
@@ -128,8 +129,8 @@ fs::path SafeLocalFile(const fs::path& folder, const std::string& name) {
     return folder / (safe + ".exe");
 }
 
-UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key,
-                         uint32_t localVersion, uint32_t kind, const fs::path& updateFolder) {
+UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key, uint32_t localVersion,
+                         uint32_t kind, const fs::path& updateFolder) {
     UpdateResult result;
     std::string url = endpoint;
     if (!url.empty() && url.back() != '/') url += '/';
@@ -145,18 +146,27 @@ UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key,
         result.name = std::string(buffer.get());
         return result;
     }
+    return ReadUpdateAnswer(std::string_view(buffer.get(), size_t(bytes)), localVersion, kind,
+                            updateFolder);
+}
+
+UpdateResult ReadUpdateAnswer(std::string_view text, uint32_t localVersion, uint32_t kind,
+                              const fs::path& updateFolder) {
+    UpdateResult result;
     Json::Value answer;
     Json::CharReaderBuilder builder;
     std::string errors;
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    if (!reader->parse(buffer.get(), buffer.get() + bytes, &answer, &errors) || !answer.isObject())
+    if (!reader->parse(text.data(), text.data() + text.size(), &answer, &errors) ||
+        !answer.isObject())
         answer = Json::Value(Json::objectValue);
     result.path = StringMember(answer, "path");
     result.name = StringMember(answer, "name");
     result.versionName = StringMember(answer, "version_name");
     result.sha256 = StringMember(answer, "sha256");
     const Json::Value& id = answer["device_id"];
-    if (id.isIntegral()) result.deviceId = id.asInt64();
+    // Whole numbers beyond the signed range are no id (reading one as such would throw).
+    if (id.isInt64()) result.deviceId = id.asInt64();
     std::string versionText;
     const Json::Value& versionValue = answer["version"];
     if (versionValue.isString())
@@ -171,8 +181,8 @@ UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key,
         result.currentVersionText = VersionText(std::to_string(localVersion));
         result.newVersionText = result.versionName;
     }
-    result.status = int32_t(serviceVersion) > int32_t(localVersion) ? kStateNeedUpdate
-                                                                    : kStateUpToDate;
+    result.status =
+        int32_t(serviceVersion) > int32_t(localVersion) ? kStateNeedUpdate : kStateUpToDate;
     if (!result.name.empty()) result.localFile = SafeLocalFile(updateFolder, result.name);
     return result;
 }
@@ -239,6 +249,19 @@ int OverallOf(const std::vector<CheckedRow>& rows) {
     }
     if (update) return kOverallUpdates;
     return allFailed ? kOverallUnreachable : kOverallUpToDate;
+}
+
+void MakeLocalFilesDistinct(std::vector<CheckedRow>& rows) {
+    std::set<fs::path> taken;
+    for (CheckedRow& row : rows) {
+        if (row.localFile.empty()) continue;
+        const fs::path folder = row.localFile.parent_path();
+        // Short enough that the number survives the name's length limit.
+        const std::string stem = row.localFile.stem().string().substr(0, 100);
+        for (int n = 2; taken.count(row.localFile) != 0; ++n)
+            row.localFile = SafeLocalFile(folder, stem + " (" + std::to_string(n) + ")");
+        taken.insert(row.localFile);
+    }
 }
 
 std::vector<CatalogueRow> RowsToCheck(const std::vector<CatalogueRow>& catalogue,

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "profiles/DataFolders.h"
@@ -37,6 +38,9 @@ enum OverallStatus {
     kOverallUnreachable = 2,
     kOverallUpdating = 3,
     kOverallUpToDate = 4,
+    // Every confirmed row is downloaded and none is left to choose: the files wait to
+    // be installed, so the page does not call that "up to date".
+    kOverallDownloaded = 5,
 };
 
 // One updatable item of the catalogue: the application (kind 0) or a device's firmware,
@@ -74,16 +78,20 @@ struct UpdateResult {
     std::string currentVersionText;
     std::string versionName;
     std::string newVersionText;
-    std::string path;      // where to download from
-    std::string sha256;    // the download's digest when the service gives one
+    std::string path;    // where to download from
+    std::string sha256;  // the download's digest when the service gives one
     std::filesystem::path localFile;
 };
 
 // One request to <endpoint>updates for an item; every member of the answer is
 // type-checked, and a name can only give a file inside updateFolder.
-UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key,
-                         uint32_t localVersion, uint32_t kind,
-                         const std::filesystem::path& updateFolder);
+UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key, uint32_t localVersion,
+                         uint32_t kind, const std::filesystem::path& updateFolder);
+
+// What the service answered (the HTTP body), read as UpdateCheck reads it: members of
+// the wrong type count as missing, and anything that is no JSON object as an empty one.
+UpdateResult ReadUpdateAnswer(std::string_view answer, uint32_t localVersion, uint32_t kind,
+                              const std::filesystem::path& updateFolder);
 
 // "<folder>/<safe base name of name>.exe": no separator, no "..", nothing hidden.
 std::filesystem::path SafeLocalFile(const std::filesystem::path& folder, const std::string& name);
@@ -112,6 +120,9 @@ CheckedRow CheckRow(const std::string& endpoint, const CatalogueRow& row,
                     const std::filesystem::path& updateFolder);
 // The overall status once every row is checked.
 int OverallOf(const std::vector<CheckedRow>& rows);
+// Rows whose answers name the same file get " (2)", " (3)", ... so that no download
+// replaces another's.
+void MakeLocalFilesDistinct(std::vector<CheckedRow>& rows);
 
 // The rows to check: the application, and each device row whose device is attached
 // (by vendor and product id), with its firmware version.

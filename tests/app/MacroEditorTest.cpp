@@ -11,8 +11,8 @@
 #include "sim/SimulatedBus.h"
 #include "ui/core/CListUI.h"
 #include "ui/core/CMenuWnd.h"
-#include "ui/core/CResourceManager.h"
 #include "ui/core/COptionUI.h"
+#include "ui/core/CResourceManager.h"
 #include "ui/qt/OffscreenSurface.h"
 #include "ui/qt/WindowRendering.h"
 
@@ -127,15 +127,14 @@ TEST_F(MacroEditorTest, RecordedMacroReachesTheKeyboardsMacroMemoryByteForByte) 
     EXPECT_FALSE(backend->KeyboardCaptured());
     EXPECT_TRUE(Find("device_select_layout")->IsEnabled());
 
-    EXPECT_EQ(Names(), (std::vector<std::string>{"keyboard_key_A", "keyboard_key_A",
-                                                 "keyboard_key_B", "keyboard_key_Caplk",
-                                                 "mouse_key_right"}));
+    EXPECT_EQ(Names(),
+              (std::vector<std::string>{"keyboard_key_A", "keyboard_key_A", "keyboard_key_B",
+                                        "keyboard_key_Caplk", "mouse_key_right"}));
     EXPECT_EQ(Delays(), (std::vector<int>{120, 180, 10, 90, 0}));
     const auto events = Library().Events(0);
     ASSERT_EQ(events.size(), 5u);
     EXPECT_EQ(events[1].delay, 180);
-    const size_t capacity =
-        size_t(sim::FirmwareOf(firmware)->Memory(sim::Area::Info)[6]) * 128;
+    const size_t capacity = size_t(sim::FirmwareOf(firmware)->Memory(sim::Area::Info)[6]) * 128;
     const MacroImage image = BuildMacroImage({events}, capacity);
     ASSERT_TRUE(image.Fits());
     const auto memory = sim::FirmwareOf(firmware)->Memory(sim::Area::Macros);

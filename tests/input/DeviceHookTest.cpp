@@ -69,9 +69,9 @@ TEST_F(DeviceHookTest, RecordingModeReportsKeyDownAndUpAndSwallowsTheKey) {
 
 TEST_F(DeviceHookTest, LockKeysReachTheSystemAndAreStillReported) {
     ASSERT_EQ(hook.Install(kHookMacroEnd, window.GetHWND(), true, true), 1);
-    EXPECT_TRUE(backend->FeedKey(kKeyDown, 0x3A, false, 0));  // Caps Lock
-    EXPECT_TRUE(backend->FeedKey(kKeyDown, 0x45, true, 0));   // Num Lock
-    EXPECT_TRUE(backend->FeedKey(kKeyDown, 0x46, false, 0));  // Scroll Lock
+    EXPECT_TRUE(backend->FeedKey(kKeyDown, 0x3A, false, 0));   // Caps Lock
+    EXPECT_TRUE(backend->FeedKey(kKeyDown, 0x45, true, 0));    // Num Lock
+    EXPECT_TRUE(backend->FeedKey(kKeyDown, 0x46, false, 0));   // Scroll Lock
     EXPECT_FALSE(backend->FeedKey(kKeyDown, 0x45, false, 0));  // Pause is not a lock key
     EXPECT_EQ(backend->PassedToSystem().size(), 3u);
     EXPECT_EQ(window.delivered.size(), 4u);
@@ -148,9 +148,9 @@ TEST(ScriptedInputTest, ParsesTheTwoLineFormsAndRefusesTheRest) {
     ASSERT_TRUE(back);
     EXPECT_EQ(back->mouseMessage, kExtraDown);
     EXPECT_EQ(back->extraButton, kExtraButtonBack);
-    for (const char* bad : {"", "x down key 1e", "1 press key 1e", "1 down key 1zz", "1 down key 123",
-                            "1 down mouse wheel", "1 down pad 1", "1 down key 1e extra",
-                            "-5 down key 1e"})
+    for (const char* bad :
+         {"", "x down key 1e", "1 press key 1e", "1 down key 1zz", "1 down key 123",
+          "1 down mouse wheel", "1 down pad 1", "1 down key 1e extra", "-5 down key 1e"})
         EXPECT_FALSE(ParseScriptedInput(bad, &error)) << bad;
 }
 

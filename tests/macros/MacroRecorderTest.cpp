@@ -78,10 +78,10 @@ TEST(MacroRecorderTest, ConstantAndNoTimeRecording) {
     none.AddMouseEvent(0x20B, 1, 9000, InsertPosition::End, false);
     none.AddMouseEvent(0x20B, 1, 9001, InsertPosition::End, false);  // same message again
     none.AddMouseEvent(0x20C, 2, 9002, InsertPosition::End, false);
-    EXPECT_EQ(Saved(none), (std::vector<Shown>{{"down", 10, 0x04, 0},
-                                               {"up", 10, 0x04, 0},
-                                               {"down", 1, 8, 0},
-                                               {"up", 1, 16, 0}}));
+    EXPECT_EQ(
+        Saved(none),
+        (std::vector<Shown>{
+            {"down", 10, 0x04, 0}, {"up", 10, 0x04, 0}, {"down", 1, 8, 0}, {"up", 1, 16, 0}}));
     EXPECT_EQ(none.Rows()[2].nameKey, "mouse_key_back");
 }
 
@@ -90,21 +90,21 @@ TEST(MacroRecorderTest, BeforeAndAfterTheSelectedRowKeepTheRecordedOrder) {
     list.StartRecording(TimingMode::NoTime, 0, 0);
     // Without a selection nothing goes before or after.
     EXPECT_FALSE(list.AddKeyEvent(true, kA, false, 0, InsertPosition::Before));
-    for (uint8_t scan : {0x02, 0x03, 0x04}) list.AddKeyEvent(true, scan, false, 0, InsertPosition::End);
+    for (uint8_t scan : {0x02, 0x03, 0x04})
+        list.AddKeyEvent(true, scan, false, 0, InsertPosition::End);
     EXPECT_EQ(list.Size(), 3u);
 
     list.Select(1);  // "2"
     list.AddKeyEvent(true, kA, false, 0, InsertPosition::Before);
     list.AddKeyEvent(true, kB, false, 0, InsertPosition::Before);
-    list.Select(4);  // "3"
+    list.Select(4);                                                 // "3"
     list.AddKeyEvent(true, 0x2E, false, 0, InsertPosition::After);  // C
     list.AddKeyEvent(true, 0x20, false, 0, InsertPosition::After);  // D
     std::vector<std::string_view> names;
     for (const auto& row : list.Rows()) names.push_back(row.nameKey);
-    EXPECT_EQ(names, (std::vector<std::string_view>{"keyboard_key_1", "keyboard_key_A",
-                                                   "keyboard_key_B", "keyboard_key_2",
-                                                   "keyboard_key_3", "keyboard_key_C",
-                                                   "keyboard_key_D"}));
+    EXPECT_EQ(names, (std::vector<std::string_view>{
+                         "keyboard_key_1", "keyboard_key_A", "keyboard_key_B", "keyboard_key_2",
+                         "keyboard_key_3", "keyboard_key_C", "keyboard_key_D"}));
 }
 
 TEST(MacroRecorderTest, StopButtonClicksAndTheRowLimitDropEvents) {
@@ -117,7 +117,8 @@ TEST(MacroRecorderTest, StopButtonClicksAndTheRowLimitDropEvents) {
 
     MacroEventList full;
     Json::Value doc = Document({});
-    for (size_t i = 0; i < kMaxRecordedRows; ++i) doc["Events"].append(MakeEventObject(true, 10, 4, 1));
+    for (size_t i = 0; i < kMaxRecordedRows; ++i)
+        doc["Events"].append(MakeEventObject(true, 10, 4, 1));
     full.Load(doc);
     full.StartRecording(TimingMode::NoTime, 0, 0);
     EXPECT_FALSE(full.AddKeyEvent(true, kA, false, 0, InsertPosition::End));
@@ -143,7 +144,8 @@ TEST(MacroRecorderTest, MenuActionsGoAfterTheSelectionWithTheConstantDelay) {
 
 TEST(MacroRecorderTest, EditingOneEventReplacesOnlyItsKey) {
     MacroEventList list;
-    list.Load(Document({MakeEventObject(true, 10, 0x04, 10), MakeEventObject(false, 10, 0x04, 345)}));
+    list.Load(
+        Document({MakeEventObject(true, 10, 0x04, 10), MakeEventObject(false, 10, 0x04, 345)}));
     list.Select(1);
     list.StartRecording(TimingMode::NoTime, 0, 0);
     EXPECT_TRUE(list.ReplaceKeyEvent(true, kB, false));

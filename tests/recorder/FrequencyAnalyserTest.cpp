@@ -3,8 +3,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 #include <vector>
 
 #include "FrequencyAnalyser.h"
@@ -76,6 +78,21 @@ TEST(WavInput, ReadsWhatItWroteAndRefusesWhatIsNotAWav) {
     EXPECT_TRUE(ReadWavMono(path, &error).empty());
     EXPECT_TRUE(ReadWavMono((folder / "no-such-file.wav").string(), &error).empty());
     std::filesystem::remove(path);
+}
+
+TEST(StyleLevelsPayload, HoldsEachLevelToItsRangeAndRefusesAShortPayload) {
+    auto payload = [](std::vector<int32_t> values) {
+        std::vector<uint8_t> bytes(values.size() * sizeof(int32_t));
+        std::memcpy(bytes.data(), values.data(), bytes.size());
+        return bytes;
+    };
+    const auto levels = StyleLevelsOfPayload(payload({7, 0, 3, 0, 0, 0, 0, 0, 0, 0}));
+    ASSERT_TRUE(levels);
+    EXPECT_EQ(std::tuple(levels->r, levels->g, levels->b), std::tuple(7, 0, 3));
+    const auto hostile = StyleLevelsOfPayload(payload({-2147483647 - 1, 1000, -1}));
+    ASSERT_TRUE(hostile);
+    EXPECT_EQ(std::tuple(hostile->r, hostile->g, hostile->b), std::tuple(0, 9, 0));
+    EXPECT_FALSE(StyleLevelsOfPayload(std::vector<uint8_t>(11, 1)));
 }
 
 }  // namespace

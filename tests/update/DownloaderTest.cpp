@@ -33,7 +33,9 @@ class DownloaderTest : public ::testing::Test {
     std::string blob = Blob();
     std::string digest;
     vivori::testing::TempFolder temp;
-    std::string Url() const { return "http://127.0.0.1:" + std::to_string(server->Port()) + "/r40.bin"; }
+    std::string Url() const {
+        return "http://127.0.0.1:" + std::to_string(server->Port()) + "/r40.bin";
+    }
 };
 
 TEST_F(DownloaderTest, DownloadsWithProgressAndChecksTheDigest) {

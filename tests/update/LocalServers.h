@@ -36,7 +36,8 @@ struct Certificates {
         c.selfKey = c.folder / "self.key";
         const std::string f = c.folder.string();
         const std::string script =
-            "cd " + f + " && "
+            "cd " + f +
+            " && "
             "openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 "
             "-subj /CN=vivori-test-ca >/dev/null 2>&1 && "
             "openssl req -newkey rsa:2048 -nodes -keyout server.key -out server.csr "

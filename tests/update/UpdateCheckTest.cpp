@@ -25,21 +25,23 @@ struct Service {
 
     LocalServer::Routes Routes() {
         return [this](httplib::Server& server) {
-            server.Post("/api/updates", [this](const httplib::Request& request, httplib::Response& response) {
-                std::string reply;
-                int delay = 0;
-                {
-                    std::lock_guard guard(lock);
-                    body = request.body;
-                    contentType = request.get_header_value("Content-Type");
-                    accept = request.get_header_value("Accept");
-                    contentLength = request.get_header_value("Content-Length");
-                    reply = answer;
-                    delay = delayMs;
-                }
-                if (delay) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-                response.set_content(reply, "application/json");
-            });
+            server.Post("/api/updates",
+                        [this](const httplib::Request& request, httplib::Response& response) {
+                            std::string reply;
+                            int delay = 0;
+                            {
+                                std::lock_guard guard(lock);
+                                body = request.body;
+                                contentType = request.get_header_value("Content-Type");
+                                accept = request.get_header_value("Accept");
+                                contentLength = request.get_header_value("Content-Length");
+                                reply = answer;
+                                delay = delayMs;
+                            }
+                            if (delay)
+                                std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+                            response.set_content(reply, "application/json");
+                        });
         };
     }
 };
@@ -131,6 +133,65 @@ TEST_F(UpdateCheckTest, NoServerGivesTheMarkerAndStatusTwoWhenEveryRowFails) {
     EXPECT_EQ(OverallOf(rows), kOverallUpdates);
 }
 
+// The proxy variables of this process, cleared while it lives and put back after.
+class ProxyEnvironment {
+  public:
+    ProxyEnvironment() {
+        for (const char* name : kNames) {
+            if (const char* value = std::getenv(name)) saved_.emplace_back(name, value);
+            unsetenv(name);
+        }
+    }
+    ~ProxyEnvironment() {
+        for (const char* name : kNames) unsetenv(name);
+        for (const auto& [name, value] : saved_) setenv(name.c_str(), value.c_str(), 1);
+    }
+
+  private:
+    static constexpr const char* kNames[] = {"http_proxy",  "HTTP_PROXY", "https_proxy",
+                                             "HTTPS_PROXY", "all_proxy",  "ALL_PROXY",
+                                             "no_proxy",    "NO_PROXY"};
+    std::vector<std::pair<std::string, std::string>> saved_;
+};
+
+TEST_F(UpdateCheckTest, AnUnreachableServiceIsAskedOnceMoreThroughTheConfiguredProxy) {
+    ProxyEnvironment environment;
+    // A plain HTTP proxy gets the whole address in its request line.
+    std::mutex lock;
+    std::vector<std::string> proxied;
+    auto proxy = LocalServer::Http([&](httplib::Server& server) {
+        server.Post(".*", [&](const httplib::Request& request, httplib::Response& response) {
+            std::lock_guard guard(lock);
+            proxied.push_back(request.path + " " + request.body.c_str());
+            response.set_content(R"({"name":"R40 firmware","version":"106"})", "application/json");
+        });
+    });
+    int port = 0;
+    { port = LocalServer::Http(service.Routes())->Port(); }  // a port nobody listens on now
+    const std::string unreachable = "http://127.0.0.1:" + std::to_string(port) + "/api/";
+
+    // No proxy configured: the failure stands.
+    CheckedRow row = CheckRow(unreachable, Device(0x105), temp.Path());
+    EXPECT_TRUE(row.failed);
+    EXPECT_EQ(row.state, kStateUpToDate);
+
+    setenv("http_proxy", ("http://127.0.0.1:" + std::to_string(proxy->Port())).c_str(), 1);
+    row = CheckRow(unreachable, Device(0x105), temp.Path());
+    EXPECT_FALSE(row.failed);
+    EXPECT_EQ(row.state, kStateNeedUpdate);
+    EXPECT_EQ(row.newVersionText, "V106");
+    {
+        std::lock_guard guard(lock);
+        EXPECT_EQ(proxied, std::vector<std::string>{
+                               unreachable + "updates app_key=VLT_2_R40_TRIVEXMS_1&version=105"});
+    }
+    // A service that answers directly is not asked through the proxy.
+    auto server = LocalServer::Http(service.Routes());
+    EXPECT_EQ(CheckRow(server->Url(), Device(0x105), temp.Path()).state, kStateNeedUpdate);
+    std::lock_guard guard(lock);
+    EXPECT_EQ(proxied.size(), 1u);
+}
+
 TEST_F(UpdateCheckTest, SelfSignedCertificateIsRefusedAndTheConfiguredAuthorityAccepted) {
     const Certificates& certs = Certificates::Get();
     ASSERT_FALSE(certs.folder.empty()) << "openssl could not make the certificates";
@@ -168,7 +229,10 @@ TEST_F(UpdateCheckTest, OversizedInvalidAndMistypedAnswersChangeNothingUnsafe) {
     EXPECT_EQ(row.state, kStateUpToDate);
 
     for (const char* answer : {"not json", "[1,2]", R"({"name":5,"version":"200"})",
-                               R"({"name":"x","version":[1],"path":{},"device_id":"7"})"}) {
+                               R"({"name":"x","version":[1],"path":{},"device_id":"7"})",
+                               // Device ids outside the signed 64-bit range.
+                               R"({"name":"x","version":"1","device_id":18446744073709551615})",
+                               R"({"name":"x","version":"1","device_id":1e19})"}) {
         {
             std::lock_guard guard(service.lock);
             service.answer = answer;
@@ -191,6 +255,20 @@ TEST_F(UpdateCheckTest, LocalFilesStayInsideTheUpdateFolder) {
     }
     EXPECT_EQ(SafeLocalFile(folder, "../../etc/passwd").filename(), "passwd.exe");
     EXPECT_EQ(SafeLocalFile(folder, "ok name").filename(), "ok name.exe");
+
+    // Two answers naming one file (even a name at the length limit) download to two.
+    const std::string longName(200, 'x');
+    std::vector<CheckedRow> rows(5);
+    rows[0].localFile = SafeLocalFile(folder, "fw");
+    rows[1].localFile = SafeLocalFile(folder, "fw");
+    rows[3].localFile = SafeLocalFile(folder, longName);
+    rows[4].localFile = SafeLocalFile(folder, longName);
+    MakeLocalFilesDistinct(rows);
+    EXPECT_EQ(rows[0].localFile.filename(), "fw.exe");
+    EXPECT_EQ(rows[1].localFile.filename(), "fw (2).exe");
+    EXPECT_TRUE(rows[2].localFile.empty());
+    EXPECT_NE(rows[3].localFile, rows[4].localFile);
+    EXPECT_EQ(rows[4].localFile.parent_path(), folder);
 }
 
 TEST_F(UpdateCheckTest, SlowServerRunsIntoTheTimeOut) {

@@ -96,6 +96,14 @@ bool Get(std::ifstream& in, T& value) {
 
 }  // namespace
 
+std::optional<StyleLevels> StyleLevelsOfPayload(std::span<const uint8_t> payload) {
+    int32_t rgb[3];
+    if (payload.size() < sizeof(rgb)) return std::nullopt;
+    std::memcpy(rgb, payload.data(), sizeof(rgb));
+    return StyleLevels{std::clamp(rgb[0], 0, 9), std::clamp(rgb[1], 0, 9),
+                       std::clamp(rgb[2], 0, 9)};
+}
+
 std::vector<float> ReadWavMono(const std::string& path, std::string* error) {
     auto fail = [&](const std::string& why) {
         *error = path + ": " + why;
@@ -130,9 +138,15 @@ std::vector<float> ReadWavMono(const std::string& path, std::string* error) {
             if (!pcm16 && !float32) return fail("only 16-bit PCM or 32-bit float is read");
             if (channels == 0 || channels > 16 || rate < 1000 || rate > 384000)
                 return fail("unusual channel count or rate");
-            // Bounded by what the file holds, whatever the header says.
+            // Bounded by what the file holds, whatever the header says: a header that
+            // claims 4 GB must not cost a buffer of that size.
             const size_t frameBytes = size_t(channels) * (bits / 8);
-            std::vector<char> raw(std::min<size_t>(length, 512u << 20));
+            const std::streampos here = in.tellg();
+            in.seekg(0, std::ios::end);
+            const std::streamoff left = in.tellg() - here;
+            in.seekg(here);
+            std::vector<char> raw(
+                std::min<size_t>({length, size_t(std::max<std::streamoff>(left, 0)), 512u << 20}));
             in.read(raw.data(), std::streamsize(raw.size()));
             raw.resize(size_t(in.gcount()) / frameBytes * frameBytes);
             const size_t frames = raw.size() / frameBytes;

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -32,6 +33,11 @@ struct StyleLevels {
     int g = 1;
     int b = 0;
 };
+
+// The levels in the main window's style copy-data: R, G and B as its first three
+// 32-bit values, each held to 0-9 as the style message holds them; nothing when the
+// payload is shorter than three values.
+std::optional<StyleLevels> StyleLevelsOfPayload(std::span<const uint8_t> payload);
 
 // The band (0-499) that holds a frequency; -1 outside the range.
 int BandOfFrequency(double hz);

@@ -174,12 +174,10 @@ class RecorderWindow : public ui::MessageWindow {
     ui::LRESULT HandleMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM l) override {
         if (msg == ui::WM_COPYDATA) {
             const auto* data = reinterpret_cast<const ui::COPYDATASTRUCT*>(l);
-            if (data == nullptr || data->dwData != app::AudioRecorderLink::kStyleLevels ||
-                data->data.size() < 3 * sizeof(int32_t))
-                return 0;
-            int32_t rgb[3];
-            std::memcpy(rgb, data->data.data(), sizeof(rgb));
-            capture_.SetLevels({rgb[0], rgb[1], rgb[2]});
+            if (data == nullptr || data->dwData != app::AudioRecorderLink::kStyleLevels) return 0;
+            const auto levels = recorder::StyleLevelsOfPayload(data->data);
+            if (!levels) return 0;
+            capture_.SetLevels(*levels);
             return 1;
         }
         if (msg == styleMessage_ && styleMessage_ != 0) {

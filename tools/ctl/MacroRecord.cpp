@@ -1,12 +1,13 @@
 // vivori-ctl macro record: runs scripted input through the macro editor's recording
 // rules (position end) and prints the resulting "Events" array.
 
+#include "MacroRecord.h"
+
 #include <cstdio>
 #include <iostream>
 #include <string>
 
 #include "Ctl.h"
-#include "MacroRecord.h"
 #include "input/ScriptedCaptureBackend.h"
 #include "macros/MacroRecorder.h"
 
@@ -27,8 +28,7 @@ int RecordMacro(const std::vector<std::string>& args) {
         }
     }
     if (timing <= 0) return Fail(kUsage), kExitUsage;
-    if (constantText.empty() ||
-        constantText.find_first_not_of("0123456789") != std::string::npos)
+    if (constantText.empty() || constantText.find_first_not_of("0123456789") != std::string::npos)
         return Fail("--constant takes a number of milliseconds"), kExitUsage;
 
     macros::MacroEventList list;
@@ -42,10 +42,10 @@ int RecordMacro(const std::vector<std::string>& args) {
         if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
         std::string error;
         const auto input = input::ParseScriptedInput(line, &error);
-        if (!input)
-            return Fail("line " + std::to_string(lineNumber) + ": " + error), kExitFailure;
+        if (!input) return Fail("line " + std::to_string(lineNumber) + ": " + error), kExitFailure;
         if (input->mouse) {
-            const std::uint32_t message = input->down ? input->mouseMessage : input->mouseMessage + 1;
+            const std::uint32_t message =
+                input->down ? input->mouseMessage : input->mouseMessage + 1;
             list.AddMouseEvent(message, input->extraButton, input->time,
                                macros::InsertPosition::End, false);
         } else {

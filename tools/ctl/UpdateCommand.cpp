@@ -55,19 +55,21 @@ int RunUpdate(const Options& options) {
             return Fail("usage: update check [--url URL] [--ca FILE]"), kExitUsage;
     }
     if (url.empty())
-        return Fail("no update address: set \"UpdateUrl\" in settings.json, VIVORI_UPDATE_URL or --url"),
+        return Fail(
+                   "no update address: set \"UpdateUrl\" in settings.json, VIVORI_UPDATE_URL or "
+                   "--url"),
                kExitFailure;
     update::SetHttpDefaults(settings);
     const auto catalogue =
         update::LoadCatalogue(folders.DefaultDataFolder() / update::kCatalogueFile);
     std::vector<update::CheckedRow> rows;
-    for (const auto& row : update::RowsToCheck(catalogue, Attached(options))) {
+    for (const auto& row : update::RowsToCheck(catalogue, Attached(options)))
         rows.push_back(update::CheckRow(url, row, folders.UpdateFolder()));
-        const auto& shown = rows.back();
+    update::MakeLocalFilesDistinct(rows);
+    for (const auto& shown : rows)
         std::printf("%s\t%s\t%s\t%d\t%s\n", shown.displayName.c_str(),
                     shown.currentVersionText.c_str(), shown.newVersionText.c_str(), shown.state,
                     shown.localFile.c_str());
-    }
     std::printf("%d\n", update::OverallOf(rows));
     return 0;
 }

@@ -74,13 +74,14 @@ int main(int argc, char** argv) {
         // Whatever the name says, the file lands in the update folder.
         const auto target = update::SafeLocalFile(folders.UpdateFolder(), row.name);
         int sent = -1;
-        const auto result = update::Download(row.url, target, maxBytes, row.sha256, [&](int percent) {
-            if (percent == sent) return;
-            sent = percent;
-            std::printf("progress %d%%\n", percent);
-            std::fflush(stdout);
-            Tell(forward, update::kEventProgress, percent);
-        });
+        const auto result =
+            update::Download(row.url, target, maxBytes, row.sha256, [&](int percent) {
+                if (percent == sent) return;
+                sent = percent;
+                std::printf("progress %d%%\n", percent);
+                std::fflush(stdout);
+                Tell(forward, update::kEventProgress, percent);
+            });
         if (result.ok) {
             std::printf("downloaded %s (%llu bytes, sha256 %s)\n", target.c_str(),
                         static_cast<unsigned long long>(result.bytes), result.sha256.c_str());

@@ -281,7 +281,12 @@ MACRO = [
      "install a program package with the package manager and flash firmware with its tool.",
      "勾选的项目将下载到更新文件夹，不会自动安装：请用软件包管理器安装程序包，用刷写工具刷写固件。"),
     ("update_file_at_text", "Downloaded to: ", "已下载到："),
-    ("update_title_text", "Updates", "更新"),
+    ("UpdateDownloadedText", "Downloaded. Install a program package with the package manager and flash firmware with its tool.",
+     "已下载。请用软件包管理器安装程序包，用刷写工具刷写固件。"),
+    ("update_start_failed_text", "The updater (vivori-updater) could not be started; nothing was downloaded.",
+     "无法启动更新程序（vivori-updater），未下载任何内容。"),
+    ("update_busy_text", "A download is running. The window can be closed when it has ended.",
+     "正在下载，下载结束后才能关闭此窗口。"),
     ("update_ring_text", "…", "…"), ("update_attention_text", "●", "●"), ("update_done_text", "✓", "✓"),
 ]
 for button, en, cn in (("left", "Left", "左键"), ("middle", "Middle", "中键"), ("right", "Right", "右键"),

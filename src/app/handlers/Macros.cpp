@@ -53,8 +53,8 @@ struct ButtonItem {
     int variant;
 };
 constexpr ButtonItem kButtonItems[] = {
-    {"left", input::kLeftDown, 0},       {"middle", input::kMiddleDown, 0},
-    {"right", input::kRightDown, 0},     {"forward", input::kExtraDown, 0},
+    {"left", input::kLeftDown, 0},   {"middle", input::kMiddleDown, 0},
+    {"right", input::kRightDown, 0}, {"forward", input::kExtraDown, 0},
     {"back", input::kExtraDown, 1},
 };
 
@@ -75,16 +75,15 @@ constexpr HookRoute kHookRoutes[] = {
     {"WM_HOOK_KEY_MSMACROSINGLE_MSG", InsertPosition::End, false, true},
 };
 
-
 }  // namespace
 
 CMacroControlUI* CMainWnd::MacroPanel() {
     devices::CQuorvaneUSBDevice* device = CurrentDevice();
     if (device == nullptr) return nullptr;
     CControlUI* found = pm_.FindSubControlByName(device, "MacroControlItem");
-    auto* panel = found ? static_cast<CMacroControlUI*>(
-                              found->GetInterface(CMacroControlUI::kInterface))
-                        : nullptr;
+    auto* panel =
+        found ? static_cast<CMacroControlUI*>(found->GetInterface(CMacroControlUI::kInterface))
+              : nullptr;
     if (panel != nullptr && !panel->HasFolder()) panel->SetDeviceFolder(device->DataFolder());
     return panel;
 }
@@ -142,8 +141,9 @@ void CMainWnd::SaveMacroAndUpload() {
     if (std::find(used.begin(), used.end(), index) == used.end()) return;
     const macros::MacroUploadResult result = device->WriteUsedMacros();
     if (result.eventsTooMany > 0)
-        CMsgWnd::ShowMessage(GetHWND(), "", CMsgWnd::FormatText("message_text_16", result.eventsTooMany),
-                             dpi_, false, MsgButtons::Confirm);
+        CMsgWnd::ShowMessage(GetHWND(), "",
+                             CMsgWnd::FormatText("message_text_16", result.eventsTooMany), dpi_,
+                             false, MsgButtons::Confirm);
     else if (result.linkDown)
         Ask("message_text_7", false);
     else if (result.result != CMD_OK)

@@ -1,5 +1,5 @@
-// The shell's child windows: settings, about and the background chooser, and the
-// background the user chose last.
+// The shell's child windows: settings (with the update page), about and the
+// background chooser, and the background the user chose last.
 
 #include "app/CMainWnd.h"
 #include "app/LanguageFonts.h"
@@ -23,20 +23,28 @@ constexpr int kAbout = 1;
 
 void CMainWnd::BindShellHandlers() {
     handlers_["OpenSkinWindow"] = [this](TNotifyUI&, int) { OpenSkinWindow(); };
-    handlers_["OpenSettingsAnchored"] = [this](TNotifyUI&, int) { OpenSettingsWindow(); };
+    handlers_["OpenSettingsAnchored"] = [this](TNotifyUI&, int) { OpenSettingsWindow(true); };
     CSkinFrame::Subscribe([this](const SkinChangedParam& param) { OnSkinChanged(param); });
 }
 
-void CMainWnd::OpenSettingsWindow() {
+void CMainWnd::OpenSettingsWindow(bool anchored) {
     HWND& open = childWindows_[kSettings];
     if (open != 0 && IsWindow(open)) return;
+    // Anchored: the top-right corner 30 (scaled) left of the window's right edge and 60
+    // below its top.
+    std::optional<UiPoint> topRight;
+    if (anchored && host_) {
+        const UiRect window = host_->GetRect();
+        topRight = UiPoint{window.right - pm_.Scale(30), window.top + pm_.Scale(60)};
+    }
     // The language list names each language in its own letters.
     if (options_.fonts) options_.fonts->LoadCjk();
     std::vector<std::string> texts;
     for (const auto& entry : profiles::ReadLanguageConfig(
              profiles::LanguageConfigFile(profiles::DataFolders::FromEnvironment())))
         texts.push_back(entry.text);
-    open = CSetWnd::Open(GetHWND(), std::move(texts), languageIndex_, dpi_);
+    open = CSetWnd::Open(GetHWND(), std::move(texts), languageIndex_, dpi_, PrepareUpdateCheck(),
+                         topRight);
 }
 
 void CMainWnd::OpenAboutWindow() {

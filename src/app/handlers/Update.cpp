@@ -1,5 +1,5 @@
-// The main window's update handlers: the update window with the check of the
-// application and the attached devices, and the updater for the confirmed rows.
+// The main window's part of the update page: the rows to check (the application and
+// the attached devices of the catalogue) and the updater for the confirmed rows.
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "app/CMainWnd.h"
-#include "app/windows/UpdateWnd.h"
+#include "app/windows/CSetWnd.h"
 #include "platform/Debug.h"
 #include "platform/InstallFolders.h"
 #include "ui/message/Messages.h"
@@ -53,34 +53,16 @@ bool CMainWnd::StartUpdater(const std::vector<update::CheckedRow>& rows) {
     return true;
 }
 
-CUpdateWnd* CMainWnd::OpenUpdateWindow() {
-    if (childWindows_[0] != 0 && ui::IsWindow(childWindows_[0])) {
-        ui::SendMessage(childWindows_[0], ui::WM_SYSCOMMAND, ui::SC_RESTORE, 0);
-        return nullptr;
-    }
+UpdateSetup CMainWnd::PrepareUpdateCheck() {
     const profiles::DataFolders folders = profiles::DataFolders::FromEnvironment();
     update::HttpSettings settings = update::HttpDefaults();
     settings.extraCaFile = update::UpdateCaFile(folders);
     update::SetHttpDefaults(settings);
-    auto* window = new CUpdateWnd(
-        [this](const std::vector<update::CheckedRow>& rows) { return StartUpdater(rows); },
-        GetHWND());
-    if (window->Create(GetHWND(), "update", ui::WS_POPUP, 0) == 0) {
-        delete window;
-        return nullptr;
-    }
-    childWindows_[0] = window->GetHWND();
-    window->CenterWindow();
-    window->ShowWindow(true);
-    const auto catalogue = update::LoadCatalogue(folders.DefaultDataFolder() / update::kCatalogueFile);
-    window->StartCheck(update::UpdateEndpoint(folders),
-                       update::RowsToCheck(catalogue, AttachedForUpdate()), folders);
-    return window;
-}
-
-void CMainWnd::BindUpdateHandlers() {
-    // The settings button opens the update page until the settings window hosts it.
-    handlers_["OpenSettingsAnchored"] = [this](ui::TNotifyUI&, int) { OpenUpdateWindow(); };
+    const auto catalogue =
+        update::LoadCatalogue(folders.DefaultDataFolder() / update::kCatalogueFile);
+    return {update::UpdateEndpoint(folders), update::RowsToCheck(catalogue, AttachedForUpdate()),
+            folders,
+            [this](const std::vector<update::CheckedRow>& rows) { return StartUpdater(rows); }};
 }
 
 }  // namespace vivori::app

@@ -3,6 +3,8 @@
 #include "app/AppMessages.h"
 #include "app/ScreenRules.h"
 #include "app/windows/CAboutWnd.h"
+#include "app/windows/CMsgWnd.h"
+#include "panels/CUpdatePageUI.h"
 #include "platform/Debug.h"
 #include "ui/core/CComboUI.h"
 #include "ui/core/CListLabelElementUI.h"
@@ -12,21 +14,36 @@ namespace vivori::app {
 
 using namespace ui;
 
-HWND CSetWnd::Open(HWND owner, std::vector<std::string> languageTexts, int currentLanguage,
-                   int dpi) {
-    auto* window = new CSetWnd(std::move(languageTexts), currentLanguage);
+HWND CSetWnd::Open(HWND owner, std::vector<std::string> languageTexts, int currentLanguage, int dpi,
+                   UpdateSetup update, std::optional<UiPoint> topRight) {
+    auto* window = new CSetWnd(std::move(languageTexts), currentLanguage, std::move(update));
     const HWND hwnd = window->Create(owner, "setwnd", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 630, 500);
     if (hwnd == 0) {
         delete window;
         return 0;
     }
     window->SetDpi(dpi);
-    window->CenterWindow();
+    if (topRight && window->Host()) {
+        const UiRect rect = window->Host()->GetRect();
+        window->Host()->SetRect(
+            {topRight->x - rect.Width(), topRight->y, topRight->x, topRight->y + rect.Height()});
+    } else {
+        window->CenterWindow();
+    }
     window->ShowWindow(true);
+    window->StartUpdateCheck();
     return hwnd;
 }
 
+CControlUI* CSetWnd::CreateControl(std::string_view name) {
+    if (name == panels::CUpdatePageUI::kInterface) return new panels::CUpdatePageUI;
+    return nullptr;
+}
+
 void CSetWnd::InitWindow() {
+    if (CControlUI* page = pm_.FindControl("update_page"))
+        page_ = static_cast<panels::CUpdatePageUI*>(
+            page->GetInterface(panels::CUpdatePageUI::kInterface));
     CControlUI* found = pm_.FindControl("Language_combox_info");
     auto* combo = found ? static_cast<CComboUI*>(found->GetInterface("Combo")) : nullptr;
     if (combo == nullptr) return;
@@ -40,16 +57,44 @@ void CSetWnd::InitWindow() {
     if (currentLanguage_ >= 0) combo->SelectItem(currentLanguage_, false, false);
 }
 
+void CSetWnd::StartUpdateCheck() {
+    if (page_)
+        page_->StartCheck(GetHWND(), update_.endpoint, std::move(update_.rows), update_.folders);
+}
+
 void CSetWnd::SetDpi(int dpi) {
     if (ValidDpi(dpi) != dpi) DebugOutput("SET_WND DPI SET ERROR");
-    pm_.SetDPI(ValidDpi(dpi));
+    dpi_ = ValidDpi(dpi);
+    pm_.SetDPI(dpi_);
+}
+
+void CSetWnd::StartDownload() {
+    const auto rows = page_->Confirm();
+    if (rows.empty() || (update_.startUpdater && update_.startUpdater(rows))) return;
+    page_->FailConfirmed();
+    CMsgWnd::ShowMessage(GetHWND(), "", "update_start_failed_text", dpi_, true,
+                         MsgButtons::Confirm);
+}
+
+void CSetWnd::AfterPageChange() {
+    if (page_ && page_->Overall() == update::kOverallUpToDate && GetOwner() != 0)
+        PostMessage(GetOwner(), kMsgClearUpdateBadge, 0, 0);
 }
 
 void CSetWnd::Notify(TNotifyUI& msg) {
     if (msg.pSender != nullptr) {
         const std::string name = msg.pSender->GetName();
-        if (msg.sType == kNotifyClick && name == "laterbtn") return Close(IDCANCEL);
-        if (msg.sType == kNotifyClick && HandleCaptionClick(*this, name)) return;
+        const bool click = msg.sType == kNotifyClick;
+        if (click && (name == "laterbtn" || name == "closebtn") && page_ && !page_->CanClose()) {
+            // Closing would lose the download's progress: say why nothing happens.
+            CMsgWnd::ShowMessage(GetHWND(), "", "update_busy_text", dpi_, true,
+                                 MsgButtons::Confirm);
+            return;
+        }
+        if (click && name == "laterbtn") return Close(IDCANCEL);
+        if (click && HandleCaptionClick(*this, name)) return;
+        if (click && name == "update_OK_btn" && page_) return StartDownload();
+        if (page_ && page_->OnNotify(msg)) return;
         if (msg.sType == kNotifyItemSelect && name == "Language_combox_info") {
             currentLanguage_ = int(msg.wParam);
             if (GetOwner() != 0) PostMessage(GetOwner(), kMsgLanguageChanged, msg.wParam, 0);
@@ -60,7 +105,23 @@ void CSetWnd::Notify(TNotifyUI& msg) {
 }
 
 LRESULT CSetWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
+    if (page_ && (page_->OnCheckMessage(msg, wParam, lParam) || msg == kMsgUpdaterEvent)) {
+        if (msg == kMsgUpdaterEvent)
+            page_->OnProgress(static_cast<int>(wParam), static_cast<int>(lParam));
+        AfterPageChange();
+        handled = true;
+        return 0;
+    }
+    if (msg == WM_CLOSE && page_) {
+        // Swallowed while a row waits for or is in its download.
+        if (!page_->CanClose()) {
+            handled = true;
+            return 0;
+        }
+        page_->StopCheck();  // a slow service does not hold the window open
+    }
     if (msg == kMsgLanguageChanged) {
+        if (page_) page_->RefreshTexts();
         if (CControlUI* root = pm_.GetRoot()) root->NeedUpdate();
         pm_.NeedUpdate();
         handled = true;

@@ -1,29 +1,52 @@
 #pragma once
 
-// The settings window: the language list, and the container the update page fills.
-// Choosing a language tells the owner (message 3089 with the language index), which
-// applies it to every open window.
+// The settings window: the language list and the update page. Choosing a language
+// tells the owner (message 3089 with the language index), which applies it to every
+// open window. The update page checks when the window opens, hands the confirmed rows
+// to the updater and follows its progress (the owner forwards the updater's messages);
+// the window does not close while a row waits for or is in its download.
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "ui/core/WindowImplBase.h"
+#include "update/UpdateCheck.h"
+
+namespace vivori::panels {
+class CUpdatePageUI;
+}
 
 namespace vivori::app {
+
+// What the update page checks, and how the confirmed rows reach the updater.
+struct UpdateSetup {
+    using StartUpdater = std::function<bool(const std::vector<update::CheckedRow>& rows)>;
+    std::string endpoint;  // empty: nothing is asked and the page says so
+    std::vector<update::CatalogueRow> rows;
+    profiles::DataFolders folders{profiles::FolderRoots{}};
+    StartUpdater startUpdater;  // false: the updater could not be started
+};
 
 class CSetWnd : public ui::WindowImplBase {
   public:
     // `languageTexts`: the caption key of each language, in index order.
-    CSetWnd(std::vector<std::string> languageTexts, int currentLanguage)
-        : languageTexts_(std::move(languageTexts)), currentLanguage_(currentLanguage) {}
+    CSetWnd(std::vector<std::string> languageTexts, int currentLanguage, UpdateSetup update)
+        : languageTexts_(std::move(languageTexts)),
+          currentLanguage_(currentLanguage),
+          update_(std::move(update)) {}
 
-    // A new settings window owned by `owner`, shown and centred; it deletes itself when
-    // closed. 0 when the layout cannot be built.
+    // A new settings window owned by `owner`, shown and started (the language list,
+    // then the update check); it deletes itself when closed. Its top-right corner goes
+    // to `topRight`, else it is centred. 0 when the layout cannot be built.
     static ui::HWND Open(ui::HWND owner, std::vector<std::string> languageTexts,
-                         int currentLanguage, int dpi);
+                         int currentLanguage, int dpi, UpdateSetup update,
+                         std::optional<ui::UiPoint> topRight = std::nullopt);
 
     std::string GetSkinFile() override { return "setwnd.xml"; }
     std::string_view GetWindowClassName() const override { return "SetWnd"; }
+    ui::CControlUI* CreateControl(std::string_view name) override;
     void InitWindow() override;
     void Notify(ui::TNotifyUI& msg) override;
     ui::LRESULT HandleCustomMessage(ui::UINT msg, ui::WPARAM wParam, ui::LPARAM lParam,
@@ -31,10 +54,19 @@ class CSetWnd : public ui::WindowImplBase {
     void OnFinalMessage(ui::HWND hwnd) override;
     // 48, 72, 96, 120, 144, 168 or 192; anything else is taken as 96.
     void SetDpi(int dpi);
+    panels::CUpdatePageUI* UpdatePage() const { return page_; }
 
   private:
+    void StartUpdateCheck();
+    void StartDownload();
+    // The page changed: an all-current status clears the owner's update badge.
+    void AfterPageChange();
+
     std::vector<std::string> languageTexts_;
     int currentLanguage_;
+    UpdateSetup update_;
+    panels::CUpdatePageUI* page_ = nullptr;
+    int dpi_ = 96;
 };
 
 }  // namespace vivori::app

@@ -1,6 +1,8 @@
-// Any bytes as an input report on the notification collection of each device kind
-// (the keyboard's usage array and the mouse's value field), unpacked as a connection
-// does and read for its notification code, as the reader threads do.
+// Any bytes as an input report on the notification collection of each device kind,
+// unpacked as a connection does and read for its notification code as each device's
+// reader thread does: the keyboard, pad and their receivers (a usage array, read as a
+// button code, key presses as key slot events), the mouse and its receiver (a value
+// field, read as a value code), and the headset (its own collection, button code).
 
 #include <mutex>
 
@@ -37,6 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             continue;
         if (auto code = devices::NotificationButtonCode(items))
             lighting::KeySlotEventOfNotification(*code);
+        devices::NotificationValueCode(items);
     }
     return 0;
 }

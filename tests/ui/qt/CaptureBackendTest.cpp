@@ -83,9 +83,9 @@ TEST_F(CaptureBackendTest, GrabsTheKeyboardAndSwallowsAllButTheLockKeys) {
 
 TEST_F(CaptureBackendTest, MouseButtonsAreReportedWithTheExtraButtonNumberAndGoOn) {
     std::vector<std::pair<uint32_t, input::MouseHookRecord>> clicks;
-    ASSERT_TRUE(backend->StartMouse(window->GetHWND(), [&](uint32_t m, const input::MouseHookRecord& r) {
-        clicks.emplace_back(m, r);
-    }));
+    ASSERT_TRUE(backend->StartMouse(
+        window->GetHWND(),
+        [&](uint32_t m, const input::MouseHookRecord& r) { clicks.emplace_back(m, r); }));
     EXPECT_EQ(QWidget::mouseGrabber(), widget);
     QMouseEvent back(QEvent::MouseButtonPress, QPointF(5, 6), widget->mapToGlobal(QPointF(5, 6)),
                      Qt::BackButton, Qt::BackButton, Qt::NoModifier);
