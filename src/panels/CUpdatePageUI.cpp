@@ -266,7 +266,7 @@ void CUpdatePageUI::OnProgress(int event, int value) {
             }
             break;
         case update::kEventFailed:
-        case 3:
+        case update::kEventFailedOther:
             setState(update::kStateFailed);
             break;
         default:

@@ -12,6 +12,7 @@ namespace vivori::update {
 inline constexpr const char* kSetWindowForwardMessage = "{4695579F-999A-41d4-9FAF-EFFCE93EBF15}";
 inline constexpr int kEventFinished = 1;
 inline constexpr int kEventFailed = 2;
+inline constexpr int kEventFailedOther = 3;  // the updater's second failure code
 inline constexpr int kEventProgress = 4;
 inline constexpr int kEventDownloaded = 5;  // the file is in the update folder, nothing installed
 
