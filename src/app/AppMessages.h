@@ -29,6 +29,8 @@ inline constexpr ui::UINT kMsgClearUpdateBadge = 3094;
 // window of the process, so the settings window would otherwise take each event twice.
 inline constexpr ui::UINT kMsgUpdaterEvent = ui::WM_USER + 262;
 inline constexpr ui::UINT kMsgDpiChangedNote = 1224;
+// A termination signal asks the application to end as its tray menu's "exit" does.
+inline constexpr ui::UINT kMsgEndRequested = ui::WM_USER + 263;
 // Window messages the message layer does not name.
 inline constexpr ui::UINT WM_DISPLAYCHANGE = 0x007E;
 inline constexpr ui::UINT WM_POWERBROADCAST = 0x0218;

@@ -7,6 +7,7 @@
 #include "controls/CHandImgSelectButtonUI.h"
 #include "controls/CustomControls.h"
 #include "devices/CQuorvaneUSBDevice.h"
+#include "platform/ChildProcess.h"
 #include "platform/Debug.h"
 #include "platform/InstallFolders.h"
 #include "ui/core/CControlFactory.h"
@@ -18,6 +19,7 @@
 namespace vivori::app {
 namespace {
 
+constexpr int kChildrenEndMs = 2000;
 
 }  // namespace
 
@@ -74,6 +76,13 @@ Application::StartResult Application::Start() {
         return StartResult::Failed;
     }
     window_->CenterWindow();
+    // Suspend, resume and screen changes reach the window as the messages it handles.
+    systemEvents_ = std::make_unique<ui::SystemEvents>(ui::SystemEvents::Handlers{
+        [hwnd](bool sleeping) {
+            ui::PostMessage(hwnd, WM_POWERBROADCAST,
+                            sleeping ? PBT_APMSUSPEND : PBT_APMRESUMEAUTOMATIC, 0);
+        },
+        [hwnd] { ui::PostMessage(hwnd, WM_DISPLAYCHANGE, 0, 0); }});
     endpoint_.SetCopyDataLimit(hwnd, 1, CMainWnd::kSpectrumBytes);
     endpoint_.SetCopyDataLimit(hwnd, 2, CMainWnd::kShortFrameBytes);
     endpoint_.SetCopyDataLimit(hwnd, CMainWnd::kSpectrumBytes);
@@ -87,8 +96,12 @@ int Application::Run() {
 }
 
 void Application::Shutdown() {
+    systemEvents_.reset();
     if (window_ && window_->GetHWND() != 0) window_->DestroyNow();
     window_.reset();
+    // The recorder and the updater were asked to end with the window; what has not
+    // ended by now is killed, so no program of ours outlives the application.
+    EndAllChildren(kChildrenEndMs);
     ui::CResourceManager::GetInstance().Release();
     endpoint_.Stop();
     ui::SetBroadcastForwarder({});

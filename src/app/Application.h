@@ -8,6 +8,7 @@
 #include "app/LanguageFonts.h"
 #include "ui/ipc/IpcEndpoint.h"
 #include "ui/ipc/SingleInstanceLock.h"
+#include "ui/qt/SystemEvents.h"
 
 namespace vivori::app {
 
@@ -35,6 +36,7 @@ class Application {
     // The message loop, until the window is destroyed. Returns 0.
     int Run();
     CMainWnd* Window() const { return window_.get(); }
+    const ui::SystemEvents* SystemEvents() const { return systemEvents_.get(); }
     // How many of the program's fonts were added (the CJK ones only once a language or
     // window needed them).
     int FontsLoaded() const;
@@ -47,6 +49,7 @@ class Application {
     ui::SingleInstanceLock instance_;
     ui::IpcEndpoint endpoint_;
     std::unique_ptr<CMainWnd> window_;
+    std::unique_ptr<ui::SystemEvents> systemEvents_;
 };
 
 }  // namespace vivori::app

@@ -1,25 +1,59 @@
 #include "app/AudioRecorderLink.h"
 
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <unistd.h>
 
-#include <cstring>
+#include <fstream>
 #include <vector>
 
 #include "app/AppMessages.h"
 #include "devices/DevicePageTables.h"
+#include "platform/ChildProcess.h"
 #include "platform/Debug.h"
-#include "platform/Time.h"
 #include "ui/ipc/IpcFrame.h"
-
-extern char** environ;
+#include "ui/message/RuntimeDirectory.h"
 
 namespace vivori::app {
 namespace {
 
 constexpr size_t kStyleLevelBytes = 40;
+// After the end commands the recorder has this long to end by itself, then as long
+// again after SIGTERM before it is killed. Nobody waits for it meanwhile.
 constexpr int kEndWaitMs = 1000;
+constexpr const char* kPidFileName = "vivori-audio-recorder.pid";
+constexpr const char* kProgramName = "vivori-audio-recorder";
+
+std::optional<std::string> PidFile() {
+    const auto folder = ui::UserRuntimeDirectory();
+    if (!folder) return std::nullopt;
+    return *folder + "/" + kPidFileName;
+}
+
+std::optional<pid_t> ReadPidFile() {
+    const auto path = PidFile();
+    if (!path) return std::nullopt;
+    std::ifstream file(*path);
+    long pid = 0;
+    if (!(file >> pid) || pid <= 1) return std::nullopt;
+    return pid_t(pid);
+}
+
+void WritePidFile(pid_t pid) {
+    const auto path = PidFile();
+    if (!path) return;
+    const std::string temporary = *path + ".tmp";
+    {
+        std::ofstream file(temporary, std::ios::trunc);
+        file << pid << "\n";
+        if (!file) return;
+    }
+    std::rename(temporary.c_str(), path->c_str());
+}
+
+void RemovePidFile(pid_t pid) {
+    const auto path = PidFile();
+    if (path && ReadPidFile() == pid) ::unlink(path->c_str());
+}
 
 std::vector<uint8_t> Bytes(const void* data, size_t size) {
     const auto* p = static_cast<const uint8_t*>(data);
@@ -59,37 +93,56 @@ void AudioRecorderLink::SendEndCommands(ui::UINT msg) {
 
 bool AudioRecorderLink::Start(const std::string& program) {
     if (Running()) return true;
-    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-    pid_t pid = -1;
-    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) {
-        DebugPrintf("audio recorder %s not started: %s", program.c_str(), std::strerror(errno));
+    lastExit_.reset();
+    // One left from an earlier run (a crash) would also send frames: it ends first, and
+    // the new one starts on a later check, once it is gone.
+    if (const auto old = ReadPidFile(); old && EndLeftover(*old, kProgramName, kEndWaitMs)) {
+        DebugPrintf("audio recorder %d left from an earlier run: ended", int(*old));
+        leftover_ = *old;
+        pendingProgram_ = program;
+        return true;
+    }
+    return Spawn(program);
+}
+
+bool AudioRecorderLink::Spawn(const std::string& program) {
+    std::string error;
+    const auto pid = StartChild({program}, &error);
+    if (!pid) {
+        DebugPrintf("audio recorder %s not started: %s", program.c_str(), error.c_str());
+        lastExit_ = 127;
         return false;
     }
-    child_ = pid;
-    lastExit_.reset();
+    child_ = *pid;
+    WritePidFile(child_);
     return true;
 }
 
 bool AudioRecorderLink::Running() {
+    if (!pendingProgram_.empty()) {
+        if (leftover_ > 0 && ProcessAlive(leftover_)) return true;
+        leftover_ = -1;
+        const std::string program = std::move(pendingProgram_);
+        pendingProgram_.clear();
+        return Spawn(program);
+    }
     if (child_ <= 0) return false;
-    int status = 0;
-    const pid_t done = waitpid(child_, &status, WNOHANG);
-    if (done == 0) return true;
-    lastExit_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    int code = 0;
+    if (ChildRunning(child_, &code)) return true;
+    lastExit_ = code;
+    RemovePidFile(child_);
     child_ = -1;
     recorder_.reset();
     return false;
 }
 
 void AudioRecorderLink::Stop(ui::UINT msg) {
+    pendingProgram_.clear();
     if (!Running()) return;
     if (msg != 0) SendEndCommands(msg);
-    const uint32_t start = GetTickCount();
-    while (Running() && GetTickCount() - start < uint32_t(kEndWaitMs)) Sleep(10);
-    if (!Running()) return;
-    kill(child_, SIGTERM);
-    int status = 0;
-    waitpid(child_, &status, 0);
+    // The reaper gives it time to end, then signals; this thread goes on at once.
+    EndChild(child_, kEndWaitMs, kEndWaitMs);
+    RemovePidFile(child_);
     lastExit_ = 128 + SIGTERM;
     child_ = -1;
     recorder_.reset();

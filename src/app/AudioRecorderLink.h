@@ -43,17 +43,27 @@ class AudioRecorderLink {
     void SendEndCommands(ui::UINT msg);
 
     // Starts the recorder program when it is not running; false when it cannot start.
+    // A recorder left from an earlier run is ended first, and this one starts on a
+    // later Running() once that one is gone.
     bool Start(const std::string& program);
-    // Ends a recorder this link started (end commands first, then a signal).
+    // Ends a recorder this link started (end commands first, then a signal, then a
+    // kill) without waiting for it.
     void Stop(ui::UINT msg = 0);
-    // Whether the recorder this link started still runs; reaps it when it ended.
+    // Whether the recorder this link started still runs (or is about to start); reaps
+    // it when it ended.
     bool Running();
+    pid_t Pid() const { return child_; }
     // How the last recorder this link started ended: its exit status, when it did.
     std::optional<int> LastExit() const { return lastExit_; }
 
   private:
+    bool Spawn(const std::string& program);
+
     std::optional<ui::RemoteWindow> recorder_;
     pid_t child_ = -1;
+    // A start that waits for a leftover recorder to end.
+    pid_t leftover_ = -1;
+    std::string pendingProgram_;
     std::optional<int> lastExit_;
 };
 

@@ -150,8 +150,11 @@ void CDeviceOptionUI::OnPowerTimer() {
         pausedPolls_ = 0;
         device_->ReadPowerStatus();
     }
-    // Pads and headsets show no battery: one read is all they get.
-    if (device_->PowerDisplay()) SetTimer(kPowerTimer, powerPeriodMs_);
+    // Pads have no battery: one read (the phone on it) is all they get.
+    if (device_->PowerDisplay())
+        SetTimer(kPowerTimer, powerPeriodMs_);
+    else if (device_->DeviceKind() == kKindHeadset)
+        SetTimer(kPowerTimer, headsetPowerPeriodMs_);
 }
 
 void CDeviceOptionUI::OnLinkWatchTimer() {

@@ -33,6 +33,9 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     static constexpr unsigned kPowerMs = 5000;
     // While the window is hidden: one power read in this many polls (once a minute).
     static constexpr unsigned kHiddenPowerReads = 12;
+    // The headset shows no battery in the header, but the tray lists it and warns when
+    // it runs low: once a minute.
+    static constexpr unsigned kHeadsetPowerMs = 60000;
     static constexpr unsigned kLinkWatchFirstMs = 2000;
     static constexpr unsigned kLinkWatchMs = 3000;
 
@@ -85,6 +88,7 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     void StartSyncTimer(unsigned elapseMs);
     // How often a device that shows its power reads it (tests shorten it).
     void SetPowerPeriod(unsigned periodMs) { powerPeriodMs_ = periodMs; }
+    void SetHeadsetPowerPeriod(unsigned periodMs) { headsetPowerPeriodMs_ = periodMs; }
     unsigned PowerPeriod() const { return powerPeriodMs_; }
     // The main window is back: the light output paints again at once.
     void OnWindowShown();
@@ -113,6 +117,7 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     int subkind_ = 0;
     bool lightClock_ = false;  // the light timer runs
     unsigned powerPeriodMs_ = kPowerMs;
+    unsigned headsetPowerPeriodMs_ = kHeadsetPowerMs;
     unsigned pausedPolls_ = 0;
     std::string normalIcon_ = "common/device_ico/unknow_device_normal.png";
     std::string selectedIcon_ = "common/device_ico/unknow_device_selected.png";

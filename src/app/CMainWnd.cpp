@@ -204,6 +204,7 @@ void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
     entry->SetDeviceName(row.deviceName);
     entry->AttachDevice(&device);
     entry->SetPowerPeriod(options_.powerPeriodMs);
+    entry->SetHeadsetPowerPeriod(options_.headsetPowerPeriodMs);
     entry->SetKeyPanel(pm_.FindSubControlByClass(&device, "SelectPanel"));
     device.SetPowerPanel(power);
     if (auto* mouse = dynamic_cast<devices::CQuorvaneMouseDevice*>(&device)) {
@@ -214,6 +215,7 @@ void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
             static_cast<devices::IPowerDisplay*>(power->GetInterface(devices::kPowerDisplay))) {
         display->SetDeviceType(row.kind, 0);
         display->ShowLayout(device.PowerDisplay());
+        display->ShowPowerUnknown();
     }
     device.SetSelectorValue(container(selectorLayout)->GetItemIndex(entry));
     InitProfilePanel(device, row.kind);
@@ -505,6 +507,10 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
         PostQuitMessage(0);
         handled = true;
         return 0;
+    } else if (msg == kMsgEndRequested) {
+        DebugPrintf("ending on signal %d", static_cast<int>(wParam));
+        OnMenuCommand("exit");
+        handled = true;
     } else if (msg == WM_POWERBROADCAST) {
         if (wParam == PBT_APMRESUMEAUTOMATIC) {
             systemAwake_ = true;

@@ -47,6 +47,8 @@ struct MainWndOptions {
     int gameRestoreMs = 5000;
     // How often mice and keyboards read their power.
     unsigned powerPeriodMs = 5000;
+    // How often the headset's battery is read (it shows none in the header).
+    unsigned headsetPowerPeriodMs = 60000;
     // The tray icon; tests without a desktop leave it out.
     bool trayIcon = true;
     // Tests: act as if the notification area held the icon (the close button then

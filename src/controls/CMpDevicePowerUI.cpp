@@ -79,6 +79,7 @@ void CMpDevicePowerUI::ShowPower(const uint8_t* record, size_t length) {
     std::snprintf(text, sizeof text, "%d%s", level, "%");
     value_->SetText(text);
 
+    status_->SetVisible(true);
     const bool wireless = IsWirelessType(deviceType_);
     linked_ = r[pb::kLink] != 0;
     if (wireless) wireless_->SetVisible(linked_);
@@ -107,6 +108,16 @@ void CMpDevicePowerUI::ShowPower(const uint8_t* record, size_t length) {
         phone_->SetText(phone.text);
         phone_->SetBkImage(phone.image);
     }
+    Invalidate();
+}
+
+void CMpDevicePowerUI::ShowPowerUnknown() {
+    if (!FindChildren()) return;
+    // The battery picture would read as a level (an empty bar looks full): no picture.
+    value_->SetText("--");
+    status_->SetVisible(false);
+    wireless_->SetVisible(false);
+    linked_ = false;
     Invalidate();
 }
 

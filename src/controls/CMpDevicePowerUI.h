@@ -18,6 +18,7 @@ class CMpDevicePowerUI : public ui::CHorizontalLayoutUI, public devices::IPowerD
     void SetDeviceType(int type, int value) override;
     void ShowLayout(bool show) override;
     void ShowPower(const uint8_t* record, size_t length) override;
+    void ShowPowerUnknown() override;
 
     int DeviceType() const { return deviceType_; }
     bool LinkShown() const { return linked_; }

@@ -314,13 +314,21 @@ void CQuorvaneUSBDevice::ReadPowerStatus() {
     const bool wireless = deviceKind_ == kKindKeyboard || deviceKind_ == kKindMouse;
     if (wireless && (IsPowerPollPaused() || !commands_.LinkCheck())) return;
     devices::PowerRecord record{};
-    if (commands_.ReadStatus(record.data(), record.size(), 0) != CMD_OK) return;
+    auto* display = powerPanel_ != nullptr
+                        ? static_cast<IPowerDisplay*>(powerPanel_->GetInterface(kPowerDisplay))
+                        : nullptr;
+    if (commands_.ReadStatus(record.data(), record.size(), 0) != CMD_OK) {
+        // A figure from before would be a guess: the display and the tray drop it.
+        const bool had = hasPowerRecord_;
+        hasPowerRecord_ = false;
+        if (display != nullptr) display->ShowPowerUnknown();
+        if (had && window_ != 0) ui::PostMessage(window_, kMsgPowerByte, 0, 0);
+        return;
+    }
     record[power_byte::kLink] = commands_.IsReceiverLink() ? 1 : 0;
     powerRecord_ = record;
     hasPowerRecord_ = true;
-    if (powerPanel_ != nullptr)
-        if (auto* display = static_cast<IPowerDisplay*>(powerPanel_->GetInterface(kPowerDisplay)))
-            display->ShowPower(record.data(), record.size());
+    if (display != nullptr) display->ShowPower(record.data(), record.size());
     if (window_ != 0) ui::PostMessage(window_, kMsgPowerByte, record[power_byte::kValue], 0);
 }
 

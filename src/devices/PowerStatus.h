@@ -36,6 +36,8 @@ class IPowerDisplay {
     // Shows or hides the battery part (mice and keyboards show it).
     virtual void ShowLayout(bool show) = 0;
     virtual void ShowPower(const uint8_t* record, size_t length) = 0;
+    // No figure: the power was not read yet, or the last read failed.
+    virtual void ShowPowerUnknown() = 0;
 };
 
 // One device's battery as the tray lists it.

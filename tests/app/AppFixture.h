@@ -90,6 +90,7 @@ class AppTest : public ::testing::Test {
         options.window.assumeTray = assumeTray;
         options.window.gameRestoreMs = gameRestoreMs;
         options.window.powerPeriodMs = powerPeriodMs;
+        options.window.headsetPowerPeriodMs = headsetPowerPeriodMs;
         options.window.capture = capture;
         options.window.chooseFile = chooseFile;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
@@ -159,6 +160,7 @@ class AppTest : public ::testing::Test {
     std::shared_ptr<hid::HidBus> windowBus;
     // How often mice and keyboards read their power (tests shorten it).
     unsigned powerPeriodMs = 5000;
+    unsigned headsetPowerPeriodMs = 60000;
     std::unique_ptr<app::Application> application;
     // Act as if a notification area held the tray icon.
     bool assumeTray = false;

@@ -117,5 +117,43 @@ TEST_F(PowerStatusTest, AKeyboardAwayFromItsReceiverKeepsItsLastPower) {
     EXPECT_FALSE(device->IsWirelessOnline());
 }
 
+TEST_F(PowerStatusTest, AFailedPowerReadShowsNoFigureAndTheTrayDropsTheDevice) {
+    powerPeriodMs = 60;
+    Start();
+    auto keyboard = Plug("keyboard");
+    // Its first power read fails: nothing was ever read, so nothing may look full.
+    keyboard->InjectFault({.kind = sim::FaultRule::StatusFF, .command = CMD_READ_STATUS,
+                           .times = 1});
+    ASSERT_TRUE(PumpUntil([&] { return StatusReads(*keyboard) >= 1; }, 5000));
+    devices::CQuorvaneUSBDevice* device = DeviceOfKind(kKindKeyboard);
+    ASSERT_NE(device, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return PowerText(*device) == "80%"; }, 3000))
+        << "the next read shows the battery";
+    // Then every read fails: the figure goes, and the tray stops listing it.
+    keyboard->InjectFault({.kind = sim::FaultRule::StatusFF, .command = CMD_READ_STATUS,
+                           .times = -1});
+    ASSERT_TRUE(PumpUntil([&] { return PowerText(*device) == "--"; }, 3000));
+    EXPECT_FALSE(device->HasPowerRecord());
+    ASSERT_TRUE(
+        PumpUntil([&] { return Window().BatteryText().find("80 %") == std::string::npos; }, 3000));
+    ui::CControlUI* status =
+        Window().PaintManager().FindSubControlByName(device->PowerPanel(), "device_power_status");
+    ASSERT_NE(status, nullptr);
+    EXPECT_FALSE(status->IsOwnVisible()) << "no battery picture for an unknown level";
+    keyboard->ClearFaults();
+    EXPECT_TRUE(PumpUntil([&] { return PowerText(*device) == "80%" && status->IsOwnVisible(); },
+                          3000));
+}
+
+TEST_F(PowerStatusTest, TheHeadsetsBatteryIsReadAgainOnItsPeriod) {
+    headsetPowerPeriodMs = 100;
+    Start();
+    auto headset = Plug("headset");
+    ASSERT_TRUE(PumpUntil([&] { return StatusReads(*headset) >= 1; }, 5000));
+    headset->ClearFrames();
+    PumpFor(700);
+    EXPECT_GE(StatusReads(*headset), 3u) << "read once at connection only";
+}
+
 }  // namespace
 }  // namespace vivori::testing

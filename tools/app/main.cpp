@@ -14,8 +14,10 @@
 #include <string>
 
 #include "app/Application.h"
+#include "app/AppMessages.h"
 #include "audio/AudioLibrary.h"
 #include "device/SupportedDevices.h"
+#include "platform/ExitSignals.h"
 #include "platform/Time.h"
 #include "platform/hid/HidBus.h"
 #include "sim/SimAudioChip.h"
@@ -160,6 +162,12 @@ int main(int argc, char** argv) {
         case app::Application::StartResult::Started:
             break;
     }
+    // SIGTERM and SIGINT end the application as its "exit" does: the devices are
+    // released and the recorder and updater end with it.
+    const ui::HWND main = application.Window()->GetHWND();
+    WatchExitSignals([main](int signal) {
+        ui::PostMessage(main, app::kMsgEndRequested, ui::WPARAM(signal), 0);
+    });
     if (screenshot) return Screenshot(*application.Window(), *screenshot, pageKind);
     if (reportStart) return ReportStart(*application.Window());
     if (hidden) {

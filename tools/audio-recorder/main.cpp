@@ -7,9 +7,11 @@
 //   vivori-audio-recorder [--input FILE.wav]
 //
 // --input plays a WAV file (16-bit PCM or 32-bit float) in real time instead of
-// capturing, then ends. Without a sound server it prints one line and ends with 1.
-#include <pulse/error.h>
-#include <pulse/simple.h>
+// capturing, then ends. Without a sound server, or with one that does not answer within
+// kConnectMs, it prints one line and ends with 1. It ends with the program that started
+// it, and on SIGTERM or SIGINT within kWaitSliceMs even while the sound server stalls:
+// every wait on the server is a poll with a time-out.
+#include <pulse/pulseaudio.h>
 #include <signal.h>
 
 #include <atomic>
@@ -24,6 +26,7 @@
 #include "FrequencyAnalyser.h"
 #include "app/AppMessages.h"
 #include "app/AudioRecorderLink.h"
+#include "platform/ChildProcess.h"
 #include "platform/Time.h"
 #include "ui/ipc/IpcEndpoint.h"
 #include "ui/ipc/IpcPeers.h"
@@ -39,6 +42,8 @@ constexpr ui::UINT_PTR kCheckTimer = 1;
 constexpr ui::UINT kCheckMs = 100;
 constexpr int kFindRetryMs = 1000;
 constexpr int kSendTimeoutMs = 200;
+constexpr int kConnectMs = 5000;
+constexpr int kWaitSliceMs = 50;
 
 std::atomic<bool> signalled{false};
 
@@ -78,17 +83,29 @@ class Capture {
   public:
     ~Capture() { Stop(); }
 
-    // Opens the sound server's default monitor; false with the reason when it cannot.
+    // Connects to the sound server and opens its default monitor; false with the reason
+    // when it cannot, when it does not answer in time, or when a signal came first.
     bool OpenServer(std::string* error) {
+        loop_ = pa_mainloop_new();
+        context_ = pa_context_new(pa_mainloop_get_api(loop_), "vivori-audio-recorder");
+        if (context_ == nullptr || pa_context_connect(context_, nullptr, PA_CONTEXT_NOFLAGS,
+                                                      nullptr) < 0) {
+            *error = context_ ? pa_strerror(pa_context_errno(context_)) : "no memory";
+            return false;
+        }
+        if (!WaitUntil([this] { return ContextReady(); }, kConnectMs, error)) return false;
         const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, recorder::kSampleRate, 1};
         pa_buffer_attr attr{};
         attr.maxlength = uint32_t(-1);
         attr.fragsize = recorder::kHopSize * sizeof(float);
-        int code = 0;
-        stream_ = pa_simple_new(nullptr, "vivori-audio-recorder", PA_STREAM_RECORD,
-                                "@DEFAULT_MONITOR@", "spectrum", &format, nullptr, &attr, &code);
-        if (stream_ == nullptr) *error = pa_strerror(code);
-        return stream_ != nullptr;
+        stream_ = pa_stream_new(context_, "spectrum", &format, nullptr);
+        if (stream_ == nullptr ||
+            pa_stream_connect_record(stream_, "@DEFAULT_MONITOR@", &attr,
+                                     PA_STREAM_ADJUST_LATENCY) < 0) {
+            *error = pa_strerror(pa_context_errno(context_));
+            return false;
+        }
+        return WaitUntil([this] { return StreamReady(); }, kConnectMs, error);
     }
     void UseSamples(std::vector<float> samples) { samples_ = std::move(samples); }
 
@@ -98,8 +115,15 @@ class Capture {
     void Stop() {
         stop_ = true;
         if (thread_.joinable()) thread_.join();
-        if (stream_ != nullptr) pa_simple_free(stream_);
+        if (stream_ != nullptr) pa_stream_unref(stream_);
+        if (context_ != nullptr) {
+            pa_context_disconnect(context_);
+            pa_context_unref(context_);
+        }
+        if (loop_ != nullptr) pa_mainloop_free(loop_);
         stream_ = nullptr;
+        context_ = nullptr;
+        loop_ = nullptr;
     }
     bool Ended() const { return ended_; }
     bool Failed() const { return failed_; }
@@ -114,6 +138,75 @@ class Capture {
     }
 
   private:
+    // One turn of the sound server's loop, waiting at most kWaitSliceMs for it.
+    bool Iterate() {
+        return pa_mainloop_prepare(loop_, kWaitSliceMs * 1000) >= 0 &&
+               pa_mainloop_poll(loop_) >= 0 && pa_mainloop_dispatch(loop_) >= 0;
+    }
+    // nullopt while connecting, then whether it worked.
+    std::optional<bool> ContextReady() {
+        const pa_context_state_t state = pa_context_get_state(context_);
+        if (state == PA_CONTEXT_READY) return true;
+        if (!PA_CONTEXT_IS_GOOD(state)) return false;
+        return std::nullopt;
+    }
+    std::optional<bool> StreamReady() {
+        const pa_stream_state_t state = pa_stream_get_state(stream_);
+        if (state == PA_STREAM_READY) return true;
+        if (!PA_STREAM_IS_GOOD(state)) return false;
+        return std::nullopt;
+    }
+    template <typename Ready>
+    bool WaitUntil(Ready ready, int timeoutMs, std::string* error) {
+        const uint32_t start = GetTickCount();
+        while (!signalled) {
+            if (const std::optional<bool> done = ready()) {
+                if (!*done) *error = pa_strerror(pa_context_errno(context_));
+                return *done;
+            }
+            if (int32_t(GetTickCount() - start) > timeoutMs) {
+                *error = "the sound server does not answer";
+                return false;
+            }
+            if (!Iterate()) {
+                *error = pa_strerror(pa_context_errno(context_));
+                return false;
+            }
+        }
+        *error = "ended by a signal";
+        return false;
+    }
+    // Fills `block` from the capture stream; false when the stream failed. Returns
+    // with `block` not yet full when asked to stop, so a stalled server holds nobody.
+    bool ReadBlock(std::vector<float>& block) {
+        size_t filled = 0;
+        const size_t wanted = block.size() * sizeof(float);
+        auto* bytes = reinterpret_cast<uint8_t*>(block.data());
+        while (filled < wanted && !stop_ && !signalled) {
+            if (StreamReady() == false) return false;
+            const void* data = nullptr;
+            size_t size = 0;
+            if (pa_stream_peek(stream_, &data, &size) < 0) return false;
+            if (size == 0) {
+                if (!Iterate()) return false;
+                continue;
+            }
+            // A hole (data == nullptr) is silence.
+            size_t take = std::min(size - pending_, wanted - filled);
+            if (data != nullptr)
+                std::memcpy(bytes + filled, static_cast<const uint8_t*>(data) + pending_, take);
+            else
+                std::memset(bytes + filled, 0, take);
+            filled += take;
+            pending_ += take;
+            if (pending_ == size) {
+                pa_stream_drop(stream_);
+                pending_ = 0;
+            }
+        }
+        return true;
+    }
+
     void Run() {
         recorder::SpectrumAnalyser analyser;
         FrameSender sender;
@@ -127,14 +220,13 @@ class Capture {
         while (!stop_) {
             analyser.SetLevels(Levels());
             if (stream_ != nullptr) {
-                int code = 0;
-                if (pa_simple_read(stream_, block.data(), block.size() * sizeof(float), &code) <
-                    0) {
+                if (!ReadBlock(block)) {
                     std::fprintf(stderr, "vivori-audio-recorder: capture failed: %s\n",
-                                 pa_strerror(code));
+                                 pa_strerror(pa_context_errno(context_)));
                     failed_ = true;
                     break;
                 }
+                if (stop_ || signalled) break;
             } else {
                 if (played >= samples_.size()) break;
                 const size_t n = std::min(block.size(), samples_.size() - played);
@@ -153,7 +245,10 @@ class Capture {
         ended_ = true;
     }
 
-    pa_simple* stream_ = nullptr;
+    pa_mainloop* loop_ = nullptr;
+    pa_context* context_ = nullptr;
+    pa_stream* stream_ = nullptr;
+    size_t pending_ = 0;  // bytes of the peeked fragment already taken
     std::vector<float> samples_;
     std::thread thread_;
     std::atomic<bool> stop_{false};
@@ -206,6 +301,13 @@ class RecorderWindow : public ui::MessageWindow {
 }  // namespace
 
 int main(int argc, char** argv) {
+    EndWithParent();
+    // Set before connecting, so a signal also ends a connection attempt that hangs.
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
     std::string input;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--input") == 0 && i + 1 < argc) {
@@ -230,8 +332,6 @@ int main(int argc, char** argv) {
                      error.c_str());
         return 1;
     }
-    signal(SIGTERM, OnSignal);
-    signal(SIGINT, OnSignal);
     ui::IpcEndpoint endpoint;
     if (!endpoint.Start()) {
         std::fprintf(stderr, "vivori-audio-recorder: no runtime folder to reach the application\n");

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ChildProcess.h"
 #include "profiles/DataFolders.h"
 #include "ui/ipc/IpcPeers.h"
 #include "ui/message/Messages.h"
@@ -45,6 +46,7 @@ void Tell(ui::UINT message, int event, int value) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    EndWithParent();
     std::vector<Row> rows;
     uint64_t maxBytes = update::kDefaultDownloadCap;
     update::HttpSettings settings = update::HttpDefaults();

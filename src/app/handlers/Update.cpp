@@ -1,20 +1,14 @@
 // The main window's part of the update page: the rows to check (the application and
 // the attached devices of the catalogue) and the updater for the confirmed rows.
 
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <thread>
-
 #include "app/CMainWnd.h"
 #include "app/windows/CSetWnd.h"
+#include "platform/ChildProcess.h"
 #include "platform/Debug.h"
 #include "platform/InstallFolders.h"
 #include "ui/message/Messages.h"
 #include "update/HttpClient.h"
 #include "update/UpdateCheck.h"
-
-extern char** environ;
 
 namespace vivori::app {
 
@@ -40,16 +34,14 @@ bool CMainWnd::StartUpdater(const std::vector<update::CheckedRow>& rows) {
     for (const update::CheckedRow& row : rows)
         args.insert(args.end(), {"--row", row.downloadPath, row.localFile.stem().string(),
                                  row.sha256.empty() ? "-" : row.sha256});
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-        DebugPrintf("%s could not be started", program.c_str());
+    std::string error;
+    const auto pid = StartChild(args, &error);
+    if (!pid) {
+        DebugPrintf("%s could not be started: %s", program.c_str(), error.c_str());
         return false;
     }
-    // Reaped when it ends, so no zombie stays behind.
-    std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
+    // Reaped when it ends, so no zombie stays behind; it ends with the application.
+    ReapChild(*pid);
     return true;
 }
 
