@@ -7,6 +7,7 @@
 #include "platform/Debug.h"
 #include "ui/core/CContainerUI.h"
 #include "ui/core/CPaintManagerUI.h"
+#include "ui/core/IRender.h"
 #include "ui/message/Messages.h"
 
 namespace vivori::app {
@@ -29,16 +30,6 @@ std::string IconPrefix(int kind, int subkind) {
         default:
             return "unknow";
     }
-}
-
-// The image string with its file replaced; the layout's placement ("dest") stays.
-std::string WithFile(const std::string& image, const std::string& file) {
-    const std::string key = "file='";
-    const size_t start = image.find(key);
-    if (start == std::string::npos) return file;
-    const size_t end = image.find('\'', start + key.size());
-    if (end == std::string::npos) return file;
-    return image.substr(0, start + key.size()) + file + image.substr(end);
 }
 
 }  // namespace
@@ -236,7 +227,7 @@ void CDeviceOptionUI::SetDeviceType(int kind, int subkind) {
     synchroSelectedIcon_ = folder + "_device_synchro_selected.png";
     if (ui::COptionUI* option = SelectOption()) {
         ShowIcons(false);
-        option->SetAttribute("disabledimage", WithFile(option->GetNormalImage(), normalIcon_));
+        option->SetAttribute("disabledimage", ui::WithImageFile(option->GetNormalImage(), normalIcon_));
         option->SetToolTip(prefix + "_device_name_text");
     }
 }
@@ -247,8 +238,8 @@ void CDeviceOptionUI::ShowIcons(bool synchro) {
     const std::string& normal = synchro ? synchroNormalIcon_ : normalIcon_;
     const std::string& selected = synchro ? synchroSelectedIcon_ : selectedIcon_;
     const std::string current = option->GetNormalImage();
-    option->SetNormalImage(WithFile(current, normal));
-    option->SetAttribute("selectedimage", WithFile(current, selected));
+    option->SetNormalImage(ui::WithImageFile(current, normal));
+    option->SetAttribute("selectedimage", ui::WithImageFile(current, selected));
 }
 
 void CDeviceOptionUI::SetDeviceName(std::string_view name) {

@@ -106,10 +106,11 @@ void CMainWnd::BindHandlers() {
         {"SelectNextDevice", [this](TNotifyUI&, int) { selector_.Step(1); }},
         {"DeviceChosen",
          [this](TNotifyUI& msg, int) {
+             // The entry clicked is the current one from then on; a click on the
+             // current entry (which the option takes as unselecting) keeps it so.
              for (int i = 0; i < selector_.Count(); ++i) {
                  CDeviceOptionUI* entry = selector_.Entry(i);
-                 if (entry && entry->SelectOption() == msg.pSender && entry->IsSelected())
-                     ShowSelectorEntry(i, true, true);
+                 if (entry && entry->SelectOption() == msg.pSender) ShowSelectorEntry(i, true, true);
              }
          }},
         {"PageTab",

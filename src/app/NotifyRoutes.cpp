@@ -171,8 +171,9 @@ constexpr Rule kRules[] = {
     {"valuechanged", Match::Name, "B_light_slider", "AudioChannelSlider"},
     {"movevaluechanged", Match::Prefix, "zunik_DPI_slider_", "DpiSliderShowsValue"},
     {"movevaluechanged", Match::Prefix, "DPI_slider_", "DpiStageDrag"},
-    // Edits when they lose the focus.
+    // Edits when they lose the focus; a DPI edit also takes Enter as its confirmation.
     {"killfocus", Match::Prefix, "DPI_edit_", "DpiStageTyped"},
+    {"return", Match::Prefix, "DPI_edit_", "DpiStageTyped"},
     {"killfocus", Match::Prefix, "zunik_DPI_edit_", "DpiEditSetsSlider"},
     {"killfocus", Match::Name, "deng_edit_R", "LightColourTyped"},
     {"killfocus", Match::Name, "deng_edit_G", "LightColourTyped"},

@@ -6,6 +6,7 @@
 
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/core/CProgressUI.h"
+#include "ui/core/IRender.h"
 
 namespace vivori::controls {
 namespace {
@@ -14,13 +15,13 @@ constexpr size_t kRecordCapacity = 64;
 
 struct PhoneShow {
     const char* text;
-    const char* image;
+    const char* image;  // the picture's file
 };
 constexpr PhoneShow kPhones[] = {
-    {"Phone_type_no_device", "file='power/Phone_type_no_device.png'"},
-    {"Phone_type_iphone", "file='power/Phone_type_iphone.png'"},
-    {"Phone_type_samsung", "file='power/Phone_type_samsung.png'"},
-    {"Phone_type_other", "file='power/Phone_type_other.png'"},
+    {"Phone_type_no_device", "power/Phone_type_no_device.png"},
+    {"Phone_type_iphone", "power/Phone_type_iphone.png"},
+    {"Phone_type_samsung", "power/Phone_type_samsung.png"},
+    {"Phone_type_other", "power/Phone_type_other.png"},
 };
 
 bool IsWirelessType(int type) {
@@ -106,7 +107,8 @@ void CMpDevicePowerUI::ShowPower(const uint8_t* record, size_t length) {
         const PhoneShow& phone =
             kPhones[size_t(devices::PhoneOf({r[0], r[1], r[2], r[3], r[4], r[5]}))];
         phone_->SetText(phone.text);
-        phone_->SetBkImage(phone.image);
+        // The layout places the picture beside the text; only its file changes.
+        phone_->SetBkImage(ui::WithImageFile(phone_->GetBkImage(), phone.image));
     }
     Invalidate();
 }

@@ -20,8 +20,6 @@
 namespace vivori::devices {
 namespace {
 
-// The brightness and speed sliders run over levels 0-4.
-constexpr int kMaxLevel = 4;
 // A failed per-key colour write gives the keyboard this long before the next.
 constexpr int kColourRetryPauseMs = 200;
 
@@ -354,15 +352,7 @@ void CQuorvaneKeyboardDevice::LoadNameLists() {
     profiles::LoadCustomLightNames(folders_.LightConfigFile(dataFolderName_), pageValue_,
                                    nameLists_);
     nameListsLoaded_ = true;
-    if (panels::CLightControlUI* panel = LightPanel())
-        panel->InitModeList(nameLists_.modeNames, nameLists_.modeVisible, kMaxLevel, kMaxLevel);
-}
-
-void CQuorvaneKeyboardDevice::SetLightParameters(uint32_t modeWord, uint32_t colourWord,
-                                                 uint32_t extra, uint32_t colourBlock) {
-    CQuorvaneUSBDevice::SetLightParameters(modeWord, colourWord, extra, colourBlock);
-    // The profile is what SaveProfile writes and ApplyProfileLighting reads back.
-    profile_.SetLightInfo(LightInfoOf(Light(), profile_.GetLightInfo()));
+    ShowModeList(nameLists_);
 }
 
 const std::vector<int>& CQuorvaneKeyboardDevice::ModeMap() {

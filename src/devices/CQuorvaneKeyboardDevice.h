@@ -74,9 +74,6 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     void SetAudioLightWords(AudioLightWords words) override;
     // Marks the key's button as the one being edited (and no other).
     void SelectKey(int index) override;
-    // Also stores them in the profile, which saving and reapplying work from.
-    void SetLightParameters(uint32_t modeWord, uint32_t colourWord, uint32_t extra,
-                            uint32_t colourBlock) override;
     void BuildPage() override;
     void OnNotificationReport(const std::vector<HidDataItem>& items, bool receiverWay) override;
     void ResetEffectState() override;
@@ -152,6 +149,9 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     const std::vector<int>& ModeMap();
     const std::vector<std::string>& CustomLightNames() const { return nameLists_.customNames; }
     uint16_t LastSyncCode() const { return lastSyncCode_; }
+
+  protected:
+    profiles::CBasicProfiledata* LightProfile() override { return &profile_; }
 
   private:
     void HandleWindowMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM l);

@@ -235,8 +235,17 @@ void CQuorvaneMouseDevice::OnConnected() {
 }
 
 void CQuorvaneMouseDevice::SyncFromDevice() {
+    if (!infoRead_) ReadDeviceInfo();
     ReadCurrentSettings();
     RefreshPage();
+}
+
+void CQuorvaneMouseDevice::ReadPowerStatus() {
+    CQuorvaneUSBDevice::ReadPowerStatus();
+    // A mouse that was asleep at connection is asked for its information block again
+    // on each poll, until it answers.
+    if (infoRead_ || IsPowerPollPaused() || !commands_.IsOpen()) return;
+    if (ReadDeviceInfo() == CMD_OK) ShowStages();
 }
 
 // ---- profile ----
@@ -315,6 +324,7 @@ void CQuorvaneMouseDevice::LoadNameLists() {
     profiles::LoadCustomLightNames(folders_.LightConfigFile(dataFolderName_), pageValue_, lists);
     nameLists_ = std::move(lists);
     nameListsLoaded_ = true;
+    ShowModeList(nameLists_);
 }
 
 const std::vector<int>& CQuorvaneMouseDevice::ModeMap() {

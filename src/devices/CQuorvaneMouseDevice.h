@@ -65,7 +65,10 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     // ---- base operations ----
     void ApplyProfileLighting() override;
     void OnConnected() override;
+    // Also reads the information block when the connection could not.
     void SyncFromDevice() override;
+    // The base's power read; while the information block is unread, it is tried again.
+    void ReadPowerStatus() override;
     void LoadProfile() override;
     void RefreshPage() override;
     void DropDeletedMacros() override;
@@ -93,8 +96,10 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     // ---- mouse operations ----
 
     // Information block and key map; the default-key map and the DPI ranges follow.
-    // A failure keeps what the last good read found.
+    // A failure keeps what the last good read found. Until one read succeeds the DPI
+    // stages cannot be changed (InfoRead is false).
     int ReadDeviceInfo();
+    bool InfoRead() const { return infoRead_; }
     int ReadKeyMaps() override { return ReadDeviceInfo(); }
     // The current profile's block: its light record and current DPI stage become the
     // profile's, and the profile is saved. A failure keeps the old image.
@@ -170,6 +175,9 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     // The button summary's rows: name text and assignment, as shown.
     std::vector<std::pair<std::string, std::string>> ButtonSummary();
     const std::string& LightSummary() const { return summary_; }
+
+  protected:
+    profiles::CBasicProfiledata* LightProfile() override { return &profile_; }
 
   private:
     void HandleWindowMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM l);

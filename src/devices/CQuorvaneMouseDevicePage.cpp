@@ -109,12 +109,17 @@ void CQuorvaneMouseDevice::RefreshPage() {
     RefreshLightSummary();
     const LightParameters light = Light();
     SetCurrentColour(light.red, light.green, light.blue);
+    ShowLightParameters();
     ShowStages();
     SelectPollingOption(system_.reportRate);
     ShowSystemControls();
 }
 
 void CQuorvaneMouseDevice::ShowStages() {
+    // Positions mean nothing before the information block gives their scale: the
+    // stages wait, disabled, under a note that the mouse is not answering.
+    if (ui::CControlUI* stages = FindChild("DPI_stages_layout")) stages->SetEnabled(infoRead_);
+    if (ui::CControlUI* note = FindChild("DPI_not_answering_label")) note->SetVisible(!infoRead_);
     for (size_t i = 0; i < stages_.size() && i < size_t(kStageCount); ++i) {
         const profiles::DpiStage& stage = stages_[i];
         SetStageLayout(int(i), stage.stageActive != 0);
@@ -248,7 +253,7 @@ void CQuorvaneMouseDevice::ShowStageValue(int index, int position) {
     if (auto* check = StageControl<ui::COptionUI>(kSelectPrefix, index))
         check->Selected(current, false);
     if (auto* edit = StageControl<ui::CControlUI>(kEditPrefix, index))
-        edit->SetText(std::to_string(PositionToDpi(Scale(), position)));
+        edit->SetText(infoRead_ ? std::to_string(PositionToDpi(Scale(), position)) : "");
 }
 
 int CQuorvaneMouseDevice::GetSliderPosition(int index) {
@@ -317,7 +322,8 @@ int CQuorvaneMouseDevice::WriteAndSave() {
 }
 
 int CQuorvaneMouseDevice::CommitStagePosition(int index, int position) {
-    if (index < 0 || index >= kStageCount) return CMD_NO_REPLY;
+    // Without the scale a position is no DPI: nothing is stored.
+    if (index < 0 || index >= kStageCount || !infoRead_) return CMD_NO_REPLY;
     position = std::clamp(position, 0, std::max(Scale().highest, 0));
     ShowStageValue(index, position);
     std::vector<profiles::DpiStage> stages = stages_;
@@ -328,7 +334,8 @@ int CQuorvaneMouseDevice::CommitStagePosition(int index, int position) {
 }
 
 int CQuorvaneMouseDevice::OnStageSelected(int index) {
-    if (index < 0 || index >= kStageCount) return CMD_NO_REPLY;
+    // The sliders' positions are stored too, so the scale must be known.
+    if (index < 0 || index >= kStageCount || !infoRead_) return CMD_NO_REPLY;
     SelectDpiStage(index);
     std::vector<profiles::DpiStage> stages = stages_;
     if (stages.size() < size_t(kStageCount)) stages.resize(size_t(kStageCount));

@@ -4,6 +4,7 @@
 
 #include "devices/DeviceMessages.h"
 #include "devices/IDeviceKeyButton.h"
+#include "devices/ProfileLighting.h"
 #include "panels/CLightControlUI.h"
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/core/CTabLayoutUI.h"
@@ -175,17 +176,23 @@ void CQuorvaneUSBDevice::ShowTip(int page) {
 
 void CQuorvaneUSBDevice::SetLightParameters(uint32_t modeWord, uint32_t colourWord, uint32_t extra,
                                             uint32_t colourBlock) {
-    CriticalSectionLock lock(lightLock_);
-    light_.mode = static_cast<uint8_t>(modeWord);
-    light_.brightness = static_cast<uint8_t>(modeWord >> 8);
-    light_.speed = static_cast<uint8_t>(modeWord >> 16);
-    light_.direction = static_cast<uint8_t>(modeWord >> 24);
-    light_.colourful = static_cast<uint8_t>(colourWord);
-    light_.red = static_cast<uint8_t>(colourWord >> 8);
-    light_.green = static_cast<uint8_t>(colourWord >> 16);
-    light_.blue = static_cast<uint8_t>(colourWord >> 24);
-    light_.extra = extra;
-    light_.colourBlock = colourBlock;
+    LightParameters stored;
+    {
+        CriticalSectionLock lock(lightLock_);
+        light_.mode = static_cast<uint8_t>(modeWord);
+        light_.brightness = static_cast<uint8_t>(modeWord >> 8);
+        light_.speed = static_cast<uint8_t>(modeWord >> 16);
+        light_.direction = static_cast<uint8_t>(modeWord >> 24);
+        light_.colourful = static_cast<uint8_t>(colourWord);
+        light_.red = static_cast<uint8_t>(colourWord >> 8);
+        light_.green = static_cast<uint8_t>(colourWord >> 16);
+        light_.blue = static_cast<uint8_t>(colourWord >> 24);
+        light_.extra = extra;
+        light_.colourBlock = colourBlock;
+        stored = light_;
+    }
+    if (profiles::CBasicProfiledata* profile = LightProfile())
+        profile->SetLightInfo(LightInfoOf(stored, profile->GetLightInfo()));
 }
 
 std::array<uint32_t, 4> CQuorvaneUSBDevice::GetLightParameters() const {
@@ -264,6 +271,12 @@ panels::CLightControlUI* CQuorvaneUSBDevice::LightPanel() {
     if (found != nullptr)
         lightPanel_ = static_cast<panels::CLightControlUI*>(found->GetInterface("LightControl"));
     return lightPanel_;
+}
+
+void CQuorvaneUSBDevice::ShowModeList(const profiles::LightNameLists& lists) {
+    constexpr int kMaxLevel = 4;  // the brightness and speed levels every kind offers
+    if (panels::CLightControlUI* panel = LightPanel())
+        panel->InitModeList(lists.modeNames, lists.modeVisible, kMaxLevel, kMaxLevel);
 }
 
 void CQuorvaneUSBDevice::ShowLightParameters() {

@@ -22,7 +22,9 @@
 #include "platform/CriticalSection.h"
 #include "macros/MacroUpload.h"
 #include "platform/CriticalSection.h"
+#include "profiles/CBasicProfiledata.h"
 #include "profiles/DataFolders.h"
+#include "profiles/LightNameLists.h"
 #include "profiles/ProfileRecords.h"
 #include "ui/core/CColorPaletteUI.h"
 #include "ui/core/CHorizontalLayoutUI.h"
@@ -145,6 +147,8 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     virtual void SaveProfile() {}
     virtual void SetPageValue(int value) { pageValue_ = value; }
     virtual int GetPageValue() const { return pageValue_; }
+    // Stores the light parameters, and the same into the profile's "LightInfo" (the
+    // profile is what SaveProfile writes and ApplyProfileLighting reads back).
     virtual void SetLightParameters(uint32_t modeWord, uint32_t colourWord, uint32_t extra,
                                     uint32_t colourBlock);
     virtual void SetCurrentColour(int red, int green, int blue);
@@ -288,6 +292,11 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     uint8_t KeyLevel(int keyIndex) const;
 
   protected:
+    // The profile whose "LightInfo" the light parameters are kept in; null for a kind
+    // without one.
+    virtual profiles::CBasicProfiledata* LightProfile() { return nullptr; }
+    // Fills the lighting panel's mode list from the light name lists.
+    void ShowModeList(const profiles::LightNameLists& lists);
     ui::CControlUI* FindChild(std::string_view name);
     // Tints the page's LED buttons with the colours (off when show is false), then
     // repaints the key-and-LED panel. UI thread.

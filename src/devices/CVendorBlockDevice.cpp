@@ -19,7 +19,6 @@ namespace {
 constexpr ui::UINT kMsgNotificationCode = ui::WM_USER + 1;
 constexpr int kClosedWaitMs = 100;
 constexpr int kMaxSpeed = 4;
-constexpr int kMaxLevel = 4;  // brightness and speed levels the lighting panel offers
 
 uint8_t WireSpeed(uint8_t speed) {
     return static_cast<uint8_t>(kMaxSpeed - std::min<int>(speed, kMaxSpeed));
@@ -146,9 +145,6 @@ void CVendorBlockDevice::SetLightParameters(uint32_t modeWord, uint32_t colourWo
                                             uint32_t colourBlock) {
     CQuorvaneUSBDevice::SetLightParameters(modeWord, colourWord, extra, colourBlock);
     SetImageFromLight();
-    // The profile is what SaveProfile writes and ApplyProfileLighting reads back.
-    profiles::CBasicProfiledata& data = ProfileData();
-    data.SetLightInfo(LightInfoOf(Light(), data.GetLightInfo()));
 }
 
 // ---- connection and profile ----
@@ -242,8 +238,7 @@ void CVendorBlockDevice::LoadNameLists() {
     profiles::LoadCustomLightNames(folders_.LightConfigFile(dataFolderName_), pageValue_, lists);
     nameLists_ = std::move(lists);
     nameListsLoaded_ = true;
-    if (panels::CLightControlUI* panel = LightPanel())
-        panel->InitModeList(nameLists_.modeNames, nameLists_.modeVisible, kMaxLevel, kMaxLevel);
+    ShowModeList(nameLists_);
 }
 
 // ---- preview ----
@@ -315,6 +310,9 @@ void CVendorBlockDevice::RefreshLights() {
 void CVendorBlockDevice::BuildPage() {
     // Reader threads post here: the window must belong to the UI thread.
     postWindow_.Create();
+    // The block's direction byte goes back as the device holds it, so a direction
+    // chosen here would change nothing.
+    if (panels::CLightControlUI* panel = LightPanel()) panel->SetDirectionOffered(false);
     LoadNameLists();
 }
 

@@ -102,6 +102,7 @@ class CVendorBlockDevice : public CQuorvaneUSBDevice {
     virtual profiles::CBasicProfiledata& ProfileData() = 0;
 
   protected:
+    profiles::CBasicProfiledata* LightProfile() override { return &ProfileData(); }
     // After the profile was loaded or reset to the defaults: the kinds take over what
     // else their profile holds.
     virtual void AfterProfileLoaded() {}

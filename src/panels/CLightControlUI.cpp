@@ -204,6 +204,11 @@ void CLightControlUI::ShowColourSample(ui::UiColor colour) {
 
 // ---- which controls a mode uses ----
 
+void CLightControlUI::SetDirectionOffered(bool offered) {
+    directionOffered_ = offered;
+    Show("deng_fx_layout", offered);
+}
+
 void CLightControlUI::SetSameModeAllowed(bool allowed) {
     sameModeAllowed_ = allowed;
     UpdateModeControls(GetMode());

@@ -78,6 +78,10 @@ class CLightControlUI : public ui::CHorizontalLayoutUI {
     // Only "deng_colordp_btn".
     void ShowColourSample(ui::UiColor colour);
 
+    // A device that runs its effects in its own direction gets no direction choice:
+    // "deng_fx_layout" is hidden.
+    void SetDirectionOffered(bool offered);
+    bool DirectionOffered() const { return directionOffered_; }
     void SetSameModeAllowed(bool allowed);
     bool SameModeAllowed() const { return sameModeAllowed_; }
     void UpdateModeControls(int mode);
@@ -126,6 +130,7 @@ class CLightControlUI : public ui::CHorizontalLayoutUI {
 
     int deviceType_ = 0;
     bool sameModeAllowed_ = false;
+    bool directionOffered_ = true;
     std::map<std::string, ui::CControlUI*, std::less<>> children_;
 };
 

@@ -1,9 +1,13 @@
-// The lighting panel on the keyboard page, driven as the user drives it, against the
-// simulated devices: what reaches the device's memory, and synchronised lighting.
+// The lighting panel on the device pages, driven as the user drives it, against the
+// simulated devices: what reaches each device's memory and its profile file, and
+// synchronised lighting.
 #include "AppFixture.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
+#include "devices/CQuorvaneMouseDevice.h"
+#include "devices/CQuorvaneMousePadDevice.h"
 #include "devices/KeyboardSettingsBlock.h"
 #include "panels/CLightControlUI.h"
+#include "profiles/JsonFile.h"
 #include "sim/SimProduct.h"
 #include "ui/core/CComboUI.h"
 #include "ui/core/COptionUI.h"
@@ -14,56 +18,53 @@ namespace vivori::testing {
 namespace {
 
 namespace lb = devices::light_byte;
-
-// The mouse page's device until the mouse lands: two LEDs, and its light mode written
-// as one settings byte.
-class TestMouse : public devices::CQuorvaneUSBDevice {
-  public:
-    explicit TestMouse(std::shared_ptr<hid::HidBus> bus) : CQuorvaneUSBDevice(std::move(bus)) {
-        deviceKind_ = kKindMouse;
-        SetLedCount(2);
-    }
-    int WriteSettings() override {
-        const uint8_t mode = Light().mode;
-        return Commands().WriteParams(&mode, 1, 0);
-    }
-    // A host of the lighting panel gives it its mode list.
-    void BuildPage() override {
-        if (panels::CLightControlUI* panel = LightPanel())
-            panel->InitModeList(std::vector<std::string>(10, "mode"), std::vector<bool>(10, true),
-                                4, 4);
-    }
-};
+namespace mb = devices::mouse_byte;
+using devices::CQuorvaneMouseDevice;
 
 class LightingTest : public AppTest {
   protected:
     void StartWithKeyboard(bool withMouse = false) {
         makeKeyboard = [this] { return new devices::CQuorvaneKeyboardDevice(bus); };
-        makeOther = [this](std::string_view name) -> ui::CControlUI* {
-            return name == "QuorvaneMouseDevice" ? new TestMouse(bus) : nullptr;
-        };
         Start();
         keyboardSim = Plug("keyboard");
         if (withMouse) mouseSim = Plug("mouse");
         ASSERT_TRUE(PumpUntil([&] {
             return Kb() && Kb()->Commands().IsOpen() && Panel(Kb())->GetMode() >= 0 &&
-                   (!withMouse || (Mouse() && Mouse()->Commands().IsOpen()));
+                   (!withMouse || (Mouse() && Mouse()->Commands().IsOpen() &&
+                                   Panel(Mouse())->GetMode() >= 0));
         }));
-        ShowKeyboard();
+        ShowPage(Kb());
+    }
+    // The mouse alone, with a profile of its own selected, its page shown.
+    void StartWithMouse() {
+        SelectProfile(profiles::kMouseFolder);
+        Start();
+        mouseSim = Plug("mouse");
+        ASSERT_TRUE(PumpUntil([&] {
+            return Mouse() && Mouse()->Commands().IsOpen() && Panel(Mouse())->GetMode() >= 0;
+        }));
+        ShowPage(Mouse());
+    }
+    static void SelectProfile(std::string_view kind) {
+        const auto folder = profiles::DataFolders::FromEnvironment().DataFolder(std::string(kind));
+        ASSERT_TRUE(profiles::WriteJsonFile(
+            folder / "ProfileList.ini",
+            *profiles::ParseJsonText(R"({"profilelist":[{"profilename":"P","profileUUID":"p"}],)"
+                                     R"("profileselect":0})")));
+    }
+    template <typename T>
+    T* DeviceOf(uint16_t kind) {
+        for (auto* d : Window().DevicesOfKind({kind}))
+            if (auto* device = dynamic_cast<T*>(d)) return device;
+        return nullptr;
     }
     devices::CQuorvaneKeyboardDevice* Kb() {
-        for (auto* d : Window().DevicesOfKind({kKindKeyboard}))
-            if (auto* k = dynamic_cast<devices::CQuorvaneKeyboardDevice*>(d)) return k;
-        return nullptr;
+        return DeviceOf<devices::CQuorvaneKeyboardDevice>(kKindKeyboard);
     }
-    TestMouse* Mouse() {
-        for (auto* d : Window().DevicesOfKind({kKindMouse}))
-            if (auto* m = dynamic_cast<TestMouse*>(d)) return m;
-        return nullptr;
-    }
-    void ShowKeyboard() {
-        Window().ShowSelectorEntry(Kb()->SelectorValue(), true, true);
-        ASSERT_EQ(Window().CurrentDevice(), Kb());
+    CQuorvaneMouseDevice* Mouse() { return DeviceOf<CQuorvaneMouseDevice>(kKindMouse); }
+    void ShowPage(devices::CQuorvaneUSBDevice* device) {
+        Window().ShowSelectorEntry(device->SelectorValue(), true, true);
+        ASSERT_EQ(Window().CurrentDevice(), device);
     }
     panels::CLightControlUI* Panel(devices::CQuorvaneUSBDevice* device) {
         return device ? device->LightPanel() : nullptr;
@@ -81,9 +82,29 @@ class LightingTest : public AppTest {
             ->SelectItem(mode, false, false);
         Notify("light_combo_modeSelect", ui::kNotifyItemSelect);
     }
+    void MoveSlider(std::string_view name, int value) {
+        static_cast<ui::CProgressUI*>(InPanel(name))->SetValue(value);
+        Notify(name, ui::kNotifyValueChanged);
+    }
     std::vector<uint8_t> LightBlock() {
         auto memory = sim::FirmwareOf(keyboardSim)->Memory(sim::Area::Params);
         return {memory.begin(), memory.begin() + devices::kLightBlockSize};
+    }
+    // The mouse's block of profile 0, which every settings write goes to.
+    std::vector<uint8_t> MouseBlock() {
+        auto memory = sim::FirmwareOf(mouseSim)->Memory(sim::Area::Params);
+        return {memory.begin(), memory.begin() + devices::kMouseBlockWriteSize};
+    }
+    // The "LightInfo" of the mouse's profile file.
+    Json::Value MouseLightFile() {
+        return profiles::ReadJsonFile(Mouse()->Profile().GetProfilePath())["Device"][0]
+                                     ["LightInfo"];
+    }
+    size_t WritesTo(const sim::SimDevice& device) {
+        size_t writes = 0;
+        for (const auto& frame : device.ReceivedFrames())
+            if (frame[3] == CMD_WRITE_PARAMS) ++writes;
+        return writes;
     }
 
     std::shared_ptr<sim::SimDevice> keyboardSim;
@@ -140,6 +161,7 @@ TEST_F(LightingTest, ColourEditsAreHeldToTheRangeAndClearColourful) {
 }
 
 TEST_F(LightingTest, SynchronisedDevicesFollowOneEffectUntilEditedByHand) {
+    SelectProfile(profiles::kMouseFolder);
     StartWithKeyboard(true);
     auto* same = InPanel("deng_same_mode");
     ChooseMode(1);
@@ -149,8 +171,10 @@ TEST_F(LightingTest, SynchronisedDevicesFollowOneEffectUntilEditedByHand) {
     Window().PaintManager().SendNotify(same, ui::kNotifyClick);
     EXPECT_TRUE(Kb()->Commands().SyncLighting());
     EXPECT_TRUE(Mouse()->Commands().SyncLighting());
-    EXPECT_EQ(Mouse()->Light().mode, 2);  // the mouse's breathing
-    EXPECT_EQ(ModesWritten(*mouseSim).back(), 2);
+    // The mouse's breathing reaches the mouse, its profile and its panel.
+    EXPECT_EQ(Mouse()->Light().mode, 2);
+    EXPECT_EQ(MouseBlock()[mb::kMode], Mouse()->ModeMap()[2]);
+    EXPECT_EQ(MouseLightFile()["SelectItem"].asInt(), 2);
     EXPECT_EQ(Panel(Mouse())->GetMode(), 2);
     // Both show the group's colours, step by step.
     auto changes = [&](devices::CQuorvaneUSBDevice* d) {
@@ -160,8 +184,7 @@ TEST_F(LightingTest, SynchronisedDevicesFollowOneEffectUntilEditedByHand) {
     EXPECT_TRUE(changes(Kb()));
     EXPECT_TRUE(changes(Mouse()));
     // Editing the keyboard takes it out; the mouse keeps following.
-    static_cast<ui::CProgressUI*>(InPanel("deng_light_slider"))->SetValue(1);
-    Notify("deng_light_slider", ui::kNotifyValueChanged);
+    MoveSlider("deng_light_slider", 1);
     EXPECT_FALSE(Kb()->Commands().SyncLighting());
     EXPECT_TRUE(Mouse()->Commands().SyncLighting());
     EXPECT_TRUE(changes(Mouse()));
@@ -172,6 +195,94 @@ TEST_F(LightingTest, SynchronisedDevicesFollowOneEffectUntilEditedByHand) {
     EXPECT_FALSE(Panel(Kb())->SameModeAllowed());
     ChooseMode(5);
     EXPECT_FALSE(same->IsOwnVisible());
+}
+
+TEST_F(LightingTest, MousePanelShowsItsProfileAndEditsReachTheMouseAndTheProfile) {
+    StartWithMouse();
+    // The profile's Wave, colourful, red, as the panel shows it.
+    auto* modes = static_cast<ui::CComboUI*>(InPanel("light_combo_modeSelect"));
+    EXPECT_EQ(modes->GetCount(), 10);
+    EXPECT_EQ(Panel(Mouse())->GetMode(), 0);
+    EXPECT_EQ(InPanel("deng_edit_R")->GetText(), "255");
+    EXPECT_EQ(InPanel("deng_edit_G")->GetText(), "0");
+    EXPECT_TRUE(Panel(Mouse())->GetColourful());
+    EXPECT_EQ(Panel(Mouse())->GetBrightness(), 4);
+
+    // A preset colour: one colour, on the mouse and in the profile.
+    Notify("color_option_3", ui::kNotifyClick);  // green
+    EXPECT_EQ((std::array{MouseBlock()[mb::kColourful], MouseBlock()[mb::kRed],
+                          MouseBlock()[mb::kGreen], MouseBlock()[mb::kBlue]}),
+              (std::array<uint8_t, 4>{0, 0, 255, 0}));
+    EXPECT_EQ(MouseLightFile()["Green"].asInt(), 255);
+    EXPECT_EQ(MouseLightFile()["Red"].asInt(), 0);
+    EXPECT_EQ(MouseLightFile()["MultiColor"].asInt(), 0);
+    // Brightness keeps the new colour.
+    MoveSlider("deng_light_slider", 2);
+    EXPECT_EQ(MouseBlock()[mb::kBrightness], 2);
+    EXPECT_EQ(MouseBlock()[mb::kGreen], 255);
+    EXPECT_EQ(MouseLightFile()["Light"].asInt(), 2);
+    // Another mode, and the panel follows it.
+    ChooseMode(3);
+    EXPECT_EQ(MouseBlock()[mb::kMode], Mouse()->ModeMap()[3]);
+    EXPECT_EQ(MouseLightFile()["SelectItem"].asInt(), 3);
+    EXPECT_FALSE(InPanel("deng_speed_layout")->IsOwnEnabled());  // static: no speed
+
+    // The mode list open over the page.
+    Window().ShowWindow(true);
+    ASSERT_TRUE(modes->Activate());
+    ASSERT_TRUE(modes->IsDropped());
+    PumpFor(100);
+    EXPECT_TRUE(
+        ui::SaveWindowPng(Window().PaintManager(), VIVORI_SCREENSHOT_DIR "/mouse-lighting.png"));
+    modes->CloseDrop();
+}
+
+TEST_F(LightingTest, GroupsTheModeDisablesTakeNoInput) {
+    StartWithKeyboard();
+    ChooseMode(30);  // external colour: brightness only
+    const auto block = LightBlock();
+    const size_t writes = WritesTo(*keyboardSim);
+    Notify("color_option_3", ui::kNotifyClick);
+    MoveSlider("deng_speed_slider", 0);
+    Notify("deng_FXR_check", ui::kNotifySelectChanged);
+    EXPECT_EQ(WritesTo(*keyboardSim), writes);
+    EXPECT_EQ(LightBlock(), block);
+    EXPECT_EQ(Kb()->Profile().GetLightInfo().selectItem, 30);
+    // What the mode leaves enabled still writes.
+    MoveSlider("deng_light_slider", 1);
+    EXPECT_EQ(LightBlock()[lb::kBrightness], 1);
+}
+
+TEST_F(LightingTest, ClickingTheCurrentDeviceKeepsItCurrent) {
+    StartWithKeyboard(true);
+    auto* option = static_cast<ui::COptionUI*>(
+        Window().Selector().Entry(Kb()->SelectorValue())->SelectOption());
+    ASSERT_TRUE(option->IsSelected());
+    ASSERT_TRUE(option->Activate());  // the click a user makes on the icon
+    EXPECT_TRUE(option->IsSelected());
+    EXPECT_EQ(Window().CurrentDevice(), Kb());
+    // The page's edits still reach the keyboard.
+    MoveSlider("deng_light_slider", 1);
+    EXPECT_EQ(LightBlock()[lb::kBrightness], 1);
+}
+
+TEST_F(LightingTest, OnlyDevicesThatTakeADirectionOfferIt) {
+    StartWithKeyboard(true);
+    auto padSim = Plug("pad");
+    devices::CQuorvaneMousePadDevice* pad = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+        pad = DeviceOf<devices::CQuorvaneMousePadDevice>(kKindMousePad);
+        return pad && pad->Commands().IsOpen() && Panel(pad)->GetMode() >= 0;
+    }));
+    EXPECT_FALSE(Panel(pad)->Child("deng_fx_layout")->IsOwnVisible());
+    EXPECT_TRUE(Panel(Kb())->Child("deng_fx_layout")->IsOwnVisible());
+    EXPECT_TRUE(Panel(Mouse())->Child("deng_fx_layout")->IsOwnVisible());
+    // No mode of the pad brings it back.
+    ShowPage(pad);
+    for (int mode = 0; mode < 9; ++mode) {
+        ChooseMode(mode);
+        EXPECT_FALSE(InPanel("deng_fx_layout")->IsOwnVisible()) << mode;
+    }
 }
 
 }  // namespace

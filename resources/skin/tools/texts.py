@@ -337,6 +337,9 @@ SETTINGS = [
     ("dpi_stage_5_text", "Stage 5", "档位 5"),
     ("DPI_enable_check_tip", "Use this stage", "启用此档位"),
     ("DPI_color_option_tip", "Stage colour", "档位颜色"),
+    ("DPI_not_answering_text", "The mouse is not answering, so its DPI range is not known yet. "
+     "Move the mouse or press one of its buttons to wake it.",
+     "鼠标未响应，暂时无法得知其DPI范围。请移动鼠标或按下其按键将其唤醒。"),
     ("pointer_speed_text", "Pointer speed", "指针速度"),
     ("pointer_precision_text", "Enhance pointer precision", "提高指针精确度"),
     ("scroll_speed_text", "Scroll lines", "滚动行数"),

@@ -116,6 +116,14 @@ void CContainerUI::SetInternVisible(bool visible) {
 }
 
 void CContainerUI::SetEnabled(bool enabled) {
+    // A child holding the focus loses it with its container: keys no longer reach it.
+    if (!enabled && manager_ != nullptr)
+        for (CControlUI* focus = manager_->GetFocus(); focus != nullptr;
+             focus = focus->GetParent())
+            if (focus == this) {
+                manager_->SetFocus(nullptr);
+                break;
+            }
     CControlUI::SetEnabled(enabled);
     if (verticalBar_ != nullptr) verticalBar_->SetEnabled(enabled);
     if (horizontalBar_ != nullptr) horizontalBar_->SetEnabled(enabled);
@@ -153,7 +161,9 @@ CControlUI* CContainerUI::FindControlAt(UiPoint point, unsigned flags) {
             if (CControlUI* found = bar->FindControlAt(point, flags)) return found;
         }
     }
-    if (mouseChildEnabled_ || (flags & kFindHitTest) == 0) {
+    // A disabled container is hit itself: no child of it takes a click.
+    const bool childrenHit = mouseChildEnabled_ && IsOwnEnabled();
+    if (childrenHit || (flags & kFindHitTest) == 0) {
         UiRect client = ClientRect();
         for (auto it = items_.rbegin(); it != items_.rend(); ++it) {
             CControlUI* item = *it;
@@ -225,6 +235,9 @@ void CContainerUI::DoPaint(IRender& render, const UiRect& paintRect) {
     for (CScrollBarUI* bar : {verticalBar_, horizontalBar_}) {
         if (bar != nullptr && bar->IsVisible()) bar->DoPaint(render, visible);
     }
+    // One veil, from the outermost disabled container.
+    if (!IsOwnEnabled() && (parent_ == nullptr || parent_->IsEnabled()) && manager_ != nullptr)
+        render.FillRect(visible, manager_->GetDisabledVeilColor());
     render.PopClip();
 }
 

@@ -138,6 +138,12 @@ void CControlUI::SetInternVisible(bool visible) {
     if (!visible && focused_ && manager_ != nullptr) manager_->SetFocus(nullptr);
 }
 
+bool CControlUI::IsEnabled() const {
+    for (const CControlUI* control = this; control != nullptr; control = control->parent_)
+        if (!control->enabled_) return false;
+    return true;
+}
+
 void CControlUI::SetEnabled(bool enabled) {
     if (enabled_ == enabled) return;
     enabled_ = enabled;

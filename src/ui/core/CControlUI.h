@@ -106,7 +106,10 @@ class CControlUI {
     bool IsOwnVisible() const { return visible_; }
     virtual void SetVisible(bool visible = true);
     virtual void SetInternVisible(bool visible = true);
-    bool IsEnabled() const { return enabled_; }
+    // Enabled, and inside no disabled container: a disabled container takes its
+    // children's input away and has them drawn as disabled.
+    bool IsEnabled() const;
+    bool IsOwnEnabled() const { return enabled_; }
     virtual void SetEnabled(bool enabled = true);
     bool IsMouseEnabled() const { return mouseEnabled_; }
     void SetMouseEnabled(bool enabled = true) { mouseEnabled_ = enabled; }

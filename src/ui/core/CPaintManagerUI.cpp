@@ -24,6 +24,15 @@ int& ResourceType() {
     return type;
 }
 
+// What a user's input makes a control report. The rest (window set-up and size,
+// focus, timers, a tab layout's page) comes about without the user.
+bool IsInputNotification(std::string_view type) {
+    for (std::string_view passive : {kNotifyWindowInit, kNotifyWindowSize, kNotifyKillFocus,
+                                     kNotifySetFocus, kNotifyTimer, kNotifyTabSelect})
+        if (type == passive) return false;
+    return true;
+}
+
 // Managers are created and used on their window's thread.
 thread_local std::vector<CPaintManagerUI*> managers;
 
@@ -264,6 +273,10 @@ void CPaintManagerUI::SendNotify(CControlUI* control, std::string_view type, std
 }
 
 void CPaintManagerUI::SendNotify(TNotifyUI& msg, bool async) {
+    // A disabled control, or one inside a disabled container, reports no input; what
+    // happens to it without the user (focus, timers, the window) still goes out.
+    if (msg.pSender != nullptr && !msg.pSender->IsEnabled() && IsInputNotification(msg.sType))
+        return;
     msg.ptMouse = lastMouse_;
     msg.dwTimestamp = vivori::GetTickCount64();
     if (msg.pSender != nullptr && msg.sVirtualWnd.empty())
@@ -443,6 +456,23 @@ CControlUI* CPaintManagerUI::HitTest(UiPoint point) const {
 void CPaintManagerUI::SendEvent(CControlUI* control, UiEventType type, UiPoint point,
                                 unsigned keyState, std::uint32_t key, WPARAM wParam) {
     if (control == nullptr) return;
+    // Presses, the wheel and keys do not reach a disabled control. A release does, so
+    // a control pressed before it was disabled lets go of its pushed state.
+    switch (type) {
+        case UiEventType::ButtonDown:
+        case UiEventType::DoubleClick:
+        case UiEventType::RightButtonDown:
+        case UiEventType::RightButtonUp:
+        case UiEventType::ContextMenu:
+        case UiEventType::ScrollWheel:
+        case UiEventType::KeyDown:
+        case UiEventType::KeyUp:
+        case UiEventType::Char:
+            if (!control->IsEnabled()) return;
+            break;
+        default:
+            break;
+    }
     TEventUI event;
     event.type = type;
     event.sender = control;

@@ -105,6 +105,10 @@ class CPaintManagerUI {
     void SetDefaultTextColor(UiColor color) { defaultTextColor_ = color; }
     UiColor GetDefaultDisabledColor() const { return defaultDisabledColor_; }
     void SetDefaultDisabledColor(UiColor color) { defaultDisabledColor_ = color; }
+    // Laid over a disabled container's area after its children are painted, so what
+    // draws no disabled look of its own (images, sliders) looks disabled too.
+    UiColor GetDisabledVeilColor() const { return disabledVeilColor_; }
+    void SetDisabledVeilColor(UiColor color) { disabledVeilColor_ = color; }
 
     // Window geometry the host reports and the layout asks for.
     UiSize GetClientSize() const { return clientSize_; }
@@ -214,6 +218,7 @@ class CPaintManagerUI {
     FontInfo defaultFont_{-1, "Roboto", 12, false, false, false};
     UiColor defaultTextColor_ = 0xFF000000;
     UiColor defaultDisabledColor_ = 0xFFA7A6AA;
+    UiColor disabledVeilColor_ = 0x801B1C21;
 
     UiSize clientSize_;
     UiSize initSize_;

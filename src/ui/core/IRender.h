@@ -33,6 +33,9 @@ struct ImageDrawInfo {
 };
 
 ImageDrawInfo ParseImageString(std::string_view text);
+// The image string with its file replaced by `file` (a path); the rest ("dest",
+// "source", ...) stays as the layout gave it. Without a file in it: just the file.
+std::string WithImageFile(std::string_view image, std::string_view file);
 
 // The painting surface controls draw on. The headless core never paints; the Qt host
 // implements this over QPainter, and tests may record the calls.

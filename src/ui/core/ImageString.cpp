@@ -35,6 +35,16 @@ ImageDrawInfo ParseImageString(std::string_view text) {
     return info;
 }
 
+std::string WithImageFile(std::string_view image, std::string_view file) {
+    constexpr std::string_view kKey = "file='";
+    const size_t start = image.find(kKey);
+    const size_t end =
+        start == std::string_view::npos ? start : image.find('\'', start + kKey.size());
+    if (end == std::string_view::npos) return std::string(kKey) + std::string(file) + "'";
+    return std::string(image.substr(0, start + kKey.size())) + std::string(file) +
+           std::string(image.substr(end));
+}
+
 UiSize EstimateTextSize(std::string_view text, int fontSize) {
     if (text.empty()) return {0, fontSize + 4};
     int characters = 0;
