@@ -222,16 +222,12 @@ void EndAllChildren(int timeoutMs) {
         kill(child, SIGTERM);
         EndChild(child, 0, timeoutMs);
     }
-    struct Reaper {
-        std::thread thread;
-        std::shared_ptr<std::atomic<bool>> done;
-    };
-    std::vector<Reaper> reapers;
+    std::vector<Children::Reaper> reapers;
     {
         std::lock_guard lock(Table().mutex);
         reapers.swap(Table().reapers);
     }
-    for (std::thread& reaper : reapers) reaper.join();
+    for (Children::Reaper& reaper : reapers) reaper.thread.join();
     std::lock_guard lock(Table().mutex);
     Table().hurryBy.reset();
 }
