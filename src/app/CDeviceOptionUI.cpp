@@ -32,6 +32,9 @@ std::string IconPrefix(int kind, int subkind) {
     }
 }
 
+constexpr const char* kNameColour = "#FFA0A3AD";  // as the layout has it
+constexpr const char* kNotAnsweringColour = "#FFE0483E";
+
 }  // namespace
 
 void* CDeviceOptionUI::GetInterface(std::string_view name) {
@@ -121,6 +124,8 @@ void CDeviceOptionUI::OnConnectTimer() {
         SendReachable(true);
     }
     device_->OnConnected();
+    // A write that failed before the device went away is owed to it.
+    device_->ResumePendingWrites();
     lightClock_ = true;
     SetTimer(kLightTimer, kLightFirstMs);
     // Every kind reads its power once; only those that show it keep polling.
@@ -243,9 +248,20 @@ void CDeviceOptionUI::ShowIcons(bool synchro) {
 }
 
 void CDeviceOptionUI::SetDeviceName(std::string_view name) {
+    deviceName_ = name;
     if (manager_ == nullptr) return;
     if (ui::CControlUI* label = manager_->FindSubControlByName(this, "device_select_name"))
-        label->SetText(name);
+        label->SetText(answering_ ? deviceName_ : "device_not_answering_text");
+}
+
+void CDeviceOptionUI::ShowAnswering(bool answering) {
+    if (answering == answering_) return;
+    answering_ = answering;
+    if (manager_ == nullptr) return;
+    if (ui::CControlUI* label = manager_->FindSubControlByName(this, "device_select_name")) {
+        label->SetText(answering ? deviceName_ : "device_not_answering_text");
+        label->SetAttribute("textcolor", answering ? kNameColour : kNotAnsweringColour);
+    }
 }
 
 void CDeviceOptionUI::SetGroup(std::string_view group) {

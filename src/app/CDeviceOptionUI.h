@@ -68,6 +68,9 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     int DeviceKind() const { return kind_; }
     int DeviceSubkind() const { return subkind_; }
     void SetDeviceName(std::string_view name);
+    // A device that does not answer has that said under its icon in place of its name.
+    void ShowAnswering(bool answering);
+    bool AnsweringShown() const { return answering_; }
     void SetGroup(std::string_view group);
 
     ui::COptionUI* SelectOption() const;
@@ -108,6 +111,8 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     void OnLinkWatchTimer();
 
     std::string tabName_;
+    std::string deviceName_;
+    bool answering_ = true;
     std::string powerTabName_;
     ui::CControlUI* page_ = nullptr;
     ui::CControlUI* power_ = nullptr;

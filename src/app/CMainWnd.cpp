@@ -203,6 +203,7 @@ void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
     entry->SetVisible(false);
     entry->SetDeviceName(row.deviceName);
     entry->AttachDevice(&device);
+    device.SetWritesQueued(options_.queueDeviceWrites);
     entry->SetPowerPeriod(options_.powerPeriodMs);
     entry->SetHeadsetPowerPeriod(options_.headsetPowerPeriodMs);
     entry->SetKeyPanel(pm_.FindSubControlByClass(&device, "SelectPanel"));
@@ -583,6 +584,9 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnShowSelectorMessage(static_cast<int>(wParam), lParam != 0);
     } else if (msg == devices::kMsgPowerByte) {
         OnPowerRead();
+    } else if (msg == devices::kMsgDeviceAnswering) {
+        if (CDeviceOptionUI* entry = selector_.Entry(static_cast<int>(wParam)))
+            entry->ShowAnswering(lParam != 0);
     }
     return false;
 }

@@ -49,6 +49,9 @@ struct MainWndOptions {
     unsigned powerPeriodMs = 5000;
     // How often the headset's battery is read (it shows none in the header).
     unsigned headsetPowerPeriodMs = 60000;
+    // Settings writes go to each device's own thread, so a silent device never holds
+    // up the window. Tests that check the device right after a click turn it off.
+    bool queueDeviceWrites = true;
     // The tray icon; tests without a desktop leave it out.
     bool trayIcon = true;
     // Tests: act as if the notification area held the icon (the close button then

@@ -65,7 +65,21 @@ void CMpDevicePowerUI::SetDeviceType(int type, int value) {
 
 void CMpDevicePowerUI::ShowLayout(bool show) {
     FindChildren();
-    if (layout_ != nullptr) layout_->SetVisible(show);
+    layoutShown_ = show;
+    if (layout_ != nullptr) layout_->SetVisible(show && answering_);
+}
+
+void CMpDevicePowerUI::ShowAnswering(bool answering) {
+    answering_ = answering;
+    FindChildren();
+    if (layout_ != nullptr) layout_->SetVisible(layoutShown_ && answering);
+    if (ui::CControlUI* state = FindControl(
+            [](ui::CControlUI* c) {
+                return ui::EqualNoCase(c->GetName(), "device_state_text") ? c : nullptr;
+            },
+            ui::kFindAll))
+        state->SetVisible(!answering);
+    Invalidate();
 }
 
 void CMpDevicePowerUI::ShowPower(const uint8_t* record, size_t length) {

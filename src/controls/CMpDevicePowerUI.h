@@ -19,8 +19,10 @@ class CMpDevicePowerUI : public ui::CHorizontalLayoutUI, public devices::IPowerD
     void ShowLayout(bool show) override;
     void ShowPower(const uint8_t* record, size_t length) override;
     void ShowPowerUnknown() override;
+    void ShowAnswering(bool answering) override;
 
     int DeviceType() const { return deviceType_; }
+    bool AnsweringShown() const { return answering_; }
     bool LinkShown() const { return linked_; }
 
   private:
@@ -35,6 +37,8 @@ class CMpDevicePowerUI : public ui::CHorizontalLayoutUI, public devices::IPowerD
     int deviceType_ = 0;
     int value2_ = 0;
     bool linked_ = false;
+    bool layoutShown_ = true;
+    bool answering_ = true;
 };
 
 }  // namespace vivori::controls

@@ -15,6 +15,8 @@ constexpr int kReceiverTimeoutMs = 5000;
 constexpr int kWiredTimeoutMs = 1000;
 constexpr int kQuietReceiverTimeoutMs = 500;
 constexpr uint8_t kLinkDownCode = 0xAA;
+// Set around a probe: its exchange goes out while the device is marked silent.
+thread_local bool tProbing = false;
 
 }  // namespace
 
@@ -137,8 +139,10 @@ int CommandTransport::ReadReply(HidConnection& link, const uint8_t* request, boo
 
 int CommandTransport::Exchange(const uint8_t* request, size_t requestLength, uint8_t* reply,
                                size_t replyLength, uint32_t* bytesRead, bool quiet) {
-    exchangesInFlight_.fetch_add(1);
     if (bytesRead) *bytesRead = 0;
+    const bool failFast = failFast_.load();
+    if (failFast && !answering_.load() && !tProbing) return CMD_NO_REPLY;
+    exchangesInFlight_.fetch_add(1);
     int result = CMD_NO_REPLY;
     if (open_.load() != 0) {
         Frame frame{};
@@ -181,6 +185,22 @@ int CommandTransport::Exchange(const uint8_t* request, size_t requestLength, uin
         }
     }
     exchangesInFlight_.fetch_sub(1);
+    // Streamed frames are dropped when late; only a command's silence counts.
+    if (failFast && open_.load() != 0 && !quiet) {
+        if (result == CMD_NO_REPLY || result == CMD_WRITE_FAILED)
+            answering_.store(false);
+        else if (result == CMD_OK)
+            answering_.store(true);
+    }
+    return result;
+}
+
+int CommandTransport::ProbeStatus(uint8_t* destination, size_t length, bool checkLink) {
+    tProbing = true;
+    const int result =
+        checkLink && !LinkCheck() ? int(CMD_LINK_DOWN) : ReadStatus(destination, length, 0);
+    tProbing = false;
+    if (failFast_.load() && result == CMD_OK) answering_.store(true);
     return result;
 }
 

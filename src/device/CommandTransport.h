@@ -92,7 +92,11 @@ class CommandTransport {
     // together, and the first to end must not clear the other's busy state.
     bool IsBusy() const { return exchangesInFlight_.load() > 0; }
     bool IsOpen() const { return open_.load() != 0; }
-    void SetOpen(bool open) { open_.store(open ? 1 : 0); }
+    // A (re)opened device is taken as answering until it is silent again.
+    void SetOpen(bool open) {
+        if (open) answering_.store(true);
+        open_.store(open ? 1 : 0);
+    }
     bool IsReceiverLink() const { return receiverFlag_.load() != 0; }
     // The receiver flag alone; the owner uses it as a second open flag on the
     // notification transport.
@@ -100,6 +104,16 @@ class CommandTransport {
     uint8_t ChunkSize() const { return chunkSize_.load(); }
     bool SyncLighting() const { return syncLighting_.load() != 0; }
     void SetSyncLighting(bool on) { syncLighting_.store(on ? 1 : 0); }
+
+    // With fail-fast on, an exchange the device leaves unanswered marks it as not
+    // answering, and from then on exchanges fail at once instead of each waiting for
+    // its time-out, until a probe (ProbeStatus) or a re-open finds it answering again.
+    void SetFailFast(bool on) { failFast_.store(on); }
+    bool Answering() const { return answering_.load(); }
+    void SetAnswering(bool answering) { answering_.store(answering); }
+    // ReadStatus that goes out even while the device is marked as not answering;
+    // with checkLink, after a LinkCheck (CMD_LINK_DOWN when it fails).
+    int ProbeStatus(uint8_t* destination, size_t length, bool checkLink);
 
     HidConnection& Wired() { return wired_; }
     HidConnection& Receiver() { return receiver_; }
@@ -171,6 +185,8 @@ class CommandTransport {
     std::atomic<int> exchangesInFlight_{0};
     std::atomic<uint32_t> open_{0};
     std::atomic<uint32_t> syncLighting_{0};
+    std::atomic<bool> failFast_{false};
+    std::atomic<bool> answering_{true};
     HidConnection wired_;
     HidConnection receiver_;
     CriticalSection ioLock_;

@@ -39,6 +39,7 @@ CQuorvaneKeyboardDevice::CQuorvaneKeyboardDevice(std::shared_ptr<hid::HidBus> bu
 
 CQuorvaneKeyboardDevice::~CQuorvaneKeyboardDevice() {
     // The readers call into this object: they stop before its members go.
+    StopWorker();
     CloseNotificationChannel(false);
     CloseNotificationChannel(true);
     StopLightingThread();
@@ -197,18 +198,14 @@ int CQuorvaneKeyboardDevice::WriteTemporaryLight(const LightParameters& light) {
 
 int CQuorvaneKeyboardDevice::WriteSettingsBlock(int slot, int value,
                                                 const profiles::LightInfo& light) {
-    if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
+    if (!commands_.IsOpen()) return CMD_NO_REPLY;
     const LightBlock block = BuildSettingsBlock(CurrentLightBlock(), static_cast<uint8_t>(value),
                                                 light, profile_.GetSystemStages(), ModeMap());
-    const int result = RunInConfiguration(commands_, [&] {
-        return commands_.WriteParams(block.data(), block.size(),
-                                     uint16_t(std::clamp(slot, 0, 255) * kLightBlockStride));
-    });
-    if (result == CMD_OK) {
-        CriticalSectionLock lock(lightLock_);
-        lightBlock_ = block;
-    }
-    return result;
+    return SendSettingsBlock({block.begin(), block.end()},
+                             uint16_t(std::clamp(slot, 0, 255) * kLightBlockStride), [this, block] {
+                                 CriticalSectionLock lock(lightLock_);
+                                 lightBlock_ = block;
+                             });
 }
 
 // ---- per-key colours ----

@@ -43,6 +43,7 @@ CQuorvaneMouseDevice::CQuorvaneMouseDevice(std::shared_ptr<hid::HidBus> bus)
 
 CQuorvaneMouseDevice::~CQuorvaneMouseDevice() {
     // The readers and the preview call into this object: they stop before its members go.
+    StopWorker();
     CloseNotificationChannel(false);
     CloseNotificationChannel(true);
     StopPreview();
@@ -201,7 +202,7 @@ int CQuorvaneMouseDevice::WriteSettings() {
 
 int CQuorvaneMouseDevice::WriteSettings(int profile, int value, int flag, int screenWidth,
                                         int screenHeight) {
-    if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
+    if (!commands_.IsOpen()) return CMD_NO_REPLY;
     MouseBlockSource source;
     source.value = static_cast<uint8_t>(value);
     source.flag = static_cast<uint8_t>(flag);
@@ -213,10 +214,8 @@ int CQuorvaneMouseDevice::WriteSettings(int profile, int value, int flag, int sc
     source.screenWidth = screenWidth;
     source.screenHeight = screenHeight;
     const MouseSettingsBlock block = BuildMouseSettingsBlock(source, ModeMap());
-    return RunInConfiguration(commands_, [&] {
-        return commands_.WriteParams(block.data(), block.size(),
-                                     uint16_t(std::clamp(profile, 0, 255) * kMouseProfileStride));
-    });
+    return SendSettingsBlock({block.begin(), block.end()},
+                             uint16_t(std::clamp(profile, 0, 255) * kMouseProfileStride));
 }
 
 void CQuorvaneMouseDevice::SetScreenSize(int width, int height) {

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "devices/ConfigSequence.h"
 #include "devices/DeviceMessages.h"
 #include "devices/IDeviceKeyButton.h"
 #include "devices/ProfileLighting.h"
 #include "panels/CLightControlUI.h"
+#include "platform/Debug.h"
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/core/CTabLayoutUI.h"
 #include "ui/message/Messages.h"
@@ -41,6 +43,8 @@ CQuorvaneUSBDevice::CQuorvaneUSBDevice(std::shared_ptr<hid::HidBus> bus)
     : commands_(bus), notifications_(bus), folders_(profiles::DataFolders::FromEnvironment()) {}
 
 CQuorvaneUSBDevice::~CQuorvaneUSBDevice() {
+    worker_.Stop();
+    workerWindow_.Destroy();
     wiredChannel_.Close();
     receiverChannel_.Close();
     if (notifierRegistered_ && manager_ != nullptr) manager_->RemoveNotifier(this);
@@ -322,15 +326,135 @@ ui::CControlUI* CQuorvaneUSBDevice::LedButton(int index) const {
     return index >= 0 && index < LedCount() ? ledButtons_[static_cast<size_t>(index)] : nullptr;
 }
 
+namespace {
+
+// What the worker reports back to the UI thread.
+constexpr ui::UINT kMsgWriteDone = ui::WM_USER + 40;  // wParam: the result code
+constexpr ui::UINT kMsgPowerRead = ui::WM_USER + 41;  // wParam: the result code
+
+bool Silent(int result) {
+    return result == CMD_NO_REPLY || result == CMD_WRITE_FAILED;
+}
+
+}  // namespace
+
+void CQuorvaneUSBDevice::SetWritesQueued(bool on) {
+    writesQueued_ = on;
+    commands_.SetFailFast(on);
+    if (on) workerWindow_.Create();
+}
+
+int CQuorvaneUSBDevice::SendSettingsBlock(std::vector<uint8_t> block, uint16_t base,
+                                          std::function<void()> onWritten) {
+    auto write = [this, block = std::move(block), base, onWritten = std::move(onWritten)] {
+        if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
+        const int result = RunInConfiguration(
+            commands_, [&] { return commands_.WriteParams(block.data(), block.size(), base); });
+        if (result == CMD_OK && onWritten) onWritten();
+        return result;
+    };
+    if (!writesQueued_) {
+        const int result = write();
+        if (Silent(result)) writePending_ = true;
+        return result;
+    }
+    if (!commands_.IsOpen()) return CMD_NO_REPLY;
+    if (!commands_.Answering()) {
+        // The profile holds the value; it goes out when the device answers again.
+        writePending_ = true;
+        return CMD_OK;
+    }
+    worker_.Queue([this, write = std::move(write)] {
+        workerWindow_.Post(kMsgWriteDone, ui::WPARAM(write()));
+    });
+    return CMD_OK;
+}
+
+void CQuorvaneUSBDevice::ResumePendingWrites() {
+    if (!writePending_ || !commands_.IsOpen() || !commands_.Answering()) return;
+    writePending_ = false;
+    DebugPrintf("device %d: connected, writing pending settings", deviceKind_);
+    WritePendingState();
+}
+
+void CQuorvaneUSBDevice::OnWorkerMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM) {
+    const int result = int(w);
+    if (msg == kMsgWriteDone) {
+        if (!Silent(result)) return;
+        // What was queued behind it would only wait out its own time-out.
+        worker_.DropQueued();
+        writePending_ = true;
+        DebugPrintf("device %d: not answering, settings pending", deviceKind_);
+        ShowAnswering();
+    } else if (msg == kMsgPowerRead) {
+        powerReadQueued_ = false;
+        devices::PowerRecord record{};
+        {
+            std::lock_guard lock(workerResultLock_);
+            record = workerPowerRecord_;
+        }
+        ApplyPowerRead(result, record);
+    }
+}
+
+void CQuorvaneUSBDevice::ShowAnswering() {
+    const bool answering = commands_.Answering();
+    if (answering == shownAnswering_) return;
+    shownAnswering_ = answering;
+    if (powerPanel_ != nullptr)
+        if (auto* display =
+                static_cast<IPowerDisplay*>(powerPanel_->GetInterface(kPowerDisplay)))
+            display->ShowAnswering(answering);
+    if (window_ != 0)
+        ui::PostMessage(window_, kMsgDeviceAnswering, ui::WPARAM(selectorValue_), answering ? 1 : 0);
+}
+
 void CQuorvaneUSBDevice::ReadPowerStatus() {
     if (!commands_.IsOpen()) return;
     const bool wireless = deviceKind_ == kKindKeyboard || deviceKind_ == kKindMouse;
-    if (wireless && (IsPowerPollPaused() || !commands_.LinkCheck())) return;
+    if (wireless && IsPowerPollPaused()) return;
+    if (writesQueued_) {
+        // The poll is also the probe of a device that stopped answering; it waits on
+        // the worker, never here.
+        if (powerReadQueued_) return;
+        powerReadQueued_ = true;
+        worker_.Queue([this, wireless] {
+            devices::PowerRecord record{};
+            const int result = commands_.ProbeStatus(record.data(), record.size(), wireless);
+            {
+                std::lock_guard lock(workerResultLock_);
+                workerPowerRecord_ = record;
+            }
+            workerWindow_.Post(kMsgPowerRead, ui::WPARAM(result));
+        });
+        return;
+    }
+    if (wireless && !commands_.LinkCheck()) return;
     devices::PowerRecord record{};
+    ApplyPowerRead(commands_.ReadStatus(record.data(), record.size(), 0), record);
+}
+
+void CQuorvaneUSBDevice::ApplyPowerRead(int result, const devices::PowerRecord& read) {
+    if (result == CMD_LINK_DOWN) return;  // the selector entry follows the link
+    if (writesQueued_) {
+        const bool cameBack = result == CMD_OK && !shownAnswering_;
+        ShowAnswering();
+        if (result == CMD_OK && writePending_) {
+            // Back from silence: the settings the user chose meanwhile go out now.
+            writePending_ = false;
+            DebugPrintf("device %d: answering again, writing pending settings", deviceKind_);
+            WritePendingState();
+        } else if (cameBack) {
+            // Nothing waits to be written: what the page shows is read again.
+            DebugPrintf("device %d: answering again", deviceKind_);
+            SyncFromDevice();
+        }
+    }
+    devices::PowerRecord record = read;
     auto* display = powerPanel_ != nullptr
                         ? static_cast<IPowerDisplay*>(powerPanel_->GetInterface(kPowerDisplay))
                         : nullptr;
-    if (commands_.ReadStatus(record.data(), record.size(), 0) != CMD_OK) {
+    if (result != CMD_OK) {
         // A figure from before would be a guess: the display and the tray drop it.
         const bool had = hasPowerRecord_;
         hasPowerRecord_ = false;
@@ -383,6 +507,8 @@ bool CQuorvaneUSBDevice::IsWirelessOnline() {
 }
 
 void CQuorvaneUSBDevice::Detach() {
+    worker_.DropQueued();
+    powerReadQueued_ = false;
     CriticalSectionLock lock(commands_.IoLock());
     commands_.SetOpen(false);
     commands_.Wired().Close();

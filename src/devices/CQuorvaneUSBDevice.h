@@ -6,20 +6,22 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "device/CommandTransport.h"
 #include "device/SupportedDevices.h"
+#include "devices/DeviceMessageWindow.h"
+#include "devices/DeviceWorker.h"
 #include "devices/LightRecords.h"
 #include "devices/NotificationChannel.h"
 #include "devices/PowerStatus.h"
 #include "lighting/ColumnRing.h"
-#include "macros/MacroUpload.h"
-#include "platform/CriticalSection.h"
 #include "macros/MacroUpload.h"
 #include "platform/CriticalSection.h"
 #include "profiles/CBasicProfiledata.h"
@@ -284,6 +286,25 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // Clears the open flag and closes both command connections.
     void Detach();
 
+    // ---- the device's own thread ----
+    // On (the application): settings writes go to the device's worker and the caller
+    // goes on at once; a device that leaves a command unanswered is marked as not
+    // answering, fails further exchanges at once, and its settings are written again
+    // when a power poll finds it answering. Off (the default): everything runs on the
+    // caller's thread. UI thread, before the first write.
+    void SetWritesQueued(bool on);
+    bool WritesQueued() const { return writesQueued_; }
+    // The device did not answer its last command; its settings wait to be written.
+    bool NotAnswering() const { return !commands_.Answering(); }
+    bool WritePending() const { return writePending_; }
+    // After a (re)connection: settings a failed write left pending go out now.
+    void ResumePendingWrites();
+    // Waits until the worker has nothing to do (tests and shut-down).
+    bool WaitWorkerIdle(int timeoutMs) { return worker_.WaitIdle(timeoutMs); }
+    // Finishes the running job and drops the rest; the device kinds call it first
+    // in their destructors, before what the jobs touch goes away.
+    void StopWorker() { worker_.Stop(); }
+
     const std::array<uint8_t, kInfoSize>& InfoBlock() const { return info_; }
     CriticalSection& LightLock() { return lightLock_; }
     CriticalSection& LedRecordLock() { return ledRecordLock_; }
@@ -292,6 +313,17 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     uint8_t KeyLevel(int keyIndex) const;
 
   protected:
+    // Writes a settings block at base inside a configuration sequence: on the worker
+    // when writes are queued (the result comes back to the UI thread, CMD_OK is
+    // returned at once), else here. onWritten runs after a good write, on the thread
+    // that wrote, so it may touch only what is locked. A device not answering gets
+    // nothing: the block is marked pending.
+    int SendSettingsBlock(std::vector<uint8_t> block, uint16_t base,
+                          std::function<void()> onWritten = {});
+    // What a device that answers again is given: its settings from the profile.
+    virtual void WritePendingState() { WriteSettings(); }
+    // Shows whether the device answers on its selector entry and page (UI thread).
+    void ShowAnswering();
     // The profile whose "LightInfo" the light parameters are kept in; null for a kind
     // without one.
     virtual profiles::CBasicProfiledata* LightProfile() { return nullptr; }
@@ -334,6 +366,19 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     int selectedKey_ = -1;
     int selectorValue_ = -1;
     bool notifierRegistered_ = false;
+
+    // The worker and what it reports back to the UI thread.
+    void OnWorkerMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM l);
+    void ApplyPowerRead(int result, const devices::PowerRecord& record);
+    DeviceWorker worker_;
+    DeviceMessageWindow workerWindow_{
+        [this](ui::UINT msg, ui::WPARAM w, ui::LPARAM l) { OnWorkerMessage(msg, w, l); }};
+    bool writesQueued_ = false;
+    bool writePending_ = false;
+    bool powerReadQueued_ = false;
+    bool shownAnswering_ = true;
+    std::mutex workerResultLock_;
+    devices::PowerRecord workerPowerRecord_{};  // under workerResultLock_
 
     // Lighting state, under the light lock (custom LED records: the LED record lock).
     std::map<int, int> thirdMap_;

@@ -50,6 +50,7 @@ CVendorBlockDevice::CVendorBlockDevice(std::shared_ptr<hid::HidBus> bus,
     : CQuorvaneUSBDevice(std::move(bus)), preview_(wave, std::move(groups)) {}
 
 CVendorBlockDevice::~CVendorBlockDevice() {
+    StopWorker();
     CloseNotificationChannel(false);
     StopPreview();
     postWindow_.Destroy();
@@ -123,11 +124,8 @@ int CVendorBlockDevice::WriteSettings(int profile) {
         imageRead_ = true;
     }
     const VendorBlock wire = EncodeVendorBlock(Image(), ModeMap());
-    return RunInConfiguration(commands_, [&] {
-        return commands_.WriteParams(
-            wire.data(), wire.size(),
-            static_cast<uint16_t>(std::clamp(profile, 0, 255) * kVendorWriteStride));
-    });
+    return SendSettingsBlock({wire.begin(), wire.end()},
+                             static_cast<uint16_t>(std::clamp(profile, 0, 255) * kVendorWriteStride));
 }
 
 void CVendorBlockDevice::SetImageFromLight() {

@@ -14,6 +14,9 @@ inline constexpr ui::UINT kMsgShowSelectorEntry = 3331;
 // the device, and the power byte of its power record (wParam).
 inline constexpr ui::UINT kMsgDeviceProfile = 3328;
 inline constexpr ui::UINT kMsgPowerByte = 3329;
+// Sent to the main window by a device whose answering changed: wParam = its selector
+// value, lParam = 1 when it answers again, 0 when it stopped answering.
+inline constexpr ui::UINT kMsgDeviceAnswering = 3332;
 
 // The registered wake-up message, named after the application; the capture thread
 // posts it once after its first scan.

@@ -38,6 +38,8 @@ class IPowerDisplay {
     virtual void ShowPower(const uint8_t* record, size_t length) = 0;
     // No figure: the power was not read yet, or the last read failed.
     virtual void ShowPowerUnknown() = 0;
+    // While the device does not answer, says so in words in place of the battery.
+    virtual void ShowAnswering(bool answering) = 0;
 };
 
 // One device's battery as the tray lists it.

@@ -91,6 +91,7 @@ class AppTest : public ::testing::Test {
         options.window.gameRestoreMs = gameRestoreMs;
         options.window.powerPeriodMs = powerPeriodMs;
         options.window.headsetPowerPeriodMs = headsetPowerPeriodMs;
+        options.window.queueDeviceWrites = queueDeviceWrites;
         options.window.capture = capture;
         options.window.chooseFile = chooseFile;
         options.window.createControl = [this](std::string_view name) -> ui::CControlUI* {
@@ -161,6 +162,9 @@ class AppTest : public ::testing::Test {
     // How often mice and keyboards read their power (tests shorten it).
     unsigned powerPeriodMs = 5000;
     unsigned headsetPowerPeriodMs = 60000;
+    // Off here: most tests read the device right after a click. The tests of the
+    // window's own waiting turn it on, as the program has it.
+    bool queueDeviceWrites = false;
     std::unique_ptr<app::Application> application;
     // Act as if a notification area held the tray icon.
     bool assumeTray = false;

@@ -69,11 +69,29 @@ TEST_F(PowerControlTest, OnlyAPadShowsAPhone) {
     EXPECT_EQ(Child("device_phone_type")->GetText(), "");
     Show(3, {100, 0, 1, 0, 100, 0});
     EXPECT_EQ(Child("device_phone_type")->GetText(), "Phone_type_iphone");
-    EXPECT_EQ(Child("device_phone_type")->GetBkImage(), "file='power/Phone_type_iphone.png'");
+    // Only the file changes: the layout keeps the picture beside the text.
+    EXPECT_EQ(Child("device_phone_type")->GetBkImage(),
+              "file='power/Phone_type_iphone.png' dest='0,0,15,24'");
     Show(3, {100, 0, 9, 0, 100, 0});
     EXPECT_EQ(Child("device_phone_type")->GetText(), "Phone_type_no_device");
 
     power->ShowLayout(false);  // pads and headsets: the battery part is hidden
+    EXPECT_FALSE(Child("device_power_Layout")->IsOwnVisible());
+}
+
+TEST_F(PowerControlTest, ASilentDeviceIsSaidInWordsInPlaceOfItsBattery) {
+    Show(1, {80, 1, 0, 0, 80, 0});
+    power->ShowAnswering(false);
+    EXPECT_FALSE(Child("device_power_Layout")->IsOwnVisible());
+    EXPECT_TRUE(Child("device_state_text")->IsOwnVisible());
+    EXPECT_EQ(Child("device_state_text")->GetText(), "device_not_answering_text");
+    power->ShowAnswering(true);
+    EXPECT_TRUE(Child("device_power_Layout")->IsOwnVisible());
+    EXPECT_FALSE(Child("device_state_text")->IsOwnVisible());
+    // A kind without a battery part gets none back when its device answers again.
+    power->ShowLayout(false);
+    power->ShowAnswering(false);
+    power->ShowAnswering(true);
     EXPECT_FALSE(Child("device_power_Layout")->IsOwnVisible());
 }
 

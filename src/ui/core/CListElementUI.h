@@ -22,7 +22,7 @@ class CListElementUI : public Base, public IListItemUI {
     void SetOwner(IListOwnerUI* owner) override { item_.owner = owner; }
     bool IsSelected() const override { return item_.selected; }
     bool Select(bool select = true) override {
-        if (!this->IsEnabled()) return false;
+        if (!this->IsOwnEnabled()) return false;  // the owner's state is not the item's
         item_.selected = select;
         this->SetState(select ? this->GetState() | kStateSelected
                               : this->GetState() & ~kStateSelected);

@@ -152,7 +152,7 @@ bool CListUI::SelectMultiItem(int index, bool takeFocus) {
 bool CListUI::AddToSelection(int index, bool takeFocus) {
     IListItemUI* item = ItemAt(index);
     CControlUI* control = GetItemAt(index);
-    if (item == nullptr || !control->IsVisible() || !control->IsEnabled()) return false;
+    if (item == nullptr || !control->IsVisible() || !control->IsOwnEnabled()) return false;
     if (!item->Select(true)) return false;
     current_ = index;
     selected_.push_back(index);
