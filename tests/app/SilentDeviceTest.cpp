@@ -13,6 +13,7 @@
 #include "panels/CLightControlUI.h"
 #include "panels/ColourText.h"
 #include "sim/SimProduct.h"
+#include "ui/qt/OffscreenSurface.h"
 
 namespace vivori::testing {
 namespace {
@@ -85,6 +86,9 @@ TEST_F(SilentDeviceTest, ClicksDoNotWaitAndTheChoiceLandsWhenTheKeyboardAnswersA
     // Once known to be silent, the keyboard costs a click nothing at all.
     EXPECT_LT(ClickPreset(4), std::chrono::milliseconds(50));
     EXPECT_TRUE(Kb()->WritePending());
+    Window().ShowWindow(true);
+    EXPECT_TRUE(
+        ui::SaveWindowPng(Window().PaintManager(), VIVORI_SCREENSHOT_DIR "/not-answering.png"));
     // The profile holds the user's last choice all along.
     const profiles::LightInfo stored = Kb()->Profile().GetLightInfo();
     EXPECT_EQ((std::array<uint8_t, 3>{uint8_t(stored.red), uint8_t(stored.green),
