@@ -12,7 +12,9 @@
 #include "profiles/SkinSetting.h"
 #include "ui/core/CMenuWnd.h"
 #include "ui/core/CResourceManager.h"
+#include "ui/message/MessageWindow.h"
 #include "ui/qt/OffscreenSurface.h"
+#include "ui/qt/WindowRendering.h"
 
 namespace vivori::testing {
 namespace {
@@ -141,8 +143,15 @@ TEST_F(ShellTest, ASkinChangeIsKeptInMainIniAndCancellingTheImageDialogChangesNo
     click("skin_image_btn", "backgrounds/bg_ocean.png");
     EXPECT_EQ(RootImage(), "backgrounds/bg_ocean.png");
     const std::string stored = ReadBack(MainIni());
-    app::CSkinFrame::SetImageChooserForTests([](std::string*) { return false; });
+    // The file dialog takes the focus from the popup, and is cancelled: the popup
+    // lives on through it (under AddressSanitizer a freed popup would be reported).
+    const ui::HWND popup = frame->GetPaintWindow();
+    app::CSkinFrame::SetImageChooserForTests([popup](std::string*) {
+        ui::SendMessage(popup, ui::WM_KILLFOCUS, 0, 0);
+        return false;
+    });
     click("skin_Custom");
+    EXPECT_TRUE(ui::IsWindow(popup));
     EXPECT_EQ(RootImage(), "backgrounds/bg_ocean.png");
     EXPECT_EQ(ReadBack(MainIni()), stored);
     EXPECT_NE(ReadBack(MainIni()).find("[OTHER]\nKEEP=1\n"), std::string::npos);
@@ -177,6 +186,81 @@ TEST(MsgWnd, AnUnknownDpiIsShownAt96AndSaysSo) {
     app::CMsgWnd::SetAnswerForTests(nullptr);
     EXPECT_EQ(dpi, 96);
     EXPECT_TRUE(capture.Contains("MSG_WND DPI SET ERROR"));
+}
+
+// Looks at the message box the modal run shows, once it is up, then confirms it.
+class MessageBoxLook : public ui::MessageWindow {
+  public:
+    MessageBoxLook() {
+        CreateHandle("look", "look");
+        ui::SetTimer(GetHWND(), 1, 50);
+    }
+    ~MessageBoxLook() override { DestroyHandle(); }
+    ui::LRESULT HandleMessage(ui::UINT msg, ui::WPARAM, ui::LPARAM) override {
+        if (msg != ui::WM_TIMER) return 0;
+        for (ui::CPaintManagerUI* manager : ui::CPaintManagerUI::AllManagers()) {
+            ui::CControlUI* confirm = manager->FindControl("confirm_btn");
+            if (confirm == nullptr || manager->FindControl("MessageText") == nullptr) continue;
+            ui::KillTimer(GetHWND(), 1);
+            pixels = ui::WindowPixels(*manager);
+            layout = manager->GetClientSize();
+            if (!screenshot.empty()) ui::SaveWindowPng(*manager, screenshot);
+            manager->SendNotify(confirm, ui::kNotifyClick);
+            break;
+        }
+        return 0;
+    }
+    ui::UiSize pixels{};
+    ui::UiSize layout{};
+    std::string screenshot;
+};
+
+TEST_F(ShellTest, AMessageBoxShowsItsWholeTextAndEveryWindowFollowsTheScale) {
+    Start();
+    app::CMsgWnd::SetAnswerForTests(nullptr);  // the real box, with its modal run
+    const std::string longText =
+        "This is the last button with the left-click. A mouse needs one button that "
+        "clicks, so this change is refused; choose another button for the new function "
+        "first, then change this one. Nothing was written to the mouse. The assignments "
+        "of the other buttons stay as they were, and the profile file is unchanged; the "
+        "macro list and the lighting are not touched by this refusal at all.";
+    {
+        MessageBoxLook look;
+        EXPECT_EQ(app::CMsgWnd::ShowMessage(Window().GetHWND(), "", "message_text_5", 96, true,
+                                            app::MsgButtons::Confirm),
+                  1);
+        EXPECT_EQ(look.layout.cx, 420);
+        EXPECT_EQ(look.layout.cy, 200);  // a short text keeps the box's own size
+    }
+    int grown = 0;
+    {
+        MessageBoxLook look;
+        app::CMsgWnd::ShowMessage(Window().GetHWND(), "", longText, 96, false,
+                                  app::MsgButtons::ConfirmCancel);
+        grown = look.layout.cy;
+        EXPECT_GT(grown, 200);
+        EXPECT_EQ(look.pixels.cy, grown);
+    }
+    {
+        MessageBoxLook look;
+        look.screenshot = VIVORI_SCREENSHOT_DIR "/scale150-message.png";
+        app::CMsgWnd::ShowMessage(Window().GetHWND(), "", longText, 144, false,
+                                  app::MsgButtons::ConfirmCancel);
+        // The same layout, drawn half as large again.
+        EXPECT_EQ(look.layout.cy, grown);
+        EXPECT_EQ(look.pixels.cx, 630);
+        EXPECT_EQ(look.pixels.cy, grown * 3 / 2);
+    }
+    // The settings and About windows take the main window's scale.
+    const ui::HWND about = app::CAboutWnd::Open(Window().GetHWND(), "2.0.0", 144);
+    ui::CPaintManagerUI* aboutManager = nullptr;
+    for (ui::CPaintManagerUI* manager : ui::CPaintManagerUI::AllManagers())
+        if (manager->GetPaintWindow() == about) aboutManager = manager;
+    ASSERT_NE(aboutManager, nullptr);
+    EXPECT_EQ(aboutManager->GetDPI(), 144);
+    EXPECT_EQ(ui::WindowPixels(*aboutManager).cx, aboutManager->GetClientSize().cx * 3 / 2);
+    ui::PostMessage(about, ui::WM_CLOSE, 0, 0);
+    PumpUntil([&] { return !ui::IsWindow(about); });
 }
 
 }  // namespace

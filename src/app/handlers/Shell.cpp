@@ -50,17 +50,19 @@ void CMainWnd::OpenSettingsWindow(bool anchored) {
 void CMainWnd::OpenAboutWindow() {
     HWND& open = childWindows_[kAbout];
     if (open != 0 && IsWindow(open)) return;
-    open = CAboutWnd::Open(GetHWND(), VIVORI_VERSION);
+    open = CAboutWnd::Open(GetHWND(), VIVORI_VERSION, dpi_);
 }
 
 void CMainWnd::OpenSkinWindow() {
     if (skinFrame_ != 0 && IsWindow(skinFrame_)) return;
     CControlUI* button = pm_.FindControl("skinbtn");
     if (button == nullptr || !host_) return;
+    // The button's place is in layout units; the screen's are pixels.
     const UiRect window = host_->GetRect();
-    UiRect anchor = button->GetPos();
-    anchor.Offset(window.left, window.top);
-    skinFrame_ = CSkinFrame::Open(GetHWND(), anchor);
+    const UiRect pos = button->GetPos();
+    const UiRect anchor{window.left + pm_.Scale(pos.left), window.top + pm_.Scale(pos.top),
+                        window.left + pm_.Scale(pos.right), window.top + pm_.Scale(pos.bottom)};
+    skinFrame_ = CSkinFrame::Open(GetHWND(), anchor, dpi_);
 }
 
 void CMainWnd::OnSkinChanged(const SkinChangedParam& param) {

@@ -28,13 +28,14 @@ bool HandleCaptionClick(WindowImplBase& window, std::string_view name) {
     return true;
 }
 
-HWND CAboutWnd::Open(HWND owner, std::string version) {
+HWND CAboutWnd::Open(HWND owner, std::string version, int dpi) {
     auto* window = new CAboutWnd(std::move(version));
     const HWND hwnd = window->Create(owner, "about", WS_POPUP, WS_EX_TOOLWINDOW);
     if (hwnd == 0) {
         delete window;
         return 0;
     }
+    window->ScaleWindow(dpi);
     window->CenterWindow();
     window->ShowWindow(true);
     return hwnd;

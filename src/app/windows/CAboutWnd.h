@@ -14,7 +14,7 @@ class CAboutWnd : public ui::WindowImplBase {
 
     // A new about window owned by `owner`, shown and centred; it deletes itself when
     // closed. 0 when the layout cannot be built.
-    static ui::HWND Open(ui::HWND owner, std::string version);
+    static ui::HWND Open(ui::HWND owner, std::string version, int dpi = 96);
 
     std::string GetSkinFile() override { return "AboutWnd.xml"; }
     std::string_view GetWindowClassName() const override { return "AboutWnd"; }

@@ -1,10 +1,13 @@
 #include "app/windows/CMsgWnd.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/Debug.h"
+#include "ui/core/CLabelUI.h"
 #include "ui/core/CResourceManager.h"
 #include "ui/message/Messages.h"
+#include "ui/qt/WindowRendering.h"
 
 namespace vivori::app {
 
@@ -16,6 +19,13 @@ CMsgWnd::Answer& TestAnswer() {
     static CMsgWnd::Answer answer;
     return answer;
 }
+
+// The box's layout size, and what around the text takes of it (title, insets, buttons).
+constexpr UiSize kLayoutSize{420, 200};
+constexpr int kAroundTextWidth = 42;
+constexpr int kAroundTextHeight = 116;
+// It grows with its text up to this, wider first once it reaches the height.
+constexpr UiSize kLargest{640, 560};
 
 int AcceptedDpi(int dpi) {
     for (int accepted : {48, 72, 96, 120, 144, 168, 192})
@@ -68,10 +78,27 @@ int CMsgWnd::ShowMessage(const MessageRequest& request) {
 void CMsgWnd::Apply(const MessageRequest& request) {
     if (CControlUI* title = pm_.FindControl("MessageTitle"); title && !request.title.empty())
         title->SetText(request.title);
+    UiSize size = kLayoutSize;
     if (CControlUI* text = pm_.FindControl("MessageText"); text && !request.text.empty()) {
         text->SetText(request.text);
+        // The whole text is shown: the box grows to hold it, wider once it is tall.
+        const std::string shown = request.textIsKey
+                                      ? CResourceManager::GetInstance().ResolveText(request.text)
+                                      : request.text;
+        auto heightFor = [&](int width) {
+            auto* label = static_cast<CLabelUI*>(text->GetInterface("Label"));
+            const int font = label != nullptr ? label->GetFont() : -1;
+            const int lines = MeasureTextBox(pm_, shown, font, width - kAroundTextWidth).cy;
+            return std::max(kLayoutSize.cy, lines + 4 + kAroundTextHeight);
+        };
+        size.cy = heightFor(size.cx);
+        if (size.cy > kLargest.cy) {
+            size.cx = kLargest.cx;
+            size.cy = std::min(heightFor(size.cx), kLargest.cy);
+        }
     }
-    pm_.SetDPI(request.dpi);
+    SetLayoutSize(size);
+    ScaleWindow(request.dpi);
     if (CControlUI* cancel = pm_.FindControl("cancel_btn"))
         cancel->SetVisible(request.buttons == MsgButtons::ConfirmCancel);
     if (CControlUI* confirm = pm_.FindControl("confirm_btn")) confirm->SetVisible(true);

@@ -65,7 +65,7 @@ void CSetWnd::StartUpdateCheck() {
 void CSetWnd::SetDpi(int dpi) {
     if (ValidDpi(dpi) != dpi) DebugOutput("SET_WND DPI SET ERROR");
     dpi_ = ValidDpi(dpi);
-    pm_.SetDPI(dpi_);
+    ScaleWindow(dpi_);
 }
 
 void CSetWnd::StartDownload() {

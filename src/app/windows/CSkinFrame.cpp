@@ -41,7 +41,7 @@ void CSkinFrame::SetImageChooserForTests(ImageChooser chooser) {
     TheChooser() = std::move(chooser);
 }
 
-HWND CSkinFrame::Open(HWND owner, const UiRect& anchorOnScreen) {
+HWND CSkinFrame::Open(HWND owner, const UiRect& anchorOnScreen, int dpi) {
     auto* frame = new CSkinFrame;
     const HWND hwnd =
         frame->Create(owner, "skinframe", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
@@ -49,9 +49,10 @@ HWND CSkinFrame::Open(HWND owner, const UiRect& anchorOnScreen) {
         delete frame;
         return 0;
     }
-    const UiSize size = frame->pm_.GetInitSize();
-    frame->host_->SetRect({anchorOnScreen.right - size.cx, anchorOnScreen.bottom,
-                           anchorOnScreen.right, anchorOnScreen.bottom + size.cy});
+    frame->ScaleWindow(dpi);
+    const UiRect scaled = frame->host_->GetRect();
+    frame->host_->SetRect({anchorOnScreen.right - scaled.Width(), anchorOnScreen.bottom,
+                           anchorOnScreen.right, anchorOnScreen.bottom + scaled.Height()});
     frame->ShowWindow(true, true);
     return hwnd;
 }
@@ -81,9 +82,13 @@ void CSkinFrame::Notify(TNotifyUI& msg) {
         Store({});
     } else if (name == "skin_Custom") {
         std::string path;
+        // The dialog takes the focus; the popup must outlive it, for this notification
+        // is still being handled by its paint manager when the dialog returns.
+        choosingFile_ = true;
         const bool chosen = TheChooser()
                                 ? TheChooser()(&path)
                                 : OpenFileDialog("(*.png)|*.png|(*.*)|*.*||", GetHWND(), &path);
+        choosingFile_ = false;
         // Cancelling the dialog leaves the background as it is.
         if (chosen && !path.empty()) {
             Publish({false, 0, path});
@@ -93,9 +98,9 @@ void CSkinFrame::Notify(TNotifyUI& msg) {
 }
 
 LRESULT CSkinFrame::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
-    // A popup that loses the focus closes.
+    // A popup that loses the focus closes, but not to its own file dialog.
     if (msg == WM_KILLFOCUS) {
-        Close(IDCANCEL);
+        if (!choosingFile_) Close(IDCANCEL);
         handled = true;
         return 0;
     }

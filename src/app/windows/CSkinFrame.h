@@ -31,7 +31,8 @@ class CSkinFrame : public ui::WindowImplBase {
 
     // Opens the popup with its top right corner at the bottom right of `anchor` (a
     // control of `owner`'s window). It deletes itself when closed.
-    static ui::HWND Open(ui::HWND owner, const ui::UiRect& anchorOnScreen);
+    // Drawn at the main window's dpi.
+    static ui::HWND Open(ui::HWND owner, const ui::UiRect& anchorOnScreen, int dpi = 96);
 
     std::string GetSkinFile() override { return "skin.xml"; }
     std::string_view GetWindowClassName() const override { return "UISkinFrame"; }
@@ -42,6 +43,8 @@ class CSkinFrame : public ui::WindowImplBase {
 
   private:
     void ShowPage(int page);
+
+    bool choosingFile_ = false;  // the custom image's file dialog is open
 };
 
 }  // namespace vivori::app

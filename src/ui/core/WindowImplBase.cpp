@@ -44,6 +44,7 @@ HWND WindowImplBase::Create(HWND parent, std::string_view title, std::uint32_t s
     UiSize size = pm_.GetInitSize();
     if (size.cx <= 0 || size.cy <= 0) size = {width, height};
     host_->SetRect({x, y, x + size.cx, y + size.cy});
+    layoutSize_ = size;
     pm_.SetDPI(host_->ScreenDpi());
     pm_.SetClientSize(size);
     pm_.SetInvalidateHandler([this](const UiRect& rect) {
@@ -112,6 +113,16 @@ void WindowImplBase::CenterWindow() {
     int x = area.left + (area.Width() - rect.Width()) / 2;
     int y = area.top + (area.Height() - rect.Height()) / 2;
     host_->SetRect({x, y, x + rect.Width(), y + rect.Height()});
+}
+
+void WindowImplBase::ScaleWindow(int dpi) {
+    pm_.SetDPI(dpi);
+    if (!host_ || layoutSize_.cx <= 0 || layoutSize_.cy <= 0) return;
+    const UiRect rect = host_->GetRect();
+    host_->SetRect({rect.left, rect.top, rect.left + pm_.Scale(layoutSize_.cx),
+                    rect.top + pm_.Scale(layoutSize_.cy)});
+    // The host reports the new size when it is shown; the layout needs it now.
+    pm_.SetClientSize(layoutSize_);
 }
 
 void WindowImplBase::Close(UINT result) {

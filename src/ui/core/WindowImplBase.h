@@ -49,6 +49,12 @@ class WindowImplBase : public MessageWindow, public CNotifyPump, public INotifyU
     bool IsWindowVisible() const;
     // Centres on the screen the window is on.
     void CenterWindow();
+    // Draws the window at dpi and sizes it to match: its layout size (at 96 dots per
+    // inch) scaled, the top left corner kept. Every window follows the main window's.
+    void ScaleWindow(int dpi);
+    // The layout size the window scales from; ScaleWindow applies it.
+    void SetLayoutSize(UiSize size) { layoutSize_ = size; }
+    UiSize LayoutSize() const { return layoutSize_; }
     // Ends the window with a result: a modal run returns it.
     void Close(UINT result = IDOK);
     // Shows the window and handles messages until it closes; returns Close's result.
@@ -69,6 +75,7 @@ class WindowImplBase : public MessageWindow, public CNotifyPump, public INotifyU
     std::unique_ptr<IWindowHost> host_;
 
   private:
+    UiSize layoutSize_{};
     HWND owner_ = 0;
     bool modal_ = false;
     UINT result_ = IDCANCEL;

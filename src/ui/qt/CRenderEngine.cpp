@@ -336,4 +336,12 @@ UiSize CRenderEngine::MeasureText(std::string_view text, int font) {
     return {metrics.horizontalAdvance(shown), metrics.height()};
 }
 
+UiSize CRenderEngine::MeasureWrappedText(std::string_view text, int font, int width) {
+    QFontMetrics metrics(FontFor(font));
+    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QRect box = metrics.boundingRect(QRect(0, 0, std::max(width, 1), 1 << 20),
+                                           Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, shown);
+    return {box.width(), box.height()};
+}
+
 }  // namespace vivori::ui

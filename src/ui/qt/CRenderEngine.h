@@ -31,6 +31,8 @@ class CRenderEngine : public IRender {
     void DrawText(const UiRect& rect, std::string_view text, UiColor color, int font,
                   unsigned style) override;
     UiSize MeasureText(std::string_view text, int font) override;
+    // The text broken into lines at width, as DrawText with word breaks draws it.
+    UiSize MeasureWrappedText(std::string_view text, int font, int width);
 
     // The Qt font for an entry of the font table (the manager's default for an
     // unknown id).

@@ -37,6 +37,13 @@ UiSize WindowPixels(CPaintManagerUI& manager) {
             static_cast<int>(std::lround(size.cy * scale))};
 }
 
+UiSize MeasureTextBox(const CPaintManagerUI& manager, std::string_view text, int font, int width) {
+    QImage scratch(1, 1, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&scratch);
+    CRenderEngine engine(painter, manager);
+    return engine.MeasureWrappedText(text, font, width);
+}
+
 QImage RenderWindow(CPaintManagerUI& manager) {
     OffscreenSurface surface(WindowPixels(manager));
     surface.Paint(manager);

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QRect>
 #include <string>
+#include <string_view>
 
 #include "ui/core/UiTypes.h"
 
@@ -21,6 +22,8 @@ QImage RenderWindow(CPaintManagerUI& manager);
 
 // The window's size in screen pixels, laid out first.
 UiSize WindowPixels(CPaintManagerUI& manager);
+// The size of text broken into lines at width (layout units) in the manager's font.
+UiSize MeasureTextBox(const CPaintManagerUI& manager, std::string_view text, int font, int width);
 // Screen pixels per layout unit for this manager's DPI.
 double WindowScale(const CPaintManagerUI& manager);
 
