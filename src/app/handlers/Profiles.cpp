@@ -55,6 +55,9 @@ bool CMainWnd::ReportProfileOutcome(const ProfileOutcome& outcome) {
         case ProfileStatus::Blank:
             Ask("message_text_25");
             break;
+        case ProfileStatus::BadName:
+            Ask("profile_name_refused_text", false, outcome.message);
+            break;
         case ProfileStatus::BadFile:
         case ProfileStatus::ReadFailed:
             Ask("profile_import_refused_text", false, outcome.message);
