@@ -73,18 +73,20 @@ std::string ShapeRefusal(const Json::Value& events) {
                                                       kTypeMoveHorizontal, kTypeMoveVertical};
     constexpr Json::ArrayIndex kMostEvents = kBulletsPerPattern * kEventsPerBullet;
     const Json::ArrayIndex count = events.size();
-    if (count == 0 || count % kEventsPerBullet != 0 || count > kMostEvents)
-        return "it holds " + std::to_string(count) + " events, and a recoil pattern holds 6 per " +
-               "shot, 1 to " + std::to_string(kBulletsPerPattern) + " shots";
+    const std::string shots = ", and a recoil pattern holds 6 per shot, 1 to " +
+                              std::to_string(kBulletsPerPattern) + " shots";
+    if (count == 0) return "it holds no events" + shots;
+    // The kinds first: they tell a macro file for what it is.
     for (Json::ArrayIndex i = 0; i < count; ++i) {
-        const Json::Value& type = events[i]["Type"];
-        const std::optional<std::int64_t> value = profiles::AsInt64(type);
+        const std::optional<std::int64_t> type = profiles::AsInt64(events[i]["Type"]);
         const uint8_t expected = kShotKinds[i % kEventsPerBullet];
-        if (value && *value == expected) continue;
+        if (type && *type == expected) continue;
         return "event " + std::to_string(i + 1) + " is " +
-               (value ? KindName(*value) : std::string("of no known kind")) +
+               (type ? KindName(*type) : std::string("of no known kind")) +
                ", where a recoil pattern has " + KindName(expected);
     }
+    if (count % kEventsPerBullet != 0 || count > kMostEvents)
+        return "it holds " + std::to_string(count) + " events" + shots;
     return {};
 }
 
