@@ -258,5 +258,35 @@ TEST_F(ProfilePanelTest,
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(ProfilePanelTest, NamesTheListCannotShowAndOtherKindsProfilesAreRefusedWithTheReason) {
+    Panel().SetNameText("two\nlines");
+    Click("device_profile_edit_save_btn");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(Text("profile_name_refused_text")), std::string::npos);
+    EXPECT_NE(messages[0].find("control character"), std::string::npos) << messages[0];
+    EXPECT_EQ(Rows(), std::vector<std::string>{"Профиль1"});
+    // The name field takes as many characters as a name may hold.
+    Panel().SetNameText(std::string(40, 'n'));
+    Click("device_profile_edit_save_btn");
+    EXPECT_EQ(Rows(), std::vector<std::string>{std::string(32, 'n')});
+    EXPECT_EQ(messages.size(), 1u);
+
+    // A mouse profile (with its DPI stages and eleven buttons) is not taken into the
+    // keyboard's list, where its buttons would land on the keyboard's first keys.
+    profiles::ProfileListModel mouse(Keyboard()->DataFolder().parent_path() / "mouse",
+                                     Keyboard()->DefaultDataFile().parent_path() / "mouse.Json", 2);
+    ASSERT_TRUE(mouse.Load());
+    chosen = (Keyboard()->DataFolder().parent_path() / "Sniper.json").string();
+    ASSERT_TRUE(mouse.Export(chosen, false));
+    messages.clear();
+    Click("device_import_btn");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("it is a mouse profile, and this is the keyboard's list"),
+              std::string::npos)
+        << messages[0];
+    EXPECT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(ProfileFiles().size(), 1u);
+}
+
 }  // namespace
 }  // namespace vivori::testing
