@@ -155,6 +155,7 @@ bool Carries(const Json::Value& entry, const KindMarks& marks) {
 }  // namespace
 
 std::string KindRefusal(const Json::Value& document, int deviceKind) {
+    // A keyboard or mouse through its receiver keeps the same profiles.
     if (deviceKind == 9) deviceKind = 1;
     if (deviceKind == 6) deviceKind = 2;
     const KindMarks* own = nullptr;
@@ -175,12 +176,12 @@ ListedSave SaveIfListed(const std::filesystem::path& file, const std::function<b
     const std::filesystem::path folder = file.parent_path();
     FolderLock lock(folder);
     const Json::Value list = ReadJsonFile(folder / kProfileListFile);
-    bool listed = false;
-    for (const Json::Value& element : ListOf(list))
-        listed = listed || (IsUsableId(EntryOf(element).uuid) &&
-                            EntryOf(element).uuid + ".Json" == file.filename().string());
-    if (!listed) return ListedSave::NotListed;
-    return save() ? ListedSave::Saved : ListedSave::Failed;
+    for (const Json::Value& element : ListOf(list)) {
+        const std::string uuid = EntryOf(element).uuid;
+        if (IsUsableId(uuid) && uuid + ".Json" == file.filename().string())
+            return save() ? ListedSave::Saved : ListedSave::Failed;
+    }
+    return ListedSave::NotListed;
 }
 
 ProfileListModel::ProfileListModel(std::filesystem::path userDeviceFolder,

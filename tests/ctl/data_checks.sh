@@ -45,6 +45,16 @@ expect 1 'rename it first' -- "$ctl" --kind keyboard profile copy
 [ "$(listing | wc -l)" = 6 ] || fail "the refused copy was listed: $(listing)"
 [ "$(ls "$data/keyboard"/*.Json | wc -l)" = 6 ] || fail "the refused copy left a file"
 
+# A line break an older program left in a name still gives one line per profile.
+python3 - "$data/keyboard/ProfileList.ini" <<'PY'
+import json, sys
+d = json.load(open(sys.argv[1]))
+d["profilelist"][1]["profilename"] = "old\nname"
+json.dump(d, open(sys.argv[1], "w"))
+PY
+[ "$(listing | wc -l)" = 6 ] || fail "a stored line break split the listing: $(listing)"
+listing | grep -q ' old?name ' || fail "the stored line break is not shown as ?: $(listing)"
+
 # --- another kind's profile ---------------------------------------------------
 expect 0 'exported' -- "$ctl" --kind mouse profile export "$home/Sniper.json"
 expect 1 'it is a mouse profile, and this is the keyboard.s list' -- \
