@@ -31,6 +31,8 @@ inline constexpr ui::UINT kMsgUpdaterEvent = ui::WM_USER + 262;
 inline constexpr ui::UINT kMsgDpiChangedNote = 1224;
 // A termination signal asks the application to end as its tray menu's "exit" does.
 inline constexpr ui::UINT kMsgEndRequested = ui::WM_USER + 263;
+// A watched profile folder changed (another program, or our own writes).
+inline constexpr ui::UINT kMsgProfileFolderChanged = ui::WM_USER + 264;
 // Window messages the message layer does not name.
 inline constexpr ui::UINT WM_DISPLAYCHANGE = 0x007E;
 inline constexpr ui::UINT WM_POWERBROADCAST = 0x0218;

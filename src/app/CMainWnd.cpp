@@ -508,6 +508,9 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
         PostQuitMessage(0);
         handled = true;
         return 0;
+    } else if (msg == kMsgProfileFolderChanged) {
+        FollowProfileLists();
+        handled = true;
     } else if (msg == kMsgEndRequested) {
         DebugPrintf("ending on signal %d", static_cast<int>(wParam));
         OnMenuCommand("exit");

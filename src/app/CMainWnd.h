@@ -2,10 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +25,7 @@
 #include "macros/MacroRecorder.h"
 #include "profiles/ProfileListModel.h"
 #include "ui/core/WindowImplBase.h"
+#include "ui/message/FolderWatch.h"
 #include "ui/qt/CTrayIcon.h"
 #include "update/UpdateCheck.h"
 
@@ -220,6 +223,11 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void InitProfilePanel(devices::CQuorvaneUSBDevice& device, int kind);
     // The selected profile of the current device's panel to the device and the hardware.
     void SwitchProfile();
+    // The profile the device's list selects, loaded, shown and written to the device.
+    void ApplySelectedProfile(devices::CQuorvaneUSBDevice& device);
+    // The panels of the changed folders follow their lists; a device whose selected
+    // profile is another one now loads it. Other programs (vivori-ctl) change the lists.
+    void FollowProfileLists();
     void SelectProfilePanelTab(int page);
     // Shows the message of a refused or failed operation; true when it succeeded.
     bool ReportProfileOutcome(const profiles::ProfileOutcome& outcome);
@@ -282,6 +290,10 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     std::string batteryText_;
     int lowBatteryNotices_ = 0;
     std::string lastMessageText_;
+    // The device folders whose profile lists the panels follow, and those changed since
+    // the last look.
+    std::unique_ptr<ui::FolderWatch> profileWatch_;
+    std::set<std::filesystem::path> changedProfileFolders_;
 };
 
 }  // namespace vivori::app

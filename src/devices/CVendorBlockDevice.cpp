@@ -4,6 +4,7 @@
 
 #include "devices/ConfigSequence.h"
 #include "devices/DeviceMessages.h"
+#include "devices/ProfileBinding.h"
 #include "devices/ProfileLighting.h"
 #include "lighting/LightPacer.h"
 #include "panels/CLightControlUI.h"
@@ -203,9 +204,7 @@ void CVendorBlockDevice::ReloadDefaults() {
 }
 
 void CVendorBlockDevice::SaveProfile() {
-    profiles::CBasicProfiledata& data = ProfileData();
-    if (profileSelected_ && !data.Save())
-        DebugPrintf("profile not saved: %s\n", data.GetProfilePath().c_str());
+    SaveBoundProfile(ProfileData(), {profileName_, profileSelected_});
 }
 
 void CVendorBlockDevice::ApplyProfileLighting() {

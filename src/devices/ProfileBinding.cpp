@@ -1,6 +1,7 @@
 #include "devices/ProfileBinding.h"
 
 #include "platform/Debug.h"
+#include "profiles/ProfileListModel.h"
 #include "profiles/ProfileSelection.h"
 
 namespace vivori::devices {
@@ -28,7 +29,14 @@ void LoadDefaultsInto(profiles::CBasicProfiledata& profile, const ProfileBinding
 }
 
 void SaveBoundProfile(profiles::CBasicProfiledata& profile, const ProfileBinding& binding) {
-    if (binding.selected && !profile.Save())
+    if (!binding.selected) return;
+    // Another program may have deleted the profile since it was loaded: it stays deleted,
+    // and the page follows the list once the application sees the change.
+    const profiles::ListedSave saved =
+        profiles::SaveIfListed(profile.GetProfilePath(), [&] { return profile.Save(); });
+    if (saved == profiles::ListedSave::NotListed)
+        DebugPrintf("profile not saved, no longer listed: %s\n", profile.GetProfilePath().c_str());
+    else if (saved == profiles::ListedSave::Failed)
         DebugPrintf("profile not saved: %s\n", profile.GetProfilePath().c_str());
 }
 

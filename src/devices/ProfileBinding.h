@@ -23,7 +23,8 @@ ProfileBinding LoadSelectedProfile(profiles::CBasicProfiledata& profile,
 // The shipped default's settings, kept bound to the selected file.
 void LoadDefaultsInto(profiles::CBasicProfiledata& profile, const ProfileBinding& binding,
                       const std::filesystem::path& defaultFile);
-// Saves a bound profile; a debug line names a file that could not be written.
+// Saves a bound profile while its folder's list still names it; a debug line names a
+// file that was not written.
 void SaveBoundProfile(profiles::CBasicProfiledata& profile, const ProfileBinding& binding);
 
 }  // namespace vivori::devices

@@ -8,7 +8,7 @@ namespace vivori::macros {
 namespace {
 
 long long Field(const Json::Value& event, const char* key, long long lo, long long hi,
-                std::vector<std::string>* problems, bool maskTo7Bits = false) {
+                std::vector<std::string>* problems) {
     const Json::Value& v = event.isObject() ? event[key] : Json::Value::nullSingleton();
     if (v.isNull()) return 0;  // a missing member reads as 0
     // Integers, booleans, reals and decimal strings all count: files written by other
@@ -20,7 +20,8 @@ long long Field(const Json::Value& event, const char* key, long long lo, long lo
     }
     const long long n = *number;
     if (n >= lo && n <= hi) return n;
-    long long fixed = maskTo7Bits ? (n & 0x7F) : (n < lo ? lo : hi);
+    // Clamped, never masked: a masked 300 would pass for another event kind (44).
+    const long long fixed = n < lo ? lo : hi;
     if (problems)
         problems->push_back(std::string("\"") + key + "\" " + std::to_string(n) +
                             " is out of range " + std::to_string(lo) + ".." + std::to_string(hi) +
@@ -34,7 +35,7 @@ MacroEvent ReadMacroEvent(const Json::Value& event, std::vector<std::string>* pr
     MacroEvent e{};
     const Json::Value& action = event.isObject() ? event["Action"] : Json::Value::nullSingleton();
     e.press = action.isString() && action.asString() == "down";
-    e.type = static_cast<uint8_t>(Field(event, "Type", 0, 0x7F, problems, true));
+    e.type = static_cast<uint8_t>(Field(event, "Type", 0, 0x7F, problems));
     e.button = static_cast<uint8_t>(Field(event, "Button", 0, 0xFF, problems));
     e.delay = static_cast<uint16_t>(Field(event, "Delay", 0, 0xFFFF, problems));
     return e;

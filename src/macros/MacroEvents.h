@@ -19,8 +19,9 @@ inline constexpr uint8_t kTypeModifier = 9;
 inline constexpr uint8_t kTypeKey = 10;
 
 // Reads one event object of a macro file ("Action", "Type", "Button", "Delay").
-// Values the device record cannot hold are clamped (Type to 7 bits, Button to a
-// byte, Delay to 0..65535) and each clamp is described in problems when given.
+// Values the device record cannot hold are clamped (Type to 0..127, since bit 7 is
+// the press flag; Button to 0..255; Delay to 0..65535) and each clamp is described in
+// problems when given.
 MacroEvent ReadMacroEvent(const Json::Value& event, std::vector<std::string>* problems = nullptr);
 
 // The 4-byte device event record of one event object.

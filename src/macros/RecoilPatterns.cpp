@@ -1,6 +1,7 @@
 #include "macros/RecoilPatterns.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "macros/MacroEvents.h"
 #include "profiles/JsonFile.h"
@@ -44,6 +45,49 @@ Json::Value Event(bool down, int button, int delay, int type) {
 
 RecoilResult Refused(std::string message) {
     return {false, std::move(message), {}};
+}
+
+std::string KindName(long long type) {
+    switch (type) {
+        case kTypeMouseButton:
+            return "a mouse button";
+        case kTypeMoveHorizontal:
+            return "a horizontal move";
+        case kTypeMoveVertical:
+            return "a vertical move";
+        case kTypeModifier:
+            return "a keyboard modifier";
+        case kTypeKey:
+            return "a keyboard key";
+        default:
+            return "Type " + std::to_string(type);
+    }
+}
+
+// Why the events are not a recoil pattern: each shot is six events of fixed kinds, as
+// the panel and the device image read them (a macro file or an empty list would put
+// keys or nothing where the mouse expects its shots). Empty when they are.
+std::string ShapeRefusal(const Json::Value& events) {
+    constexpr uint8_t kShotKinds[kEventsPerBullet] = {kTypeMouseButton,    kTypeMouseButton,
+                                                      kTypeMoveHorizontal, kTypeMoveVertical,
+                                                      kTypeMoveHorizontal, kTypeMoveVertical};
+    constexpr Json::ArrayIndex kMostEvents = kBulletsPerPattern * kEventsPerBullet;
+    const Json::ArrayIndex count = events.size();
+    const std::string shots = ", and a recoil pattern holds 6 per shot, 1 to " +
+                              std::to_string(kBulletsPerPattern) + " shots";
+    if (count == 0) return "it holds no events" + shots;
+    // The kinds first: they tell a macro file for what it is.
+    for (Json::ArrayIndex i = 0; i < count; ++i) {
+        const std::optional<std::int64_t> type = profiles::AsInt64(events[i]["Type"]);
+        const uint8_t expected = kShotKinds[i % kEventsPerBullet];
+        if (type && *type == expected) continue;
+        return "event " + std::to_string(i + 1) + " is " +
+               (type ? KindName(*type) : std::string("of no known kind")) +
+               ", where a recoil pattern has " + KindName(expected);
+    }
+    if (count % kEventsPerBullet != 0 || count > kMostEvents)
+        return "it holds " + std::to_string(count) + " events" + shots;
+    return {};
 }
 
 }  // namespace
@@ -91,6 +135,8 @@ RecoilResult ImportPattern(const std::filesystem::path& userFolder, int pattern,
     Json::Value fixed;
     if (auto reason = CheckEventDocument(doc, "recoil pattern file", false, fixed, result.notes))
         return Refused(*reason);
+    if (std::string shape = ShapeRefusal(doc["Events"]); !shape.empty())
+        return Refused("the file is not a recoil pattern: " + shape);
     const std::filesystem::path target = userFolder / RecoilFileName(ClampPattern(pattern));
     const bool written = result.notes.empty() ? profiles::WriteFileAtomically(target, *text)
                                               : profiles::WriteJsonFile(target, fixed);

@@ -90,6 +90,20 @@ void CDeviceProfileUI::Fill() {
     SetNameText(selected >= 0 ? model_->Entries()[std::size_t(selected)].name : "");
 }
 
+CDeviceProfileUI::ListChange CDeviceProfileUI::FollowList() {
+    if (!model_) return {};
+    const std::vector<profiles::ProfileEntry> entries = model_->Entries();
+    const std::string selectedUUID = model_->SelectedUUID();
+    const int selected = model_->Selected();
+    if (ProfileOutcome loaded = model_->Load(); !loaded) return {};
+    ListChange change;
+    change.selection = model_->SelectedUUID() != selectedUUID;
+    change.shown =
+        change.selection || model_->Selected() != selected || model_->Entries() != entries;
+    if (change.shown) Fill();
+    return change;
+}
+
 ProfileOutcome CDeviceProfileUI::Run(ProfileOutcome outcome) {
     Fill();
     return outcome;

@@ -56,6 +56,16 @@ class CDeviceProfileUI : public ui::CVerticalLayoutUI {
     // Selects the tab of page n (1-8) and clears the others; any other n clears all.
     void SelectTab(int page);
 
+    // Re-reads the list, which another program may have changed, and shows it when it
+    // differs from what is shown. `selection`: another profile is selected now, which
+    // the device must load. Reading changes nothing, so the panel's own writes come
+    // back as no change.
+    struct ListChange {
+        bool shown = false;
+        bool selection = false;
+    };
+    ListChange FollowList();
+
     const profiles::ProfileListModel* Model() const { return model_.get(); }
 
   private:

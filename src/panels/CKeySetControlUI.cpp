@@ -4,6 +4,7 @@
 #include "ui/core/CComboUI.h"
 #include "ui/core/CListLabelElementUI.h"
 #include "ui/core/COptionUI.h"
+#include "ui/core/CResourceManager.h"
 #include "ui/core/CTabLayoutUI.h"
 
 namespace vivori::panels {
@@ -238,7 +239,10 @@ void CKeySetControlUI::ShowKeyName(int usage) {
         return;
     }
     const auto row = macros::FindKeyByCode(macros::kKindKeyboard, 0, uint8_t(usage));
-    field->SetText(row ? std::string(macros::KeyCodeTable()[*row].nameKey) : std::to_string(usage));
+    // An edit shows its text as it is, so the key's name goes in already translated.
+    field->SetText(
+        row ? ui::CResourceManager::GetInstance().ResolveText(macros::KeyCodeTable()[*row].nameKey)
+            : std::to_string(usage));
 }
 
 }  // namespace vivori::panels

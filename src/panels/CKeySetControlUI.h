@@ -60,6 +60,8 @@ class CKeySetControlUI : public ui::CVerticalLayoutUI {
 
     macros::AssignmentForm ReadForm();
     void ShowForm(const macros::AssignmentForm& form);
+    // The key field's name again, in the language now chosen.
+    void RefreshTexts() { ShowKeyName(keyUsage_); }
 
   private:
     ui::CControlUI* Child(std::string_view name);

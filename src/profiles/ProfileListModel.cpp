@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <initializer_list>
 #include <system_error>
 
 #include "platform/Debug.h"
 #include "platform/Identifier.h"
+#include "platform/Utf8.h"
 #include "profiles/JsonFile.h"
 #include "profiles/JsonUpdate.h"
 #include "profiles/ProfileNames.h"
@@ -75,6 +77,13 @@ ProfileOutcome Fail(ProfileStatus status, std::string message) {
     return {status, std::move(message)};
 }
 
+// A name the list cannot take, said the way the operation met it.
+std::optional<ProfileOutcome> RefusedName(const std::string& name, const std::string& what) {
+    const std::string why = ProfileNameRefusal(name);
+    if (why.empty()) return std::nullopt;
+    return Fail(ProfileStatus::BadName, what + " (" + why + ")");
+}
+
 ProfileOutcome NotWritten(const std::filesystem::path& path) {
     const std::string& why = LastWriteError();
     return Fail(ProfileStatus::WriteFailed,
@@ -106,6 +115,73 @@ std::string ImportRefusal(const Json::Value& document) {
             if (!entry.isObject()) return "its \"Device\" list holds something else than objects";
     }
     return {};
+}
+
+namespace {
+
+struct KindMarks {
+    int kind;
+    const char* name;
+    std::initializer_list<const char*> sections;  // members of a "Device" entry
+    std::initializer_list<const char*> system;    // members of its "SystemStages"
+};
+// What each kind's profile carries and no other kind's does. The mouse pad has
+// lighting only, so nothing marks it.
+const KindMarks kKindMarks[] = {
+    {1,
+     "keyboard",
+     {"AudioLightInfo", "CustomLightMode"},
+     {"Repeat", "RepeatDelay", "Key6Flag", "PollingRate", "WFlag", "WinFlag"}},
+    {2,
+     "mouse",
+     {"DPIStages", "ReportStages", "CorrectInfo"},
+     {"DoubleClickTime", "MouseSpeed", "PointerPrecision", "ScorllPage", "WheelScorlllinse"}},
+    {3, "mouse pad", {}, {}},
+    {7,
+     "headset",
+     {"SystemSetStages", "EQHzValueInfo", "CustomEQNameInfo", "CustomEQHzValueInfo"},
+     {}},
+};
+
+bool Carries(const Json::Value& entry, const KindMarks& marks) {
+    for (const char* key : marks.sections)
+        if (!JsonMember(entry, key).isNull()) return true;
+    const Json::Value& system = JsonMember(entry, "SystemStages");
+    for (const char* key : marks.system)
+        if (!JsonMember(system, key).isNull()) return true;
+    return false;
+}
+
+}  // namespace
+
+std::string KindRefusal(const Json::Value& document, int deviceKind) {
+    // A keyboard or mouse through its receiver keeps the same profiles.
+    if (deviceKind == 9) deviceKind = 1;
+    if (deviceKind == 6) deviceKind = 2;
+    const KindMarks* own = nullptr;
+    for (const KindMarks& marks : kKindMarks)
+        if (marks.kind == deviceKind) own = &marks;
+    if (own == nullptr) return {};
+    const Json::Value& device = JsonMember(document, "Device");
+    if (!device.isArray()) return {};
+    for (const Json::Value& entry : device)
+        for (const KindMarks& marks : kKindMarks)
+            if (&marks != own && Carries(entry, marks))
+                return std::string("it is a ") + marks.name + " profile, and this is the " +
+                       own->name + "'s list";
+    return {};
+}
+
+ListedSave SaveIfListed(const std::filesystem::path& file, const std::function<bool()>& save) {
+    const std::filesystem::path folder = file.parent_path();
+    FolderLock lock(folder);
+    const Json::Value list = ReadJsonFile(folder / kProfileListFile);
+    for (const Json::Value& element : ListOf(list)) {
+        const std::string uuid = EntryOf(element).uuid;
+        if (IsUsableId(uuid) && uuid + ".Json" == file.filename().string())
+            return save() ? ListedSave::Saved : ListedSave::Failed;
+    }
+    return ListedSave::NotListed;
 }
 
 ProfileListModel::ProfileListModel(std::filesystem::path userDeviceFolder,
@@ -189,7 +265,8 @@ bool ProfileListModel::RebuildFromProfileFiles(Json::Value& list) const {
     for (const auto& item : std::filesystem::directory_iterator(folder_, error)) {
         if (item.path().extension() != ".Json") continue;
         const Json::Value document = ReadJsonFile(item.path());
-        if (!ImportRefusal(document).empty()) continue;
+        if (!ImportRefusal(document).empty() || !KindRefusal(document, deviceKind_).empty())
+            continue;
         ProfileEntry entry = EntryOf(document);
         if (entry.uuid == item.path().stem().string()) found.push_back(std::move(entry));
     }
@@ -283,6 +360,10 @@ ProfileOutcome ProfileListModel::Copy() {
         if (source < 0) return Fail(ProfileStatus::Refused, "no profile is selected");
         const ProfileEntry from = EntryOf(ListOf(list)[Json::ArrayIndex(source)]);
         const ProfileEntry entry{CopyProfileName(from.name, NamesOf(list)), NewIdentifier(list)};
+        if (auto refused = RefusedName(entry.name,
+                                       "a copy cannot be named after this profile; "
+                                       "rename it first"))
+            return *refused;
         Json::Value document;
         if (IsUsableId(from.uuid)) document = ReadJsonFile(folder_ / (from.uuid + ".Json"));
         if (!WriteProfile(document, entry, change))
@@ -310,6 +391,7 @@ ProfileOutcome ProfileListModel::Delete() {
 ProfileOutcome ProfileListModel::Rename(std::string_view text) {
     const std::string name = TrimmedName(text);
     if (name.empty()) return {ProfileStatus::Blank, "the name is empty"};
+    if (auto refused = RefusedName(name, "the profile cannot be renamed")) return *refused;
     return Modify([&](Json::Value& list, Change&) {
         const int index = FindSelected(list);
         if (index < 0) return Fail(ProfileStatus::Refused, "no profile is selected");
@@ -330,15 +412,23 @@ ProfileOutcome ProfileListModel::Rename(std::string_view text) {
 ProfileOutcome ProfileListModel::Import(const std::filesystem::path& file) {
     std::string why;
     const std::optional<std::string> text = ReadTextFile(file, &why);
-    if (!text) return Fail(ProfileStatus::ReadFailed, "cannot import " + file.string() + ": " + why);
+    if (!text)
+        return Fail(ProfileStatus::ReadFailed, "cannot import " + file.string() + ": " + why);
     const std::optional<Json::Value> document = ParseJsonText(*text);
     if (!document || text->empty())
         return Fail(ProfileStatus::BadFile, file.string() + " is not a JSON file");
     if (std::string refusal = ImportRefusal(*document); !refusal.empty())
         return Fail(ProfileStatus::BadFile, file.string() + " is not a profile file: " + refusal);
-    const std::string title = file.stem().string();
+    if (std::string refusal = KindRefusal(*document, deviceKind_); !refusal.empty())
+        return Fail(ProfileStatus::BadFile, file.string() + " cannot be imported: " + refusal);
+    // A title in another encoding still names the profile, as the JSON library would
+    // store it anyway.
+    const std::string title = ValidUtf8(file.stem().string());
     return Modify([&](Json::Value& list, Change& change) {
         const ProfileEntry entry{ImportProfileName(title, NamesOf(list)), NewIdentifier(list)};
+        if (auto refused =
+                RefusedName(entry.name, "the file's name cannot name a profile; rename the file"))
+            return *refused;
         if (!WriteProfile(*document, entry, change))
             return NotWritten(folder_ / (entry.uuid + ".Json"));
         list[kList].append(MakeEntry(entry));

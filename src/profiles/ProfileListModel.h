@@ -33,7 +33,8 @@ enum class ProfileStatus {
     LastProfile,  // delete: the last profile stays
     Duplicate,    // rename: another profile has that name
     Blank,        // rename: the name is empty after trimming
-    BadFile,      // import: not a profile file this system can take
+    BadName,      // rename, copy, import: the name would hold control characters or be too long
+    BadFile,      // import: not a profile file this system can take, or another kind's
     Exists,       // export: the target exists and overwriting was not asked for
     ReadFailed,   // a file could not be read; nothing was changed
     WriteFailed,  // a file could not be written; the old files are kept
@@ -48,11 +49,13 @@ struct ProfileOutcome {
 struct ProfileEntry {
     std::string name;
     std::string uuid;
+    bool operator==(const ProfileEntry&) const = default;
 };
 
 class ProfileListModel {
   public:
-    // deviceKind: 7 (headset) keeps its custom equaliser settings through a reset.
+    // deviceKind: 1 keyboard, 2 mouse, 3 mouse pad, 7 headset. Imports of another kind's
+    // profile are refused; 7 keeps its custom equaliser settings through a reset.
     ProfileListModel(std::filesystem::path userDeviceFolder,
                      std::filesystem::path defaultProfilePath, int deviceKind);
 
@@ -80,7 +83,7 @@ class ProfileListModel {
     // Removes the selected profile and its file; refused unless two or more remain.
     // The row before it becomes selected (row 0 when the first was removed).
     ProfileOutcome Delete();
-    // Blank, Duplicate or Ok (other rows compared case-insensitively).
+    // Blank, BadName, Duplicate or Ok (other rows compared case-insensitively).
     ProfileOutcome Rename(std::string_view name);
     // A profile file exported by this system, appended unselected under its file title.
     ProfileOutcome Import(const std::filesystem::path& file);
@@ -117,5 +120,19 @@ class ProfileListModel {
 // and whose "Device", when present, is an array of objects. Empty when it can be,
 // else why not.
 std::string ImportRefusal(const Json::Value& document);
+
+// Runs `save` under the folder's lock while the list of the file's folder names the
+// profile of `file` ("<folder>/<uuid>.Json"), so that a profile another program has
+// deleted is never written back as a file no list names. Nothing runs when it is not
+// named (NotListed); Failed when `save` returned false.
+enum class ListedSave { Saved, NotListed, Failed };
+ListedSave SaveIfListed(const std::filesystem::path& file, const std::function<bool()>& save);
+
+// Why a profile document does not belong to a device of `deviceKind` (the kinds of the
+// constructor; the receiver kinds 9 and 6 count as keyboard and mouse), for the user:
+// it carries settings only another kind has, such as a mouse's DPI stages in a keyboard
+// list, whose key list would then put mouse buttons on keyboard keys. Empty when it
+// belongs, or when it carries nothing that tells (lighting only).
+std::string KindRefusal(const Json::Value& document, int deviceKind);
 
 }  // namespace vivori::profiles

@@ -1,8 +1,26 @@
 #include "profiles/ProfileNames.h"
 
 #include "platform/CaseFold.h"
+#include "platform/Utf8.h"
 
 namespace vivori::profiles {
+
+std::string ProfileNameRefusal(std::string_view name) {
+    if (ValidUtf8(name) != name) return "the name is not valid UTF-8 text";
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if ((byte & 0xC0) == 0x80) continue;
+        ++characters;
+        // C0 controls and DEL, then C1 controls (U+0080-U+009F, encoded C2 80-9F).
+        const bool c1 =
+            byte == 0xC2 && i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) < 0xA0;
+        if (byte < 0x20 || byte == 0x7F || c1) return "the name holds a control character";
+    }
+    if (characters > kMaxProfileNameChars)
+        return "the name is longer than " + std::to_string(kMaxProfileNameChars) + " characters";
+    return {};
+}
 
 bool NameTaken(const std::vector<std::string>& names, std::string_view name, int skip) {
     const std::string folded = FoldCase(name);

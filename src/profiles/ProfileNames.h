@@ -3,11 +3,21 @@
 // The names new profiles get. Names are compared without regard to case, so a name
 // differing from a listed one only in its letter case counts as taken.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vivori::profiles {
+
+// The longest name, in characters: what the name field takes, and what the drop-down
+// and a listing can show on one line.
+inline constexpr std::size_t kMaxProfileNameChars = 32;
+
+// Why `name` cannot name a profile, for the user; empty when it can. Refused: bytes
+// that are not UTF-8, control characters (a line break would split a listing), and
+// names longer than kMaxProfileNameChars characters.
+std::string ProfileNameRefusal(std::string_view name);
 
 // True when a listed name equals `name` (case-insensitive); `skip` names a position
 // not to compare (the profile being renamed), or -1.

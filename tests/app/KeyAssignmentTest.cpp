@@ -1,6 +1,7 @@
 // Key assignment and recoil patterns in the running application: the keyboard and the
 // mouse on the virtual bus, the panels driven through the main window's routing.
 #include "AppFixture.h"
+#include "app/AppMessages.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/CQuorvaneMouseDevice.h"
 #include "macros/KeyCodeTable.h"
@@ -117,8 +118,9 @@ TEST_F(KeyAssignmentTest, CapturedKeyFillsTheKeyFieldAndReachesTheKeyboard) {
     Window().PaintManager().SendNotify(Find("key_64"), ui::kNotifyClick);
     panels::CKeySetControlUI* panel = KeyPanel();
     ASSERT_TRUE(panel->HasKey());
-    // The key shows its own code: the keyboard key category with the key's name.
-    EXPECT_EQ(InPage("keyset_keyboard_text_edit")->GetRawText(), "keyboard_key_A");
+    // The key shows its own code: the keyboard key category with the key's name, in the
+    // language shown (an edit shows what it holds, so never the language id).
+    EXPECT_EQ(InPage("keyset_keyboard_text_edit")->GetRawText(), "A");
     Choose("keyset_function_combo", CategoryRow(7));
     Choose("keyset_function_combo", CategoryRow(6));
     EXPECT_EQ(InPage("keyset_keyboard_text_edit")->GetText(), "");
@@ -139,6 +141,17 @@ TEST_F(KeyAssignmentTest, CapturedKeyFillsTheKeyFieldAndReachesTheKeyboard) {
     ui::SendMessage(Window().GetHWND(), ui::WM_ACTIVATE, 1, 0);
     PumpFor(100);
     EXPECT_TRUE(ui::SaveWindowPng(Window().PaintManager(), VIVORI_SCREENSHOT_DIR "/keys.png"));
+
+    // A language switch names the key anew in the key field.
+    const auto space = macros::FindKeyByCode(0x20, 0, 0x2C);
+    ASSERT_TRUE(space && panel->CaptureKey(*space));
+    const auto language = [&](int index) {
+        ui::SendMessage(Window().GetHWND(), app::kMsgLanguageChanged, ui::WPARAM(index), 0);
+    };
+    language(1);
+    EXPECT_EQ(InPage("keyset_keyboard_text_edit")->GetRawText(), "空格");
+    language(0);
+    EXPECT_EQ(InPage("keyset_keyboard_text_edit")->GetRawText(), "Space");
 }
 
 TEST_F(KeyAssignmentTest, RecoilPanelEditsThePatternFileAndSendsTheImage) {

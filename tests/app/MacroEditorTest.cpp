@@ -9,6 +9,7 @@
 #include "sim/FirmwareModel.h"
 #include "sim/SimProduct.h"
 #include "sim/SimulatedBus.h"
+#include "ui/core/CContainerUI.h"
 #include "ui/core/CListUI.h"
 #include "ui/core/CMenuWnd.h"
 #include "ui/core/COptionUI.h"
@@ -131,6 +132,12 @@ TEST_F(MacroEditorTest, RecordedMacroReachesTheKeyboardsMacroMemoryByteForByte) 
               (std::vector<std::string>{"keyboard_key_A", "keyboard_key_A", "keyboard_key_B",
                                         "keyboard_key_Caplk", "mouse_key_right"}));
     EXPECT_EQ(Delays(), (std::vector<int>{120, 180, 10, 90, 0}));
+    // The rows name their keys in the language shown, never by language id.
+    auto* list = dynamic_cast<ui::CListUI*>(In("macro_action_list"));
+    auto* row = list ? dynamic_cast<ui::CContainerUI*>(list->GetItemAt(3)) : nullptr;
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->GetItemAt(0)->GetText(), Text("keyboard_key_Caplk"));
+    EXPECT_NE(row->GetItemAt(0)->GetText(), "keyboard_key_Caplk");
     const auto events = Library().Events(0);
     ASSERT_EQ(events.size(), 5u);
     EXPECT_EQ(events[1].delay, 180);

@@ -1,3 +1,5 @@
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "macros/MacroLibrary.h"
 #include "panels/CDeviceProfileUI.h"
 #include "profiles/JsonFile.h"
+#include "profiles/ProfileListModel.h"
 #include "sim/FirmwareModel.h"
 #include "sim/SimProduct.h"
 #include "ui/core/CComboUI.h"
@@ -79,6 +82,21 @@ class ProfilePanelTest : public AppTest {
     int answer = 1;
     std::vector<bool> dialogs;  // one per file dialog: true for a save dialog
     std::string chosen;
+
+    // The keyboard's list as another program (vivori-ctl) works on it.
+    profiles::ProfileListModel OtherProgram() {
+        profiles::ProfileListModel model(Keyboard()->DataFolder(), Keyboard()->DefaultDataFile(),
+                                         1);
+        EXPECT_TRUE(model.Load());
+        return model;
+    }
+    uint8_t WFlag() { return Firmware().Memory(Area::Params)[devices::light_byte::kWFlag]; }
+    std::set<std::string> ProfileFiles() {
+        std::set<std::string> ids;
+        for (const auto& item : std::filesystem::directory_iterator(Keyboard()->DataFolder()))
+            if (item.path().extension() == ".Json") ids.insert(item.path().stem().string());
+        return ids;
+    }
 };
 
 TEST_F(ProfilePanelTest, TheFirstStartFillsTheListAndTheMenuAddsCopiesRenamesAndDeletes) {
@@ -170,6 +188,104 @@ TEST_F(ProfilePanelTest, ResetAsksFirstAndImportExportGoThroughTheFileChoice) {
     EXPECT_EQ(Rows().size(), 2u);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find("plain name"), std::string::npos);
+}
+
+TEST_F(ProfilePanelTest, AProfileDeletedElsewhereStaysDeletedAndThePageFollowsTheList) {
+    // Профиль1 holds a setting of its own, so its arrival on the keyboard shows.
+    const auto first = *Panel().GetProfilePathAt(0);
+    Json::Value changed = profiles::ReadJsonFile(first);
+    changed["Device"][0]["SystemStages"]["WFlag"] = 1;
+    ASSERT_TRUE(profiles::WriteJsonFile(first, changed));
+    Click("device_add_btn");  // Профиль2, shown and written to the keyboard
+    ASSERT_EQ(Keyboard()->GetProfileName(), "Профиль2");
+    const auto second = *Panel().GetProfilePathAt(1);
+    EXPECT_EQ(WFlag(), 0);
+
+    // Deleted while shown; the page saves an edit before it has seen the change.
+    profiles::ProfileListModel other = OtherProgram();
+    ASSERT_TRUE(other.Select(1));
+    ASSERT_TRUE(other.Delete());
+    Keyboard()->SaveProfile();
+    EXPECT_FALSE(std::filesystem::exists(second));
+
+    // The page follows the list: the selection it names is loaded and written.
+    ASSERT_TRUE(PumpUntil([&] { return Keyboard()->GetProfileName() == "Профиль1"; }));
+    EXPECT_EQ(Rows(), std::vector<std::string>{"Профиль1"});
+    EXPECT_EQ(Panel().GetNameText(), "Профиль1");
+    ASSERT_TRUE(PumpUntil([&] { return WFlag() == 1; }));
+    Keyboard()->SaveProfile();
+    PumpFor(200);
+    EXPECT_FALSE(std::filesystem::exists(second));
+    EXPECT_EQ(ProfileFiles(), std::set<std::string>{other.Entries()[0].uuid});
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ProfilePanelTest,
+       AnotherProgramsAddRenameAndSelectReachTheDropDownButOwnWritesReloadNothing) {
+    // The panel's own writes come back from the watch as no change: nothing is loaded
+    // or written to the keyboard again.
+    const size_t start = ModesWritten(*simulated).size();
+    Keyboard()->SaveProfile();
+    Click("device_copy_btn");
+    Panel().SetNameText("Main");
+    Click("device_profile_edit_save_btn");
+    PumpFor(400);
+    EXPECT_EQ(ModesWritten(*simulated).size(), start);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"Main", "Профиль1 copy"}));
+
+    profiles::ProfileListModel other = OtherProgram();
+    ASSERT_TRUE(other.Add());  // selects the new profile
+    ASSERT_TRUE(PumpUntil([&] { return Rows().size() == 3; }));
+    EXPECT_EQ(Rows()[2], "Профиль1");
+    ASSERT_TRUE(PumpUntil([&] { return Keyboard()->GetProfileName() == "Профиль1"; }));
+    EXPECT_EQ(Panel().GetSelectedIndex(), 2);
+    ASSERT_TRUE(PumpUntil([&] { return ModesWritten(*simulated).size() > start; }));
+
+    // A rename is shown; the profile stays as it is on the keyboard.
+    PumpFor(100);
+    const size_t renamed = ModesWritten(*simulated).size();
+    ASSERT_TRUE(other.Rename("Raid"));
+    ASSERT_TRUE(PumpUntil([&] { return Rows()[2] == "Raid"; }));
+    EXPECT_EQ(Panel().GetNameText(), "Raid");
+    PumpFor(200);
+    EXPECT_EQ(ModesWritten(*simulated).size(), renamed);
+
+    ASSERT_TRUE(other.Select(0));
+    ASSERT_TRUE(PumpUntil([&] { return Keyboard()->GetProfileName() == "Main"; }));
+    EXPECT_EQ(Panel().GetSelectedIndex(), 0);
+    EXPECT_EQ(Panel().GetNameText(), "Main");
+    ASSERT_TRUE(PumpUntil([&] { return ModesWritten(*simulated).size() > renamed; }));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ProfilePanelTest, NamesTheListCannotShowAndOtherKindsProfilesAreRefusedWithTheReason) {
+    Panel().SetNameText("two\nlines");
+    Click("device_profile_edit_save_btn");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(Text("profile_name_refused_text")), std::string::npos);
+    EXPECT_NE(messages[0].find("control character"), std::string::npos) << messages[0];
+    EXPECT_EQ(Rows(), std::vector<std::string>{"Профиль1"});
+    // The name field takes as many characters as a name may hold.
+    Panel().SetNameText(std::string(40, 'n'));
+    Click("device_profile_edit_save_btn");
+    EXPECT_EQ(Rows(), std::vector<std::string>{std::string(32, 'n')});
+    EXPECT_EQ(messages.size(), 1u);
+
+    // A mouse profile (with its DPI stages and eleven buttons) is not taken into the
+    // keyboard's list, where its buttons would land on the keyboard's first keys.
+    profiles::ProfileListModel mouse(Keyboard()->DataFolder().parent_path() / "mouse",
+                                     Keyboard()->DefaultDataFile().parent_path() / "mouse.Json", 2);
+    ASSERT_TRUE(mouse.Load());
+    chosen = (Keyboard()->DataFolder().parent_path() / "Sniper.json").string();
+    ASSERT_TRUE(mouse.Export(chosen, false));
+    messages.clear();
+    Click("device_import_btn");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("it is a mouse profile, and this is the keyboard's list"),
+              std::string::npos)
+        << messages[0];
+    EXPECT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(ProfileFiles().size(), 1u);
 }
 
 }  // namespace

@@ -116,7 +116,7 @@ TEST_P(MouseWayTest, RecoilImageReachesTheRecoilMemoryByteForByte) {
     const auto patterns = macros::ReadRecoilPatterns(folder, temp.Folders().DefaultDataFolder());
     ASSERT_EQ(patterns[2].size(), 2u);
     EXPECT_EQ(patterns[2][0].button, 255);   // clamped to the record's byte
-    EXPECT_EQ(patterns[2][0].type, 5);       // 133 masked to 7 bits
+    EXPECT_EQ(patterns[2][0].type, 127);     // clamped below the press bit
     EXPECT_EQ(patterns[2][1].delay, 65535);  // clamped
     EXPECT_EQ(patterns[0].size(), 180u);     // 30 bullets of six events
     const MacroImage expected = BuildShootImage(patterns);

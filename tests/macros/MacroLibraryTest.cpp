@@ -167,15 +167,16 @@ TEST_F(MacroLibraryTest, HostileAndMalformedImportsAreRefusedOrCorrectedWithARea
     // Out-of-range values are clamped, the stored copy holds the clamped values, and
     // the notes say what changed.
     auto fixed = library.Import(Import(
-        "loud.mac", R"({"Events":[{"Action":"down","Type":200,"Button":4096,"Delay":"99999"}]})"));
+        "loud.mac", R"({"Events":[{"Action":"down","Type":300,"Button":4096,"Delay":"99999"}]})"));
     ASSERT_TRUE(fixed) << fixed.message;
     EXPECT_EQ(fixed.notes.size(), 3u);
     const auto events = library.Events(0);
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].type, 200 & 0x7F);
+    EXPECT_EQ(events[0].type, 127);
     EXPECT_EQ(events[0].button, 255);
     EXPECT_EQ(events[0].delay, 65535);
     const Json::Value stored = library.Document(0);
+    EXPECT_EQ(stored["Events"][0]["Type"].asInt(), 127);
     EXPECT_EQ(stored["Events"][0]["Delay"].asString(), "65535");
     EXPECT_EQ(stored["Events"][0]["Button"].asInt(), 255);
 }

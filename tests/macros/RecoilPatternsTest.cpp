@@ -9,6 +9,17 @@ namespace {
 
 using namespace vivori::macros;
 
+// One shot in the pattern layout: press, release, pulls of `x` left and 3 up with
+// `delay` after the vertical pull, two closing events.
+std::string Shot(const char* action, int x, int delay) {
+    return std::string(R"({"Action":"down","Button":1,"Delay":10,"Type":1},)") +
+           R"({"Action":"up","Button":1,"Delay":0,"Type":1},)" + R"({"Action":")" + action +
+           R"(","Button":)" + std::to_string(x) + R"(,"Delay":5,"Type":4},)" +
+           R"({"Action":"up","Button":3,"Delay":)" + std::to_string(delay) + R"(,"Type":5},)" +
+           R"({"Action":"down","Button":0,"Delay":0,"Type":4},)" +
+           R"({"Action":"up","Button":0,"Delay":0,"Type":5})";
+}
+
 class RecoilPatternsTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -68,28 +79,61 @@ TEST_F(RecoilPatternsTest, ImportsAreCheckedClampedOrRefusedAndExportsAskBeforeO
     }
     EXPECT_FALSE(ImportPattern(user, 0, temp / "missing.shoot").ok);
 
-    const std::string clean =
-        R"({"Events":[{"Action":"down","Button":7,"Delay":40,"Type":5}],"Note":"kept"})";
+    const std::string clean = R"({"Events":[)" + Shot("down", 7, 40) + R"(],"Note":"kept"})";
     WriteText(temp / "clean.shoot", clean);
     RecoilResult result = ImportPattern(user, 3, temp / "clean.shoot");
-    ASSERT_TRUE(result.ok);
+    ASSERT_TRUE(result.ok) << result.message;
     EXPECT_TRUE(result.notes.empty());
     EXPECT_EQ(ReadText(user / "ShootData_3.Shoot"), clean);  // byte for byte
 
-    WriteText(temp / "wide.shoot",
-              R"({"Events":[{"Action":"down","Button":700,"Delay":-5,"Type":200}]})");
+    // Values a record cannot hold are clamped, never wrapped.
+    WriteText(temp / "wide.shoot", R"({"Events":[)" + Shot("down", 700, -5) + "]}");
     result = ImportPattern(user, 3, temp / "wide.shoot");
-    ASSERT_TRUE(result.ok);
-    EXPECT_EQ(result.notes.size(), 3u);
-    const Json::Value stored = profiles::ReadJsonFile(user / "ShootData_3.Shoot")["Events"][0];
+    ASSERT_TRUE(result.ok) << result.message;
+    EXPECT_EQ(result.notes.size(), 2u);
+    const Json::Value stored = profiles::ReadJsonFile(user / "ShootData_3.Shoot")["Events"][2];
     EXPECT_EQ(stored["Button"].asInt(), 255);
-    EXPECT_EQ(stored["Delay"].asInt(), 0);
-    EXPECT_EQ(stored["Type"].asInt(), 200 & 0x7F);
+    EXPECT_EQ(profiles::ReadJsonFile(user / "ShootData_3.Shoot")["Events"][3]["Delay"].asInt(), 0);
 
     ASSERT_TRUE(ExportPattern(user, defaults, 3, temp / "out.shoot", false).ok);
     EXPECT_FALSE(ExportPattern(user, defaults, 0, temp / "out.shoot", false).ok);
     EXPECT_EQ(ReadText(temp / "out.shoot"), ReadText(user / "ShootData_3.Shoot"));
     EXPECT_TRUE(ExportPattern(user, defaults, 0, temp / "out.shoot", true).ok);
+}
+
+TEST_F(RecoilPatternsTest, WhatIsNoRecoilPatternIsRefusedWithTheReasonAndNothingIsWritten) {
+    const std::string original = ReadText(user / "ShootData_1.Shoot");
+    std::string keyboardShot;  // a keyboard macro of six key events
+    for (int i = 0; i < 6; ++i)
+        keyboardShot +=
+            std::string(i ? "," : "") + R"({"Action":"down","Button":4,"Delay":"35","Type":10})";
+    std::string tooMany;
+    for (int i = 0; i < 31; ++i) tooMany += (i ? "," : "") + Shot("down", 1, 30);
+    std::string wrongType = Shot("down", 1, 30);
+    wrongType.replace(wrongType.find(R"("Type":1)"), 8, R"("Type":300)");
+    const std::string cases[][2] = {
+        {R"({"Events":[]})", "holds no events"},
+        {R"({"Events":[)" + Shot("down", 1, 30) + R"(,{"Action":"up","Button":1,"Type":1}]})",
+         "holds 7 events"},
+        {R"({"Events":[)" + tooMany + "]}", "holds 186 events"},
+        {R"({"Events":[)" + keyboardShot + R"(],"MacroName":"jump","Version":64})",
+         "event 1 is a keyboard key, where a recoil pattern has a mouse button"},
+        {R"({"Events":[)" + wrongType + "]}", "event 1 is Type 300"},
+    };
+    for (const auto& [text, reason] : cases) {
+        WriteText(temp / "other.shoot", text);
+        const RecoilResult result = ImportPattern(user, 1, temp / "other.shoot");
+        EXPECT_FALSE(result.ok) << text;
+        EXPECT_NE(result.message.find(reason), std::string::npos) << result.message;
+    }
+    // The two-event keyboard macro the macro tests import.
+    EXPECT_NE(ImportPattern(user, 1, std::filesystem::path(VIVORI_MACRO_GOLDEN_DIR) / "jump.mac")
+                  .message.find("event 1 is a keyboard key"),
+              std::string::npos);
+    EXPECT_EQ(ReadText(user / "ShootData_1.Shoot"), original);
+    // Every shipped pattern is one.
+    for (int n = 0; n < kRecoilPatternCount; ++n)
+        EXPECT_TRUE(ImportPattern(user, n, defaults / RecoilFileName(n)).ok) << n;
 }
 
 }  // namespace

@@ -319,3 +319,111 @@ TEST_F(ProfileListTest, TwoProcessesAddingAtOnceLoseNoProfile) {
     EXPECT_EQ(ids.size(), model.Entries().size());
     EXPECT_EQ(names.size(), model.Entries().size());
 }
+
+TEST(ProfileNames, ANameIsRefusedForControlCharactersBrokenTextOrLengthInCharacters) {
+    EXPECT_EQ(ProfileNameRefusal("Raid 2"), "");
+    EXPECT_EQ(ProfileNameRefusal(std::string(kMaxProfileNameChars, 'x')), "");
+    // Characters, not bytes: 32 Cyrillic letters are 64 bytes and still fit.
+    std::string cyrillic;
+    for (std::size_t i = 0; i < kMaxProfileNameChars; ++i) cyrillic += "Ж";
+    EXPECT_EQ(ProfileNameRefusal(cyrillic), "");
+    EXPECT_NE(ProfileNameRefusal(cyrillic + "Ж").find("longer than 32"), std::string::npos);
+    for (const std::string& name : {std::string("a\nb"), std::string("a\tb"), std::string("a\x7f"),
+                                    std::string("a\xc2\x85"), std::string("a\0b", 3)})
+        EXPECT_NE(ProfileNameRefusal(name).find("control character"), std::string::npos) << name;
+    EXPECT_NE(ProfileNameRefusal("a\xff").find("UTF-8"), std::string::npos);
+}
+
+TEST_F(ProfileListTest, RenameCopyAndImportRefuseNamesTheListCannotShow) {
+    ProfileListModel model = WithNames({"Raid"});
+    const auto path = *model.PathAt(0);
+    for (const std::string& bad :
+         {std::string("two\nlines"), std::string(33, 'n'), std::string("bell\a")}) {
+        const ProfileOutcome outcome = model.Rename(bad);
+        EXPECT_EQ(outcome.status, ProfileStatus::BadName) << bad;
+        EXPECT_FALSE(outcome.message.empty());
+    }
+    EXPECT_EQ(List()["profilelist"][0]["profilename"], "Raid");
+    EXPECT_EQ(ReadJsonFile(path)["profilename"], "Raid");
+
+    // "Raid copy ... copy" fits five times in 32 characters; the sixth copy is refused
+    // and leaves neither an entry nor a file behind.
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(model.Copy()) << i;
+    const auto files = FilesInFolder();
+    const ProfileOutcome sixth = model.Copy();
+    EXPECT_EQ(sixth.status, ProfileStatus::BadName);
+    EXPECT_NE(sixth.message.find("rename it first"), std::string::npos) << sixth.message;
+    EXPECT_EQ(FilesInFolder(), files);
+    EXPECT_EQ(List()["profilelist"].size(), 6u);
+
+    // An import is named after its file: a title the list cannot show is refused, and
+    // so is the "(1)" that would take a fitting title past the limit.
+    const std::string thirty(30, 't');
+    ASSERT_TRUE(model.Export(dir / (thirty + ".json"), false));
+    ASSERT_TRUE(model.Export(dir / "line\nbreak.json", false));
+    ASSERT_TRUE(model.Export(dir / (std::string(33, 'l') + ".json"), false));
+    EXPECT_TRUE(model.Import(dir / (thirty + ".json")));
+    EXPECT_EQ(model.Import(dir / (thirty + ".json")).status, ProfileStatus::BadName);
+    EXPECT_EQ(model.Import(dir / "line\nbreak.json").status, ProfileStatus::BadName);
+    EXPECT_EQ(model.Import(dir / (std::string(33, 'l') + ".json")).status, ProfileStatus::BadName);
+    EXPECT_EQ(List()["profilelist"].size(), 7u);
+    // A title in another encoding is made valid text rather than refused.
+    ASSERT_TRUE(model.Export(dir / "caf\xe9.json", false));
+    ASSERT_TRUE(model.Import(dir / "caf\xe9.json"));
+    EXPECT_EQ(model.Entries().back().name, "caf\xef\xbf\xbd");
+}
+
+TEST_F(ProfileListTest, AProfileOfAnotherDeviceKindIsRefusedWithTheReason) {
+    ProfileListModel keyboard = Model();
+    ASSERT_TRUE(keyboard.Load());
+    ProfileListModel mouse = Model("mouse", 2);
+    ASSERT_TRUE(mouse.Load());
+    ASSERT_TRUE(mouse.Export(dir / "Sniper.json", false));
+    const auto files = FilesInFolder();
+    const ProfileOutcome refused = keyboard.Import(dir / "Sniper.json");
+    EXPECT_EQ(refused.status, ProfileStatus::BadFile);
+    EXPECT_NE(refused.message.find("it is a mouse profile, and this is the keyboard's list"),
+              std::string::npos)
+        << refused.message;
+    EXPECT_EQ(FilesInFolder(), files);
+    EXPECT_EQ(List()["profilelist"].size(), 1u);
+    // Through the receiver the keyboard is the same kind.
+    ProfileListModel receiver = Model("keyboard", 9);
+    ASSERT_TRUE(receiver.Load());
+    EXPECT_EQ(receiver.Import(dir / "Sniper.json").status, ProfileStatus::BadFile);
+
+    ASSERT_TRUE(keyboard.Export(dir / "Typing.json", false));
+    ProfileListModel pad = Model("MousePad", 3);
+    ASSERT_TRUE(pad.Load());
+    EXPECT_NE(pad.Import(dir / "Typing.json").message.find("keyboard profile"), std::string::npos);
+    ProfileListModel headset = Model("HD", 7);
+    ASSERT_TRUE(headset.Load());
+    ASSERT_TRUE(headset.Export(dir / "Music.json", false));
+    EXPECT_NE(mouse.Import(dir / "Music.json").message.find("headset profile"), std::string::npos);
+
+    // Its own kind goes in, and so does a profile of lighting only (a pad's), which
+    // every kind carries.
+    EXPECT_TRUE(keyboard.Import(dir / "Typing.json"));
+    ASSERT_TRUE(pad.Export(dir / "Glow.json", false));
+    EXPECT_TRUE(keyboard.Import(dir / "Glow.json"));
+    EXPECT_TRUE(mouse.Import(dir / "Glow.json"));
+}
+
+TEST_F(ProfileListTest, ASaveReachesOnlyAProfileTheListStillNames) {
+    ProfileListModel model = WithNames({"A", "B"}, 1);
+    const auto path = *model.PathAt(1);
+    int saves = 0;
+    const auto save = [&] {
+        ++saves;
+        WriteText(path, R"({"profilename": "B", "profileUUID": "x"})");
+        return true;
+    };
+    EXPECT_EQ(SaveIfListed(path, save), ListedSave::Saved);
+    EXPECT_EQ(SaveIfListed(path, [] { return false; }), ListedSave::Failed);
+    ASSERT_TRUE(model.Delete());  // as another program would
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(SaveIfListed(path, save), ListedSave::NotListed);
+    EXPECT_EQ(saves, 1);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(SaveIfListed(dir / "elsewhere" / "x.Json", save), ListedSave::NotListed);
+}

@@ -42,10 +42,14 @@ int Report(const ProfileOutcome& outcome, const char* done, const ProfileListMod
     return 0;
 }
 
-// The name padded to 24 characters (not bytes), so the identifiers line up.
-std::string Padded(const std::string& name) {
+// The name padded to 24 characters (not bytes), so the identifiers line up. A control
+// character that an older list may hold shows as "?", so each profile keeps one line.
+std::string Padded(std::string name) {
     std::size_t characters = 0;
-    for (unsigned char c : name) characters += (c & 0xC0) != 0x80;
+    for (char& c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+        characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }
     return name + std::string(characters < 24 ? 24 - characters : 1, ' ');
 }
 

@@ -109,6 +109,7 @@ PROFILE = [
      "无法保存配置更改，原文件已保留。"),
     ("profile_import_refused_text", "This file cannot be imported as a profile.", "无法将此文件导入为配置。"),
     ("profile_export_failed_text", "The profile could not be exported.", "无法导出配置。"),
+    ("profile_name_refused_text", "This name cannot be used for a profile.", "此名称不能用作配置名称。"),
 ]
 
 LIGHTING = [

@@ -5,6 +5,7 @@
 #include "app/CMainWnd.h"
 #include "app/LanguageFonts.h"
 #include "device/SupportedDevices.h"
+#include "panels/CKeySetControlUI.h"
 #include "platform/Debug.h"
 #include "profiles/LanguageConfig.h"
 #include "profiles/LanguageSetting.h"
@@ -64,6 +65,11 @@ void CMainWnd::ApplyLanguage(int index, bool store) {
     for (devices::CQuorvaneUSBDevice* device : DevicesOfKind({kKindMouse, kKindKeyboard})) {
         device->LoadNameLists();
         device->RefreshPage();
+        // Edits show their text as set, so the key field is filled anew.
+        if (CControlUI* keys = pm_.FindSubControlByClass(device, "KeySetControlUI"))
+            if (auto* panel =
+                    static_cast<panels::CKeySetControlUI*>(keys->GetInterface("KeySetControl")))
+                panel->RefreshTexts();
     }
     if (CControlUI* root = pm_.GetRoot()) root->NeedUpdate();
     pm_.NeedUpdate();

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/AppMessages.h"
 #include "app/CMainWnd.h"
 #include "app/windows/CMsgWnd.h"
 #include "device/SupportedDevices.h"
@@ -11,6 +12,7 @@
 #include "panels/CDeviceProfileUI.h"
 #include "platform/Debug.h"
 #include "ui/core/CResourceManager.h"
+#include "ui/message/Messages.h"
 #include "ui/qt/FileDialogs.h"
 
 namespace vivori::app {
@@ -54,6 +56,9 @@ bool CMainWnd::ReportProfileOutcome(const ProfileOutcome& outcome) {
             break;
         case ProfileStatus::Blank:
             Ask("message_text_25");
+            break;
+        case ProfileStatus::BadName:
+            Ask("profile_name_refused_text", false, outcome.message);
             break;
         case ProfileStatus::BadFile:
         case ProfileStatus::ReadFailed:
@@ -106,12 +111,29 @@ void CMainWnd::SwitchProfile() {
     if (panel == nullptr) return;
     const ProfileOutcome selected = panel->SelectProfile(panel->GetSelectedIndex(), false);
     if (!selected) ReportProfileOutcome(selected);
+    ApplySelectedProfile(*device);
+}
+
+void CMainWnd::ApplySelectedProfile(CQuorvaneUSBDevice& device) {
     // The device finds the selected profile through "ProfileList.ini".
-    device->LoadProfile();
-    device->DropDeletedMacros();
-    device->RefreshPage();
-    device->WriteSettings();
-    if (UsesMacros(*device)) WriteMacrosAndKeys(*device);
+    device.LoadProfile();
+    device.DropDeletedMacros();
+    device.RefreshPage();
+    device.WriteSettings();
+    if (UsesMacros(device)) WriteMacrosAndKeys(device);
+}
+
+void CMainWnd::FollowProfileLists() {
+    const std::set<std::filesystem::path> folders = std::move(changedProfileFolders_);
+    changedProfileFolders_.clear();
+    if (!devices_) return;
+    for (CQuorvaneUSBDevice* device : devices_->Devices()) {
+        if (device == nullptr || folders.count(device->DataFolder()) == 0) continue;
+        // A folder removed and made anew needs a new watch.
+        if (profileWatch_) profileWatch_->Watch(device->DataFolder());
+        CDeviceProfileUI* panel = PanelOf(device);
+        if (panel != nullptr && panel->FollowList().selection) ApplySelectedProfile(*device);
+    }
 }
 
 void CMainWnd::SelectProfilePanelTab(int page) {
@@ -128,6 +150,13 @@ void CMainWnd::InitProfilePanel(CQuorvaneUSBDevice& device, int kind) {
     if (!loaded)
         DebugPrintf("profile list of %s: %s\n", device.DataFolderName().c_str(),
                     loaded.message.c_str());
+    if (!profileWatch_)
+        profileWatch_ = std::make_unique<FolderWatch>([this](const std::filesystem::path& folder) {
+            changedProfileFolders_.insert(folder);
+            PostMessage(GetHWND(), kMsgProfileFolderChanged, 0, 0);
+        });
+    if (!profileWatch_->Watch(device.DataFolder()))
+        DebugPrintf("profile folder not watched: %s\n", device.DataFolder().c_str());
 }
 
 void CMainWnd::BindProfileHandlers() {
