@@ -225,6 +225,8 @@ void CDeviceOptionUI::SetDeviceType(int kind, int subkind) {
     subkind_ = subkind;
     const std::string prefix = IconPrefix(kind, subkind);
     if (prefix.empty()) return;
+    // The name under the icon is the kind's name in the current language.
+    SetDeviceName(prefix + "_device_name_text");
     const std::string folder = "common/device_ico/" + prefix;
     normalIcon_ = folder + "_device_normal.png";
     selectedIcon_ = folder + "_device_selected.png";

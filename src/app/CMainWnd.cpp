@@ -199,9 +199,8 @@ void CMainWnd::OnPageCreated(CQuorvaneUSBDevice& device, int pageRow) {
     const bool showsPower = row.selectorValues[1] >= 0;
     entry->Bind("device_switch", &device, std::string(row.powerSwitchName),
                 showsPower ? power : nullptr);
-    entry->SetDeviceType(row.kind, row.link);
     entry->SetVisible(false);
-    entry->SetDeviceName(row.deviceName);
+    entry->SetDeviceType(row.kind, row.link);
     entry->AttachDevice(&device);
     device.SetWritesQueued(options_.queueDeviceWrites);
     entry->SetPowerPeriod(options_.powerPeriodMs);

@@ -104,25 +104,90 @@ int ReportStart(app::CMainWnd& window) {
     return 0;
 }
 
-}  // namespace
+constexpr const char* kUsage =
+    "Usage: vivori-trivex [OPTION]...\n"
+    "Settings of the VIVORI keyboard, mouse, mouse pad and headset.\n"
+    "\n"
+    "  --hidden            start in the tray once the attached devices are shown\n"
+    "  --screenshot PATH   render the window offscreen into a PNG and end\n"
+    "  --page KIND         the page --screenshot shows: keyboard, mouse, pad or headset\n"
+    "  --report-start      print when the window first shows, and end\n"
+    "  -h, --help          show this help and end\n"
+    "      --version       show the version and end\n"
+    "\n"
+    "VIVORI_SIMULATE=keyboard,mouse,pad,headset uses simulated devices instead of the\n"
+    "real ones; VIVORI_DEBUG=1 prints diagnostic lines.\n";
 
-int main(int argc, char** argv) {
+struct Options {
     std::optional<std::string> screenshot;
     bool reportStart = false;
     bool hidden = false;
     int pageKind = kKindKeyboard;
+};
+
+// Qt's own options (QApplication takes them out of argv), with their values.
+bool IsQtOption(std::string_view arg) {
+    for (std::string_view option : {"-platform", "-display", "-platformpluginpath",
+                                    "-platformtheme", "-qwindowgeometry", "-qwindowtitle",
+                                    "-qwindowicon", "-style", "-stylesheet", "-session", "-name"})
+        if (arg == option) return true;
+    return false;
+}
+
+// The options; a usage error ends the program with 2, --help and --version with 0.
+Options ParseOptions(int argc, char** argv) {
+    Options options;
+    auto usageError = [](const std::string& message) {
+        std::fprintf(stderr, "vivori-trivex: %s\n%s", message.c_str(), kUsage);
+        std::exit(2);
+    };
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) screenshot = argv[++i];
-        if (std::strcmp(argv[i], "--report-start") == 0) reportStart = true;
-        if (std::strcmp(argv[i], "--hidden") == 0) hidden = true;
-        if (std::strcmp(argv[i], "--page") == 0 && i + 1 < argc) {
-            const std::string page = argv[++i];
-            pageKind = page == "mouse"     ? kKindMouse
-                       : page == "pad"     ? kKindMousePad
-                       : page == "headset" ? kKindHeadset
-                                           : kKindKeyboard;
+        const std::string_view arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) usageError(std::string(arg) + " needs a value");
+            return argv[++i];
+        };
+        if (arg == "-h" || arg == "--help") {
+            std::fputs(kUsage, stdout);
+            std::exit(0);
+        } else if (arg == "--version") {
+            std::printf("vivori-trivex %s\n", VIVORI_VERSION);
+            std::exit(0);
+        } else if (arg == "--screenshot") {
+            options.screenshot = value();
+        } else if (arg == "--report-start") {
+            options.reportStart = true;
+        } else if (arg == "--hidden") {
+            options.hidden = true;
+        } else if (arg == "--page") {
+            const std::string page = value();
+            if (page == "keyboard")
+                options.pageKind = kKindKeyboard;
+            else if (page == "mouse")
+                options.pageKind = kKindMouse;
+            else if (page == "pad")
+                options.pageKind = kKindMousePad;
+            else if (page == "headset")
+                options.pageKind = kKindHeadset;
+            else
+                usageError("unknown page '" + page + "'");
+        } else if (IsQtOption(arg)) {
+            value();
+        } else {
+            usageError("unknown option '" + std::string(arg) + "'");
         }
     }
+    return options;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options parsed = ParseOptions(argc, argv);
+    const std::optional<std::string>& screenshot = parsed.screenshot;
+    const bool reportStart = parsed.reportStart;
+    const bool hidden = parsed.hidden;
+    const int pageKind = parsed.pageKind;
     // A copy nobody can see would hold the single-instance lock, and every later start
     // on a display would only wake it: without a display it needs a reason to run.
     if (!HasDisplay() && !screenshot && !reportStart && !OffscreenAsked()) {

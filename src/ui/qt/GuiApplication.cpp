@@ -4,6 +4,9 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "ui/qt/ImageCache.h"
 #include "ui/qt/QtCaptureBackend.h"
@@ -11,9 +14,35 @@
 
 namespace vivori::ui {
 
+namespace {
+
+QtMessageHandler gEarlierHandler = nullptr;
+std::string gProgram = "vivori";
+
+// While the application starts, a fatal message is the display that cannot be opened
+// (or no platform at all): said in one line, and the program ends with 1, not an abort.
+void StartHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtFatalMsg) {
+        const QByteArray display = qgetenv("DISPLAY");
+        std::fprintf(stderr, "%s: cannot open the display%s%s: %s\n", gProgram.c_str(),
+                     display.isEmpty() ? "" : " ", display.constData(), qPrintable(message));
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    if (gEarlierHandler != nullptr) gEarlierHandler(type, context, message);
+}
+
+}  // namespace
+
 GuiApplication::GuiApplication(int& argc, char** argv, bool offscreen) {
     if (offscreen) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc > 0 && argv[0] != nullptr) {
+        gProgram = argv[0];
+        gProgram = gProgram.substr(gProgram.find_last_of('/') + 1);
+    }
+    gEarlierHandler = qInstallMessageHandler(StartHandler);
     application_ = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(gEarlierHandler);
     // The tray keeps the program alive; closing the last window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
     InstallQtWindowHosts();
