@@ -8,6 +8,7 @@
 #include "panels/CVoice6533ControlUI.h"
 #include "platform/CaseFold.h"
 #include "platform/Debug.h"
+#include "platform/Time.h"
 
 namespace vivori::devices {
 namespace {
@@ -211,16 +212,23 @@ int CQuorvaneRI6533Device::SendLedRound() {
 
 void CQuorvaneRI6533Device::RefreshLights() {
     if (!commands_.IsOpen()) return;
-    if (!HostLightControl()) {
-        lastSent_.clear();  // the next round after the host takes over goes out whole
-        return;
-    }
     std::vector<LedColour> colours;
     {
         CriticalSectionLock lock(lightLock_);
         colours = ledColours_;
     }
-    if (IsWindowActive()) PaintLedButtons(colours, true);
+    const bool controlled = HostLightControl();
+    // The timer runs at the output's rate; the page needs no more pictures than the
+    // screen shows.
+    const uint32_t now = GetTickCount();
+    if (IsWindowActive() && now - lastPaintMs_ >= PreviewPeriodMs()) {
+        lastPaintMs_ = now;
+        PaintLedButtons(colours, controlled);
+    }
+    if (!controlled) {
+        lastSent_.clear();  // the next round after the host takes over goes out whole
+        return;
+    }
     // The preview changes the colours at most once a light tick; the output clock runs
     // faster, and a round that repeats the last one would only load the bus.
     if (colours != lastSent_) SendLedRound();

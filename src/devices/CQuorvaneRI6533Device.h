@@ -53,6 +53,7 @@ class CQuorvaneRI6533Device : public CVendorBlockDevice {
     void BuildPage() override;
     void RefreshPage() override;
     void RefreshLights() override;
+    bool LightTimerDrivesLeds() const override { return HostLightControl(); }
     profiles::CBasicProfiledata& ProfileData() override { return profile_; }
     profiles::CRi6533Profiledata& Profile() { return profile_; }
 
@@ -140,6 +141,7 @@ class CQuorvaneRI6533Device : public CVendorBlockDevice {
 
     std::vector<LedColour> lastSent_;
     uint64_t ledRounds_ = 0;
+    uint32_t lastPaintMs_ = 0;  // UI thread
 };
 
 }  // namespace vivori::devices

@@ -260,6 +260,10 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // screen's own picture rate, or slower while the window is not the one in use.
     void SetPreviewPeriodMs(unsigned ms) { previewPeriodMs_.store(ms); }
     unsigned PreviewPeriodMs() const { return previewPeriodMs_.load(); }
+    // True while the light timer itself sends the device its LED colours (the headset
+    // under host light control): its output clock then runs whether or not the window
+    // can be seen.
+    virtual bool LightTimerDrivesLeds() const { return false; }
 
     // The page's lighting panel (null when the layout has none), told the device's
     // type when the page is set up.
