@@ -217,6 +217,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void InitProfilePanel(devices::CQuorvaneUSBDevice& device, int kind);
     // The selected profile of the current device's panel to the device and the hardware.
     void SwitchProfile();
+    // The device takes over the selected profile: loads it, runs its lighting, shows
+    // it and writes it, with its macros and keys where the kind has them.
+    void TakeSelectedProfile(devices::CQuorvaneUSBDevice& device);
     void SelectProfilePanelTab(int page);
     // Shows the message of a refused or failed operation; true when it succeeded.
     bool ReportProfileOutcome(const profiles::ProfileOutcome& outcome);

@@ -119,6 +119,9 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // details the macro editor reports (link down, events too many).
     virtual macros::MacroUploadResult WriteUsedMacros() { return {}; }
     virtual int WriteSettings() { return 0; }
+    // After another profile was selected or the profile was reset: what the profile
+    // holds beyond the settings the device's own writes carry (the headset's audio).
+    virtual void WriteProfileExtras() {}
     // Shows these light settings on the device for a while (a game light event),
     // leaving the profile as it is: ApplyProfileLighting and WriteSettings bring the
     // profile's own back.
@@ -268,8 +271,8 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // The page's lighting panel (null when the layout has none), told the device's
     // type when the page is set up.
     panels::CLightControlUI* LightPanel();
-    // Shows the light parameters, and the audio light settings (the current colour
-    // triple), in the lighting panel.
+    // Shows the light parameters, and the stored audio light words, in the lighting
+    // panel.
     void ShowLightParameters();
     void ShowAudioLight();
     // The panel's device type code of this device's kind (receivers count as their device).

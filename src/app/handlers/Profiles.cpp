@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/CMainWnd.h"
+#include "app/handlers/Handlers.h"
 #include "app/windows/CMsgWnd.h"
 #include "device/SupportedDevices.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
@@ -106,12 +107,21 @@ void CMainWnd::SwitchProfile() {
     if (panel == nullptr) return;
     const ProfileOutcome selected = panel->SelectProfile(panel->GetSelectedIndex(), false);
     if (!selected) ReportProfileOutcome(selected);
+    TakeSelectedProfile(*device);
+}
+
+void CMainWnd::TakeSelectedProfile(CQuorvaneUSBDevice& device) {
     // The device finds the selected profile through "ProfileList.ini".
-    device->LoadProfile();
-    device->DropDeletedMacros();
-    device->RefreshPage();
-    device->WriteSettings();
-    if (UsesMacros(*device)) WriteMacrosAndKeys(*device);
+    device.LoadProfile();
+    // The effect running on the host (and any frames it streams) is the new profile's
+    // before the page shows it.
+    device.ApplyProfileLighting();
+    device.DropDeletedMacros();
+    device.RefreshPage();
+    device.WriteSettings();
+    device.WriteProfileExtras();
+    if (UsesMacros(device)) WriteMacrosAndKeys(device);
+    UpdateAudioRecorder(*this);
 }
 
 void CMainWnd::SelectProfilePanelTab(int page) {
@@ -185,10 +195,7 @@ void CMainWnd::ExportProfile(CQuorvaneUSBDevice&, CDeviceProfileUI& panel) {
 void CMainWnd::ResetProfile(CQuorvaneUSBDevice& device, CDeviceProfileUI& panel) {
     if (Ask("message_text_22", true) != 1) return;
     if (!ReportProfileOutcome(panel.ResetProfile())) return;
-    device.LoadProfile();
-    device.RefreshPage();
-    device.WriteSettings();
-    if (UsesMacros(device)) WriteMacrosAndKeys(device);
+    TakeSelectedProfile(device);
     if (CControlUI* editor = pm_.FindSubControlByName(&device, "keyset_layout"))
         editor->SetVisible(false);
 }
