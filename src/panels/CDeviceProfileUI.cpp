@@ -191,7 +191,8 @@ void CDeviceProfileUI::ApplyTabTable() {
         for (int page : rule.shown)
             if (ui::CControlUI* tab = Child(kTabs[std::size_t(page - 1)])) tab->SetVisible(true);
     }
-    if (ui::CControlUI* note = Child("virtual71_note")) note->SetVisible(deviceKind_ == kHeadsetKind);
+    if (ui::CControlUI* note = Child("virtual71_note"))
+        note->SetVisible(deviceKind_ == kHeadsetKind);
 }
 
 }  // namespace vivori::panels
