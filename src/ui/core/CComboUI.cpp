@@ -64,7 +64,9 @@ bool CComboUI::SelectItem(int index, bool takeFocus, bool triggerEvent) {
     CControlUI* control = GetItemAt(index);
     auto* item =
         control != nullptr ? static_cast<IListItemUI*>(control->GetInterface("ListItem")) : nullptr;
-    if (item == nullptr || !control->IsEnabled() || !item->Select(true)) return false;
+    // The item's own state: a disabled container stops the user's clicks, not the
+    // program choosing what the combo shows.
+    if (item == nullptr || !control->IsOwnEnabled() || !item->Select(true)) return false;
     current_ = index;
     Invalidate();
     if (triggerEvent && manager_ != nullptr) {

@@ -22,7 +22,8 @@ class CListElementUI : public Base, public IListItemUI {
     void SetOwner(IListOwnerUI* owner) override { item_.owner = owner; }
     bool IsSelected() const override { return item_.selected; }
     bool Select(bool select = true) override {
-        if (!this->IsEnabled()) return false;
+        // Its own state: a disabled container stops clicks, not the program's choice.
+        if (!this->IsOwnEnabled()) return false;
         item_.selected = select;
         this->SetState(select ? this->GetState() | kStateSelected
                               : this->GetState() & ~kStateSelected);
