@@ -16,6 +16,7 @@
 #include "ui/core/CComboUI.h"
 #include "ui/core/COptionUI.h"
 #include "ui/core/CProgressUI.h"
+#include "ui/qt/OffscreenSurface.h"
 #include "ui/qt/WindowRendering.h"
 
 namespace vivori::testing {
@@ -277,6 +278,10 @@ TEST_F(HeadsetPageTest, OneRowOfTabsChoosesEachPanelAndSurroundIsNotedAsUnavaila
         for (const char* other : {"deng_Op_tab", "6533_voice_Op_tab", "magic_Op_tab"})
             EXPECT_EQ(selected(other), std::string_view(other) == tab) << tab << " / " << other;
     }
+    PumpUntil([&] { return Headset()->PreviewSteps() > 5; });
+    PumpFor(50);
+    EXPECT_TRUE(
+        ui::SaveWindowPng(Window().PaintManager(), VIVORI_SCREENSHOT_DIR "/headset-page.png"));
 }
 
 }  // namespace

@@ -31,8 +31,8 @@ class LightingTest : public AppTest {
         if (withMouse) mouseSim = Plug("mouse");
         ASSERT_TRUE(PumpUntil([&] {
             return Kb() && Kb()->Commands().IsOpen() && Panel(Kb())->GetMode() >= 0 &&
-                   (!withMouse || (Mouse() && Mouse()->Commands().IsOpen() &&
-                                   Panel(Mouse())->GetMode() >= 0));
+                   (!withMouse ||
+                    (Mouse() && Mouse()->Commands().IsOpen() && Panel(Mouse())->GetMode() >= 0));
         }));
         ShowPage(Kb());
     }
@@ -98,8 +98,8 @@ class LightingTest : public AppTest {
     }
     // The "LightInfo" of the mouse's profile file.
     Json::Value MouseLightFile() {
-        return profiles::ReadJsonFile(Mouse()->Profile().GetProfilePath())["Device"][0]
-                                     ["LightInfo"];
+        return profiles::ReadJsonFile(
+            Mouse()->Profile().GetProfilePath())["Device"][0]["LightInfo"];
     }
     // Picks a row of the profile list as the user does, and waits for the switch.
     void ChooseProfile(int row) {
@@ -322,8 +322,8 @@ TEST_F(LightingTest, AProfileSwitchBringsTheEngineThePanelAndTheStreamToTheNewPr
 TEST_F(LightingTest, TheMusicPanelShowsTheStoredAudioColoursAndEveryStyleKeepsThem) {
     StartWithKeyboard();
     auto stored = [&] {
-        return profiles::ReadJsonFile(Kb()->Profile().GetProfilePath())["Device"][0]
-                                     ["AudioLightInfo"];
+        return profiles::ReadJsonFile(
+            Kb()->Profile().GetProfilePath())["Device"][0]["AudioLightInfo"];
     };
     // The shipped profile: background 0,0,64; foreground 0,255,180 and colourful.
     ASSERT_EQ(stored()["BkColorB"], 64);
