@@ -89,10 +89,13 @@ void CDeviceOptionUI::SendReachable(bool reachable) {
 }
 
 unsigned CDeviceOptionUI::LightPeriodMs() const {
+    const unsigned output = OnReceiver() ? kLightReceiverMs : kLightWiredMs;
+    // The device paces its own pictures then.
+    if (device_->LightTimerDrivesLeds()) return output;
     if (!device_->IsWindowActive()) return kLightHiddenMs;
     // The device's frames have their own clock; the screen needs no more pictures than
     // it shows.
-    return std::max(OnReceiver() ? kLightReceiverMs : kLightWiredMs, device_->PreviewPeriodMs());
+    return std::max(output, device_->PreviewPeriodMs());
 }
 
 void CDeviceOptionUI::OnLightTimer() {

@@ -26,6 +26,11 @@ using namespace ui;
 
 namespace {
 
+// The kinds with lights the host drives or previews: each follows "Lights: on/released"
+// and the window's visibility.
+constexpr std::initializer_list<uint16_t> kLitKinds = {kKindMouse, kKindMousePad, kKindKeyboard,
+                                                       kKindHeadset};
+
 constexpr int kDiscoverySlot = 0;
 constexpr int kSyncLightingSlot = 2;
 
@@ -125,7 +130,7 @@ CQuorvaneUSBDevice* CMainWnd::CurrentDevice() const {
 }
 
 void CMainWnd::SetLightsControlled(bool controlled) {
-    for (CQuorvaneUSBDevice* device : DevicesOfKind({kKindMouse, kKindMousePad, kKindKeyboard}))
+    for (CQuorvaneUSBDevice* device : DevicesOfKind(kLitKinds))
         device->SetHostLightControl(controlled);
 }
 
@@ -149,7 +154,7 @@ void CMainWnd::UpdatePreviewState() {
     const bool inUse = windowActive_ || mouseInside_;
     const unsigned period =
         inUse ? FramePeriodMs(host_ ? host_->RefreshRate() : 0) : kUnfocusedPreviewMs;
-    for (CQuorvaneUSBDevice* device : DevicesOfKind({kKindMouse, kKindMousePad, kKindKeyboard})) {
+    for (CQuorvaneUSBDevice* device : DevicesOfKind(kLitKinds)) {
         device->SetPreviewPeriodMs(period);
         device->SetWindowActive(seen);
     }
@@ -227,6 +232,8 @@ void CMainWnd::OnDeviceAttached(CQuorvaneUSBDevice& device, bool throughReceiver
     ShowSelectorEntry(device.SelectorValue(), true, !throughReceiver || !anyShown);
     if (CDeviceOptionUI* entry = selector_.Entry(device.SelectorValue()))
         entry->StartConnectTimer();
+    // One that arrives while the lights are released leaves them alone too.
+    if (!lightsControlled_ || !systemAwake_) device.SetHostLightControl(false);
     // A device that arrives while the window is on screen previews at once.
     UpdatePreviewState();
     syncLighting_.Wake();

@@ -223,8 +223,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void InitProfilePanel(devices::CQuorvaneUSBDevice& device, int kind);
     // The selected profile of the current device's panel to the device and the hardware.
     void SwitchProfile();
-    // The profile the device's list selects, loaded, shown and written to the device.
-    void ApplySelectedProfile(devices::CQuorvaneUSBDevice& device);
+    // The device takes over the selected profile: loads it, runs its lighting, shows
+    // it and writes it, with its macros and keys where the kind has them.
+    void TakeSelectedProfile(devices::CQuorvaneUSBDevice& device);
     // The panels of the changed folders follow their lists; a device whose selected
     // profile is another one now loads it. Other programs (vivori-ctl) change the lists.
     void FollowProfileLists();

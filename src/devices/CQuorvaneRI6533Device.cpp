@@ -8,6 +8,7 @@
 #include "panels/CVoice6533ControlUI.h"
 #include "platform/CaseFold.h"
 #include "platform/Debug.h"
+#include "platform/Time.h"
 
 namespace vivori::devices {
 namespace {
@@ -148,14 +149,45 @@ void CQuorvaneRI6533Device::AfterProfileLoaded() {
     settings_ = profile_.GetSystemSetStages();
     customNames_ = profile_.GetCustomEqNames();
     const int count = static_cast<int>(customNames_.size());
-    if (settings_.eqType == kCustomEq && count > 0) {
+    const int index = settings_.customEqSelectIndex;
+    if (settings_.eqType != kCustomEq) {
+        bands_ = profile_.GetEqValues(settings_.eqType);
+    } else if (index >= 0 && index < count) {
+        bands_ = profile_.GetCustomEqValues(index);
+    } else if (auto unnamed = profile_.GetUnnamedCustomEq()) {
+        settings_.customEqSelectIndex = kUnnamedCustomEq;
+        bands_ = *unnamed;
+    } else if (count > 0) {
         // An index from the file: only one the list holds.
-        settings_.customEqSelectIndex = std::clamp(settings_.customEqSelectIndex, 0, count - 1);
+        settings_.customEqSelectIndex = std::clamp(index, 0, count - 1);
         bands_ = profile_.GetCustomEqValues(settings_.customEqSelectIndex);
     } else {
-        bands_ = profile_.GetEqValues(settings_.eqType == kCustomEq ? 1 : settings_.eqType);
+        // Custom with no curve behind it (an older save): the first preset is what
+        // plays, so it is what the page shows.
+        settings_.eqType = 1;
+        bands_ = profile_.GetEqValues(1);
     }
     bands_.resize(profiles::kEqBands, 0);
+}
+
+void CQuorvaneRI6533Device::ReloadDefaults() {
+    CVendorBlockDevice::ReloadDefaults();
+    WriteProfileExtras();
+}
+
+void CQuorvaneRI6533Device::WriteProfileExtras() {
+    if (!library_) return;
+    SendBands();
+    if (SetRecording("MuteControl", settings_.micInSelect != 0 ? 0 : 1))
+        micMuted_ = settings_.micInSelect == 0;
+    SetRecordingLevel("VolumeScalarControl", settings_.micInValue, kMicChannel);
+    if (SetRecording("AAMuteControl", settings_.micMonitorSelect != 0 ? 0 : 1))
+        monitorMuted_ = settings_.micMonitorSelect == 0;
+    SetRecordingLevel("AAVolumeScalarControl", settings_.micMonitorValue, kMonitorChannel);
+    SetRecording("Enable_MAGICVOICE", settings_.magicEnable != 0 ? 1 : 0);
+    if (settings_.magicEnable != 0) SetRecording("Enable_MICECHO", 0);
+    if (settings_.magicType >= 1 && settings_.magicType <= panels::CMagicControlUI::kEffects)
+        SetRecording("MagicVoice_Selection", settings_.magicType - 1);
 }
 
 void CQuorvaneRI6533Device::SaveAudioSettings() {
@@ -211,16 +243,23 @@ int CQuorvaneRI6533Device::SendLedRound() {
 
 void CQuorvaneRI6533Device::RefreshLights() {
     if (!commands_.IsOpen()) return;
-    if (!HostLightControl()) {
-        lastSent_.clear();  // the next round after the host takes over goes out whole
-        return;
-    }
     std::vector<LedColour> colours;
     {
         CriticalSectionLock lock(lightLock_);
         colours = ledColours_;
     }
-    if (IsWindowActive()) PaintLedButtons(colours, true);
+    const bool controlled = HostLightControl();
+    // The timer runs at the output's rate; the page needs no more pictures than the
+    // screen shows.
+    const uint32_t now = GetTickCount();
+    if (IsWindowActive() && now - lastPaintMs_ >= PreviewPeriodMs()) {
+        lastPaintMs_ = now;
+        PaintLedButtons(colours, controlled);
+    }
+    if (!controlled) {
+        lastSent_.clear();  // the next round after the host takes over goes out whole
+        return;
+    }
     // The preview changes the colours at most once a light tick; the output clock runs
     // faster, and a round that repeats the last one would only load the bus.
     if (colours != lastSent_) SendLedRound();
@@ -373,22 +412,22 @@ void CQuorvaneRI6533Device::ToggleMonitorMute() {
     ToggleMute(monitorMuted_, "AAMuteControl", settings_.micMonitorSelect, true);
 }
 
+bool CQuorvaneRI6533Device::SetRecordingLevel(std::string_view name, int value,
+                                              const audio::Parameter& channel) {
+    return library_ && recording_.present &&
+           audio::SetFloat(*library_, recording_.record, name, float(value) / 100.0f, &channel);
+}
+
 void CQuorvaneRI6533Device::SetMicLevel(int value) {
     value = std::clamp(value, 0, 100);
-    if (!library_ || !recording_.present ||
-        !audio::SetFloat(*library_, recording_.record, "VolumeScalarControl", float(value) / 100.0f,
-                         &kMicChannel))
-        return;
+    if (!SetRecordingLevel("VolumeScalarControl", value, kMicChannel)) return;
     settings_.micInValue = value;
     SaveAudioSettings();
 }
 
 void CQuorvaneRI6533Device::SetMonitorLevel(int value) {
     value = std::clamp(value, 0, 100);
-    if (!library_ || !recording_.present ||
-        !audio::SetFloat(*library_, recording_.record, "AAVolumeScalarControl",
-                         float(value) / 100.0f, &kMonitorChannel))
-        return;
+    if (!SetRecordingLevel("AAVolumeScalarControl", value, kMonitorChannel)) return;
     settings_.micMonitorValue = value;
     SaveAudioSettings();
 }
@@ -438,19 +477,27 @@ void CQuorvaneRI6533Device::SelectCustomEq() {
         voicePanel_->SelectEqOption(kCustomEq);
         voicePanel_->EnableCustomEq(true);
     }
-    ApplyCustom();
+    // Without a named setting chosen, the curve playing now is the custom one.
+    if (!ApplyCustom()) KeepUnnamedCustomEq();
     SaveAudioSettings();
 }
 
-void CQuorvaneRI6533Device::ApplyCustom() {
+void CQuorvaneRI6533Device::KeepUnnamedCustomEq() {
+    settings_.customEqSelectIndex = kUnnamedCustomEq;
+    profile_.SetUnnamedCustomEq(bands_);
+    profile_.SetSystemSetStages(settings_);
+}
+
+bool CQuorvaneRI6533Device::ApplyCustom() {
     const int selected = voicePanel_ != nullptr ? voicePanel_->GetCustomSelection()
                                                 : settings_.customEqSelectIndex;
-    if (selected < 0 || selected >= static_cast<int>(customNames_.size())) return;
+    if (selected < 0 || selected >= static_cast<int>(customNames_.size())) return false;
     bands_ = profile_.GetCustomEqValues(selected);
     bands_.resize(profiles::kEqBands, 0);
     SendBands();
     settings_.customEqSelectIndex = selected;
     SaveAudioSettings();
+    return true;
 }
 
 void CQuorvaneRI6533Device::SetBand(int band, int value) {
@@ -462,9 +509,13 @@ void CQuorvaneRI6533Device::SetBand(int band, int value) {
             voicePanel_->SelectCustomName(-1);
             voicePanel_->EnableCustomEq(true);
         }
+        settings_.customEqSelectIndex = kUnnamedCustomEq;
     }
     bands_[size_t(band)] = value;
     SetPlayback(BandName(band), value);
+    // Not saved yet, as a slider moves often; but the next save of anything keeps
+    // this curve as the custom one, so the profile never names a curve it lacks.
+    if (settings_.customEqSelectIndex == kUnnamedCustomEq) KeepUnnamedCustomEq();
 }
 
 int CQuorvaneRI6533Device::SaveCustom() {

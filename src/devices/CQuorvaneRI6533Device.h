@@ -40,6 +40,8 @@ class CQuorvaneRI6533Device : public CVendorBlockDevice {
   public:
     static constexpr uint32_t kVoiceEffectFeature = 0x20000;
     static constexpr int kMaxCustomEqs = 20;
+    // The custom-EQ index of a curve set with the sliders and never named.
+    static constexpr int kUnnamedCustomEq = -1;
     using AudioSource = std::function<std::shared_ptr<audio::IAudioLibrary>()>;
     using MessageSink = std::function<void(const std::string&)>;
 
@@ -52,7 +54,12 @@ class CQuorvaneRI6533Device : public CVendorBlockDevice {
     void InitPage() override;
     void BuildPage() override;
     void RefreshPage() override;
+    void ReloadDefaults() override;
+    // The profile's audio settings to the audio library: equaliser, microphone and
+    // monitoring level and mute, voice effect.
+    void WriteProfileExtras() override;
     void RefreshLights() override;
+    bool LightTimerDrivesLeds() const override { return HostLightControl(); }
     profiles::CBasicProfiledata& ProfileData() override { return profile_; }
     profiles::CRi6533Profiledata& Profile() { return profile_; }
 
@@ -88,7 +95,8 @@ class CQuorvaneRI6533Device : public CVendorBlockDevice {
     // Presets 1-12; 13 is the custom setting (SelectCustomEq).
     void ApplyPreset(int n);
     void SelectCustomEq();
-    void ApplyCustom();
+    // False when no named custom setting is chosen (nothing changes then).
+    bool ApplyCustom();
     void SetBand(int band, int value);
     // -1 nothing to save (no name and no selection, or the list is full), 0 the name is
     // taken, 1 saved.
@@ -119,6 +127,9 @@ class CQuorvaneRI6533Device : public CVendorBlockDevice {
     void SaveAudioSettings();
     bool SetRecording(std::string_view name, int32_t value, const audio::Parameter* p = nullptr);
     bool SetPlayback(std::string_view name, int32_t value);
+    bool SetRecordingLevel(std::string_view name, int value, const audio::Parameter& channel);
+    // The bands playing now become the unnamed custom curve, in the profile document.
+    void KeepUnnamedCustomEq();
     void ToggleMute(bool& muted, std::string_view property, int32_t& select, bool monitor);
 
     profiles::CRi6533Profiledata profile_;
@@ -140,6 +151,7 @@ class CQuorvaneRI6533Device : public CVendorBlockDevice {
 
     std::vector<LedColour> lastSent_;
     uint64_t ledRounds_ = 0;
+    uint32_t lastPaintMs_ = 0;  // UI thread
 };
 
 }  // namespace vivori::devices

@@ -294,8 +294,9 @@ void CQuorvaneUSBDevice::ShowLightParameters() {
 void CQuorvaneUSBDevice::ShowAudioLight() {
     panels::CLightControlUI* panel = LightPanel();
     if (panel == nullptr) return;
-    const std::array<int, 3> words = GetCurrentColour();
-    panel->SetAudioLightInfo({uint32_t(words[0]), uint32_t(words[1]), uint32_t(words[2])});
+    // The stored audio words: the colour panel's RGB is another setting altogether.
+    const AudioLightWords words = GetAudioLightWords();
+    panel->SetAudioLightInfo({words.first, words.second, words.layer});
 }
 
 void CQuorvaneUSBDevice::SetPageTexts(std::string first, std::string second) {

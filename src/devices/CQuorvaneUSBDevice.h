@@ -121,6 +121,9 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // details the macro editor reports (link down, events too many).
     virtual macros::MacroUploadResult WriteUsedMacros() { return {}; }
     virtual int WriteSettings() { return 0; }
+    // After another profile was selected or the profile was reset: what the profile
+    // holds beyond the settings the device's own writes carry (the headset's audio).
+    virtual void WriteProfileExtras() {}
     // Shows these light settings on the device for a while (a game light event),
     // leaving the profile as it is: ApplyProfileLighting and WriteSettings bring the
     // profile's own back.
@@ -262,12 +265,16 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // screen's own picture rate, or slower while the window is not the one in use.
     void SetPreviewPeriodMs(unsigned ms) { previewPeriodMs_.store(ms); }
     unsigned PreviewPeriodMs() const { return previewPeriodMs_.load(); }
+    // True while the light timer itself sends the device its LED colours (the headset
+    // under host light control): its output clock then runs whether or not the window
+    // can be seen.
+    virtual bool LightTimerDrivesLeds() const { return false; }
 
     // The page's lighting panel (null when the layout has none), told the device's
     // type when the page is set up.
     panels::CLightControlUI* LightPanel();
-    // Shows the light parameters, and the audio light settings (the current colour
-    // triple), in the lighting panel.
+    // Shows the light parameters, and the stored audio light words, in the lighting
+    // panel.
     void ShowLightParameters();
     void ShowAudioLight();
     // The panel's device type code of this device's kind (receivers count as their device).

@@ -33,8 +33,11 @@ const TabRule kTabRules[] = {
     {4, {kCursor, kMacro, kKeys}, {}},
     {5, {kCursor, kMacro, kSystem, kKeys}, {}},
     {6, {}, {}},
-    {7, {kCursor, kMacro, kSystem, kKeys}, {kVoice, kMagic, kVirtual}},
+    // Virtual surround has no counterpart in the sound server here: a note stands in
+    // its place instead.
+    {7, {kCursor, kMacro, kSystem, kKeys, kVirtual}, {kVoice, kMagic}},
 };
+constexpr int kHeadsetKind = 7;
 
 ProfileOutcome NoPanel() {
     return {ProfileStatus::Refused, "the profile panel is not set up"};
@@ -202,6 +205,8 @@ void CDeviceProfileUI::ApplyTabTable() {
         for (int page : rule.shown)
             if (ui::CControlUI* tab = Child(kTabs[std::size_t(page - 1)])) tab->SetVisible(true);
     }
+    if (ui::CControlUI* note = Child("virtual71_note"))
+        note->SetVisible(deviceKind_ == kHeadsetKind);
 }
 
 }  // namespace vivori::panels

@@ -275,7 +275,6 @@ void CLightControlUI::SetAudioLightInfo(const AudioLight& audio) {
         foreground->Selected(true, false);
         background->Selected(false, false);
         colourful->SetEnabled(true);
-        colourful->Selected(Component(audio.second, 3) != 0, false);
     } else {
         colour = OpaqueColour(Component(audio.first, 1), Component(audio.first, 2),
                               Component(audio.first, 3));
@@ -283,6 +282,9 @@ void CLightControlUI::SetAudioLightInfo(const AudioLight& audio) {
         foreground->Selected(false, false);
         colourful->SetEnabled(false);
     }
+    // The flag belongs to the foreground; shown (disabled) with the background too, so
+    // reading the panel back keeps it.
+    colourful->Selected(Component(audio.second, 3) != 0, false);
     ShowAudioColour(colour);
     const bool colours = mode != kAudioModeWithoutColours;
     Enable("light_audiocolor_layout", colours);

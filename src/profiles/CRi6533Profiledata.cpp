@@ -15,6 +15,13 @@ constexpr const char* kCustomKey = "CustomEQHzValueInfo";
 int PresetSlot(int eqType) {
     return eqType >= 1 && eqType <= 12 ? eqType : 1;
 }
+// Ten band values; a missing or mistyped one reads 0.
+std::vector<std::int32_t> BandsOf(const Json::Value& bands) {
+    std::vector<std::int32_t> values(kEqBands, 0);
+    for (int i = 0; i < kEqBands; ++i)
+        values[std::size_t(i)] = JsonInt(JsonElement(bands, std::size_t(i)), "value", 0);
+    return values;
+}
 bool CustomInRange(int index) {
     return index >= 0 && index < kMaxCustomEqs;
 }
@@ -33,13 +40,8 @@ void CRi6533Profiledata::SetSystemSetStages(const SystemSetStages& stages) {
 
 std::vector<std::int32_t> CRi6533Profiledata::ReadBands(const char* key, int slot) {
     const Json::Value& bands = JsonElement(JsonMember(Document(), key), std::size_t(slot));
-    eqValues_.assign(kEqBands, 0);
-    if (!bands.isArray()) {
-        WriteBands(key, slot, eqValues_);
-        return eqValues_;
-    }
-    for (int i = 0; i < kEqBands; ++i)
-        eqValues_[std::size_t(i)] = JsonInt(JsonElement(bands, std::size_t(i)), "value", 0);
+    eqValues_ = BandsOf(bands);
+    if (!bands.isArray()) WriteBands(key, slot, eqValues_);
     return eqValues_;
 }
 
@@ -73,6 +75,16 @@ std::vector<std::int32_t> CRi6533Profiledata::GetCustomEqValues(int index) {
 void CRi6533Profiledata::SetCustomEqValues(const std::vector<std::int32_t>& values, int index) {
     eqValues_ = values;
     if (CustomInRange(index)) WriteBands(kCustomKey, index, values);
+}
+
+std::optional<std::vector<std::int32_t>> CRi6533Profiledata::GetUnnamedCustomEq() {
+    const Json::Value& bands = JsonElement(JsonMember(Document(), kPresetKey), kCustomEqType);
+    if (!bands.isArray()) return std::nullopt;
+    return BandsOf(bands);
+}
+
+void CRi6533Profiledata::SetUnnamedCustomEq(const std::vector<std::int32_t>& values) {
+    WriteBands(kPresetKey, kCustomEqType, values);
 }
 
 std::vector<std::string> CRi6533Profiledata::GetCustomEqNames() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ class CRi6533Profiledata : public CBasicProfiledata {
     void SetCustomEqNames(const std::vector<std::string>& names);
     // Removes custom setting `index` from the names and from the band values alike.
     void DeleteCustomEq(int index);
+    // The curve set with the band sliders and never saved under a name (EqType 13 with
+    // CustomEqSeletIndex -1). It sits in the preset list's slot 13, which no preset
+    // uses; nothing when the document holds none.
+    std::optional<std::vector<std::int32_t>> GetUnnamedCustomEq();
+    void SetUnnamedCustomEq(const std::vector<std::int32_t>& values);
 
   private:
     std::vector<std::int32_t> ReadBands(const char* key, int slot);

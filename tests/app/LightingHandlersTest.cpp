@@ -6,6 +6,7 @@
 #include "devices/CQuorvaneMouseDevice.h"
 #include "devices/CQuorvaneMousePadDevice.h"
 #include "devices/KeyboardSettingsBlock.h"
+#include "lighting/LightTypes.h"
 #include "panels/CLightControlUI.h"
 #include "profiles/JsonFile.h"
 #include "sim/SimProduct.h"
@@ -30,8 +31,8 @@ class LightingTest : public AppTest {
         if (withMouse) mouseSim = Plug("mouse");
         ASSERT_TRUE(PumpUntil([&] {
             return Kb() && Kb()->Commands().IsOpen() && Panel(Kb())->GetMode() >= 0 &&
-                   (!withMouse || (Mouse() && Mouse()->Commands().IsOpen() &&
-                                   Panel(Mouse())->GetMode() >= 0));
+                   (!withMouse ||
+                    (Mouse() && Mouse()->Commands().IsOpen() && Panel(Mouse())->GetMode() >= 0));
         }));
         ShowPage(Kb());
     }
@@ -97,8 +98,18 @@ class LightingTest : public AppTest {
     }
     // The "LightInfo" of the mouse's profile file.
     Json::Value MouseLightFile() {
-        return profiles::ReadJsonFile(Mouse()->Profile().GetProfilePath())["Device"][0]
-                                     ["LightInfo"];
+        return profiles::ReadJsonFile(
+            Mouse()->Profile().GetProfilePath())["Device"][0]["LightInfo"];
+    }
+    // Picks a row of the profile list as the user does, and waits for the switch.
+    void ChooseProfile(int row) {
+        auto* panel = Window().PaintManager().FindSubControlByClass(Kb(), "DeviceProfileUI");
+        auto* combo = static_cast<ui::CComboUI*>(
+            Window().PaintManager().FindSubControlByName(panel, "device_profile_combo"));
+        const size_t before = WritesTo(*keyboardSim);
+        combo->SelectItem(row, false, true);
+        ASSERT_TRUE(PumpUntil([&] { return WritesTo(*keyboardSim) > before; }, 3000));
+        PumpFor(50);
     }
     size_t WritesTo(const sim::SimDevice& device) {
         size_t writes = 0;
@@ -282,6 +293,56 @@ TEST_F(LightingTest, OnlyDevicesThatTakeADirectionOfferIt) {
     for (int mode = 0; mode < 9; ++mode) {
         ChooseMode(mode);
         EXPECT_FALSE(InPanel("deng_fx_layout")->IsOwnVisible()) << mode;
+    }
+}
+
+TEST_F(LightingTest, AProfileSwitchBringsTheEngineThePanelAndTheStreamToTheNewProfile) {
+    StartWithKeyboard();
+    const int wave = Kb()->Light().mode;  // the shipped profile's, a firmware effect
+    ASSERT_FALSE(lighting::IsHostDrivenMode(wave));
+    // A second profile in the external colour, which the host streams.
+    Click("device_add_btn");
+    ChooseMode(lighting::kExternalColourMode);
+    ASSERT_TRUE(PumpUntil([&] { return Kb()->LightFramesSent() > 5; }));
+
+    ChooseProfile(0);
+    EXPECT_EQ(LightBlock()[lb::kMode], Kb()->ModeMap()[size_t(wave)]);
+    EXPECT_EQ(Kb()->Light().mode, wave);
+    EXPECT_EQ(Panel(Kb())->GetMode(), wave) << "the panel kept the old profile's mode";
+    PumpFor(50);  // a frame under way goes out
+    const uint64_t sent = Kb()->LightFramesSent();
+    PumpFor(300);
+    EXPECT_EQ(Kb()->LightFramesSent(), sent) << "the old profile's frames kept streaming";
+
+    ChooseProfile(1);
+    EXPECT_EQ(Panel(Kb())->GetMode(), lighting::kExternalColourMode);
+    EXPECT_TRUE(PumpUntil([&] { return Kb()->LightFramesSent() > sent + 5; }));
+}
+
+TEST_F(LightingTest, TheMusicPanelShowsTheStoredAudioColoursAndEveryStyleKeepsThem) {
+    StartWithKeyboard();
+    auto stored = [&] {
+        return profiles::ReadJsonFile(
+            Kb()->Profile().GetProfilePath())["Device"][0]["AudioLightInfo"];
+    };
+    // The shipped profile: background 0,0,64; foreground 0,255,180 and colourful.
+    ASSERT_EQ(stored()["BkColorB"], 64);
+    ChooseMode(lighting::kMusicMode);
+    EXPECT_EQ(InPanel("deng_audioedit_R")->GetText(), "0");
+    EXPECT_EQ(InPanel("deng_audioedit_B")->GetText(), "64");
+    auto* styles = static_cast<ui::CComboUI*>(InPanel("light_combo_audiomodeSelect"));
+    EXPECT_EQ(styles->GetCount(), 7) << "the engine draws styles 0 to 6";
+    for (int style : {6, 5, 2}) {
+        styles->SelectItem(style, false, false);
+        Notify("light_combo_audiomodeSelect", ui::kNotifyItemSelect);
+        const Json::Value audio = stored();
+        EXPECT_EQ(audio["AudioMode"], style);
+        EXPECT_EQ(audio["BkColorR"], 0) << style;
+        EXPECT_EQ(audio["BkColorB"], 64) << style;
+        EXPECT_EQ(audio["FgColorG"], 255) << style;
+        EXPECT_EQ(audio["FgColorB"], 180) << style;
+        EXPECT_EQ(audio["7ColorFlags"], 1) << style;
+        EXPECT_EQ(Kb()->GetAudioLightWords().first & 0xFF, uint32_t(style));
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/AppMessages.h"
 #include "app/CMainWnd.h"
+#include "app/handlers/Handlers.h"
 #include "app/windows/CMsgWnd.h"
 #include "device/SupportedDevices.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
@@ -111,16 +112,21 @@ void CMainWnd::SwitchProfile() {
     if (panel == nullptr) return;
     const ProfileOutcome selected = panel->SelectProfile(panel->GetSelectedIndex(), false);
     if (!selected) ReportProfileOutcome(selected);
-    ApplySelectedProfile(*device);
+    TakeSelectedProfile(*device);
 }
 
-void CMainWnd::ApplySelectedProfile(CQuorvaneUSBDevice& device) {
+void CMainWnd::TakeSelectedProfile(CQuorvaneUSBDevice& device) {
     // The device finds the selected profile through "ProfileList.ini".
     device.LoadProfile();
+    // The effect running on the host (and any frames it streams) is the new profile's
+    // before the page shows it.
+    device.ApplyProfileLighting();
     device.DropDeletedMacros();
     device.RefreshPage();
     device.WriteSettings();
+    device.WriteProfileExtras();
     if (UsesMacros(device)) WriteMacrosAndKeys(device);
+    UpdateAudioRecorder(*this);
 }
 
 void CMainWnd::FollowProfileLists() {
@@ -132,7 +138,7 @@ void CMainWnd::FollowProfileLists() {
         // A folder removed and made anew needs a new watch.
         if (profileWatch_) profileWatch_->Watch(device->DataFolder());
         CDeviceProfileUI* panel = PanelOf(device);
-        if (panel != nullptr && panel->FollowList().selection) ApplySelectedProfile(*device);
+        if (panel != nullptr && panel->FollowList().selection) TakeSelectedProfile(*device);
     }
 }
 
@@ -214,10 +220,7 @@ void CMainWnd::ExportProfile(CQuorvaneUSBDevice&, CDeviceProfileUI& panel) {
 void CMainWnd::ResetProfile(CQuorvaneUSBDevice& device, CDeviceProfileUI& panel) {
     if (Ask("message_text_22", true) != 1) return;
     if (!ReportProfileOutcome(panel.ResetProfile())) return;
-    device.LoadProfile();
-    device.RefreshPage();
-    device.WriteSettings();
-    if (UsesMacros(device)) WriteMacrosAndKeys(device);
+    TakeSelectedProfile(device);
     if (CControlUI* editor = pm_.FindSubControlByName(&device, "keyset_layout"))
         editor->SetVisible(false);
 }

@@ -128,9 +128,11 @@ std::optional<PlacedImage> Place(const UiRect& control, const ImageDrawInfo& ima
 
 using FontKey = std::tuple<std::string, int, bool, bool, bool>;
 
+// Never destroyed: a font released after the application object has gone reaches
+// into font-engine state that is gone too, and crashes the exit.
 std::map<FontKey, QFont>& FontCache() {
-    static std::map<FontKey, QFont> cache;
-    return cache;
+    static auto* cache = new std::map<FontKey, QFont>;
+    return *cache;
 }
 
 int AlignmentFlags(unsigned style) {
