@@ -7,7 +7,7 @@ fail=0
 check() {  # check NAME EXPECTED-CODE PATTERN -- COMMAND...
   local name="$1" code="$2" pattern="$3"; shift 4
   local out; out="$("$@" 2>&1)"; local got=$?
-  if [[ $got -ne $code ]] || ! grep -qE "$pattern" <<<"$out"; then
+  if [[ $got -ne $code ]] || ! grep -qE -e "$pattern" <<<"$out"; then
     echo "FAIL $name: exit $got (want $code), output:"; echo "$out" | head -5; fail=1
   else
     echo "ok   $name"
