@@ -168,6 +168,21 @@ int CQuorvaneKeyboardDevice::WriteKeyTable(int block,
     return SendKeyTable(commands_, keyMap_, slotCount_, plan, block);
 }
 
+KeysAndMacrosResult CQuorvaneKeyboardDevice::WriteKeysAndMacros() {
+    KeysAndMacrosResult out = SendKeysAndMacros(
+        commands_, DataFolder(),
+        {.keys = keys_,
+         .locations = locations_,
+         .slotCount = slotCount_,
+         .keyMap = keyMap_,
+         .macroCapacity =
+             infoRead_ ? std::optional(size_t(info_[kInfoMacroUnits]) * 128) : std::nullopt});
+    unplacedKeys_ = out.unplacedKeys;
+    for (int key : unplacedKeys_)
+        DebugPrintf("key %d has an assignment but no slot on this keyboard: not written\n", key);
+    return out;
+}
+
 macros::MacroUploadResult CQuorvaneKeyboardDevice::WriteMacroList(
     const std::vector<int>& macroNumbers) {
     // The memory size is known from the full read: a set too large is refused before
@@ -300,17 +315,10 @@ void CQuorvaneKeyboardDevice::SetKeyAssignments(std::vector<profiles::KeyListEnt
 }
 
 void CQuorvaneKeyboardDevice::DropDeletedMacros() {
-    const size_t count = MacroCount();
-    bool changed = false;
-    for (profiles::KeyListEntry& key : keys_) {
-        const uint8_t type = key.current.type;
-        if ((type == macros::kAssignMacro || type == macros::kAssignMacroRepeat) &&
-            key.current.code1 >= count) {
-            key.current = key.defaultAssign;
-            changed = true;
-        }
-    }
-    if (!changed) return;
+    const macros::MacroList list = macros::MacroLibrary(DataFolder()).ReadList();
+    // An unreadable list is unknown, not empty: the keys keep their macros.
+    if (!list.known) return;
+    if (!macros::DropMissingMacros(keys_, list.entries.size())) return;
     profile_.SetKeyList(keys_);
     SaveProfile();
     RefreshKeyLabels();

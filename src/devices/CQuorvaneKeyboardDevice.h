@@ -63,6 +63,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     macros::MacroUploadResult WriteUsedMacros() override {
         return WriteMacroList(CollectUsedMacros());
     }
+    KeysAndMacrosResult WriteKeysAndMacros() override;
     int WriteSettings() override { return WriteSettings(0, 0); }
     int WriteTemporaryLight(const LightParameters& light) override;
     void LoadNameLists() override;

@@ -172,6 +172,20 @@ int CQuorvaneMouseDevice::WriteKeyTable(const std::vector<profiles::KeyListEntry
     return SendKeyTable(commands_, keyMap_, slotCount_, plan);
 }
 
+KeysAndMacrosResult CQuorvaneMouseDevice::WriteKeysAndMacros() {
+    const KeyLocations locations = ButtonLocations();
+    // The mouse sends no image while no button plays a macro.
+    return SendKeysAndMacros(
+        commands_, DataFolder(),
+        {.keys = keys_,
+         .locations = locations,
+         .slotCount = slotCount_,
+         .keyMap = keyMap_,
+         .macroCapacity =
+             infoRead_ ? std::optional(size_t(info_[kInfoMacroUnits]) * 128) : std::nullopt,
+         .sendEmptyImage = false});
+}
+
 macros::MacroUploadResult CQuorvaneMouseDevice::WriteMacroList(
     const std::vector<int>& macroNumbers) {
     if (macroNumbers.empty()) {
@@ -300,16 +314,10 @@ std::array<uint32_t, 3> CQuorvaneMouseDevice::GetSystemSettings() const {
 
 void CQuorvaneMouseDevice::DropDeletedMacros() {
     LoadNameLists();
-    bool changed = false;
-    for (profiles::KeyListEntry& key : keys_) {
-        const uint8_t type = key.current.type;
-        if ((type == macros::kAssignMacro || type == macros::kAssignMacroRepeat) &&
-            key.current.code1 >= macroNames_.size()) {
-            key.current = key.defaultAssign;
-            changed = true;
-        }
-    }
-    if (!changed) return;
+    const macros::MacroList list = macros::MacroLibrary(DataFolder()).ReadList();
+    // An unreadable list is unknown, not empty: the keys keep their macros.
+    if (!list.known) return;
+    if (!macros::DropMissingMacros(keys_, list.entries.size())) return;
     profile_.SetKeyList(keys_);
     SaveProfile();
     RefreshButtonSummary();

@@ -77,6 +77,7 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     int WriteKeyTable() override { return WriteKeyTableFromProfile(); }
     int WriteKeyTableFromProfile() override { return WriteKeyTable(keys_); }
     int WriteMacros() override;
+    KeysAndMacrosResult WriteKeysAndMacros() override;
     int WriteSettings() override;
     void LoadNameLists() override;
     void ShowTip(int page) override;

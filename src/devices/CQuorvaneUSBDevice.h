@@ -14,6 +14,7 @@
 
 #include "device/CommandTransport.h"
 #include "device/SupportedDevices.h"
+#include "devices/DeviceUploads.h"
 #include "devices/LightRecords.h"
 #include "devices/NotificationChannel.h"
 #include "devices/PowerStatus.h"
@@ -118,6 +119,10 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // The macros the key list uses, written as the device's macro image, with the
     // details the macro editor reports (link down, events too many).
     virtual macros::MacroUploadResult WriteUsedMacros() { return {}; }
+    // The macros the keys play and the key table that numbers them, from one plan in
+    // one run (the key table only once its macros are on the device). Every path the
+    // user takes writes them this way, so the two the device holds belong together.
+    virtual KeysAndMacrosResult WriteKeysAndMacros() { return {}; }
     virtual int WriteSettings() { return 0; }
     // Shows these light settings on the device for a while (a game light event),
     // leaving the profile as it is: ApplyProfileLighting and WriteSettings bring the
