@@ -146,12 +146,11 @@ void CQuorvaneKeyboardDevice::TakeOverDecodedSettings(const LightBlock& block) {
 
 // ---- writing ----
 
-size_t CQuorvaneKeyboardDevice::MacroCount() const {
-    return macros::MacroLibrary(DataFolder()).List().size();
-}
-
 std::vector<int> CQuorvaneKeyboardDevice::CollectUsedMacros() {
-    return PlanKeyTable(keys_, locations_, slotCount_, MacroCount()).usedMacros;
+    const std::optional<size_t> count = MacroCount();
+    // An unknown macro list numbers nothing.
+    if (!count) return {};
+    return PlanKeyTable(keys_, locations_, slotCount_, *count).usedMacros;
 }
 
 int CQuorvaneKeyboardDevice::WriteKeyTableFromProfile() {
@@ -161,7 +160,10 @@ int CQuorvaneKeyboardDevice::WriteKeyTableFromProfile() {
 int CQuorvaneKeyboardDevice::WriteKeyTable(int block,
                                            const std::vector<profiles::KeyListEntry>& keys) {
     if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
-    const KeyTablePlan plan = PlanKeyTable(keys, locations_, slotCount_, MacroCount());
+    // With the macro list unknown, macro keys would lose their macros on the device.
+    const std::optional<size_t> count = MacroCount();
+    if (!count) return CMD_BAD_BLOCK;
+    const KeyTablePlan plan = PlanKeyTable(keys, locations_, slotCount_, *count);
     unplacedKeys_ = plan.unplacedKeys;
     for (int key : unplacedKeys_)
         DebugPrintf("key %d has an assignment but no slot on this keyboard: not written\n", key);

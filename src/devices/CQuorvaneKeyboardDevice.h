@@ -177,7 +177,6 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     // Once per light tick (lighting thread): the step program in mode 28 and modes
     // outside 1-30, then the custom LED layer over every mode.
     void RunLightTick();
-    size_t MacroCount() const;
 
     profiles::CKeyboardProfiledata profile_;
     ProfileBinding binding_;

@@ -150,10 +150,6 @@ int CQuorvaneMouseDevice::ReadCurrentSettings(int* profileIndex) {
 
 // ---- writing ----
 
-size_t CQuorvaneMouseDevice::MacroCount() const {
-    return macros::MacroLibrary(DataFolder()).List().size();
-}
-
 KeyLocations CQuorvaneMouseDevice::ButtonLocations() const {
     KeyLocations locations;
     for (int j = 0; j < kButtonCount; ++j)
@@ -163,12 +159,18 @@ KeyLocations CQuorvaneMouseDevice::ButtonLocations() const {
 }
 
 std::vector<int> CQuorvaneMouseDevice::CollectUsedMacros() {
-    return PlanKeyTable(keys_, ButtonLocations(), slotCount_, MacroCount()).usedMacros;
+    const std::optional<size_t> count = MacroCount();
+    // An unknown macro list numbers nothing.
+    if (!count) return {};
+    return PlanKeyTable(keys_, ButtonLocations(), slotCount_, *count).usedMacros;
 }
 
 int CQuorvaneMouseDevice::WriteKeyTable(const std::vector<profiles::KeyListEntry>& keys) {
     if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
-    const KeyTablePlan plan = PlanKeyTable(keys, ButtonLocations(), slotCount_, MacroCount());
+    // With the macro list unknown, macro keys would lose their macros on the device.
+    const std::optional<size_t> count = MacroCount();
+    if (!count) return CMD_BAD_BLOCK;
+    const KeyTablePlan plan = PlanKeyTable(keys, ButtonLocations(), slotCount_, *count);
     return SendKeyTable(commands_, keyMap_, slotCount_, plan);
 }
 

@@ -186,7 +186,6 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     std::string Translate(const std::string& key);
     KeyLocations ButtonLocations() const;
     void FindButtonSlots();
-    size_t MacroCount() const;
     int WriteAndSave();
     void ShowStages();
     void ShowSystemControls();

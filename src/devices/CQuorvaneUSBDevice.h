@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -193,10 +194,8 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
 
     // ---- non-virtual operations ----
 
-    // The macros the key list uses, written as the key panel reports it: 0 when written
-    // (or nothing to write), -1 when the device did not answer, else how many events
-    // too many the image has (nothing is sent then).
-    int WriteMacrosResult();
+    // The number of macros in the device folder's list; nothing while it cannot be read.
+    std::optional<size_t> MacroCount() const;
 
     // "<data home>/VELTRA VIVORI Trivex V2/<data-folder name>/", created when missing.
     std::filesystem::path DataFolder() const;
