@@ -68,6 +68,8 @@ bool RepairForDeletedMacro(std::vector<profiles::KeyListEntry>& keys, size_t mac
 MacroDeletionPlan PlanMacroDeletion(const profiles::DataFolders& folders,
                                     std::string_view deviceFolder, size_t macroIndex) {
     MacroDeletionPlan plan;
+    const std::vector<MacroEntry> macros = MacroLibrary(folders.DataFolder(deviceFolder)).List();
+    if (macroIndex < macros.size()) plan.guid = macros[macroIndex].guid;
     const profiles::ProfileList list = profiles::ReadProfileList(folders, deviceFolder);
     for (size_t i = 0; i < list.profiles.size(); ++i) {
         profiles::CBasicProfiledata data;
@@ -144,7 +146,7 @@ MacroResult DeleteMacroWithRepair(MacroLibrary& library, const profiles::DataFol
         refused.message = "a profile could not be rewritten; nothing was changed";
         return refused;
     }
-    MacroResult result = library.Delete(macroIndex);
+    MacroResult result = library.Delete(macroIndex, plan.guid);
     if (!result) rewritten.Restore();
     return result;
 }

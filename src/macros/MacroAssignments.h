@@ -35,6 +35,7 @@ bool RepairForDeletedMacro(std::vector<profiles::KeyListEntry>& keys, size_t mac
 // What a deletion would touch, found before anything is written, so the user can be
 // asked first and a "no" leaves every file as it was.
 struct MacroDeletionPlan {
+    std::string guid;  // the macro's identifier when the plan was made
     std::vector<std::filesystem::path> profilesToRepair;  // every profile with a key to change
     bool selectedProfileUsesMacro = false;                // the question to ask before going on
     // The names of the other profiles whose keys play the macro, for the question.

@@ -210,7 +210,7 @@ MacroResult MacroLibrary::Save(size_t index, const Json::Value& events) {
     return r;
 }
 
-MacroResult MacroLibrary::Delete(size_t index) {
+MacroResult MacroLibrary::Delete(size_t index, std::string_view expectedGuid) {
     const profiles::FileLock lock = LockList(folder_);
     MacroResult refused;
     const auto known = ListForChange(&refused);
@@ -218,6 +218,9 @@ MacroResult MacroLibrary::Delete(size_t index) {
     const std::vector<MacroEntry>& list = *known;
     if (index >= list.size()) return Refuse(MacroError::NoSuchMacro, "no such macro");
     const MacroEntry entry = list[index];
+    if (!expectedGuid.empty() && entry.guid != expectedGuid)
+        return Refuse(MacroError::NoSuchMacro,
+                      "the macro list was changed by another program; nothing was deleted");
     const fs::path path = MacroPath(entry);
     const bool written = EditList([&](Json::Value& info) {
         Json::Value removed;

@@ -80,7 +80,9 @@ class MacroLibrary {
     MacroResult Save(size_t index, const Json::Value& events);
     // Removes the macro's file and its list entry; later macros move up one index.
     // Key assignments are repaired separately, before this, with the caller's consent.
-    MacroResult Delete(size_t index);
+    // With `expectedGuid`, refused when another program changed the list since the
+    // caller looked, so the macro deleted is the one the keys were repaired for.
+    MacroResult Delete(size_t index, std::string_view expectedGuid = {});
     // Adds the file as a new macro named after its file title. A file whose values
     // are all in range is copied byte for byte; otherwise the values are clamped, the
     // corrected document is stored, and each change is listed in the notes.
