@@ -90,8 +90,8 @@ class MacroKeyTableTest : public AppTest {
 
     int SlotOf(size_t key) {
         if (auto* k = dynamic_cast<devices::CQuorvaneKeyboardDevice*>(Device())) {
-            const uint8_t slot = key < k->Locations().slot.size() ? k->Locations().slot[key]
-                                                                  : devices::kNoSlot;
+            const uint8_t slot =
+                key < k->Locations().slot.size() ? k->Locations().slot[key] : devices::kNoSlot;
             return slot == devices::kNoSlot ? -1 : slot;
         }
         auto* m = dynamic_cast<devices::CQuorvaneMouseDevice*>(Device());
@@ -101,9 +101,9 @@ class MacroKeyTableTest : public AppTest {
     }
     // What the device plays otherwise than the current profile says; empty when it agrees.
     std::vector<std::string> Disagree() {
-        return Disagreements(Firmware().Memory(Area::KeyMap), Firmware().Memory(Area::Macros),
-                             Device()->KeyAssignments(), [this](size_t k) { return SlotOf(k); },
-                             Library());
+        return Disagreements(
+            Firmware().Memory(Area::KeyMap), Firmware().Memory(Area::Macros),
+            Device()->KeyAssignments(), [this](size_t k) { return SlotOf(k); }, Library());
     }
     std::vector<uint8_t> Slot(int key) {
         const auto map = Firmware().Memory(Area::KeyMap);
@@ -135,9 +135,9 @@ class MacroKeyTableTest : public AppTest {
         Device()->SaveProfile();
     }
     uint32_t StoredCode(const std::string& profile, int key) {
-        return profiles::ReadJsonFile(DataFolder() / (profile + ".Json"))["Device"][0]["KeyList"]
-                                     [key]["Assignment"]
-                                         .asUInt();
+        return profiles::ReadJsonFile(
+                   DataFolder() / (profile + ".Json"))["Device"][0]["KeyList"][key]["Assignment"]
+            .asUInt();
     }
 
     // The macro tab shown (a hidden list selects nothing), its list as the files say.
@@ -160,9 +160,11 @@ class MacroKeyTableTest : public AppTest {
     void ChooseProfile(int row) {
         auto* found = Window().PaintManager().FindSubControlByClass(Device(), "DeviceProfileUI");
         auto* panel = static_cast<panels::CDeviceProfileUI*>(found->GetInterface("DeviceProfile"));
-        auto* combo = static_cast<ui::CComboUI*>(
-            Window().PaintManager().FindSubControlByName(panel, "device_profile_combo")
-                ->GetInterface("Combo"));
+        auto* combo =
+            static_cast<ui::CComboUI*>(Window()
+                                           .PaintManager()
+                                           .FindSubControlByName(panel, "device_profile_combo")
+                                           ->GetInterface("Combo"));
         combo->SelectItem(row, false, true);
         // The switch follows the choice on a timer; it ends with the device written.
         ASSERT_TRUE(PumpUntil(

@@ -24,8 +24,8 @@ KeysWritten WriteKeysAndMacros(devices::CQuorvaneUSBDevice& device, const std::s
         return KeysWritten::Nothing;
     }
     if (!image.unreadable.empty()) {
-        Fail("macro file " + image.unreadable +
-             " could not be read; nothing was written to the " + deviceName);
+        Fail("macro file " + image.unreadable + " could not be read; nothing was written to the " +
+             deviceName);
         return KeysWritten::Nothing;
     }
     if (image.eventsTooMany > 0) {
@@ -50,8 +50,8 @@ KeysWritten WriteKeysAndMacros(devices::CQuorvaneUSBDevice& device, const std::s
     }
     std::printf("key table:        written, except %zu key(s)\n", written.unplacedKeys.size());
     for (int key : written.unplacedKeys)
-        Fail("key " + std::to_string(key) + " has an assignment but no slot on this " +
-             deviceName + ": not written");
+        Fail("key " + std::to_string(key) + " has an assignment but no slot on this " + deviceName +
+             ": not written");
     return KeysWritten::Partly;
 }
 

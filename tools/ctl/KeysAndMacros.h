@@ -11,9 +11,9 @@
 namespace vivori::ctl {
 
 enum class KeysWritten {
-    All,        // the macros and the whole key table
-    Partly,     // written, but keys with no slot on the device were left out (named on stderr)
-    Nothing,    // refused or failed: what the device holds is unchanged (said on stderr)
+    All,      // the macros and the whole key table
+    Partly,   // written, but keys with no slot on the device were left out (named on stderr)
+    Nothing,  // refused or failed: what the device holds is unchanged (said on stderr)
 };
 
 // Prints what was written ("macros:", "key table:") on stdout and what was not on

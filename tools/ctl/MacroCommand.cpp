@@ -8,8 +8,8 @@
 
 #include "Ctl.h"
 #include "DeviceAccess.h"
-#include "MacroRecord.h"
 #include "KeysAndMacros.h"
+#include "MacroRecord.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/CQuorvaneMouseDevice.h"
 #include "macros/MacroAssignments.h"

@@ -219,8 +219,7 @@ void CMainWnd::DeleteSelectedMacro() {
     device->LoadProfile();
     device->DropDeletedMacros();
     device->RefreshPage();
-    if (device->Commands().IsOpen() && !plan.profilesToRepair.empty())
-        WriteMacrosAndKeys(*device);
+    if (device->Commands().IsOpen() && !plan.profilesToRepair.empty()) WriteMacrosAndKeys(*device);
 }
 
 void CMainWnd::MacroFileOperation(std::string_view name) {
