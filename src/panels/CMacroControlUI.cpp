@@ -84,7 +84,12 @@ void CMacroControlUI::LoadMacroList() {
     list->RemoveAll();
     const macros::MacroList macros = library_->ReadList();
     // Unknown, not empty: the user learns why no macro shows, and that keys keep theirs.
-    if (!macros.known) ShowNote("macro_list_unreadable_text");
+    // Once mended, the hint goes back to the usual one.
+    if (!macros.known)
+        ShowNote("macro_list_unreadable_text");
+    else if (listUnknownShown_)
+        ShowNote("macro_hint_text");
+    listUnknownShown_ = !macros.known;
     for (const macros::MacroEntry& entry : macros.entries) {
         auto* row = new ui::CListLabelElementUI;
         row->SetText(entry.name);

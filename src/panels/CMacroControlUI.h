@@ -104,6 +104,7 @@ class CMacroControlUI : public ui::CVerticalLayoutUI {
     std::unique_ptr<macros::MacroLibrary> library_;
     macros::MacroEventList events_;
     bool recording_ = false;
+    bool listUnknownShown_ = false;  // the hint line says the list cannot be read
 };
 
 }  // namespace vivori::panels

@@ -295,6 +295,7 @@ TEST_F(MacroKeyTableTest, DamagedMacroListIsUnknownKeysKeepTheirMacrosAndTheUser
     ChooseProfile(0);
     EXPECT_EQ(Disagree(), std::vector<std::string>{});
     EXPECT_EQ(Slot(kKeyA), (std::vector<uint8_t>{0x70, 0x00, 0x00}));
+    EXPECT_EQ(Hint(), Text("macro_hint_text"));
 }
 
 TEST_F(MacroKeyTableTest, EditorSaysWhatHappenedInsteadOfStayingSilent) {
