@@ -309,7 +309,10 @@ MacroResult MacroLibrary::Import(const fs::path& file) {
 }
 
 MacroResult MacroLibrary::Export(size_t index, const fs::path& target, bool overwrite) {
-    const std::vector<MacroEntry> list = List();
+    MacroResult refused;
+    const auto known = ListForChange(&refused);  // positions mean nothing in an unknown list
+    if (!known) return refused;
+    const std::vector<MacroEntry>& list = *known;
     if (index >= list.size()) return Refuse(MacroError::NoSuchMacro, "no such macro");
     const fs::path path = MacroPath(list[index]);
     if (path.empty())

@@ -104,6 +104,7 @@ printf '{"MacroInfo": [' > "$folder/macro.config"
 expect 1 'macro.config cannot be read' -- "$ctl" --kind keyboard macro list
 expect 1 'cannot be read.*nothing was written' -- "$ctl" --simulate keyboard keyboard apply
 expect 1 'cannot be read' -- "$ctl" --kind keyboard macro import "$home/first.mac"
+expect 1 'cannot be read' -- "$ctl" --kind keyboard macro delete 0 --yes
 [ "$(cat "$folder/macro.config")" = '{"MacroInfo": [' ] || fail "the damaged list was replaced"
 [ "$(assignment keyboard 64)" = $((0x700100)) ] || fail "key A lost its macro"
 printf '%s' "$good" > "$folder/macro.config"

@@ -285,6 +285,7 @@ TEST_F(MacroLibraryTest, ADamagedListIsUnknownAndLeftAsItIsByEveryChange) {
         EXPECT_EQ(library.Rename(0, "Hop").error, MacroError::ListUnreadable);
         EXPECT_EQ(library.Delete(0).error, MacroError::ListUnreadable);
         EXPECT_EQ(library.Save(0, TwoEvents()).error, MacroError::ListUnreadable);
+        EXPECT_EQ(library.Export(0, temp / "out.mac", true).error, MacroError::ListUnreadable);
         EXPECT_EQ(ReadText(folder / "macro.config"), text);
         EXPECT_FALSE(fs::exists(folder / "macro.config.bad"));
     }

@@ -58,7 +58,9 @@ std::string PathList(const std::vector<std::filesystem::path>& paths) {
 
 int Delete(MacroLibrary& library, const profiles::DataFolders& folders, std::string_view folder,
            size_t index, bool confirmed) {
-    if (index >= library.List().size()) return Fail("no macro " + std::to_string(index));
+    const macros::MacroList list = library.ReadList();
+    if (!list.known) return Fail(list.problem);
+    if (index >= list.entries.size()) return Fail("no macro " + std::to_string(index));
     // Everything is worked out before anything is written, so a refusal changes nothing.
     const auto plan = macros::PlanMacroDeletion(folders, folder, index);
     if (!plan.unreadableProfiles.empty() && !confirmed)
