@@ -5,7 +5,6 @@
 
 #include "KeyboardFixture.h"
 #include "devices/KnownKeyLocations.h"
-#include "macros/MacroLibrary.h"
 #include "profiles/JsonFile.h"
 
 namespace vivori::testing {
@@ -71,28 +70,6 @@ TEST_F(KeyboardStoredDataTest, AKeyWithAnAssignmentButNoSlotIsReportedNotSkipped
     EXPECT_EQ(keyboard->UnplacedKeys(), std::vector<int>{kKeyA});
     EXPECT_EQ(CodeAtSlot(Firmware(), slotA), (std::vector<uint8_t>{0x20, 0x00, 0x05}));
     EXPECT_EQ(Firmware().Memory(Area::KeyMap), before);
-}
-
-TEST_F(KeyboardStoredDataTest, AnUnreadableMacroListWritesNothingAndDropsNoAssignment) {
-    Connect(false);
-    const auto folder = temp.Folders().DataFolder("keyboard");
-    macros::MacroLibrary library(folder);
-    ASSERT_TRUE(library.Add());
-    ASSERT_TRUE(library.Add());
-    Assign(kKeyA, 0x700100);
-    ASSERT_EQ(keyboard->WriteKeysAndMacros().Result(), CMD_OK);
-    const auto before = Firmware().Memory(Area::KeyMap);
-    WriteText(folder / "macro.config", "{\"MacroInfo\": [");
-    Assign(kKeyB, 0x700000);
-    const devices::KeysAndMacrosResult written = keyboard->WriteKeysAndMacros();
-    EXPECT_NE(written.macroListProblem, "");
-    EXPECT_FALSE(written.keyTableWritten);
-    EXPECT_EQ(keyboard->WriteKeyTableFromProfile(), CMD_BAD_BLOCK);
-    EXPECT_TRUE(keyboard->CollectUsedMacros().empty());
-    EXPECT_EQ(Firmware().Memory(Area::KeyMap), before);
-    keyboard->DropDeletedMacros();
-    EXPECT_EQ(keyboard->KeyAssignments()[kKeyA].current.Code(), 0x700100u);
-    EXPECT_EQ(keyboard->KeyAssignments()[kKeyB].current.Code(), 0x700000u);
 }
 
 TEST_F(KeyboardStoredDataTest, StoredLocationsOfAnotherKeyboardSizeAreNotUsed) {

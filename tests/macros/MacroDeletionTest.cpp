@@ -166,43 +166,6 @@ TEST_F(MacroDeletionTest, ADeletionThatCannotFinishLeavesEveryProfileAsItWas) {
     EXPECT_EQ(library.List().size(), 2u);
 }
 
-TEST_F(MacroDeletionTest, PlanNamesTheOtherProfilesOnlyWhenTheirKeysPlayTheMacro) {
-    // "other" plays macro 2 only: renumbered when macro 1 goes, but not a user of it.
-    WriteProfile("current", {Macro(1), kKeyB});
-    WriteProfile("other", {Macro(2), kKeyB});
-    auto plan = PlanMacroDeletion(folders, "keyboard", 1);
-    EXPECT_TRUE(plan.selectedProfileUsesMacro);
-    EXPECT_TRUE(plan.otherProfilesUsingMacro.empty());
-    EXPECT_EQ(plan.profilesToRepair.size(), 2u);
-    plan = PlanMacroDeletion(folders, "keyboard", 2);
-    EXPECT_FALSE(plan.selectedProfileUsesMacro);
-    EXPECT_EQ(plan.otherProfilesUsingMacro, std::vector<std::string>{"other"});
-}
-
-TEST(MissingMacros, OnlyKeysPastTheListGetTheirDefaultsBackAndKeepTheirIndex) {
-    std::vector<profiles::KeyListEntry> keys(3);
-    for (uint16_t i = 0; i < 3; ++i) {
-        keys[i].defaultAssign = profiles::KeyAssign::FromCode(0, kKeyA + i);
-        keys[i].current = profiles::KeyAssign::FromCode(i, Macro(uint8_t(i)));
-    }
-    EXPECT_FALSE(DropMissingMacros(keys, 3));
-    EXPECT_TRUE(DropMissingMacros(keys, 1));
-    EXPECT_EQ(keys[0].current.Code(), Macro(0));
-    EXPECT_EQ(keys[1].current.Code(), kKeyB);
-    EXPECT_EQ(keys[2].current.keyIndex, 2);
-}
-
-TEST(LastLeftButton, OnlyTheOneButtonLeftWithTheLeftClickIsHeld) {
-    std::vector<profiles::KeyListEntry> keys(3);
-    for (uint16_t i = 0; i < 3; ++i) keys[i].current = profiles::KeyAssign::FromCode(i, kKeyA);
-    keys[1].current = profiles::KeyAssign::FromCode(1, kLeftClickCode);
-    EXPECT_TRUE(IsLastLeftButton(keys, 1));
-    EXPECT_FALSE(IsLastLeftButton(keys, 0));
-    EXPECT_FALSE(IsLastLeftButton(keys, 9));
-    keys[2].current = profiles::KeyAssign::FromCode(2, kLeftClickCode);
-    EXPECT_FALSE(IsLastLeftButton(keys, 1));
-}
-
 TEST_F(MacroDeletionTest, AListChangedSinceThePlanDeletesNothingAndRestoresTheProfiles) {
     WriteProfile("current", {Macro(0), Macro(1), kKeyC});
     WriteProfile("other", {Macro(2), kKeyB});
