@@ -18,6 +18,7 @@
 #include "app/WorkerSlots.h"
 #include "app/handlers/Handlers.h"
 #include "devices/DeviceManager.h"
+#include "devices/DeviceUploads.h"
 #include "devices/IDeviceHost.h"
 #include "input/CDeviceHook.h"
 #include "lighting/AudioBands.h"
@@ -157,9 +158,12 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     lighting::SyncLightingDriver& SyncLighting() { return syncLighting_; }
     // The debug line of a route or step whose code is still to come.
     void Pending(std::string_view what) const;
-    // Collects and writes the macros and, unless they do not fit, the key table; the
-    // user hears of a device that did not answer or of macros too large.
-    bool WriteMacrosAndKeys(devices::CQuorvaneUSBDevice& device);
+    // Writes the macros the keys play and the key table from one plan (the table only
+    // once its macros are written), and tells the user what did not reach the device:
+    // in the macro editor's hint line when `panel` is given, else in a message. A
+    // device that did not answer and macros too large are always messages.
+    devices::KeysAndMacrosResult WriteMacrosAndKeys(devices::CQuorvaneUSBDevice& device,
+                                                    panels::CMacroControlUI* panel = nullptr);
     // A message box with the language text of `key` (and a detail line): 1 on confirm.
     int Ask(std::string_view key, bool withCancel = false, std::string_view detail = {});
     // The audio light styles and the audio recorder.

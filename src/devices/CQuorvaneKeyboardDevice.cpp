@@ -147,12 +147,11 @@ void CQuorvaneKeyboardDevice::TakeOverDecodedSettings(const LightBlock& block) {
 
 // ---- writing ----
 
-size_t CQuorvaneKeyboardDevice::MacroCount() const {
-    return macros::MacroLibrary(DataFolder()).List().size();
-}
-
 std::vector<int> CQuorvaneKeyboardDevice::CollectUsedMacros() {
-    return PlanKeyTable(keys_, locations_, slotCount_, MacroCount()).usedMacros;
+    const std::optional<size_t> count = MacroCount();
+    // An unknown macro list numbers nothing.
+    if (!count) return {};
+    return PlanKeyTable(keys_, locations_, slotCount_, *count).usedMacros;
 }
 
 int CQuorvaneKeyboardDevice::WriteKeyTableFromProfile() {
@@ -162,11 +161,29 @@ int CQuorvaneKeyboardDevice::WriteKeyTableFromProfile() {
 int CQuorvaneKeyboardDevice::WriteKeyTable(int block,
                                            const std::vector<profiles::KeyListEntry>& keys) {
     if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
-    const KeyTablePlan plan = PlanKeyTable(keys, locations_, slotCount_, MacroCount());
+    // With the macro list unknown, macro keys would lose their macros on the device.
+    const std::optional<size_t> count = MacroCount();
+    if (!count) return CMD_BAD_BLOCK;
+    const KeyTablePlan plan = PlanKeyTable(keys, locations_, slotCount_, *count);
     unplacedKeys_ = plan.unplacedKeys;
     for (int key : unplacedKeys_)
         DebugPrintf("key %d has an assignment but no slot on this keyboard: not written\n", key);
     return SendKeyTable(commands_, keyMap_, slotCount_, plan, block);
+}
+
+KeysAndMacrosResult CQuorvaneKeyboardDevice::WriteKeysAndMacros() {
+    KeysAndMacrosResult out = SendKeysAndMacros(
+        commands_, DataFolder(),
+        {.keys = keys_,
+         .locations = locations_,
+         .slotCount = slotCount_,
+         .keyMap = keyMap_,
+         .macroCapacity =
+             infoRead_ ? std::optional(size_t(info_[kInfoMacroUnits]) * 128) : std::nullopt});
+    unplacedKeys_ = out.unplacedKeys;
+    for (int key : unplacedKeys_)
+        DebugPrintf("key %d has an assignment but no slot on this keyboard: not written\n", key);
+    return out;
 }
 
 macros::MacroUploadResult CQuorvaneKeyboardDevice::WriteMacroList(
@@ -297,17 +314,10 @@ void CQuorvaneKeyboardDevice::SetKeyAssignments(std::vector<profiles::KeyListEnt
 }
 
 void CQuorvaneKeyboardDevice::DropDeletedMacros() {
-    const size_t count = MacroCount();
-    bool changed = false;
-    for (profiles::KeyListEntry& key : keys_) {
-        const uint8_t type = key.current.type;
-        if ((type == macros::kAssignMacro || type == macros::kAssignMacroRepeat) &&
-            key.current.code1 >= count) {
-            key.current = key.defaultAssign;
-            changed = true;
-        }
-    }
-    if (!changed) return;
+    const macros::MacroList list = macros::MacroLibrary(DataFolder()).ReadList();
+    // An unreadable list is unknown, not empty: the keys keep their macros.
+    if (!list.known) return;
+    if (!macros::DropMissingMacros(keys_, list.entries.size())) return;
     profile_.SetKeyList(keys_);
     SaveProfile();
     RefreshKeyLabels();

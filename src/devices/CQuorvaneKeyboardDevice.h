@@ -63,6 +63,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     macros::MacroUploadResult WriteUsedMacros() override {
         return WriteMacroList(CollectUsedMacros());
     }
+    KeysAndMacrosResult WriteKeysAndMacros() override;
     int WriteSettings() override { return WriteSettings(0, 0); }
     int WriteTemporaryLight(const LightParameters& light) override;
     void LoadNameLists() override;
@@ -176,7 +177,6 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     // Once per light tick (lighting thread): the step program in mode 28 and modes
     // outside 1-30, then the custom LED layer over every mode.
     void RunLightTick();
-    size_t MacroCount() const;
 
     profiles::CKeyboardProfiledata profile_;
     ProfileBinding binding_;

@@ -151,10 +151,6 @@ int CQuorvaneMouseDevice::ReadCurrentSettings(int* profileIndex) {
 
 // ---- writing ----
 
-size_t CQuorvaneMouseDevice::MacroCount() const {
-    return macros::MacroLibrary(DataFolder()).List().size();
-}
-
 KeyLocations CQuorvaneMouseDevice::ButtonLocations() const {
     KeyLocations locations;
     for (int j = 0; j < kButtonCount; ++j)
@@ -164,13 +160,33 @@ KeyLocations CQuorvaneMouseDevice::ButtonLocations() const {
 }
 
 std::vector<int> CQuorvaneMouseDevice::CollectUsedMacros() {
-    return PlanKeyTable(keys_, ButtonLocations(), slotCount_, MacroCount()).usedMacros;
+    const std::optional<size_t> count = MacroCount();
+    // An unknown macro list numbers nothing.
+    if (!count) return {};
+    return PlanKeyTable(keys_, ButtonLocations(), slotCount_, *count).usedMacros;
 }
 
 int CQuorvaneMouseDevice::WriteKeyTable(const std::vector<profiles::KeyListEntry>& keys) {
     if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
-    const KeyTablePlan plan = PlanKeyTable(keys, ButtonLocations(), slotCount_, MacroCount());
+    // With the macro list unknown, macro keys would lose their macros on the device.
+    const std::optional<size_t> count = MacroCount();
+    if (!count) return CMD_BAD_BLOCK;
+    const KeyTablePlan plan = PlanKeyTable(keys, ButtonLocations(), slotCount_, *count);
     return SendKeyTable(commands_, keyMap_, slotCount_, plan);
+}
+
+KeysAndMacrosResult CQuorvaneMouseDevice::WriteKeysAndMacros() {
+    const KeyLocations locations = ButtonLocations();
+    // The mouse sends no image while no button plays a macro.
+    return SendKeysAndMacros(
+        commands_, DataFolder(),
+        {.keys = keys_,
+         .locations = locations,
+         .slotCount = slotCount_,
+         .keyMap = keyMap_,
+         .macroCapacity =
+             infoRead_ ? std::optional(size_t(info_[kInfoMacroUnits]) * 128) : std::nullopt,
+         .sendEmptyImage = false});
 }
 
 macros::MacroUploadResult CQuorvaneMouseDevice::WriteMacroList(
@@ -299,16 +315,10 @@ std::array<uint32_t, 3> CQuorvaneMouseDevice::GetSystemSettings() const {
 
 void CQuorvaneMouseDevice::DropDeletedMacros() {
     LoadNameLists();
-    bool changed = false;
-    for (profiles::KeyListEntry& key : keys_) {
-        const uint8_t type = key.current.type;
-        if ((type == macros::kAssignMacro || type == macros::kAssignMacroRepeat) &&
-            key.current.code1 >= macroNames_.size()) {
-            key.current = key.defaultAssign;
-            changed = true;
-        }
-    }
-    if (!changed) return;
+    const macros::MacroList list = macros::MacroLibrary(DataFolder()).ReadList();
+    // An unreadable list is unknown, not empty: the keys keep their macros.
+    if (!list.known) return;
+    if (!macros::DropMissingMacros(keys_, list.entries.size())) return;
     profile_.SetKeyList(keys_);
     SaveProfile();
     RefreshButtonSummary();

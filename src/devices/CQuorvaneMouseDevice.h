@@ -77,6 +77,7 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     int WriteKeyTable() override { return WriteKeyTableFromProfile(); }
     int WriteKeyTableFromProfile() override { return WriteKeyTable(keys_); }
     int WriteMacros() override;
+    KeysAndMacrosResult WriteKeysAndMacros() override;
     int WriteSettings() override;
     void LoadNameLists() override;
     void ShowTip(int page) override;
@@ -185,7 +186,6 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     std::string Translate(const std::string& key);
     KeyLocations ButtonLocations() const;
     void FindButtonSlots();
-    size_t MacroCount() const;
     int WriteAndSave();
     void ShowStages();
     void ShowSystemControls();

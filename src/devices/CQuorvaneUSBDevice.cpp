@@ -6,6 +6,7 @@
 #include "devices/DeviceMessages.h"
 #include "devices/IDeviceKeyButton.h"
 #include "devices/ProfileLighting.h"
+#include "macros/MacroLibrary.h"
 #include "panels/CLightControlUI.h"
 #include "platform/Debug.h"
 #include "ui/core/CPaintManagerUI.h"
@@ -497,10 +498,9 @@ bool CQuorvaneUSBDevice::OpenNotificationChannel(bool receiverWay, const std::st
             notificationExitLine_);
 }
 
-int CQuorvaneUSBDevice::WriteMacrosResult() {
-    const macros::MacroUploadResult result = WriteMacroList(CollectUsedMacros());
-    if (result.eventsTooMany > 0) return result.eventsTooMany;
-    return result.result == CMD_OK ? 0 : -1;
+std::optional<size_t> CQuorvaneUSBDevice::MacroCount() const {
+    const macros::MacroList list = macros::MacroLibrary(DataFolder()).ReadList();
+    return list.known ? std::optional(list.entries.size()) : std::nullopt;
 }
 
 bool CQuorvaneUSBDevice::IsWirelessOnline() {

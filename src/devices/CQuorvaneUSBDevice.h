@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "device/SupportedDevices.h"
 #include "devices/DeviceMessageWindow.h"
 #include "devices/DeviceWorker.h"
+#include "devices/DeviceUploads.h"
 #include "devices/LightRecords.h"
 #include "devices/NotificationChannel.h"
 #include "devices/PowerStatus.h"
@@ -120,6 +122,10 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // The macros the key list uses, written as the device's macro image, with the
     // details the macro editor reports (link down, events too many).
     virtual macros::MacroUploadResult WriteUsedMacros() { return {}; }
+    // The macros the keys play and the key table that numbers them, from one plan in
+    // one run (the key table only once its macros are on the device). Every path the
+    // user takes writes them this way, so the two the device holds belong together.
+    virtual KeysAndMacrosResult WriteKeysAndMacros() { return {}; }
     virtual int WriteSettings() { return 0; }
     // After another profile was selected or the profile was reset: what the profile
     // holds beyond the settings the device's own writes carry (the headset's audio).
@@ -193,10 +199,8 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
 
     // ---- non-virtual operations ----
 
-    // The macros the key list uses, written as the key panel reports it: 0 when written
-    // (or nothing to write), -1 when the device did not answer, else how many events
-    // too many the image has (nothing is sent then).
-    int WriteMacrosResult();
+    // The number of macros in the device folder's list; nothing while it cannot be read.
+    std::optional<size_t> MacroCount() const;
 
     // "<data home>/VELTRA VIVORI Trivex V2/<data-folder name>/", created when missing.
     std::filesystem::path DataFolder() const;

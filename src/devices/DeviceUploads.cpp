@@ -23,6 +23,7 @@ int SendKeyTable(CommandTransport& transport, std::span<const uint8_t> keyMap, i
 
 macros::MacroUploadResult SendMacros(CommandTransport& transport,
                                      const std::filesystem::path& deviceFolder,
+                                     const std::vector<macros::MacroEntry>& list,
                                      const std::vector<int>& macroNumbers,
                                      std::optional<size_t> knownCapacity) {
     macros::MacroUploadResult out;
@@ -32,12 +33,12 @@ macros::MacroUploadResult SendMacros(CommandTransport& transport,
     const macros::MacroLibrary library(deviceFolder);
     std::vector<std::vector<MacroEvent>> events;
     for (int number : macroNumbers) {
-        auto stored = library.EventsToSend(size_t(number));
+        const bool listed = number >= 0 && size_t(number) < list.size();
+        auto stored = listed ? library.EventsToSend(list[size_t(number)]) : std::nullopt;
         if (!stored) {
             // A macro whose file cannot be read is not sent as an empty one.
-            out.unreadable = "number " + std::to_string(number);
-            if (size_t(number) < library.List().size())
-                out.unreadable = library.MacroPath(library.List()[size_t(number)]).string();
+            out.unreadable = listed ? library.MacroPath(list[size_t(number)]).string()
+                                    : "number " + std::to_string(number);
             DebugPrintf("macro not sent, its file cannot be read: %s\n", out.unreadable.c_str());
             out.result = CMD_BAD_BLOCK;
             return out;
@@ -52,6 +53,50 @@ macros::MacroUploadResult SendMacros(CommandTransport& transport,
         }
     }
     return macros::UploadMacros(transport, events);
+}
+
+macros::MacroUploadResult SendMacros(CommandTransport& transport,
+                                     const std::filesystem::path& deviceFolder,
+                                     const std::vector<int>& macroNumbers,
+                                     std::optional<size_t> knownCapacity) {
+    return SendMacros(transport, deviceFolder, macros::MacroLibrary(deviceFolder).List(),
+                      macroNumbers, knownCapacity);
+}
+
+int KeysAndMacrosResult::Result() const {
+    if (!macroListProblem.empty()) return CMD_BAD_BLOCK;
+    if (macros.result != CMD_OK) return macros.result;
+    if (macros.eventsTooMany > 0) return CMD_BAD_BLOCK;
+    return keyTable;
+}
+
+KeysAndMacrosResult SendKeysAndMacros(CommandTransport& transport,
+                                      const std::filesystem::path& deviceFolder,
+                                      const KeyTableTarget& target) {
+    KeysAndMacrosResult out;
+    const macros::MacroList list = macros::MacroLibrary(deviceFolder).ReadList();
+    if (!list.known) {
+        // Which macro a key plays is unknown: writing would give those keys their
+        // defaults on the device, or another macro.
+        out.macroListProblem = list.problem;
+        out.macros.result = CMD_BAD_BLOCK;
+        return out;
+    }
+    const KeyTablePlan plan =
+        PlanKeyTable(target.keys, target.locations, target.slotCount, list.entries.size());
+    out.usedMacros = plan.usedMacros;
+    out.unplacedKeys = plan.unplacedKeys;
+    if (plan.usedMacros.empty() && !target.sendEmptyImage) {
+        out.macros.result = DeviceReachable(transport);
+        out.macros.linkDown = out.macros.result == CMD_LINK_DOWN;
+    } else {
+        out.macros = SendMacros(transport, deviceFolder, list.entries, plan.usedMacros,
+                                target.macroCapacity);
+    }
+    if (out.macros.result != CMD_OK || out.macros.eventsTooMany > 0) return out;
+    out.keyTable = SendKeyTable(transport, target.keyMap, target.slotCount, plan, target.block);
+    out.keyTableWritten = out.keyTable == CMD_OK;
+    return out;
 }
 
 }  // namespace vivori::devices

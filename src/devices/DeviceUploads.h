@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "device/CommandTransport.h"
 #include "devices/KeyTablePlan.h"
+#include "macros/MacroLibrary.h"
 #include "macros/MacroUpload.h"
 
 namespace vivori::devices {
@@ -21,11 +23,51 @@ namespace vivori::devices {
 int SendKeyTable(CommandTransport& transport, std::span<const uint8_t> keyMap, int slotCount,
                  const KeyTablePlan& plan, int block = 0);
 
-// Uploads the macros at these macro-list positions of the device folder as one macro
-// image. With a known memory size, a set too large is refused before any command.
+// Uploads the macros at these positions of `list` (the device folder's macro list as
+// read once) as one macro image. With a known memory size, a set too large is refused
+// before any command.
+macros::MacroUploadResult SendMacros(CommandTransport& transport,
+                                     const std::filesystem::path& deviceFolder,
+                                     const std::vector<macros::MacroEntry>& list,
+                                     const std::vector<int>& macroNumbers,
+                                     std::optional<size_t> knownCapacity);
+// The same with the macro list read now.
 macros::MacroUploadResult SendMacros(CommandTransport& transport,
                                      const std::filesystem::path& deviceFolder,
                                      const std::vector<int>& macroNumbers,
                                      std::optional<size_t> knownCapacity);
+
+// What writing the macros and the key table from one plan did.
+struct KeysAndMacrosResult {
+    macros::MacroUploadResult macros;  // the image (nothing sent when it was refused)
+    // The key table's result; it is written only once the macros it numbers are.
+    int keyTable = CMD_NO_REPLY;
+    bool keyTableWritten = false;
+    std::vector<int> usedMacros;    // macro list positions, in the image's order
+    std::vector<int> unplacedKeys;  // assignments with no slot on the device: not written
+    // Not empty: "macro.config" cannot be read, so nothing was sent.
+    std::string macroListProblem;
+    // CMD_OK when the macros and the key table were written.
+    int Result() const;
+};
+
+// What a device knows for that write.
+struct KeyTableTarget {
+    const std::vector<profiles::KeyListEntry>& keys;
+    const KeyLocations& locations;
+    int slotCount = 0;
+    std::span<const uint8_t> keyMap;
+    std::optional<size_t> macroCapacity;  // known from the information block
+    bool sendEmptyImage = true;           // false: no used macro, no upload
+    int block = 0;
+};
+
+// Reads the macro list once, plans the key table from it, uploads the macros the plan
+// uses in the order it numbers them, then writes the key table from the same plan. A
+// refused or failed upload leaves the key table as the device has it, so the two the
+// device holds always belong together.
+KeysAndMacrosResult SendKeysAndMacros(CommandTransport& transport,
+                                      const std::filesystem::path& deviceFolder,
+                                      const KeyTableTarget& target);
 
 }  // namespace vivori::devices

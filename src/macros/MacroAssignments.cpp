@@ -23,10 +23,29 @@ bool LoadKeys(profiles::CBasicProfiledata& data, const std::filesystem::path& pa
 
 }  // namespace
 
+bool IsLastLeftButton(const std::vector<profiles::KeyListEntry>& keys, size_t index) {
+    if (index >= keys.size() || keys[index].current.Code() != kLeftClickCode) return false;
+    for (size_t i = 0; i < keys.size(); ++i)
+        if (i != index && keys[i].current.Code() == kLeftClickCode) return false;
+    return true;
+}
+
 bool UsesMacro(const std::vector<profiles::KeyListEntry>& keys, size_t macroIndex) {
     for (const auto& k : keys)
         if (PlaysMacro(k.current) && k.current.code1 == macroIndex) return true;
     return false;
+}
+
+bool DropMissingMacros(std::vector<profiles::KeyListEntry>& keys, size_t macroCount) {
+    bool changed = false;
+    for (auto& k : keys) {
+        if (!PlaysMacro(k.current) || k.current.code1 < macroCount) continue;
+        const uint16_t index = k.current.keyIndex;
+        k.current = k.defaultAssign;
+        k.current.keyIndex = index;
+        changed = true;
+    }
+    return changed;
 }
 
 bool RepairForDeletedMacro(std::vector<profiles::KeyListEntry>& keys, size_t macroIndex) {
@@ -49,6 +68,8 @@ bool RepairForDeletedMacro(std::vector<profiles::KeyListEntry>& keys, size_t mac
 MacroDeletionPlan PlanMacroDeletion(const profiles::DataFolders& folders,
                                     std::string_view deviceFolder, size_t macroIndex) {
     MacroDeletionPlan plan;
+    const std::vector<MacroEntry> macros = MacroLibrary(folders.DataFolder(deviceFolder)).List();
+    if (macroIndex < macros.size()) plan.guid = macros[macroIndex].guid;
     const profiles::ProfileList list = profiles::ReadProfileList(folders, deviceFolder);
     for (size_t i = 0; i < list.profiles.size(); ++i) {
         profiles::CBasicProfiledata data;
@@ -60,7 +81,12 @@ MacroDeletionPlan PlanMacroDeletion(const profiles::DataFolders& folders,
                 plan.unreadableProfiles.push_back(list.profiles[i].path);
             continue;
         }
-        if (list.selected == i && UsesMacro(keys, macroIndex)) plan.selectedProfileUsesMacro = true;
+        if (UsesMacro(keys, macroIndex)) {
+            if (list.selected == i)
+                plan.selectedProfileUsesMacro = true;
+            else
+                plan.otherProfilesUsingMacro.push_back(list.profiles[i].name);
+        }
         if (RepairForDeletedMacro(keys, macroIndex))
             plan.profilesToRepair.push_back(list.profiles[i].path);
     }
@@ -120,7 +146,7 @@ MacroResult DeleteMacroWithRepair(MacroLibrary& library, const profiles::DataFol
         refused.message = "a profile could not be rewritten; nothing was changed";
         return refused;
     }
-    MacroResult result = library.Delete(macroIndex);
+    MacroResult result = library.Delete(macroIndex, plan.guid);
     if (!result) rewritten.Restore();
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,7 +16,17 @@ namespace vivori::macros {
 inline constexpr uint8_t kAssignMacro = 0x70;
 inline constexpr uint8_t kAssignMacroRepeat = 0x71;
 
+// The left-click code of a mouse button.
+inline constexpr uint32_t kLeftClickCode = 0x100100;
+// True when key `index` is the only one with the left-click function: a mouse without
+// it cannot be used, so it is not given another one.
+bool IsLastLeftButton(const std::vector<profiles::KeyListEntry>& keys, size_t index);
+
 bool UsesMacro(const std::vector<profiles::KeyListEntry>& keys, size_t macroIndex);
+// Keys that play a macro past the list's `macroCount` entries get their default back.
+// True when anything changed. Only for a list that was read: an unknown list says
+// nothing about which macros exist.
+bool DropMissingMacros(std::vector<profiles::KeyListEntry>& keys, size_t macroCount);
 // What deleting macro `macroIndex` does to a key list: keys that play it get their
 // default back, keys that play a later macro follow it down one position. True when
 // anything changed.
@@ -24,8 +35,11 @@ bool RepairForDeletedMacro(std::vector<profiles::KeyListEntry>& keys, size_t mac
 // What a deletion would touch, found before anything is written, so the user can be
 // asked first and a "no" leaves every file as it was.
 struct MacroDeletionPlan {
+    std::string guid;  // the macro's identifier when the plan was made
     std::vector<std::filesystem::path> profilesToRepair;  // every profile with a key to change
     bool selectedProfileUsesMacro = false;                // the question to ask before going on
+    // The names of the other profiles whose keys play the macro, for the question.
+    std::vector<std::string> otherProfilesUsingMacro;
     // Listed profiles that could not be read: their keys cannot be repaired, so once
     // such a file is mended its keys past the deleted macro play the next one. The
     // user is told which and asked before going on.

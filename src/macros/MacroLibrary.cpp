@@ -9,6 +9,7 @@
 #include "platform/Debug.h"
 #include "platform/Identifier.h"
 #include "platform/Utf8.h"
+#include "profiles/FileLock.h"
 #include "profiles/JsonFile.h"
 #include "profiles/JsonUpdate.h"
 
@@ -48,19 +49,52 @@ MacroResult Refuse(MacroError error, std::string message) {
 
 MacroLibrary::MacroLibrary(fs::path deviceFolder) : folder_(std::move(deviceFolder)) {}
 
-std::vector<MacroEntry> MacroLibrary::List() const {
-    std::vector<MacroEntry> list;
-    const Json::Value doc = ReadJsonFile(folder_ / kMacroListFile);
-    const Json::Value& info = profiles::JsonMember(doc, "MacroInfo");
-    if (!info.isArray()) return list;
+MacroList MacroLibrary::ReadList() const {
+    MacroList list;
+    const fs::path path = folder_ / kMacroListFile;
+    const profiles::JsonDocument doc = profiles::ReadJsonDocument(path);
+    if (doc.state == profiles::FileState::Missing) return list;
+    const Json::Value& info = profiles::JsonMember(doc.value, "MacroInfo");
+    const bool usable = doc.state == profiles::FileState::Parsed && doc.value.isObject() &&
+                        (info.isNull() || info.isArray());
+    if (!usable) {
+        list.known = false;
+        list.problem = "the macro list " + path.string() +
+                       " cannot be read; it is left as it is, and keys keep their macros "
+                       "until it is mended or removed";
+        DebugPrintf("%s\n", list.problem.c_str());
+        return list;
+    }
     for (const Json::Value& e : info) {
         MacroEntry entry;
         entry.name = JsonString(e, "MacroName", "");
         entry.guid = JsonString(e, "Guid", "");
         // Positions are what key assignments refer to, so even an odd entry keeps its place.
-        list.push_back(std::move(entry));
+        list.entries.push_back(std::move(entry));
     }
     return list;
+}
+
+std::vector<MacroEntry> MacroLibrary::List() const {
+    return ReadList().entries;
+}
+
+namespace {
+
+// The folder's macro lock, held from a change's read of the list to its write.
+profiles::FileLock LockList(const fs::path& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return profiles::FileLock(folder / ".macro.config.lock");
+}
+
+}  // namespace
+
+std::optional<std::vector<MacroEntry>> MacroLibrary::ListForChange(MacroResult* refusal) const {
+    MacroList list = ReadList();
+    if (list.known) return std::move(list.entries);
+    *refusal = Refuse(MacroError::ListUnreadable, list.problem);
+    return std::nullopt;
 }
 
 bool MacroLibrary::EditList(const std::function<void(Json::Value& info)>& edit) const {
@@ -93,8 +127,8 @@ std::string MacroLibrary::ImportName(const std::string& title,
     return name;
 }
 
-MacroResult MacroLibrary::Append(const std::string& name, std::string* guid) {
-    const std::vector<MacroEntry> list = List();
+MacroResult MacroLibrary::Append(const std::vector<MacroEntry>& list, const std::string& name,
+                                 std::string* guid) {
     const std::string id = MakeTimeStampIdentifier([&](const std::string& candidate) {
         std::error_code ec;
         return std::any_of(list.begin(), list.end(),
@@ -115,15 +149,22 @@ MacroResult MacroLibrary::Append(const std::string& name, std::string* guid) {
 }
 
 MacroResult MacroLibrary::Add() {
-    const std::vector<MacroEntry> list = List();
-    if (list.size() >= kMaxMacros)
+    const profiles::FileLock lock = LockList(folder_);
+    MacroResult refused;
+    const auto list = ListForChange(&refused);
+    if (!list) return refused;
+    if (list->size() >= kMaxMacros)
         return Refuse(MacroError::LimitReached, "at most 50 macros can be created");
     std::string guid;
-    return Append(DefaultName(list), &guid);
+    return Append(*list, DefaultName(*list), &guid);
 }
 
 MacroResult MacroLibrary::Rename(size_t index, std::string_view name) {
-    std::vector<MacroEntry> list = List();
+    const profiles::FileLock lock = LockList(folder_);
+    MacroResult refused;
+    const auto known = ListForChange(&refused);
+    if (!known) return refused;
+    const std::vector<MacroEntry>& list = *known;
     if (index >= list.size()) return Refuse(MacroError::NoSuchMacro, "no such macro");
     if (Trim(name).empty()) return Refuse(MacroError::EmptyName, "IsEmpty");
     if (NameTaken(list, name)) return Refuse(MacroError::DuplicateName, "message_text_5");
@@ -138,7 +179,10 @@ MacroResult MacroLibrary::Rename(size_t index, std::string_view name) {
 }
 
 MacroResult MacroLibrary::Save(size_t index, const Json::Value& events) {
-    const std::vector<MacroEntry> list = List();
+    MacroResult refused;
+    const auto known = ListForChange(&refused);
+    if (!known) return refused;
+    const std::vector<MacroEntry>& list = *known;
     if (index >= list.size()) return Refuse(MacroError::NoSuchMacro, "no such macro");
     const MacroEntry& entry = list[index];
     if (entry.name.empty()) return Refuse(MacroError::EmptyName, "the macro has no name");
@@ -166,10 +210,17 @@ MacroResult MacroLibrary::Save(size_t index, const Json::Value& events) {
     return r;
 }
 
-MacroResult MacroLibrary::Delete(size_t index) {
-    std::vector<MacroEntry> list = List();
+MacroResult MacroLibrary::Delete(size_t index, std::string_view expectedGuid) {
+    const profiles::FileLock lock = LockList(folder_);
+    MacroResult refused;
+    const auto known = ListForChange(&refused);
+    if (!known) return refused;
+    const std::vector<MacroEntry>& list = *known;
     if (index >= list.size()) return Refuse(MacroError::NoSuchMacro, "no such macro");
     const MacroEntry entry = list[index];
+    if (!expectedGuid.empty() && entry.guid != expectedGuid)
+        return Refuse(MacroError::NoSuchMacro,
+                      "the macro list was changed by another program; nothing was deleted");
     const fs::path path = MacroPath(entry);
     const bool written = EditList([&](Json::Value& info) {
         Json::Value removed;
@@ -234,8 +285,14 @@ MacroResult MacroLibrary::Import(const fs::path& file) {
     // The name is compared and stored as UTF-8: a file name in another encoding would
     // otherwise turn into the same replacement characters as the next one.
     const std::string title = ValidUtf8(file.stem().string());
+    // The name and the identifier are chosen and stored under the lock, the file too,
+    // so an import running beside this one sees both.
+    const profiles::FileLock lock = LockList(folder_);
+    MacroResult refused;
+    const auto list = ListForChange(&refused);
+    if (!list) return refused;
     std::string guid;
-    MacroResult added = Append(ImportName(title.empty() ? "macro" : title, List()), &guid);
+    MacroResult added = Append(*list, ImportName(title.empty() ? "macro" : title, *list), &guid);
     if (!added) return added;
     if (!WriteFileAtomically(folder_ / (guid + kMacroExtension), stored)) {
         const std::string reason = profiles::LastWriteError();
@@ -252,7 +309,10 @@ MacroResult MacroLibrary::Import(const fs::path& file) {
 }
 
 MacroResult MacroLibrary::Export(size_t index, const fs::path& target, bool overwrite) {
-    const std::vector<MacroEntry> list = List();
+    MacroResult refused;
+    const auto known = ListForChange(&refused);  // positions mean nothing in an unknown list
+    if (!known) return refused;
+    const std::vector<MacroEntry>& list = *known;
     if (index >= list.size()) return Refuse(MacroError::NoSuchMacro, "no such macro");
     const fs::path path = MacroPath(list[index]);
     if (path.empty())
@@ -285,7 +345,11 @@ std::vector<MacroEvent> MacroLibrary::Events(size_t index) const {
 std::optional<std::vector<MacroEvent>> MacroLibrary::EventsToSend(size_t index) const {
     const std::vector<MacroEntry> list = List();
     if (index >= list.size()) return std::nullopt;
-    const fs::path path = MacroPath(list[index]);
+    return EventsToSend(list[index]);
+}
+
+std::optional<std::vector<MacroEvent>> MacroLibrary::EventsToSend(const MacroEntry& entry) const {
+    const fs::path path = MacroPath(entry);
     if (path.empty()) return std::nullopt;
     const profiles::JsonDocument doc = profiles::ReadJsonDocument(path);
     if (doc.state == profiles::FileState::Missing) return std::vector<MacroEvent>{};

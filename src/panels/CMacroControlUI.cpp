@@ -38,6 +38,17 @@ std::string Trimmed(const std::string& text) {
 
 }  // namespace
 
+std::string CMacroControlUI::NoteOf(const macros::MacroResult& refused) {
+    switch (refused.error) {
+        case macros::MacroError::LimitReached:
+            return "macro_limit_text";
+        case macros::MacroError::ListUnreadable:
+            return "macro_list_unreadable_text";
+        default:
+            return refused.message;
+    }
+}
+
 CMacroControlUI::CMacroControlUI() = default;
 CMacroControlUI::~CMacroControlUI() = default;
 
@@ -71,7 +82,15 @@ void CMacroControlUI::LoadMacroList() {
     if (list == nullptr || library_ == nullptr) return;
     const int selected = list->GetCurSel();
     list->RemoveAll();
-    for (const macros::MacroEntry& entry : library_->List()) {
+    const macros::MacroList macros = library_->ReadList();
+    // Unknown, not empty: the user learns why no macro shows, and that keys keep theirs.
+    // Once mended, the hint goes back to the usual one.
+    if (!macros.known)
+        ShowNote("macro_list_unreadable_text");
+    else if (listUnknownShown_)
+        ShowNote("macro_hint_text");
+    listUnknownShown_ = !macros.known;
+    for (const macros::MacroEntry& entry : macros.entries) {
         auto* row = new ui::CListLabelElementUI;
         row->SetText(entry.name);
         row->SetUserData(entry.guid);
@@ -89,7 +108,10 @@ int CMacroControlUI::GetSelectedMacro() const {
 std::string CMacroControlUI::AddMacro() {
     if (library_ == nullptr) return {};
     const macros::MacroResult added = library_->Add();
-    if (!added) return {};
+    if (!added) {
+        ShowNote(NoteOf(added));
+        return {};
+    }
     LoadMacroList();
     SelectMacro(static_cast<int>(library_->List().size()) - 1);
     return added.guid;
@@ -145,6 +167,10 @@ macros::MacroResult CMacroControlUI::ImportMacro(const std::filesystem::path& pa
         LoadMacroList();
         SelectMacro(static_cast<int>(library_->List().size()) - 1);
     }
+    // A hint from an earlier save must not stay: this one wrote nothing to the device.
+    ShowNote(!imported                ? NoteOf(imported)
+             : imported.notes.empty() ? std::string("macro_imported_text")
+                                      : std::string("macro_import_corrected_text"));
     return imported;
 }
 

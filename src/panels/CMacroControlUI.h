@@ -36,7 +36,7 @@ class CMacroControlUI : public ui::CVerticalLayoutUI {
 
     // ---- macros ----
     void LoadMacroList();
-    // The new macro's identifier; empty when refused.
+    // The new macro's identifier; empty when refused (the hint line says why).
     std::string AddMacro();
     void SelectMacro(int index);
     enum class RenameResult { Renamed, IsEmpty, Duplicate, Failed };
@@ -46,6 +46,7 @@ class CMacroControlUI : public ui::CVerticalLayoutUI {
     void MacroDeleted();
     // Writes the selected macro from the event list; false when nothing was written.
     bool SaveMacro();
+    // Adds the file as a new macro and selects it; the hint line says how it went.
     macros::MacroResult ImportMacro(const std::filesystem::path& path);
     macros::MacroResult ExportMacro(const std::filesystem::path& path, bool overwrite);
     int GetSelectedMacro() const;
@@ -75,6 +76,8 @@ class CMacroControlUI : public ui::CVerticalLayoutUI {
     void DelayTyped(ui::CControlUI* field);
     // Shows a language text in the panel's hint line.
     void ShowNote(const std::string& textKey);
+    // The hint for a refused macro operation: a language key, or the refusal's words.
+    static std::string NoteOf(const macros::MacroResult& refused);
 
     const macros::MacroEventList& Events() const { return events_; }
     ui::CListUI* EventList() const;
@@ -101,6 +104,7 @@ class CMacroControlUI : public ui::CVerticalLayoutUI {
     std::unique_ptr<macros::MacroLibrary> library_;
     macros::MacroEventList events_;
     bool recording_ = false;
+    bool listUnknownShown_ = false;  // the hint line says the list cannot be read
 };
 
 }  // namespace vivori::panels

@@ -1,9 +1,5 @@
 #include "profiles/ProfileListModel.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <initializer_list>
@@ -12,6 +8,7 @@
 #include "platform/Debug.h"
 #include "platform/Identifier.h"
 #include "platform/Utf8.h"
+#include "profiles/FileLock.h"
 #include "profiles/JsonFile.h"
 #include "profiles/JsonUpdate.h"
 #include "profiles/ProfileNames.h"
@@ -23,28 +20,6 @@ namespace {
 constexpr int kHeadsetKind = 7;
 constexpr const char* kList = "profilelist";
 constexpr const char* kSelect = "profileselect";
-
-// The folder's lock for the read-change-write of the list. The list itself is
-// replaced by rename, so the lock lives in a file of its own.
-class FolderLock {
-  public:
-    explicit FolderLock(const std::filesystem::path& folder) {
-        const std::filesystem::path path = folder / ".ProfileList.lock";
-        fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        // Without a lock file (read-only folder) nothing can be written anyway.
-        if (fd_ < 0) return;
-        while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-        }
-    }
-    ~FolderLock() {
-        if (fd_ >= 0) close(fd_);
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-  private:
-    int fd_ = -1;
-};
 
 ProfileEntry EntryOf(const Json::Value& element) {
     return {JsonString(element, "profilename"), JsonString(element, "profileUUID")};
@@ -174,7 +149,7 @@ std::string KindRefusal(const Json::Value& document, int deviceKind) {
 
 ListedSave SaveIfListed(const std::filesystem::path& file, const std::function<bool()>& save) {
     const std::filesystem::path folder = file.parent_path();
-    FolderLock lock(folder);
+    FileLock lock(folder / ".ProfileList.lock");  // the list's own lock, as every change takes it
     const Json::Value list = ReadJsonFile(folder / kProfileListFile);
     for (const Json::Value& element : ListOf(list)) {
         const std::string uuid = EntryOf(element).uuid;
@@ -282,7 +257,7 @@ bool ProfileListModel::RebuildFromProfileFiles(Json::Value& list) const {
 
 ProfileOutcome ProfileListModel::Modify(const Edit& edit) {
     const std::filesystem::path path = folder_ / kProfileListFile;
-    FolderLock lock(folder_);
+    FileLock lock(folder_ / ".ProfileList.lock");
     const JsonDocument before = ReadJsonDocument(path);
     std::optional<Json::Value> list = ReadForUpdate(path, kList);
     if (!list)

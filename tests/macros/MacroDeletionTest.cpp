@@ -165,3 +165,16 @@ TEST_F(MacroDeletionTest, ADeletionThatCannotFinishLeavesEveryProfileAsItWas) {
     EXPECT_EQ(Assignments("other"), (std::vector<uint32_t>{Macro(1)}));
     EXPECT_EQ(library.List().size(), 2u);
 }
+
+TEST_F(MacroDeletionTest, AListChangedSinceThePlanDeletesNothingAndRestoresTheProfiles) {
+    WriteProfile("current", {Macro(0), Macro(1), kKeyC});
+    WriteProfile("other", {Macro(2), kKeyB});
+    const auto plan = PlanMacroDeletion(folders, "keyboard", 1);
+    const std::string current = ReadText(folder / "current.Json");
+    // Another program deletes macro 0 meanwhile: position 1 is now another macro.
+    MacroLibrary(folder).Delete(0);
+    const auto result = DeleteMacroWithRepair(library, folders, "keyboard", plan, 1);
+    EXPECT_FALSE(result);
+    EXPECT_EQ(library.List().size(), 2u);
+    EXPECT_EQ(ReadText(folder / "current.Json"), current);
+}

@@ -269,18 +269,33 @@ TEST_F(MacroLibraryTest, DeletingOneOfTwoEntriesThatShareAFileKeepsTheFile) {
     EXPECT_FALSE(fs::exists(folder / "2026_01_02_03_04_05_006.mac"));
 }
 
-TEST_F(MacroLibraryTest, ADamagedListIsKeptAsideBeforeItIsReplaced) {
-    WriteText(folder / "macro.config", "{\"MacroInfo\": [ {\"MacroName\": \"Jump\"");
-    EXPECT_TRUE(library.List().empty());
-    ASSERT_TRUE(library.Add());
-    EXPECT_EQ(ReadText(folder / "macro.config.bad"), "{\"MacroInfo\": [ {\"MacroName\": \"Jump\"");
-    EXPECT_EQ(library.List().size(), 1u);
-
-    // A list whose "MacroInfo" is not a list is kept aside the same way.
+// Key assignments name macros by position: a list written over a damaged one would
+// give them other macros, so the damaged one stays as it is until the user mends it.
+TEST_F(MacroLibraryTest, ADamagedListIsUnknownAndLeftAsItIsByEveryChange) {
+    const std::string damaged = "{\"MacroInfo\": [ {\"MacroName\": \"Jump\"";
     const std::string odd = R"({"MacroInfo": {"0": "Jump"}, "Other": 1})";
-    WriteText(folder / "macro.config", odd);
+    for (const std::string& text : {damaged, odd, std::string("[1, 2]"), std::string()}) {
+        WriteText(folder / "macro.config", text);
+        const MacroList list = library.ReadList();
+        EXPECT_FALSE(list.known) << text;
+        EXPECT_NE(list.problem.find("macro.config"), std::string::npos);
+        EXPECT_TRUE(library.List().empty());
+        EXPECT_EQ(library.Add().error, MacroError::ListUnreadable);
+        EXPECT_EQ(library.Import(Import("Jump.mac", R"({"Events": []})")).error,
+                  MacroError::ListUnreadable);
+        EXPECT_EQ(library.Rename(0, "Hop").error, MacroError::ListUnreadable);
+        EXPECT_EQ(library.Delete(0).error, MacroError::ListUnreadable);
+        EXPECT_EQ(library.Save(0, TwoEvents()).error, MacroError::ListUnreadable);
+        EXPECT_EQ(library.Export(0, temp / "out.mac", true).error, MacroError::ListUnreadable);
+        EXPECT_EQ(ReadText(folder / "macro.config"), text);
+        EXPECT_FALSE(fs::exists(folder / "macro.config.bad"));
+    }
+    // Missing, or without "MacroInfo": known, and empty.
+    fs::remove(folder / "macro.config");
+    EXPECT_TRUE(library.ReadList().known);
+    WriteText(folder / "macro.config", R"({"Other": 1})");
+    EXPECT_TRUE(library.ReadList().known);
     ASSERT_TRUE(library.Add());
-    EXPECT_EQ(ReadText(folder / "macro.config.bad"), odd);
     EXPECT_EQ(profiles::ReadJsonFile(folder / "macro.config")["Other"].asInt(), 1);
 }
 

@@ -1,6 +1,6 @@
 // vivori-ctl assign: the key assignments of the current keyboard or mouse profile.
 // "show" lists them, "set" and "default" change one key, store it in the profile and
-// write the key table to the device.
+// write the key table to the device with the macros it numbers.
 
 #include <cstdio>
 #include <memory>
@@ -8,19 +8,21 @@
 
 #include "Ctl.h"
 #include "DeviceAccess.h"
+#include "KeysAndMacros.h"
 #include "Text.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/CQuorvaneMouseDevice.h"
 #include "devices/KeyIdentity.h"
 #include "macros/AssignmentCodes.h"
 #include "macros/KeyCodeTable.h"
+#include "macros/MacroAssignments.h"
 
 namespace vivori::ctl {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: assign show | assign set INDEX CODE | assign default INDEX (with --kind "
-    "keyboard|mouse)";
+    "usage: assign show | assign set INDEX CODE [--yes] | assign default INDEX [--yes] (with "
+    "--kind keyboard|mouse)";
 
 std::unique_ptr<devices::CQuorvaneUSBDevice> DeviceOfKind(const std::string& kind,
                                                           std::shared_ptr<hid::HidBus> bus) {
@@ -55,7 +57,8 @@ int Show(const std::string& kind, devices::CQuorvaneUSBDevice& device) {
 }
 
 int Change(const Options& options, devices::CQuorvaneUSBDevice& device,
-           const std::shared_ptr<hid::HidBus>& bus, size_t index, std::optional<uint32_t> code) {
+           const std::shared_ptr<hid::HidBus>& bus, size_t index, std::optional<uint32_t> code,
+           bool confirmed) {
     if (device.GetProfileName().empty())
         return Fail("no profile is selected for this kind: nothing to store the assignment in");
     auto keys = device.KeyAssignments();
@@ -63,8 +66,14 @@ int Change(const Options& options, devices::CQuorvaneUSBDevice& device,
         return Fail("index " + std::to_string(index) + " is past the key list (" +
                     std::to_string(keys.size()) + " keys)"),
                kExitUsage;
-    keys[index].current = profiles::KeyAssign::FromCode(
-        keys[index].current.keyIndex, code.value_or(keys[index].defaultAssign.Code()));
+    const uint32_t wanted = code.value_or(keys[index].defaultAssign.Code());
+    // The application refuses this too: a mouse without a left click cannot be used.
+    if (options.kind == "mouse" && wanted != macros::kLeftClickCode &&
+        macros::IsLastLeftButton(keys, index) && !confirmed)
+        return Fail("button " + std::to_string(index) +
+                    " is the last with the left-click function; without it the mouse cannot "
+                    "click. Add --yes to change it anyway");
+    keys[index].current = profiles::KeyAssign::FromCode(keys[index].current.keyIndex, wanted);
     device.SetKeyAssignments(keys);
     device.SaveProfile();
     std::printf("stored:    %3zu  %06x  %s\n", index, keys[index].current.Code(),
@@ -72,13 +81,18 @@ int Change(const Options& options, devices::CQuorvaneUSBDevice& device,
     std::string error;
     if (!OpenCommandTransport(options, bus, device.Commands(), &error)) return Fail(error);
     if (int r = device.ReadKeyMaps(); r != CMD_OK) return CommandFailed("key map read", r);
-    if (int r = device.WriteKeyTable(); r != CMD_OK) return CommandFailed("key table", r);
-    std::printf("key table: written to the %s\n", options.device.c_str());
-    return 0;
+    // Writing the table renumbers the macros keys play, so the macros go with it.
+    const KeysWritten written = WriteKeysAndMacros(device, options.kind);
+    if (written == KeysWritten::Nothing) return kExitFailure;
+    std::printf("written to the %s%s\n", options.device.c_str(),
+                written == KeysWritten::Partly ? ", except the keys named above" : "");
+    return written == KeysWritten::All ? 0 : kExitFailure;
 }
 
 int RunAssign(const Options& given) {
-    const auto& args = given.args;
+    const Arguments split = SplitArguments(given.args);
+    if (int refused = RefuseUnknownFlags(split, {"--yes"})) return refused;
+    const auto& args = split.words;
     const std::string action = args.empty() ? "" : args[0];
     Options options = given;
     if (options.kind != "keyboard" && options.kind != "mouse")
@@ -97,12 +111,13 @@ int RunAssign(const Options& given) {
     auto device = DeviceOfKind(options.kind, bus);
     device->LoadProfile();
     if (action == "show") return Show(options.kind, *device);
-    return Change(options, *device, bus, *index, action == "set" ? code : std::nullopt);
+    return Change(options, *device, bus, *index, action == "set" ? code : std::nullopt,
+                  split.Has("--yes"));
 }
 
 const Registrar registrar({"assign", "assign show|set INDEX CODE|default INDEX",
                            "the key assignments of the current --kind profile; set and default "
-                           "store one and write the key table",
+                           "store one and write the key table with the macros it plays",
                            &RunAssign});
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "Ctl.h"
 #include "DeviceAccess.h"
+#include "KeysAndMacros.h"
 #include "Text.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
 
@@ -81,22 +82,11 @@ int Apply(CQuorvaneKeyboardDevice& keyboard) {
     const std::string profile = keyboard.GetProfileName();
     std::printf("profile:          %s\n",
                 profile.empty() ? "(none selected: the default)" : profile.c_str());
-    if (int r = keyboard.WriteKeyTableFromProfile(); r != CMD_OK)
-        return CommandFailed("key table", r);
-    std::printf("key table:        written\n");
-    for (int key : keyboard.UnplacedKeys())
-        std::fprintf(stderr, "vivori-ctl: key %d has an assignment but no slot on this keyboard\n",
-                     key);
-    const std::vector<int> used = keyboard.CollectUsedMacros();
-    const macros::MacroUploadResult macros = keyboard.WriteMacroList(used);
-    if (macros.eventsTooMany > 0)
-        return Fail("the macros do not fit the keyboard: " + std::to_string(macros.eventsTooMany) +
-                    " events too many");
-    if (macros.result != CMD_OK) return CommandFailed("macros", macros.result);
-    std::printf("macros:           %zu written (%zu bytes)\n", used.size(), macros.bytes);
+    const KeysWritten written = WriteKeysAndMacros(keyboard, "keyboard");
+    if (written == KeysWritten::Nothing) return kExitFailure;
     if (int r = keyboard.WriteSettings(); r != CMD_OK) return CommandFailed("settings", r);
     std::printf("settings:         written\n");
-    return 0;
+    return written == KeysWritten::All ? 0 : kExitFailure;
 }
 
 int RunKeyboard(const Options& given) {

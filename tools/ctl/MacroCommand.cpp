@@ -3,12 +3,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "Ctl.h"
 #include "DeviceAccess.h"
+#include "KeysAndMacros.h"
 #include "MacroRecord.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
+#include "devices/CQuorvaneMouseDevice.h"
 #include "macros/MacroAssignments.h"
 #include "macros/MacroLibrary.h"
 #include "profiles/DataFolders.h"
@@ -27,7 +30,9 @@ bool ParseIndex(const std::string& text, size_t& index) {
 }
 
 int List(const MacroLibrary& library) {
-    const auto list = library.List();
+    const macros::MacroList read = library.ReadList();
+    if (!read.known) return Fail(read.problem);
+    const auto& list = read.entries;
     if (list.empty()) std::printf("no macros\n");
     for (size_t i = 0; i < list.size(); ++i)
         std::printf("%-3zu %-24s %-26s %zu events\n", i, list[i].name.c_str(), list[i].guid.c_str(),
@@ -53,7 +58,9 @@ std::string PathList(const std::vector<std::filesystem::path>& paths) {
 
 int Delete(MacroLibrary& library, const profiles::DataFolders& folders, std::string_view folder,
            size_t index, bool confirmed) {
-    if (index >= library.List().size()) return Fail("no macro " + std::to_string(index));
+    const macros::MacroList list = library.ReadList();
+    if (!list.known) return Fail(list.problem);
+    if (index >= list.entries.size()) return Fail("no macro " + std::to_string(index));
     // Everything is worked out before anything is written, so a refusal changes nothing.
     const auto plan = macros::PlanMacroDeletion(folders, folder, index);
     if (!plan.unreadableProfiles.empty() && !confirmed)
@@ -78,36 +85,25 @@ int Delete(MacroLibrary& library, const profiles::DataFolders& folders, std::str
 // them, and the key table itself in the same run: uploading the list in any other
 // order would make keys play each other's macros.
 int Upload(const Options& given) {
-    if (given.kind != "keyboard")
-        return Fail(
-            "macro upload writes the key table with the macros, which only the keyboard's "
-            "device object can do yet");
     Options options = given;
-    options.device = "keyboard";
+    options.device = given.kind;
     std::string error;
     const auto bus = SelectDeviceBus(options, &error);
     if (!bus) return Fail(error);
-    devices::CQuorvaneKeyboardDevice keyboard(bus);
-    if (!OpenCommandTransport(options, bus, keyboard.Commands(), &error)) return Fail(error);
-    if (int r = keyboard.ReadDevice(); r != CMD_OK) return CommandFailed("full read", r);
-    keyboard.LoadProfile();
-    const std::vector<int> used = keyboard.CollectUsedMacros();
-    const auto result = keyboard.WriteMacroList(used);
-    if (result.linkDown) return CommandFailed("LinkCheck", CMD_LINK_DOWN);
-    if (!result.unreadable.empty())
-        return Fail("macro file " + result.unreadable + " could not be read; nothing was sent");
-    if (result.eventsTooMany > 0)
-        return Fail("the macros do not fit the device: " + std::to_string(result.eventsTooMany) +
-                    " events too many");
-    if (result.result != CMD_OK) return CommandFailed("WriteMacroImage", result.result);
-    if (int r = keyboard.WriteKeyTableFromProfile(); r != CMD_OK)
-        return CommandFailed("key table", r);
-    for (int key : keyboard.UnplacedKeys())
-        std::fprintf(stderr, "vivori-ctl: key %d has an assignment but no slot on this keyboard\n",
-                     key);
-    std::printf("uploaded %zu macros (%zu bytes) and the key table that plays them\n", used.size(),
-                result.bytes);
-    return 0;
+    std::unique_ptr<devices::CQuorvaneUSBDevice> device;
+    if (given.kind == "mouse")
+        device = std::make_unique<devices::CQuorvaneMouseDevice>(bus);
+    else
+        device = std::make_unique<devices::CQuorvaneKeyboardDevice>(bus);
+    if (!OpenCommandTransport(options, bus, device->Commands(), &error)) return Fail(error);
+    if (int r = device->ReadKeyMaps(); r != CMD_OK) return CommandFailed("device read", r);
+    device->LoadProfile();
+    devices::KeysAndMacrosResult result;
+    const KeysWritten written = WriteKeysAndMacros(*device, given.kind, &result);
+    if (written == KeysWritten::Nothing) return kExitFailure;
+    std::printf("uploaded %zu macros (%zu bytes) and the key table that plays them\n",
+                result.usedMacros.size(), result.macros.bytes);
+    return written == KeysWritten::All ? 0 : kExitFailure;
 }
 
 int RunMacro(const Options& options) {

@@ -8,6 +8,7 @@
 
 #include "Ctl.h"
 #include "DeviceAccess.h"
+#include "KeysAndMacros.h"
 #include "Text.h"
 #include "devices/AssignmentLabel.h"
 #include "devices/CQuorvaneMouseDevice.h"
@@ -95,15 +96,8 @@ int Apply(CQuorvaneMouseDevice& mouse, int width, int height) {
     const std::string profile = mouse.GetProfileName();
     std::printf("profile:          %s\n",
                 profile.empty() ? "(none selected: the default)" : profile.c_str());
-    if (int r = mouse.WriteKeyTableFromProfile(); r != CMD_OK) return CommandFailed("key table", r);
-    std::printf("key table:        written\n");
-    const std::vector<int> used = mouse.CollectUsedMacros();
-    const macros::MacroUploadResult macros = mouse.WriteMacroList(used);
-    if (macros.eventsTooMany > 0)
-        return Fail("the macros do not fit the mouse: " + std::to_string(macros.eventsTooMany) +
-                    " events too many");
-    if (macros.result != CMD_OK) return CommandFailed("macros", macros.result);
-    std::printf("macros:           %zu written (%zu bytes)\n", used.size(), macros.bytes);
+    const KeysWritten written = WriteKeysAndMacros(mouse, "mouse");
+    if (written == KeysWritten::Nothing) return kExitFailure;
     const macros::MacroUploadResult recoil = mouse.WriteShootData();
     if (recoil.eventsTooMany > 0)
         return Fail("the recoil patterns pass the image's 16-bit limit by " +
@@ -112,7 +106,7 @@ int Apply(CQuorvaneMouseDevice& mouse, int width, int height) {
     std::printf("recoil image:     written (%zu bytes)\n", recoil.bytes);
     if (int r = mouse.WriteSettings(); r != CMD_OK) return CommandFailed("settings", r);
     std::printf("settings:         written (screen %dx%d)\n", width, height);
-    return 0;
+    return written == KeysWritten::All ? 0 : kExitFailure;
 }
 
 // "--name value" pairs after the action.

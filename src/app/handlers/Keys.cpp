@@ -7,6 +7,7 @@
 #include "device/SupportedDevices.h"
 #include "input/HookTypes.h"
 #include "macros/KeyCodeTable.h"
+#include "macros/MacroAssignments.h"
 #include "macros/MacroLibrary.h"
 #include "panels/CKeySetControlUI.h"
 #include "platform/Debug.h"
@@ -20,7 +21,6 @@ using ui::TNotifyUI;
 
 namespace {
 
-constexpr uint32_t kLeftButton = 0x100100;
 constexpr int kKeyPage = 2;
 constexpr uint32_t kExtendedKey = 0x01;  // the hook record's extended-key flag
 
@@ -37,14 +37,6 @@ std::vector<std::string> MacroNames(const CQuorvaneUSBDevice& device) {
     for (const auto& entry : macros::MacroLibrary(device.DataFolder()).List())
         names.push_back(entry.name);
     return names;
-}
-
-// The last button with the left-click function cannot be given another one.
-bool IsLastLeftButton(const std::vector<profiles::KeyListEntry>& keys, size_t index) {
-    if (index >= keys.size() || keys[index].current.Code() != kLeftButton) return false;
-    for (size_t i = 0; i < keys.size(); ++i)
-        if (i != index && keys[i].current.Code() == kLeftButton) return false;
-    return true;
 }
 
 }  // namespace
@@ -80,13 +72,8 @@ void CMainWnd::BindKeyHandlers() {
     auto writeToDevice = [this, current] {
         auto [device, panel] = current();
         if (device == nullptr) return;
-        const int result = device->WriteMacrosResult();
-        if (result == -1) ShowMessageText("message_text_7");
-        if (result > 0) {
-            ShowMessageText("message_text_16", result);
-            return;
-        }
-        device->WriteKeyTable();
+        // Macros too large stop here; otherwise the profile is saved whatever the device did.
+        if (WriteMacrosAndKeys(*device).macros.eventsTooMany > 0) return;
         device->SaveProfile();
     };
     handlers_["KeyButtonClicked"] = [this, current](TNotifyUI&, int index) {
@@ -96,7 +83,7 @@ void CMainWnd::BindKeyHandlers() {
         if (!mouse && device->GetFunctionPage() != kKeyPage) return;
         const std::vector<profiles::KeyListEntry> keys = device->KeyAssignments();
         if (size_t(index) >= keys.size()) return;
-        if (mouse && IsLastLeftButton(keys, size_t(index))) {
+        if (mouse && macros::IsLastLeftButton(keys, size_t(index))) {
             ShowMessageText("message_text_6");
             return;
         }

@@ -106,7 +106,11 @@ bool CMainWnd::InsideStopButton(const input::MouseHookRecord& record) {
 
 void CMainWnd::StartMacroRecording(TimingMode timing, int hookMode) {
     CMacroControlUI* panel = MacroPanel();
-    if (panel == nullptr || panel->Recording() || panel->GetSelectedMacro() < 0) return;
+    if (panel == nullptr || panel->Recording()) return;
+    if (panel->GetSelectedMacro() < 0) {
+        panel->ShowNote("macro_none_selected_text");
+        return;
+    }
     panel->StartRecording(timing);
     selectorEnabled_ = false;
     if (CControlUI* layout = pm_.FindControl("device_select_layout")) layout->SetEnabled(false);
@@ -131,25 +135,58 @@ void CMainWnd::StopMacroRecording(bool save) {
     panel->LoadMacroList();
 }
 
+devices::KeysAndMacrosResult CMainWnd::WriteMacrosAndKeys(devices::CQuorvaneUSBDevice& device,
+                                                          CMacroControlUI* panel) {
+    const devices::KeysAndMacrosResult written = device.WriteKeysAndMacros();
+    auto tell = [&](std::string_view key, const std::string& detail = {}) {
+        if (panel != nullptr) {
+            std::string text = CResourceManager::GetInstance().ResolveText(key);
+            if (!detail.empty()) text.append(" ").append(detail);
+            panel->ShowNote(text);
+        } else {
+            lastMessageText_ = std::string(key);
+            Ask(key, false, detail);
+        }
+    };
+    if (!written.macroListProblem.empty()) {
+        tell("macro_list_unreadable_text");
+    } else if (written.macros.linkDown) {
+        ShowMessageText("message_text_7");
+        if (panel != nullptr) panel->ShowNote("macro_upload_failed_text");
+    } else if (written.macros.eventsTooMany > 0) {
+        ShowMessageText("message_text_16", written.macros.eventsTooMany);
+        if (panel != nullptr) panel->ShowNote("macro_upload_failed_text");
+    } else if (!written.macros.unreadable.empty()) {
+        tell("macro_file_unreadable_text", written.macros.unreadable);
+    } else if (!device.Commands().IsOpen()) {
+        // Nothing to tell outside the editor: the device is simply not there.
+        if (panel != nullptr) panel->ShowNote("macro_saved_offline_text");
+    } else if (written.Result() != CMD_OK) {
+        tell("macro_upload_failed_text");
+    } else if (panel != nullptr) {
+        panel->ShowNote("macro_uploaded_text");
+    }
+    return written;
+}
+
 void CMainWnd::SaveMacroAndUpload() {
     CMacroControlUI* panel = MacroPanel();
     devices::CQuorvaneUSBDevice* device = CurrentDevice();
-    if (panel == nullptr || device == nullptr || !panel->SaveMacro()) return;
+    if (panel == nullptr || device == nullptr) return;
+    if (!panel->SaveMacro()) {
+        panel->ShowNote(panel->GetSelectedMacro() < 0 ? "macro_none_selected_text"
+                                                      : "macro_save_failed_text");
+        return;
+    }
     // Only a macro a key plays is on the device; others need no upload.
     const int index = panel->GetSelectedMacro();
     const std::vector<int> used = device->CollectUsedMacros();
-    if (std::find(used.begin(), used.end(), index) == used.end()) return;
-    const macros::MacroUploadResult result = device->WriteUsedMacros();
-    if (result.eventsTooMany > 0)
-        CMsgWnd::ShowMessage(GetHWND(), "",
-                             CMsgWnd::FormatText("message_text_16", result.eventsTooMany), dpi_,
-                             false, MsgButtons::Confirm);
-    else if (result.linkDown)
-        Ask("message_text_7", false);
-    else if (result.result != CMD_OK)
-        panel->ShowNote("macro_upload_failed_text");
-    else
-        panel->ShowNote("macro_uploaded_text");
+    if (std::find(used.begin(), used.end(), index) == used.end()) {
+        panel->ShowNote("macro_saved_text");
+        return;
+    }
+    // The image numbers macros by first use: the key table is written with it.
+    WriteMacrosAndKeys(*device, panel);
 }
 
 void CMainWnd::DeleteSelectedMacro() {
@@ -157,16 +194,24 @@ void CMainWnd::DeleteSelectedMacro() {
     devices::CQuorvaneUSBDevice* device = CurrentDevice();
     if (panel == nullptr || device == nullptr || panel->Library() == nullptr) return;
     const int index = panel->GetSelectedMacro();
-    if (index < 0 || !Ask("message_text_4", true)) return;
+    if (index < 0) return;
     const auto position = static_cast<size_t>(index);
     // Every question comes before the first file changes, so "no" leaves all as it was.
     const macros::MacroDeletionPlan plan =
         macros::PlanMacroDeletion(device->Folders(), device->DataFolderName(), position);
+    // Other profiles are named only when their keys do play the macro.
+    std::string usedIn;
+    if (!plan.otherProfilesUsingMacro.empty()) {
+        usedIn = CResourceManager::GetInstance().ResolveText("macro_used_in_profiles_text");
+        for (size_t i = 0; i < plan.otherProfilesUsingMacro.size(); ++i)
+            usedIn.append(i == 0 ? " " : ", ").append(plan.otherProfilesUsingMacro[i]);
+    }
+    if (Ask("message_text_4", true, usedIn) != 1) return;
     if (plan.selectedProfileUsesMacro && !Ask("message_text_2", true)) return;
     const macros::MacroResult deleted = macros::DeleteMacroWithRepair(
         *panel->Library(), device->Folders(), device->DataFolderName(), plan, position);
     if (!deleted) {
-        panel->ShowNote(deleted.message);
+        panel->ShowNote(CMacroControlUI::NoteOf(deleted));
         return;
     }
     panel->MacroDeleted();
@@ -174,10 +219,7 @@ void CMainWnd::DeleteSelectedMacro() {
     device->LoadProfile();
     device->DropDeletedMacros();
     device->RefreshPage();
-    if (device->Commands().IsOpen() && !plan.profilesToRepair.empty()) {
-        device->WriteUsedMacros();
-        device->WriteKeyTableFromProfile();
-    }
+    if (device->Commands().IsOpen() && !plan.profilesToRepair.empty()) WriteMacrosAndKeys(*device);
 }
 
 void CMainWnd::MacroFileOperation(std::string_view name) {
@@ -214,11 +256,7 @@ void CMainWnd::MacroFileOperation(std::string_view name) {
     } else if (EqualNoCase(name, "macro_btn_import")) {
         std::string path;
         if (!OpenFileDialog(kMacroFilter, GetHWND(), &path) || path.empty()) return;
-        const macros::MacroResult imported = panel->ImportMacro(path);
-        if (!imported)
-            panel->ShowNote(imported.message);
-        else if (!imported.notes.empty())
-            panel->ShowNote("macro_import_corrected_text");
+        panel->ImportMacro(path);  // its hint line says how it went
         device->LoadNameLists();
     }
 }

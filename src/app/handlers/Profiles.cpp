@@ -80,32 +80,6 @@ bool CMainWnd::ReportProfileOutcome(const ProfileOutcome& outcome) {
     return false;
 }
 
-namespace {
-
-// The macro write in the three outcomes the handlers tell apart: 0 written (or nothing
-// to write), -1 the wireless device did not answer, n > 0 the macros are n events too
-// many for the device's memory.
-int WriteUsedMacros(CQuorvaneUSBDevice& device) {
-    const macros::MacroUploadResult result = device.WriteUsedMacros();
-    if (result.linkDown) return -1;
-    return result.eventsTooMany;
-}
-
-}  // namespace
-
-bool CMainWnd::WriteMacrosAndKeys(CQuorvaneUSBDevice& device) {
-    const int result = WriteUsedMacros(device);
-    if (result == -1) {
-        Ask("message_text_7", true);
-    } else if (result != 0) {
-        CMsgWnd::ShowMessage(GetHWND(), "", CMsgWnd::FormatText("message_text_16", result), dpi_,
-                             false, MsgButtons::ConfirmCancel);
-        return false;
-    }
-    device.WriteKeyTableFromProfile();
-    return true;
-}
-
 void CMainWnd::SwitchProfile() {
     CQuorvaneUSBDevice* device = CurrentDevice();
     CDeviceProfileUI* panel = PanelOf(device);

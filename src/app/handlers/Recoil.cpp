@@ -76,6 +76,10 @@ void CMainWnd::BindRecoilHandlers() {
                                 std::to_string(result.eventsTooMany) + " events too many");
             else if (result.linkDown)
                 ShowMessageText("message_text_7");
+            else if (result.result != CMD_OK)  // the mouse is away, or a command failed
+                ShowMessageText("shoot_save_failed_text");
+            else
+                ShowMessageText("shoot_saved_text");
         }
     };
     handlers_["RecoilWeapon"] = [](TNotifyUI& msg, int index) {
