@@ -436,8 +436,10 @@ void CMainWnd::RestoreGameLighting() {
     // shipped default over a keyboard whose own lighting no stored profile holds yet.
     device->ApplyProfileLighting();
     SelectLightMode(*device, device->Light().mode);
+    // A mouse's profile block carries the screen size: the one this window recorded.
+    if (auto* mouse = dynamic_cast<devices::CQuorvaneMouseDevice*>(device))
+        mouse->SetScreenSize(screenWidth_, screenHeight_);
     device->WriteSettings();
-    Pending("ScreenSizeBlock");
 }
 
 bool CMainWnd::OnCopyData(const COPYDATASTRUCT& data) {

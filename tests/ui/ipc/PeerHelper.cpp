@@ -44,6 +44,7 @@ int RunInstance(const char* name) {
     EnsureCoreApplication();
     IpcEndpoint endpoint;
     if (!endpoint.Start()) return 3;
+    endpoint.AllowRemotePost(RegisterWindowMessage(name));
     IpcEndpoint::InstallBroadcastForwarder();
     SingleInstanceLock lock;
     switch (lock.Acquire(name)) {
