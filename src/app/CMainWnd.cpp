@@ -436,9 +436,11 @@ void CMainWnd::RestoreGameLighting() {
     // shipped default over a keyboard whose own lighting no stored profile holds yet.
     device->ApplyProfileLighting();
     SelectLightMode(*device, device->Light().mode);
-    // A mouse's profile block carries the screen size: the one this window recorded.
-    if (auto* mouse = dynamic_cast<devices::CQuorvaneMouseDevice*>(device))
-        mouse->SetScreenSize(screenWidth_, screenHeight_);
+    // A mouse's profile block carries the screen size, as it is now.
+    if (auto* mouse = dynamic_cast<devices::CQuorvaneMouseDevice*>(device)) {
+        const UiSize screen = PrimaryScreenSize();
+        mouse->SetScreenSize(screen.cx, screen.cy);
+    }
     device->WriteSettings();
 }
 

@@ -115,8 +115,8 @@ std::string UpdateCaFile(const profiles::DataFolders& folders) {
 }
 
 bool UpdateAllowsLoopbackHttp(const profiles::DataFolders& folders) {
-    const Json::Value& value =
-        profiles::JsonMember(profiles::ReadJsonFile(SettingsFile(folders)), kUpdateLoopbackHttpKey);
+    const Json::Value document = profiles::ReadJsonFile(SettingsFile(folders));
+    const Json::Value& value = profiles::JsonMember(document, kUpdateLoopbackHttpKey);
     return value.isBool() && value.asBool();
 }
 

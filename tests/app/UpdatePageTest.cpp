@@ -15,6 +15,7 @@
 #include "panels/CUpdatePageUI.h"
 #include "profiles/JsonFile.h"
 #include "ui/core/CMenuWnd.h"
+#include "ui/core/CResourceManager.h"
 #include "ui/qt/OffscreenSurface.h"
 #include "update/Downloader.h"
 #include "update/HttpClient.h"
@@ -68,16 +69,16 @@ class UpdatePageTest : public AppTest {
                 const std::string file = base + (application ? "ap.bin" : "kb.bin");
                 const std::string digest = Sha256Of("image of /api/" + file.substr(base.size()));
                 const std::string sha = application || keyboardDigest
-                                            ? R"(,"sha256":")" + digest + """
+                                            ? R"(,"sha256":")" + digest + "\""
                                             : std::string();
                 if (application)
                     response.set_content(R"({"name":"AP","version":")" + appVersion +
                                              R"(","version_name":"2.0.1","path":")" + file +
-                                             """ + sha + "}",
+                                             "\"" + sha + "}",
                                          "application/json");
                 else
                     response.set_content(R"({"name":"../kb55 firmware","version":"102","path":")" +
-                                             file + """ + sha + "}",
+                                             file + "\"" + sha + "}",
                                          "application/json");
             });
             // Slow enough that the window is seen refusing to close meanwhile; held
@@ -324,7 +325,8 @@ TEST_F(UpdatePageTest, WithoutAnAddressNothingIsAskedAndNothingOffered) {
     panels::CUpdatePageUI* page = CheckedPage();
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->Overall(), update::kOverallUnreachable);
-    EXPECT_EQ(FindInSettings("Update_Status_text")->GetText(), "UpdateNoAddressText");
+    EXPECT_EQ(FindInSettings("Update_Status_text")->GetText(),
+              ui::CResourceManager::GetInstance().ResolveText("UpdateNoAddressText"));
     ASSERT_EQ(page->RowCount(), 2u);
     for (size_t i = 0; i < page->RowCount(); ++i) {
         EXPECT_EQ(page->Data(i).state, update::kStateNotChecked);
