@@ -168,6 +168,30 @@ TEST_F(DownloaderTest, TheOverallDeadlineGrowsWithTheDownloadsSize) {
     EXPECT_TRUE(result.ok) << result.error;
 }
 
+TEST_F(DownloaderTest, OverHttpsWithDeployedSettingsOnlyAVouchedServerIsUsed) {
+    const auto& certs = vivori::testing::Certificates::Get();
+    ASSERT_FALSE(certs.folder.empty()) << "openssl could not make the certificates";
+    const auto routes = [this](httplib::Server& s) {
+        s.Get("/r40.bin", [this](const httplib::Request&, httplib::Response& response) {
+            response.set_content(blob, "application/octet-stream");
+        });
+    };
+    auto vouched = LocalServer::Https(certs.serverCert, certs.serverKey, routes);
+    auto self = LocalServer::Https(certs.selfCert, certs.selfKey, routes);
+    HttpSettings deployed;  // https only
+    deployed.extraCaFile = certs.caCert.string();
+    SetHttpDefaults(deployed);
+    const auto url = [](const LocalServer& server) {
+        return "https://127.0.0.1:" + std::to_string(server.Port()) + "/r40.bin";
+    };
+    auto result = Download(url(*self), folder / "r40.bin", kDefaultDownloadCap, digest, nullptr);
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(fs::exists(folder / "r40.bin"));
+    result = Download(url(*vouched), folder / "r40.bin", kDefaultDownloadCap, digest, nullptr);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(vivori::testing::ReadText(folder / "r40.bin"), blob);
+}
+
 // The updater program itself, against an update folder another user made first: it
 // must refuse the folder and write nothing through what that user left in it.
 class UpdaterProcessTest : public DownloaderTest {
