@@ -28,6 +28,14 @@ bool AppMessages::IsGame(ui::UINT msg) const {
     return msg != 0 && std::find(game.begin(), game.end(), msg) != game.end();
 }
 
+std::vector<ui::UINT> AppMessages::FromOtherProcesses() const {
+    std::vector<ui::UINT> messages{appInstance,         setWindowForward, lightControlAnnounce,
+                                   lightControlRequest, audioToolQuery};
+    messages.insert(messages.end(), game.begin(), game.end());
+    std::erase(messages, ui::UINT(0));
+    return messages;
+}
+
 ui::UINT RegisterAppInstanceMessage() {
     messages.appInstance = devices::AppInstanceMessage();
     DebugPrintf("软件标示：%u", messages.appInstance);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string_view>
+#include <vector>
 
 #include "profiles/DataFolders.h"
 #include "ui/message/MessageTypes.h"
@@ -28,6 +29,8 @@ inline constexpr ui::UINT kMsgClearUpdateBadge = 3094;
 // (same wParam and lParam). A number of its own: the registered message reaches every
 // window of the process, so the settings window would otherwise take each event twice.
 inline constexpr ui::UINT kMsgUpdaterEvent = ui::WM_USER + 262;
+// The updater ended (wParam: its exit status): to the settings window that started it.
+inline constexpr ui::UINT kMsgUpdaterEnded = ui::WM_USER + 264;
 inline constexpr ui::UINT kMsgDpiChangedNote = 1224;
 // A termination signal asks the application to end as its tray menu's "exit" does.
 inline constexpr ui::UINT kMsgEndRequested = ui::WM_USER + 263;
@@ -53,6 +56,9 @@ struct AppMessages {
     std::array<ui::UINT, 4> game{};
 
     bool IsHook(ui::UINT msg) const;
+    // The messages other processes may post here: those whose wParam and lParam are
+    // values. The hook messages carry pointers into this process and stay inside it.
+    std::vector<ui::UINT> FromOtherProcesses() const;
     bool IsGame(ui::UINT msg) const;
 };
 

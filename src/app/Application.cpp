@@ -66,7 +66,8 @@ Application::StartResult Application::Start() {
     // The panning image button learns its image's size from the window system.
     controls::CHandImgSelectButtonUI::SetImageSizeLookup(
         [](const std::string& file) { return ui::LayoutImageSize(file); });
-    RegisterAppMessages();
+    for (const ui::UINT msg : RegisterAppMessages().FromOtherProcesses())
+        endpoint_.AllowRemotePost(msg);
 
     window_ = std::make_unique<CMainWnd>(options_.window);
     // Created hidden: the window shows itself once discovery has had its first look.

@@ -442,8 +442,12 @@ void CMainWnd::RestoreGameLighting() {
     // shipped default over a keyboard whose own lighting no stored profile holds yet.
     device->ApplyProfileLighting();
     SelectLightMode(*device, device->Light().mode);
+    // A mouse's profile block carries the screen size, as it is now.
+    if (auto* mouse = dynamic_cast<devices::CQuorvaneMouseDevice*>(device)) {
+        const UiSize screen = PrimaryScreenSize();
+        mouse->SetScreenSize(screen.cx, screen.cy);
+    }
     device->WriteSettings();
-    Pending("ScreenSizeBlock");
 }
 
 bool CMainWnd::OnCopyData(const COPYDATASTRUCT& data) {

@@ -1,5 +1,7 @@
 #include "panels/CUpdateInfoListItemUI.h"
 
+#include <iterator>
+
 #include "ui/core/CDialogBuilder.h"
 #include "ui/core/CLabelUI.h"
 #include "ui/core/COptionUI.h"
@@ -21,7 +23,7 @@ constexpr StateLook kLooks[] = {
     {"NeedUpdateText", false, false, true, true},   {"DownloadWaitText", false, false, false, true},
     {"DownloadIngText", true, false, false, true},  {"DownloadOkText", false, true, false, true},
     {"UpdateIngText", true, false, false, true},    {"UpdateOkText", false, false, false, false},
-    {"UpdateFailText", false, false, true, true},
+    {"UpdateFailText", false, false, true, true},   {"NotCheckedText", false, false, false, false},
 };
 
 }  // namespace
@@ -45,7 +47,7 @@ ui::CControlUI* CUpdateInfoListItemUI::Child(std::string_view name) const {
 }
 
 void CUpdateInfoListItemUI::SetState(int state) {
-    if (state == state_ || state < 0 || state > 8) return;
+    if (state == state_ || state < 0 || state >= int(std::size(kLooks))) return;
     state_ = state;
     const StateLook& look = kLooks[state];
     if (ui::CControlUI* text = Child("update_status_text")) {

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "panels/CUpdateInfoListItemUI.h"
+#include "platform/Debug.h"
 #include "ui/core/CListUI.h"
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/core/CResourceManager.h"
@@ -66,12 +67,8 @@ void CUpdatePageUI::StartCheck(ui::HWND window, const std::string& endpoint,
     rows_.clear();
     auto* list = dynamic_cast<ui::CListUI*>(Find("device_update_list_info"));
     if (list) list->RemoveAll();
-    // The date of the last check; a first check starts it today.
+    // The date of the last check that got an answer; only an answer changes it.
     checkDate_ = update::ReadCheckDate(folders_).value_or(std::string());
-    if (checkDate_.empty()) {
-        checkDate_ = update::TodayText();
-        update::WriteCheckDate(folders_, checkDate_);
-    }
     for (const update::CatalogueRow& row : rows) {
         rows_.push_back(update::InitialRow(row));
         auto* item = new CUpdateInfoListItemUI;
@@ -81,7 +78,9 @@ void CUpdatePageUI::StartCheck(ui::HWND window, const std::string& endpoint,
             delete item;
         }
     }
+    if (ui::CControlUI* note = Find("update_file_note")) note->SetText("");
     if (endpoint.empty()) {
+        // Nothing was asked: the rows stay "not checked" and nothing is offered.
         overall_ = update::kOverallUnreachable;
         if (ui::CControlUI* ring = Find("update_status_ring")) ring->SetVisible(false);
         if (ui::CControlUI* text = Find("Update_Status_text")) text->SetText("UpdateNoAddressText");
@@ -115,8 +114,10 @@ bool CUpdatePageUI::OnCheckMessage(ui::UINT msg, ui::WPARAM wParam, ui::LPARAM l
         rows_[index] = *answer;
         FillRow(index);
         ++answered_;
-        checkDate_ = update::TodayText();
-        update::WriteCheckDate(folders_, checkDate_);
+        if (!answer->failed) {
+            checkDate_ = update::TodayText();
+            update::WriteCheckDate(folders_, checkDate_);
+        }
         return true;
     }
     if (msg == kMsgCheckDone) {
@@ -130,8 +131,9 @@ void CUpdatePageUI::FillRow(size_t index) {
     CUpdateInfoListItemUI* item = Row(index);
     if (item == nullptr) return;
     const CheckedRow& row = rows_[index];
+    const bool noNews = row.state == update::kStateUpToDate || row.state == update::kStateNotChecked;
     item->SetTexts(row.displayName, row.currentVersionText,
-                   row.state == update::kStateUpToDate ? std::string() : row.newVersionText);
+                   noNews ? std::string() : row.newVersionText);
     item->SetState(row.state);
     item->SetUserData(row.downloadPath);
     item->SetTickable(false);
@@ -141,15 +143,23 @@ void CUpdatePageUI::Finish() {
     cancel_.reset();
     update::MakeLocalFilesDistinct(rows_);
     bool any = false;
+    std::string refused;
     for (size_t i = 0; i < rows_.size(); ++i) {
-        if (rows_[i].state == update::kStateUpToDate || rows_[i].state == update::kStateLessUpdate)
-            continue;
+        if (!rows_[i].refusal.empty()) {
+            // Said once, with the names of the rows it concerns.
+            if (refused.empty()) refused = Text(rows_[i].refusal);
+            refused += " " + rows_[i].displayName;
+            if (CUpdateInfoListItemUI* item = Row(i)) item->SetTickable(false);
+        }
+        if (!update::Offered(rows_[i])) continue;
         any = true;
         if (CUpdateInfoListItemUI* item = Row(i)) {
             item->SetTickable(true);
             item->SetTicked(true);
         }
     }
+    if (ui::CControlUI* note = Find("update_file_note"); note && !refused.empty())
+        note->SetText(refused);
     if (ui::CControlUI* button = Find("update_fw_and_ap")) {
         button->SetEnabled(any);
         button->SetVisible(any);
@@ -185,6 +195,23 @@ bool CUpdatePageUI::OnNotify(const ui::TNotifyUI& msg) {
 
 void CUpdatePageUI::FailConfirmed() {
     while (CurrentDownload() >= 0) OnProgress(update::kEventFailed, 0);
+}
+
+void CUpdatePageUI::UpdaterEnded(int exitCode) {
+    if (CurrentDownload() < 0) return;
+    DebugPrintf("the updater ended with %d before reporting every row", exitCode);
+    while (CurrentDownload() >= 0)
+        SetRowState(size_t(CurrentDownload()),
+                    exitCode == 0 ? update::kStateDownloadDone : update::kStateFailed);
+    if (exitCode != 0)
+        if (ui::CControlUI* note = Find("update_file_note"))
+            note->SetText(Text("update_updater_ended_text"));
+    AfterDownloads();
+}
+
+void CUpdatePageUI::SetRowState(size_t index, int state) {
+    rows_[index].state = state;
+    if (CUpdateInfoListItemUI* item = Row(index)) item->SetState(state);
 }
 
 void CUpdatePageUI::RefreshTexts() {
@@ -273,19 +300,24 @@ void CUpdatePageUI::OnProgress(int event, int value) {
             return;
     }
     if (CurrentDownload() >= 0) return;  // the updater goes on with the next row
+    AfterDownloads();
+}
+
+void CUpdatePageUI::AfterDownloads() {
     bool pending = false, downloaded = false;
     for (size_t i = 0; i < rows_.size(); ++i) {
         const int state = rows_[i].state;
         downloaded = downloaded || state == update::kStateDownloadDone;
-        if (state == update::kStateNeedUpdate || state == update::kStateNeedUpdate2 ||
-            state == update::kStateFailed) {
+        const bool offered = rows_[i].refusal.empty() && !rows_[i].failed;
+        if (offered && (state == update::kStateNeedUpdate || state == update::kStateNeedUpdate2 ||
+                        state == update::kStateFailed)) {
             pending = true;
             if (CUpdateInfoListItemUI* other = Row(i)) other->SetTickable(true);
         }
     }
     SetOverall(pending      ? update::kOverallUpdates
                : downloaded ? update::kOverallDownloaded
-                            : update::kOverallUpToDate);
+                            : update::OverallOf(rows_));
 }
 
 bool CUpdatePageUI::CanClose() const {

@@ -49,6 +49,9 @@ class CUpdatePageUI : public ui::CVerticalLayoutUI {
     bool OnNotify(const ui::TNotifyUI& msg);
     // Every confirmed row failed (the updater could not start).
     void FailConfirmed();
+    // The updater ended: with status 0 it downloaded every row (its reports may have
+    // been lost), otherwise what it left unfinished failed. Either way nothing waits.
+    void UpdaterEnded(int exitCode);
     // After a language change: the up-to-date line carries a language text.
     void RefreshTexts();
 
@@ -71,6 +74,10 @@ class CUpdatePageUI : public ui::CVerticalLayoutUI {
     void Finish();
     // The row the updater is working on: the first waiting or downloading one.
     int CurrentDownload() const;
+    // No row left for the updater: the rows that can be chosen again and the status.
+    void AfterDownloads();
+    // A row's state, in the data and on its list row.
+    void SetRowState(size_t index, int state);
 
     std::vector<update::CheckedRow> rows_;
     std::string checkDate_;

@@ -84,17 +84,21 @@ bool Owned(pid_t child) {
     return Table().owned.count(child) != 0;
 }
 
-void Reap(pid_t child, int graceMs, int termMs) {
-    auto ended = [child] { return !Owned(child) || Reaped(child, nullptr); };
-    if (WaitFor(ended, graceMs)) return;
+// Returns the child's exit code (-1 when someone else reaped it).
+int Reap(pid_t child, int graceMs, int termMs) {
+    int code = -1;
+    auto ended = [child, &code] { return !Owned(child) || Reaped(child, &code); };
+    if (WaitFor(ended, graceMs)) return code;
     kill(child, SIGTERM);
-    if (WaitFor(ended, termMs)) return;
+    if (WaitFor(ended, termMs)) return code;
     kill(child, SIGKILL);
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    pid_t done = -1;
+    while ((done = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
     }
     std::lock_guard lock(Table().mutex);
     Table().owned.erase(child);
+    return done == child ? StatusCode(status) : -1;
 }
 
 void StartReaper(std::function<void()> job) {
@@ -194,8 +198,12 @@ void EndChild(pid_t child, int graceMs, int termMs) {
     StartReaper([child, graceMs, termMs] { Reap(child, graceMs, termMs); });
 }
 
-void ReapChild(pid_t child) {
-    EndChild(child, std::numeric_limits<int>::max(), 1000);
+void ReapChild(pid_t child, std::function<void(int exitCode)> onExit) {
+    if (child <= 0) return;
+    StartReaper([child, onExit = std::move(onExit)] {
+        const int code = Reap(child, std::numeric_limits<int>::max(), 1000);
+        if (onExit) onExit(code);
+    });
 }
 
 bool EndLeftover(pid_t pid, const std::string& programName, int termMs) {

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,7 +30,10 @@ bool ChildRunning(pid_t child, int* exitCode = nullptr);
 void EndChild(pid_t child, int graceMs, int termMs);
 
 // Reaps a child when it ends, without ending it; EndAllChildren ends it with the rest.
-void ReapChild(pid_t child);
+// onExit, when given, is called on the reaper's thread with the exit status (128 + the
+// signal when a signal ended it; -1 when it was reaped elsewhere), so that whoever
+// waits for the child's reports learns that no more will come.
+void ReapChild(pid_t child, std::function<void(int exitCode)> onExit = nullptr);
 
 // Ends a process that is not our child (one left from an earlier run): SIGTERM, up to
 // `termMs` for it to go, then SIGKILL. Only a process of this user whose program name

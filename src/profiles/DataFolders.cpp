@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/InstallFolders.h"
+#include "platform/PrivateFolder.h"
 
 namespace vivori::profiles {
 namespace {
@@ -50,8 +51,7 @@ DataFolders DataFolders::FromEnvironment() {
     roots.dataHome = FromEnv("XDG_DATA_HOME", ".local/share");
     roots.configHome = FromEnv("XDG_CONFIG_HOME", ".config");
     roots.installFolder = ShippedDataFolder();
-    const char* temp = std::getenv("TMPDIR");
-    roots.tempFolder = temp && *temp ? temp : "/tmp";
+    roots.cacheHome = FromEnv("XDG_CACHE_HOME", ".cache");
     return DataFolders(std::move(roots));
 }
 
@@ -68,7 +68,12 @@ std::filesystem::path DataFolders::DataFolder(std::string_view deviceFolder) con
 }
 
 std::filesystem::path DataFolders::UpdateFolder() const {
-    return Created(roots_.tempFolder / "UpdateData");
+    std::error_code ignored;
+    std::filesystem::create_directories(roots_.cacheHome, ignored);
+    const auto application = PrivateFolder((roots_.cacheHome / Name(kApplicationName)).string());
+    if (!application) return {};
+    const auto folder = PrivateFolder(*application + "/UpdateData");
+    return folder ? std::filesystem::path(*folder) : std::filesystem::path();
 }
 
 std::filesystem::path DataFolders::SettingsFolder() const {

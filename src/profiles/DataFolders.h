@@ -25,7 +25,7 @@ struct FolderRoots {
     std::filesystem::path dataHome;       // local application data ($XDG_DATA_HOME)
     std::filesystem::path configHome;     // $XDG_CONFIG_HOME
     std::filesystem::path installFolder;  // where the shipped data is (ShippedDataFolder)
-    std::filesystem::path tempFolder;
+    std::filesystem::path cacheHome;      // $XDG_CACHE_HOME
 };
 
 class DataFolders {
@@ -33,7 +33,7 @@ class DataFolders {
     explicit DataFolders(FolderRoots roots) : roots_(std::move(roots)) {}
     // $XDG_DATA_HOME (default ~/.local/share), $XDG_CONFIG_HOME (default ~/.config),
     // the shipped data beside the executable or under ../share/vivori-trivex, and
-    // $TMPDIR (default /tmp).
+    // $XDG_CACHE_HOME (default ~/.cache).
     static DataFolders FromEnvironment();
 
     const std::filesystem::path& InstallFolder() const { return roots_.installFolder; }
@@ -42,6 +42,9 @@ class DataFolders {
     // that cannot be read or written.
     std::filesystem::path UserDataFolder() const;
     std::filesystem::path DataFolder(std::string_view deviceFolder) const;
+    // <cache>/<application>/UpdateData, both created 0700 and refused (empty path)
+    // unless this user owns them and nobody else may enter: downloads are checked and
+    // then kept there, so no other user may plant or swap a file in it.
     std::filesystem::path UpdateFolder() const;
     std::filesystem::path SettingsFolder() const;
 

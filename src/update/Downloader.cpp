@@ -2,17 +2,23 @@
 
 #include <curl/curl.h>
 #include <openssl/evp.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <system_error>
 
 #include "platform/Debug.h"
+#include "platform/PrivateFolder.h"
 #include "update/HttpClient.h"
+#include "update/UpdateCheck.h"
 
 namespace vivori::update {
 namespace {
@@ -40,13 +46,20 @@ struct Digest {
 };
 
 struct Transfer {
-    std::FILE* file = nullptr;
+    int fd = -1;
     Digest digest;
     uint64_t bytes = 0;
     uint64_t maxBytes = 0;
     bool tooLarge = false;
     int lastPercent = -1;
     const std::function<void(int)>* progress = nullptr;
+    // The overall deadline: a base time plus the time the size takes at the slowest
+    // rate still accepted.
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    int64_t baseMs = 0;
+    uint64_t minBytesPerSecond = 0;
+    bool late = false;
+    int64_t allowedMs = 0;
 };
 
 size_t Write(char* data, size_t size, size_t count, void* user) {
@@ -56,7 +69,12 @@ size_t Write(char* data, size_t size, size_t count, void* user) {
         transfer->tooLarge = true;
         return 0;
     }
-    if (std::fwrite(data, 1, bytes, transfer->file) != bytes) return 0;
+    for (size_t done = 0; done < bytes;) {
+        const ssize_t wrote = write(transfer->fd, data + done, bytes - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) return 0;
+        done += size_t(wrote);
+    }
     transfer->digest.Add(data, bytes);
     transfer->bytes += bytes;
     return bytes;
@@ -64,6 +82,16 @@ size_t Write(char* data, size_t size, size_t count, void* user) {
 
 int Progress(void* user, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t) {
     auto* transfer = static_cast<Transfer*>(user);
+    if (transfer->baseMs > 0) {
+        const uint64_t size = uint64_t(std::max<curl_off_t>({total, now, 0}));
+        const uint64_t rate = std::max<uint64_t>(transfer->minBytesPerSecond, 1);
+        transfer->allowedMs = transfer->baseMs + int64_t(size * 1000 / rate);
+        const auto elapsed = std::chrono::steady_clock::now() - transfer->start;
+        if (elapsed > std::chrono::milliseconds(transfer->allowedMs)) {
+            transfer->late = true;
+            return 1;
+        }
+    }
     if (total > 0 && static_cast<uint64_t>(total) > transfer->maxBytes) {
         transfer->tooLarge = true;
         return 1;  // announced too large: stop before receiving it
@@ -84,6 +112,14 @@ std::string Lower(std::string text) {
     return text;
 }
 
+// The part file, created anew so that nothing already there (a link, another file) is
+// written through; a stale one of an earlier run in the private folder is removed.
+int CreatePart(int folder, const std::string& name) {
+    unlinkat(folder, name.c_str(), 0);
+    return openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  0600);
+}
+
 }  // namespace
 
 std::string FileSha256(const fs::path& file) {
@@ -101,31 +137,50 @@ DownloadResult Download(const std::string& url, const fs::path& target, uint64_t
                         const std::function<void(int percent)>& progress) {
     DownloadResult result;
     static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    const bool web = url.rfind("https://", 0) == 0 || url.rfind("http://", 0) == 0;
-    if (!initialised || !web || target.empty()) {
-        result.error =
-            web ? "the transfer library did not start" : "not an http(s) address: " + url;
+    const HttpSettings settings = HttpDefaults();
+    if (!initialised) {
+        result.error = "the transfer library did not start";
+        return result;
+    }
+    if (!AddressAllowed(url, settings, &result.error)) return result;
+    if (!IsSha256(expectedSha256)) {
+        result.error = "no SHA-256 to check the download against";
+        return result;
+    }
+    const std::string fileName = target.filename().string();
+    if (fileName.empty() || fileName == "." || fileName == "..") {
+        result.error = "no file name for the download";
+        return result;
+    }
+    // Checked once and then used by descriptor: the file is written, checked and
+    // renamed inside the folder that was found private.
+    const int folder = OpenPrivateFolder(target.parent_path().string());
+    if (folder < 0) {
+        result.error = "the update folder " + target.parent_path().string() +
+                       " is missing or not private to this user";
+        return result;
+    }
+    const std::string partName = fileName + ".part";
+    Transfer transfer;
+    transfer.fd = CreatePart(folder, partName);
+    transfer.maxBytes = maxBytes;
+    transfer.progress = &progress;
+    transfer.baseMs = settings.totalTimeoutMs;
+    transfer.minBytesPerSecond = settings.downloadMinBytesPerSecond;
+    if (transfer.fd < 0) {
+        result.error = "cannot create " + (target.parent_path() / partName).string() + ": " +
+                       std::strerror(errno);
+        close(folder);
         return result;
     }
     std::error_code error;
-    fs::create_directories(target.parent_path(), error);
-    const fs::path partial = target.string() + ".part";
-    Transfer transfer;
-    transfer.file = std::fopen(partial.c_str(), "wb");
-    transfer.maxBytes = maxBytes;
-    transfer.progress = &progress;
-    if (transfer.file == nullptr) {
-        result.error = "cannot write " + partial.string();
-        return result;
-    }
-    const HttpSettings settings = HttpDefaults();
     CURL* curl = curl_easy_init();
     char reason[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, reason);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_USERAGENT, settings.userAgent.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, settings.allowLoopbackHttp ? "http,https" : "https");
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "https");
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
@@ -151,25 +206,27 @@ DownloadResult Download(const std::string& url, const fs::path& target, uint64_t
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     const CURLcode code = curl_easy_perform(curl);
     curl_easy_cleanup(curl);
-    const bool flushed = std::fflush(transfer.file) == 0 && fsync(fileno(transfer.file)) == 0;
-    std::fclose(transfer.file);
+    const bool flushed = fsync(transfer.fd) == 0;
+    close(transfer.fd);
     result.bytes = transfer.bytes;
     result.sha256 = transfer.digest.Hex();
-    if (transfer.tooLarge)
+    const fs::path partial = target.parent_path() / partName;
+    if (transfer.late)
+        result.error = "not complete within " + std::to_string(transfer.allowedMs) + " ms";
+    else if (transfer.tooLarge)
         result.error = "the download is larger than " + std::to_string(maxBytes) + " bytes";
     else if (code != CURLE_OK)
         result.error = reason[0] ? reason : curl_easy_strerror(code);
     else if (!flushed)
         result.error = "cannot write " + partial.string();
-    else if (!expectedSha256.empty() && Lower(expectedSha256) != result.sha256)
+    else if (Lower(expectedSha256) != result.sha256)
         result.error =
             "SHA-256 mismatch: expected " + Lower(expectedSha256) + ", got " + result.sha256;
-    if (result.error.empty()) {
-        fs::rename(partial, target, error);
-        if (error) result.error = "cannot move the download to " + target.string();
-    }
+    if (result.error.empty() && renameat(folder, partName.c_str(), folder, fileName.c_str()) != 0)
+        result.error = "cannot move the download to " + target.string();
+    if (!result.error.empty()) unlinkat(folder, partName.c_str(), 0);
+    close(folder);
     if (!result.error.empty()) {
-        fs::remove(partial, error);
         DebugPrintf("Download %s: %s", url.c_str(), result.error.c_str());
         return result;
     }

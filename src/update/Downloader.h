@@ -25,9 +25,12 @@ struct DownloadResult {
     std::string sha256;  // of what was received, lower-case hex
 };
 
-// Downloads url into target over the HTTP client's transport and certificate checks.
-// The file appears only when complete and, when expectedSha256 is not empty, when its
-// digest matches; more than maxBytes is refused. progress gets 0-100.
+// Downloads url into target over the HTTP client's transport, certificate checks and
+// address rule (AddressAllowed), within its overall deadline scaled by the size. The
+// target's folder must be private to this user (see DataFolders::UpdateFolder); the
+// part file is created anew in it, never through a link. The file appears only when
+// complete and when its digest matches expectedSha256, which is required; more than
+// maxBytes is refused. progress gets 0-100.
 DownloadResult Download(const std::string& url, const std::filesystem::path& target,
                         uint64_t maxBytes, const std::string& expectedSha256,
                         const std::function<void(int percent)>& progress);

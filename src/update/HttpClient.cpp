@@ -129,10 +129,12 @@ Attempt Perform(const HttpSettings& settings, bool post, std::string_view url, c
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_USERAGENT, settings.userAgent.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, settings.allowLoopbackHttp ? "http,https" : "https");
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
     if (settings.connectTimeoutMs > 0)
         curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(settings.connectTimeoutMs));
+    if (settings.totalTimeoutMs > 0)
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(settings.totalTimeoutMs));
     // No byte for the receive time-out ends the transfer; a send that stalls as long
     // is caught by the same rule.
     const int stallMs = std::max(settings.receiveTimeoutMs, settings.sendTimeoutMs);
@@ -174,6 +176,9 @@ Attempt Perform(const HttpSettings& settings, bool post, std::string_view url, c
     if (watcher.stalled) {
         attempt.code = CURLE_OPERATION_TIMEDOUT;
         attempt.reason = "no data for " + std::to_string(stallMs) + " ms";
+    } else if (attempt.code == CURLE_OPERATION_TIMEDOUT && settings.totalTimeoutMs > 0) {
+        attempt.reason =
+            "no complete answer within " + std::to_string(settings.totalTimeoutMs) + " ms";
     } else if (attempt.code != CURLE_OK) {
         attempt.reason = error[0] != '\0' ? error : curl_easy_strerror(attempt.code);
     }
@@ -182,7 +187,21 @@ Attempt Perform(const HttpSettings& settings, bool post, std::string_view url, c
     return attempt;
 }
 
+bool StartsWith(std::string_view text, std::string_view start) {
+    return text.size() >= start.size() && EqualNoCase(text.substr(0, start.size()), start);
+}
+
 }  // namespace
+
+bool AddressAllowed(std::string_view url, const HttpSettings& settings, std::string* why) {
+    if (StartsWith(url, "https://")) return true;
+    if (settings.allowLoopbackHttp && StartsWith(url, "http://127.0.0.1")) {
+        const std::string_view rest = url.substr(std::string_view("http://127.0.0.1").size());
+        if (rest.empty() || rest[0] == ':' || rest[0] == '/') return true;
+    }
+    if (why) *why = "not an https address: " + std::string(url);
+    return false;
+}
 
 void CancelHttpRequests() {
     ++CancelCount();
@@ -210,7 +229,7 @@ int HttpLastError() {
 }
 
 int HttpRequest(std::string_view method, std::string_view url, const void* body, int bodyLength,
-                char* response, size_t capacity) {
+                char* response, size_t capacity, HttpOutcome* outcome) {
     static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     HttpSettings settings;
     {
@@ -227,6 +246,8 @@ int HttpRequest(std::string_view method, std::string_view url, const void* body,
     if (!initialised) {
         attempt.code = CURLE_FAILED_INIT;
         attempt.reason = "the transfer library did not start";
+    } else if (!AddressAllowed(url, settings, &attempt.reason)) {
+        attempt.code = CURLE_UNSUPPORTED_PROTOCOL;
     } else {
         attempt = Perform(settings, post, url, body, bodyLength, false, sink);
         const bool unreached =
@@ -244,6 +265,11 @@ int HttpRequest(std::string_view method, std::string_view url, const void* body,
         std::lock_guard guard(Lock());
         LastError() = int(attempt.code);
         DebugPrintf("HttpRequest: %s failed: %s", std::string(url).c_str(), attempt.reason.c_str());
+    }
+    if (outcome) {
+        outcome->status = attempt.status;
+        outcome->complete = attempt.code == CURLE_OK && !sink.full;
+        outcome->reason = fullStop ? "the answer is larger than the buffer" : attempt.reason;
     }
     if (attempt.status == 0 && sink.used == 0) {
         // Never answered: the caller reads the marker instead of a body.

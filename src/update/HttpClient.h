@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,25 @@ struct HttpSettings {
     // Certificates are always checked against the system's trust store; this file
     // adds certificate authorities of its own (a company proxy, a test server).
     std::string extraCaFile;
+    // The whole request, answer included: a service that keeps sending a byte now and
+    // then must not hold the check for hours. Downloads add time for their size at
+    // downloadMinBytesPerSecond on top.
+    int totalTimeoutMs = 60000;
+    uint64_t downloadMinBytesPerSecond = 32 * 1024;
+    // Only https is used: an update that anyone on the path can change is no update.
+    // Plain http to 127.0.0.1 is accepted with this set (a local test service).
+    bool allowLoopbackHttp = false;
+};
+
+// Whether url may be asked under settings (https, or http to 127.0.0.1 when allowed);
+// `why` takes the reason when not.
+bool AddressAllowed(std::string_view url, const HttpSettings& settings, std::string* why = nullptr);
+
+// How a request went, beyond its body.
+struct HttpOutcome {
+    long status = 0;        // the HTTP status; 0 when no answer came
+    bool complete = false;  // the whole answer arrived and fitted the buffer
+    std::string reason;     // why not, for the debug output
 };
 
 // The defaults ResetHttpSettings restores (deployment settings, tests).
@@ -41,8 +61,10 @@ void CancelHttpRequests();
 // status is not a failure: its body is returned. The three request headers are
 // Content-Length, Content-Type (form) and Accept; the body is sent as it is. When
 // the direct attempt cannot reach the server and a proxy is configured in the
-// standard proxy variables, it is tried once more through that proxy.
+// standard proxy variables, it is tried once more through that proxy. An address
+// AddressAllowed refuses is never asked. `outcome`, when given, tells the status and
+// whether the answer is whole.
 int HttpRequest(std::string_view method, std::string_view url, const void* body, int bodyLength,
-                char* response, size_t capacity);
+                char* response, size_t capacity, HttpOutcome* outcome = nullptr);
 
 }  // namespace vivori::update

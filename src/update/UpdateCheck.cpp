@@ -2,6 +2,7 @@
 
 #include <json/json.h>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <memory>
 #include <set>
 
+#include "platform/Debug.h"
 #include "profiles/JsonFile.h"
 #include "update/HttpClient.h"
 
@@ -112,7 +114,14 @@ std::string UpdateCaFile(const profiles::DataFolders& folders) {
     return StringMember(profiles::ReadJsonFile(SettingsFile(folders)), kUpdateCaKey);
 }
 
-fs::path SafeLocalFile(const fs::path& folder, const std::string& name) {
+bool UpdateAllowsLoopbackHttp(const profiles::DataFolders& folders) {
+    const Json::Value document = profiles::ReadJsonFile(SettingsFile(folders));
+    const Json::Value& value = profiles::JsonMember(document, kUpdateLoopbackHttpKey);
+    return value.isBool() && value.asBool();
+}
+
+fs::path SafeLocalFile(const fs::path& folder, const std::string& name,
+                       const std::string& extension) {
     // Only the last path element of the name counts, in either separator.
     std::string base = name.substr(
         name.find_last_of("/\\") == std::string::npos ? 0 : name.find_last_of("/\\") + 1);
@@ -126,7 +135,29 @@ fs::path SafeLocalFile(const fs::path& folder, const std::string& name) {
     while (!safe.empty() && (safe.front() == '.' || safe.front() == ' ')) safe.erase(0, 1);
     if (safe.size() > 120) safe.resize(120);
     if (safe.empty()) safe = "update";
-    return folder / (safe + ".exe");
+    // A name that already ends in the extension keeps just the one.
+    const bool hasIt = !extension.empty() && safe.size() > extension.size() &&
+                       safe.compare(safe.size() - extension.size(), extension.size(), extension) == 0;
+    return folder / (hasIt ? safe : safe + extension);
+}
+
+std::string DownloadExtension(std::string_view url) {
+    url = url.substr(0, url.find_first_of("?#"));
+    const size_t slash = url.find_last_of('/');
+    const std::string_view file = slash == std::string_view::npos ? url : url.substr(slash + 1);
+    const size_t dot = file.find_last_of('.');
+    if (dot == std::string_view::npos || dot == 0) return {};
+    const std::string_view extension = file.substr(dot + 1);
+    if (extension.empty() || extension.size() > 8) return {};
+    for (unsigned char c : extension)
+        if (!std::isalnum(c)) return {};
+    return "." + std::string(extension);
+}
+
+bool IsSha256(std::string_view text) {
+    return text.size() == 64 && std::all_of(text.begin(), text.end(), [](unsigned char c) {
+               return std::isxdigit(c) != 0;
+           });
 }
 
 UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key, uint32_t localVersion,
@@ -140,10 +171,17 @@ UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key, ui
     const std::string body = "app_key=" + key + "&version=" + version;
     auto buffer = std::make_unique<char[]>(kResponseCapacity);  // zero-filled
     ResetHttpSettings();
+    HttpOutcome outcome;
     const int bytes = HttpRequest("POST", url, body.c_str(), int(body.size()) + 1, buffer.get(),
-                                  kResponseCapacity);
-    if (bytes <= 0) {
+                                  kResponseCapacity, &outcome);
+    if (bytes <= 0 || !outcome.complete || outcome.status < 200 || outcome.status > 299) {
+        // An error page, a redirect, a cut-off or missing answer says nothing about the
+        // item: it is a failure, not "up to date".
+        result.failed = true;
         result.name = std::string(buffer.get());
+        result.failure = bytes <= 0 && outcome.status == 0 ? outcome.reason
+                         : !outcome.complete             ? "incomplete answer: " + outcome.reason
+                                             : "HTTP status " + std::to_string(outcome.status);
         return result;
     }
     return ReadUpdateAnswer(std::string_view(buffer.get(), size_t(bytes)), localVersion, kind,
@@ -157,13 +195,21 @@ UpdateResult ReadUpdateAnswer(std::string_view text, uint32_t localVersion, uint
     Json::CharReaderBuilder builder;
     std::string errors;
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    // The body goes with its terminating zero: a trailing one is no part of the answer.
+    while (!text.empty() && text.back() == '\0') text.remove_suffix(1);
     if (!reader->parse(text.data(), text.data() + text.size(), &answer, &errors) ||
-        !answer.isObject())
-        answer = Json::Value(Json::objectValue);
+        !answer.isObject()) {
+        result.failed = true;
+        result.failure = "the answer is no JSON object";
+        return result;
+    }
     result.path = StringMember(answer, "path");
     result.name = StringMember(answer, "name");
     result.versionName = StringMember(answer, "version_name");
     result.sha256 = StringMember(answer, "sha256");
+    if (!IsSha256(result.sha256)) result.sha256.clear();
+    std::transform(result.sha256.begin(), result.sha256.end(), result.sha256.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     const Json::Value& id = answer["device_id"];
     // Whole numbers beyond the signed range are no id (reading one as such would throw).
     if (id.isInt64()) result.deviceId = id.asInt64();
@@ -183,7 +229,9 @@ UpdateResult ReadUpdateAnswer(std::string_view text, uint32_t localVersion, uint
     }
     result.status =
         int32_t(serviceVersion) > int32_t(localVersion) ? kStateNeedUpdate : kStateUpToDate;
-    if (!result.name.empty()) result.localFile = SafeLocalFile(updateFolder, result.name);
+    if (!result.name.empty())
+        result.localFile =
+            SafeLocalFile(updateFolder, result.name, DownloadExtension(result.path));
     return result;
 }
 
@@ -215,7 +263,7 @@ CheckedRow InitialRow(const CatalogueRow& row) {
     CheckedRow shown;
     shown.displayName = row.kind == 0 ? "AP" : row.displayName;
     shown.currentVersionText = row.kind != 0 ? Hex4(row.version) : row.versionText;
-    shown.state = kStateUpToDate;
+    shown.state = kStateNotChecked;
     return shown;
 }
 
@@ -223,10 +271,17 @@ CheckedRow CheckRow(const std::string& endpoint, const CatalogueRow& row,
                     const fs::path& updateFolder) {
     UpdateResult result =
         UpdateCheck(endpoint, ApplicationKey(row), row.version, row.kind, updateFolder);
-    const bool failed = result.name == kNoLinkServer;
-    if (failed || result.name.empty()) {
+    if (result.failed) {
+        DebugPrintf("update check of %s failed: %s", ApplicationKey(row).c_str(),
+                    result.failure.c_str());
         CheckedRow own = InitialRow(row);
-        own.failed = failed;
+        own.failed = true;
+        return own;
+    }
+    if (result.name.empty()) {
+        // Answered, but about nothing the service has: the row keeps its own values.
+        CheckedRow own = InitialRow(row);
+        own.state = kStateUpToDate;
         return own;
     }
     CheckedRow shown;
@@ -237,18 +292,29 @@ CheckedRow CheckRow(const std::string& endpoint, const CatalogueRow& row,
     shown.downloadPath = result.path;
     shown.sha256 = result.sha256;
     shown.localFile = result.localFile;
+    if (shown.state != kStateUpToDate && shown.sha256.empty()) {
+        // Nothing to check the download against: not offered.
+        DebugPrintf("update of %s refused: the answer gives no SHA-256", ApplicationKey(row).c_str());
+        shown.state = kStateFailed;
+        shown.refusal = "update_no_digest_text";
+    }
     return shown;
+}
+
+bool Offered(const CheckedRow& row) {
+    return row.refusal.empty() && !row.failed &&
+           (row.state == kStateNeedUpdate || row.state == kStateNeedUpdate2);
 }
 
 int OverallOf(const std::vector<CheckedRow>& rows) {
     bool update = false;
-    bool allFailed = !rows.empty();
+    bool failed = false;
     for (const CheckedRow& row : rows) {
-        update = update || (row.state != kStateUpToDate && row.state != kStateLessUpdate);
-        allFailed = allFailed && row.failed;
+        update = update || Offered(row);
+        failed = failed || row.failed || !row.refusal.empty() || row.state == kStateNotChecked;
     }
     if (update) return kOverallUpdates;
-    return allFailed ? kOverallUnreachable : kOverallUpToDate;
+    return failed ? kOverallUnreachable : kOverallUpToDate;
 }
 
 void MakeLocalFilesDistinct(std::vector<CheckedRow>& rows) {
@@ -257,9 +323,11 @@ void MakeLocalFilesDistinct(std::vector<CheckedRow>& rows) {
         if (row.localFile.empty()) continue;
         const fs::path folder = row.localFile.parent_path();
         // Short enough that the number survives the name's length limit.
+        const std::string extension = row.localFile.extension().string();
         const std::string stem = row.localFile.stem().string().substr(0, 100);
         for (int n = 2; taken.count(row.localFile) != 0; ++n)
-            row.localFile = SafeLocalFile(folder, stem + " (" + std::to_string(n) + ")");
+            row.localFile =
+                SafeLocalFile(folder, stem + " (" + std::to_string(n) + ")", extension);
         taken.insert(row.localFile);
     }
 }

@@ -17,6 +17,8 @@ inline constexpr const char* kCatalogueFile = "update_catalogue.json";
 inline constexpr const char* kCheckDateFile = "updatetime.config";
 inline constexpr const char* kUpdateUrlKey = "UpdateUrl";
 inline constexpr const char* kUpdateCaKey = "UpdateCaFile";
+// true: plain http to 127.0.0.1 is accepted (a local test service); nothing else is.
+inline constexpr const char* kUpdateLoopbackHttpKey = "UpdateAllowLoopbackHttp";
 inline constexpr const char* kUpdateUrlVariable = "VIVORI_UPDATE_URL";
 
 // Row states of the update list.
@@ -30,6 +32,8 @@ enum RowState {
     kStateUpdating = 6,
     kStateUpToDate = 7,
     kStateFailed = 8,
+    // The service was not asked, or gave no usable answer: nothing is known about it.
+    kStateNotChecked = 9,
 };
 // The page's overall status.
 enum OverallStatus {
@@ -70,16 +74,20 @@ uint32_t VersionNumber(std::string_view dotted);
 // empty when neither names one. An extra CA file comes from "UpdateCaFile".
 std::string UpdateEndpoint(const profiles::DataFolders& folders);
 std::string UpdateCaFile(const profiles::DataFolders& folders);
+bool UpdateAllowsLoopbackHttp(const profiles::DataFolders& folders);
 
 struct UpdateResult {
     int status = 0;  // 1 an update, 7 up to date, 0 no answer
+    // No usable answer: not sent, an HTTP error status, cut off, or no JSON object.
+    bool failed = false;
+    std::string failure;  // why, for the debug output
     int64_t deviceId = 0;
     std::string name;
     std::string currentVersionText;
     std::string versionName;
     std::string newVersionText;
     std::string path;    // where to download from
-    std::string sha256;  // the download's digest when the service gives one
+    std::string sha256;  // the download's digest, 64 lower-case hex digits, or empty
     std::filesystem::path localFile;
 };
 
@@ -89,12 +97,18 @@ UpdateResult UpdateCheck(const std::string& endpoint, const std::string& key, ui
                          uint32_t kind, const std::filesystem::path& updateFolder);
 
 // What the service answered (the HTTP body), read as UpdateCheck reads it: members of
-// the wrong type count as missing, and anything that is no JSON object as an empty one.
+// the wrong type count as missing, and anything that is no JSON object is a failure.
 UpdateResult ReadUpdateAnswer(std::string_view answer, uint32_t localVersion, uint32_t kind,
                               const std::filesystem::path& updateFolder);
 
-// "<folder>/<safe base name of name>.exe": no separator, no "..", nothing hidden.
-std::filesystem::path SafeLocalFile(const std::filesystem::path& folder, const std::string& name);
+// "<folder>/<safe base name of name><extension>": no separator, no "..", nothing hidden.
+std::filesystem::path SafeLocalFile(const std::filesystem::path& folder, const std::string& name,
+                                    const std::string& extension = "");
+// The extension the download's address gives its file (".bin", ".deb"), so the local
+// file says what it is; empty when the address has none (or an odd one).
+std::string DownloadExtension(std::string_view url);
+// A SHA-256 as the service must give it: 64 hex digits.
+bool IsSha256(std::string_view text);
 
 // The check date file holds year-month-day.
 std::string TodayText();
@@ -110,15 +124,20 @@ struct CheckedRow {
     std::string downloadPath;
     std::string sha256;
     std::filesystem::path localFile;
-    bool failed = false;  // the service could not be reached for it
+    bool failed = false;  // the service gave no usable answer for it
+    // A language key when the update cannot be offered (no digest to check it with).
+    std::string refusal;
 };
 
-// The rows before any answer: own values, state 7.
+// The rows before any answer: own values, "not checked".
 CheckedRow InitialRow(const CatalogueRow& row);
 // Checks one row against the endpoint.
 CheckedRow CheckRow(const std::string& endpoint, const CatalogueRow& row,
                     const std::filesystem::path& updateFolder);
-// The overall status once every row is checked.
+// Whether a checked row's update can be chosen: newer, answered, with a digest.
+bool Offered(const CheckedRow& row);
+// The overall status once every row is checked: updates when one can be offered, else
+// unreachable when any row failed, else up to date.
 int OverallOf(const std::vector<CheckedRow>& rows);
 // Rows whose answers name the same file get " (2)", " (3)", ... so that no download
 // replaces another's.

@@ -5,6 +5,10 @@
 
 #include "AppFixture.h"
 #include "app/AppMessages.h"
+#include "devices/CQuorvaneMouseDevice.h"
+#include "devices/MouseSettingsBlock.h"
+#include "platform/Debug.h"
+#include "ui/qt/GuiApplication.h"
 #include "ui/qt/CTrayIcon.h"
 #include "ui/qt/OffscreenSurface.h"
 
@@ -136,6 +140,58 @@ TEST_F(AppTest, GameLightEventWithAModeOutsideTheListSendsNothing) {
     ui::PostMessage(Window().GetHWND(), app::Messages().game[1], 7, 2);  // unknown wParam
     PumpFor(50);
     EXPECT_TRUE(ModesWritten(*keyboard).empty());
+}
+
+TEST_F(AppTest, GameLightRestoreSendsTheMouseItsProfileBlockWithTheScreenSize) {
+    vivori::DebugCapture debug;
+    Start(false, 300);
+    auto mouse = Plug("mouse");
+    ASSERT_TRUE(PumpUntil([&] {
+        auto* device = dynamic_cast<devices::CQuorvaneMouseDevice*>(Window().CurrentDevice());
+        return device && device->InfoRead();
+    }));
+    ui::PostMessage(Window().GetHWND(), app::Messages().game[0], 0, 2);
+    PumpFor(100);
+    // Whatever the event wrote, the restore writes the block again, screen size and all.
+    const std::vector<uint8_t> zeros(4, 0);
+    sim::FirmwareOf(mouse)->Store(sim::Area::Params, devices::mouse_byte::kScreenWidth, zeros);
+    const auto screen = [&] {
+        const auto params = sim::FirmwareOf(mouse)->Memory(sim::Area::Params);
+        return std::vector<uint8_t>(params.begin() + devices::mouse_byte::kScreenWidth,
+                                    params.begin() + devices::mouse_byte::kScreenWidth + 4);
+    };
+    ASSERT_TRUE(PumpUntil([&] { return screen() != zeros; }, 2000));
+    const ui::UiSize size = ui::PrimaryScreenSize();
+    EXPECT_EQ(screen(), (std::vector<uint8_t>{uint8_t(size.cx), uint8_t(size.cx >> 8),
+                                              uint8_t(size.cy), uint8_t(size.cy >> 8)}));
+    EXPECT_FALSE(debug.Contains("not built yet"));
+}
+
+// Runs the socket helper as another local program of the user does; its output.
+std::string RunPeerHelper(const std::string& arguments) {
+    std::string output;
+    FILE* helper = popen(("'" VIVORI_PEER_HELPER "' " + arguments).c_str(), "r");
+    if (helper == nullptr) return output;
+    char line[256];
+    while (std::fgets(line, sizeof(line), helper) != nullptr) output += line;
+    pclose(helper);
+    return output;
+}
+
+TEST_F(AppTest, AnotherProcessPostsGameEventsButNeverTheHookMessagesWithTheirPointers) {
+    vivori::DebugCapture debug;
+    Start(true, 5000);
+    auto keyboard = Plug("keyboard");
+    ASSERT_TRUE(PumpUntil([&] { return KeyboardShown(); }));
+    keyboard->ClearFrames();
+    // One 32-byte frame whose lParam the key capture would follow as a pointer: the
+    // application must drop it, not end with it.
+    EXPECT_EQ(RunPeerHelper("post WM_HOOK_KEY_SINGLEKEY_MSG 0 0x4141414141"), "reached 1\n");
+    EXPECT_EQ(RunPeerHelper("post WM_HOOK_KEY_KBMACRO_MSG 1 0x4141414141"), "reached 1\n");
+    ASSERT_TRUE(PumpUntil([&] { return debug.Contains("which other processes may not send"); }));
+    // A message that carries values still comes through.
+    EXPECT_EQ(RunPeerHelper("post Game_Start 0 5"), "reached 1\n");
+    ASSERT_TRUE(PumpUntil([&] { return ModesWritten(*keyboard) == std::vector<int>{5}; }));
 }
 
 TEST_F(AppTest, ClosingTheWindowStopsEveryWorkerWithinItsBound) {

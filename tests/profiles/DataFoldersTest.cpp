@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "TempFolder.h"
 #include "profiles/JsonFile.h"
@@ -20,6 +21,24 @@ TEST(DataFolders, UserFoldersAreCreatedUnderTheInjectedRoots) {
     EXPECT_EQ(folders.DefaultDataFile(kMousePadFolder),
               dir / "install" / "DefaultData" / "MousePad.Json");
     EXPECT_EQ(folders.LightStepFolders().front(), dir / "install");
+}
+
+TEST(DataFolders, TheUpdateFolderIsPrivateAndOneOthersMayEnterIsRefused) {
+    TempFolder dir;
+    DataFolders folders = dir.Folders();
+    const auto update = folders.UpdateFolder();
+    EXPECT_EQ(update, dir / "cache" / "VELTRA VIVORI Trivex V2" / "UpdateData");
+    for (const auto& folder : {update, update.parent_path()}) {
+        struct stat info {};
+        ASSERT_EQ(lstat(folder.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0700u) << folder;
+    }
+    // Opened up (by whoever): not repaired and not used.
+    ASSERT_EQ(chmod(update.parent_path().c_str(), 0755), 0);
+    EXPECT_TRUE(folders.UpdateFolder().empty());
+    ASSERT_EQ(chmod(update.parent_path().c_str(), 0700), 0);
+    ASSERT_EQ(chmod(update.c_str(), 0777), 0);
+    EXPECT_TRUE(folders.UpdateFolder().empty());
 }
 
 TEST(DataFolders, LanguageIsStoredBesideOtherSettingsKeys) {

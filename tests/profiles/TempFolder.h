@@ -35,7 +35,7 @@ class TempFolder {
         std::filesystem::create_directory_symlink(VIVORI_DEFAULT_DATA_DIR,
                                                   path_ / "install" / "DefaultData", exists);
         return profiles::DataFolders(
-            {path_ / "data", path_ / "config", path_ / "install", path_ / "tmp"});
+            {path_ / "data", path_ / "config", path_ / "install", path_ / "cache"});
     }
 
   private:

@@ -338,6 +338,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const ui::UINT styleMessage = ui::RegisterWindowMessage(app::kAudioStyleMessageName);
+    endpoint.AllowRemotePost(styleMessage);
     RecorderWindow window(capture, styleMessage);
     const ui::HWND hwnd = window.CreateHandle(app::AudioRecorderLink::RecorderTitle(),
                                               app::AudioRecorderLink::RecorderClass());

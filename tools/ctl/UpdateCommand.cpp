@@ -46,6 +46,7 @@ int RunUpdate(const Options& options) {
     std::string url = update::UpdateEndpoint(folders);
     update::HttpSettings settings;
     settings.extraCaFile = update::UpdateCaFile(folders);
+    settings.allowLoopbackHttp = update::UpdateAllowsLoopbackHttp(folders);
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "--url" && i + 1 < args.size())
             url = args[++i];

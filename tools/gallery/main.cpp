@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     SingleInstanceLock instance;
     if (screenshot.empty()) {
         endpoint.Start();
+        endpoint.AllowRemotePost(RegisterWindowMessage("vivori-gallery"));
         IpcEndpoint::InstallBroadcastForwarder();
         if (instance.Acquire("vivori-gallery") == SingleInstanceLock::Result::AlreadyRunning) {
             std::printf("a gallery is already running: %s\n",

@@ -14,6 +14,13 @@ namespace vivori::app {
 
 using namespace ui;
 
+namespace {
+
+constexpr UINT_PTR kTimerUpdaterEnded = 1;
+constexpr UINT kUpdaterEndGraceMs = 300;
+
+}  // namespace
+
 HWND CSetWnd::Open(HWND owner, std::vector<std::string> languageTexts, int currentLanguage, int dpi,
                    UpdateSetup update, std::optional<UiPoint> topRight) {
     auto* window = new CSetWnd(std::move(languageTexts), currentLanguage, std::move(update));
@@ -70,7 +77,7 @@ void CSetWnd::SetDpi(int dpi) {
 
 void CSetWnd::StartDownload() {
     const auto rows = page_->Confirm();
-    if (rows.empty() || (update_.startUpdater && update_.startUpdater(rows))) return;
+    if (rows.empty() || (update_.startUpdater && update_.startUpdater(rows, GetHWND()))) return;
     page_->FailConfirmed();
     CMsgWnd::ShowMessage(GetHWND(), "", "update_start_failed_text", dpi_, true,
                          MsgButtons::Confirm);
@@ -104,7 +111,27 @@ void CSetWnd::Notify(TNotifyUI& msg) {
     WindowImplBase::Notify(msg);
 }
 
+void CSetWnd::ApplyUpdaterEnd() {
+    if (!page_) return;
+    page_->UpdaterEnded(updaterExit_);
+    AfterPageChange();
+}
+
 LRESULT CSetWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
+    if (msg == kMsgUpdaterEnded) {
+        // Its last reports travel over the socket and may come just after this notice:
+        // they are taken first.
+        updaterExit_ = static_cast<int>(wParam);
+        SetTimer(GetHWND(), kTimerUpdaterEnded, kUpdaterEndGraceMs);
+        handled = true;
+        return 0;
+    }
+    if (msg == WM_TIMER && wParam == kTimerUpdaterEnded) {
+        KillTimer(GetHWND(), kTimerUpdaterEnded);
+        ApplyUpdaterEnd();
+        handled = true;
+        return 0;
+    }
     if (page_ && (page_->OnCheckMessage(msg, wParam, lParam) || msg == kMsgUpdaterEvent)) {
         if (msg == kMsgUpdaterEvent)
             page_->OnProgress(static_cast<int>(wParam), static_cast<int>(lParam));

@@ -4,7 +4,8 @@
 // tells the owner (message 3089 with the language index), which applies it to every
 // open window. The update page checks when the window opens, hands the confirmed rows
 // to the updater and follows its progress (the owner forwards the updater's messages);
-// the window does not close while a row waits for or is in its download.
+// the window does not close while a row waits for or is in its download. When the
+// updater ends, whatever it left unfinished has failed and the window can close.
 
 #include <functional>
 #include <optional>
@@ -22,7 +23,9 @@ namespace vivori::app {
 
 // What the update page checks, and how the confirmed rows reach the updater.
 struct UpdateSetup {
-    using StartUpdater = std::function<bool(const std::vector<update::CheckedRow>& rows)>;
+    // reportTo gets kMsgUpdaterEnded when the updater ends, however it ends.
+    using StartUpdater =
+        std::function<bool(const std::vector<update::CheckedRow>& rows, ui::HWND reportTo)>;
     std::string endpoint;  // empty: nothing is asked and the page says so
     std::vector<update::CatalogueRow> rows;
     profiles::DataFolders folders{profiles::FolderRoots{}};
@@ -61,12 +64,14 @@ class CSetWnd : public ui::WindowImplBase {
     void StartDownload();
     // The page changed: an all-current status clears the owner's update badge.
     void AfterPageChange();
+    void ApplyUpdaterEnd();
 
     std::vector<std::string> languageTexts_;
     int currentLanguage_;
     UpdateSetup update_;
     panels::CUpdatePageUI* page_ = nullptr;
     int dpi_ = 96;
+    int updaterExit_ = 0;  // the ended updater's status, applied after its last reports
 };
 
 }  // namespace vivori::app

@@ -148,6 +148,12 @@ std::optional<std::vector<std::uint8_t>> IpcEndpoint::Handle(const IpcFrame& fra
                 DebugPrintf("ipc: post of unregistered message %u dropped", *msg);
                 return std::nullopt;
             }
+            if (!RemotePostAllowed(*msg)) {
+                DebugPrintf("ipc: post of message %u, which other processes may not send, "
+                            "dropped",
+                            *msg);
+                return std::nullopt;
+            }
             deliveringRemotePost = true;
             PostMessage(HWND_BROADCAST, *msg, static_cast<WPARAM>(*w), static_cast<LPARAM>(*l));
             deliveringRemotePost = false;
@@ -197,6 +203,14 @@ std::optional<std::vector<std::uint8_t>> IpcEndpoint::HandleCopyData(const IpcFr
     data.data.assign(reader.Current(), reader.Current() + reader.Remaining());
     LRESULT result = SendMessage(*hwnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
     return Reply(static_cast<std::int64_t>(result));
+}
+
+void IpcEndpoint::AllowRemotePost(UINT msg) {
+    if (msg >= kFirstRegisteredMessage && msg <= kLastRegisteredMessage) remotePosts_.insert(msg);
+}
+
+bool IpcEndpoint::RemotePostAllowed(UINT msg) const {
+    return remotePosts_.count(msg) != 0;
 }
 
 void IpcEndpoint::SetCopyDataLimit(HWND window, UINT_PTR dwData, std::size_t maxBytes) {

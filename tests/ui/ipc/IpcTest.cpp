@@ -193,3 +193,46 @@ TEST_F(CopyDataTest, MalformedRequestsAreDroppedAndTheEndpointCarriesOn) {
     EXPECT_TRUE(debug.Contains("does not exist"));
     EXPECT_TRUE(debug.Contains("unregistered"));
 }
+
+namespace {
+
+// Keeps the registered messages that reached it, and ends the loop when told.
+class PostWindow : public MessageWindow {
+  public:
+    LRESULT HandleMessage(UINT msg, WPARAM w, LPARAM l) override {
+        if (msg == CopyDataWindow::kSenderDone) PostQuitMessage(0);
+        if (msg >= kFirstRegisteredMessage) received.push_back({msg, static_cast<std::int64_t>(l)});
+        (void)w;
+        return 0;
+    }
+    std::vector<std::pair<UINT, std::int64_t>> received;
+};
+
+}  // namespace
+
+TEST_F(IpcTest, AnotherProcessPostsOnlyTheMessagesThisProcessAllows) {
+    vivori::DebugCapture debug;
+    IpcEndpoint endpoint;
+    ASSERT_TRUE(endpoint.Start());
+    PostWindow window;
+    ASSERT_NE(window.CreateHandle("Posts", "PostWnd"), 0u);
+    const UINT game = RegisterWindowMessage("Game_Start");
+    const UINT hook = RegisterWindowMessage("WM_HOOK_KEY_SINGLEKEY_MSG");
+    endpoint.AllowRemotePost(game);
+    // A hook message carries a pointer of this process in lParam: taken from another
+    // process it would be followed into nowhere.
+    const std::string answers = WhileLoopRuns(window.GetHWND(), [] {
+        std::string output = RunHelper("post WM_HOOK_KEY_SINGLEKEY_MSG 0 0x4141414141");
+        output += RunHelper("post Game_Start 0 5");
+        // The reports of both are read before the loop is told to end.
+        output += RunHelper("send nobody 1 1");
+        return output;
+    });
+    EXPECT_EQ(answers, "reached 1\nreached 1\nnot found\n");
+    EXPECT_EQ(window.received, (std::vector<std::pair<UINT, std::int64_t>>{{game, 5}}));
+    EXPECT_TRUE(debug.Contains("ipc: post of message " + std::to_string(hook) +
+                               ", which other processes may not send, dropped"));
+    // A message that is not registered cannot be allowed.
+    endpoint.AllowRemotePost(WM_CLOSE);
+    EXPECT_FALSE(endpoint.RemotePostAllowed(WM_CLOSE));
+}

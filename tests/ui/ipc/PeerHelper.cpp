@@ -4,6 +4,8 @@
 //                     holder and ends (prints "second")
 //   send TITLE DWDATA SIZE - finds the window by title and sends SIZE bytes of copy-data
 //                     (prints "delivered RESULT" or "refused")
+//   post NAME W L   - posts the registered message NAME with W and L to every peer, as
+//                     any local program of the user can (prints "reached N")
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +46,7 @@ int RunInstance(const char* name) {
     EnsureCoreApplication();
     IpcEndpoint endpoint;
     if (!endpoint.Start()) return 3;
+    endpoint.AllowRemotePost(RegisterWindowMessage(name));
     IpcEndpoint::InstallBroadcastForwarder();
     SingleInstanceLock lock;
     switch (lock.Acquire(name)) {
@@ -80,11 +83,21 @@ int RunSend(const char* title, const char* dwData, const char* size) {
     return 0;
 }
 
+int RunPost(const char* name, const char* w, const char* l) {
+    const UINT msg = RegisterWindowMessage(name);
+    const int reached = BroadcastToPeers(msg, std::strtoull(w, nullptr, 0),
+                                         static_cast<LPARAM>(std::strtoll(l, nullptr, 0)));
+    std::printf("reached %d\n", reached);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "instance") == 0) return RunInstance(argv[2]);
     if (argc == 5 && std::strcmp(argv[1], "send") == 0) return RunSend(argv[2], argv[3], argv[4]);
-    std::fprintf(stderr, "usage: ipc_peer_helper instance NAME | send TITLE DWDATA SIZE\n");
+    if (argc == 5 && std::strcmp(argv[1], "post") == 0) return RunPost(argv[2], argv[3], argv[4]);
+    std::fprintf(stderr,
+                 "usage: ipc_peer_helper instance NAME | send TITLE DWDATA SIZE | post NAME W L\n");
     return 1;
 }
