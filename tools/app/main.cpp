@@ -111,7 +111,21 @@ int main(int argc, char** argv) {
     bool reportStart = false;
     bool hidden = false;
     int pageKind = kKindKeyboard;
+    std::optional<sdk::ServerOptions> sdkServer;
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--sdk-server") == 0) {
+            sdkServer = sdk::ServerOptions{};
+            if (i + 1 < argc && argv[i + 1][0] != '-') {
+                char* end = nullptr;
+                const long port = std::strtol(argv[i + 1], &end, 10);
+                if (*end != '\0' || port < 1 || port > 65535) {
+                    std::fprintf(stderr, "vivori-trivex: --sdk-server takes a port 1-65535\n");
+                    return 2;
+                }
+                sdkServer->port = static_cast<uint16_t>(port);
+                ++i;
+            }
+        }
         if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) screenshot = argv[++i];
         if (std::strcmp(argv[i], "--report-start") == 0) reportStart = true;
         if (std::strcmp(argv[i], "--hidden") == 0) hidden = true;
@@ -151,6 +165,7 @@ int main(int argc, char** argv) {
     options.singleInstance = !screenshot;
     options.window.trayIcon = !screenshot;
     options.window.bus = bus;
+    options.window.sdkServer = sdkServer;
     app::Application application(options);
     switch (application.Start()) {
         case app::Application::StartResult::AlreadyRunning:
@@ -168,6 +183,9 @@ int main(int argc, char** argv) {
     WatchExitSignals([main](int signal) {
         ui::PostMessage(main, app::kMsgEndRequested, ui::WPARAM(signal), 0);
     });
+    if (sdkServer && application.Window()->Sdk() == nullptr)
+        std::fprintf(stderr, "vivori-trivex: other lighting programs cannot connect: %s port %u is not free\n",
+                     sdkServer->address.c_str(), unsigned(sdkServer->port));
     if (screenshot) return Screenshot(*application.Window(), *screenshot, pageKind);
     if (reportStart) return ReportStart(*application.Window());
     if (hidden) {
