@@ -69,7 +69,7 @@ void SdkSession::Drop(const Header& header, const char* why) {
 }
 
 void SdkSession::Carry(const std::optional<ControllerChange>& change,
-                       SdkRegistry::Refusal refusal, const Header& header) {
+                       const SdkRegistry::Refusal& refusal, const Header& header) {
     if (!change) {
         Drop(header, RefusalText(refusal));
         return;

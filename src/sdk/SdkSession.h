@@ -28,7 +28,8 @@ class SdkSession {
   private:
     void Dispatch(const Header& header, std::span<const uint8_t> payload,
                   std::vector<uint8_t>& out);
-    void Carry(const std::optional<ControllerChange>& change, SdkRegistry::Refusal refusal,
+    // The refusal is read after the registry call that fills it.
+    void Carry(const std::optional<ControllerChange>& change, const SdkRegistry::Refusal& refusal,
                const Header& header);
     void Drop(const Header& header, const char* why);
 
