@@ -23,6 +23,7 @@ using sdk::Mode;
 namespace {
 
 constexpr uint32_t kLevels = 4;  // speed and brightness levels run 0-4
+constexpr int kPadLastLed = 14;
 
 std::string Lower(std::string s) {
     for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -99,13 +100,13 @@ sdk::Zone LinearZone(std::string name, size_t count) {
     return z;
 }
 
-// LEDs named "LED 1" ... in colour-list order, as one zone.
-void NumberedLeds(SdkDescription& d, int count, const std::string& zone) {
-    for (int i = 0; i < count; ++i) {
-        d.controller.leds.push_back({"LED " + std::to_string(i + 1), uint32_t(i)});
+// LEDs first .. last of the colour list, named "LED 1" ..., as one zone.
+void NumberedLeds(SdkDescription& d, int first, int last, const std::string& zone) {
+    for (int i = first; i <= last; ++i) {
+        d.controller.leds.push_back({"LED " + std::to_string(i - first + 1), uint32_t(i)});
         d.route.ledTargets.push_back(i);
     }
-    d.controller.zones.push_back(LinearZone(zone, size_t(count)));
+    d.controller.zones.push_back(LinearZone(zone, size_t(last - first + 1)));
 }
 
 // One matrix zone from the key grid: keys in reading order, then those off the grid.
@@ -186,13 +187,14 @@ std::optional<SdkDescription> DescribeForClients(CQuorvaneUSBDevice& device) {
         d.route.kind = SdkRoute::Kind::Pad;
         c.type = sdk::kTypeMouseMat;
         c.name = "VIVORI Trivex mouse pad";
-        NumberedLeds(d, device.LedCount(), "Edge");
+        // The edge LEDs are 1-14 of the picture; entry 0 is not one of them.
+        NumberedLeds(d, 1, std::min(device.LedCount() - 1, kPadLastLed), "Edge");
         d.route.colourListSize = size_t(device.LedCount());
     } else if (dynamic_cast<devices::CQuorvaneRI6533Device*>(&device)) {
         d.route.kind = SdkRoute::Kind::Headset;
         c.type = sdk::kTypeHeadset;
         c.name = "VIVORI Trivex headset";
-        NumberedLeds(d, device.LedCount(), "Headset");
+        NumberedLeds(d, 0, device.LedCount() - 1, "Headset");
         d.route.colourListSize = size_t(device.LedCount());
     } else {
         return std::nullopt;

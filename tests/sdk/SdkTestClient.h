@@ -22,6 +22,8 @@ struct ClientPacket {
     std::vector<uint8_t> payload;
 };
 
+struct ReadController;
+
 class SdkTestClient {
   public:
     explicit SdkTestClient(uint16_t port) {
@@ -115,6 +117,7 @@ class SdkTestClient {
         std::memcpy(&value, reply->payload.data(), 4);
         return value;
     }
+    std::optional<ReadController> Controller(uint32_t index, uint32_t version);
     std::optional<uint32_t> Count() {
         Send(0, 0);
         auto reply = ReceiveId(0);
@@ -159,9 +162,21 @@ struct ReadController {
     };
     std::vector<Zone> zones;
     std::vector<std::string> ledNames;
+    std::vector<uint32_t> ledValues;
     std::vector<uint32_t> colours;
     bool complete = false;  // every byte read, and the block's size as declared
 };
+
+ReadController ReadControllerBlock(const std::vector<uint8_t>& b, uint32_t version);
+
+inline std::optional<ReadController> SdkTestClient::Controller(uint32_t index, uint32_t version) {
+    std::vector<uint8_t> asked;
+    Put32(asked, version);
+    Send(index, 1, asked);
+    auto reply = ReceiveId(1);
+    if (!reply) return std::nullopt;
+    return ReadControllerBlock(reply->payload, version);
+}
 
 inline ReadController ReadControllerBlock(const std::vector<uint8_t>& b, uint32_t version) {
     ReadController c;
@@ -229,7 +244,7 @@ inline ReadController ReadControllerBlock(const std::vector<uint8_t>& b, uint32_
     const uint16_t leds = u16();
     for (uint16_t i = 0; i < leds && ok; ++i) {
         c.ledNames.push_back(str());
-        u32();
+        c.ledValues.push_back(u32());
     }
     const uint16_t colours = u16();
     for (uint16_t i = 0; i < colours && ok; ++i) c.colours.push_back(u32());
