@@ -12,8 +12,8 @@ constexpr size_t kLongestAddress = 64;
 
 SdkServerSetting ReadSdkServerSetting(const DataFolders& folders) {
     SdkServerSetting setting;
-    const Json::Value& stored =
-        JsonMember(ReadJsonFile(folders.SettingsFolder() / "settings.json"), kKey);
+    const Json::Value document = ReadJsonFile(folders.SettingsFolder() / "settings.json");
+    const Json::Value& stored = JsonMember(document, kKey);
     if (!stored.isObject()) return setting;
     const Json::Value& enabled = JsonMember(stored, "enabled");
     if (enabled.isBool()) setting.enabled = enabled.asBool();

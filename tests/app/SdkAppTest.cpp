@@ -13,7 +13,9 @@
 #include "panels/CLightControlUI.h"
 #include "sdk/SdkProtocol.h"
 #include "sdk/SdkTestClient.h"
+#include "profiles/SdkSetting.h"
 #include "ui/core/CComboUI.h"
+#include "ui/core/COptionUI.h"
 
 namespace vivori::testing {
 namespace {
@@ -278,6 +280,57 @@ TEST_F(SdkAppTest, ClientsHearOfAnUnpluggedDeviceAndTheListShrinks) {
     }));
     EXPECT_EQ(client->Count(), 3u);
     for (uint32_t i = 0; i < 3; ++i) EXPECT_NE(client->Controller(i, 4)->type, sdk::kTypeMouse);
+}
+
+// A port nobody listens on now.
+uint16_t FreePort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+TEST_F(SdkAppTest, TheSettingsWindowTurnsTheServerOnAtItsPortAndItStaysOnForTheNextStart) {
+    Start();
+    EXPECT_EQ(Window().Sdk(), nullptr);  // off by default
+    Window().PaintManager().SendNotify(Find("setbtn"), ui::kNotifyClick);
+    const ui::HWND settings = Window().ChildWindow(0);
+    ui::CPaintManagerUI* manager = nullptr;
+    for (ui::CPaintManagerUI* m : ui::CPaintManagerUI::AllManagers())
+        if (m->GetPaintWindow() == settings) manager = m;
+    ASSERT_NE(manager, nullptr);
+    ui::CControlUI* port = manager->FindControl("sdk_port_edit");
+    ASSERT_NE(port, nullptr);
+    EXPECT_EQ(port->GetText(), "6742");
+    EXPECT_EQ(manager->FindControl("sdk_address_edit")->GetText(), "127.0.0.1");
+    const uint16_t chosen = FreePort();
+    port->SetText(std::to_string(chosen));
+    manager->SendNotify(port, ui::kNotifyReturn);
+    auto* check = dynamic_cast<ui::COptionUI*>(manager->FindControl("sdk_allow_check"));
+    ASSERT_NE(check, nullptr);
+    check->Selected(true);
+    ASSERT_NE(Window().Sdk(), nullptr);
+    EXPECT_EQ(Window().Sdk()->Port(), chosen);
+    SdkTestClient connected(chosen);
+    EXPECT_EQ(connected.Count(), 0u);  // no device attached
+
+    // A port that is not one is put back.
+    port->SetText("70000");
+    manager->SendNotify(port, ui::kNotifyKillFocus);
+    EXPECT_EQ(port->GetText(), std::to_string(chosen));
+
+    // The next start listens by itself.
+    application.reset();
+    Start();
+    ASSERT_NE(Window().Sdk(), nullptr);
+    EXPECT_EQ(Window().Sdk()->Port(), chosen);
+    EXPECT_EQ(profiles::ReadSdkServerSetting(profiles::DataFolders::FromEnvironment()),
+              (profiles::SdkServerSetting{true, "127.0.0.1", chosen}));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ui/core/WindowImplBase.h"
+#include "profiles/SdkSetting.h"
 #include "update/UpdateCheck.h"
 
 namespace vivori::panels {
@@ -29,6 +30,13 @@ struct UpdateSetup {
     StartUpdater startUpdater;  // false: the updater could not be started
 };
 
+// The setting that lets other lighting programs drive the devices, and how the owner
+// carries out a change (false: the server could not listen).
+struct SdkSetup {
+    profiles::SdkServerSetting setting;
+    std::function<bool(const profiles::SdkServerSetting&)> apply;
+};
+
 class CSetWnd : public ui::WindowImplBase {
   public:
     // `languageTexts`: the caption key of each language, in index order.
@@ -42,7 +50,7 @@ class CSetWnd : public ui::WindowImplBase {
     // to `topRight`, else it is centred. 0 when the layout cannot be built.
     static ui::HWND Open(ui::HWND owner, std::vector<std::string> languageTexts,
                          int currentLanguage, int dpi, UpdateSetup update,
-                         std::optional<ui::UiPoint> topRight = std::nullopt);
+                         std::optional<ui::UiPoint> topRight = std::nullopt, SdkSetup sdk = {});
 
     std::string GetSkinFile() override { return "setwnd.xml"; }
     std::string_view GetWindowClassName() const override { return "SetWnd"; }
@@ -61,10 +69,14 @@ class CSetWnd : public ui::WindowImplBase {
     void StartDownload();
     // The page changed: an all-current status clears the owner's update badge.
     void AfterPageChange();
+    void ShowSdkSetting();
+    // Takes the check box and the two edits; a value that is not one is put back.
+    void CommitSdkSetting();
 
     std::vector<std::string> languageTexts_;
     int currentLanguage_;
     UpdateSetup update_;
+    SdkSetup sdk_;
     panels::CUpdatePageUI* page_ = nullptr;
     int dpi_ = 96;
 };
