@@ -217,6 +217,13 @@ std::optional<SdkDescription> DescribeForClients(CQuorvaneUSBDevice& device) {
     return d;
 }
 
+std::string DescriptionSignature(CQuorvaneUSBDevice& device) {
+    const auto* keyboard = dynamic_cast<devices::CQuorvaneKeyboardDevice*>(&device);
+    return std::to_string(reinterpret_cast<uintptr_t>(&device)) + ":" +
+           std::to_string(device.Commands().IsOpen()) + ":" + std::to_string(device.LedCount()) +
+           ":" + std::to_string(keyboard ? keyboard->KeySlotCount() : 0) + ";";
+}
+
 LightParameters LightOfMode(const Mode& mode, LightParameters light) {
     light.mode = uint8_t(std::max(mode.value, 0));
     if (mode.flags & sdk::kHasSpeed) light.speed = uint8_t(std::min(mode.speed, kLevels));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "devices/CQuorvaneUSBDevice.h"
@@ -39,6 +40,10 @@ struct SdkDescription {
 // Nothing for a device that is not open or not read yet (a keyboard whose keys are
 // still unknown).
 std::optional<SdkDescription> DescribeForClients(devices::CQuorvaneUSBDevice& device);
+
+// What the description of a device depends on, cheaply: when it is unchanged, so is
+// the description (the list is looked at several times a second).
+std::string DescriptionSignature(devices::CQuorvaneUSBDevice& device);
 
 // The light parameters of an effect mode a client chose, over the device's own.
 devices::LightParameters LightOfMode(const sdk::Mode& mode, devices::LightParameters light);

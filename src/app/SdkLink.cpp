@@ -55,20 +55,19 @@ bool SdkLink::Controlling() const {
 }
 
 void SdkLink::Refresh() {
-    std::vector<sdk::Controller> controllers;
-    std::map<uint64_t, SdkRoute> routes;
+    const std::vector<CQuorvaneUSBDevice*> devices = devices_();
     std::string signature;
-    for (CQuorvaneUSBDevice* device : devices_()) {
-        auto described = DescribeForClients(*device);
-        if (!described) continue;
-        const sdk::Controller& c = described->controller;
-        signature += std::to_string(c.key) + ":" + std::to_string(c.leds.size()) + ":" +
-                     std::to_string(c.modes.size()) + ";";
-        routes.emplace(c.key, std::move(described->route));
-        controllers.push_back(std::move(described->controller));
-    }
+    for (CQuorvaneUSBDevice* device : devices) signature += DescriptionSignature(*device);
     if (signature == signature_) return;
     signature_ = signature;
+    std::vector<sdk::Controller> controllers;
+    std::map<uint64_t, SdkRoute> routes;
+    for (CQuorvaneUSBDevice* device : devices) {
+        auto described = DescribeForClients(*device);
+        if (!described) continue;
+        routes.emplace(described->controller.key, std::move(described->route));
+        controllers.push_back(std::move(described->controller));
+    }
     {
         std::lock_guard lock(routesMutex_);
         for (auto& [key, route] : routes_) {
