@@ -109,8 +109,7 @@ void BM_ClientOnTopOfTheEffect(benchmark::State& state) {
         const double bare = MeasureLoop(window);
         const double bareFrames = double(keyboard.LightFramesSent() - framesBefore) / kMeasureMs;
 
-        app::SdkLink link([&] { return std::vector<devices::CQuorvaneUSBDevice*>{&keyboard}; },
-                          {});
+        app::SdkLink link([&] { return std::vector<devices::CQuorvaneUSBDevice*>{&keyboard}; }, {});
         if (!link.Start(sdk::ServerOptions{.port = 0})) {
             state.SkipWithError("the server could not listen");
             break;

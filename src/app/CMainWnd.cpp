@@ -110,7 +110,8 @@ void CMainWnd::OnWindowInit() {
     std::optional<sdk::ServerOptions> sdk = options_.sdkServer;
     const profiles::SdkServerSetting stored =
         profiles::ReadSdkServerSetting(profiles::DataFolders::FromEnvironment());
-    if (!sdk && stored.enabled) sdk = sdk::ServerOptions{.address = stored.address, .port = stored.port};
+    if (!sdk && stored.enabled)
+        sdk = sdk::ServerOptions{.address = stored.address, .port = stored.port};
     if (sdk) SetSdkServer(sdk);
 }
 

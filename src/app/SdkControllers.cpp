@@ -59,7 +59,8 @@ std::vector<Mode> EffectModes(CQuorvaneUSBDevice& device, bool keyboard) {
         if (name != "off") {
             m.flags = sdk::kHasBrightness | sdk::kHasModeSpecificColour | sdk::kManualSave;
             if (name != "static") m.flags |= sdk::kHasSpeed | sdk::kHasDirectionLR;
-            if (name.find("colour") == std::string::npos && name.find("rainbow") == std::string::npos)
+            if (name.find("colour") == std::string::npos &&
+                name.find("rainbow") == std::string::npos)
                 m.flags |= sdk::kHasRandomColour;
         } else {
             m.flags = sdk::kManualSave;

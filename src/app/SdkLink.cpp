@@ -14,7 +14,9 @@ namespace {
 constexpr ui::UINT kMsgChanges = ui::WM_USER + 1;
 constexpr ui::UINT_PTR kRefreshTimer = 1;
 
-bool IsDirect(const sdk::Mode& mode) { return (mode.flags & sdk::kHasPerLedColour) != 0; }
+bool IsDirect(const sdk::Mode& mode) {
+    return (mode.flags & sdk::kHasPerLedColour) != 0;
+}
 
 // Keyboards and headsets take colours LED by LED; their host colours need no window.
 bool TakesHostColours(const SdkRoute& route) {
@@ -26,7 +28,9 @@ bool TakesHostColours(const SdkRoute& route) {
 SdkLink::SdkLink(DeviceList devices, ShowControlled showControlled)
     : devices_(std::move(devices)), showControlled_(std::move(showControlled)) {}
 
-SdkLink::~SdkLink() { Stop(); }
+SdkLink::~SdkLink() {
+    Stop();
+}
 
 bool SdkLink::Start(const sdk::ServerOptions& options) {
     window_.Create();
@@ -200,8 +204,8 @@ bool SdkLink::Apply(SdkRoute& route, const sdk::ControllerChange& change) {
             const std::array<uint32_t, 4> words{
                 uint32_t(light.mode) | uint32_t(light.brightness) << 8 |
                     uint32_t(light.speed) << 16 | uint32_t(light.direction) << 24,
-                uint32_t(light.colourful) | uint32_t(light.red) << 8 |
-                    uint32_t(light.green) << 16 | uint32_t(light.blue) << 24,
+                uint32_t(light.colourful) | uint32_t(light.red) << 8 | uint32_t(light.green) << 16 |
+                    uint32_t(light.blue) << 24,
                 light.extra, light.colourBlock};
             device.SetLightParameters(words[0], words[1], words[2], words[3]);
             device.SaveProfile();
@@ -259,8 +263,8 @@ void SdkLink::ReleaseAll() {
         }
     }
     for (SdkRoute* route : controlled) ReleaseRoute(*route, true);
-    if (!controlled.empty()) DebugPrintf("sdk: %zu devices have their own lighting back",
-                                         controlled.size());
+    if (!controlled.empty())
+        DebugPrintf("sdk: %zu devices have their own lighting back", controlled.size());
     UpdateShown();
 }
 

@@ -76,7 +76,9 @@ class Reader {
 };
 
 // Update payloads start with their own size, which must be the packet's.
-bool SizePrefixMatches(Reader& r, size_t length) { return r.U32() == length && r.Ok(); }
+bool SizePrefixMatches(Reader& r, size_t length) {
+    return r.U32() == length && r.Ok();
+}
 
 }  // namespace
 
@@ -151,8 +153,8 @@ std::vector<uint8_t> EncodeController(const Controller& c, uint32_t version) {
         Put32(out, z.ledCount);  // fixed size: smallest, largest and current alike
         Put32(out, z.ledCount);
         Put32(out, z.ledCount);
-        const bool hasMatrix = z.type == kZoneMatrix && z.rows * z.columns == z.matrix.size() &&
-                               !z.matrix.empty();
+        const bool hasMatrix =
+            z.type == kZoneMatrix && z.rows * z.columns == z.matrix.size() && !z.matrix.empty();
         if (hasMatrix) {
             Put16(out, static_cast<uint16_t>(8 + z.matrix.size() * 4));
             Put32(out, z.rows);

@@ -46,8 +46,7 @@ ControllerChange SdkRegistry::ChangeOf(const Controller& c, bool modeChanged) co
     return change;
 }
 
-std::optional<ControllerChange> SdkRegistry::SetColours(size_t index,
-                                                        std::optional<uint32_t> zone,
+std::optional<ControllerChange> SdkRegistry::SetColours(size_t index, std::optional<uint32_t> zone,
                                                         const std::vector<Colour>& colours,
                                                         Refusal& refusal) {
     std::lock_guard lock(mutex_);
@@ -74,8 +73,8 @@ std::optional<ControllerChange> SdkRegistry::SetColours(size_t index,
     return ChangeOf(c, false);
 }
 
-std::optional<ControllerChange> SdkRegistry::SetOneColour(size_t index, int32_t led,
-                                                          Colour colour, Refusal& refusal) {
+std::optional<ControllerChange> SdkRegistry::SetOneColour(size_t index, int32_t led, Colour colour,
+                                                          Refusal& refusal) {
     std::lock_guard lock(mutex_);
     if (index >= controllers_.size()) {
         refusal = Refusal::NoController;
@@ -97,9 +96,8 @@ std::optional<ControllerChange> SdkRegistry::SetDirectMode(size_t index, Refusal
         return std::nullopt;
     }
     Controller& c = controllers_[index];
-    auto direct = std::find_if(c.modes.begin(), c.modes.end(), [](const Mode& m) {
-        return (m.flags & kHasPerLedColour) != 0;
-    });
+    auto direct = std::find_if(c.modes.begin(), c.modes.end(),
+                               [](const Mode& m) { return (m.flags & kHasPerLedColour) != 0; });
     if (direct == c.modes.end()) {
         refusal = Refusal::NoSuchMode;
         return std::nullopt;
@@ -131,14 +129,14 @@ std::optional<ControllerChange> SdkRegistry::SetMode(size_t index, const ModeUpd
         m.brightness = within(given.brightness, m.brightnessMin, m.brightnessMax);
     if (m.flags & (kHasDirectionLR | kHasDirectionUD)) {
         const bool lr = (m.flags & kHasDirectionLR) != 0 && given.direction <= kRight;
-        const bool ud = (m.flags & kHasDirectionUD) != 0 && (given.direction == kUp ||
-                                                             given.direction == kDown);
+        const bool ud = (m.flags & kHasDirectionUD) != 0 &&
+                        (given.direction == kUp || given.direction == kDown);
         if (lr || ud) m.direction = given.direction;
     }
-    const bool modeColours = given.colourMode == kColourModeSpecific &&
-                             (m.flags & kHasModeSpecificColour) != 0;
-    const bool randomColours = given.colourMode == kColourRandom &&
-                               (m.flags & kHasRandomColour) != 0;
+    const bool modeColours =
+        given.colourMode == kColourModeSpecific && (m.flags & kHasModeSpecificColour) != 0;
+    const bool randomColours =
+        given.colourMode == kColourRandom && (m.flags & kHasRandomColour) != 0;
     if (modeColours || randomColours) m.colourMode = given.colourMode;
     if (modeColours && given.colours.size() >= m.coloursMin &&
         given.colours.size() <= m.coloursMax && !given.colours.empty())

@@ -32,7 +32,7 @@ struct Client {
     int fd = -1;
     std::unique_ptr<SdkSession> session;
     std::vector<uint8_t> outgoing;
-    size_t sent = 0;           // of outgoing
+    size_t sent = 0;            // of outgoing
     uint64_t partialSince = 0;  // when the unfinished packet began; 0 for none
 };
 
@@ -56,7 +56,9 @@ std::string PeerOf(const sockaddr_storage& address) {
 SdkServer::SdkServer(SdkRegistry& registry, SdkActions* actions)
     : registry_(registry), actions_(actions) {}
 
-SdkServer::~SdkServer() { Stop(); }
+SdkServer::~SdkServer() {
+    Stop();
+}
 
 bool SdkServer::Start(const ServerOptions& options) {
     Stop();
@@ -165,7 +167,8 @@ void SdkServer::Run() {
                         drop(i, "disconnected");
                         continue;
                     }
-                    c.partialSince = c.session->HasPartialPacket() ? (c.partialSince ? c.partialSince : now) : 0;
+                    c.partialSince =
+                        c.session->HasPartialPacket() ? (c.partialSince ? c.partialSince : now) : 0;
                 }
             } else if (events & (POLLHUP | POLLERR)) {
                 drop(i, "left");
@@ -180,8 +183,8 @@ void SdkServer::Run() {
                 continue;
             }
             if (c.outgoing.size() > c.sent) {
-                const ssize_t n = send(c.fd, c.outgoing.data() + c.sent,
-                                       c.outgoing.size() - c.sent, MSG_NOSIGNAL);
+                const ssize_t n = send(c.fd, c.outgoing.data() + c.sent, c.outgoing.size() - c.sent,
+                                       MSG_NOSIGNAL);
                 if (n < 0 && errno != EAGAIN && errno != EINTR) {
                     drop(i, "left");
                     continue;
@@ -200,8 +203,8 @@ void SdkServer::Run() {
                                    SOCK_NONBLOCK | SOCK_CLOEXEC);
             if (fd >= 0) {
                 if (int(clients.size()) >= options_.maxClients) {
-                    DebugPrintf("sdk: client %s refused: %d clients already",
-                                PeerOf(peer).c_str(), options_.maxClients);
+                    DebugPrintf("sdk: client %s refused: %d clients already", PeerOf(peer).c_str(),
+                                options_.maxClients);
                     close(fd);
                 } else {
                     const int one = 1;

@@ -50,8 +50,7 @@ bool SdkSession::Feed(std::span<const uint8_t> bytes, std::vector<uint8_t>& out)
         const HeaderVerdict verdict = ReadHeader(rest, header);
         if (verdict != HeaderVerdict::Good) {
             DebugPrintf("sdk: client %s: %s, disconnected", peer_.c_str(),
-                        verdict == HeaderVerdict::BadMagic ? "wrong magic"
-                                                           : "packet over 1 MiB");
+                        verdict == HeaderVerdict::BadMagic ? "wrong magic" : "packet over 1 MiB");
             buffer_.clear();
             return false;
         }
@@ -97,8 +96,8 @@ void SdkSession::Dispatch(const Header& header, std::span<const uint8_t> payload
         case kRequestProtocolVersion: {
             uint32_t asked = 0;
             if (payload.size() == 4)
-                asked = uint32_t(payload[0] | payload[1] << 8 | payload[2] << 16 |
-                                 payload[3] << 24);
+                asked =
+                    uint32_t(payload[0] | payload[1] << 8 | payload[2] << 16 | payload[3] << 24);
             version_ = std::min(asked, kHighestVersion);
             AppendU32Reply(out, 0, kRequestProtocolVersion, version_);
             return;
@@ -125,16 +124,16 @@ void SdkSession::Dispatch(const Header& header, std::span<const uint8_t> payload
             const auto update = header.id == kUpdateLeds ? DecodeUpdateLeds(payload)
                                                          : DecodeUpdateZoneLeds(payload);
             if (!update) return Drop(header, "wrong length");
-            return Carry(registry_.SetColours(header.device, update->zone, update->colours,
-                                              refusal),
-                         refusal, header);
+            return Carry(
+                registry_.SetColours(header.device, update->zone, update->colours, refusal),
+                refusal, header);
         }
         case kUpdateSingleLed: {
             const auto single = DecodeUpdateSingleLed(payload);
             if (!single) return Drop(header, "wrong length");
-            return Carry(registry_.SetOneColour(header.device, single->led, single->colour,
-                                                refusal),
-                         refusal, header);
+            return Carry(
+                registry_.SetOneColour(header.device, single->led, single->colour, refusal),
+                refusal, header);
         }
         case kSetCustomMode:
             return Carry(registry_.SetDirectMode(header.device, refusal), refusal, header);
@@ -142,8 +141,7 @@ void SdkSession::Dispatch(const Header& header, std::span<const uint8_t> payload
         case kSaveMode: {
             const auto update = DecodeUpdateMode(payload, version_);
             if (!update) return Drop(header, "wrong length");
-            return Carry(registry_.SetMode(header.device, *update, header.id == kSaveMode,
-                                           refusal),
+            return Carry(registry_.SetMode(header.device, *update, header.id == kSaveMode, refusal),
                          refusal, header);
         }
         default:

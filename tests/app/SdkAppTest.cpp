@@ -11,9 +11,9 @@
 #include "devices/KeyboardSettingsBlock.h"
 #include "devices/MouseSettingsBlock.h"
 #include "panels/CLightControlUI.h"
+#include "profiles/SdkSetting.h"
 #include "sdk/SdkProtocol.h"
 #include "sdk/SdkTestClient.h"
-#include "profiles/SdkSetting.h"
 #include "ui/core/CComboUI.h"
 #include "ui/core/COptionUI.h"
 
@@ -116,8 +116,8 @@ TEST_F(SdkAppTest, EveryAttachedDeviceIsAControllerOfItsTypeWithItsLeds) {
     std::vector<int32_t> types;
     for (const auto& c : controllers) types.push_back(c.type);
     std::sort(types.begin(), types.end());
-    EXPECT_EQ(types, (std::vector<int32_t>{sdk::kTypeKeyboard, sdk::kTypeMouse,
-                                           sdk::kTypeMouseMat, sdk::kTypeHeadset}));
+    EXPECT_EQ(types, (std::vector<int32_t>{sdk::kTypeKeyboard, sdk::kTypeMouse, sdk::kTypeMouseMat,
+                                           sdk::kTypeHeadset}));
 
     // The keyboard: one LED per key it has, named by the key, on a matrix of the key grid
     // that names every LED at most once.
@@ -136,8 +136,7 @@ TEST_F(SdkAppTest, EveryAttachedDeviceIsAControllerOfItsTypeWithItsLeds) {
     EXPECT_TRUE(std::adjacent_find(inMatrix.begin(), inMatrix.end()) == inMatrix.end());
     EXPECT_GT(inMatrix.size(), 60u);
     EXPECT_NE(std::find(kb.ledNames.begin(), kb.ledNames.end(), "Key: A"), kb.ledNames.end());
-    EXPECT_NE(std::find(kb.ledNames.begin(), kb.ledNames.end(), "Key: LShift"),
-              kb.ledNames.end());
+    EXPECT_NE(std::find(kb.ledNames.begin(), kb.ledNames.end(), "Key: LShift"), kb.ledNames.end());
     // Direct first, then the keyboard's own effects (none of those that need our input).
     EXPECT_EQ(kb.modeNames.front(), "Direct");
     EXPECT_NE(std::find(kb.modeNames.begin(), kb.modeNames.end(), "Ripple"), kb.modeNames.end());
@@ -216,7 +215,8 @@ TEST_F(SdkAppTest, MouseAndPadShowTheClientsColourAndTheHeadsetTakesItLedByLed) 
     auto* headset = Of<devices::CQuorvaneRI6533Device>();
     const auto sent = Distinct(size_t(devices::kHeadsetLedCount), 90);
     std::vector<devices::LedColour> expected;
-    for (uint32_t c : sent) expected.push_back({uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 255});
+    for (uint32_t c : sent)
+        expected.push_back({uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 255});
     const auto reports = devices::BuildLedReports(expected);
     ASSERT_TRUE(PumpUntil([&] {
         const auto out = headsetSim->OutputReports();

@@ -213,8 +213,8 @@ TEST_F(SdkServerTest, AClientThatStopsInTheMiddleOfAPacketHoldsUpNobodyAndIsDrop
     DebugCapture debug;
     auto stalled = Connect();
     auto other = Connect();
-    std::vector<uint8_t> half = SdkTestClient::Packet(0, kUpdateLeds,
-                                                      SdkTestClient::LedsPayload({1, 2, 3}));
+    std::vector<uint8_t> half =
+        SdkTestClient::Packet(0, kUpdateLeds, SdkTestClient::LedsPayload({1, 2, 3}));
     half.resize(half.size() / 2);
     stalled->SendRaw(half);
     const auto start = std::chrono::steady_clock::now();

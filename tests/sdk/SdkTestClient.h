@@ -235,7 +235,8 @@ inline ReadController ReadControllerBlock(const std::vector<uint8_t>& b, uint32_
         if (matrixSize > 0) {
             zone.rows = u32();
             zone.columns = u32();
-            for (uint32_t i = 0; i < zone.rows * zone.columns && ok; ++i) zone.matrix.push_back(u32());
+            for (uint32_t i = 0; i < zone.rows * zone.columns && ok; ++i)
+                zone.matrix.push_back(u32());
             ok = ok && matrixSize == 8 + zone.matrix.size() * 4;
         }
         if (version >= 4) ok = ok && u16() == 0;

@@ -184,8 +184,10 @@ int main(int argc, char** argv) {
         ui::PostMessage(main, app::kMsgEndRequested, ui::WPARAM(signal), 0);
     });
     if (sdkServer && application.Window()->Sdk() == nullptr)
-        std::fprintf(stderr, "vivori-trivex: other lighting programs cannot connect: %s port %u is not free\n",
-                     sdkServer->address.c_str(), unsigned(sdkServer->port));
+        std::fprintf(
+            stderr,
+            "vivori-trivex: other lighting programs cannot connect: %s port %u is not free\n",
+            sdkServer->address.c_str(), unsigned(sdkServer->port));
     if (screenshot) return Screenshot(*application.Window(), *screenshot, pageKind);
     if (reportStart) return ReportStart(*application.Window());
     if (hidden) {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/core/WindowImplBase.h"
 #include "profiles/SdkSetting.h"
+#include "ui/core/WindowImplBase.h"
 #include "update/UpdateCheck.h"
 
 namespace vivori::panels {
