@@ -33,7 +33,7 @@ struct Client {
     std::unique_ptr<SdkSession> session;
     std::vector<uint8_t> outgoing;
     size_t sent = 0;            // of outgoing
-    uint64_t partialSince = 0;  // when the unfinished packet began; 0 for none
+    uint64_t partialSince = 0;  // last bytes of an unfinished packet; 0 for none
 };
 
 std::string PeerOf(const sockaddr_storage& address) {
@@ -167,8 +167,7 @@ void SdkServer::Run() {
                         drop(i, "disconnected");
                         continue;
                     }
-                    c.partialSince =
-                        c.session->HasPartialPacket() ? (c.partialSince ? c.partialSince : now) : 0;
+                    c.partialSince = c.session->HasPartialPacket() ? now : 0;
                 }
             } else if (events & (POLLHUP | POLLERR)) {
                 drop(i, "left");

@@ -14,7 +14,7 @@ struct ServerOptions {
     std::string address = "127.0.0.1";
     uint16_t port = 6742;  // 0: any free port (tests)
     int maxClients = 16;
-    // A client that leaves a packet unfinished this long is disconnected.
+    // A client that sends nothing more this long with a packet unfinished is disconnected.
     int partialPacketMs = 3000;
     // A client that reads nothing while this much waits for it is disconnected.
     size_t maxQueuedBytes = 8u << 20;
