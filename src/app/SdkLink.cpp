@@ -95,7 +95,9 @@ void SdkLink::Refresh() {
 }
 
 void SdkLink::ControllerChanged(const sdk::ControllerChange& change) {
-    if (!change.modeChanged && IsDirect(change.mode)) {
+    // Colours set while an effect runs wait in the registry until Direct is chosen.
+    if (!change.modeChanged && !IsDirect(change.mode)) return;
+    if (!change.modeChanged) {
         std::lock_guard lock(routesMutex_);
         auto found = routes_.find(change.key);
         if (found == routes_.end()) return;
@@ -106,6 +108,12 @@ void SdkLink::ControllerChanged(const sdk::ControllerChange& change) {
             return;
         }
     }
+    Queue(change, true);
+}
+
+// A change that waits meets a newer one of the same device: the newer state wins, and
+// what either asked for (a mode change, a save) is kept.
+void SdkLink::Queue(const sdk::ControllerChange& change, bool post) {
     std::lock_guard lock(pendingMutex_);
     auto [entry, fresh] = pending_.try_emplace(change.key, change);
     if (!fresh) {
@@ -115,7 +123,7 @@ void SdkLink::ControllerChanged(const sdk::ControllerChange& change) {
         entry->second.modeChanged = modeChanged;
         entry->second.save = save;
     }
-    if (!posted_) posted_ = window_.Post(kMsgChanges);
+    if (post && !posted_) posted_ = window_.Post(kMsgChanges);
 }
 
 void SdkLink::ClientsChanged(int count) {
@@ -157,10 +165,8 @@ void SdkLink::ApplyPending() {
         lock.unlock();  // device writes below; the server's thread only reads routes
         if (!Apply(route, change)) waiting.push_back(change);
     }
-    if (!waiting.empty()) {
-        std::lock_guard lock(pendingMutex_);
-        for (auto& change : waiting) pending_.try_emplace(change.key, change);
-    }
+    // The refresh timer tries them again: posting now would spin while the device works.
+    for (const auto& change : waiting) Queue(change, false);
     UpdateShown();
 }
 

@@ -55,6 +55,7 @@ class SdkLink : public sdk::SdkActions {
     void ClientsChanged(int count) override;
 
   private:
+    void Queue(const sdk::ControllerChange& change, bool post);
     void OnMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM l);
     void ApplyPending();
     // False when the device is busy and the change must wait.

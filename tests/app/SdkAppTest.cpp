@@ -156,6 +156,13 @@ TEST_F(SdkAppTest, DirectColoursReachTheKeyboardKeyByKeyAndTheProfileComesBackWh
     const ReadController& kb = controllers[index];
     const uint8_t profileMode = Kb()->Light().mode;
     EXPECT_FALSE(ControlShown());
+    // Colours alone, while the keyboard runs its own effect, wait for Direct mode.
+    client->Send(index, sdk::kUpdateLeds,
+                 SdkTestClient::LedsPayload(Distinct(kb.ledNames.size(), 3)));
+    ASSERT_TRUE(client->Count());
+    PumpFor(300);
+    EXPECT_FALSE(ControlShown());
+    EXPECT_FALSE(Kb()->HostColoursOn());
 
     client->Send(index, sdk::kSetCustomMode);
     const auto colours = Distinct(kb.ledNames.size(), 11);
