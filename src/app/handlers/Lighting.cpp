@@ -194,6 +194,7 @@ void OnSameMode(CMainWnd& window) {
             if (!device->Commands().IsOpen()) continue;
             LightWords joined = light;
             SetByte(joined[0], 0, lighting::ModeOfSyncKind(device->LightPanelType(), *kind));
+            if (SdkLink* sdk = window.Sdk()) sdk->Release(*device, false);
             device->Commands().SetSyncLighting(true);
             if (CLightControlUI* panel = device->LightPanel())
                 panel->SetLightInfo({joined[0], joined[1], joined[2] << 24});
