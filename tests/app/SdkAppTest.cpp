@@ -16,6 +16,7 @@
 #include "sdk/SdkTestClient.h"
 #include "ui/core/CComboUI.h"
 #include "ui/core/COptionUI.h"
+#include "ui/qt/OffscreenSurface.h"
 
 namespace vivori::testing {
 namespace {
@@ -176,6 +177,10 @@ TEST_F(SdkAppTest, DirectColoursReachTheKeyboardKeyByKeyAndTheProfileComesBackWh
         EXPECT_EQ(shown.blue, uint8_t(colours[i] >> 16)) << kb.ledNames[i];
     }
     EXPECT_TRUE(ControlShown());
+    Window().ShowSelectorEntry(Kb()->SelectorValue(), true, true);
+    Window().SetWindowActive(true);
+    PumpFor(100);
+    EXPECT_TRUE(ui::SaveWindowPng(Window().PaintManager(), VIVORI_SCREENSHOT_DIR "/sdk-direct.png"));
 
     // One key, then one colour more a frame later: the stream follows.
     std::vector<uint8_t> single;
@@ -330,6 +335,7 @@ TEST_F(SdkAppTest, TheSettingsWindowTurnsTheServerOnAtItsPortAndItStaysOnForTheN
     check->Selected(true);
     ASSERT_NE(Window().Sdk(), nullptr);
     EXPECT_EQ(Window().Sdk()->Port(), chosen);
+    EXPECT_TRUE(ui::SaveWindowPng(*manager, VIVORI_SCREENSHOT_DIR "/sdk-settings.png"));
     SdkTestClient connected(chosen);
     EXPECT_EQ(connected.Count(), 0u);  // no device attached
 
