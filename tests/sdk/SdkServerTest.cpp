@@ -200,7 +200,7 @@ TEST_F(SdkServerTest, WrongLengthsAndMissingDevicesAreDroppedAndTheClientStays) 
     client->Send(0, kUpdateZoneLeds, SdkTestClient::LedsPayload({0x0000FF, 0x00FF00}, 1));
     ASSERT_TRUE(client->Count());
     ASSERT_EQ(actions.Changes().size(), 1u);
-    const auto& colours = actions.Changes()[0].colours;
+    const std::vector<Colour> colours = actions.Changes()[0].colours;
     EXPECT_EQ(colours[11], Colour{});
     EXPECT_EQ(colours[12], (Colour{0xFF, 0, 0}));
     EXPECT_EQ(colours[13], (Colour{0, 0xFF, 0}));
