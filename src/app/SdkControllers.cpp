@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/CQuorvaneMouseDevice.h"
@@ -160,12 +161,10 @@ std::optional<SdkDescription> DescribeForClients(CQuorvaneUSBDevice& device) {
     d.route.device = &device;
     c.key = reinterpret_cast<uintptr_t>(&device);
     c.vendor = "VELTRA";
-    c.version = "";
     char location[32];
     std::snprintf(location, sizeof location, "HID %04x:%04x", device.Descriptor().vid,
                   device.Descriptor().pid);
     c.location = location;
-    const bool keyboard = dynamic_cast<devices::CQuorvaneKeyboardDevice*>(&device) != nullptr;
     if (auto* k = dynamic_cast<devices::CQuorvaneKeyboardDevice*>(&device)) {
         if (!DescribeKeyboard(*k, d)) return std::nullopt;
         d.route.kind = SdkRoute::Kind::Keyboard;
@@ -203,7 +202,8 @@ std::optional<SdkDescription> DescribeForClients(CQuorvaneUSBDevice& device) {
     if (c.leds.empty()) return std::nullopt;
     c.description = c.name;
     c.modes.push_back(DirectMode());
-    for (Mode& m : EffectModes(device, keyboard)) c.modes.push_back(std::move(m));
+    for (Mode& m : EffectModes(device, d.route.kind == SdkRoute::Kind::Keyboard))
+        c.modes.push_back(std::move(m));
     d.route.staticMode = StaticModeOf(c.modes);
     // The mode the device runs now is the one clients are shown as active.
     const int running = device.Light().mode;
