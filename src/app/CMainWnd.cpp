@@ -13,6 +13,7 @@
 #include "platform/Debug.h"
 #include "platform/Time.h"
 #include "profiles/LightNameLists.h"
+#include "profiles/SdkSetting.h"
 #include "ui/core/CComboUI.h"
 #include "ui/core/CMenuWnd.h"
 #include "ui/core/CResourceManager.h"
@@ -111,6 +112,33 @@ void CMainWnd::OnWindowInit() {
     initialised_ = true;
     LoadAudioStyles(*this);
     WatchAudioRecorder();
+    std::optional<sdk::ServerOptions> sdk = options_.sdkServer;
+    const profiles::SdkServerSetting stored =
+        profiles::ReadSdkServerSetting(profiles::DataFolders::FromEnvironment());
+    if (!sdk && stored.enabled)
+        sdk = sdk::ServerOptions{.address = stored.address, .port = stored.port};
+    if (sdk) SetSdkServer(sdk);
+}
+
+bool CMainWnd::SetSdkServer(std::optional<sdk::ServerOptions> options) {
+    if (sdk_ && options && sdkOptions_ && sdkOptions_->address == options->address &&
+        sdkOptions_->port == options->port)
+        return true;
+    sdk_.reset();
+    sdkOptions_.reset();
+    if (!options) return true;
+    sdk_ = std::make_unique<SdkLink>(
+        [this] { return devices_ ? devices_->Devices() : std::vector<CQuorvaneUSBDevice*>{}; },
+        [this](bool controlled) {
+            if (CControlUI* label = pm_.FindControl("sdk_control_status"))
+                label->SetVisible(controlled);
+        });
+    if (!sdk_->Start(*options)) {
+        sdk_.reset();
+        return false;
+    }
+    sdkOptions_ = options;
+    return true;
 }
 
 std::vector<CQuorvaneUSBDevice*> CMainWnd::DevicesOfKind(
@@ -249,6 +277,7 @@ void CMainWnd::OnDeviceDetached(CQuorvaneUSBDevice& device) {
         entry->StopConnectionTimers();
     RemoveSelectorEntry(device.SelectorValue());
     UpdateAudioRecorder(*this);
+    if (sdk_) sdk_->Refresh();
 }
 
 void CMainWnd::OnLinkSwitched(CQuorvaneUSBDevice& device, bool toReceiver) {
@@ -639,6 +668,7 @@ void CMainWnd::OnTimer(UINT_PTR id) {
 
 void CMainWnd::Shutdown() {
     ShowWindow(false);
+    sdk_.reset();  // clients go, and the devices they drove get their own lighting back
     deviceHook_.Uninstall();
     const uint32_t start = GetTickCount();
     slots_.StopAll();

@@ -15,6 +15,7 @@
 #include "app/AppControlFactory.h"
 #include "app/AudioLightState.h"
 #include "app/DeviceSelector.h"
+#include "app/SdkLink.h"
 #include "app/WorkerSlots.h"
 #include "app/handlers/Handlers.h"
 #include "devices/DeviceManager.h"
@@ -68,6 +69,9 @@ struct MainWndOptions {
     // Chooses a profile file instead of the file dialogs (tests): true and the path
     // when one was chosen.
     std::function<bool(bool save, std::string* path)> chooseFile;
+    // Other lighting programs may drive the devices for this run (the command line);
+    // nothing: as the settings say.
+    std::optional<sdk::ServerOptions> sdkServer;
 };
 
 // The application's top-level window and controller: it builds the pages of the
@@ -170,6 +174,11 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     AudioLightState& AudioLight() { return *audioLight_; }
     // Once a second: whether a keyboard runs the music mode, and how the recorder is.
     void WatchAudioRecorder();
+    // The server other lighting programs connect to; null while it is off.
+    SdkLink* Sdk() const { return sdk_.get(); }
+    // Starts (on a new address or port: restarts) or stops it; false when it was asked
+    // for and could not listen.
+    bool SetSdkServer(std::optional<sdk::ServerOptions> options);
 
   private:
     using Handler = NotifyHandler;
@@ -291,6 +300,8 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     std::unique_ptr<AudioLightState> audioLight_;
     // Stopped through its worker slot before the devices it drives go.
     lighting::SyncLightingDriver syncLighting_;
+    std::unique_ptr<SdkLink> sdk_;
+    std::optional<sdk::ServerOptions> sdkOptions_;
     devices::BatteryWatch batteryWatch_;
     std::string batteryText_;
     int lowBatteryNotices_ = 0;

@@ -26,6 +26,7 @@ void CQuorvaneKeyboardDevice::LoadLightProgram() {
 void CQuorvaneKeyboardDevice::RunLightTick() {
     const uint32_t now = GetTickCount();
     CriticalSectionLock lock(lightLock_);
+    if (hostColoursOn_) return;  // another program's colours, as it set them
     lighting::LedColourList& colours = engine_.MutableColours();
     const lighting::LightSettings& settings = engine_.Settings();
     if (lighting::RunsCustomProgram(settings.mode))
@@ -63,9 +64,18 @@ void CQuorvaneKeyboardDevice::GiveEngineCustomColoursLocked() {
 
 // A step may repaint every LED (mode 30 does, every frame): the LED layer goes back
 // on top at once, so no frame goes out without it. Its patterns move on ticks only.
+//
+// While another program sets the colours, they are the effect: each step puts them in
+// the list (a mode change in between cannot leave its own start-up on the keys).
 void CQuorvaneKeyboardDevice::StepEngine() {
     const uint32_t now = GetTickCount();
     CriticalSectionLock lock(lightLock_);
+    if (hostColoursOn_) {
+        lighting::LedColourList& colours = engine_.MutableColours();
+        std::copy_n(hostColours_.begin(), std::min(hostColours_.size(), colours.size()),
+                    colours.begin());
+        return;
+    }
     engine_.Step(now);
     CriticalSectionLock records(ledRecordLock_);
     if (program_.HasLedLayer()) program_.ApplyLedLayer(now, engine_.MutableColours(), false);

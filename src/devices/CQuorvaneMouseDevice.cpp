@@ -218,11 +218,27 @@ int CQuorvaneMouseDevice::WriteSettings() {
 
 int CQuorvaneMouseDevice::WriteSettings(int profile, int value, int flag, int screenWidth,
                                         int screenHeight) {
+    return WriteSettingsBlock(profile, value, flag, screenWidth, screenHeight,
+                              profile_.GetLightInfo());
+}
+
+int CQuorvaneMouseDevice::WriteTemporaryLight(const LightParameters& light) {
+    {
+        CriticalSectionLock lock(lightLock_);
+        light_ = light;
+        ApplyEffectsLocked();
+    }
+    return WriteSettingsBlock(0, 0, 1, screenWidth_, screenHeight_,
+                              LightInfoOf(light, profile_.GetLightInfo()));
+}
+
+int CQuorvaneMouseDevice::WriteSettingsBlock(int profile, int value, int flag, int screenWidth,
+                                             int screenHeight, const profiles::LightInfo& light) {
     if (!commands_.IsOpen()) return CMD_NO_REPLY;
     MouseBlockSource source;
     source.value = static_cast<uint8_t>(value);
     source.flag = static_cast<uint8_t>(flag);
-    source.light = profile_.GetLightInfo();
+    source.light = light;
     source.stages = stages_;
     source.currentStage = profile_.GetActiveDpiStage();
     source.system = system_;

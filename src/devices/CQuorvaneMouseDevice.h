@@ -79,6 +79,7 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     int WriteMacros() override;
     KeysAndMacrosResult WriteKeysAndMacros() override;
     int WriteSettings() override;
+    int WriteTemporaryLight(const LightParameters& light) override;
     void LoadNameLists() override;
     void ShowTip(int page) override;
     void SaveProfile() override;
@@ -181,6 +182,9 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     profiles::CBasicProfiledata* LightProfile() override { return &profile_; }
 
   private:
+    // The 66-byte block with these light settings in place of the profile's.
+    int WriteSettingsBlock(int profile, int value, int flag, int screenWidth, int screenHeight,
+                           const profiles::LightInfo& light);
     void HandleWindowMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM l);
     void OnNotificationCode(uint16_t code);
     std::string Translate(const std::string& key);

@@ -516,6 +516,22 @@ void CQuorvaneUSBDevice::Detach() {
     commands_.Receiver().Close();
 }
 
+void CQuorvaneUSBDevice::SetHostColours(std::span<const LedColour> colours) {
+    CriticalSectionLock lock(lightLock_);
+    hostColours_.assign(colours.begin(), colours.end());
+    hostColoursOn_ = true;
+}
+
+void CQuorvaneUSBDevice::ClearHostColours() {
+    CriticalSectionLock lock(lightLock_);
+    hostColoursOn_ = false;
+}
+
+bool CQuorvaneUSBDevice::HostColoursOn() const {
+    CriticalSectionLock lock(lightLock_);
+    return hostColoursOn_;
+}
+
 LightParameters CQuorvaneUSBDevice::Light() const {
     CriticalSectionLock lock(lightLock_);
     return light_;

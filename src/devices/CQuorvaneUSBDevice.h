@@ -217,6 +217,14 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     void SetAllDevicesFlag(bool on) { allDevicesFlag_.store(on); }
     bool AllDevicesFlag() const { return allDevicesFlag_.load(); }
 
+    // Colours another program sets LED by LED (in the LED colour list's order), shown in
+    // place of the running effect until cleared; any thread. The keyboard's lighting
+    // thread streams them as its host effect and the headset sends them in its LED
+    // reports; the mouse and the pad run their effects in firmware and show none.
+    void SetHostColours(std::span<const LedColour> colours);
+    void ClearHostColours();
+    bool HostColoursOn() const;
+
     // Keeps the descriptor; the device kind and link kind come from it.
     void SetDescriptor(const DeviceDescriptor& descriptor);
     const DeviceDescriptor& Descriptor() const { return descriptor_; }
@@ -394,6 +402,8 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // Lighting state, under the light lock (custom LED records: the LED record lock).
     std::map<int, int> thirdMap_;
     std::vector<LedColour> ledColours_;
+    bool hostColoursOn_ = false;
+    std::vector<LedColour> hostColours_;
     LightParameters light_;
     std::vector<profiles::LightStep> lightSteps_;
     std::vector<profiles::LightInfo> customLedRecords_;

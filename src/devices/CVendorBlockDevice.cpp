@@ -129,6 +129,16 @@ int CVendorBlockDevice::WriteSettings(int profile) {
                              static_cast<uint16_t>(std::clamp(profile, 0, 255) * kVendorWriteStride));
 }
 
+int CVendorBlockDevice::WriteTemporaryLight(const LightParameters& light) {
+    {
+        CriticalSectionLock lock(lightLock_);
+        light_ = light;
+        preview_.Reset();
+    }
+    SetImageFromLight();
+    return WriteSettings(0);
+}
+
 void CVendorBlockDevice::SetImageFromLight() {
     CriticalSectionLock lock(lightLock_);
     image_[vendor_byte::kMode] = light_.mode;
@@ -247,6 +257,12 @@ void CVendorBlockDevice::ResetEffectState() {
 
 void CVendorBlockDevice::PreviewTick(uint32_t nowMs) {
     CriticalSectionLock lock(lightLock_);
+    if (hostColoursOn_) {
+        std::copy_n(hostColours_.begin(), std::min(hostColours_.size(), ledColours_.size()),
+                    ledColours_.begin());
+        ++previewSteps_;
+        return;
+    }
     const lighting::PreviewSettings settings{.modeIndex = image_[vendor_byte::kMode],
                                              .brightness = light_.brightness,
                                              .speed = light_.speed,

@@ -73,6 +73,7 @@ class CVendorBlockDevice : public CQuorvaneUSBDevice {
     void SaveProfile() override;
     std::string GetProfileName() const override { return profileName_; }
     int WriteSettings() override { return WriteSettings(0); }
+    int WriteTemporaryLight(const LightParameters& light) override;
     void SetLightParameters(uint32_t modeWord, uint32_t colourWord, uint32_t extra,
                             uint32_t colourBlock) override;
     void RefreshLights() override;

@@ -1,7 +1,11 @@
 #include "sim/FirmwareModel.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
+
+#include "platform/Debug.h"
 
 namespace vivori::sim {
 
@@ -86,7 +90,20 @@ uint8_t FirmwareModel::Handle(const std::array<uint8_t, 64>& request,
     if (length > kPayloadSize || offset + length > area.size()) return kStatusBadAddress;
     uint8_t* data = reply.data() + kPayloadOffset;
     if (route->write) {
-        std::memcpy(area.data() + offset, request.data() + kPayloadOffset, length);
+        // What the host streams shows on the keys at once: changed colours are told, so
+        // a program run with the simulated devices can be watched from outside.
+        const uint8_t* incoming = request.data() + kPayloadOffset;
+        if (route->area == Area::LightFrame && DebugEnabled() &&
+            std::memcmp(area.data() + offset, incoming, length) != 0) {
+            std::string hex;
+            for (size_t i = 0; i < length; ++i) {
+                char byte[3];
+                std::snprintf(byte, sizeof byte, "%02x", incoming[i]);
+                hex += byte;
+            }
+            DebugPrintf("simulated keys lit at %zu: %s", offset, hex.c_str());
+        }
+        std::memcpy(area.data() + offset, incoming, length);
     } else {
         std::memset(data, 0, kPayloadSize);
         std::memcpy(data, area.data() + offset, length);

@@ -112,6 +112,8 @@ constexpr const char* kUsage =
     "  --screenshot PATH   render the window offscreen into a PNG and end\n"
     "  --page KIND         the page --screenshot shows: keyboard, mouse, pad or headset\n"
     "  --report-start      print when the window first shows, and end\n"
+    "  --sdk-server [PORT] let other lighting programs drive the devices (OpenRGB SDK\n"
+    "                      protocol) on 127.0.0.1, port PORT (default 6742), this run\n"
     "  -h, --help          show this help and end\n"
     "      --version       show the version and end\n"
     "\n"
@@ -123,6 +125,7 @@ struct Options {
     bool reportStart = false;
     bool hidden = false;
     int pageKind = kKindKeyboard;
+    std::optional<sdk::ServerOptions> sdkServer;
 };
 
 // Qt's own options (QApplication takes them out of argv), with their values.
@@ -171,6 +174,17 @@ Options ParseOptions(int argc, char** argv) {
                 options.pageKind = kKindHeadset;
             else
                 usageError("unknown page '" + page + "'");
+        } else if (arg == "--sdk-server") {
+            options.sdkServer = sdk::ServerOptions{};
+            // The port is optional: a next argument that is no option is it.
+            if (i + 1 < argc && argv[i + 1][0] != '-') {
+                const std::string text = value();
+                char* end = nullptr;
+                const long port = std::strtol(text.c_str(), &end, 10);
+                if (text.empty() || *end != '\0' || port < 1 || port > 65535)
+                    usageError("--sdk-server takes a port 1-65535");
+                options.sdkServer->port = static_cast<uint16_t>(port);
+            }
         } else if (IsQtOption(arg)) {
             value();
         } else {
@@ -188,6 +202,7 @@ int main(int argc, char** argv) {
     const bool reportStart = parsed.reportStart;
     const bool hidden = parsed.hidden;
     const int pageKind = parsed.pageKind;
+    const std::optional<sdk::ServerOptions>& sdkServer = parsed.sdkServer;
     // A copy nobody can see would hold the single-instance lock, and every later start
     // on a display would only wake it: without a display it needs a reason to run.
     if (!HasDisplay() && !screenshot && !reportStart && !OffscreenAsked()) {
@@ -216,6 +231,7 @@ int main(int argc, char** argv) {
     options.singleInstance = !screenshot;
     options.window.trayIcon = !screenshot;
     options.window.bus = bus;
+    options.window.sdkServer = sdkServer;
     app::Application application(options);
     switch (application.Start()) {
         case app::Application::StartResult::AlreadyRunning:
@@ -233,6 +249,11 @@ int main(int argc, char** argv) {
     WatchExitSignals([main](int signal) {
         ui::PostMessage(main, app::kMsgEndRequested, ui::WPARAM(signal), 0);
     });
+    if (sdkServer && application.Window()->Sdk() == nullptr)
+        std::fprintf(
+            stderr,
+            "vivori-trivex: other lighting programs cannot connect: %s port %u is not free\n",
+            sdkServer->address.c_str(), unsigned(sdkServer->port));
     if (screenshot) return Screenshot(*application.Window(), *screenshot, pageKind);
     if (reportStart) return ReportStart(*application.Window());
     if (hidden) {

@@ -17,6 +17,12 @@ WINDOW = [
     ("device_not_answering_tip", "The device does not answer. Your changes are kept and written "
      "to it when it answers again.", "设备未响应。您的更改已保留，将在设备恢复响应后写入。"),
     ("setting_progress_text", "Saving…", "正在保存…"),
+    ("sdk_control_text", "Another program is controlling the lights", "其他程序正在控制灯光"),
+    ("sdk_allow_text", "Allow other programs to control the lighting", "允许其他程序控制灯光"),
+    ("sdk_port_text", "Port", "端口"),
+    ("sdk_address_text", "Address", "地址"),
+    ("sdk_listen_failed_text", "Other programs cannot connect: the address or port is not free.",
+     "其他程序无法连接：地址或端口不可用。"),
     ("gamemodebtn_tip", "Game mode", "游戏模式"),
     ("cloudbtn_tip", "Cloud", "云端"),
     ("smarteyesbtn_tip", "Eye care", "护眼"),

@@ -82,6 +82,8 @@ void EditLight(CMainWnd& window, const Change& change, const Shown& shown = {}) 
     CQuorvaneUSBDevice* device = window.CurrentDevice();
     CLightControlUI* panel = device ? device->LightPanel() : nullptr;
     if (panel == nullptr) return;
+    // The user's choice wins over another program's: the edit below writes it.
+    if (SdkLink* sdk = window.Sdk()) sdk->Release(*device, false);
     device->Commands().SetSyncLighting(false);
     LightWords light = device->GetLightParameters();
     change(light, *panel);
@@ -192,6 +194,7 @@ void OnSameMode(CMainWnd& window) {
             if (!device->Commands().IsOpen()) continue;
             LightWords joined = light;
             SetByte(joined[0], 0, lighting::ModeOfSyncKind(device->LightPanelType(), *kind));
+            if (SdkLink* sdk = window.Sdk()) sdk->Release(*device, false);
             device->Commands().SetSyncLighting(true);
             if (CLightControlUI* panel = device->LightPanel())
                 panel->SetLightInfo({joined[0], joined[1], joined[2] << 24});

@@ -43,8 +43,19 @@ void CMainWnd::OpenSettingsWindow(bool anchored) {
     for (const auto& entry : profiles::ReadLanguageConfig(
              profiles::LanguageConfigFile(profiles::DataFolders::FromEnvironment())))
         texts.push_back(entry.text);
+    SdkSetup sdk;
+    sdk.setting = profiles::ReadSdkServerSetting(profiles::DataFolders::FromEnvironment());
+    // Turned on for this run from the command line: the box says so.
+    if (sdkOptions_ && !sdk.setting.enabled)
+        sdk.setting = {true, sdkOptions_->address, sdkOptions_->port};
+    sdk.apply = [this](const profiles::SdkServerSetting& setting) {
+        profiles::WriteSdkServerSetting(profiles::DataFolders::FromEnvironment(), setting);
+        return SetSdkServer(setting.enabled ? std::optional(sdk::ServerOptions{
+                                                  .address = setting.address, .port = setting.port})
+                                            : std::nullopt);
+    };
     open = CSetWnd::Open(GetHWND(), std::move(texts), languageIndex_, dpi_, PrepareUpdateCheck(),
-                         topRight);
+                         topRight, std::move(sdk));
 }
 
 void CMainWnd::OpenAboutWindow() {

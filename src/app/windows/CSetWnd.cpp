@@ -1,5 +1,9 @@
 #include "app/windows/CSetWnd.h"
 
+#include <arpa/inet.h>
+
+#include <cstdlib>
+
 #include "app/AppMessages.h"
 #include "app/ScreenRules.h"
 #include "app/windows/CAboutWnd.h"
@@ -8,6 +12,7 @@
 #include "platform/Debug.h"
 #include "ui/core/CComboUI.h"
 #include "ui/core/CListLabelElementUI.h"
+#include "ui/core/COptionUI.h"
 #include "ui/message/Messages.h"
 
 namespace vivori::app {
@@ -22,8 +27,9 @@ constexpr UINT kUpdaterEndGraceMs = 300;
 }  // namespace
 
 HWND CSetWnd::Open(HWND owner, std::vector<std::string> languageTexts, int currentLanguage, int dpi,
-                   UpdateSetup update, std::optional<UiPoint> topRight) {
+                   UpdateSetup update, std::optional<UiPoint> topRight, SdkSetup sdk) {
     auto* window = new CSetWnd(std::move(languageTexts), currentLanguage, std::move(update));
+    window->sdk_ = std::move(sdk);
     const HWND hwnd = window->Create(owner, "setwnd", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 630, 500);
     if (hwnd == 0) {
         delete window;
@@ -47,7 +53,44 @@ CControlUI* CSetWnd::CreateControl(std::string_view name) {
     return nullptr;
 }
 
+void CSetWnd::ShowSdkSetting() {
+    if (auto* check = dynamic_cast<COptionUI*>(pm_.FindControl("sdk_allow_check")))
+        check->Selected(sdk_.setting.enabled, false);
+    if (CControlUI* port = pm_.FindControl("sdk_port_edit"))
+        port->SetText(std::to_string(sdk_.setting.port));
+    if (CControlUI* address = pm_.FindControl("sdk_address_edit"))
+        address->SetText(sdk_.setting.address);
+}
+
+void CSetWnd::CommitSdkSetting() {
+    profiles::SdkServerSetting wanted = sdk_.setting;
+    if (auto* check = dynamic_cast<COptionUI*>(pm_.FindControl("sdk_allow_check")))
+        wanted.enabled = check->IsSelected();
+    if (CControlUI* port = pm_.FindControl("sdk_port_edit")) {
+        char* end = nullptr;
+        const std::string text = port->GetText();
+        const long value = std::strtol(text.c_str(), &end, 10);
+        if (!text.empty() && *end == '\0' && value >= 1 && value <= 65535)
+            wanted.port = uint16_t(value);
+    }
+    if (CControlUI* address = pm_.FindControl("sdk_address_edit")) {
+        in6_addr parsed{};
+        const std::string text = address->GetText();
+        if (inet_pton(AF_INET, text.c_str(), &parsed) == 1 ||
+            inet_pton(AF_INET6, text.c_str(), &parsed) == 1)
+            wanted.address = text;
+    }
+    const bool changed = !(wanted == sdk_.setting);
+    sdk_.setting = wanted;
+    ShowSdkSetting();
+    if (!changed || !sdk_.apply) return;
+    if (!sdk_.apply(wanted))
+        CMsgWnd::ShowMessage(GetHWND(), "", "sdk_listen_failed_text", dpi_, true,
+                             MsgButtons::Confirm);
+}
+
 void CSetWnd::InitWindow() {
+    ShowSdkSetting();
     if (CControlUI* page = pm_.FindControl("update_page"))
         page_ = static_cast<panels::CUpdatePageUI*>(
             page->GetInterface(panels::CUpdatePageUI::kInterface));
@@ -102,6 +145,10 @@ void CSetWnd::Notify(TNotifyUI& msg) {
         if (click && HandleCaptionClick(*this, name)) return;
         if (click && name == "update_OK_btn" && page_) return StartDownload();
         if (page_ && page_->OnNotify(msg)) return;
+        if ((msg.sType == kNotifySelectChanged && name == "sdk_allow_check") ||
+            ((msg.sType == kNotifyReturn || msg.sType == kNotifyKillFocus) &&
+             (name == "sdk_port_edit" || name == "sdk_address_edit")))
+            return CommitSdkSetting();
         if (msg.sType == kNotifyItemSelect && name == "Language_combox_info") {
             currentLanguage_ = int(msg.wParam);
             if (GetOwner() != 0) PostMessage(GetOwner(), kMsgLanguageChanged, msg.wParam, 0);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "profiles/SdkSetting.h"
 #include "ui/core/WindowImplBase.h"
 #include "update/UpdateCheck.h"
 
@@ -32,6 +33,13 @@ struct UpdateSetup {
     StartUpdater startUpdater;  // false: the updater could not be started
 };
 
+// The setting that lets other lighting programs drive the devices, and how the owner
+// carries out a change (false: the server could not listen).
+struct SdkSetup {
+    profiles::SdkServerSetting setting;
+    std::function<bool(const profiles::SdkServerSetting&)> apply;
+};
+
 class CSetWnd : public ui::WindowImplBase {
   public:
     // `languageTexts`: the caption key of each language, in index order.
@@ -45,7 +53,7 @@ class CSetWnd : public ui::WindowImplBase {
     // to `topRight`, else it is centred. 0 when the layout cannot be built.
     static ui::HWND Open(ui::HWND owner, std::vector<std::string> languageTexts,
                          int currentLanguage, int dpi, UpdateSetup update,
-                         std::optional<ui::UiPoint> topRight = std::nullopt);
+                         std::optional<ui::UiPoint> topRight = std::nullopt, SdkSetup sdk = {});
 
     std::string GetSkinFile() override { return "setwnd.xml"; }
     std::string_view GetWindowClassName() const override { return "SetWnd"; }
@@ -65,10 +73,14 @@ class CSetWnd : public ui::WindowImplBase {
     // The page changed: an all-current status clears the owner's update badge.
     void AfterPageChange();
     void ApplyUpdaterEnd();
+    void ShowSdkSetting();
+    // Takes the check box and the two edits; a value that is not one is put back.
+    void CommitSdkSetting();
 
     std::vector<std::string> languageTexts_;
     int currentLanguage_;
     UpdateSetup update_;
+    SdkSetup sdk_;
     panels::CUpdatePageUI* page_ = nullptr;
     int dpi_ = 96;
     int updaterExit_ = 0;  // the ended updater's status, applied after its last reports
