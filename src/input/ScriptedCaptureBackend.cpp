@@ -42,9 +42,10 @@ std::optional<ScriptedInput> ParseScriptedInput(std::string_view line, std::stri
         return fail("expected \"MS down|up key SCAN\" or \"MS down|up mouse BUTTON\"");
     ScriptedInput input;
     if (!ParseNumber(time, input.time, 10)) return fail("bad time stamp \"" + time + "\"");
-    if (direction != "down" && direction != "up")
-        return fail("bad direction \"" + direction + "\" (down or up)");
+    if (direction != "down" && direction != "up" && direction != "repeat")
+        return fail("bad direction \"" + direction + "\" (down, up or repeat)");
     input.down = direction == "down";
+    input.autoRepeat = direction == "repeat";
     if (kind == "key") {
         std::string_view code = what;
         if (!code.empty() && (code.back() == 'e' || code.back() == 'E') && code.size() > 2) {
@@ -123,6 +124,9 @@ bool ScriptedCaptureBackend::FeedMouse(std::uint32_t message, std::uint16_t extr
 }
 
 void ScriptedCaptureBackend::Feed(const ScriptedInput& input) {
+    // X11 repeats a held key as a release and a press, both marked as repeats; the
+    // desktop backend swallows them, and so does this one.
+    if (input.autoRepeat) return;
     if (input.mouse) {
         // Each button's up message follows its down message.
         const std::uint32_t message = input.down ? input.mouseMessage : input.mouseMessage + 1;

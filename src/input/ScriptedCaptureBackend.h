@@ -10,7 +10,8 @@
 namespace vivori::input {
 
 // One scripted input event: "MS down|up key SCAN" (SCAN the set-1 scan code in hex,
-// a trailing "e" for an extended key) or "MS down|up mouse left|right|middle|back|forward".
+// a trailing "e" for an extended key) or "MS down|up mouse left|right|middle|back|forward";
+// "MS repeat key SCAN" is one auto-repeat of a held key (a release-press pair on X11).
 struct ScriptedInput {
     std::uint32_t time = 0;
     bool down = false;
@@ -19,6 +20,7 @@ struct ScriptedInput {
     bool extended = false;
     std::uint32_t mouseMessage = 0;  // the down message; up is computed from it
     std::uint16_t extraButton = 0;
+    bool autoRepeat = false;
 };
 
 // Parses one line; nothing (with the reason in error) when it is not one of the forms.

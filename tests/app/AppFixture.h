@@ -125,6 +125,13 @@ class AppTest : public ::testing::Test {
     }
 
     app::CMainWnd& Window() { return *application->Window(); }
+    // The attached device object of that kind and class; null when there is none.
+    template <typename T>
+    T* DeviceOf(uint16_t kind) {
+        for (auto* d : Window().DevicesOfKind({kind}))
+            if (auto* device = dynamic_cast<T*>(d)) return device;
+        return nullptr;
+    }
     ui::CControlUI* Find(std::string_view name) {
         return Window().PaintManager().FindControl(name);
     }

@@ -53,12 +53,6 @@ class LightingTest : public AppTest {
             *profiles::ParseJsonText(R"({"profilelist":[{"profilename":"P","profileUUID":"p"}],)"
                                      R"("profileselect":0})")));
     }
-    template <typename T>
-    T* DeviceOf(uint16_t kind) {
-        for (auto* d : Window().DevicesOfKind({kind}))
-            if (auto* device = dynamic_cast<T*>(d)) return device;
-        return nullptr;
-    }
     devices::CQuorvaneKeyboardDevice* Kb() {
         return DeviceOf<devices::CQuorvaneKeyboardDevice>(kKindKeyboard);
     }

@@ -111,7 +111,10 @@ TEST_F(MacroEditorTest, RecordedMacroReachesTheKeyboardsMacroMemoryByteForByte) 
     EXPECT_FALSE(Find("device_select_layout")->IsEnabled());
     const uint32_t t = GetTickCount();
     Key(kKeyDown, 0x1E, t);
-    Key(kKeyDown, 0x1E, t + 30);  // auto-repeat
+    Key(kKeyDown, 0x1E, t + 30);  // auto-repeat as a repeated press
+    // X11's auto-repeat: release-press pairs marked as repeats, every 40 ms.
+    for (uint32_t at = t + 40; at < t + 120; at += 40)
+        backend->Feed(*input::ParseScriptedInput(std::to_string(at) + " repeat key 1e", nullptr));
     // The UI thread is busy before it sees the release: the stamps still rule.
     Sleep(250);
     Key(kKeyUp, 0x1E, t + 120);

@@ -37,12 +37,6 @@ class SilentDeviceTest : public AppTest {
         ASSERT_EQ(Window().CurrentDevice(), Kb());
     }
 
-    template <typename T>
-    T* DeviceOf(uint16_t kind) {
-        for (auto* d : Window().DevicesOfKind({kind}))
-            if (auto* device = dynamic_cast<T*>(d)) return device;
-        return nullptr;
-    }
     devices::CQuorvaneKeyboardDevice* Kb() {
         return DeviceOf<devices::CQuorvaneKeyboardDevice>(kKindKeyboard);
     }

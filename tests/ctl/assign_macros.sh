@@ -5,26 +5,7 @@
 set -u
 ctl=$1
 source_dir=$2
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-export XDG_DATA_HOME=$home/data VIVORI_SIMULATE= VIVORI_DEBUG=
-folder="$XDG_DATA_HOME/VELTRA VIVORI Trivex V2/keyboard"
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-# expect STATUS PATTERN -- COMMAND...: the exit status and a line of the output.
-expect() {
-    local status=$1 pattern=$2
-    shift 3
-    local out
-    out=$(timeout 20 "$@" 2>&1)
-    local got=$?
-    [ "$got" = "$status" ] || fail "$* ended with $got, not $status: $out"
-    printf '%s\n' "$out" | grep -Eq -- "$pattern" || fail "$* did not print /$pattern/: $out"
-}
+source "$(dirname "$0")/common.sh"
 assignment() {  # assignment KIND KEY: the stored code of the selected profile
     python3 - "$XDG_DATA_HOME/VELTRA VIVORI Trivex V2/$1" "$2" <<'PY'
 import json, sys

@@ -5,29 +5,7 @@
 set -u
 ctl=$1
 source_dir=$2
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-export XDG_DATA_HOME=$home/data VIVORI_SIMULATE= VIVORI_DEBUG=
-data="$XDG_DATA_HOME/VELTRA VIVORI Trivex V2"
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-# expect STATUS PATTERN -- COMMAND...: the exit status and a line of the output.
-expect() {
-    local status=$1 pattern=$2
-    shift 3
-    local out
-    out=$(timeout 20 "$@" 2>&1)
-    local got=$?
-    [ "$got" = "$status" ] || fail "$* ended with $got, not $status: $out"
-    printf '%s\n' "$out" | grep -Eq -- "$pattern" || fail "$* did not print /$pattern/: $out"
-}
-json() {  # json FILE EXPRESSION: the value of a Python expression over the document d
-    python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); print(eval(sys.argv[2]))' "$@"
-}
+source "$(dirname "$0")/common.sh"
 listing() { "$ctl" --kind keyboard profile list; }
 
 # --- profile names ------------------------------------------------------------

@@ -146,6 +146,9 @@ bool QtCaptureBackend::eventFilter(QObject* watched, QEvent* event) {
 
 bool QtCaptureBackend::OnKey(QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
+    // A held key repeats on X11 as release-press pairs marked as repeats: holding it
+    // is one press and one release, so the repeats are swallowed unseen.
+    if (key->isAutoRepeat()) return true;
     input::KeyHookRecord record;
     if (auto scan = input::ScanCodeFromNative(key->nativeScanCode())) {
         record.scanCode = scan->code;

@@ -34,8 +34,10 @@ class CaptureBackendTest : public ::testing::Test {
         SetWindowHostFactory({});
     }
     // A key as the desktop delivers it: native code = evdev code + 8, and its time.
-    void Key(QEvent::Type type, int qtKey, quint32 evdev, ulong time, bool post = false) {
-        auto* event = new QKeyEvent(type, qtKey, Qt::NoModifier, evdev + 8, 0, 0);
+    void Key(QEvent::Type type, int qtKey, quint32 evdev, ulong time, bool post = false,
+             bool autoRepeat = false) {
+        auto* event = new QKeyEvent(type, qtKey, Qt::NoModifier, evdev + 8, 0, 0, QString(),
+                                    autoRepeat);
         event->setTimestamp(time);
         if (post) {
             QCoreApplication::postEvent(widget, event);
@@ -79,6 +81,22 @@ TEST_F(CaptureBackendTest, GrabsTheKeyboardAndSwallowsAllButTheLockKeys) {
     EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
     Key(QEvent::KeyPress, Qt::Key_A, 30, 0);
     EXPECT_EQ(keys.size(), 5u);  // only the two given to the filter directly
+}
+
+TEST_F(CaptureBackendTest, AKeyHeldDownIsOnePressAndOneReleaseThroughItsRepeats) {
+    ASSERT_TRUE(backend->StartKeyboard(window->GetHWND(), sink));
+    Key(QEvent::KeyPress, Qt::Key_A, 30, 1000);
+    // X11's auto-repeat: release and press again every 40 ms while the key is held.
+    for (ulong t = 1500; t < 2000; t += 40) {
+        Key(QEvent::KeyRelease, Qt::Key_A, 30, t, false, true);
+        Key(QEvent::KeyPress, Qt::Key_A, 30, t, false, true);
+    }
+    Key(QEvent::KeyRelease, Qt::Key_A, 30, 2100);
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys[0].first, input::kKeyDown);
+    EXPECT_EQ(keys[1].first, input::kKeyUp);
+    EXPECT_EQ(keys[1].second.time - keys[0].second.time, 1100u);
+    backend->StopKeyboard();
 }
 
 TEST_F(CaptureBackendTest, MouseButtonsAreReportedWithTheExtraButtonNumberAndGoOn) {
