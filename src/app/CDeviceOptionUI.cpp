@@ -127,8 +127,10 @@ void CDeviceOptionUI::OnConnectTimer() {
         SendReachable(true);
     }
     device_->OnConnected();
-    // A write that failed before the device went away is owed to it.
+    // A write that failed before the device went away is owed to it; a device that
+    // left the connection's reads unanswered says so at once.
     device_->ResumePendingWrites();
+    if (device_->WritesQueued()) device_->ShowAnswering();
     lightClock_ = true;
     SetTimer(kLightTimer, kLightFirstMs);
     // Every kind reads its power once; only those that show it keep polling.
@@ -150,7 +152,8 @@ void CDeviceOptionUI::OnPowerTimer() {
         device_->ReadPowerStatus();
     }
     // Pads have no battery: one read (the phone on it) is all they get.
-    if (device_->PowerDisplay())
+    // A device that does not answer is asked again on every poll, whatever its kind.
+    if (device_->PowerDisplay() || device_->NotAnswering())
         SetTimer(kPowerTimer, powerPeriodMs_);
     else if (device_->DeviceKind() == kKindHeadset)
         SetTimer(kPowerTimer, headsetPowerPeriodMs_);

@@ -318,6 +318,8 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     bool WritePending() const { return writePending_; }
     // After a (re)connection: settings a failed write left pending go out now.
     void ResumePendingWrites();
+    // Shows whether the device answers on its selector entry and page (UI thread).
+    void ShowAnswering();
     // Waits until the worker has nothing to do (tests and shut-down).
     bool WaitWorkerIdle(int timeoutMs) { return worker_.WaitIdle(timeoutMs); }
     // Finishes the running job and drops the rest; the device kinds call it first
@@ -341,8 +343,6 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
                           std::function<void()> onWritten = {});
     // What a device that answers again is given: its settings from the profile.
     virtual void WritePendingState() { WriteSettings(); }
-    // Shows whether the device answers on its selector entry and page (UI thread).
-    void ShowAnswering();
     // The profile whose "LightInfo" the light parameters are kept in; null for a kind
     // without one.
     virtual profiles::CBasicProfiledata* LightProfile() { return nullptr; }
