@@ -195,6 +195,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     void BindMacroHandlers();
     // ---- macro editor (handlers/Macros.cpp) ----
     void StartMacroRecording(macros::TimingMode timing, int hookMode);
+    // Leaving the macro tab or the window while recording stops it and keeps what was
+    // recorded, so the keyboard is never left captured without a Stop button.
+    void EndRecordingOnLeave();
     void StopMacroRecording(bool save);
     void SaveMacroAndUpload();
     void DeleteSelectedMacro();

@@ -97,7 +97,11 @@ void CMainWnd::BindHandlers() {
              device->ApplyProfileLighting();
          }},
         {"HideToTray", [this](TNotifyUI&, int) { HideToTray(); }},
-        {"HideWindow", [this](TNotifyUI&, int) { ShowWindow(false); }},
+        {"HideWindow",
+         [this](TNotifyUI&, int) {
+             EndRecordingOnLeave();
+             ShowWindow(false);
+         }},
         {"ToggleLightControl", [this](TNotifyUI&, int) { ToggleLightControl(); }},
         {"Minimize", command(SC_MINIMIZE)},
         {"Maximize", command(SC_MAXIMIZE)},
@@ -115,6 +119,8 @@ void CMainWnd::BindHandlers() {
          }},
         {"PageTab",
          [this](TNotifyUI& msg, int) {
+             // A recording left behind would keep the keyboard: it ends, and is kept.
+             EndRecordingOnLeave();
              if (devices::CQuorvaneUSBDevice* device = CurrentDevice())
                  device->ShowTip(PageOfTab(NameOf(msg)));
              SelectProfilePanelTab(PageOfTab(NameOf(msg)));

@@ -56,6 +56,9 @@ void CLightControlUI::InitModeList(const std::vector<std::string>& names,
                                    const std::vector<bool>& visible, int brightnessMax,
                                    int speedMax) {
     if (auto* combo = ChildAs<ui::CComboUI>("light_combo_modeSelect")) {
+        // The list is filled again whenever the names are read again (a new macro,
+        // a language): the effect shown stays the one running.
+        const int shown = combo->GetCurSel();
         combo->RemoveAll();
         for (size_t i = 0; i < names.size(); ++i) {
             auto* item = new ui::CListLabelElementUI;
@@ -65,6 +68,7 @@ void CLightControlUI::InitModeList(const std::vector<std::string>& names,
             item->SetVisible(i < visible.size() && visible[i]);
             combo->Add(item);
         }
+        if (shown >= 0 && shown < combo->GetCount()) combo->SelectItem(shown, false, false);
     }
     if (auto* slider = ChildAs<ui::CProgressUI>("deng_light_slider"))
         slider->SetMaxValue(brightnessMax);

@@ -9,6 +9,7 @@
 #include "sim/FirmwareModel.h"
 #include "sim/SimProduct.h"
 #include "sim/SimulatedBus.h"
+#include "ui/core/CComboUI.h"
 #include "ui/core/CContainerUI.h"
 #include "ui/core/CListUI.h"
 #include "ui/core/CMenuWnd.h"
@@ -152,6 +153,36 @@ TEST_F(MacroEditorTest, RecordedMacroReachesTheKeyboardsMacroMemoryByteForByte) 
               image.bytes);
     EXPECT_TRUE(asked.empty());
     EXPECT_TRUE(ui::SaveWindowPng(Window().PaintManager(), VIVORI_SCREENSHOT_DIR "/macros.png"));
+}
+
+TEST_F(MacroEditorTest, LeavingTheTabWhileRecordingStopsAndKeepsTheRecording) {
+    Press("macro_btn_starredio");
+    ASSERT_TRUE(backend->KeyboardCaptured());
+    const uint32_t t = GetTickCount();
+    Key(kKeyDown, 0x1E, t);
+    Key(kKeyUp, 0x1E, t + 50);
+    auto* lighting = dynamic_cast<ui::COptionUI*>(
+        Window().PaintManager().FindSubControlByName(Window().CurrentDevice(), "deng_Op_tab"));
+    ASSERT_NE(lighting, nullptr);
+    lighting->Selected(true);
+    // The keyboard is free again, and what was typed before leaving is the macro's.
+    EXPECT_FALSE(backend->KeyboardCaptured());
+    EXPECT_TRUE(Find("device_select_layout")->IsEnabled());
+    EXPECT_EQ(Library().Events(0).size(), 2u);
+    Key(kKeyDown, 0x30, t + 100);  // typed elsewhere: not recorded
+    EXPECT_EQ(Library().Events(0).size(), 2u);
+}
+
+TEST_F(MacroEditorTest, CreatingAMacroLeavesTheLightingPanelShowingTheRunningEffect) {
+    auto* modes = dynamic_cast<ui::CComboUI*>(
+        Window().PaintManager().FindSubControlByName(Window().CurrentDevice(),
+                                                     "light_combo_modeSelect"));
+    ASSERT_NE(modes, nullptr);
+    const int running = Board()->Light().mode;
+    ASSERT_EQ(modes->GetCurSel(), running);
+    Press("macro_btn_name_add");
+    EXPECT_EQ(modes->GetCurSel(), running);
+    EXPECT_EQ(Board()->Light().mode, running);
 }
 
 TEST_F(MacroEditorTest, MenuRecordsBeforeTheSelectedRowAndEditsOneEvent) {

@@ -124,6 +124,11 @@ void CMainWnd::StartMacroRecording(TimingMode timing, int hookMode) {
     if (!notice.empty()) panel->ShowNote(notice);
 }
 
+void CMainWnd::EndRecordingOnLeave() {
+    CMacroControlUI* panel = MacroPanel();
+    if (panel != nullptr && panel->Recording()) StopMacroRecording(true);
+}
+
 void CMainWnd::StopMacroRecording(bool save) {
     CMacroControlUI* panel = MacroPanel();
     deviceHook_.Uninstall();
