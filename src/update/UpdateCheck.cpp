@@ -151,7 +151,9 @@ std::string DownloadExtension(std::string_view url) {
     if (extension.empty() || extension.size() > 8) return {};
     for (unsigned char c : extension)
         if (!std::isalnum(c)) return {};
-    return "." + std::string(extension);
+    std::string withDot(".");
+    withDot.append(extension);  // not "." + string: GCC 12 at -O3 warns of a false overlap
+    return withDot;
 }
 
 bool IsSha256(std::string_view text) {
