@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "ProcessCpu.h"
+#include "AppBench.h"
 #include "app/Application.h"
 #include "devices/CQuorvaneMouseDevice.h"
 #include "platform/Time.h"
@@ -26,37 +26,6 @@ using namespace vivori;
 
 constexpr double kTargetExtraPercent = 0.1;
 constexpr ui::UINT kMeasureMs = 10000;
-constexpr ui::UINT_PTR kEndTimer = 1;
-
-class EndWindow : public ui::MessageWindow {
-  public:
-    ~EndWindow() override { DestroyHandle(); }
-    ui::LRESULT HandleMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM) override {
-        if (msg == ui::WM_TIMER && w == kEndTimer) {
-            ui::KillTimer(GetHWND(), kEndTimer);
-            ended = true;
-            ui::PostQuitMessage(0);
-        }
-        return 0;
-    }
-    bool ended = false;
-};
-
-// Runs the message loop for ms; the process CPU it took, as a share of one core.
-double LoopCpuPercent(ui::UINT ms) {
-    EndWindow end;
-    end.CreateHandle("bench-end", "bench");
-    const double cpuBefore = ProcessCpuSeconds();
-    const auto wallBefore = std::chrono::steady_clock::now();
-    ui::SetTimer(end.GetHWND(), kEndTimer, ms);
-    // A quit left over from the last application's window ends a loop early: run again.
-    while (!end.ended) ui::RunMessageLoop();
-    const double cpu = ProcessCpuSeconds() - cpuBefore;
-    const double wall =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
-    return 100.0 * cpu / wall;
-}
-
 void PumpFor(int ms) {
     const uint32_t start = GetTickCount();
     while (static_cast<int>(GetTickCount() - start) < ms) {
@@ -99,7 +68,7 @@ Result Measure(Run run) {
     PumpFor(300);
     const uint64_t stepsBefore = device ? device->PreviewSteps() : 0;
     Result result;
-    result.cpuPercent = LoopCpuPercent(kMeasureMs);
+    result.cpuPercent = bench::LoopCpuPercent(kMeasureMs);
     result.previewSteps = device ? device->PreviewSteps() - stepsBefore : 0;
     if (mouse) bus->Unplug(mouse);
     PumpFor(300);
@@ -109,13 +78,7 @@ Result Measure(Run run) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const auto folder =
-        std::filesystem::temp_directory_path() / ("vivori-bench-mouse-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder / "run");
-    std::filesystem::permissions(folder / "run", std::filesystem::perms::owner_all);
-    setenv("XDG_RUNTIME_DIR", (folder / "run").c_str(), 1);
-    setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+    const bench::BenchHome home("mouse");
     ui::GuiApplication gui(argc, argv, true);
 
     const Result none = Measure(Run::NoDevice);
@@ -129,6 +92,5 @@ int main(int argc, char** argv) {
                 hidden.cpuPercent - none.cpuPercent, kTargetExtraPercent);
     std::printf("  mouse, window shown and active:  %.3f %%  (preview steps %llu)\n",
                 shown.cpuPercent, static_cast<unsigned long long>(shown.previewSteps));
-    std::filesystem::remove_all(folder);
     return 0;
 }

@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "ProcessCpu.h"
+#include "AppBench.h"
 #include "SimCommandPath.h"
 #include "app/SdkLink.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
@@ -31,32 +31,6 @@ using namespace vivori;
 constexpr double kTargetAddedPercentOfCore = 1.0;
 constexpr ui::UINT kMeasureMs = 10000;
 constexpr int kUpdatesPerSecond = 60;
-constexpr ui::UINT_PTR kEndTimer = 1;
-
-class EndWindow : public ui::MessageWindow {
-  public:
-    ~EndWindow() override { DestroyHandle(); }
-    ui::LRESULT HandleMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM) override {
-        if (msg == ui::WM_TIMER && w == kEndTimer) {
-            ui::KillTimer(GetHWND(), kEndTimer);
-            ui::PostQuitMessage(0);
-        }
-        return 0;
-    }
-};
-
-// Process CPU in percent of one core while the message loop runs for kMeasureMs.
-double MeasureLoop(EndWindow& window) {
-    const double cpuBefore = ProcessCpuSeconds();
-    const auto wallBefore = std::chrono::steady_clock::now();
-    ui::SetTimer(window.GetHWND(), kEndTimer, kMeasureMs);
-    ui::RunMessageLoop();
-    const double cpu = ProcessCpuSeconds() - cpuBefore;
-    const double wall =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
-    return 100.0 * cpu / wall;
-}
-
 // The child: Direct mode, then a new colour for every key 60 times a second. Every
 // packet is built before the fork, so the child only writes to its socket.
 pid_t StartClient(uint16_t port, uint32_t controller, size_t leds) {
@@ -102,11 +76,9 @@ void BM_ClientOnTopOfTheEffect(benchmark::State& state) {
         const int level[] = {40, 180, 90};
         keyboard.SetLevelInput(level, 3);
         made->devices[0]->SetRecording(false);
-        EndWindow window;
-        window.CreateHandle("bench", "bench");
 
         const uint64_t framesBefore = keyboard.LightFramesSent();
-        const double bare = MeasureLoop(window);
+        const double bare = bench::LoopCpuPercent(kMeasureMs);
         const double bareFrames = double(keyboard.LightFramesSent() - framesBefore) / kMeasureMs;
 
         app::SdkLink link([&] { return std::vector<devices::CQuorvaneUSBDevice*>{&keyboard}; }, {});
@@ -117,7 +89,7 @@ void BM_ClientOnTopOfTheEffect(benchmark::State& state) {
         const size_t leds = link.Registry().Controllers().at(0).leds.size();
         const pid_t client = StartClient(link.Port(), 0, leds);
         const uint64_t framesWith = keyboard.LightFramesSent();
-        const double withClient = MeasureLoop(window);
+        const double withClient = bench::LoopCpuPercent(kMeasureMs);
         const double clientFrames = double(keyboard.LightFramesSent() - framesWith) / kMeasureMs;
         const bool driven = keyboard.HostColoursOn();
         kill(client, SIGKILL);

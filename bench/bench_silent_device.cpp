@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "AppBench.h"
 #include "app/Application.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "panels/CLightControlUI.h"
@@ -106,13 +107,7 @@ Result Measure(bool queued) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const auto folder = std::filesystem::temp_directory_path() /
-                        ("vivori-bench-silent-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder / "run");
-    std::filesystem::permissions(folder / "run", std::filesystem::perms::owner_all);
-    setenv("XDG_RUNTIME_DIR", (folder / "run").c_str(), 1);
-    setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+    const bench::BenchHome home("silent");
     ui::GuiApplication gui(argc, argv, true);
 
     const Result baseline = Measure(false);
@@ -124,6 +119,5 @@ int main(int argc, char** argv) {
                 queued.silentClickMs, baseline.silentClickMs, kGoalMs);
     std::printf("longest UI stall, four devices connecting:%8.2f ms     %8.2f ms\n",
                 queued.connectStallMs, baseline.connectStallMs);
-    std::filesystem::remove_all(folder);
     return 0;
 }

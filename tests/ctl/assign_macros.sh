@@ -18,18 +18,11 @@ PY
 # agrees DEBUG_OUTPUT SLOT MACRO_FILE: the key table written puts 70 p 00 in SLOT and
 # record p of the macro image written holds the events of MACRO_FILE.
 agrees() {
-    python3 - "$@" <<'PY'
+    python3 - "$@" "$(dirname "$0")" <<'PY'
 import json, sys
-lines = open(sys.argv[1], encoding="utf-8").read().split("\n")
-frames = [bytes.fromhex(" ".join(lines[i + 1:i + 3])) for i, l in enumerate(lines) if l == "命令"]
-def written(command):
-    memory = {}
-    for f in frames:
-        if f[3] == command:
-            for i in range(f[4]):
-                memory[(f[5] | f[6] << 8) + i] = f[8 + i]
-    return bytes(memory[i] for i in sorted(memory))
-image, keys = written(0x15), written(0x09)
+sys.path.insert(0, sys.argv[4])
+from debug_frames import written
+image, keys = written(sys.argv[1], 0x15), written(sys.argv[1], 0x09)
 slot = int(sys.argv[2])
 assert keys[slot * 3] == 0x70, keys[slot * 3:slot * 3 + 3].hex()
 p = keys[slot * 3 + 1]

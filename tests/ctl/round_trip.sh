@@ -60,27 +60,18 @@ expect 0 'uploaded 1 macros .* and the key table' -- \
     "$ctl" --simulate keyboard --kind keyboard --debug macro upload
 slot=$("$ctl" --simulate keyboard keyboard read | awk '$1 == "key" && $2 == 64 { print $4 }')
 "$ctl" --simulate keyboard --kind keyboard --debug macro upload > "$home/upload.txt" 2>&1
-python3 - "$home/upload.txt" "$slot" <<'PY' || fail "upload (slot $slot)"
+python3 - "$home/upload.txt" "$slot" "$(dirname "$0")" <<'PY' || fail "upload (slot $slot)"
 import sys
-# The request frames as the debug output dumps them: "命令", then 64 bytes on two lines.
-lines = open(sys.argv[1], encoding="utf-8").read().split("\n")
-frames = [bytes.fromhex(" ".join(lines[i + 1:i + 3])) for i, l in enumerate(lines) if l == "命令"]
-def written(command):
-    memory = {}
-    for f in frames:
-        if f[3] == command:
-            for i in range(f[4]):
-                memory[(f[5] | f[6] << 8) + i] = f[8 + i]
-    return memory
-image, keys = written(0x15), written(0x09)
+sys.path.insert(0, sys.argv[3])
+from debug_frames import written
+image, keys = written(sys.argv[1], 0x15), written(sys.argv[1], 0x09)
 slot = int(sys.argv[2])
 # Key A plays macro position 0, and the image's one macro is macro 1's two events:
 # press B after 66 ms (42 00 8a 05), release B (00 00 0a 05).
-assert [keys[slot * 3 + i] for i in range(3)] == [0x70, 0, 0], "key A's slot"
-records = bytes(image[i] for i in sorted(image))
-assert records.find(bytes([0x42, 0, 0x8A, 5, 0, 0, 0x0A, 5])) > 0, records.hex()
+assert list(keys[slot * 3:slot * 3 + 3]) == [0x70, 0, 0], "key A's slot"
+assert image.find(bytes([0x42, 0, 0x8A, 5, 0, 0, 0x0A, 5])) > 0, image.hex()
 # Macro 0 (press A after 35 ms: 23 00 8a 04) is played by no key, and not sent.
-assert records.find(bytes([0x23, 0, 0x8A, 4])) < 0, records.hex()
+assert image.find(bytes([0x23, 0, 0x8A, 4])) < 0, image.hex()
 PY
 
 # Delete: the current profile plays macro 1, so it asks first and changes nothing.
