@@ -257,18 +257,20 @@ void CDeviceOptionUI::ShowIcons(bool synchro) {
 
 void CDeviceOptionUI::SetDeviceName(std::string_view name) {
     deviceName_ = name;
-    if (manager_ == nullptr) return;
-    if (ui::CControlUI* label = manager_->FindSubControlByName(this, "device_select_name"))
-        label->SetText(answering_ ? deviceName_ : "device_not_answering_text");
+    ShowName();
 }
 
 void CDeviceOptionUI::ShowAnswering(bool answering) {
     if (answering == answering_) return;
     answering_ = answering;
+    ShowName();
+}
+
+void CDeviceOptionUI::ShowName() {
     if (manager_ == nullptr) return;
     if (ui::CControlUI* label = manager_->FindSubControlByName(this, "device_select_name")) {
-        label->SetText(answering ? deviceName_ : "device_not_answering_text");
-        label->SetAttribute("textcolor", answering ? kNameColour : kNotAnsweringColour);
+        label->SetText(answering_ ? deviceName_ : "device_not_answering_text");
+        label->SetAttribute("textcolor", answering_ ? kNameColour : kNotAnsweringColour);
     }
 }
 

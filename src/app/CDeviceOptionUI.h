@@ -97,6 +97,8 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     void OnWindowShown();
 
   private:
+    // The name, or that the device does not answer, under the icon.
+    void ShowName();
     ui::COptionUI* Option(std::string_view name) const;
     static int IndexIn(ui::CControlUI* control, const std::string& tabName);
     void ShowIcons(bool synchro);

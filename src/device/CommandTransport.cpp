@@ -199,8 +199,7 @@ int CommandTransport::ProbeStatus(uint8_t* destination, size_t length, bool chec
     tProbing = true;
     const int result =
         checkLink && !LinkCheck() ? int(CMD_LINK_DOWN) : ReadStatus(destination, length, 0);
-    tProbing = false;
-    if (failFast_.load() && result == CMD_OK) answering_.store(true);
+    tProbing = false;  // the exchange itself marked the device answering or not
     return result;
 }
 

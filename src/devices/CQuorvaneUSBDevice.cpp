@@ -415,25 +415,27 @@ void CQuorvaneUSBDevice::ReadPowerStatus() {
     if (!commands_.IsOpen()) return;
     const bool wireless = deviceKind_ == kKindKeyboard || deviceKind_ == kKindMouse;
     if (wireless && IsPowerPollPaused()) return;
-    if (writesQueued_) {
-        // The poll is also the probe of a device that stopped answering; it waits on
-        // the worker, never here.
-        if (powerReadQueued_) return;
-        powerReadQueued_ = true;
-        worker_.Queue([this, wireless] {
-            devices::PowerRecord record{};
-            const int result = commands_.ProbeStatus(record.data(), record.size(), wireless);
-            {
-                std::lock_guard lock(workerResultLock_);
-                workerPowerRecord_ = record;
-            }
-            workerWindow_.Post(kMsgPowerRead, ui::WPARAM(result));
-        });
+    // The link check (wireless kinds) and the read; a probe of a silent device too.
+    auto read = [this, wireless](devices::PowerRecord& record) {
+        return commands_.ProbeStatus(record.data(), record.size(), wireless);
+    };
+    if (!writesQueued_) {
+        devices::PowerRecord record{};
+        ApplyPowerRead(read(record), record);
         return;
     }
-    if (wireless && !commands_.LinkCheck()) return;
-    devices::PowerRecord record{};
-    ApplyPowerRead(commands_.ReadStatus(record.data(), record.size(), 0), record);
+    // The poll waits on the worker, never here.
+    if (powerReadQueued_) return;
+    powerReadQueued_ = true;
+    worker_.Queue([this, read] {
+        devices::PowerRecord record{};
+        const int result = read(record);
+        {
+            std::lock_guard lock(workerResultLock_);
+            workerPowerRecord_ = record;
+        }
+        workerWindow_.Post(kMsgPowerRead, ui::WPARAM(result));
+    });
 }
 
 void CQuorvaneUSBDevice::ApplyPowerRead(int result, const devices::PowerRecord& read) {
