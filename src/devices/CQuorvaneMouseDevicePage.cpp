@@ -120,6 +120,7 @@ void CQuorvaneMouseDevice::ShowStages() {
     // stages wait, disabled, under a note that the mouse is not answering.
     if (ui::CControlUI* stages = FindChild("DPI_stages_layout")) stages->SetEnabled(infoRead_);
     if (ui::CControlUI* note = FindChild("DPI_not_answering_label")) note->SetVisible(!infoRead_);
+    if (ui::CControlUI* title = FindChild("DPI_title_label")) title->SetVisible(infoRead_);
     for (size_t i = 0; i < stages_.size() && i < size_t(kStageCount); ++i) {
         const profiles::DpiStage& stage = stages_[i];
         SetStageLayout(int(i), stage.stageActive != 0);
