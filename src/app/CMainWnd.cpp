@@ -352,6 +352,29 @@ void CMainWnd::ShowAndRaise() {
     SetTimer(GetHWND(), kTimerRaise, 10);
 }
 
+void CMainWnd::ReportDamagedFile(const std::string& path) {
+    if (!path.empty()) Ask("damaged_file_text", false, path);
+}
+
+void CMainWnd::ShowPageNote(std::string_view key) {
+    CControlUI* note = pm_.FindControl("page_done_note");
+    if (note == nullptr) return;
+    note->SetText(key);  // resolved in the current language when drawn
+    note->SetVisible(true);
+    SetTimer(GetHWND(), kTimerPageNote, kPageNoteMs);
+}
+
+void CMainWnd::NoteWritten(const devices::CQuorvaneUSBDevice& device) {
+    switch (device.DeviceKind()) {
+        case kKindKeyboard:
+            return ShowPageNote("written_keyboard_text");
+        case kKindMouse:
+            return ShowPageNote("written_mouse_text");
+        default:
+            return ShowPageNote("written_device_text");
+    }
+}
+
 void CMainWnd::HideToTray() {
     CloseChildWindows();
     // Hidden without a tray icon, nothing could show the window again or end the
@@ -392,7 +415,7 @@ void CMainWnd::OpenTrayMenu() {
     // No taskbar window to ask on this desktop: the menu opens at the cursor.
     const MenuPlacement placement = PlaceTrayMenu(GetCursorPos(), std::nullopt);
     auto* menu = new CMenuWnd;
-    if (menu->Init(GetHWND(), "menu.xml", placement.point, placement.alignment))
+    if (menu->Init(GetHWND(), "menu.xml", placement.point, placement.alignment, dpi_))
         menu_ = menu->GetHWND();
 }
 
@@ -400,6 +423,8 @@ void CMainWnd::OnMenuCommand(std::string_view name) {
     if (EqualNoCase(name, "exit")) {
         CloseChildWindows();
         Close(0);
+    } else if (EqualNoCase(name, "show_menu")) {
+        ShowAndRaise();
     } else if (EqualNoCase(name, "about_menu")) {
         OpenAboutWindow();
     } else if (EqualNoCase(name, "setwnd_menu")) {
@@ -656,6 +681,10 @@ void CMainWnd::OnTimer(UINT_PTR id) {
             // The music mode can also come from the keyboard itself (its own read).
             UpdateAudioRecorder(*this);
             CheckAudioRecorder(*this);
+            break;
+        case kTimerPageNote:
+            KillTimer(GetHWND(), id);
+            if (CControlUI* note = pm_.FindControl("page_done_note")) note->SetVisible(false);
             break;
         case kTimerRaise:
             KillTimer(GetHWND(), id);

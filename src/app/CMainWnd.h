@@ -87,6 +87,9 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     static constexpr ui::UINT_PTR kTimerGameRestore = 1066;
     static constexpr ui::UINT_PTR kTimerRaise = 1077;
     static constexpr ui::UINT_PTR kTimerRecorder = 1088;
+    static constexpr ui::UINT_PTR kTimerPageNote = 1099;
+    // How long a page's "Saved" or "Written to …" note stays.
+    static constexpr unsigned kPageNoteMs = 2500;
     // The largest copy-data taken: spectrum frames and short level frames.
     static constexpr size_t kSpectrumBytes = 4200;
     static constexpr size_t kShortFrameBytes = 156;
@@ -170,6 +173,12 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
                                                     panels::CMacroControlUI* panel = nullptr);
     // A message box with the language text of `key` (and a detail line): 1 on confirm.
     int Ask(std::string_view key, bool withCancel = false, std::string_view detail = {});
+    // Names a file that was found damaged and left as it is; nothing for an empty path.
+    void ReportDamagedFile(const std::string& path);
+    // A short confirmation at the foot of the page, gone after kPageNoteMs: a text key.
+    void ShowPageNote(std::string_view key);
+    // "Written to the keyboard" (or mouse, ...) for the device's kind.
+    void NoteWritten(const devices::CQuorvaneUSBDevice& device);
     // The audio light styles and the audio recorder.
     AudioLightState& AudioLight() { return *audioLight_; }
     // Once a second: whether a keyboard runs the music mode, and how the recorder is.

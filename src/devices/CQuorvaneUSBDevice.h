@@ -76,6 +76,11 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // parameters and records into the lighting state under the light and LED record
     // locks. Must not write the device; WriteSettings does.
     virtual void ApplyProfileLighting() {}
+    // The effect file the lighting last found damaged, once; empty when none was.
+    std::string TakeDamagedLightFile() {
+        profiles::CBasicProfiledata* profile = LightProfile();
+        return profile ? profile->TakeDamagedLightFile() : std::string();
+    }
     // One animation step of light modes 5, 26, 6, 4, 23, 27 and 20, on the lighting
     // thread under the light lock. They compute colours only; no I/O, no page.
     virtual void StepBreathing() {}

@@ -134,6 +134,13 @@ std::string CDeviceProfileUI::GetSelectedUUID() const {
     return model_ ? model_->SelectedUUID() : std::string();
 }
 
+std::string CDeviceProfileUI::GetSelectedName() const {
+    if (!model_ || model_->Selected() < 0) return {};
+    const auto& entries = model_->Entries();
+    const auto index = std::size_t(model_->Selected());
+    return index < entries.size() ? entries[index].name : std::string();
+}
+
 std::string CDeviceProfileUI::GetNameText() const {
     const ui::CControlUI* edit = Child("device_profile_name_edit");
     return edit ? edit->GetText() : std::string();

@@ -40,6 +40,8 @@ class CDeviceProfileUI : public ui::CVerticalLayoutUI {
     int GetSelectedIndex() const;
     std::string GetSelectedUUID() const;
     std::string GetNameText() const;
+    // The selected profile's name; empty without one.
+    std::string GetSelectedName() const;
     void SetNameText(std::string_view text);
     void ShowProfileMenu(bool show);
     bool IsProfileMenuShown() const;

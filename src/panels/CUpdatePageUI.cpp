@@ -26,6 +26,11 @@ std::string Text(std::string_view key) {
     return ui::CResourceManager::GetInstance().GetText(key).value_or(std::string(key));
 }
 
+// The row's name in the current language, or the catalogue's own.
+std::string ShownName(const CheckedRow& row) {
+    return row.nameKey.empty() ? row.displayName : Text(row.nameKey);
+}
+
 }  // namespace
 
 CUpdatePageUI::CUpdatePageUI() = default;
@@ -132,7 +137,7 @@ void CUpdatePageUI::FillRow(size_t index) {
     if (item == nullptr) return;
     const CheckedRow& row = rows_[index];
     const bool noNews = row.state == update::kStateUpToDate || row.state == update::kStateNotChecked;
-    item->SetTexts(row.displayName, row.currentVersionText,
+    item->SetTexts(ShownName(row), row.currentVersionText,
                    noNews ? std::string() : row.newVersionText);
     item->SetState(row.state);
     item->SetUserData(row.downloadPath);
@@ -148,7 +153,7 @@ void CUpdatePageUI::Finish() {
         if (!rows_[i].refusal.empty()) {
             // Said once, with the names of the rows it concerns.
             if (refused.empty()) refused = Text(rows_[i].refusal);
-            refused += " " + rows_[i].displayName;
+            refused += " " + ShownName(rows_[i]);
             if (CUpdateInfoListItemUI* item = Row(i)) item->SetTickable(false);
         }
         if (!update::Offered(rows_[i])) continue;
@@ -288,7 +293,7 @@ void CUpdatePageUI::OnProgress(int event, int value) {
             row.newVersionText.clear();
             setState(update::kStateUpToDate);
             if (item) {
-                item->SetTexts(row.displayName, row.currentVersionText, "");
+                item->SetTexts(ShownName(row), row.currentVersionText, "");
                 item->SetTicked(false);
             }
             break;

@@ -4,6 +4,12 @@
 
 namespace vivori {
 
+std::filesystem::path ExecutablePath() {
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path("vivori-trivex") : self;
+}
+
 std::filesystem::path ExecutableFolder() {
     std::error_code error;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);

@@ -4,7 +4,9 @@
 
 namespace vivori {
 
-// The folder of the running executable ("." when it cannot be found).
+// The running executable ("vivori-trivex" when it cannot be found), and its folder
+// ("." then).
+std::filesystem::path ExecutablePath();
 std::filesystem::path ExecutableFolder();
 
 // Where the shipped data ("skin", "Font", "DefaultData") is, for a program in

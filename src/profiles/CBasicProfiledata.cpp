@@ -163,6 +163,7 @@ std::vector<LightStep> CBasicProfiledata::GetLightSteps() {
     for (const auto& folder : folders) {
         JsonDocument file = ReadJsonDocument(folder / name);
         if (file.state == FileState::Missing) continue;
+        if (file.state != FileState::Parsed) damagedLightFile_ = (folder / name).string();
         lightSteps_ =
             ReadArray(JsonMember(file.value, "LEDEffectList"), kMaxListEntries, ReadLightStep);
         break;

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "profiles/ProfileRecords.h"
@@ -58,6 +59,9 @@ class CBasicProfiledata {
     void SetAudioLightInfo(const AudioLightInfo& info);
     std::vector<LightInfo> GetLightList();
     std::vector<LightStep> GetLightSteps();
+    // The effect file the last GetLightSteps found damaged (and ran without), once;
+    // empty when there was none.
+    std::string TakeDamagedLightFile() { return std::exchange(damagedLightFile_, {}); }
     std::vector<KeyListEntry> GetKeyList();
     void SetKeyList(const std::vector<KeyListEntry>& list);
     std::vector<KeyListEntry> GetScratchKeyList();
@@ -82,6 +86,7 @@ class CBasicProfiledata {
     Json::Value scratch_;
     std::filesystem::path lightConfigPath_;
     std::vector<LightStep> lightSteps_;
+    std::string damagedLightFile_;
     Json::Value lightConfig_;
     std::vector<KeyListEntry> keyList_;
     std::vector<KeyListEntry> scratchKeyList_;

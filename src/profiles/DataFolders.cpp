@@ -55,6 +55,10 @@ DataFolders DataFolders::FromEnvironment() {
     return DataFolders(std::move(roots));
 }
 
+std::filesystem::path DataFolders::AutostartFile() const {
+    return roots_.configHome / "autostart" / "vivori-trivex.desktop";
+}
+
 std::filesystem::path DataFolders::DefaultDataFolder() const {
     return roots_.installFolder / "DefaultData";
 }

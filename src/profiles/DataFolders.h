@@ -47,6 +47,8 @@ class DataFolders {
     // then kept there, so no other user may plant or swap a file in it.
     std::filesystem::path UpdateFolder() const;
     std::filesystem::path SettingsFolder() const;
+    // "<config>/autostart/vivori-trivex.desktop": the session starts what it finds there.
+    std::filesystem::path AutostartFile() const;
 
     // "<default data folder>/<device folder>.Json"
     std::filesystem::path DefaultDataFile(std::string_view deviceFolder) const;

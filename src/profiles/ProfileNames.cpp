@@ -52,6 +52,16 @@ std::string ImportProfileName(std::string_view title, const std::vector<std::str
     return name;
 }
 
+std::string ProfileFileName(std::string_view name) {
+    std::string file = TrimmedName(name);
+    for (char& c : file)
+        if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) c = '_';
+    // A leading dot would hide the file, and "." or ".." name folders.
+    if (!file.empty() && file.front() == '.') file.front() = '_';
+    if (file.empty()) file = "profile";
+    return file.append(".json");
+}
+
 std::string TrimmedName(std::string_view text) {
     constexpr std::string_view kSpace = " \t\r\n\v\f";
     const auto first = text.find_first_not_of(kSpace);

@@ -33,6 +33,10 @@ std::string CopyProfileName(std::string_view source, const std::vector<std::stri
 // extending the already extended name: "N(1)", "N(1)(2)", ...
 std::string ImportProfileName(std::string_view title, const std::vector<std::string>& names);
 
+// The file name an export suggests: "<name>.json", with characters a file name cannot
+// hold or should not start with replaced by '_', and "profile.json" for an empty name.
+std::string ProfileFileName(std::string_view name);
+
 // The text with white space trimmed at both ends.
 std::string TrimmedName(std::string_view text);
 

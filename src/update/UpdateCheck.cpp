@@ -75,6 +75,7 @@ std::vector<CatalogueRow> LoadCatalogue(const fs::path& file) {
         row.productName = StringMember(item, "ProductName");
         row.displayName = StringMember(item, "DisplayName");
         row.versionText = StringMember(item, "VersionText");
+        row.nameKey = StringMember(item, "NameKey");
         if (item["Devices"].isArray())
             for (const Json::Value& device : item["Devices"]) {
                 const uint32_t vid = LeadingNumber(StringMember(device, "VendorId"), 16);
@@ -102,6 +103,17 @@ uint32_t VersionNumber(std::string_view dotted) {
 
 uint32_t InstalledVersion() {
     return VersionNumber(VIVORI_VERSION);
+}
+
+std::string DottedVersion(uint32_t version) {
+    // The number is the dotted version's digits run together: they are parted again.
+    if (version == InstalledVersion()) return VIVORI_VERSION;
+    std::string dotted;
+    for (char digit : std::to_string(version)) {
+        if (!dotted.empty()) dotted += '.';
+        dotted += digit;
+    }
+    return dotted;
 }
 
 std::string UpdateEndpoint(const profiles::DataFolders& folders) {
@@ -226,7 +238,7 @@ UpdateResult ReadUpdateAnswer(std::string_view text, uint32_t localVersion, uint
     if (kind != 0) {
         result.currentVersionText = Hex4(localVersion);
     } else {
-        result.currentVersionText = VersionText(std::to_string(localVersion));
+        result.currentVersionText = DottedVersion(localVersion);
         result.newVersionText = result.versionName;
     }
     result.status =
@@ -263,7 +275,8 @@ bool WriteCheckDate(const profiles::DataFolders& folders, const std::string& tex
 
 CheckedRow InitialRow(const CatalogueRow& row) {
     CheckedRow shown;
-    shown.displayName = row.kind == 0 ? "AP" : row.displayName;
+    shown.displayName = row.displayName;
+    shown.nameKey = row.nameKey;
     shown.currentVersionText = row.kind != 0 ? Hex4(row.version) : row.versionText;
     shown.state = kStateNotChecked;
     return shown;
@@ -287,7 +300,8 @@ CheckedRow CheckRow(const std::string& endpoint, const CatalogueRow& row,
         return own;
     }
     CheckedRow shown;
-    shown.displayName = row.kind == 0 ? "AP" : row.displayName;
+    shown.displayName = row.displayName;
+    shown.nameKey = row.nameKey;
     shown.currentVersionText = result.currentVersionText;
     shown.state = result.status;
     shown.newVersionText = result.status == kStateUpToDate ? std::string() : result.newVersionText;
@@ -341,7 +355,8 @@ std::vector<CatalogueRow> RowsToCheck(const std::vector<CatalogueRow>& catalogue
         row.version = 0;
         if (row.kind == 0) {
             row.version = InstalledVersion();
-            row.versionText = VersionText(std::to_string(row.version));
+            // As About shows it.
+            row.versionText = DottedVersion(row.version);
         } else {
             for (const AttachedDevice& device : attached)
                 for (const auto& [vid, pid] : row.devices)

@@ -57,6 +57,7 @@ struct CatalogueRow {
     std::string modelCode;
     std::string productName;
     std::string displayName;
+    std::string nameKey;  // the name's language key, for the window
     std::string versionText;
     std::vector<std::pair<uint16_t, uint16_t>> devices;  // vendor id, product id
 };
@@ -68,6 +69,8 @@ std::string ApplicationKey(const CatalogueRow& row);
 
 // The program's own version, "1.2.0" read as 120.
 uint32_t InstalledVersion();
+// The application's version as About shows it ("2.0.0") from its number (200).
+std::string DottedVersion(uint32_t version);
 uint32_t VersionNumber(std::string_view dotted);
 
 // The endpoint's base address: VIVORI_UPDATE_URL, else the settings' "UpdateUrl";
@@ -118,6 +121,7 @@ bool WriteCheckDate(const profiles::DataFolders& folders, const std::string& tex
 // The row a check shows.
 struct CheckedRow {
     std::string displayName;
+    std::string nameKey;  // shown instead of displayName where a language is at hand
     std::string currentVersionText;
     std::string newVersionText;
     int state = kStateUpToDate;

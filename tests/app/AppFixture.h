@@ -183,6 +183,8 @@ class AppTest : public ::testing::Test {
     std::function<bool(bool save, std::string* path)> chooseFile;
     // Asked first for every control the layouts name; null: the usual ones.
     std::function<ui::CControlUI*(std::string_view)> makeOther;
+    // The test's own folder (runtime, data and configuration under it).
+    const std::filesystem::path& Folder() const { return folder_; }
 
   private:
     std::filesystem::path folder_;

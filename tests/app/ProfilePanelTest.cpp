@@ -35,6 +35,7 @@ class ProfilePanelTest : public AppTest {
         makeKeyboard = [this] { return new devices::CQuorvaneKeyboardDevice(bus); };
         chooseFile = [this](bool save, std::string* path) {
             dialogs.push_back(save);
+            suggestions.push_back(*path);
             *path = chosen;
             return !chosen.empty();
         };
@@ -82,6 +83,7 @@ class ProfilePanelTest : public AppTest {
     int answer = 1;
     std::vector<bool> dialogs;  // one per file dialog: true for a save dialog
     std::string chosen;
+    std::vector<std::string> suggestions;  // where each dialog would have started
 
     // The keyboard's list as another program (vivori-ctl) works on it.
     profiles::ProfileListModel OtherProgram() {
@@ -121,7 +123,17 @@ TEST_F(ProfilePanelTest, TheFirstStartFillsTheListAndTheMenuAddsCopiesRenamesAnd
     Panel().SetNameText("Raid");
     Click("device_profile_edit_save_btn");
     EXPECT_EQ(Rows()[1], "Raid");
+    EXPECT_EQ(Find("page_done_note")->GetText(), Text("saved_note_text"));
+    EXPECT_TRUE(Find("page_done_note")->IsVisible());
 
+    // Delete asks first; "no" keeps the profile.
+    messages.clear();
+    answer = 0;
+    Click("device_sub_btn");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("Raid"), std::string::npos) << messages[0];
+    EXPECT_EQ(Rows().size(), 3u);
+    answer = 1;
     Click("device_sub_btn");
     EXPECT_EQ(Rows(), (std::vector<std::string>{"Профиль1", "Профиль2 copy"}));
     EXPECT_EQ(Panel().GetSelectedIndex(), 0);
@@ -174,9 +186,16 @@ TEST_F(ProfilePanelTest, ResetAsksFirstAndImportExportGoThroughTheFileChoice) {
     Click("device_reset_btn");
     EXPECT_NE(profiles::ReadJsonFile(path)["Device"][0]["SystemStages"]["WFlag"], 1);
 
-    chosen = (Keyboard()->DataFolder().parent_path() / "Shared.json").string();
+    // The export suggests the profile's name in the home folder, and a name typed
+    // without an extension gets ".json".
+    setenv("HOME", Folder().c_str(), 1);
+    chosen = (Keyboard()->DataFolder().parent_path() / "Shared").string();
     Click("device_export_btn");
+    EXPECT_EQ(suggestions.back(), (Folder() / "Профиль1.json").string());
+    EXPECT_TRUE(std::filesystem::exists(chosen + ".json"));
+    chosen += ".json";
     Click("device_import_btn");
+    EXPECT_EQ(suggestions.back(), Folder().string());
     EXPECT_EQ(dialogs, (std::vector<bool>{true, false}));
     EXPECT_EQ(Rows().back(), "Shared");
     EXPECT_EQ(Panel().ExportProfile(chosen, false).status, profiles::ProfileStatus::Exists);

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <string>
 
 #include "AppFixture.h"
@@ -11,6 +13,7 @@
 #include "profiles/LanguageConfig.h"
 #include "profiles/SkinSetting.h"
 #include "ui/core/CMenuWnd.h"
+#include "ui/core/COptionUI.h"
 #include "ui/core/CResourceManager.h"
 #include "ui/message/MessageWindow.h"
 #include "ui/qt/OffscreenSurface.h"
@@ -155,9 +158,50 @@ TEST_F(ShellTest, ASkinChangeIsKeptInMainIniAndCancellingTheImageDialogChangesNo
     EXPECT_EQ(RootImage(), "backgrounds/bg_ocean.png");
     EXPECT_EQ(ReadBack(MainIni()), stored);
     EXPECT_NE(ReadBack(MainIni()).find("[OTHER]\nKEEP=1\n"), std::string::npos);
+
+    // A FIFO would block every start-up that reads it: refused with its name, unopened.
+    const std::filesystem::path fifo = Folder() / "background.png";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    shownMessages.clear();
+    app::CSkinFrame::SetImageChooserForTests([&](std::string* path) {
+        *path = fifo.string();
+        return true;
+    });
+    click("skin_Custom");
+    ASSERT_EQ(shownMessages.size(), 1u);
+    EXPECT_NE(shownMessages[0].find(fifo.string()), std::string::npos) << shownMessages[0];
+    EXPECT_EQ(ReadBack(MainIni()), stored);
+    EXPECT_EQ(RootImage(), "backgrounds/bg_ocean.png");
     Restart();
     EXPECT_EQ(RootImage(), "backgrounds/bg_ocean.png");
     app::CSkinFrame::SetImageChooserForTests(nullptr);
+}
+
+TEST_F(ShellTest, TheTrayMenuShowsTheHiddenWindowAndTheAutostartEntryFollowsItsCheckBox) {
+    Start();
+    Click("closebtn");
+    ASSERT_FALSE(Window().IsWindowVisible());
+    ui::SendMessage(Window().GetHWND(), ui::WM_MENUCLICK,
+                    ui::WPARAM(new ui::MenuCmd{"show_menu", "", ""}), 0);
+    PumpFor(20);
+    EXPECT_TRUE(Window().IsWindowVisible());
+
+    Click("setbtn");
+    ui::CPaintManagerUI* settings = nullptr;
+    for (ui::CPaintManagerUI* manager : ui::CPaintManagerUI::AllManagers())
+        if (manager->FindControl("autostart_check")) settings = manager;
+    ASSERT_NE(settings, nullptr);
+    auto* check = dynamic_cast<ui::COptionUI*>(settings->FindControl("autostart_check"));
+    const auto entry = profiles::DataFolders::FromEnvironment().AutostartFile();
+    EXPECT_FALSE(check->IsSelected());
+    check->Selected(true);
+    PumpFor(20);
+    const std::string text = ReadBack(entry);
+    EXPECT_NE(text.find("Exec="), std::string::npos) << text;
+    EXPECT_NE(text.find("\" --hidden\n"), std::string::npos) << text;
+    check->Selected(false);
+    PumpFor(20);
+    EXPECT_FALSE(std::filesystem::exists(entry));
 }
 
 TEST_F(ShellTest, TheSystemCloseOfAChildWindowLeavesTheApplicationRunning) {

@@ -213,7 +213,8 @@ TEST_F(UpdatePageTest, TheGearOpensTheSettingsWindowWhosePageChecksTheKeyboardAn
     ASSERT_NE(page, nullptr);
     ASSERT_TRUE(PumpUntil([&] { return page->Overall() != update::kOverallChecking; }, 5000));
     ASSERT_EQ(page->RowCount(), 2u);
-    EXPECT_EQ(page->Data(0).displayName, "MS");
+    EXPECT_EQ(page->Data(0).displayName, "Keyboard");
+    EXPECT_EQ(page->Row(0)->Child("check_name_select")->GetText(), "Keyboard");
     EXPECT_EQ(page->Data(0).currentVersionText, "V0001");
     EXPECT_EQ(page->Data(0).newVersionText, "V102");
     EXPECT_EQ(page->Data(0).state, update::kStateNeedUpdate);
@@ -353,7 +354,7 @@ TEST_F(UpdatePageTest, AnUpdateWithoutADigestIsNotOfferedAndThePageSaysWhy) {
     EXPECT_EQ(page->Overall(), update::kOverallUpdates);
     const std::string note = FindInSettings("update_file_note")->GetText();
     EXPECT_NE(note.find("SHA-256"), std::string::npos) << note;
-    EXPECT_NE(note.find("MS"), std::string::npos) << note;
+    EXPECT_NE(note.find("Keyboard"), std::string::npos) << note;
     EXPECT_EQ(page->Confirm().size(), 1u);
 }
 

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include "TempFolder.h"
+#include "profiles/Autostart.h"
 #include "profiles/JsonFile.h"
 #include "profiles/LanguageSetting.h"
 #include "profiles/LightNameLists.h"
@@ -21,6 +22,25 @@ TEST(DataFolders, UserFoldersAreCreatedUnderTheInjectedRoots) {
     EXPECT_EQ(folders.DefaultDataFile(kMousePadFolder),
               dir / "install" / "DefaultData" / "MousePad.Json");
     EXPECT_EQ(folders.LightStepFolders().front(), dir / "install");
+}
+
+TEST(DataFolders, TheAutostartEntryQuotesTheProgramAndHonoursTheDesktopsOwnSwitch) {
+    TempFolder dir;
+    DataFolders folders = dir.Folders();
+    EXPECT_FALSE(AutostartEnabled(folders));
+    // A path with a space, a dollar and a quote stays one argument.
+    ASSERT_EQ(SetAutostart(folders, true, "/opt/my apps/$x\"y/vivori-trivex"), "");
+    const std::string entry = ReadTextFile(folders.AutostartFile()).value_or("");
+    EXPECT_NE(entry.find("Exec=\"/opt/my apps/\\\\$x\\\\\"y/vivori-trivex\" --hidden\n"),
+              std::string::npos)
+        << entry;
+    EXPECT_TRUE(AutostartEnabled(folders));
+    // Switched off in the desktop's own settings: off here too.
+    ASSERT_TRUE(WriteFileAtomically(folders.AutostartFile(), entry + "Hidden=true\n"));
+    EXPECT_FALSE(AutostartEnabled(folders));
+    ASSERT_EQ(SetAutostart(folders, false, "/x"), "");
+    EXPECT_FALSE(std::filesystem::exists(folders.AutostartFile()));
+    EXPECT_EQ(SetAutostart(folders, false, "/x"), "") << "removing a missing entry is fine";
 }
 
 TEST(DataFolders, TheUpdateFolderIsPrivateAndOneOthersMayEnterIsRefused) {

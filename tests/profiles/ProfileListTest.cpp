@@ -89,6 +89,9 @@ TEST(ProfileNames, NewCopyAndImportNamesIgnoreCaseInEveryAlphabet) {
     EXPECT_EQ(ImportProfileName("Game", {"Game", "Game(1)"}), "Game(1)(2)");
     EXPECT_EQ(ImportProfileName("game", {"GAME", "gAME(1)"}), "game(1)(2)");
     EXPECT_EQ(ImportProfileName("Game", {"Other"}), "Game");
+    EXPECT_EQ(ProfileFileName(" Raid 1 "), "Raid 1.json");
+    EXPECT_EQ(ProfileFileName("../a/b\\c"), "_._a_b_c.json");
+    EXPECT_EQ(ProfileFileName(""), "profile.json");
     EXPECT_EQ(TrimmedName(" \t "), "");
     EXPECT_EQ(TrimmedName("  Game 1 "), "Game 1");
 }

@@ -182,6 +182,15 @@ TEST(ProfileRecords, LightStepsComeFromBareNamesInTheInstallFolderFirst) {
     light.selectItem = 1;
     profile.SetLightInfo(light);
     EXPECT_TRUE(profile.GetLightSteps().empty());  // "../secret" is refused
+    EXPECT_EQ(profile.TakeDamagedLightFile(), "");
+
+    // A damaged effect file runs as no steps, is named once, and stays as it is.
+    WriteText(dir / "install" / "Good.light", "{\"LEDEffectList\": [");
+    light.selectItem = 0;
+    profile.SetLightInfo(light);
+    EXPECT_TRUE(profile.GetLightSteps().empty());
+    EXPECT_EQ(profile.TakeDamagedLightFile(), (dir / "install" / "Good.light").string());
+    EXPECT_EQ(profile.TakeDamagedLightFile(), "");
 }
 
 TEST(ProfileRecords, LightListEntriesCarryThePresentFlag) {

@@ -98,7 +98,7 @@ TEST_F(UpdateCheckTest, DeviceVersionsAreHexAndTheApplicationsDecimal) {
     app.kind = 0;
     const CheckedRow same = CheckRow(server->Url(), app, folder);
     EXPECT_EQ(same.state, kStateUpToDate);
-    EXPECT_EQ(same.currentVersionText, "V120");
+    EXPECT_EQ(same.currentVersionText, "1.2.0");
     EXPECT_EQ(same.newVersionText, "");
     {
         std::lock_guard guard(service.lock);
@@ -114,6 +114,7 @@ TEST_F(UpdateCheckTest, DeviceVersionsAreHexAndTheApplicationsDecimal) {
     EXPECT_EQ(CheckRow(server->Url(), app, folder).state, kStateUpToDate);
     EXPECT_EQ(InstalledVersion(), VersionNumber("2.0.0"));
     EXPECT_EQ(VersionNumber("1.0.5"), 105u);
+    EXPECT_EQ(DottedVersion(InstalledVersion()), "2.0.0");
 }
 
 TEST_F(UpdateCheckTest, NoServerGivesTheMarkerAndStatusTwoWhenEveryRowFails) {
@@ -328,7 +329,8 @@ TEST_F(UpdateCheckTest, CatalogueAndCheckDateFiles) {
     // Rows are matched by the attached device's ids, not by position.
     const auto checked = RowsToCheck(rows, {{0x320F, 0x2003, 0x0105}});
     ASSERT_EQ(checked.size(), 2u);
-    EXPECT_EQ(checked[0].displayName, "R40");
+    EXPECT_EQ(checked[0].displayName, "Mouse");
+    EXPECT_EQ(checked[0].nameKey, "ms_device_name_text");
     EXPECT_EQ(checked[0].version, 0x0105u);
     EXPECT_EQ(ApplicationKey(checked[1]), "VLT_0_APP_TRIVEXV2_1");
     CatalogueRow none;

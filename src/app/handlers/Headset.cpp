@@ -67,7 +67,10 @@ void AddHeadsetHandlers(CMainWnd& window, HandlerTable& handlers) {
     handlers["EqualiserPresetChosen"] =
         headset([](CQuorvaneRI6533Device& d, TNotifyUI&, int) { d.ApplyCustom(); });
     handlers["EqualiserPresetSave"] = headset([&window](CQuorvaneRI6533Device& d, TNotifyUI&, int) {
-        if (d.SaveCustom() == 0) window.ShowMessageText("message_text_5");
+        if (d.SaveCustom() == 0)
+            window.ShowMessageText("message_text_5");
+        else
+            window.ShowPageNote("saved_note_text");
     });
     handlers["EqualiserPresetDelete"] =
         headset([](CQuorvaneRI6533Device& d, TNotifyUI&, int) { d.DeleteCustom(); });

@@ -57,7 +57,7 @@ void CMainWnd::BindKeyHandlers() {
         return {device, PanelOf(device)};
     };
     // The panel's key into the device: its list, the profile file, the key labels.
-    auto save = [current] {
+    auto save = [this, current] {
         auto [device, panel] = current();
         if (device == nullptr || panel == nullptr || !panel->HasKey()) return;
         std::vector<profiles::KeyListEntry> keys = device->KeyAssignments();
@@ -67,14 +67,20 @@ void CMainWnd::BindKeyHandlers() {
         device->SetKeyAssignments(std::move(keys));
         device->SaveProfile();
         device->RefreshPage();
+        ShowPageNote("saved_note_text");
     };
     // The macros the keys use, then the key table; the profile is saved.
     auto writeToDevice = [this, current] {
         auto [device, panel] = current();
         if (device == nullptr) return;
         // Macros too large stop here; otherwise the profile is saved whatever the device did.
-        if (WriteMacrosAndKeys(*device).macros.eventsTooMany > 0) return;
+        const devices::KeysAndMacrosResult written = WriteMacrosAndKeys(*device);
+        if (written.macros.eventsTooMany > 0) return;
         device->SaveProfile();
+        // A failure has been told by a message; only what arrived is confirmed.
+        if (written.Result() == CMD_OK && written.macroListProblem.empty() &&
+            device->Commands().IsOpen())
+            NoteWritten(*device);
     };
     handlers_["KeyButtonClicked"] = [this, current](TNotifyUI&, int index) {
         auto [device, panel] = current();

@@ -88,6 +88,7 @@ void EditLight(CMainWnd& window, const Change& change, const Shown& shown = {}) 
     LightWords light = device->GetLightParameters();
     change(light, *panel);
     Store(*device, light);
+    window.ReportDamagedFile(device->TakeDamagedLightFile());
     if (shown) shown(*panel, light);
     device->WriteSettings();
     UpdateAudioRecorder(window);
@@ -159,6 +160,7 @@ std::optional<UiColor> PickColour(CMainWnd& window, UiColor initial) {
                             initial, window.Dpi());
     open = palette.CreateFor(window.GetHWND());
     if (open == 0) return std::nullopt;
+    if (palette.FileDamaged()) window.ReportDamagedFile(palette.FilePath().string());
     const UINT result = palette.ShowModal();
     open = 0;
     if (result != CColorSelectWnd::kResultColour) return std::nullopt;

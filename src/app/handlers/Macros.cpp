@@ -314,7 +314,8 @@ void CMainWnd::OpenMacroActionMenu() {
     if (menu_ != 0 && IsWindow(menu_)) SendMessage(menu_, WM_CLOSE, 0, 0);
     menu_ = 0;
     auto* menu = new CMenuWnd;
-    if (menu->Init(GetHWND(), kActionMenu, GetCursorPos())) menu_ = menu->GetHWND();
+    if (menu->Init(GetHWND(), kActionMenu, GetCursorPos(),
+                   eMenuAlignment_Left | eMenuAlignment_Top, dpi_)) menu_ = menu->GetHWND();
 }
 
 void CMainWnd::BindMacroHandlers() {

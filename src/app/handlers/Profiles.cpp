@@ -1,7 +1,9 @@
 // The main window's profile handlers: the profile panel's menu, the drop-down's
 // profile switch and the panel set-up of each device page.
 
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/AppMessages.h"
 #include "app/CMainWnd.h"
@@ -12,6 +14,7 @@
 #include "devices/CQuorvaneUSBDevice.h"
 #include "panels/CDeviceProfileUI.h"
 #include "platform/Debug.h"
+#include "profiles/ProfileNames.h"
 #include "ui/core/CResourceManager.h"
 #include "ui/message/Messages.h"
 #include "ui/qt/FileDialogs.h"
@@ -95,6 +98,7 @@ void CMainWnd::TakeSelectedProfile(CQuorvaneUSBDevice& device) {
     // The effect running on the host (and any frames it streams) is the new profile's
     // before the page shows it.
     device.ApplyProfileLighting();
+    ReportDamagedFile(device.TakeDamagedLightFile());
     device.DropDeletedMacros();
     device.RefreshPage();
     device.WriteSettings();
@@ -171,12 +175,18 @@ void CMainWnd::CopyProfile(CQuorvaneUSBDevice&, CDeviceProfileUI& panel) {
 }
 
 void CMainWnd::DeleteProfile(CQuorvaneUSBDevice&, CDeviceProfileUI& panel) {
+    // The last profile is refused without a question.
+    const profiles::ProfileListModel* model = panel.Model();
+    if (model != nullptr && model->Entries().size() > 1 &&
+        Ask("profile_delete_ask_text", true, panel.GetSelectedName()) != 1)
+        return;
     if (ReportProfileOutcome(panel.DeleteProfile())) SwitchProfile();
 }
 
 void CMainWnd::RenameProfile(CQuorvaneUSBDevice&, CDeviceProfileUI& panel) {
     const std::string name = panel.GetNameText();
-    if (!name.empty()) ReportProfileOutcome(panel.RenameProfile(name));
+    if (!name.empty() && ReportProfileOutcome(panel.RenameProfile(name)))
+        ShowPageNote("saved_note_text");
 }
 
 void CMainWnd::ImportProfile(CQuorvaneUSBDevice&, CDeviceProfileUI& panel) {
@@ -185,7 +195,7 @@ void CMainWnd::ImportProfile(CQuorvaneUSBDevice&, CDeviceProfileUI& panel) {
 }
 
 void CMainWnd::ExportProfile(CQuorvaneUSBDevice&, CDeviceProfileUI& panel) {
-    std::string path;
+    std::string path = profiles::ProfileFileName(panel.GetSelectedName());
     // The save dialog has already asked before replacing a file.
     if (ChooseProfileFile(true, &path) && !path.empty())
         ReportProfileOutcome(panel.ExportProfile(path, true));
@@ -200,9 +210,16 @@ void CMainWnd::ResetProfile(CQuorvaneUSBDevice& device, CDeviceProfileUI& panel)
 }
 
 bool CMainWnd::ChooseProfileFile(bool save, std::string* path) {
-    if (options_.chooseFile) return options_.chooseFile(save, path);
-    return save ? SaveFileDialog(kProfileFilter, GetHWND(), path)
-                : OpenFileDialog(kProfileFilter, GetHWND(), path);
+    if (!options_.chooseFile)
+        return save ? SaveFileDialog(kProfileFilter, GetHWND(), path)
+                    : OpenFileDialog(kProfileFilter, GetHWND(), path);
+    // A stand-in for the dialogs sees the suggestion where the dialog would start, and
+    // its answer gets what the dialog adds.
+    const char* home = std::getenv("HOME");
+    *path = DialogStart(*path, home != nullptr ? home : "");
+    if (!options_.chooseFile(save, path)) return false;
+    if (save) *path = WithDefaultSuffix(*path, DefaultSuffix(kProfileFilter));
+    return true;
 }
 
 }  // namespace vivori::app

@@ -79,7 +79,7 @@ void CMainWnd::BindRecoilHandlers() {
             else if (result.result != CMD_OK)  // the mouse is away, or a command failed
                 ShowMessageText("shoot_save_failed_text");
             else
-                ShowMessageText("shoot_saved_text");
+                NoteWritten(*mouse);
         }
     };
     handlers_["RecoilWeapon"] = [](TNotifyUI& msg, int index) {

@@ -16,6 +16,9 @@ namespace vivori::app {
 // 0 from "closebtn" or "laterbtn".
 class CColorSelectWnd : public ui::WindowImplBase {
   public:
+    // The palette file was found damaged when the window opened; it is left as it is.
+    bool FileDamaged() const { return file_.Damaged(); }
+    const std::filesystem::path& FilePath() const { return file_.UserFile(); }
     static constexpr ui::UINT kResultCancel = 0;
     static constexpr ui::UINT kResultColour = 1;
     static constexpr ui::UINT kResultNoPalette = 2;

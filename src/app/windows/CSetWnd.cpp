@@ -10,8 +10,11 @@
 #include "app/windows/CMsgWnd.h"
 #include "panels/CUpdatePageUI.h"
 #include "platform/Debug.h"
+#include "platform/InstallFolders.h"
+#include "profiles/Autostart.h"
 #include "ui/core/CComboUI.h"
 #include "ui/core/CListLabelElementUI.h"
+#include "ui/core/CResourceManager.h"
 #include "ui/core/COptionUI.h"
 #include "ui/message/Messages.h"
 
@@ -30,7 +33,7 @@ HWND CSetWnd::Open(HWND owner, std::vector<std::string> languageTexts, int curre
                    UpdateSetup update, std::optional<UiPoint> topRight, SdkSetup sdk) {
     auto* window = new CSetWnd(std::move(languageTexts), currentLanguage, std::move(update));
     window->sdk_ = std::move(sdk);
-    const HWND hwnd = window->Create(owner, "setwnd", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 630, 500);
+    const HWND hwnd = window->Create(owner, "setwnd", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 630, 572);
     if (hwnd == 0) {
         delete window;
         return 0;
@@ -89,8 +92,23 @@ void CSetWnd::CommitSdkSetting() {
                              MsgButtons::Confirm);
 }
 
+void CSetWnd::CommitAutostart() {
+    auto* check = dynamic_cast<COptionUI*>(pm_.FindControl("autostart_check"));
+    if (check == nullptr) return;
+    const profiles::DataFolders folders = profiles::DataFolders::FromEnvironment();
+    const std::string failed = profiles::SetAutostart(folders, check->IsSelected(), ExecutablePath());
+    if (failed.empty()) return;
+    check->Selected(profiles::AutostartEnabled(folders), false);
+    CMsgWnd::ShowMessage(GetHWND(), "",
+                         CResourceManager::GetInstance().ResolveText("settings_write_failed_text") + "\n" + failed, dpi_, false,
+                         MsgButtons::Confirm);
+}
+
 void CSetWnd::InitWindow() {
     ShowSdkSetting();
+    if (auto* check = dynamic_cast<COptionUI*>(pm_.FindControl("autostart_check")))
+        check->Selected(profiles::AutostartEnabled(profiles::DataFolders::FromEnvironment()),
+                        false);
     if (CControlUI* page = pm_.FindControl("update_page"))
         page_ = static_cast<panels::CUpdatePageUI*>(
             page->GetInterface(panels::CUpdatePageUI::kInterface));
@@ -145,6 +163,8 @@ void CSetWnd::Notify(TNotifyUI& msg) {
         if (click && HandleCaptionClick(*this, name)) return;
         if (click && name == "update_OK_btn" && page_) return StartDownload();
         if (page_ && page_->OnNotify(msg)) return;
+        if (msg.sType == kNotifySelectChanged && name == "autostart_check")
+            return CommitAutostart();
         if ((msg.sType == kNotifySelectChanged && name == "sdk_allow_check") ||
             ((msg.sType == kNotifyReturn || msg.sType == kNotifyKillFocus) &&
              (name == "sdk_port_edit" || name == "sdk_address_edit")))

@@ -76,6 +76,8 @@ class CSetWnd : public ui::WindowImplBase {
     void ShowSdkSetting();
     // Takes the check box and the two edits; a value that is not one is put back.
     void CommitSdkSetting();
+    // Writes or removes the session's autostart entry as the check box says.
+    void CommitAutostart();
 
     std::vector<std::string> languageTexts_;
     int currentLanguage_;

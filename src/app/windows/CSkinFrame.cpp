@@ -1,6 +1,11 @@
 #include "app/windows/CSkinFrame.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "app/windows/CMsgWnd.h"
 #include "profiles/SkinSetting.h"
+#include "ui/core/CResourceManager.h"
 #include "ui/core/CTabLayoutUI.h"
 #include "ui/message/Messages.h"
 #include "ui/qt/FileDialogs.h"
@@ -82,18 +87,27 @@ void CSkinFrame::Notify(TNotifyUI& msg) {
         Store({});
     } else if (name == "skin_Custom") {
         std::string path;
-        // The dialog takes the focus; the popup must outlive it, for this notification
-        // is still being handled by its paint manager when the dialog returns.
+        // The dialog (and a refusal's message) takes the focus; the popup must outlive
+        // it, for this notification is still being handled by its paint manager when
+        // the dialog returns.
         choosingFile_ = true;
         const bool chosen = TheChooser()
                                 ? TheChooser()(&path)
                                 : OpenFileDialog("(*.png)|*.png|(*.*)|*.*||", GetHWND(), &path);
-        choosingFile_ = false;
-        // Cancelling the dialog leaves the background as it is.
-        if (chosen && !path.empty()) {
+        // Cancelling the dialog leaves the background as it is. A FIFO or a device
+        // would block every later start-up reading it: only regular files are taken.
+        std::error_code error;
+        if (chosen && !path.empty() && !std::filesystem::is_regular_file(path, error)) {
+            CMsgWnd::ShowMessage(
+                GetHWND(), "",
+                CResourceManager::GetInstance().ResolveText("background_refused_text") + "\n" +
+                    path,
+                pm_.GetDPI(), false, MsgButtons::Confirm);
+        } else if (chosen && !path.empty()) {
             Publish({false, 0, path});
             Store({profiles::SkinChoice::Kind::Image, path, 0});
         }
+        choosingFile_ = false;
     }
 }
 

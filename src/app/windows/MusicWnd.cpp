@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/core/COptionUI.h"
+#include "ui/core/CResourceManager.h"
 #include "ui/core/CProgressUI.h"
 
 namespace vivori::app {
@@ -23,6 +24,14 @@ int StyleOf(std::string_view name, std::string_view prefix) {
     return n >= 0 && n < profiles::kAudioStyleCount ? n : -1;
 }
 
+// A style still under its stored default name ("第一组", ...) is shown by that name in
+// the current language; the file keeps the stored default, so other readers agree.
+std::string ShownStyleName(const std::string& stored, int style) {
+    if (!stored.empty() && stored != profiles::DefaultAudioStyleName(style)) return stored;
+    return CResourceManager::GetInstance().ResolveText("audio_style_default_" +
+                                                       std::to_string(style + 1));
+}
+
 }  // namespace
 
 HWND MusicWnd::CreateFor(HWND owner) {
@@ -37,7 +46,7 @@ void MusicWnd::InitWindow() {
     for (int s = 0; s < profiles::kAudioStyleCount; ++s) {
         const std::string n = std::to_string(s + 1);
         if (CControlUI* edit = pm_.FindControl("audio_edit_name" + n))
-            edit->SetText(set_.names[size_t(s)]);
+            edit->SetText(ShownStyleName(set_.names[size_t(s)], s));
         if (auto* tab = dynamic_cast<COptionUI*>(pm_.FindControl("audio_select_tab" + n)))
             tab->Selected(s == set_.style, false);
     }
@@ -67,9 +76,9 @@ void MusicWnd::Notify(TNotifyUI& msg) {
         const int style = StyleOf(name, "audio_edit_name");
         if (style >= 0) {
             std::string text = msg.pSender->GetText();
-            if (text.empty()) {
+            if (text.empty() || text == ShownStyleName({}, style)) {
                 text = profiles::DefaultAudioStyleName(style);
-                msg.pSender->SetText(text);
+                msg.pSender->SetText(ShownStyleName(text, style));
             }
             set_.names[size_t(style)] = text;
         }

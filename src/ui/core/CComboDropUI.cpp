@@ -17,12 +17,17 @@ CComboDropUI::~CComboDropUI() = default;
 void CComboDropUI::Arrange() {
     UiRect client = ClientRect();
     int needed = 0;
+    int row = 0;
     for (int i = 0; i < combo_.GetCount(); ++i) {
         CControlUI* item = combo_.GetItemAt(i);
         if (!item->IsOwnVisible()) continue;
-        needed += item->EstimateSize({client.Width(), client.Height()}).cy;
+        const int height = item->EstimateSize({client.Width(), client.Height()}).cy;
+        if (row == 0) row = height;
+        needed += height;
     }
     ProcessScrollBar(pos_.Deflate(inset_), 0, needed);
+    // One wheel notch or arrow press moves one row.
+    if (CScrollBarUI* bar = GetVerticalScrollBar(); bar != nullptr && row > 0) bar->SetLineSize(row);
     client = ClientRect();
     int y = client.top - GetScrollPos().cy;
     for (int i = 0; i < combo_.GetCount(); ++i) {

@@ -290,6 +290,14 @@ void CControlUI::DoPaint(IRender& render, const UiRect& paintRect) {
     PaintStatusImage(render);
     PaintText(render);
     PaintBorder(render);
+    PaintFocus(render);
+}
+
+void CControlUI::PaintFocus(IRender& render) {
+    // Only after the keyboard moved it: a mouse user knows where they clicked.
+    if (manager_ == nullptr || !manager_->IsFocusShown() || manager_->GetFocus() != this) return;
+    constexpr UiColor kFocusColour = 0xFF8FB8FF;
+    render.DrawBorder(pos_, kFocusColour, 2, borderRound_);
 }
 
 void CControlUI::PaintBkColor(IRender& render) {

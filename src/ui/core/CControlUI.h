@@ -117,6 +117,8 @@ class CControlUI {
     void SetKeyboardEnabled(bool enabled = true) { keyboardEnabled_ = enabled; }
     bool IsFocused() const { return focused_; }
     virtual void SetFocus();
+    // The ring round the control that has the keyboard focus, when it is drawn.
+    void PaintFocus(IRender& render);
     bool IsContextMenuUsed() const { return menuUsed_; }
     void SetContextMenuUsed(bool used) { menuUsed_ = used; }
     unsigned GetState() const { return state_; }

@@ -66,6 +66,8 @@ void CLabelUI::SetAttribute(std::string_view name, std::string_view value) {
     } else if (name == "wordbreak") {
         textStyle_ = ParseBool(value) ? (textStyle_ | kTextWordBreak) & ~kTextSingleLine
                                       : (textStyle_ & ~kTextWordBreak) | kTextSingleLine;
+    } else if (name == "textfit") {
+        textStyle_ = ParseBool(value) ? textStyle_ | kTextFit : textStyle_ & ~kTextFit;
     } else if (name == "font") {
         SetFont(ParseInt(value));
     } else if (name == "textcolor") {

@@ -44,7 +44,7 @@ UiRect PlaceMenu(UiPoint point, UiSize size, int alignment, const UiRect& screen
     return rect;
 }
 
-bool CMenuWnd::Init(HWND owner, std::string_view layout, UiPoint point, int alignment) {
+bool CMenuWnd::Init(HWND owner, std::string_view layout, UiPoint point, int alignment, int dpi) {
     layout_ = layout;
     menuOwner_ = owner;
     if (Create(owner, "", WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST) == 0) {
@@ -66,7 +66,9 @@ bool CMenuWnd::Init(HWND owner, std::string_view layout, UiPoint point, int alig
         if (menu != nullptr) height += menu->GetInset().top + menu->GetInset().bottom;
         size.cy = std::max(height, 1);
     }
-    host_->SetRect(PlaceMenu(point, size, alignment, host_->ScreenRect()));
+    pm_.SetDPI(dpi);
+    host_->SetRect(
+        PlaceMenu(point, {pm_.Scale(size.cx), pm_.Scale(size.cy)}, alignment, host_->ScreenRect()));
     pm_.SetClientSize(size);
     ShowWindow(true, true);
     return true;

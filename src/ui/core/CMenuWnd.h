@@ -31,10 +31,10 @@ UiRect PlaceMenu(UiPoint point, UiSize size, int alignment, const UiRect& screen
 // owner and closes the menu; losing focus closes it too.
 class CMenuWnd : public WindowImplBase {
   public:
-    // Opens the menu; false when the layout cannot be built. The object deletes
-    // itself when the menu window ends.
+    // Opens the menu, drawn at `dpi` like the window it belongs to; false when the
+    // layout cannot be built. The object deletes itself when the menu window ends.
     bool Init(HWND owner, std::string_view layout, UiPoint point,
-              int alignment = eMenuAlignment_Left | eMenuAlignment_Top);
+              int alignment = eMenuAlignment_Left | eMenuAlignment_Top, int dpi = 96);
     // Closes the menu (the object goes with it).
     void DestroyMenu();
 

@@ -246,6 +246,37 @@ void CPaintManagerUI::SetFocus(CControlUI* control) {
     }
 }
 
+void CPaintManagerUI::MoveFocus(bool backwards) {
+    if (root_ == nullptr) return;
+    LayoutIfNeeded();
+    std::vector<CControlUI*> stops;
+    root_->FindControl(
+        [&stops](CControlUI* c) -> CControlUI* {
+            const bool takesKeys = c->GetInterface("Button") != nullptr ||
+                                   c->GetInterface("Edit") != nullptr ||
+                                   c->GetInterface("Combo") != nullptr ||
+                                   c->GetInterface("Slider") != nullptr;
+            if (takesKeys && c->IsKeyboardEnabled() && c->IsMouseEnabled() &&
+                !c->GetPos().IsEmpty())
+                stops.push_back(c);
+            return nullptr;
+        },
+        kFindVisible | kFindEnabled);
+    if (stops.empty()) return;
+    const auto at = std::find(stops.begin(), stops.end(), focus_);
+    std::size_t next = 0;
+    if (at == stops.end())
+        next = backwards ? stops.size() - 1 : 0;
+    else if (backwards)
+        next = (std::size_t(at - stops.begin()) + stops.size() - 1) % stops.size();
+    else
+        next = (std::size_t(at - stops.begin()) + 1) % stops.size();
+    if (focus_ != nullptr) focus_->Invalidate();
+    SetFocus(stops[next]);
+    focusShown_ = true;
+    if (focus_ != nullptr) focus_->Invalidate();
+}
+
 bool CPaintManagerUI::AddNotifier(INotifyUI* notifier) {
     if (notifier == nullptr ||
         std::find(notifiers_.begin(), notifiers_.end(), notifier) != notifiers_.end()) {
@@ -512,6 +543,8 @@ void CPaintManagerUI::HandleMouseLeaveWindow() {
 
 void CPaintManagerUI::HandleButtonDown(UiPoint point, unsigned keyState) {
     LayoutIfNeeded();
+    if (focusShown_ && focus_ != nullptr) focus_->Invalidate();
+    focusShown_ = false;
     lastMouse_ = point;
     CControlUI* control = HitTest(point);
     // A press outside an open popup closes it and goes no further, as a drop-down
@@ -600,6 +633,18 @@ void CPaintManagerUI::HandleKeyDown(std::uint32_t key, unsigned keyState) {
         ClosePopup();
         return;
     }
+    if (key == kKeyTab && (keyState & kModControl) == 0) {
+        MoveFocus((keyState & kModShift) != 0);
+        ProcessDelayedCleanup();
+        return;
+    }
+    if (key == kKeyEscape && !escapeControl_.empty())
+        if (CControlUI* close = FindControl(escapeControl_);
+            close != nullptr && close->IsVisible() && close->IsEnabled()) {
+            close->Activate();
+            ProcessDelayedCleanup();
+            return;
+        }
     if (focus_ != nullptr) SendEvent(focus_, UiEventType::KeyDown, lastMouse_, keyState, key);
     ProcessDelayedCleanup();
 }

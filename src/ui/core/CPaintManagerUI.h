@@ -73,6 +73,12 @@ class CPaintManagerUI {
     // Focus, capture and hover.
     CControlUI* GetFocus() const { return focus_; }
     void SetFocus(CControlUI* control);
+    // Tab order: the next (or previous) control that takes the keyboard, in layout
+    // order, wrapping round; the focus is drawn from then until the next mouse press.
+    void MoveFocus(bool backwards);
+    bool IsFocusShown() const { return focusShown_ && focus_ != nullptr; }
+    // Escape presses this control (a dialog's close button), when it is shown.
+    void SetEscapeControl(std::string name) { escapeControl_ = std::move(name); }
     void SetCapture() { captured_ = true; }
     void ReleaseCapture() { captured_ = false; }
     bool IsCaptured() const { return captured_; }
@@ -200,6 +206,8 @@ class CPaintManagerUI {
     CControlUI* click_ = nullptr;
     CControlUI* rightClick_ = nullptr;
     CControlUI* popup_ = nullptr;
+    bool focusShown_ = false;
+    std::string escapeControl_;
     CControlUI* popupOwner_ = nullptr;
     bool captured_ = false;
     bool updateNeeded_ = true;

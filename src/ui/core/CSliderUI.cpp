@@ -82,6 +82,17 @@ void CSliderUI::DoEvent(TEventUI& event) {
             SetValue(value_ + (static_cast<int>(event.wParam) > 0 ? step_ : -step_));
             Notify(kNotifyValueChanged);
             return;
+        case UiEventType::KeyDown:
+            // The arrows move it a step, as the wheel does.
+            if (event.key == kKeyRight || event.key == kKeyUp || event.key == kKeyLeft ||
+                event.key == kKeyDown) {
+                const bool up = event.key == kKeyRight || event.key == kKeyUp;
+                SetValue(value_ + (up ? step_ : -step_));
+                Notify(kNotifyValueChanged);
+                return;
+            }
+            CProgressUI::DoEvent(event);
+            return;
         case UiEventType::MouseEnter:
             state_ |= kStateHot;
             Invalidate();
@@ -95,8 +106,33 @@ void CSliderUI::DoEvent(TEventUI& event) {
     }
 }
 
+void CSliderUI::SetValue(int value) {
+    CProgressUI::SetValue(value);
+    ShowValue();
+}
+
+std::string CSliderUI::ValueText() const {
+    // The format comes from our own layouts; only its one "%d" is filled.
+    std::string text = valueFormat_;
+    const auto at = text.find("%d");
+    if (at == std::string::npos) return std::to_string(value_);
+    return text.replace(at, 2, std::to_string(value_));
+}
+
+void CSliderUI::ShowValue() {
+    if (valueLabel_.empty() || manager_ == nullptr) return;
+    if (CControlUI* label = manager_->FindControl(valueLabel_)) {
+        const std::string text = ValueText();
+        if (label->GetText() != text) label->SetText(text);
+    }
+}
+
 void CSliderUI::SetAttribute(std::string_view name, std::string_view value) {
-    if (name == "step") {
+    if (name == "valuelabel") {
+        valueLabel_ = value;
+    } else if (name == "valueformat") {
+        valueFormat_ = value;
+    } else if (name == "step") {
         SetChangeStep(ParseInt(value));
     } else if (name == "thumbsize") {
         thumbSize_ = ParseSize(value);
@@ -114,6 +150,7 @@ void CSliderUI::SetAttribute(std::string_view name, std::string_view value) {
 }
 
 void CSliderUI::PaintStatusImage(IRender& render) {
+    ShowValue();  // a value set before the label was in the window
     CProgressUI::PaintStatusImage(render);
     UiRect thumb = GetThumbRect();
     const std::string* image = &thumbImage_;

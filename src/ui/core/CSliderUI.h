@@ -18,6 +18,9 @@ class CSliderUI : public CProgressUI {
     UiRect GetThumbRect() const;
     void DoEvent(TEventUI& event) override;
     void SetAttribute(std::string_view name, std::string_view value) override;
+    // A control named by "valuelabel" shows the value, through "valueformat" ("%d dB").
+    void SetValue(int value) override;
+    std::string ValueText() const;
 
   protected:
     void PaintStatusImage(IRender& render) override;
@@ -34,6 +37,10 @@ class CSliderUI : public CProgressUI {
     std::string thumbPushedImage_;
     UiColor thumbColor_ = 0;
     bool dragging_ = false;
+    std::string valueLabel_;
+    std::string valueFormat_ = "%d";
+
+    void ShowValue();
 };
 
 }  // namespace vivori::ui

@@ -18,6 +18,9 @@ inline constexpr unsigned kTextBottom = 0x0008;
 inline constexpr unsigned kTextWordBreak = 0x0010;
 inline constexpr unsigned kTextSingleLine = 0x0020;
 inline constexpr unsigned kTextEndEllipsis = 0x8000;
+// Show all of the text in its rectangle: on two lines, and at a smaller size, when one
+// line at the layout's size is too wide (key caps, whose labels vary by language).
+inline constexpr unsigned kTextFit = 0x10000;
 
 // One image reference of a layout: a bare file name, or "file='a.png' source='0,0,10,10'
 // dest='…' corner='…' fade='200' mask='#FFFF00FF'".

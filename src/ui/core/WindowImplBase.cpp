@@ -68,6 +68,8 @@ LRESULT WindowImplBase::OnCreate() {
     }
     pm_.AttachDialog(root);
     pm_.AddNotifier(this);
+    // A dialog closes on Escape as its close button would, with that button's checks.
+    if (owner_ != 0) pm_.SetEscapeControl("closebtn");
     InitWindow();
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "ui/qt/CRenderEngine.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainterPath>
 #include <algorithm>
@@ -322,14 +323,47 @@ const QFont& CRenderEngine::FontFor(int id) {
 void CRenderEngine::DrawText(const UiRect& rect, std::string_view text, UiColor color, int font,
                              unsigned style) {
     if (rect.IsEmpty() || text.empty()) return;
-    const QFont& qfont = FontFor(font);
+    QFont qfont = FontFor(font);
     QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    if ((style & kTextEndEllipsis) != 0 && (style & kTextWordBreak) == 0) {
+    int flags = AlignmentFlags(style);
+    if ((style & kTextFit) != 0) {
+        FittedText fitted = FitText(qfont, ToQRect(rect).size(), shown);
+        qfont = fitted.font;
+        if (fitted.wrap) flags = (flags & ~Qt::TextSingleLine) | Qt::TextWordWrap;
+    } else if ((style & kTextEndEllipsis) != 0 && (style & kTextWordBreak) == 0) {
         shown = QFontMetrics(qfont).elidedText(shown, Qt::ElideRight, rect.Width());
     }
     painter_.setFont(qfont);
     painter_.setPen(ToQColor(color));
-    painter_.drawText(ToQRect(rect), AlignmentFlags(style), shown);
+    painter_.drawText(ToQRect(rect), flags, shown);
+}
+
+CRenderEngine::FittedText CRenderEngine::FitText(const QFont& font, QSize box,
+                                                 const QString& text) {
+    const int from = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    FittedText fitted{font, false, true};
+    for (int size = from; size >= std::min(from, kMinFitPixels); --size) {
+        fitted.font.setPixelSize(size);
+        const QFontMetrics metrics(fitted.font);
+        if (metrics.horizontalAdvance(text) <= box.width() && metrics.height() <= box.height()) {
+            fitted.wrap = false;
+            return fitted;
+        }
+        // Two lines at most: a third would not be read on a key cap. A line is as high
+        // as its tallest glyph's font (a fallback font for Chinese is taller).
+        const QRect wrapped = metrics.boundingRect(QRect(0, 0, box.width(), 1 << 20),
+                                                   Qt::AlignLeft | Qt::TextWordWrap, text);
+        const int line = metrics.boundingRect(QRect(0, 0, 1 << 20, 1 << 20), Qt::AlignLeft, text)
+                             .height();
+        if (wrapped.width() <= box.width() && wrapped.height() <= box.height() &&
+            wrapped.height() <= 2 * line) {
+            fitted.wrap = true;
+            return fitted;
+        }
+    }
+    fitted.fits = false;
+    fitted.wrap = true;
+    return fitted;
 }
 
 UiSize CRenderEngine::MeasureText(std::string_view text, int font) {

@@ -37,6 +37,17 @@ class CRenderEngine : public IRender {
     // The Qt font for an entry of the font table (the manager's default for an
     // unknown id).
     static QFont MakeFont(const FontInfo& info);
+
+    // The font and wrapping that show all of `text` within `box`: the font as it is when
+    // one line fits, else two lines, else the same at smaller sizes down to
+    // kMinFitPixels. `fits` is false when even that is too large.
+    struct FittedText {
+        QFont font;
+        bool wrap = false;
+        bool fits = true;
+    };
+    static constexpr int kMinFitPixels = 8;
+    static FittedText FitText(const QFont& font, QSize box, const QString& text);
     const QFont& FontFor(int id);
 
   private:

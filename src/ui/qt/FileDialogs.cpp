@@ -1,6 +1,8 @@
 #include "ui/qt/FileDialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <filesystem>
 #include <vector>
 
 namespace vivori::ui {
@@ -28,10 +30,17 @@ std::string Trim(std::string text) {
 }
 
 bool RunDialog(bool save, std::string_view filter, std::string* path) {
-    QString qtFilter = QString::fromStdString(QtFileFilter(filter));
-    // QFileDialog asks before overwriting by default and lets a save name a new file.
-    QString chosen = save ? QFileDialog::getSaveFileName(nullptr, QString(), QString(), qtFilter)
-                          : QFileDialog::getOpenFileName(nullptr, QString(), QString(), qtFilter);
+    const std::string start =
+        DialogStart(path != nullptr ? *path : std::string(), QDir::homePath().toStdString());
+    QFileDialog dialog(nullptr, QString(), QString::fromStdString(start),
+                       QString::fromStdString(QtFileFilter(filter)));
+    // A save may name a new file; the dialog adds the suffix before it asks about
+    // replacing, so the question is about the file that will be written.
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save) dialog.setDefaultSuffix(QString::fromStdString(DefaultSuffix(filter)));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    const QString chosen = dialog.selectedFiles().front();
     if (chosen.isEmpty()) return false;
     if (path != nullptr) *path = chosen.toStdString();
     return true;
@@ -56,6 +65,31 @@ std::string QtFileFilter(std::string_view filter) {
         result.append(" (").append(spaced).append(")");
     }
     return result;
+}
+
+std::string DefaultSuffix(std::string_view filter) {
+    const std::vector<std::string> parts = SplitFilter(filter);
+    if (parts.size() < 2) return {};
+    std::string pattern = Trim(parts[1]);
+    pattern = Trim(pattern.substr(0, pattern.find(';')));
+    if (pattern.size() < 3 || pattern.compare(0, 2, "*.") != 0) return {};
+    std::string suffix = pattern.substr(2);
+    return suffix.find_first_of("*?[") == std::string::npos ? suffix : std::string();
+}
+
+std::string WithDefaultSuffix(std::string path, std::string_view suffix) {
+    if (suffix.empty() || path.empty() || path.back() == '/') return path;
+    if (std::filesystem::path(path).filename().has_extension()) return path;
+    path.append(".").append(suffix);
+    return path;
+}
+
+std::string DialogStart(std::string_view suggestion, std::string_view home) {
+    if (!suggestion.empty() && suggestion.front() == '/') return std::string(suggestion);
+    std::string start(home);
+    if (suggestion.empty()) return start;
+    if (start.empty() || start.back() != '/') start.push_back('/');
+    return start.append(suggestion);
 }
 
 bool OpenFileDialog(std::string_view filter, HWND owner, std::string* path) {

@@ -1,6 +1,8 @@
 #include "ui/qt/ImageCache.h"
 
 #include <QImageReader>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/Debug.h"
 #include "ui/core/CResourceManager.h"
@@ -10,6 +12,12 @@ namespace {
 
 QImage Load(const std::string& path, UiColor mask) {
     const char* file = path.c_str();
+    // Opening a FIFO or a device would wait for a writer that never comes.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        DebugPrintf("image %s: not a regular file", file);
+        return {};
+    }
     QImageReader reader(QString::fromStdString(path));
     QSize size = reader.size();
     if (size.width() > ImageCache::kMaxSide || size.height() > ImageCache::kMaxSide) {

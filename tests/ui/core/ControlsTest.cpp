@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -295,6 +296,35 @@ TEST_F(GalleryTest, LanguageReloadShowsTheNewTexts) {
     EXPECT_EQ(title->GetText(), "工具包");
     testing::UseGalleryResources();
     EXPECT_EQ(title->GetText(), "Toolkit gallery");
+}
+
+
+TEST_F(GalleryTest, TabWalksTheControlsBothWaysSkippingDisabledOnesAndKeysPressThem) {
+    CPaintManagerUI& pm = window.PaintManager();
+    // From the last control backwards, then forwards round to the first.
+    pm.HandleKeyDown(kKeyTab, kModShift);
+    ASSERT_NE(pm.GetFocus(), nullptr);
+    const CControlUI* last = pm.GetFocus();
+    EXPECT_TRUE(pm.IsFocusShown());
+    pm.HandleKeyDown(kKeyTab);
+    EXPECT_EQ(pm.GetFocus()->GetName(), "minbtn");
+    pm.HandleKeyDown(kKeyTab, kModShift);
+    EXPECT_EQ(pm.GetFocus(), last);
+    std::vector<std::string> order;
+    for (int n = 0; n < 12; ++n) {
+        pm.HandleKeyDown(kKeyTab);
+        order.push_back(pm.GetFocus()->GetName());
+    }
+    EXPECT_EQ(std::count(order.begin(), order.end(), "disabled_button"), 0);
+    EXPECT_NE(std::find(order.begin(), order.end(), "check_box"), order.end());
+    // Space presses the focused check box; a mouse press hides the ring again.
+    while (pm.GetFocus()->GetName() != "check_box") pm.HandleKeyDown(kKeyTab);
+    auto* check = window.Find<COptionUI>("check_box");
+    const bool was = check->IsSelected();
+    pm.HandleKeyDown(' ');
+    EXPECT_NE(check->IsSelected(), was);
+    window.Click("plain_button");
+    EXPECT_FALSE(pm.IsFocusShown());
 }
 
 }  // namespace

@@ -234,6 +234,7 @@ TEST_F(SkinTest, KeyboardPageHoldsEveryKeyInsideItsPictureAndEveryNamedControl) 
         EXPECT_EQ(key->IsVisible(), light->IsVisible()) << i;
         if (!key->IsVisible()) continue;
         EXPECT_EQ(key->GetPos(), light->GetPos()) << i;
+        if (i == 0) std::printf("picture %d %d %d %d\n", picture->GetPos().left, picture->GetPos().top, picture->GetPos().right, picture->GetPos().bottom);
         EXPECT_EQ(picture->GetPos().Intersect(key->GetPos()), key->GetPos())
             << "key " << i << " outside the picture";
         for (const UiRect& other : caps)

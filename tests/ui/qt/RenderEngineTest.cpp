@@ -99,6 +99,19 @@ TEST(FileDialogFilterTest, WindowsFiltersBecomeQtFilters) {
     EXPECT_EQ(QtFileFilter(""), "");
 }
 
+TEST(FileDialogFilterTest, SavesGetTheFiltersExtensionAndDialogsStartAtHome) {
+    EXPECT_EQ(DefaultSuffix("Profile Files(*.json)|*.json;|"), "json");
+    EXPECT_EQ(DefaultSuffix("(*.*)|*.*||"), "");
+    EXPECT_EQ(DefaultSuffix(""), "");
+    EXPECT_EQ(WithDefaultSuffix("/h/Raid", "json"), "/h/Raid.json");
+    EXPECT_EQ(WithDefaultSuffix("/h/Raid.JSON", "json"), "/h/Raid.JSON");
+    EXPECT_EQ(WithDefaultSuffix("/h/v1.2/Raid", "json"), "/h/v1.2/Raid.json");
+    EXPECT_EQ(WithDefaultSuffix("/h/Raid", ""), "/h/Raid");
+    EXPECT_EQ(DialogStart("", "/home/u"), "/home/u");
+    EXPECT_EQ(DialogStart("Raid.json", "/home/u"), "/home/u/Raid.json");
+    EXPECT_EQ(DialogStart("/tmp/x.json", "/home/u"), "/tmp/x.json");
+}
+
 TEST(MemoryFontTest, AMissingFontFileIsReportedAndHarmless) {
     vivori::ui::testing::TestApplication();
     MemoryFont font("/nonexistent");
