@@ -8,6 +8,7 @@
 
 #include "Ctl.h"
 #include "DeviceAccess.h"
+#include "DeviceObjects.h"
 #include "KeysAndMacros.h"
 #include "Text.h"
 #include "devices/AssignmentLabel.h"
@@ -21,8 +22,12 @@ using devices::CQuorvaneMouseDevice;
 namespace mb = devices::mouse_byte;
 
 constexpr const char* kUsage =
-    "usage: mouse read | mouse apply [--screen WxH] | mouse dpi --sensor C --step S --base B "
-    "--max M (--position N | --text T)";
+    "usage: mouse read | mouse apply [--screen WxH] | mouse set [--stage N --dpi D] "
+    "[--active-stage N] [--rate HZ] | mouse dpi --sensor C --step S --base B --max M "
+    "(--position N | --text T)";
+
+// The page's report-rate options in order (polling option index).
+constexpr int kRates[CQuorvaneMouseDevice::kPollingOptions] = {125, 250, 500, 1000, 2000};
 
 int Word(const uint8_t* bytes) {
     return bytes[0] | bytes[1] << 8;
@@ -140,8 +145,61 @@ int Dpi(const std::map<std::string, std::string>& pairs) {
     return 0;
 }
 
+// Each change is the page's reaction to it (each saves the profile and writes the mouse).
+int Set(const Options& options, const std::vector<std::string>& args) {
+    OptionValues values;
+    if (int refused =
+            ParseOptionValues(args, 1, {"--stage", "--dpi", "--active-stage", "--rate"}, &values))
+        return refused;
+    if (values.values.empty())
+        return Fail("mouse set needs --stage N --dpi D, --active-stage N or --rate HZ"),
+               kExitUsage;
+    if (values.Has("stage") != values.Has("dpi"))
+        return Fail("--stage and --dpi go together"), kExitUsage;
+    int stage = -1, dpi = -1, active = -1, rate = -1;
+    if (int bad = NumberOption(values, "stage", devices::kMouseStageCount - 1, &stage)) return bad;
+    if (int bad = NumberOption(values, "dpi", 0xFFFF, &dpi)) return bad;
+    if (int bad = NumberOption(values, "active-stage", devices::kMouseStageCount - 1, &active))
+        return bad;
+    if (int bad = NumberOption(values, "rate", 0xFFFF, &rate)) return bad;
+    int option = -1;
+    for (int i = 0; i < CQuorvaneMouseDevice::kPollingOptions; ++i)
+        if (kRates[i] == rate) option = i;
+    if (rate >= 0 && option < 0)
+        return Fail("--rate takes 125, 250, 500, 1000 or 2000 (Hz), not " + std::to_string(rate)),
+               kExitUsage;
+
+    DeviceObject object;
+    if (int failed = OpenDeviceObject(options, "mouse", &object)) return failed;
+    auto& mouse = static_cast<CQuorvaneMouseDevice&>(*object.device);
+    PrintProfileLine(mouse);
+    const devices::DpiScale scale = mouse.Scale();
+    if (stage >= 0) {
+        const int position = devices::DpiTextToPosition(scale, std::to_string(dpi));
+        if (int r = mouse.CommitStagePosition(stage, position); r != CMD_OK)
+            return CommandFailed("stage " + std::to_string(stage), r);
+        const int stored = mouse.GetDpiStages()[size_t(stage)].dpiX;
+        std::printf("stored:           stage %d DPI %d (position %d)\n", stage,
+                    devices::PositionToDpi(scale, stored), stored);
+    }
+    if (active >= 0) {
+        if (int r = mouse.OnStageSelected(active); r != CMD_OK)
+            return CommandFailed("stage selection", r);
+        std::printf("stored:           active stage %d\n", mouse.CurrentDpiStage());
+    }
+    if (option >= 0) {
+        if (int r = mouse.OnPollingOption(option); r != CMD_OK)
+            return CommandFailed("report rate", r);
+        std::printf("stored:           report rate %d Hz (option %d)\n", kRates[option],
+                    int(mouse.SystemSettings().reportRate));
+    }
+    std::printf("written to the mouse\n");
+    return 0;
+}
+
 int RunMouse(const Options& given) {
     const std::string action = given.args.empty() ? "" : given.args[0];
+    if (action == "set") return Set(given, given.args);
     const auto pairs = Pairs(given.args);
     if (!pairs) return Fail(kUsage), kExitUsage;
     if (action == "dpi") return Dpi(*pairs);
