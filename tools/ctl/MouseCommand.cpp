@@ -9,6 +9,7 @@
 #include "Ctl.h"
 #include "DeviceAccess.h"
 #include "DeviceObjects.h"
+#include "JsonOut.h"
 #include "KeysAndMacros.h"
 #include "Text.h"
 #include "devices/AssignmentLabel.h"
@@ -52,11 +53,59 @@ void PrintButtons(const CQuorvaneMouseDevice& mouse) {
     }
 }
 
-int Read(CQuorvaneMouseDevice& mouse) {
+void PrintJsonRead(CQuorvaneMouseDevice& mouse, int profile) {
+    const devices::DpiScale scale = mouse.Scale();
+    const devices::MouseBlockImage& block = mouse.BlockImage();
+    Json::Value document(Json::objectValue);
+    document["sensor"] = scale.sensor;
+    document["dpiStep"] = scale.step;
+    document["dpiBase"] = scale.base;
+    document["highestPosition"] = scale.highest;
+    document["profileIndex"] = profile;
+    document["currentStage"] = block[mb::kDpiStage];
+    Json::Value& stages = document["stages"] = Json::Value(Json::arrayValue);
+    for (int i = 0; i < devices::kMouseStageCount; ++i) {
+        const uint8_t* stage = block.data() + mb::kStages + size_t(i) * mb::kStageSize;
+        Json::Value entry(Json::objectValue);
+        entry["index"] = i;
+        entry["active"] = stage[0];
+        entry["position"] = Word(stage + 2);
+        entry["dpi"] = devices::PositionToDpi(scale, Word(stage + 2));
+        entry["colour"] = HexColour(stage[6], stage[7], stage[8]);
+        stages.append(entry);
+    }
+    document["pollingIndex"] = block[mb::kPollingRate];
+    const int polling = block[mb::kPollingRate];
+    document["reportRate"] =
+        polling < CQuorvaneMouseDevice::kPollingOptions ? Json::Value(kRates[polling]) : Json::Value();
+    document["light"] = LightJson(mouse.Light());
+    Json::Value& buttons = document["buttons"] = Json::Value(Json::arrayValue);
+    const devices::TextOf name = [](std::string_view key) { return std::string(key); };
+    for (int j = 0; j < CQuorvaneMouseDevice::kButtonCount; ++j) {
+        const auto& function = CQuorvaneMouseDevice::ButtonFunctions()[size_t(j)];
+        const uint8_t slot = mouse.DefaultKeyMap()[size_t(j)];
+        Json::Value entry(Json::objectValue);
+        entry["index"] = j;
+        entry["name"] = function.nameKey;
+        const bool placed = slot != CQuorvaneMouseDevice::kNoButtonSlot;
+        entry["slot"] = placed ? Json::Value(slot) : Json::Value();
+        const uint32_t code = placed ? mouse.SlotCode(slot) : function.defaultCode;
+        entry["code"] = Json::UInt(code);
+        entry["function"] = placed ? devices::AssignmentLabel(
+                                         profiles::KeyAssign::FromCode(uint16_t(j), code), name, {})
+                                         .value_or("")
+                                   : "";
+        buttons.append(entry);
+    }
+    PrintJson(document);
+}
+
+int Read(CQuorvaneMouseDevice& mouse, bool json) {
     if (int r = mouse.ReadDeviceInfo(); r != CMD_OK) return CommandFailed("information", r);
     int profile = 0;
     if (int r = mouse.ReadCurrentSettings(&profile); r != CMD_OK)
         return CommandFailed("current settings", r);
+    if (json) return PrintJsonRead(mouse, profile), 0;
     const devices::DpiScale scale = mouse.Scale();
     std::printf("sensor:           0x%04x\n", scale.sensor);
     std::printf("DPI step:         %d\n", scale.step);
@@ -199,6 +248,7 @@ int Set(const Options& options, const std::vector<std::string>& args) {
 
 int RunMouse(const Options& given) {
     const std::string action = given.args.empty() ? "" : given.args[0];
+    if (given.json && action != "read") return Fail("--json goes with mouse read"), kExitUsage;
     if (action == "set") return Set(given, given.args);
     const auto pairs = Pairs(given.args);
     if (!pairs) return Fail(kUsage), kExitUsage;
@@ -218,14 +268,29 @@ int RunMouse(const Options& given) {
     if (!bus) return Fail(error);
     CQuorvaneMouseDevice mouse(bus);
     if (!OpenCommandTransport(options, bus, mouse.Commands(), &error)) return Fail(error);
-    return action == "read" ? Read(mouse) : Apply(mouse, width, height);
+    return action == "read" ? Read(mouse, given.json) : Apply(mouse, width, height);
 }
 
 const Registrar registrar(
-    {"mouse", "mouse read|apply [--screen WxH]|dpi ...",
-     "the mouse's stages and buttons; apply writes the current profile; dpi converts "
-     "--position N or --text T with --sensor --step --base --max",
-     &RunMouse});
+    {.name = "mouse",
+     .usage = "mouse read|apply|set|dpi ...",
+     .summary = "the mouse's stages and buttons; apply writes the current profile; set changes "
+                "DPI stages and report rate; dpi converts slider positions and DPI",
+     .run = &RunMouse,
+     .help = "  read                    DPI scale, current profile index and stage, the five\n"
+             "                          stages (0-4), polling index, light, the eleven buttons\n"
+             "  apply [--screen WxH]    writes the current mouse profile (default 1920x1080)\n"
+             "  set                     stores in the current mouse profile and writes the\n"
+             "                          mouse, as the page does; any of:\n"
+             "    --stage N --dpi D     stage N (0-4) to the slider position of D DPI\n"
+             "    --active-stage N      stage N (0-4) becomes the current one\n"
+             "    --rate HZ             report rate 125, 250, 500, 1000 or 2000\n"
+             "  dpi --sensor C --step S --base B --max M (--position N | --text T)\n"
+             "                          slider position N to DPI, or DPI text T to position\n"
+             "examples:\n"
+             "  vivori-ctl --simulate mouse mouse set --stage 1 --dpi 1600 --rate 500\n"
+             "  vivori-ctl mouse dpi --sensor 0x3325 --step 100 --base 100 --max 120 --text 5100\n",
+     .json = true});
 
 }  // namespace
 }  // namespace vivori::ctl
