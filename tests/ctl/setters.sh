@@ -112,9 +112,11 @@ for kind in keyboard mouse; do
         status=$?
         # A code is refused only by the device (a key it has no slot for), never by the reading.
         [ $status = 2 ] && fail "assign set $key $code is a usage error: $out"
-        [ "$(printf '%d' "$(profile "$kind" "p['KeyList'][$key]['Assignment']")")" = $((16#$code)) ] ||
-            fail "assign set $key $code stored $(profile "$kind" "p['KeyList'][$key]['Assignment']")"
+        printf '%s\n' "$out" | grep -Eq "^stored: +$key  $code " || fail "assign set $key $code: $out"
+        last=$code
     done < "$home/codes.txt"
+    [ "$(profile "$kind" "'%06x' % p['KeyList'][$key]['Assignment']")" = "$last" ] ||
+        fail "the last assign set stored $(profile "$kind" "p['KeyList'][$key]['Assignment']")"
 done
 expect 0 'stored: +64  20003e' -- "$ctl" --simulate keyboard --kind keyboard assign set 64 0x20003e
 expect 0 'stored: +64  200005' -- "$ctl" --simulate keyboard --kind keyboard assign set 64 '#2097157'
