@@ -8,6 +8,7 @@
 
 #include "Ctl.h"
 #include "DeviceAccess.h"
+#include "DeviceObjects.h"
 #include "KeysAndMacros.h"
 #include "Text.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
@@ -141,11 +142,13 @@ int RunAssign(const Options& given) {
                    kExitUsage;
         return Fail(kUsage), kExitUsage;
     }
-    if (options.json && action != "show")
-        return Fail("--json goes with assign show"), kExitUsage;
+    if (options.json && action != "show") return Fail("--json goes with assign show"), kExitUsage;
     std::string error;
     const auto bus = action == "show" ? nullptr : SelectDeviceBus(options, &error);
     if (action != "show" && !bus) return Fail(error);
+    // A change needs a profile to go into, as the application makes the first one.
+    if (action != "show")
+        if (int failed = EnsureProfileList(options.kind)) return failed;
     auto device = DeviceOfKind(options.kind, bus);
     device->LoadProfile();
     if (action == "show")

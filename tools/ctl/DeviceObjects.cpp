@@ -51,6 +51,15 @@ int ReadAndLoad(const std::string& kind, devices::CQuorvaneUSBDevice& device) {
 
 }  // namespace
 
+int EnsureProfileList(const std::string& kind) {
+    const auto folders = profiles::DataFolders::FromEnvironment();
+    const std::string_view folder = DeviceFolderOfKind(kind);
+    profiles::ProfileListModel model(folders.DataFolder(folder), folders.DefaultDataFile(folder),
+                                     DeviceKindNumber(kind));
+    if (profiles::ProfileOutcome loaded = model.Load(); !loaded) return Fail(loaded.message);
+    return 0;
+}
+
 std::shared_ptr<sim::SimAudioChip> ChooseAudioLibrary(const Options& options) {
     if (options.simulate.find("headset") == std::string::npos) return nullptr;
     auto chip = std::make_shared<sim::SimAudioChip>();
@@ -66,12 +75,7 @@ int OpenDeviceObject(const Options& given, const std::string& kind, DeviceObject
     std::string error;
     out->bus = SelectDeviceBus(options, &error);
     if (!out->bus) return Fail(error);
-    // The profile list as the application finds it: a fresh folder gets its first profile.
-    const auto folders = profiles::DataFolders::FromEnvironment();
-    const std::string_view folder = DeviceFolderOfKind(kind);
-    profiles::ProfileListModel model(folders.DataFolder(folder), folders.DefaultDataFile(folder),
-                                     DeviceKindNumber(kind));
-    if (profiles::ProfileOutcome loaded = model.Load(); !loaded) return Fail(loaded.message);
+    if (int failed = EnsureProfileList(kind)) return failed;
     if (kind == "keyboard")
         out->device = std::make_unique<devices::CQuorvaneKeyboardDevice>(out->bus);
     else if (kind == "mouse")

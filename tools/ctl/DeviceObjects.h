@@ -27,6 +27,10 @@ struct DeviceObject {
 // 0, or the exit code after the error line.
 int OpenDeviceObject(const Options& options, const std::string& kind, DeviceObject* out);
 
+// The profile list of a kind as the application finds it: a data folder without one
+// gets its first profile. 0, or the exit code after the error line.
+int EnsureProfileList(const std::string& kind);
+
 // The simulated headset has the simulated audio chip (returned); a real one its sound
 // card (null).
 std::shared_ptr<sim::SimAudioChip> ChooseAudioLibrary(const Options& options);

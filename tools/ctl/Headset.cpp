@@ -32,8 +32,8 @@ constexpr int kPresetCount = 13;  // 1-12 the presets, 13 the custom setting
 std::string BandList(const std::vector<int32_t>& bands) {
     std::string text;
     for (size_t i = 0; i < bands.size() && i < std::size(kBandHz); ++i)
-        text += (text.empty() ? "" : " ") + std::to_string(kBandHz[i]) + ":" +
-                std::to_string(bands[i]);
+        text +=
+            (text.empty() ? "" : " ") + std::to_string(kBandHz[i]) + ":" + std::to_string(bands[i]);
     return text;
 }
 
@@ -92,10 +92,11 @@ int Read(CQuorvaneRI6533Device& headset, bool json) {
                 profile * devices::kVendorReadStride);
     std::printf("settings block (as the page holds it):\n");
     PrintBytes(image.data(), image.size());
-    std::printf("light:            mode %u, brightness %u, speed %u, direction %u, colourful %u, "
-                "colour %02x%02x%02x\n",
-                image[vb::kMode], image[vb::kBrightness], image[vb::kSpeed], image[vb::kDirection],
-                image[vb::kColourful], image[vb::kRed], image[vb::kGreen], image[vb::kBlue]);
+    std::printf(
+        "light:            mode %u, brightness %u, speed %u, direction %u, colourful %u, "
+        "colour %02x%02x%02x\n",
+        image[vb::kMode], image[vb::kBrightness], image[vb::kSpeed], image[vb::kDirection],
+        image[vb::kColourful], image[vb::kRed], image[vb::kGreen], image[vb::kBlue]);
     if (!audio) {
         std::printf("audio:            no audio device (the settings stay as stored)\n");
         return 0;
@@ -121,13 +122,15 @@ int Leds(CQuorvaneRI6533Device& headset, const std::vector<std::string>& args) {
     if (int bad = NumberOption(values, "brightness", 255, &brightness)) return bad;
     const std::string colourText = values.Has("colour") ? values.values.at("colour") : "ffffff";
     const auto rgb = ParseColour(colourText);
-    if (!rgb) return Fail("--colour takes RRGGBB in hexadecimal, not \"" + colourText + "\""), kExitUsage;
+    if (!rgb)
+        return Fail("--colour takes RRGGBB in hexadecimal, not \"" + colourText + "\""), kExitUsage;
     headset.SetLedCount(devices::kHeadsetLedCount);
     for (int led = 0; led < devices::kHeadsetLedCount; ++led)
         headset.SetLedColour(led, {(*rgb)[0], (*rgb)[1], (*rgb)[2], uint8_t(brightness)});
     headset.SetHostLightControl(true);
     std::vector<devices::LedColour> colours;
-    for (int led = 0; led < devices::kHeadsetLedCount; ++led) colours.push_back(headset.GetLedColour(led));
+    for (int led = 0; led < devices::kHeadsetLedCount; ++led)
+        colours.push_back(headset.GetLedColour(led));
     if (int r = headset.SendLedRound(); r != CMD_OK) return CommandFailed("LED report", r);
     for (const devices::LedReport& report : devices::BuildLedReports(colours)) {
         for (size_t i = 0; i < report.size(); ++i) std::printf(i ? " %02x" : "%02x", report[i]);
@@ -140,19 +143,19 @@ int Leds(CQuorvaneRI6533Device& headset, const std::vector<std::string>& args) {
 int Audio(const Options& options, const std::vector<std::string>& args) {
     const bool eq = args[0] == "eq";
     OptionValues values;
-    if (int refused = ParseOptionValues(args, 1,
-                                        eq ? std::initializer_list<std::string_view>{"--preset",
-                                                                                     "--band"}
-                                           : std::initializer_list<std::string_view>{"--level",
-                                                                                     "--mute"},
-                                        &values))
+    if (int refused =
+            ParseOptionValues(args, 1,
+                              eq ? std::initializer_list<std::string_view>{"--preset", "--band"}
+                                 : std::initializer_list<std::string_view>{"--level", "--mute"},
+                              &values))
         return refused;
     int preset = -1, band = -1, gain = 0, level = -1, mute = -1;
     if (eq) {
         if (values.values.size() != 1)
             return Fail("usage: headset eq --preset N | headset eq --band HZ:DB"), kExitUsage;
         if (int bad = NumberOption(values, "preset", kPresetCount, &preset)) return bad;
-        if (preset == 0) return Fail("--preset takes 1 to 12, or 13 for the custom setting"), kExitUsage;
+        if (preset == 0)
+            return Fail("--preset takes 1 to 12, or 13 for the custom setting"), kExitUsage;
         if (values.Has("band")) {
             const std::string& text = values.values.at("band");
             const size_t colon = text.find(':');
@@ -163,8 +166,10 @@ int Audio(const Options& options, const std::vector<std::string>& args) {
             for (int i = 0; hz && i < profiles::kEqBands; ++i)
                 if (kBandHz[i] == int(*hz)) band = i;
             if (band < 0 || !db)
-                return Fail("--band takes HZ:DB, HZ one of 31 62 125 250 500 1000 2000 4000 8000 "
-                            "16000 and DB from -20 to 20, not \"" + text + "\""),
+                return Fail(
+                           "--band takes HZ:DB, HZ one of 31 62 125 250 500 1000 2000 4000 8000 "
+                           "16000 and DB from -20 to 20, not \"" +
+                           text + "\""),
                        kExitUsage;
             gain = *db;
         }
@@ -200,7 +205,8 @@ int Audio(const Options& options, const std::vector<std::string>& args) {
     const profiles::SystemSetStages& a = headset.AudioSettings();
     if (eq)
         std::printf("stored:           equaliser %d%s, bands %s\n", a.eqType,
-                    a.eqType == kPresetCount ? " (custom)" : "", BandList(headset.EqBands()).c_str());
+                    a.eqType == kPresetCount ? " (custom)" : "",
+                    BandList(headset.EqBands()).c_str());
     else
         std::printf("stored:           microphone level %d, %s\n", a.micInValue,
                     headset.MicMuted() ? "muted" : "on");

@@ -200,14 +200,15 @@ int FindEffect(const std::string& device, const std::string& wanted,
 
 int RunSet(const Options& options) {
     OptionValues values;
-    if (int refused = ParseOptionValues(options.args, 1,
-                                        {"--effect", "--colour", "--brightness", "--speed",
-                                         "--direction", "--colourful"},
-                                        &values))
+    if (int refused = ParseOptionValues(
+            options.args, 1,
+            {"--effect", "--colour", "--brightness", "--speed", "--direction", "--colourful"},
+            &values))
         return refused;
     if (values.values.empty())
-        return Fail("light set needs at least one of --effect, --colour, --brightness, --speed, "
-                    "--direction, --colourful"),
+        return Fail(
+                   "light set needs at least one of --effect, --colour, --brightness, --speed, "
+                   "--direction, --colourful"),
                kExitUsage;
     // Everything is checked before the device is touched.
     int brightness = -1, speed = -1, direction = -1, colourful = -1;
@@ -249,10 +250,11 @@ int RunSet(const Options& options) {
     PrintProfileLine(device);
     const std::string name =
         stored.mode < lists.modeNames.size() ? " (" + lists.modeNames[stored.mode] + ")" : "";
-    std::printf("stored:           effect %u%s, brightness %u, speed %u, direction %u, "
-                "colourful %u, colour %s\n",
-                stored.mode, name.c_str(), stored.brightness, stored.speed, stored.direction,
-                stored.colourful, HexColour(stored.red, stored.green, stored.blue).c_str());
+    std::printf(
+        "stored:           effect %u%s, brightness %u, speed %u, direction %u, "
+        "colourful %u, colour %s\n",
+        stored.mode, name.c_str(), stored.brightness, stored.speed, stored.direction,
+        stored.colourful, HexColour(stored.red, stored.green, stored.blue).c_str());
     if (int r = device.WriteSettings(); r != CMD_OK) return CommandFailed("settings", r);
     std::printf("written to the %s\n", options.device.c_str());
     return 0;

@@ -76,8 +76,9 @@ void PrintJsonRead(CQuorvaneMouseDevice& mouse, int profile) {
     }
     document["pollingIndex"] = block[mb::kPollingRate];
     const int polling = block[mb::kPollingRate];
-    document["reportRate"] =
-        polling < CQuorvaneMouseDevice::kPollingOptions ? Json::Value(kRates[polling]) : Json::Value();
+    document["reportRate"] = polling < CQuorvaneMouseDevice::kPollingOptions
+                                 ? Json::Value(kRates[polling])
+                                 : Json::Value();
     document["light"] = LightJson(mouse.Light());
     Json::Value& buttons = document["buttons"] = Json::Value(Json::arrayValue);
     const devices::TextOf name = [](std::string_view key) { return std::string(key); };
@@ -185,6 +186,9 @@ int Dpi(const std::map<std::string, std::string>& pairs) {
         return Fail(kUsage), kExitUsage;
     const devices::DpiScale scale{int(*step), int(*base), int(*highest), uint16_t(*sensor)};
     if (byText) {
+        if (!ParseNumber(pairs.at("text"), 0xFFFFFF) || pairs.at("text").rfind("0x", 0) == 0)
+            return Fail("--text takes a DPI in decimal, not \"" + pairs.at("text") + "\""),
+                   kExitUsage;
         std::printf("%d\n", devices::DpiTextToPosition(scale, pairs.at("text")));
         return 0;
     }
@@ -201,8 +205,7 @@ int Set(const Options& options, const std::vector<std::string>& args) {
             ParseOptionValues(args, 1, {"--stage", "--dpi", "--active-stage", "--rate"}, &values))
         return refused;
     if (values.values.empty())
-        return Fail("mouse set needs --stage N --dpi D, --active-stage N or --rate HZ"),
-               kExitUsage;
+        return Fail("mouse set needs --stage N --dpi D, --active-stage N or --rate HZ"), kExitUsage;
     if (values.Has("stage") != values.Has("dpi"))
         return Fail("--stage and --dpi go together"), kExitUsage;
     int stage = -1, dpi = -1, active = -1, rate = -1;

@@ -70,7 +70,8 @@ int Apply(CQuorvaneMousePadDevice& pad) {
         return CommandFailed("settings block", r);
     pad.LoadProfile();
     const std::string name = pad.GetProfileName();
-    std::printf("profile:          %s\n", name.empty() ? "(none selected: the default)" : name.c_str());
+    std::printf("profile:          %s\n",
+                name.empty() ? "(none selected: the default)" : name.c_str());
     if (int r = pad.WriteSettings(); r != CMD_OK) return CommandFailed("settings", r);
     std::printf("settings:         written at %d\n", 0);
     PrintBlock(pad, profile);

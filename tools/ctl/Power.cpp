@@ -20,8 +20,8 @@ constexpr Way kWays[] = {{"keyboard", "cable"}, {"keyboard", "receiver"}, {"mous
                          {"mouse", "receiver"}, {"pad", "cable"},         {"headset", "cable"}};
 
 // One way's record: "read" is ok, away (a receiver whose device is away) or failed.
-Json::Value ReadWay(const Options& given, const Way& way,
-                    const std::shared_ptr<hid::HidBus>& bus, bool* present) {
+Json::Value ReadWay(const Options& given, const Way& way, const std::shared_ptr<hid::HidBus>& bus,
+                    bool* present) {
     Options options = given;
     options.device = way.device;
     options.link = way.link;
@@ -70,8 +70,8 @@ int RunPower(const Options& given) {
         if (!present) continue;
         if (record["read"] == "failed") {
             ++failed;
-            Fail(std::string("power read of the ") + way.device + " (" + way.link + ") failed: " +
-                 record["result"].asString());
+            Fail(std::string("power read of the ") + way.device + " (" + way.link +
+                 ") failed: " + record["result"].asString());
         }
         records.append(record);
     }

@@ -57,7 +57,8 @@ int List(const ProfileListModel& model, bool json) {
     const auto& entries = model.Entries();
     if (json) {
         Json::Value document(Json::objectValue);
-        document["selected"] = model.Selected() >= 0 ? Json::Value(model.Selected()) : Json::Value();
+        document["selected"] =
+            model.Selected() >= 0 ? Json::Value(model.Selected()) : Json::Value();
         Json::Value& list = document["profiles"] = Json::Value(Json::arrayValue);
         for (std::size_t i = 0; i < entries.size(); ++i) {
             Json::Value entry(Json::objectValue);

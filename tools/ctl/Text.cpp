@@ -14,8 +14,10 @@ std::optional<uint32_t> Digits(const std::string& text, size_t from, int base, u
     for (size_t i = from; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         int digit = -1;
-        if (std::isdigit(c)) digit = c - '0';
-        else if (base == 16 && std::isxdigit(c)) digit = std::tolower(c) - 'a' + 10;
+        if (std::isdigit(c))
+            digit = c - '0';
+        else if (base == 16 && std::isxdigit(c))
+            digit = std::tolower(c) - 'a' + 10;
         if (digit < 0) return std::nullopt;
         value = value * uint64_t(base) + uint64_t(digit);
         if (value > max) return std::nullopt;

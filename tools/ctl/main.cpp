@@ -178,9 +178,9 @@ int main(int argc, char** argv) {
         };
         // After the command's name, its own options win over shared ones of that name
         // ("light sync-run --kind 0").
-        const bool own = command != nullptr &&
-                         (std::string(" ") + command->ownOptions + " ").find(" " + a + " ") !=
-                             std::string::npos;
+        const bool own =
+            command != nullptr &&
+            (std::string(" ") + command->ownOptions + " ").find(" " + a + " ") != std::string::npos;
         if (literal || a.rfind("--", 0) != 0 || own) {
             if (name.empty() && !literal) {
                 name = a;
