@@ -294,7 +294,7 @@ int RunLight(const Options& options) {
 
 const Registrar registrar(
     {.name = "light",
-     .usage = kUsage,
+     .usage = "light run|sync-run|set ...",
      .summary = "run a keyboard lighting effect or the synchronised lighting offline; set one "
                 "device's lighting",
      .run = &RunLight,

@@ -102,7 +102,8 @@ using namespace vivori::ctl;
 namespace {
 
 constexpr const char* kOptionsHelp =
-    "options (before or after the command):\n"
+    "options (before or after the command; after its name, the command's own options\n"
+    "of the same name win: light sync-run --kind K):\n"
     "  --device keyboard|mouse|pad|headset   device to talk to (default keyboard)\n"
     "  --link cable|receiver                 way to reach it (default cable)\n"
     "  --kind keyboard|mouse|pad|headset     profile or macro kind (default: the device)\n"
@@ -131,7 +132,7 @@ void PrintHelp() {
         else
             std::printf("  %-34s %s\n", s.usage, s.summary);
     }
-    std::printf("  %-34s %s\n%s", "help COMMAND", "what one command does and takes", kExitHelp);
+    std::printf("  %-34s %s\n%s", "help COMMAND", "one command's arguments explained, with an example", kExitHelp);
 }
 
 const Subcommand* FindSubcommand(const std::string& name) {
