@@ -179,7 +179,10 @@ int Dpi(const std::map<std::string, std::string>& pairs) {
         const auto found = pairs.find(key);
         return found == pairs.end() ? std::nullopt : ParseNumber(found->second, max);
     };
-    const auto sensor = number("sensor", 0xFFFF), step = number("step", 0xFF),
+    // The sensor is a code, hexadecimal as mouse read prints it.
+    const auto found = pairs.find("sensor");
+    const auto sensor = found == pairs.end() ? std::nullopt : ParseCode(found->second, 0xFFFF);
+    const auto step = number("step", 0xFF),
                base = number("base", 0xFFFF), highest = number("max", 0xFFFF);
     const bool byPosition = pairs.count("position") != 0, byText = pairs.count("text") != 0;
     if (!sensor || !step || !base || !highest || byPosition == byText || pairs.size() != 5)
@@ -289,7 +292,8 @@ const Registrar registrar(
              "    --active-stage N      stage N (0-4) becomes the current one\n"
              "    --rate HZ             report rate 125, 250, 500, 1000 or 2000\n"
              "  dpi --sensor C --step S --base B --max M (--position N | --text T)\n"
-             "                          slider position N to DPI, or DPI text T to position\n"
+             "                          slider position N to DPI, or DPI text T to position;\n"
+             "                          C the sensor code in hexadecimal as read prints it\n"
              "examples:\n"
              "  vivori-ctl --simulate mouse mouse set --stage 1 --dpi 1600 --rate 500\n"
              "  vivori-ctl mouse dpi --sensor 0x3325 --step 100 --base 100 --max 120 --text 5100\n",

@@ -44,10 +44,9 @@ std::optional<int> ParseSigned(const std::string& text, int min, int max) {
     return static_cast<int>(value);
 }
 
-std::optional<uint32_t> ParseCode(const std::string& text) {
-    constexpr uint32_t kMaxCode = 0xFFFFFF;
-    if (!text.empty() && text[0] == '#') return Digits(text, 1, 10, kMaxCode);
-    return Digits(text, HasHexPrefix(text) ? 2 : 0, 16, kMaxCode);
+std::optional<uint32_t> ParseCode(const std::string& text, uint32_t max) {
+    if (!text.empty() && text[0] == '#') return Digits(text, 1, 10, max);
+    return Digits(text, HasHexPrefix(text) ? 2 : 0, 16, max);
 }
 
 std::optional<std::vector<uint8_t>> ParseHexBytes(const std::vector<std::string>& words) {

@@ -15,9 +15,9 @@ namespace vivori::ctl {
 std::optional<uint32_t> ParseNumber(const std::string& text, uint32_t max);
 // A signed decimal from min to max ("-12", "7"); nullopt on anything else.
 std::optional<int> ParseSigned(const std::string& text, int min, int max);
-// An assignment code as the tool prints it: hexadecimal, with or without 0x ("20003e",
-// "0x20003e"); decimal only after "#" ("#2097214"). Up to 0xFFFFFF.
-std::optional<uint32_t> ParseCode(const std::string& text);
+// A code as the tool prints it (an assignment code, a sensor code): hexadecimal, with or
+// without 0x ("20003e", "0x20003e"); decimal only after "#" ("#2097214"). Up to max.
+std::optional<uint32_t> ParseCode(const std::string& text, uint32_t max = 0xFFFFFF);
 // Hex bytes: "0a 0b", "0a0b" or "0x0a"; nullopt on anything else.
 std::optional<std::vector<uint8_t>> ParseHexBytes(const std::vector<std::string>& words);
 // "RRGGBB" (or 0xRRGGBB) as three bytes.
