@@ -341,7 +341,9 @@ int CQuorvaneMouseDevice::OnStageSelected(int index) {
     std::vector<profiles::DpiStage> stages = stages_;
     if (stages.size() < size_t(kStageCount)) stages.resize(size_t(kStageCount));
     for (int i = 0; i < kStageCount; ++i) {
-        const int position = GetSliderPosition(i);
+        // Without a page (the command-line tool) the stored positions stand.
+        const bool shown = StageControl<ui::CSliderUI>(kSliderPrefix, i) != nullptr;
+        const int position = shown ? GetSliderPosition(i) : stages[size_t(i)].dpiX;
         ShowStageValue(i, position);
         stages[size_t(i)].dpiX = static_cast<uint16_t>(position);
     }

@@ -201,12 +201,13 @@ void CQuorvaneUSBDevice::SetLightParameters(uint32_t modeWord, uint32_t colourWo
 }
 
 std::array<uint32_t, 4> CQuorvaneUSBDevice::GetLightParameters() const {
-    const LightParameters p = Light();
-    return {uint32_t(p.mode) | uint32_t(p.brightness) << 8 | uint32_t(p.speed) << 16 |
-                uint32_t(p.direction) << 24,
-            uint32_t(p.colourful) | uint32_t(p.red) << 8 | uint32_t(p.green) << 16 |
-                uint32_t(p.blue) << 24,
-            p.extra, p.colourBlock};
+    return LightWordsOf(Light());
+}
+
+void CQuorvaneUSBDevice::StoreLightEdit(const std::array<uint32_t, 4>& words) {
+    SetLightParameters(words[0], words[1], words[2], words[3]);
+    SaveProfile();
+    ApplyProfileLighting();
 }
 
 void CQuorvaneUSBDevice::SetCurrentColour(int red, int green, int blue) {

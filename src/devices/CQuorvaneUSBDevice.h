@@ -335,6 +335,10 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     CriticalSection& LightLock() { return lightLock_; }
     CriticalSection& LedRecordLock() { return ledRecordLock_; }
     LightParameters Light() const;
+    // One lighting edit as every change stores it (the lighting page, the command-line
+    // tool): the light words into the device object and its profile, the profile saved,
+    // its lighting reapplied. Writing the device (WriteSettings) comes after.
+    void StoreLightEdit(const std::array<uint32_t, 4>& words);
     lighting::ColumnRing ColumnRing() const;
     uint8_t KeyLevel(int keyIndex) const;
 

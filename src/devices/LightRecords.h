@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "lighting/LightTypes.h"
@@ -24,6 +25,17 @@ struct LightParameters {
     uint32_t colourBlock = 0;  // the per-key colour block index of the colour commands
     bool operator==(const LightParameters&) const = default;
 };
+
+// The parameters as the four words the light setters take: mode, brightness, speed and
+// direction in bytes 0-3; colourful flag and red, green, blue in bytes 0-3; extra;
+// colour block.
+inline std::array<uint32_t, 4> LightWordsOf(const LightParameters& p) {
+    return {uint32_t(p.mode) | uint32_t(p.brightness) << 8 | uint32_t(p.speed) << 16 |
+                uint32_t(p.direction) << 24,
+            uint32_t(p.colourful) | uint32_t(p.red) << 8 | uint32_t(p.green) << 16 |
+                uint32_t(p.blue) << 24,
+            p.extra, p.colourBlock};
+}
 
 // The audio light settings of a device as three words: the audio mode (the keyboard's
 // music style) in byte 0 and the background colour in bytes 1-3; the foreground

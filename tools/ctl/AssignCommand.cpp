@@ -8,6 +8,7 @@
 
 #include "Ctl.h"
 #include "DeviceAccess.h"
+#include "DeviceObjects.h"
 #include "KeysAndMacros.h"
 #include "Text.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
@@ -16,6 +17,7 @@
 #include "macros/AssignmentCodes.h"
 #include "macros/KeyCodeTable.h"
 #include "macros/MacroAssignments.h"
+#include "profiles/JsonFile.h"
 
 namespace vivori::ctl {
 namespace {
@@ -40,6 +42,34 @@ std::string KeyName(const std::string& kind, size_t index) {
     const uint32_t code = devices::KeyIdentityCode(int(index));
     const auto row = macros::FindKeyByCode(uint8_t(code >> 16), uint8_t(code >> 8), uint8_t(code));
     return row ? std::string(macros::KeyCodeTable()[*row].nameKey) : "key_" + std::to_string(index);
+}
+
+std::string CodeText(uint32_t code) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%06x", code);
+    return text;
+}
+
+int ShowJson(const std::string& kind, devices::CQuorvaneUSBDevice& device) {
+    Json::Value document(Json::objectValue);
+    document["kind"] = kind;
+    const std::string profile = device.GetProfileName();
+    document["profile"] = profile.empty() ? Json::Value() : Json::Value(profile);
+    Json::Value& keys = document["keys"] = Json::Value(Json::arrayValue);
+    const auto list = device.KeyAssignments();
+    for (size_t i = 0; i < list.size(); ++i) {
+        const uint32_t code = list[i].current.Code();
+        Json::Value key(Json::objectValue);
+        key["index"] = Json::UInt(i);
+        key["name"] = KeyName(kind, i);
+        key["code"] = Json::UInt(code);
+        key["codeText"] = CodeText(code);
+        key["function"] = macros::DescribeAssignment(code);
+        key["changed"] = code != list[i].defaultAssign.Code();
+        keys.append(key);
+    }
+    PrintJson(document);
+    return 0;
 }
 
 int Show(const std::string& kind, devices::CQuorvaneUSBDevice& device) {
@@ -100,25 +130,49 @@ int RunAssign(const Options& given) {
     options.device = options.kind;
     std::optional<uint32_t> index, code;
     if (args.size() >= 2) index = ParseNumber(args[1], 255);
-    if (args.size() >= 3) code = ParseNumber(args[2], 0xFFFFFF);
+    if (args.size() >= 3) code = ParseCode(args[2]);
     const bool valid = (action == "show" && args.size() == 1) ||
                        (action == "set" && args.size() == 3 && index && code) ||
                        (action == "default" && args.size() == 2 && index);
-    if (!valid) return Fail(kUsage), kExitUsage;
+    if (!valid) {
+        if (action == "set" && args.size() == 3 && index && !code)
+            return Fail("bad code " + args[2] +
+                        ": six hexadecimal digits as assign show prints them (20003e, 0x20003e), "
+                        "or #decimal"),
+                   kExitUsage;
+        return Fail(kUsage), kExitUsage;
+    }
+    if (options.json && action != "show") return Fail("--json goes with assign show"), kExitUsage;
     std::string error;
     const auto bus = action == "show" ? nullptr : SelectDeviceBus(options, &error);
     if (action != "show" && !bus) return Fail(error);
+    // A change needs a profile to go into, as the application makes the first one.
+    if (action != "show")
+        if (int failed = EnsureProfileList(options.kind)) return failed;
     auto device = DeviceOfKind(options.kind, bus);
     device->LoadProfile();
-    if (action == "show") return Show(options.kind, *device);
+    if (action == "show")
+        return options.json ? ShowJson(options.kind, *device) : Show(options.kind, *device);
     return Change(options, *device, bus, *index, action == "set" ? code : std::nullopt,
                   split.Has("--yes"));
 }
 
-const Registrar registrar({"assign", "assign show|set INDEX CODE|default INDEX",
-                           "the key assignments of the current --kind profile; set and default "
-                           "store one and write the key table with the macros it plays",
-                           &RunAssign});
+const Registrar registrar(
+    {.name = "assign",
+     .usage = "assign show|set INDEX CODE|default INDEX",
+     .summary = "the key assignments of the current --kind profile; set and default store one "
+                "and write the key table with the macros it plays",
+     .run = &RunAssign,
+     .help = "  --kind keyboard|mouse  whose current profile (required)\n"
+             "  show                   one line per key: index, name, code, what it does\n"
+             "  set INDEX CODE         INDEX as show prints it; CODE in hexadecimal as show\n"
+             "                         prints it (20003e or 0x20003e), decimal only as #N\n"
+             "  default INDEX          the key's default code back\n"
+             "  --yes                  take the left click from the last mouse button with it\n"
+             "examples:\n"
+             "  vivori-ctl --kind keyboard assign show\n"
+             "  vivori-ctl --simulate keyboard --kind keyboard assign set 64 200005\n",
+     .json = true});
 
 }  // namespace
 }  // namespace vivori::ctl

@@ -49,8 +49,15 @@ int RunAudio(const Options& options) {
     return 0;
 }
 
-const Registrar registrar({"audio", kUsage, "reduce audio spectrum frames to keyboard bands",
-                           &RunAudio});
+const Registrar registrar(
+    {.name = "audio",
+     .usage = kUsage,
+     .summary = "reduce audio spectrum frames to keyboard bands",
+     .run = &RunAudio,
+     .help = "  reduce   frames on stdin, one line of 500 integers each; after every third\n"
+             "           frame one line of the 25 band values the keyboard would get\n"
+             "example:\n"
+             "  for i in 1 2 3; do seq 500 | paste -sd ' '; done | vivori-ctl audio reduce\n"});
 
 }  // namespace
 }  // namespace vivori::ctl

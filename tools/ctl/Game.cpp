@@ -46,9 +46,16 @@ int RunGame(const Options& options) {
     return 0;
 }
 
-const Registrar registrar({"game", kUsage,
-                           "post a game light event (mode shown for 5 s) to the application",
-                           &RunGame});
+const Registrar registrar(
+    {.name = "game",
+     .usage = kUsage,
+     .summary = "post a game light event (mode shown for 5 s) to the application",
+     .run = &RunGame,
+     .help = "  start|end|kill|death   the event (Game_Start, Game_End, Game_Kill, Game_Death)\n"
+             "  MODE                   the light mode the current device shows (0-255,\n"
+             "                         default 0); fails when the application is not running\n"
+             "example:\n"
+             "  vivori-ctl game kill 6\n"});
 
 }  // namespace
 }  // namespace vivori::ctl

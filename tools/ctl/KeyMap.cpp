@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "DeviceAccess.h"
+#include "JsonOut.h"
 
 namespace vivori::ctl {
 namespace {
@@ -19,6 +20,14 @@ int RunKeyMap(const Options& options) {
     if (int r = t.ReadKeyMap(map); r != CMD_OK) return CommandFailed("ReadKeyMap", r);
     if (int r = session.configuration->End(); r != CMD_OK) return CommandFailed("ConfigEnd", r);
 
+    if (options.json) {
+        Json::Value document(Json::objectValue);
+        document["keySlots"] = slots;
+        Json::Value& codes = document["slots"] = Json::Value(Json::arrayValue);
+        for (unsigned slot = 0; slot < slots; ++slot) codes.append(BytesJson(map + slot * 3, 3));
+        PrintJson(document);
+        return 0;
+    }
     std::printf("key map: %u key slots\n", slots);
     for (unsigned slot = 0; slot < slots; ++slot)
         std::printf("%3u: %02x %02x %02x\n", slot, map[slot * 3], map[slot * 3 + 1],
@@ -26,7 +35,16 @@ int RunKeyMap(const Options& options) {
     return 0;
 }
 
-const Registrar registrar({"keymap", "keymap", "read and print the key map", &RunKeyMap});
+const Registrar registrar(
+    {.name = "keymap",
+     .usage = "keymap",
+     .summary = "read and print the key map",
+     .run = &RunKeyMap,
+     .help = "  The --device's key map: one line per key slot with its three code bytes in\n"
+             "  hexadecimal (with --json, each slot's three bytes as numbers).\n"
+             "example:\n"
+             "  vivori-ctl --simulate keyboard --link receiver keymap\n",
+     .json = true});
 
 }  // namespace
 }  // namespace vivori::ctl

@@ -7,6 +7,7 @@
 
 #include "Ctl.h"
 #include "DeviceAccess.h"
+#include "JsonOut.h"
 #include "KeysAndMacros.h"
 #include "Text.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
@@ -33,32 +34,62 @@ void PrintKeys(const CQuorvaneKeyboardDevice& keyboard) {
     }
 }
 
+struct Field {
+    const char* name;
+    const char* key;  // its --json key
+    size_t byte;
+};
+constexpr Field kFields[] = {{"value", "value", lb::kValue},
+                             {"mode code", "modeCode", lb::kMode},
+                             {"brightness", "brightness", lb::kBrightness},
+                             {"speed (4 - page)", "speed", lb::kSpeed},
+                             {"direction", "direction", lb::kDirection},
+                             {"colourful", "colourful", lb::kColourful},
+                             {"red", "red", lb::kRed},
+                             {"green", "green", lb::kGreen},
+                             {"blue", "blue", lb::kBlue},
+                             {"secondary", "secondary", lb::kSecondary},
+                             {"further", "further", lb::kFurther},
+                             {"W flag", "wFlag", lb::kWFlag},
+                             {"6-key flag", "sixKey", lb::kSixKey},
+                             {"Windows-key lock", "windowsLock", lb::kWindowsLock},
+                             {"polling rate", "pollingRate", lb::kPollingRate},
+                             {"colour block", "colourBlock", lb::kColourBlock}};
+
+void PrintJsonRead(CQuorvaneKeyboardDevice& keyboard) {
+    Json::Value document(Json::objectValue);
+    const devices::KeyLocations& locations = keyboard.Locations();
+    document["keySlots"] = keyboard.KeySlotCount();
+    Json::Value& keys = document["keys"] = Json::Value(Json::arrayValue);
+    for (int key = 0; key < devices::kLogicalKeyCount; ++key) {
+        const uint8_t slot = locations.slot[size_t(key)];
+        if (slot == devices::kNoSlot) continue;
+        Json::Value entry(Json::objectValue);
+        entry["key"] = key;
+        entry["slot"] = slot;
+        entry["led"] = locations.led[size_t(key)];
+        entry["code"] = Json::UInt(devices::KeyIdentityCode(key));
+        keys.append(entry);
+    }
+    const LightBlock block = keyboard.CurrentLightBlock();
+    document["lightSlot"] = keyboard.LightSlot();
+    document["block"] = BytesJson(block.data(), block.size());
+    for (const Field& f : kFields) document["fields"][f.key] = block[f.byte];
+    const devices::LightParameters p = keyboard.Light();
+    Json::Value light = LightJson(p);
+    light["further"] = Json::UInt(p.extra);
+    light["colourBlock"] = Json::UInt(p.colourBlock);
+    document["light"] = light;
+    PrintJson(document);
+}
+
 void PrintSettings(CQuorvaneKeyboardDevice& keyboard) {
     const LightBlock block = keyboard.CurrentLightBlock();
     std::printf("light slot:       %u\n", keyboard.LightSlot());
     std::printf("settings block (%zu bytes at offset %u):\n", block.size(),
                 keyboard.LightSlot() * devices::kLightBlockStride);
     PrintBytes(block.data(), block.size());
-    const struct {
-        const char* name;
-        size_t byte;
-    } fields[] = {{"value", lb::kValue},
-                  {"mode code", lb::kMode},
-                  {"brightness", lb::kBrightness},
-                  {"speed (4 - page)", lb::kSpeed},
-                  {"direction", lb::kDirection},
-                  {"colourful", lb::kColourful},
-                  {"red", lb::kRed},
-                  {"green", lb::kGreen},
-                  {"blue", lb::kBlue},
-                  {"secondary", lb::kSecondary},
-                  {"further", lb::kFurther},
-                  {"W flag", lb::kWFlag},
-                  {"6-key flag", lb::kSixKey},
-                  {"Windows-key lock", lb::kWindowsLock},
-                  {"polling rate", lb::kPollingRate},
-                  {"colour block", lb::kColourBlock}};
-    for (const auto& f : fields) std::printf("  %-18s %u\n", f.name, block[f.byte]);
+    for (const Field& f : kFields) std::printf("  %-18s %u\n", f.name, block[f.byte]);
     const devices::LightParameters p = keyboard.Light();
     std::printf(
         "light parameters: mode %u, brightness %u, speed %u, direction %u, colourful %u, "
@@ -67,9 +98,10 @@ void PrintSettings(CQuorvaneKeyboardDevice& keyboard) {
         p.colourBlock);
 }
 
-int Read(CQuorvaneKeyboardDevice& keyboard) {
+int Read(CQuorvaneKeyboardDevice& keyboard, bool json) {
     if (int r = keyboard.ReadDevice(); r != CMD_OK) return CommandFailed("full read", r);
     if (int r = keyboard.ReadLightBlock(); r != CMD_OK) return CommandFailed("light block", r);
+    if (json) return PrintJsonRead(keyboard), 0;
     PrintKeys(keyboard);
     PrintSettings(keyboard);
     return 0;
@@ -93,6 +125,7 @@ int RunKeyboard(const Options& given) {
     const std::string action = given.args.size() == 1 ? given.args[0] : "";
     if (action != "read" && action != "apply")
         return Fail("usage: keyboard read | keyboard apply"), kExitUsage;
+    if (given.json && action != "read") return Fail("--json goes with keyboard read"), kExitUsage;
     Options options = given;
     options.device = "keyboard";
     std::string error;
@@ -100,12 +133,22 @@ int RunKeyboard(const Options& given) {
     if (!bus) return Fail(error);
     CQuorvaneKeyboardDevice keyboard(bus);
     if (!OpenCommandTransport(options, bus, keyboard.Commands(), &error)) return Fail(error);
-    return action == "read" ? Read(keyboard) : Apply(keyboard);
+    return action == "read" ? Read(keyboard, given.json) : Apply(keyboard);
 }
 
-const Registrar registrar({"keyboard", "keyboard read|apply",
-                           "the keyboard's keys and settings; apply writes the current profile",
-                           &RunKeyboard});
+const Registrar registrar(
+    {.name = "keyboard",
+     .usage = "keyboard read|apply",
+     .summary = "the keyboard's keys and settings; apply writes the current profile",
+     .run = &RunKeyboard,
+     .help = "  read   the full read: every identified key (logical key, slot, LED, code),\n"
+             "         the light slot, its settings block byte by byte and field by field,\n"
+             "         and the light parameters taken from it\n"
+             "  apply  writes the current keyboard profile: key table, the macros its keys\n"
+             "         play, settings block\n"
+             "example:\n"
+             "  vivori-ctl --simulate keyboard --link receiver keyboard read\n",
+     .json = true});
 
 }  // namespace
 }  // namespace vivori::ctl

@@ -10,11 +10,13 @@
 #include "DeviceAccess.h"
 #include "KeysAndMacros.h"
 #include "MacroRecord.h"
+#include "Text.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
 #include "devices/CQuorvaneMouseDevice.h"
 #include "macros/MacroAssignments.h"
 #include "macros/MacroLibrary.h"
 #include "profiles/DataFolders.h"
+#include "profiles/JsonFile.h"
 
 namespace vivori::ctl {
 namespace {
@@ -22,17 +24,29 @@ namespace {
 using macros::MacroLibrary;
 
 bool ParseIndex(const std::string& text, size_t& index) {
-    char* end = nullptr;
-    unsigned long v = std::strtoul(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0') return false;
-    index = v;
-    return true;
+    const auto number = ParseNumber(text, 0xFFFF);
+    if (number) index = *number;
+    return number.has_value();
 }
 
-int List(const MacroLibrary& library) {
+int List(const MacroLibrary& library, bool json) {
     const macros::MacroList read = library.ReadList();
     if (!read.known) return Fail(read.problem);
     const auto& list = read.entries;
+    if (json) {
+        Json::Value document(Json::objectValue);
+        Json::Value& macros = document["macros"] = Json::Value(Json::arrayValue);
+        for (size_t i = 0; i < list.size(); ++i) {
+            Json::Value entry(Json::objectValue);
+            entry["index"] = Json::UInt(i);
+            entry["name"] = list[i].name;
+            entry["guid"] = list[i].guid;
+            entry["events"] = Json::UInt(library.Events(i).size());
+            macros.append(entry);
+        }
+        PrintJson(document);
+        return 0;
+    }
     if (list.empty()) std::printf("no macros\n");
     for (size_t i = 0; i < list.size(); ++i)
         std::printf("%-3zu %-24s %-26s %zu events\n", i, list[i].name.c_str(), list[i].guid.c_str(),
@@ -109,6 +123,8 @@ int Upload(const Options& given) {
 int RunMacro(const Options& options) {
     if (options.kind != "keyboard" && options.kind != "mouse")
         return Fail("macros belong to a keyboard or a mouse (--kind keyboard|mouse)"), kExitUsage;
+    if (options.json && (options.args.empty() || options.args[0] != "list"))
+        return Fail("--json goes with macro list"), kExitUsage;
     // record reads its own options in order ("--timing 1").
     if (!options.args.empty() && options.args[0] == "record") return RecordMacro(options.args);
     const Arguments split = SplitArguments(options.args);
@@ -119,7 +135,7 @@ int RunMacro(const Options& options) {
     const std::string_view folder = DeviceFolderOfKind(options.kind);
     MacroLibrary library(folders.DataFolder(folder));
     size_t index = 0;
-    if (action == "list" && args.size() == 1) return List(library);
+    if (action == "list" && args.size() == 1) return List(library, options.json);
     if (action == "import" && args.size() == 2) return Import(library, args[1]);
     if (action == "upload" && args.size() == 1) return Upload(options);
     if (action == "export" && args.size() == 3 && ParseIndex(args[1], index)) {
@@ -135,8 +151,24 @@ int RunMacro(const Options& options) {
            kExitUsage;
 }
 
-Registrar registrar({"macro", "macro list|import|export|delete|upload|record",
-                     "macros of --kind keyboard|mouse; upload writes them to --device", &RunMacro});
+Registrar registrar(
+    {.name = "macro",
+     .usage = "macro list|import|export|delete|upload|record",
+     .summary = "macros of --kind keyboard|mouse; upload writes them to the device",
+     .run = &RunMacro,
+     .help = "  --kind keyboard|mouse      whose macros (required)\n"
+             "  list                       one line each: index, name, Guid, event count\n"
+             "  import FILE                a .mac file, named after the file\n"
+             "  export INDEX FILE [--force]  macro INDEX; an existing FILE only with --force\n"
+             "  delete INDEX [--yes]       --yes when the current profile's keys play it\n"
+             "  upload                     the macros the current profile's keys play, and\n"
+             "                             the key table that numbers them\n"
+             "  record --timing 1|2|3 [--constant MS]\n"
+             "                             scripted input on stdin through the recording rules\n"
+             "examples:\n"
+             "  vivori-ctl --kind keyboard macro list\n"
+             "  vivori-ctl --simulate keyboard --kind keyboard macro upload\n",
+     .json = true});
 
 }  // namespace
 }  // namespace vivori::ctl

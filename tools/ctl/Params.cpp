@@ -50,7 +50,17 @@ int RunParams(const Options& options) {
                              : Write(*session.transport, at, args);
 }
 
-const Registrar registrar({"params", kUsage, "read or write the settings area", &RunParams});
+const Registrar registrar(
+    {.name = "params",
+     .usage = kUsage,
+     .summary = "read or write the settings area",
+     .run = &RunParams,
+     .help = "  read OFFSET LENGTH     LENGTH bytes from OFFSET (decimal, or hex with 0x),\n"
+             "                         printed 16 to a line, each line led by its offset\n"
+             "  write OFFSET HEX...    hex bytes (\"0a0b\" or \"0a 0b\") at OFFSET\n"
+             "examples:\n"
+             "  vivori-ctl --simulate keyboard params read 0 34\n"
+             "  vivori-ctl --simulate keyboard params write 384 0a0b0c\n"});
 
 }  // namespace
 }  // namespace vivori::ctl

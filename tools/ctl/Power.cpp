@@ -7,6 +7,7 @@
 #include "Ctl.h"
 #include "DeviceAccess.h"
 #include "device/SupportedDevices.h"
+#include "profiles/JsonFile.h"
 
 namespace vivori::ctl {
 namespace {
@@ -18,8 +19,39 @@ struct Way {
 constexpr Way kWays[] = {{"keyboard", "cable"}, {"keyboard", "receiver"}, {"mouse", "cable"},
                          {"mouse", "receiver"}, {"pad", "cable"},         {"headset", "cable"}};
 
-const char* YesNo(bool b) {
-    return b ? "yes" : "no";
+// One way's record: "read" is ok, away (a receiver whose device is away) or failed.
+Json::Value ReadWay(const Options& given, const Way& way, const std::shared_ptr<hid::HidBus>& bus,
+                    bool* present) {
+    Options options = given;
+    options.device = way.device;
+    options.link = way.link;
+    CommandTransport transport(bus);
+    std::string error;
+    const bool reached = OpenCommandTransport(options, bus, transport, &error);
+    // Open but not answering the link check: the receiver is there, its device away.
+    *present = reached || transport.IsOpen();
+    Json::Value record(Json::objectValue);
+    record["device"] = way.device;
+    record["link"] = way.link;
+    record["battery"] = Json::Value();
+    record["charging"] = Json::Value();
+    record["online"] = false;
+    if (!reached) {
+        record["read"] = "away";
+        return record;
+    }
+    std::array<uint8_t, 6> status{};
+    const int result = transport.ReadStatus(status.data(), status.size(), 0);
+    record["result"] = CommandResultName(result);
+    if (result != CMD_OK) {
+        record["read"] = "failed";
+        return record;
+    }
+    record["read"] = "ok";
+    record["online"] = true;
+    record["battery"] = status[0];
+    record["charging"] = status[1] == 1;
+    return record;
 }
 
 int RunPower(const Options& given) {
@@ -29,34 +61,49 @@ int RunPower(const Options& given) {
     Options cable = given;
     cable.link = "cable";
     const auto bus = SelectDeviceBus(cable, &error);
-    if (!bus) {
-        std::printf("no supported device found\n");
-        return 0;
-    }
-    int found = 0;
+    Json::Value records(Json::arrayValue);
+    int failed = 0;
     for (const Way& way : kWays) {
-        Options options = given;
-        options.device = way.device;
-        options.link = way.link;
-        CommandTransport transport(bus);
-        const bool reached = OpenCommandTransport(options, bus, transport, &error);
-        // Open but not answering: the receiver is there, its device is away.
-        if (!reached && !transport.IsOpen()) continue;
-        if (found++ == 0)
-            std::printf("%-9s %-9s %-8s %-9s %s\n", "kind", "link", "battery", "charging", "online");
-        std::array<uint8_t, 6> record{};
-        const bool read =
-            reached && transport.ReadStatus(record.data(), record.size(), 0) == CMD_OK;
-        const std::string battery = read ? std::to_string(record[0]) + " %" : "-";
-        std::printf("%-9s %-9s %-8s %-9s %s\n", way.device, way.link, battery.c_str(),
-                    read ? YesNo(record[1] == 1) : "-", YesNo(reached));
+        bool present = false;
+        if (!bus) break;
+        Json::Value record = ReadWay(given, way, bus, &present);
+        if (!present) continue;
+        if (record["read"] == "failed") {
+            ++failed;
+            Fail(std::string("power read of the ") + way.device + " (" + way.link +
+                 ") failed: " + record["result"].asString());
+        }
+        records.append(record);
     }
-    if (found == 0) std::printf("no supported device found\n");
-    return 0;
+    if (given.json) {
+        Json::Value document(Json::objectValue);
+        document["devices"] = records;
+        PrintJson(document);
+    } else {
+        for (const Json::Value& r : records) {
+            const bool read = r["read"] == "ok";
+            std::printf("%s\t%s\t%s\t%s\t%s\t%s\n", r["device"].asCString(), r["link"].asCString(),
+                        read ? std::to_string(r["battery"].asUInt()).c_str() : "-",
+                        read ? (r["charging"].asBool() ? "yes" : "no") : "-",
+                        r["online"].asBool() ? "yes" : "no", r["read"].asCString());
+        }
+        if (records.empty()) std::fprintf(stderr, "no supported device found\n");
+    }
+    return failed > 0 ? kExitFailure : 0;
 }
 
-const Registrar registrar({"power", "power",
-                           "battery, charging and link of every attached device", &RunPower});
+const Registrar registrar(
+    {.name = "power",
+     .usage = "power",
+     .summary = "battery, charging and link of every attached device",
+     .run = &RunPower,
+     .help = "  One line per attached device and way, fields separated by tabs: device,\n"
+             "  link, battery percent, charging (yes/no), online (yes/no), read (ok; away: a\n"
+             "  receiver whose device is away; failed: the device did not answer, with a\n"
+             "  line on stderr and exit status 1). Battery and charging are \"-\" unless ok.\n"
+             "example:\n"
+             "  vivori-ctl --simulate keyboard,mouse --link receiver power\n",
+     .json = true});
 
 }  // namespace
 }  // namespace vivori::ctl

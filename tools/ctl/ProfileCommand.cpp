@@ -53,8 +53,24 @@ std::string Padded(std::string name) {
     return name + std::string(characters < 24 ? 24 - characters : 1, ' ');
 }
 
-int List(const ProfileListModel& model) {
+int List(const ProfileListModel& model, bool json) {
     const auto& entries = model.Entries();
+    if (json) {
+        Json::Value document(Json::objectValue);
+        document["selected"] =
+            model.Selected() >= 0 ? Json::Value(model.Selected()) : Json::Value();
+        Json::Value& list = document["profiles"] = Json::Value(Json::arrayValue);
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            Json::Value entry(Json::objectValue);
+            entry["index"] = Json::UInt(i);
+            entry["name"] = entries[i].name;
+            entry["uuid"] = entries[i].uuid;
+            entry["selected"] = int(i) == model.Selected();
+            list.append(entry);
+        }
+        PrintJson(document);
+        return 0;
+    }
     for (std::size_t i = 0; i < entries.size(); ++i)
         std::printf("%-3zu %c %s%s\n", i, int(i) == model.Selected() ? '*' : ' ',
                     Padded(entries[i].name).c_str(), entries[i].uuid.c_str());
@@ -84,13 +100,15 @@ int RunProfile(const Options& options) {
     const bool known = oneArgument || action == "list" || action == "show" || action == "add" ||
                        action == "copy" || action == "delete" || action == "reset";
     if (!known || args.size() != (oneArgument ? 2u : 1u)) return Fail(kUsage), kExitUsage;
+    if (options.json && action != "list" && action != "show")
+        return Fail("--json goes with profile list and profile show"), kExitUsage;
 
     const DataFolders folders = DataFolders::FromEnvironment();
     ProfileListModel model(folders.DataFolder(folderName), folders.DefaultDataFile(folderName),
                            DeviceKindOf(options.kind));
     if (ProfileOutcome loaded = model.Load(); !loaded) return Fail(loaded.message);
 
-    if (action == "list") return List(model);
+    if (action == "list") return List(model, options.json);
     if (action == "show") return Show(model);
     if (action == "add") return Report(model.Add(), "added %s\n", model, true);
     if (action == "copy") return Report(model.Copy(), "copied as %s\n", model, true);
@@ -122,9 +140,25 @@ int RunProfile(const Options& options) {
     return Report(model.Reset(), "reset %s to the defaults\n", model);
 }
 
-Registrar registrar({"profile",
-                     "profile list|show|add|copy|rename|delete|select|import|export|reset",
-                     "the profiles of --kind (see README)", &RunProfile});
+Registrar registrar(
+    {.name = "profile",
+     .usage = "profile list|show|add|copy|rename|delete|select|import|export|reset",
+     .summary = "the profiles of --kind, with the rules of the application's profile panel",
+     .run = &RunProfile,
+     .help = "  --kind keyboard|mouse|pad|headset  whose profiles (default: the --device)\n"
+             "  list             one line each: index, * on the selected one, name, UUID\n"
+             "  show             the selected profile's settings (a JSON document already)\n"
+             "  add | copy       a new profile \"Профиль<n>\" | \"<name> copy\" of the selected\n"
+             "  rename NAME      the selected one; refused when another has NAME (any case)\n"
+             "  delete           the selected one, while two or more remain\n"
+             "  select N         profile N (an index as list prints it)\n"
+             "  import FILE      a new profile named after the file\n"
+             "  export FILE [--force]  the selected one; an existing FILE only with --force\n"
+             "  reset --yes      the selected one back to the defaults\n"
+             "examples:\n"
+             "  vivori-ctl --kind pad profile list\n"
+             "  vivori-ctl --kind mouse profile select 0\n",
+     .json = true});
 
 }  // namespace
 }  // namespace vivori::ctl

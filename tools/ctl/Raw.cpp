@@ -36,7 +36,16 @@ int RunRaw(const Options& options) {
     return 0;
 }
 
-const Registrar registrar({"raw", kUsage, "send one command frame and print the reply", &RunRaw});
+const Registrar registrar({.name = "raw",
+                           .usage = kUsage,
+                           .summary = "send one command frame and print the reply",
+                           .run = &RunRaw,
+                           .help = "  COMMAND   the command byte (decimal, or hex with 0x)\n"
+                                   "  LENGTH    the length byte (default 0, at most 56)\n"
+                                   "  OFFSET    the 16-bit offset (default 0)\n"
+                                   "  HEX...    the data bytes\n"
+                                   "example:\n"
+                                   "  vivori-ctl --simulate pad --device pad raw 0x1a 6\n"});
 
 }  // namespace
 }  // namespace vivori::ctl

@@ -19,6 +19,36 @@ constexpr const char* kUsage =
     "usage: recoil show | recoil import FILE [--pattern N] | recoil export FILE [--pattern N] "
     "[--force] | recoil upload";
 
+int ShowJson(const profiles::DataFolders& folders) {
+    const auto user = folders.DataFolder("mouse");
+    const auto patterns = macros::ReadRecoilPatterns(user, folders.DefaultDataFolder());
+    Json::Value document(Json::objectValue);
+    Json::Value& list = document["patterns"] = Json::Value(Json::arrayValue);
+    for (int n = 0; n < macros::kRecoilPatternCount; ++n) {
+        const auto source = macros::RecoilSource(user, folders.DefaultDataFolder(), n);
+        Json::Value pattern(Json::objectValue);
+        pattern["index"] = n;
+        pattern["source"] = source.string();
+        pattern["events"] = Json::UInt(patterns[size_t(n)].size());
+        const Json::Value file = profiles::ReadJsonFile(source);
+        Json::Value& bullets = pattern["bullets"] = Json::Value(Json::arrayValue);
+        for (int b = 0; b < macros::kBulletsPerPattern; ++b) {
+            const macros::Bullet bullet = macros::BulletOf(file, b);
+            Json::Value entry(Json::objectValue);
+            entry["bullet"] = b + 1;
+            entry["x"] = bullet.x;
+            entry["left"] = bullet.left;
+            entry["y"] = bullet.y;
+            entry["up"] = bullet.up;
+            entry["delay"] = bullet.delay;
+            bullets.append(entry);
+        }
+        list.append(pattern);
+    }
+    PrintJson(document);
+    return 0;
+}
+
 int Show(const profiles::DataFolders& folders) {
     const auto user = folders.DataFolder("mouse");
     const auto patterns = macros::ReadRecoilPatterns(user, folders.DefaultDataFolder());
@@ -68,7 +98,8 @@ int RunRecoil(const Options& given) {
         return Fail(kUsage), kExitUsage;
     const profiles::DataFolders folders = profiles::DataFolders::FromEnvironment();
     const auto user = folders.DataFolder("mouse");
-    if (action == "show") return Show(folders);
+    if (given.json && action != "show") return Fail("--json goes with recoil show"), kExitUsage;
+    if (action == "show") return given.json ? ShowJson(folders) : Show(folders);
     if (action == "import")
         return Report(macros::ImportPattern(user, pattern, file),
                       "imported " + file + " as pattern " + std::to_string(pattern));
@@ -92,9 +123,20 @@ int RunRecoil(const Options& given) {
     return 0;
 }
 
-const Registrar registrar({"recoil", "recoil show|import FILE|export FILE [--force]|upload",
-                           "the mouse's four recoil patterns (--pattern N, default 0)",
-                           &RunRecoil});
+const Registrar registrar(
+    {.name = "recoil",
+     .usage = "recoil show|import FILE|export FILE [--force]|upload",
+     .summary = "the mouse's four recoil patterns (--pattern N, default 0)",
+     .run = &RunRecoil,
+     .help = "  show                           each pattern's file and its bullets: distances,\n"
+             "                                 directions and delay\n"
+             "  import FILE [--pattern N]      a .shoot file over pattern N (0-3)\n"
+             "  export FILE [--pattern N] [--force]  pattern N to FILE\n"
+             "  upload                         the four patterns to the mouse's recoil memory\n"
+             "examples:\n"
+             "  vivori-ctl recoil show\n"
+             "  vivori-ctl --simulate mouse recoil upload\n",
+     .json = true});
 
 }  // namespace
 }  // namespace vivori::ctl

@@ -9,6 +9,7 @@
 #include "DeviceAccess.h"
 #include "device/SupportedDevices.h"
 #include "profiles/DataFolders.h"
+#include "profiles/JsonFile.h"
 #include "update/HttpClient.h"
 #include "update/UpdateCheck.h"
 
@@ -67,6 +68,22 @@ int RunUpdate(const Options& options) {
     for (const auto& row : update::RowsToCheck(catalogue, Attached(options)))
         rows.push_back(update::CheckRow(url, row, folders.UpdateFolder()));
     update::MakeLocalFilesDistinct(rows);
+    if (options.json) {
+        Json::Value document(Json::objectValue);
+        Json::Value& list = document["rows"] = Json::Value(Json::arrayValue);
+        for (const auto& shown : rows) {
+            Json::Value row(Json::objectValue);
+            row["name"] = shown.displayName;
+            row["current"] = shown.currentVersionText;
+            row["new"] = shown.newVersionText;
+            row["state"] = shown.state;
+            row["localFile"] = shown.localFile.string();
+            list.append(row);
+        }
+        document["overall"] = update::OverallOf(rows);
+        PrintJson(document);
+        return 0;
+    }
     for (const auto& shown : rows)
         std::printf("%s\t%s\t%s\t%d\t%s\n", shown.displayName.c_str(),
                     shown.currentVersionText.c_str(), shown.newVersionText.c_str(), shown.state,
@@ -75,9 +92,20 @@ int RunUpdate(const Options& options) {
     return 0;
 }
 
-Registrar registrar({"update", "update check [--url URL] [--ca FILE]",
-                     "asks the update service about the application and the attached devices",
-                     &RunUpdate});
+Registrar registrar(
+    {.name = "update",
+     .usage = "update check [--url URL] [--ca FILE]",
+     .summary = "asks the update service about the application and the attached devices",
+     .run = &RunUpdate,
+     .help = "  check            one line per row, tab-separated: name, current version, new\n"
+             "                   version, state, local file; then the overall status\n"
+             "  --url URL        the service (default: settings.json \"UpdateUrl\" or\n"
+             "                   VIVORI_UPDATE_URL); https only, or plain http on loopback\n"
+             "                   when the settings allow it\n"
+             "  --ca FILE        a further certificate authority to trust\n"
+             "example:\n"
+             "  vivori-ctl --simulate keyboard update check --url https://127.0.0.1:9/api/\n",
+     .json = true});
 
 }  // namespace
 }  // namespace vivori::ctl

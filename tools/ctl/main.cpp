@@ -6,6 +6,8 @@
 #include <string>
 
 #include "Ctl.h"
+#include "Text.h"
+#include "profiles/JsonFile.h"
 #include "sim/SimulatedBus.h"
 
 namespace vivori::ctl {
@@ -48,6 +50,37 @@ int RefuseUnknownFlags(const Arguments& arguments, std::initializer_list<std::st
     return 0;
 }
 
+int ParseOptionValues(const std::vector<std::string>& args, size_t from,
+                      std::initializer_list<std::string_view> known, OptionValues* out) {
+    for (size_t i = from; i < args.size(); i += 2) {
+        const std::string& flag = args[i];
+        if (flag.rfind("--", 0) != 0)
+            return Fail("unexpected argument " + flag + " (see help)"), kExitUsage;
+        if (std::find(known.begin(), known.end(), flag) == known.end())
+            return Fail("unknown option " + flag + " (see help)"), kExitUsage;
+        if (i + 1 >= args.size()) return Fail(flag + " needs a value"), kExitUsage;
+        if (!out->values.emplace(flag.substr(2), args[i + 1]).second)
+            return Fail(flag + " is given twice"), kExitUsage;
+    }
+    return 0;
+}
+
+int NumberOption(const OptionValues& options, const std::string& name, uint32_t max, int* value) {
+    const auto found = options.values.find(name);
+    if (found == options.values.end()) return 0;
+    const auto number = ParseNumber(found->second, max);
+    if (!number)
+        return Fail("--" + name + " takes a number from 0 to " + std::to_string(max) + ", not \"" +
+                    found->second + "\""),
+               kExitUsage;
+    *value = static_cast<int>(*number);
+    return 0;
+}
+
+void PrintJson(const Json::Value& document) {
+    std::fputs(profiles::StyledJson(document).c_str(), stdout);
+}
+
 std::shared_ptr<hid::HidBus> SelectBus(const Options& options, std::string* error) {
     // One bus for the whole run, as the application takes it.
     static std::shared_ptr<hid::HidBus> bus;
@@ -69,7 +102,8 @@ using namespace vivori::ctl;
 namespace {
 
 constexpr const char* kOptionsHelp =
-    "options (before or after the command):\n"
+    "options (before or after the command; after its name, the command's own options\n"
+    "of the same name win: light sync-run --kind K):\n"
     "  --device keyboard|mouse|pad|headset   device to talk to (default keyboard)\n"
     "  --link cable|receiver                 way to reach it (default cable)\n"
     "  --kind keyboard|mouse|pad|headset     profile or macro kind (default: the device)\n"
@@ -79,6 +113,8 @@ constexpr const char* kOptionsHelp =
     "                                        or unplug; on the N-th exchange only, else\n"
     "                                        on every one (unplug: mid-transfer)\n"
     "  --debug                               print every frame sent and received\n"
+    "  --json                                the data as one JSON document (commands\n"
+    "                                        that print data; see help COMMAND)\n"
     "  --help                                this text, or a command's with one named\n"
     "  --version                             the version\n"
     "  --                                    what follows is the command's, not options\n";
@@ -96,7 +132,7 @@ void PrintHelp() {
         else
             std::printf("  %-34s %s\n", s.usage, s.summary);
     }
-    std::printf("  %-34s %s\n%s", "help COMMAND", "what one command does and takes", kExitHelp);
+    std::printf("  %-34s %s\n%s", "help COMMAND", "one command's arguments explained, with an example", kExitHelp);
 }
 
 const Subcommand* FindSubcommand(const std::string& name) {
@@ -112,8 +148,12 @@ int PrintCommandHelp(const std::string& name) {
     }
     const Subcommand* s = FindSubcommand(name);
     if (s == nullptr) return Fail("unknown command " + name + " (see --help)"), kExitUsage;
-    std::printf("usage: vivori-ctl [options] %s\n\n%s.\n\n%s%s", s->usage, s->summary, kOptionsHelp,
-                kExitHelp);
+    std::printf("usage: vivori-ctl [options] %s\n\n%s.\n", s->usage, s->summary);
+    if (*s->help != '\0') std::printf("\n%s", s->help);
+    std::printf("\n%s\n\n%s%s",
+                s->json ? "--json prints the same data as one JSON document."
+                        : "--json: not offered (the command prints no data for scripts).",
+                kOptionsHelp, kExitHelp);
     return 0;
 }
 
@@ -126,6 +166,7 @@ int main(int argc, char** argv) {
     // command, the rest are its arguments ("--" passes everything after it on as is).
     // Options the tool does not know belong to the command when it has been named.
     std::string name;
+    const Subcommand* command = nullptr;
     bool literal = false;
     bool help = false;
     for (int i = 1; i < argc; ++i) {
@@ -136,11 +177,18 @@ int main(int argc, char** argv) {
             out = argv[++i];
             return true;
         };
-        if (literal || a.rfind("--", 0) != 0) {
-            if (name.empty() && !literal)
+        // After the command's name, its own options win over shared ones of that name
+        // ("light sync-run --kind 0").
+        const bool own =
+            command != nullptr &&
+            (std::string(" ") + command->ownOptions + " ").find(" " + a + " ") != std::string::npos;
+        if (literal || a.rfind("--", 0) != 0 || own) {
+            if (name.empty() && !literal) {
                 name = a;
-            else
+                command = FindSubcommand(name);
+            } else {
                 options.args.push_back(a);
+            }
         } else if (a == "--") {
             literal = true;
         } else if (a == "--help") {
@@ -150,6 +198,8 @@ int main(int argc, char** argv) {
             return 0;
         } else if (a == "--debug") {
             options.debug = true;
+        } else if (a == "--json") {
+            options.json = true;
         } else if (a == "--device") {
             if (!value(options.device)) return Fail("--device needs a value"), kExitUsage;
         } else if (a == "--link") {
@@ -191,7 +241,11 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     if (options.kind.empty()) options.kind = options.device;
-    if (const Subcommand* s = FindSubcommand(name)) return s->run(options);
+    if (command != nullptr) {
+        if (options.json && !command->json)
+            return Fail(name + " prints no data to offer as JSON (--json)"), kExitUsage;
+        return command->run(options);
+    }
     Fail("unknown command " + name + " (see --help)");
     return kExitUsage;
 }

@@ -68,9 +68,7 @@ constexpr std::initializer_list<uint16_t> kGroupKinds = {kKindKeyboard, kKindMou
 
 // Store, save and reapply: what every change does before the panel shows it.
 void Store(CQuorvaneUSBDevice& device, const LightWords& light) {
-    device.SetLightParameters(light[0], light[1], light[2], light[3]);
-    device.SaveProfile();
-    device.ApplyProfileLighting();
+    device.StoreLightEdit(light);
 }
 
 using Change = std::function<void(LightWords&, CLightControlUI&)>;
