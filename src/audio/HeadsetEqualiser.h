@@ -64,7 +64,8 @@ class HeadsetEqualiser {
     State GetState() const { return state_.load(); }
     // Waits until the worker has done what was asked; false on timeout.
     bool WaitSettled(int timeoutMs);
-    const std::string& HeadsetSinkName() const { return headsetName_; }
+    // The plugin's last control value: names the block the gains go through.
+    uint32_t Key() const { return key_; }
 
     // The plugin: $VIVORI_EQ_PLUGIN, else lib/vivori-trivex/ beside the program's
     // folder, else beside the program.

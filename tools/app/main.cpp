@@ -223,8 +223,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     hid::SetDefaultHidBus(bus);
-    // The simulated headset comes with the simulated audio chip.
-    if (simulate && std::string_view(simulate).find("headset") != std::string_view::npos)
+    // The simulated headset comes with the simulated audio chip, unless a sound
+    // server's sink is named to stand for the headset's sound card.
+    const char* headsetSink = std::getenv("VIVORI_HEADSET_SINK");
+    if (simulate && std::string_view(simulate).find("headset") != std::string_view::npos &&
+        !(headsetSink && *headsetSink))
         audio::SetAudioLibrary(std::make_shared<sim::SimAudioChip>());
 
     app::AppOptions options;
