@@ -118,7 +118,7 @@ TEST_F(HeadsetEqualiserTest, TheProgramReplacesALeftOverSinkAndRemovesItsOwnOnSi
     ASSERT_TRUE(std::filesystem::exists(plugin)) << plugin;
     server->Pactl(std::string("load-module module-ladspa-sink sink_name=") + HeadsetEqualiser::kSinkName +
                   " sink_master=" + server->HeadsetSink() + " plugin=" + plugin +
-                  " label=" + HeadsetEqualiser::kPluginLabel);
+                  " label=" + HeadsetEqualiser::kPluginLabel + " control=0,0,0,0,0,0,0,0,0,0,12345");
     ASSERT_TRUE(server->HasSink(HeadsetEqualiser::kSinkName));
     const std::string staleModules = server->Pactl("list short modules");
     PulseServer::Player player(*server, HeadsetEqualiser::kSinkName);
@@ -172,7 +172,7 @@ TEST_F(HeadsetEqualiserNoServerTest, ThePageSaysTheEqualiserNeedsASoundServerAnd
     ASSERT_TRUE(PumpUntil([&] { return headset()->EqualiserNoteShown(); }, 5000));
     ui::CControlUI* note = Window().PaintManager().FindSubControlByName(headset(), "eq_server_note");
     ASSERT_NE(note, nullptr);
-    EXPECT_TRUE(note->IsVisible());
+    EXPECT_TRUE(note->IsOwnVisible());
     EXPECT_NE(note->GetText().find("sound server"), std::string::npos) << note->GetText();
     EXPECT_EQ(library->Equaliser()->GetState(), HeadsetEqualiser::State::NoServer);
 
