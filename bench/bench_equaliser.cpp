@@ -6,8 +6,10 @@
 //   build/bin/bench_equaliser [seconds of audio, default 20]
 #include <dlfcn.h>
 #include <ladspa.h>
+#include <signal.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "audio/HeadsetEqualiser.h"
+#include "platform/ChildProcess.h"
 #include "support/PulseServer.h"
 
 namespace {
@@ -25,6 +28,8 @@ using namespace vivori;
 
 constexpr unsigned long kRate = 48000;
 constexpr size_t kBlock = 1024;
+// What a game or a call asks for; the server sizes the sink's buffer from it.
+constexpr int kStreamLatencyMs = 40;
 
 double ThreadCpuSeconds() {
     timespec t{};
@@ -62,11 +67,12 @@ double CpuFor(const LADSPA_Descriptor* d, const float* gains, double seconds) {
     return used;
 }
 
-// The "Latency:" the server gives for a sink, in ms; -1 when not found.
-double SinkLatencyMs(const testing::PulseServer& server, const std::string& sink) {
-    std::istringstream text(server.Pactl("list sinks"));
+// The "Latency:" the server gives for a sink in a listing, in ms (or the latency it
+// configured for it); -1 when not found.
+double SinkLatencyMs(const std::string& list, const std::string& sink, bool configured = false) {
+    std::istringstream text(list);
     bool inSink = false;
-    const std::regex latency(R"(Latency: (\d+) usec)");
+    const std::regex latency(configured ? R"(configured (\d+) usec)" : R"(Latency: (\d+) usec)");
     for (std::string line; std::getline(text, line);) {
         if (line.find("Name: ") != std::string::npos) inSink = line.find("Name: " + sink) != std::string::npos &&
                                                                   line.size() == line.find("Name: ") + 6 + sink.size();
@@ -116,19 +122,44 @@ int main(int argc, char** argv) {
         std::printf("latency: the equaliser's sink was not made\n");
         return 1;
     }
-    std::printf("latency the server reports while a stream plays (limit 20 ms added):\n");
-    double alone = 0, through = 0;
-    {
-        testing::PulseServer::Player player(server, server.HeadsetSink());
-        std::this_thread::sleep_for(std::chrono::milliseconds(700));
-        alone = SinkLatencyMs(server, server.HeadsetSink());
-    }
-    {
-        testing::PulseServer::Player player(server, audio::HeadsetEqualiser::kSinkName);
-        std::this_thread::sleep_for(std::chrono::milliseconds(700));
-        through = SinkLatencyMs(server, audio::HeadsetEqualiser::kSinkName);
-    }
-    std::printf("  baseline: headset sink alone  %8.2f ms\n", alone);
-    std::printf("  through the equaliser's sink  %8.2f ms  (added %.2f ms)\n", through, through - alone);
+    std::printf("latency the server reports while a stream asking for %d ms plays (limit 20 ms added):\n", kStreamLatencyMs);
+    // Medians of a few readings once the stream has settled. The equaliser's sink
+    // reports its own latency plus its master's, so what it adds is the difference
+    // of the two read together while the sound goes through it. (A null sink reports
+    // its idle 2 s latency at first, so the headset alone is read after a warm-up.)
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    const auto settled = [&](const std::string& sink) {
+        // pacat asks the server to size the sink's buffer for the stream's latency.
+        const auto player = StartChild({"/usr/bin/pacat", "--latency-msec=" + std::to_string(kStreamLatencyMs),
+                                        "-d", sink, "/dev/zero"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        std::vector<double> own, master, ownConfigured, masterConfigured;
+        for (int i = 0; i < 7; ++i) {
+            // Both from one listing, so they are read at one moment.
+            const std::string list = server.Pactl("list sinks");
+            own.push_back(SinkLatencyMs(list, sink));
+            master.push_back(SinkLatencyMs(list, server.HeadsetSink()));
+            ownConfigured.push_back(SinkLatencyMs(list, sink, true));
+            masterConfigured.push_back(SinkLatencyMs(list, server.HeadsetSink(), true));
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        if (player) {
+            kill(*player, SIGTERM);
+            while (ChildRunning(*player)) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return std::array<double, 4>{median(own), median(master), median(ownConfigured), median(masterConfigured)};
+    };
+    settled(audio::HeadsetEqualiser::kSinkName);
+    const auto alone = settled(server.HeadsetSink());
+    const auto through = settled(audio::HeadsetEqualiser::kSinkName);
+    std::printf("  baseline: headset sink alone        %8.2f ms (configured %.2f ms)\n", alone[0], alone[2]);
+    std::printf("  through the equaliser: its sink     %8.2f ms (configured %.2f ms)\n", through[0], through[2]);
+    std::printf("                 the headset sink     %8.2f ms (configured %.2f ms)\n", through[1], through[3]);
+    std::printf("  added by the equaliser              %8.2f ms\n", through[0] - through[1]);
+    std::printf("  (a null sink fed through another sink reports how far it rendered ahead, which differs\n"
+                "   between the two routes; the latency it is configured for is the same)\n");
     return 0;
 }

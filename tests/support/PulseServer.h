@@ -136,14 +136,17 @@ class PulseServer {
         return recorded;
     }
 
-    // Silence to a sink, until the object goes: a stream that plays on.
+    // Silence to a sink, until the object goes: a stream that plays on, asking for
+    // latencyMs of latency (0: the server's default).
     class Player {
       public:
-        Player(const PulseServer& server, const std::string& sink) {
+        Player(const PulseServer& server, const std::string& sink, int latencyMs = 0) {
             const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, 2};
+            const pa_buffer_attr buffer{uint32_t(-1), uint32_t(pa_usec_to_bytes(pa_usec_t(latencyMs) * 1000, &spec)),
+                                        uint32_t(-1), uint32_t(-1), uint32_t(-1)};
             int error = 0;
             stream_ = pa_simple_new(server.Address().c_str(), "test", PA_STREAM_PLAYBACK, sink.c_str(),
-                                    "player", &spec, nullptr, nullptr, &error);
+                                    "player", &spec, nullptr, latencyMs > 0 ? &buffer : nullptr, &error);
             if (stream_ == nullptr) return;
             thread_ = std::thread([this] {
                 std::vector<float> silence(kRate / 50 * 2);
