@@ -41,6 +41,7 @@ struct InputInfo {
     uint32_t index = 0;
     uint32_t sink = 0;
     uint32_t ownerModule = PA_INVALID_INDEX;
+    std::string group;  // PipeWire: the node group of a module's streams
 };
 
 struct ModuleInfo {
@@ -148,7 +149,8 @@ class PulseSession {
                                            o->done = true;
                                            return;
                                        }
-                                       o->list.push_back({info->index, info->sink, info->owner_module});
+                                       o->list.push_back({info->index, info->sink, info->owner_module,
+                                                          Prop(info->proplist, "node.group")});
                                    },
                                    &out),
                                out.done);
@@ -282,13 +284,17 @@ std::vector<uint32_t> OurModules(PulseSession& session, const SinkInfo* sink) {
     return found;
 }
 
-// Moves what plays on sink `from` to sink `to`, except the streams of `skipModule`.
+// Moves what plays on sink `from` to sink `to`, except the streams of `skipModule`:
+// the equaliser's own output must stay on the headset (PulseAudio names its module,
+// PipeWire's pulse server its node group).
 void MoveStreams(PulseSession& session, uint32_t from, const std::string& to, uint32_t skipModule) {
     const auto inputs = session.Inputs();
     if (!inputs) return;
-    for (const InputInfo& input : *inputs)
-        if (input.sink == from && (skipModule == PA_INVALID_INDEX || input.ownerModule != skipModule))
-            session.MoveInput(input.index, to);
+    const std::string group = "ladspa-sink-" + std::to_string(skipModule);
+    for (const InputInfo& input : *inputs) {
+        const bool ours = skipModule != PA_INVALID_INDEX && (input.ownerModule == skipModule || input.group == group);
+        if (input.sink == from && !ours) session.MoveInput(input.index, to);
+    }
 }
 
 int64_t NowMs() {

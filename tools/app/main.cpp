@@ -265,5 +265,9 @@ int main(int argc, char** argv) {
         PumpUntil([] { return false; }, 500);
         application.Window()->HideToTrayNow();
     }
-    return application.Run();
+    const int code = application.Run();
+    // The library goes with the last device that holds it, before main returns: the
+    // headset equaliser's sink is removed while everything it uses still exists.
+    audio::SetAudioLibrary(nullptr);
+    return code;
 }
