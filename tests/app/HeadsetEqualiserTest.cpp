@@ -14,6 +14,7 @@
 #include "profiles/JsonFile.h"
 #include "support/PulseServer.h"
 #include "ui/core/COptionUI.h"
+#include "ui/core/CProgressUI.h"
 
 namespace vivori::testing {
 namespace {
@@ -95,14 +96,23 @@ TEST_F(HeadsetEqualiserTest, PresetsShapeWhatPlaysOnTheHeadsetAndItsStreamsMoveA
     for (size_t k = 0; k < flat.size(); ++k) EXPECT_NEAR(flat[k], 0.0, 0.5) << kCentres[k] << " Hz";
 
     ClickOption("6533_eq_option_9");
+    // The click's gains are in the plugin's shared block when it returns; the plugin
+    // takes them at its next block.
+    const std::array<double, 10> wanted = {8, 2, -4, -8, 1, 3, 8, 11, 14, 16};
+    for (int b = 0; b < 10; ++b) EXPECT_EQ(library->Equaliser()->Band(b), wanted[size_t(b)]) << b;
     const std::vector<double> preset9 = MeasureThroughEqualiser();
     // The equaliser lowers everything by its pre-gain so that the boosts cannot clip;
     // each band's own gain is what the preset says.
-    const std::array<double, 10> wanted = {8, 2, -4, -8, 1, 3, 8, 11, 14, 16};
     const double preGain = audio::eq::DesignFor(wanted, PulseServer::kRate).preGainDb;
     EXPECT_LT(preGain, -15.0);
     for (size_t k = 0; k < preset9.size(); ++k)
         EXPECT_NEAR(preset9[k] - preGain, wanted[k], 1.5) << kCentres[k] << " Hz";
+
+    // A band moved on the page is played at once, too.
+    ui::CControlUI* slider = Window().PaintManager().FindSubControlByName(Headset(), "6533_eq_hz_slider_2");
+    static_cast<ui::CProgressUI*>(slider->GetInterface("Progress"))->SetValue(9);
+    Window().PaintManager().SendNotify(slider, ui::kNotifyValueChanged);
+    EXPECT_EQ(library->Equaliser()->Band(2), 9);
 
     // The headset leaves: the sink goes and the stream is back on the headset.
     bus->Unplug(simulated);
