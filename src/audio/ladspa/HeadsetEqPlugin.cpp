@@ -126,7 +126,10 @@ struct Descriptor {
         }
         names[kPortKey] = "Control key";
         kinds[kPortKey] = LADSPA_PORT_INPUT | LADSPA_PORT_CONTROL;
-        hints[kPortKey] = {LADSPA_HINT_BOUNDED_BELOW | LADSPA_HINT_INTEGER | LADSPA_HINT_DEFAULT_0, 0, 0};
+        // Bounded both ways: a host that clamps to an unstated bound must not clamp it.
+        hints[kPortKey] = {LADSPA_HINT_BOUNDED_BELOW | LADSPA_HINT_BOUNDED_ABOVE | LADSPA_HINT_INTEGER |
+                               LADSPA_HINT_DEFAULT_MINIMUM,
+                           0, 16777216.0f};
         d.UniqueID = 4911;
         d.Label = "vivori_headset_eq";
         d.Properties = LADSPA_PROPERTY_HARD_RT_CAPABLE;
