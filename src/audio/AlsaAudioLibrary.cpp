@@ -167,7 +167,11 @@ int AlsaAudioLibrary::EqualiserProperty(std::string_view name, ValueBuffer& valu
             equaliser_->SetBand(band, double(TakeInt(value)));
         return working ? kAudioOk : kAudioFailed;
     }
-    if (!working) return kAudioFailed;
+    if (!working) {
+        // The page asks now and then; each time may find a server that came since.
+        equaliser_->Retry();
+        return kAudioFailed;
+    }
     const int read = band < 0 ? (equaliser_->Enabled() ? 1 : 0) : int(std::lround(equaliser_->Band(band)));
     PutText(value, std::to_string(read));
     return kAudioOk;

@@ -16,6 +16,7 @@
 #include <new>
 #include <optional>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "platform/Debug.h"
@@ -60,6 +61,12 @@ std::string UsbId(std::string id) {
     if (id.rfind("0x", 0) == 0 || id.rfind("0X", 0) == 0) id.erase(0, 2);
     for (char& c : id) c = char(std::tolower(static_cast<unsigned char>(c)));
     return id;
+}
+
+const SinkInfo* FindSink(const std::vector<SinkInfo>& sinks, const std::string& name) {
+    for (const SinkInfo& s : sinks)
+        if (s.name == name) return &s;
+    return nullptr;
 }
 
 // One connection to the server with its own main loop, run only on the calling
@@ -208,6 +215,17 @@ class PulseSession {
         return Success(pa_context_set_default_sink(context_, sink.c_str(), SuccessCallback, &success_));
     }
 
+    // Waits (within the session's deadline) until no sink has this name.
+    bool WaitUntilGone(const std::string& sink) {
+        while (std::chrono::steady_clock::now() < deadline_) {
+            const auto sinks = Sinks();
+            if (!sinks) return false;
+            if (FindSink(*sinks, sink) == nullptr) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+
   private:
     struct SuccessState {
         bool ok = false;
@@ -260,12 +278,6 @@ std::string Quoted(const std::string& value) {
         out += c;
     }
     return out + "\"";
-}
-
-const SinkInfo* FindSink(const std::vector<SinkInfo>& sinks, const std::string& name) {
-    for (const SinkInfo& s : sinks)
-        if (s.name == name) return &s;
-    return nullptr;
 }
 
 // Every module that made a sink of our name: the one a crashed run left, too.
@@ -416,6 +428,11 @@ double HeadsetEqualiser::Band(int band) const {
     return band >= 0 && band < eq::kBands ? bands_[size_t(band)] : 0.0;
 }
 
+void HeadsetEqualiser::Retry() {
+    std::lock_guard lock(mutex_);
+    if (wanted_) Request(true);
+}
+
 void HeadsetEqualiser::Release() {
     std::lock_guard lock(mutex_);
     Request(false);
@@ -489,6 +506,13 @@ void HeadsetEqualiser::SetUp() {
             defaultSink = headsetSink.name;
         }
         for (uint32_t module : OurModules(session, stale)) session.UnloadModule(module);
+        // The server unloads a module a moment after it answers; a sink made before
+        // the old one is gone would get another name.
+        if (!session.WaitUntilGone(kSinkName)) {
+            DebugOutput("equaliser: the sink an earlier run left does not go");
+            state_ = State::Failed;
+            return;
+        }
     }
 
     std::string controls;

@@ -59,6 +59,9 @@ class HeadsetEqualiser {
     void SetBand(int band, double db);
     bool Enabled() const;
     double Band(int band) const;
+    // After a failed set-up, while the sink is wanted: tries again (at most every two
+    // seconds), so a server that starts later is found.
+    void Retry();
     // Removes the sink, on the worker; returns at once.
     void Release();
     State GetState() const { return state_.load(); }

@@ -135,7 +135,7 @@ TEST_F(HeadsetEqualiserTest, TheProgramReplacesALeftOverSinkAndRemovesItsOwnOnSi
 
     const std::string folder = std::getenv("XDG_RUNTIME_DIR");
     const std::string command = "XDG_DATA_HOME='" + folder + "/data' XDG_CONFIG_HOME='" + folder +
-                                "/config' QT_QPA_PLATFORM=offscreen VIVORI_SIMULATE=headset exec '" +
+                                "/config' QT_QPA_PLATFORM=offscreen VIVORI_SIMULATE=headset VIVORI_DEBUG=1 exec '" +
                                 VIVORI_TRIVEX + "' 2>'" + folder + "/app.log'";
     const auto child = StartChild({"/bin/sh", "-c", command});
     ASSERT_TRUE(child);
@@ -146,7 +146,14 @@ TEST_F(HeadsetEqualiserTest, TheProgramReplacesALeftOverSinkAndRemovesItsOwnOnSi
                    server->Pactl("list short modules") != staleModules && server->HasSink(HeadsetEqualiser::kSinkName);
         },
         15000);
-    EXPECT_TRUE(replaced);
+    const auto log = [&] {
+        std::ifstream file(folder + "/app.log");
+        std::string text, line;
+        while (std::getline(file, line))
+            if (line.find("equaliser") != std::string::npos) text += line + "\n";
+        return text;
+    };
+    EXPECT_TRUE(replaced) << server->Pactl("list short modules") << log();
     EXPECT_TRUE(PumpUntil([&] { return server->StreamSinks() == std::vector<std::string>{HeadsetEqualiser::kSinkName}; }));
 
     kill(*child, SIGTERM);
@@ -159,7 +166,7 @@ TEST_F(HeadsetEqualiserTest, TheProgramReplacesALeftOverSinkAndRemovesItsOwnOnSi
 }
 
 // Without a sound server the page says that the equaliser needs one, and the presets
-// are kept as before.
+// are kept as before; the voice effect panel notes that its effects are only kept.
 class HeadsetEqualiserNoServerTest : public AppTest {
   protected:
     void TearDown() override {
@@ -185,6 +192,11 @@ TEST_F(HeadsetEqualiserNoServerTest, ThePageSaysTheEqualiserNeedsASoundServerAnd
     EXPECT_TRUE(note->IsOwnVisible());
     EXPECT_NE(note->GetText().find("sound server"), std::string::npos) << note->GetText();
     EXPECT_EQ(library->Equaliser()->GetState(), HeadsetEqualiser::State::NoServer);
+    // The voice effects have no counterpart here at all, and the page says so.
+    ui::CControlUI* magicNote = Window().PaintManager().FindSubControlByName(headset(), "magic_linux_note");
+    ASSERT_NE(magicNote, nullptr);
+    EXPECT_TRUE(magicNote->IsOwnVisible());
+    EXPECT_NE(magicNote->GetText().find("Linux"), std::string::npos) << magicNote->GetText();
 
     headset()->ApplyPreset(9);
     EXPECT_EQ(headset()->AudioSettings().eqType, 9);
