@@ -177,7 +177,7 @@ class HeadsetEqualiserNoServerTest : public AppTest {
     }
 };
 
-TEST_F(HeadsetEqualiserNoServerTest, ThePageSaysTheEqualiserNeedsASoundServerAndKeepsThePreset) {
+TEST_F(HeadsetEqualiserNoServerTest, ThePageSaysTheEqualiserNeedsASoundServerUntilOneStarts) {
     setenv("PULSE_SERVER", "unix:/nonexistent/vivori-no-server", 1);
     setenv("VIVORI_HEADSET_SINK", "fakeheadset", 1);
     auto library = std::make_shared<audio::AlsaAudioLibrary>();
@@ -201,6 +201,19 @@ TEST_F(HeadsetEqualiserNoServerTest, ThePageSaysTheEqualiserNeedsASoundServerAnd
     headset()->ApplyPreset(9);
     EXPECT_EQ(headset()->AudioSettings().eqType, 9);
     EXPECT_EQ(headset()->Profile().GetSystemSetStages().eqType, 9);
+
+    // A server that starts later is found by itself, and the note goes.
+    PulseServer server;
+    if (!server.Up()) return;  // the rest needs PulseAudio
+    setenv("PULSE_SERVER", server.Address().c_str(), 1);
+    EXPECT_TRUE(PumpUntil([&] { return !headset()->EqualiserNoteShown(); }, 8000));
+    EXPECT_FALSE(note->IsOwnVisible());
+    EXPECT_EQ(library->Equaliser()->GetState(), HeadsetEqualiser::State::Running);
+    EXPECT_TRUE(server.HasSink(HeadsetEqualiser::kSinkName));
+    AppTest::TearDown();  // the sink goes while its server is still there
+    audio::SetAudioLibrary(nullptr);
+    library.reset();
+    EXPECT_FALSE(server.HasSink(HeadsetEqualiser::kSinkName));
 }
 
 }  // namespace
