@@ -120,70 +120,22 @@ class PulseSession {
     }
 
     std::optional<std::vector<SinkInfo>> Sinks() {
-        struct Out {
-            std::vector<SinkInfo> list;
-            bool done = false;
-        } out;
-        const bool ok = Finish(pa_context_get_sink_info_list(
-                                   context_,
-                                   [](pa_context*, const pa_sink_info* info, int eol, void* user) {
-                                       auto* o = static_cast<Out*>(user);
-                                       if (eol != 0) {
-                                           o->done = true;
-                                           return;
-                                       }
-                                       o->list.push_back({info->index, info->name ? info->name : "",
-                                                          info->owner_module, Prop(info->proplist, "alsa.card"),
-                                                          UsbId(Prop(info->proplist, "device.vendor.id")),
-                                                          UsbId(Prop(info->proplist, "device.product.id"))});
-                                   },
-                                   &out),
-                               out.done);
-        if (!ok) return std::nullopt;
-        return out.list;
+        return List<pa_sink_info, SinkInfo>(pa_context_get_sink_info_list, [](const pa_sink_info& i) {
+            return SinkInfo{i.index, i.name ? i.name : "", i.owner_module, Prop(i.proplist, "alsa.card"),
+                            UsbId(Prop(i.proplist, "device.vendor.id")), UsbId(Prop(i.proplist, "device.product.id"))};
+        });
     }
-
     std::optional<std::vector<InputInfo>> Inputs() {
-        struct Out {
-            std::vector<InputInfo> list;
-            bool done = false;
-        } out;
-        const bool ok = Finish(pa_context_get_sink_input_info_list(
-                                   context_,
-                                   [](pa_context*, const pa_sink_input_info* info, int eol, void* user) {
-                                       auto* o = static_cast<Out*>(user);
-                                       if (eol != 0) {
-                                           o->done = true;
-                                           return;
-                                       }
-                                       o->list.push_back({info->index, info->sink, info->owner_module,
-                                                          Prop(info->proplist, "node.group")});
-                                   },
-                                   &out),
-                               out.done);
-        if (!ok) return std::nullopt;
-        return out.list;
+        return List<pa_sink_input_info, InputInfo>(pa_context_get_sink_input_info_list,
+                                                   [](const pa_sink_input_info& i) {
+                                                       return InputInfo{i.index, i.sink, i.owner_module,
+                                                                        Prop(i.proplist, "node.group")};
+                                                   });
     }
-
     std::vector<ModuleInfo> Modules() {
-        struct Out {
-            std::vector<ModuleInfo> list;
-            bool done = false;
-        } out;
-        Finish(pa_context_get_module_info_list(
-                   context_,
-                   [](pa_context*, const pa_module_info* info, int eol, void* user) {
-                       auto* o = static_cast<Out*>(user);
-                       if (eol != 0) {
-                           o->done = true;
-                           return;
-                       }
-                       o->list.push_back({info->index, info->name ? info->name : "",
-                                          info->argument ? info->argument : ""});
-                   },
-                   &out),
-               out.done);
-        return out.list;
+        return List<pa_module_info, ModuleInfo>(pa_context_get_module_info_list, [](const pa_module_info& i) {
+                   return ModuleInfo{i.index, i.name ? i.name : "", i.argument ? i.argument : ""};
+               }).value_or(std::vector<ModuleInfo>{});
     }
 
     std::optional<uint32_t> LoadModule(const std::string& name, const std::string& arguments) {
@@ -227,6 +179,34 @@ class PulseSession {
     }
 
   private:
+    // One of the server's lists (sinks, streams, modules), each entry made an Item.
+    template <typename Info, typename Item>
+    std::optional<std::vector<Item>> List(
+        pa_operation* (*start)(pa_context*, void (*)(pa_context*, const Info*, int, void*), void*),
+        Item (*convert)(const Info&)) {
+        struct Out {
+            std::vector<Item> list;
+            Item (*convert)(const Info&);
+            bool done = false;
+            bool failed = false;
+        } out{{}, convert};
+        const bool finished = Finish(start(
+                                         context_,
+                                         [](pa_context*, const Info* info, int eol, void* user) {
+                                             auto* o = static_cast<Out*>(user);
+                                             if (eol != 0) {
+                                                 o->failed = eol < 0;
+                                                 o->done = true;
+                                             } else {
+                                                 o->list.push_back(o->convert(*info));
+                                             }
+                                         },
+                                         &out),
+                                     out.done);
+        if (!finished || out.failed) return std::nullopt;
+        return out.list;
+    }
+
     struct SuccessState {
         bool ok = false;
         bool done = false;
