@@ -5,6 +5,7 @@
 #include <pulse/pulseaudio.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -358,7 +359,12 @@ void HeadsetEqualiser::RemoveStaleBlocks() {
         if (name.rfind(kBlockPrefix, 0) != 0) continue;
         const int fd = shm_open(("/" + name).c_str(), O_RDONLY | O_CLOEXEC, 0);
         if (fd < 0) continue;
-        void* mapped = mmap(nullptr, sizeof(eq::ControlBlock), PROT_READ, MAP_SHARED, fd, 0);
+        // One still being made may be shorter than a block: reading past its end
+        // would fault, and it is not stale.
+        struct stat st {};
+        void* mapped = MAP_FAILED;
+        if (fstat(fd, &st) == 0 && size_t(st.st_size) >= sizeof(eq::ControlBlock))
+            mapped = mmap(nullptr, sizeof(eq::ControlBlock), PROT_READ, MAP_SHARED, fd, 0);
         close(fd);
         if (mapped == MAP_FAILED) continue;
         const auto* block = static_cast<const eq::ControlBlock*>(mapped);

@@ -3,6 +3,10 @@
 // without clicks and passes samples untouched when flat, and the plugin takes new
 // gains from the program's shared block at its next block.
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <ladspa.h>
 
@@ -157,6 +161,38 @@ TEST(ControlBlockTest, TheReaderTakesOnlyFinishedNewWrites) {
     block.magic = 0;
     WriteBands(block, kPresets[0], true);
     EXPECT_FALSE(ReadBands(block, last, read));
+}
+
+TEST(ControlBlockTest, BlocksOfProgramsThatEndedAreRemovedAndOthersKept) {
+    auto make = [](uint32_t key, size_t size, pid_t owner) {
+        const int fd = shm_open(ControlBlockName(key).c_str(), O_CREAT | O_RDWR, 0600);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(ftruncate(fd, off_t(size)), 0);
+        if (size >= sizeof(ControlBlock)) {
+            ControlBlock block{};
+            block.magic = ControlBlock::kMagic;
+            block.ownerPid = owner;
+            EXPECT_EQ(pwrite(fd, &block, sizeof block, 0), ssize_t(sizeof block));
+        }
+        close(fd);
+    };
+    auto exists = [](uint32_t key) {
+        const int fd = shm_open(ControlBlockName(key).c_str(), O_RDONLY, 0);
+        if (fd >= 0) close(fd);
+        return fd >= 0;
+    };
+    const pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    waitpid(ended, nullptr, 0);
+    make(16777001, sizeof(ControlBlock), ended);
+    make(16777002, sizeof(ControlBlock), getpid());
+    make(16777003, 0, 0);  // one being made: nothing to read yet
+    HeadsetEqualiser::RemoveStaleBlocks();
+    EXPECT_FALSE(exists(16777001));
+    EXPECT_TRUE(exists(16777002));
+    EXPECT_TRUE(exists(16777003));
+    shm_unlink(ControlBlockName(16777002).c_str());
+    shm_unlink(ControlBlockName(16777003).c_str());
 }
 
 // The plugin as the sound server runs it, fed by the program's side.
