@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 
@@ -105,7 +106,23 @@ bool WriteControl(snd_mixer_elem_t* e, const Control& c, const ValueBuffer& valu
                       : snd_mixer_selem_set_playback_switch_all(e, on)) >= 0;
 }
 
+// "EQ_Slider1" ... "EQ_Slider10": the band's index; -1 for any other name.
+int BandOf(std::string_view name) {
+    constexpr std::string_view kPrefix = "EQ_Slider";
+    if (name.substr(0, kPrefix.size()) != kPrefix) return -1;
+    const std::string_view digits = name.substr(kPrefix.size());
+    if (digits.empty() || digits.size() > 2 || digits[0] == '0') return -1;
+    int n = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n >= 1 && n <= eq::kBands ? n - 1 : -1;
+}
+
 }  // namespace
+
+AlsaAudioLibrary::~AlsaAudioLibrary() = default;
 
 int AlsaAudioLibrary::ConfLibInit() {
     return kAudioOk;
@@ -113,16 +130,55 @@ int AlsaAudioLibrary::ConfLibInit() {
 
 void AlsaAudioLibrary::CreateDeviceList() {
     card_ = FindCard(usbId_);
+    const char* sink = std::getenv("VIVORI_HEADSET_SINK");
+    sinkName_ = sink ? sink : "";
+}
+
+void AlsaAudioLibrary::ConfLibUnInit() {
+    if (equaliser_) equaliser_->Release();
 }
 
 int AlsaAudioLibrary::GetDeviceCount(int flow, int& count) {
-    (void)flow;
-    count = card_.empty() ? 0 : 1;
+    count = (flow == kFlowPlayback ? HasPlayback() : !card_.empty()) ? 1 : 0;
+    return kAudioOk;
+}
+
+int AlsaAudioLibrary::EqualiserProperty(std::string_view name, ValueBuffer& value, bool set) {
+    const int band = BandOf(name);
+    if (band < 0 && name != "Enable_EQ_GFX") return kAudioFailed;
+    if (!equaliser_) {
+        HeadsetEqualiser::Options options;
+        options.headsetSink = sinkName_;
+        // "hw:N": the sound server's sink of card N.
+        if (!card_.empty()) options.alsaCard = std::atoi(card_.c_str() + 3);
+        const size_t colon = usbId_.find(':');
+        options.usbVendor = usbId_.substr(0, colon);
+        if (colon != std::string::npos) options.usbProduct = usbId_.substr(colon + 1);
+        equaliser_ = std::make_unique<HeadsetEqualiser>(options);
+    }
+    using State = HeadsetEqualiser::State;
+    const State state = equaliser_->GetState();
+    const bool working = state == State::Off || state == State::Starting || state == State::Running;
+    if (set) {
+        // Kept either way, so the sink plays them once it can be made.
+        if (band < 0)
+            equaliser_->SetEnabled(TakeInt(value) != 0);
+        else
+            equaliser_->SetBand(band, double(TakeInt(value)));
+        return working ? kAudioOk : kAudioFailed;
+    }
+    if (!working) {
+        // The page asks now and then; each time may find a server that came since.
+        equaliser_->Retry();
+        return kAudioFailed;
+    }
+    const int read = band < 0 ? (equaliser_->Enabled() ? 1 : 0) : int(std::lround(equaliser_->Band(band)));
+    PutText(value, std::to_string(read));
     return kAudioOk;
 }
 
 int AlsaAudioLibrary::GetDeviceById(int flow, int index, DeviceRecord& record) {
-    if (card_.empty() || index != 0) return kAudioFailed;
+    if (index != 0 || (flow == kFlowPlayback ? !HasPlayback() : card_.empty())) return kAudioFailed;
     record = {.id = 0,
               .type = flow == kFlowPlayback ? kTypeSpeaker : kTypeMicrophone,
               .flow = flow,
@@ -137,6 +193,7 @@ int AlsaAudioLibrary::PropertyControl(const DeviceRecord& record, std::string_vi
         PutText(value, "0,0,0,0,0,0,0");
         return kAudioOk;
     }
+    if (record.flow == kFlowPlayback && HasPlayback()) return EqualiserProperty(name, value, set);
     const std::optional<Control> control = ControlOf(name);
     const bool monitorProbe = name == "GetAAMaxVol" && !set;
     if (record.flow != kFlowRecording || (!control && !monitorProbe)) return kAudioFailed;

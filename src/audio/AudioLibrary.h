@@ -51,6 +51,10 @@ class IAudioLibrary {
     // 0 on success; set false reads into value, true writes from it.
     virtual int PropertyControl(const DeviceRecord& record, std::string_view name,
                                 ValueBuffer& value, const Parameter* parameter, bool set) = 0;
+    // The caller is done with the devices for now (the headset left, or the program
+    // ends): what the library set up for them is undone. A later property call
+    // starts again.
+    virtual void ConfLibUnInit() {}
 };
 
 // The property calls in their three value forms. Reads give nullopt on a failure.

@@ -66,6 +66,8 @@ const RestoreEntry kRestore[] = {
     {"MagicVoice_Selection", false, {}, false},
 };
 
+constexpr uint32_t kEqualiserCheckMs = 500;
+
 const audio::Parameter kMicChannel = {-1};
 const audio::Parameter kMonitorChannel = {0};
 
@@ -116,6 +118,7 @@ CQuorvaneRI6533Device::CQuorvaneRI6533Device(std::shared_ptr<hid::HidBus> bus)
 
 CQuorvaneRI6533Device::~CQuorvaneRI6533Device() {
     StopPreview();
+    if (library_) library_->ConfLibUnInit();
 }
 
 void* CQuorvaneRI6533Device::GetInterface(std::string_view name) {
@@ -195,7 +198,26 @@ void CQuorvaneRI6533Device::SaveAudioSettings() {
     SaveProfile();
 }
 
+void CQuorvaneRI6533Device::OnConnectedReads() {
+    ReadAudioState();
+    SendBands();
+}
+
+void CQuorvaneRI6533Device::OnDetached() {
+    if (library_) library_->ConfLibUnInit();
+}
+
+void CQuorvaneRI6533Device::UpdateEqualiserNote() {
+    lastEqCheckMs_ = GetTickCount();
+    const bool unavailable = library_ && playback_.present &&
+                             !audio::GetText(*library_, playback_.record, "Enable_EQ_GFX");
+    if (unavailable == eqNoteShown_) return;
+    eqNoteShown_ = unavailable;
+    if (ui::CControlUI* note = FindChild("eq_server_note")) note->SetVisible(unavailable);
+}
+
 void CQuorvaneRI6533Device::RefreshPage() {
+    UpdateEqualiserNote();
     LoadNameLists();
     ShowLightParameters();
     if (magicPanel_ != nullptr) {
@@ -252,6 +274,8 @@ void CQuorvaneRI6533Device::RefreshLights() {
     // The timer runs at the output's rate; the page needs no more pictures than the
     // screen shows.
     const uint32_t now = GetTickCount();
+    // The equaliser's server may come or go while the page is up.
+    if (now - lastEqCheckMs_ >= kEqualiserCheckMs) UpdateEqualiserNote();
     if (IsWindowActive() && now - lastPaintMs_ >= PreviewPeriodMs()) {
         lastPaintMs_ = now;
         PaintLedButtons(colours, controlled);

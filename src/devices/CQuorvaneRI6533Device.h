@@ -109,9 +109,15 @@ class CQuorvaneRI6533Device : public CVendorBlockDevice {
     bool MicMuted() const { return micMuted_; }
     bool MonitorMuted() const { return monitorMuted_; }
 
+    // Whether the page says that the equaliser cannot play (no sound server for it).
+    bool EqualiserNoteShown() const { return eqNoteShown_; }
+
   protected:
     void AfterProfileLoaded() override;
-    void OnConnectedReads() override { ReadAudioState(); }
+    // The library's settings, and the profile's curve to the equaliser: one that
+    // runs on this computer (not in the headset) starts flat.
+    void OnConnectedReads() override;
+    void OnDetached() override;
 
   private:
     struct AudioDevice {
@@ -131,6 +137,8 @@ class CQuorvaneRI6533Device : public CVendorBlockDevice {
     // The bands playing now become the unnamed custom curve, in the profile document.
     void KeepUnnamedCustomEq();
     void ToggleMute(bool& muted, std::string_view property, int32_t& select, bool monitor);
+    // Shows the page's note while the library's equaliser cannot play.
+    void UpdateEqualiserNote();
 
     profiles::CRi6533Profiledata profile_;
     panels::CVoice6533ControlUI* voicePanel_ = nullptr;
@@ -152,6 +160,8 @@ class CQuorvaneRI6533Device : public CVendorBlockDevice {
     std::vector<LedColour> lastSent_;
     uint64_t ledRounds_ = 0;
     uint32_t lastPaintMs_ = 0;  // UI thread
+    uint32_t lastEqCheckMs_ = 0;
+    bool eqNoteShown_ = false;
 };
 
 }  // namespace vivori::devices

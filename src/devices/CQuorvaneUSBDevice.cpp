@@ -513,10 +513,13 @@ bool CQuorvaneUSBDevice::IsWirelessOnline() {
 void CQuorvaneUSBDevice::Detach() {
     worker_.DropQueued();
     powerReadQueued_ = false;
-    CriticalSectionLock lock(commands_.IoLock());
-    commands_.SetOpen(false);
-    commands_.Wired().Close();
-    commands_.Receiver().Close();
+    {
+        CriticalSectionLock lock(commands_.IoLock());
+        commands_.SetOpen(false);
+        commands_.Wired().Close();
+        commands_.Receiver().Close();
+    }
+    OnDetached();
 }
 
 void CQuorvaneUSBDevice::SetHostColours(std::span<const LedColour> colours) {

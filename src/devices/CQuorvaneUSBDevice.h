@@ -307,7 +307,7 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // reader hands every report to OnNotificationReport.
     bool OpenNotificationChannel(bool receiverWay, const std::string& path);
     void CloseNotificationChannel(bool receiverWay) { Channel(receiverWay).Close(); }
-    // Clears the open flag and closes both command connections.
+    // Clears the open flag and closes both command connections, then OnDetached.
     void Detach();
 
     // ---- the device's own thread ----
@@ -343,6 +343,8 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     uint8_t KeyLevel(int keyIndex) const;
 
   protected:
+    // The device left: what it set up outside itself is undone.
+    virtual void OnDetached() {}
     // Writes a settings block at base inside a configuration sequence: on the worker
     // when writes are queued (the result comes back to the UI thread, CMD_OK is
     // returned at once), else here. onWritten runs after a good write, on the thread

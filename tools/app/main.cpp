@@ -223,8 +223,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     hid::SetDefaultHidBus(bus);
-    // The simulated headset comes with the simulated audio chip.
-    if (simulate && std::string_view(simulate).find("headset") != std::string_view::npos)
+    // The simulated headset comes with the simulated audio chip, unless a sound
+    // server's sink is named to stand for the headset's sound card.
+    const char* headsetSink = std::getenv("VIVORI_HEADSET_SINK");
+    if (simulate && std::string_view(simulate).find("headset") != std::string_view::npos &&
+        !(headsetSink && *headsetSink))
         audio::SetAudioLibrary(std::make_shared<sim::SimAudioChip>());
 
     app::AppOptions options;
@@ -262,5 +265,9 @@ int main(int argc, char** argv) {
         PumpUntil([] { return false; }, 500);
         application.Window()->HideToTrayNow();
     }
-    return application.Run();
+    const int code = application.Run();
+    // The library goes with the last device that holds it, before main returns: the
+    // headset equaliser's sink is removed while everything it uses still exists.
+    audio::SetAudioLibrary(nullptr);
+    return code;
 }

@@ -418,6 +418,9 @@ PAD_HEADSET = [
     ("voice_monitor_title_text", "Hear yourself", "麦克风监听"),
     ("voice_monitor_on_text", "Monitoring on", "开启监听"),
     ("eq_title_text", "Equaliser", "均衡器"),
+    ("eq_needs_server_text", "The equaliser needs a running sound server (PulseAudio or PipeWire) "
+     "with the headset's sound card. Your settings are kept.",
+     "均衡器需要正在运行且包含耳机声卡的声音服务器（PulseAudio 或 PipeWire）。您的设置已保留。"),
     ("eq_preset_1_text", "Rock", "摇滚"),
     ("eq_preset_2_text", "Pop", "流行"),
     ("eq_preset_3_text", "Bass", "低音"),
@@ -449,6 +452,8 @@ PAD_HEADSET = [
     ("magic_effect_2_text", "Deep", "低沉"),
     ("magic_effect_3_text", "Bright", "明亮"),
     ("magic_effect_4_text", "Echo hall", "回声"),
+    ("magic_stored_only_text", "Voice effects are kept in the profile; on Linux the headset does not "
+     "apply them.", "变声效果保存在配置文件中；在 Linux 下耳机不会应用这些效果。"),
 ]
 
 TEXTS = WINDOW + MESSAGES + DEVICES + PROFILE + LIGHTING + FUNCTIONS + KEYSET + MACRO + SHOOT + SETTINGS + PAD_HEADSET
