@@ -40,7 +40,7 @@ def keyboard_buttons():
             name = keys.HIDDEN.get(index, "")
             where = 'pos="0,0,10,10" visible="false"'
         text = " text=%s" % quoteattr(name) if name else ""
-        lines.append('  <DeviceKeyButton name="key_%d" float="true" %s%s font="3" align="center" valign="center" textfit="true" textpadding="2,1,2,1" keyboard="false" %s/>' % (index, where, text, KEYCAP))
+        lines.append('  <DeviceKeyButton name="key_%d" float="true" %s%s font="3" align="center" valign="center" textfit="true" textpadding="3,2,3,2" keyboard="false" %s/>' % (index, where, text, KEYCAP))
         lines.append('  <DeviceKeyButton name="light_%d" float="true" %s mouse="false" %s/>' % (index, where, LIGHT))
     width = LEFT * 2 + round(22.5 * UNIT)
     height = TOP * 2 + round(6.25 * UNIT)

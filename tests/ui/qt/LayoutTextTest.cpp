@@ -221,7 +221,7 @@ TEST_F(LayoutTextTest, EveryTextHasAnEntryAndFitsItsWidthInBothLanguagesAtBothSc
 TEST_F(LayoutTextTest, KeyCapLabelsShrinkOrWrapUntilTheyFit) {
     QFont font("Roboto");
     font.setPixelSize(12);
-    const QSize cap(25, 27);
+    const QSize cap(23, 25);  // a key cap inside its padding and light ring
     // A label that fits stays as it is.
     auto fitted = vivori::ui::CRenderEngine::FitText(font, cap, "Esc");
     EXPECT_TRUE(fitted.fits);
