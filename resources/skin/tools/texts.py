@@ -63,7 +63,7 @@ WINDOW = [
     ("audio_style_default_2", "Group 2", "第二组"),
     ("audio_style_default_3", "Group 3", "第三组"),
     ("audio_style_default_4", "Group 4", "第四组"),
-    ("app_name_text", "VIVORI Trivex (this program)", "VIVORI Trivex（本程序）"),
+    ("app_name_text", "VIVORI Trivex", "VIVORI Trivex"),
     ("background_refused_text", "This file cannot be a background: it is not a regular file.",
      "此文件不能用作背景：它不是普通文件。"),
     ("damaged_file_text", "This file is damaged. It was left as it is, and the defaults are used "
