@@ -134,6 +134,7 @@ bool CMainWnd::SetSdkServer(std::optional<sdk::ServerOptions> options) {
                 label->SetVisible(controlled);
         });
     if (!sdk_->Start(*options)) {
+        sdkError_ = sdk_->LastError();
         sdk_.reset();
         return false;
     }

@@ -314,6 +314,7 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     lighting::SyncLightingDriver syncLighting_;
     std::unique_ptr<SdkLink> sdk_;
     std::optional<sdk::ServerOptions> sdkOptions_;
+    std::string sdkError_;  // why the server last failed to listen
     devices::BatteryWatch batteryWatch_;
     std::string batteryText_;
     int lowBatteryNotices_ = 0;

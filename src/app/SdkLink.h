@@ -35,6 +35,7 @@ class SdkLink : public sdk::SdkActions {
     SdkLink& operator=(const SdkLink&) = delete;
 
     bool Start(const sdk::ServerOptions& options);
+    const std::string& LastError() const { return server_.LastError(); }
     // Gives every device driven by a client its own lighting back.
     void Stop();
     bool Running() const { return server_.Running(); }

@@ -76,7 +76,8 @@ bool SdkServer::Start(const ServerOptions& options) {
         v6->sin6_port = htons(options.port);
         length = sizeof(sockaddr_in6);
     } else {
-        DebugPrintf("sdk: \"%s\" is not an address to listen on", options.address.c_str());
+        lastError_ = "\"" + options.address + "\" is not an address to listen on";
+        DebugPrintf("sdk: %s", lastError_.c_str());
         return false;
     }
     listenFd_ = socket(address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -84,8 +85,9 @@ bool SdkServer::Start(const ServerOptions& options) {
     if (listenFd_ >= 0) setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     if (listenFd_ < 0 || bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
         listen(listenFd_, 8) != 0) {
-        DebugPrintf("sdk: cannot listen on %s port %u: %s", options.address.c_str(),
-                    unsigned(options.port), std::strerror(errno));
+        lastError_ = options.address + " port " + std::to_string(options.port) + ": " +
+                     std::strerror(errno);
+        DebugPrintf("sdk: cannot listen on %s", lastError_.c_str());
         if (listenFd_ >= 0) close(listenFd_);
         listenFd_ = -1;
         return false;

@@ -33,6 +33,8 @@ class SdkServer {
     // Binds and starts the thread; false (with a debug line) when the address or port
     // cannot be used.
     bool Start(const ServerOptions& options);
+    // Why the last Start failed, for the user ("127.0.0.1 port 80: Permission denied").
+    const std::string& LastError() const { return lastError_; }
     void Stop();
     bool Running() const { return thread_.joinable(); }
     uint16_t Port() const { return port_; }
@@ -47,6 +49,7 @@ class SdkServer {
     SdkRegistry& registry_;
     SdkActions* actions_;
     ServerOptions options_;
+    std::string lastError_;
     int listenFd_ = -1;
     int wakeFd_ = -1;
     uint16_t port_ = 0;

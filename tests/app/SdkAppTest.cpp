@@ -344,6 +344,27 @@ TEST_F(SdkAppTest, TheSettingsWindowTurnsTheServerOnAtItsPortAndItStaysOnForTheN
     manager->SendNotify(port, ui::kNotifyKillFocus);
     EXPECT_EQ(port->GetText(), std::to_string(chosen));
 
+    // A port another program holds is refused with the reason, not only "unavailable".
+    const int holder = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in held{};
+    held.sin_family = AF_INET;
+    held.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr*>(&held), sizeof held), 0);
+    ASSERT_EQ(listen(holder, 1), 0);
+    socklen_t heldLength = sizeof held;
+    getsockname(holder, reinterpret_cast<sockaddr*>(&held), &heldLength);
+    const std::string busy = std::to_string(ntohs(held.sin_port));
+    shownMessages.clear();
+    port->SetText(busy);
+    manager->SendNotify(port, ui::kNotifyReturn);
+    close(holder);
+    ASSERT_EQ(shownMessages.size(), 1u);
+    EXPECT_NE(shownMessages[0].find("port " + busy + ": "), std::string::npos) << shownMessages[0];
+    EXPECT_EQ(Window().Sdk(), nullptr);
+    port->SetText(std::to_string(chosen));
+    manager->SendNotify(port, ui::kNotifyReturn);
+    ASSERT_NE(Window().Sdk(), nullptr);
+
     // The next start listens by itself.
     application.reset();
     Start();

@@ -50,9 +50,11 @@ void CMainWnd::OpenSettingsWindow(bool anchored) {
         sdk.setting = {true, sdkOptions_->address, sdkOptions_->port};
     sdk.apply = [this](const profiles::SdkServerSetting& setting) {
         profiles::WriteSdkServerSetting(profiles::DataFolders::FromEnvironment(), setting);
-        return SetSdkServer(setting.enabled ? std::optional(sdk::ServerOptions{
-                                                  .address = setting.address, .port = setting.port})
-                                            : std::nullopt);
+        const bool listening =
+            SetSdkServer(setting.enabled ? std::optional(sdk::ServerOptions{
+                                               .address = setting.address, .port = setting.port})
+                                         : std::nullopt);
+        return listening ? std::string() : sdkError_;
     };
     open = CSetWnd::Open(GetHWND(), std::move(texts), languageIndex_, dpi_, PrepareUpdateCheck(),
                          topRight, std::move(sdk));

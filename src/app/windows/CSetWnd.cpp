@@ -87,8 +87,11 @@ void CSetWnd::CommitSdkSetting() {
     sdk_.setting = wanted;
     ShowSdkSetting();
     if (!changed || !sdk_.apply) return;
-    if (!sdk_.apply(wanted))
-        CMsgWnd::ShowMessage(GetHWND(), "", "sdk_listen_failed_text", dpi_, true,
+    if (const std::string why = sdk_.apply(wanted); !why.empty())
+        CMsgWnd::ShowMessage(GetHWND(), "",
+                             CResourceManager::GetInstance().ResolveText("sdk_listen_failed_text") +
+                                 "\n" + why,
+                             dpi_, false,
                              MsgButtons::Confirm);
 }
 

@@ -37,7 +37,8 @@ struct UpdateSetup {
 // carries out a change (false: the server could not listen).
 struct SdkSetup {
     profiles::SdkServerSetting setting;
-    std::function<bool(const profiles::SdkServerSetting&)> apply;
+    // Empty when the setting took, else why not.
+    std::function<std::string(const profiles::SdkServerSetting&)> apply;
 };
 
 class CSetWnd : public ui::WindowImplBase {
