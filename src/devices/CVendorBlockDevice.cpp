@@ -18,6 +18,7 @@ namespace {
 
 // Posted to the device's own window by the notification reader.
 constexpr ui::UINT kMsgNotificationCode = ui::WM_USER + 1;
+constexpr ui::UINT kMsgLedsChanged = ui::WM_USER + 2;
 constexpr int kClosedWaitMs = 100;
 constexpr int kMaxSpeed = 4;
 
@@ -285,17 +286,42 @@ void CVendorBlockDevice::PreviewTick(uint32_t nowMs) {
 }
 
 void CVendorBlockDevice::PreviewLoop(Event& stop) {
+    Event* const events[] = {&stop, &previewWake_};
+    // True when the stop event ended the wait; a wake-up only ends it early.
+    auto stopped = [&events](int ms) { return WaitForAny(events, ms) == 0; };
+    bool pushing = false;
     // One pass per light tick: the effects count ticks, so waking more often would only
     // burn the core.
-    while (!stop.Wait(int(lighting::kLightTickMs))) {
+    while (!stopped(int(lighting::kLightTickMs))) {
         if (!commands_.IsOpen()) {
-            stop.Wait(kClosedWaitMs);
+            if (stopped(kClosedWaitMs)) break;
             continue;
         }
-        if (commands_.SyncLighting()) continue;
-        PreviewTick(GetTickCount());
+        const bool push = HostSendsLeds();
+        // Nobody sees the picture and the device runs its effect itself: nothing to
+        // step until the window shows again or the host takes the lights.
+        if (!push && !IsWindowActive()) {
+            pushing = false;
+            if (stopped(kInfinite)) break;
+            continue;
+        }
+        if (!commands_.SyncLighting()) PreviewTick(GetTickCount());
+        if (push) PostLedChange(!pushing);
+        pushing = push;
     }
     DebugOutput("MS灯光线程设定退出");
+}
+
+// Preview thread: the UI thread hears of each change of the colours the host sends,
+// one message however many changes wait; `whole` asks for a whole round.
+void CVendorBlockDevice::PostLedChange(bool whole) {
+    {
+        CriticalSectionLock lock(lightLock_);
+        if (!whole && ledColours_ == postedColours_) return;
+        postedColours_ = ledColours_;
+    }
+    if (whole) wholeLedRound_.store(true);
+    if (!ledChangePosted_.exchange(true)) postWindow_.Post(kMsgLedsChanged);
 }
 
 void CVendorBlockDevice::StartPreview() {
@@ -342,6 +368,9 @@ void CVendorBlockDevice::HandleWindowMessage(ui::UINT msg, ui::WPARAM w, ui::LPA
     if (msg == kMsgNotificationCode && w == kCodeSync) {
         DebugOutput("接收到自动添加设备的同步信息要求");
         ui::SetTimer(postWindow_.Handle(), kSyncTimer, kSyncDelayMs);
+    } else if (msg == kMsgLedsChanged) {
+        ledChangePosted_.store(false);
+        SendChangedLeds(wholeLedRound_.exchange(false));
     } else if (msg == ui::WM_TIMER && w == kSyncTimer) {
         ui::KillTimer(postWindow_.Handle(), kSyncTimer);
         SyncFromDevice();

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <string>
 #include <tuple>
 
 #include "ui/core/CPaintManagerUI.h"
+#include "ui/qt/DrawnCache.h"
 #include "ui/qt/ImageCache.h"
 #include "ui/qt/PatchCache.h"
 
@@ -174,15 +176,33 @@ CRenderEngine::~CRenderEngine() {
 }
 
 void CRenderEngine::PushClip(const UiRect& rect) {
-    painter_.save();
-    painter_.setClipRect(ToQRect(rect), Qt::IntersectClip);
+    // A clip already inside the rectangle stays as it is: the painter's save and
+    // restore are the dearest part of painting a small area through many containers.
+    if (painter_.hasClipping() && ToQRect(rect).contains(painter_.clipBoundingRect().toAlignedRect()))
+        clipSaved_.push_back(false);
+    else {
+        painter_.save();
+        painter_.setClipRect(ToQRect(rect), Qt::IntersectClip);
+        clipSaved_.push_back(true);
+    }
     ++clipDepth_;
 }
 
 void CRenderEngine::PopClip() {
     if (clipDepth_ == 0) return;
-    painter_.restore();
+    if (clipSaved_.back()) painter_.restore();
+    clipSaved_.pop_back();
     --clipDepth_;
+}
+
+// True when the painter's clip lies inside the part of rect a border of that size and
+// corner radius leaves untouched: the border has nothing to draw there.
+bool CRenderEngine::ClipInsideBorder(const UiRect& rect, int size, UiSize round) const {
+    if (!painter_.hasClipping()) return false;
+    const int insetX = size + std::max(round.cx, 0) / 2 + 1;
+    const int insetY = size + std::max(round.cy, 0) / 2 + 1;
+    const QRect inner = ToQRect(rect).adjusted(insetX, insetY, -insetX, -insetY);
+    return !inner.isEmpty() && inner.contains(painter_.clipBoundingRect().toAlignedRect());
 }
 
 void CRenderEngine::FillRect(const UiRect& rect, UiColor color) {
@@ -192,6 +212,7 @@ void CRenderEngine::FillRect(const UiRect& rect, UiColor color) {
 
 void CRenderEngine::DrawBorder(const UiRect& rect, UiColor color, int size, UiSize round) {
     if (rect.IsEmpty() || size <= 0) return;
+    if (ClipInsideBorder(rect, size, round)) return;
     if (round.cx <= 0 && round.cy <= 0) {
         // Four strips inside the rectangle: exact pixels, no antialiasing cost.
         int s = std::min({size, rect.Width(), rect.Height()});
@@ -202,13 +223,38 @@ void CRenderEngine::DrawBorder(const UiRect& rect, UiColor color, int size, UiSi
         painter_.fillRect(QRect(rect.right - s, rect.top + s, s, rect.Height() - 2 * s), c);
         return;
     }
+    const double half = size / 2.0;
+    auto stroke = [&](QPainter& painter, QPointF at) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(ToQColor(color), size));
+        painter.setBrush(Qt::NoBrush);
+        const QRectF inner(at.x() + half, at.y() + half, rect.Width() - size,
+                           rect.Height() - size);
+        painter.drawRoundedRect(inner, round.cx / 2.0, round.cy / 2.0);
+    };
+    // The stroke stays inside the rectangle, so it can be drawn once and blitted.
+    const QRect dest = ToQRect(rect);
+    if (const std::optional<QRect> device = DeviceRect(painter_, dest)) {
+        const std::string key = "b" + std::to_string(dest.width()) + "," +
+                                std::to_string(dest.height()) + "," +
+                                std::to_string(device->width()) + "," +
+                                std::to_string(device->height()) + "," + std::to_string(color) +
+                                "," + std::to_string(size) + "," + std::to_string(round.cx) +
+                                "," + std::to_string(round.cy);
+        const QImage* drawn =
+            DrawnCache::Instance().Get(key, device->size(), [&](QImage& image) {
+                QPainter painter(&image);
+                painter.scale(double(device->width()) / dest.width(),
+                              double(device->height()) / dest.height());
+                stroke(painter, QPointF(0, 0));
+            });
+        if (drawn != nullptr) {
+            DrawDevicePixels(painter_, device->topLeft(), *drawn);
+            return;
+        }
+    }
     painter_.save();
-    painter_.setRenderHint(QPainter::Antialiasing);
-    painter_.setPen(QPen(ToQColor(color), size));
-    painter_.setBrush(Qt::NoBrush);
-    double half = size / 2.0;
-    QRectF inner(rect.left + half, rect.top + half, rect.Width() - size, rect.Height() - size);
-    painter_.drawRoundedRect(inner, round.cx / 2.0, round.cy / 2.0);
+    stroke(painter_, QPointF(rect.left, rect.top));
     painter_.restore();
 }
 
@@ -327,9 +373,38 @@ void CRenderEngine::DrawText(const UiRect& rect, std::string_view text, UiColor 
     if ((style & kTextEndEllipsis) != 0 && (style & kTextWordBreak) == 0) {
         shown = QFontMetrics(qfont).elidedText(shown, Qt::ElideRight, rect.Width());
     }
+    const QRect box = ToQRect(rect);
+    const int flags = AlignmentFlags(style);
+    // Laying text out costs far more than a blit of it, and labels repaint often (the
+    // key caps under a light preview): drawn once, clipped to its box as drawText
+    // clips it, then blitted.
+    if (const std::optional<QRect> device = DeviceRect(painter_, box)) {
+        const FontInfo* info = manager_.GetFont(font);
+        if (info == nullptr) info = &manager_.GetDefaultFont();
+        std::string key = "t" + std::to_string(box.width()) + "," + std::to_string(box.height()) +
+                          "," + std::to_string(device->width()) + "," +
+                          std::to_string(device->height()) + "," + std::to_string(color) + "," +
+                          std::to_string(flags) + "," + info->face + "," +
+                          std::to_string(info->size) + "," + std::to_string(info->bold) +
+                          std::to_string(info->underline) + std::to_string(info->italic) + ":";
+        key.append(text.data(), text.size());
+        const QImage* drawn =
+            DrawnCache::Instance().Get(key, device->size(), [&](QImage& image) {
+                QPainter painter(&image);
+                painter.scale(double(device->width()) / box.width(),
+                              double(device->height()) / box.height());
+                painter.setFont(qfont);
+                painter.setPen(ToQColor(color));
+                painter.drawText(QRect(QPoint(0, 0), box.size()), flags, shown);
+            });
+        if (drawn != nullptr) {
+            DrawDevicePixels(painter_, device->topLeft(), *drawn);
+            return;
+        }
+    }
     painter_.setFont(qfont);
     painter_.setPen(ToQColor(color));
-    painter_.drawText(ToQRect(rect), AlignmentFlags(style), shown);
+    painter_.drawText(box, flags, shown);
 }
 
 UiSize CRenderEngine::MeasureText(std::string_view text, int font) {

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <vector>
 
 #include "ui/core/IRender.h"
 
@@ -40,9 +41,12 @@ class CRenderEngine : public IRender {
     const QFont& FontFor(int id);
 
   private:
+    bool ClipInsideBorder(const UiRect& rect, int size, UiSize round) const;
+
     QPainter& painter_;
     const CPaintManagerUI& manager_;
     int clipDepth_ = 0;
+    std::vector<bool> clipSaved_;  // per PushClip: whether it saved the painter
     QImage tinted_;
 };
 

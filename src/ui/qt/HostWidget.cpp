@@ -105,7 +105,21 @@ void HostWidget::SendMouse(unsigned msg, QMouseEvent* event) {
 void HostWidget::paintEvent(QPaintEvent* event) {
     if (window_ == nullptr) return;
     QPainter painter(this);
-    PaintWindowContent(painter, window_->PaintManager(), event->rect());
+    // The light preview repaints many small key caps at the screen's rate. One pass
+    // over their bounding box would draw every control behind them through a clip of
+    // many rectangles, row by row (which the raster engine hands to its thread pool):
+    // each rectangle on its own draws only what is in it.
+    const QRegion& region = event->region();
+    if (region.rectCount() <= 1 || region.rectCount() > kMaxPaintRects) {
+        PaintWindowContent(painter, window_->PaintManager(), event->rect());
+        return;
+    }
+    for (const QRect& rect : region) {
+        painter.save();
+        painter.setClipRect(rect);
+        PaintWindowContent(painter, window_->PaintManager(), rect);
+        painter.restore();
+    }
 }
 
 void HostWidget::resizeEvent(QResizeEvent* event) {
