@@ -100,7 +100,9 @@ class CVendorBlockDevice : public CQuorvaneUSBDevice {
     bool PreviewRunning() const { return previewThread_.Running(); }
     uint64_t PreviewSteps() const { return previewSteps_.load(); }
     // One light tick of the preview, as the thread runs it (tests step it by hand).
-    void PreviewTick(uint32_t nowMs);
+    void PreviewTick(uint32_t nowMs, int ticks = 1);
+    // Light ticks until the preview's next step can change a colour (1: every tick).
+    int PreviewTicksToStep();
 
     virtual profiles::CBasicProfiledata& ProfileData() = 0;
 
@@ -125,6 +127,7 @@ class CVendorBlockDevice : public CQuorvaneUSBDevice {
 
   private:
     void PreviewLoop(Event& stop);
+    lighting::PreviewSettings PreviewSettingsLocked() const;
     void PostLedChange(bool whole);
     // The block as the device holds it at P x 33, byte 0 set to P.
     int ReadBlock(VendorBlock& wire, int& profileIndex);
