@@ -14,9 +14,9 @@ namespace vivori::ui {
 // more than a blit. The least recently used go first, within a fixed byte budget.
 class DrawnCache {
   public:
-    static constexpr qsizetype kMaxBytes = 1024 * 1024;
+    static constexpr qsizetype kMaxBytes = 512 * 1024;
     // Larger pictures are drawn directly: they are painted rarely.
-    static constexpr qsizetype kMaxPixels = 160 * 64;
+    static constexpr qsizetype kMaxPixels = 96 * 48;
 
     static DrawnCache& Instance();
 

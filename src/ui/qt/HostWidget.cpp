@@ -110,16 +110,10 @@ void HostWidget::paintEvent(QPaintEvent* event) {
     // many rectangles, row by row (which the raster engine hands to its thread pool):
     // each rectangle on its own draws only what is in it.
     const QRegion& region = event->region();
-    if (region.rectCount() <= 1 || region.rectCount() > kMaxPaintRects) {
+    if (region.rectCount() > kMaxPaintRects)
         PaintWindowContent(painter, window_->PaintManager(), event->rect());
-        return;
-    }
-    for (const QRect& rect : region) {
-        painter.save();
-        painter.setClipRect(rect);
-        PaintWindowContent(painter, window_->PaintManager(), rect);
-        painter.restore();
-    }
+    else
+        PaintWindowContent(painter, window_->PaintManager(), region);
 }
 
 void HostWidget::resizeEvent(QResizeEvent* event) {
