@@ -53,6 +53,10 @@ std::optional<QRect> DeviceRect(const QPainter& painter, const QRect& dest) {
 
 // Blits an image of device pixels at a device position, whatever the painter's scale.
 void DrawDevicePixels(QPainter& painter, QPoint at, const QImage& image) {
+    if (painter.worldTransform().type() == QTransform::TxNone) {
+        painter.drawImage(at, image);
+        return;
+    }
     const QTransform saved = painter.worldTransform();
     painter.setWorldTransform(QTransform());
     painter.drawImage(at, image);
@@ -172,37 +176,36 @@ CRenderEngine::CRenderEngine(QPainter& painter, const CPaintManagerUI& manager)
 
 CRenderEngine::~CRenderEngine() {
     // A control that returned early still leaves the painter as it found it.
-    while (clipDepth_ > 0) PopClip();
+    while (!clips_.empty()) PopClip();
 }
 
 void CRenderEngine::PushClip(const UiRect& rect) {
     // A clip already inside the rectangle stays as it is: the painter's save and
     // restore are the dearest part of painting a small area through many containers.
-    if (painter_.hasClipping() && ToQRect(rect).contains(painter_.clipBoundingRect().toAlignedRect()))
-        clipSaved_.push_back(false);
-    else {
-        painter_.save();
-        painter_.setClipRect(ToQRect(rect), Qt::IntersectClip);
-        clipSaved_.push_back(true);
+    const QRect wanted = ToQRect(rect);
+    if (!clips_.empty() && wanted.contains(clips_.back().rect)) {
+        clips_.push_back({clips_.back().rect, false});
+        return;
     }
-    ++clipDepth_;
+    painter_.save();
+    painter_.setClipRect(wanted, Qt::IntersectClip);
+    clips_.push_back({clips_.empty() ? wanted : wanted & clips_.back().rect, true});
 }
 
 void CRenderEngine::PopClip() {
-    if (clipDepth_ == 0) return;
-    if (clipSaved_.back()) painter_.restore();
-    clipSaved_.pop_back();
-    --clipDepth_;
+    if (clips_.empty()) return;
+    if (clips_.back().saved) painter_.restore();
+    clips_.pop_back();
 }
 
-// True when the painter's clip lies inside the part of rect a border of that size and
-// corner radius leaves untouched: the border has nothing to draw there.
+// True when the clip lies inside the part of rect a border of that size and corner
+// radius leaves untouched: the border has nothing to draw there.
 bool CRenderEngine::ClipInsideBorder(const UiRect& rect, int size, UiSize round) const {
-    if (!painter_.hasClipping()) return false;
+    if (clips_.empty()) return false;
     const int insetX = size + std::max(round.cx, 0) / 2 + 1;
     const int insetY = size + std::max(round.cy, 0) / 2 + 1;
     const QRect inner = ToQRect(rect).adjusted(insetX, insetY, -insetX, -insetY);
-    return !inner.isEmpty() && inner.contains(painter_.clipBoundingRect().toAlignedRect());
+    return !inner.isEmpty() && inner.contains(clips_.back().rect);
 }
 
 void CRenderEngine::FillRect(const UiRect& rect, UiColor color) {

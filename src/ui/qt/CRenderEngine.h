@@ -45,8 +45,11 @@ class CRenderEngine : public IRender {
 
     QPainter& painter_;
     const CPaintManagerUI& manager_;
-    int clipDepth_ = 0;
-    std::vector<bool> clipSaved_;  // per PushClip: whether it saved the painter
+    struct Clip {
+        QRect rect;  // the clip in layout units after this PushClip
+        bool saved;  // whether it saved the painter (else the clip was already inside)
+    };
+    std::vector<Clip> clips_;
     QImage tinted_;
 };
 
