@@ -111,9 +111,11 @@ int main() {
         "%s --hidden, offscreen, simulated keyboard, mouse, pad and headset,\n"
         "wake-ups a second of all its threads (voluntary and involuntary switches) over %lld s:\n",
         program.c_str(), static_cast<long long>(kMeasure.count()));
-    std::printf("  host drives the headset's LEDs  %7.1f   before %6.1f   target %6.1f   (%d threads)\n",
-                hostLeds.perSecond, kBeforeHostLeds, kTargetHostLeds, hostLeds.threads);
-    std::printf("  firmware effects only           %7.1f   before %6.1f   target %6.1f   (%d threads)\n",
-                firmware.perSecond, kBeforeFirmwareOnly, kTargetFirmwareOnly, firmware.threads);
+    std::printf(
+        "  host drives the headset's LEDs  %7.1f   before %6.1f   target %6.1f   (%d threads)\n",
+        hostLeds.perSecond, kBeforeHostLeds, kTargetHostLeds, hostLeds.threads);
+    std::printf(
+        "  firmware effects only           %7.1f   before %6.1f   target %6.1f   (%d threads)\n",
+        firmware.perSecond, kBeforeFirmwareOnly, kTargetFirmwareOnly, firmware.threads);
     return 0;
 }

@@ -269,8 +269,7 @@ int CVendorBlockDevice::PreviewTicksToStep() {
     CriticalSectionLock lock(lightLock_);
     const lighting::PreviewSettings settings = PreviewSettingsLocked();
     // Other programs' colours, the custom program and the LED layer change on any tick.
-    if (hostColoursOn_ || lighting::VendorPreview::RunsCustomProgram(settings.modeIndex))
-        return 1;
+    if (hostColoursOn_ || lighting::VendorPreview::RunsCustomProgram(settings.modeIndex)) return 1;
     CriticalSectionLock records(ledRecordLock_);
     return program_.HasLedLayer() ? 1 : preview_.TicksToStep(settings);
 }
@@ -323,9 +322,8 @@ void CVendorBlockDevice::PreviewLoop(Event& stop) {
         }
         // A wake-up may end a long wait early: count the ticks that passed.
         const uint32_t now = GetTickCount();
-        const int passed = std::clamp(int((now - lastPass + lighting::kLightTickMs / 2) /
-                                          lighting::kLightTickMs),
-                                      1, ticks);
+        const int passed = std::clamp(
+            int((now - lastPass + lighting::kLightTickMs / 2) / lighting::kLightTickMs), 1, ticks);
         lastPass = now;
         if (!commands_.SyncLighting()) PreviewTick(now, passed);
         if (push) PostLedChange(!pushing);

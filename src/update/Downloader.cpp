@@ -1,7 +1,7 @@
 #include "update/Downloader.h"
 
-#include <openssl/evp.h>
 #include <fcntl.h>
+#include <openssl/evp.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,8 +15,8 @@
 #include <system_error>
 
 #include "platform/Debug.h"
-#include "update/CurlLibrary.h"
 #include "platform/PrivateFolder.h"
+#include "update/CurlLibrary.h"
 #include "update/HttpClient.h"
 #include "update/UpdateCheck.h"
 
@@ -180,7 +180,8 @@ DownloadResult Download(const std::string& url, const fs::path& target, uint64_t
     Curl().easy_setopt(curl, CURLOPT_ERRORBUFFER, reason);
     Curl().easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     Curl().easy_setopt(curl, CURLOPT_USERAGENT, settings.userAgent.c_str());
-    Curl().easy_setopt(curl, CURLOPT_PROTOCOLS_STR, settings.allowLoopbackHttp ? "http,https" : "https");
+    Curl().easy_setopt(curl, CURLOPT_PROTOCOLS_STR,
+                       settings.allowLoopbackHttp ? "http,https" : "https");
     Curl().easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "https");
     Curl().easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     Curl().easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
@@ -197,7 +198,7 @@ DownloadResult Download(const std::string& url, const fs::path& target, uint64_t
     if (settings.receiveTimeoutMs > 0) {
         Curl().easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
         Curl().easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
-                         std::max(1L, long(settings.receiveTimeoutMs / 1000)));
+                           std::max(1L, long(settings.receiveTimeoutMs / 1000)));
     }
     Curl().easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Write);
     Curl().easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);

@@ -1,6 +1,5 @@
 #include "update/HttpClient.h"
 
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -129,7 +128,8 @@ Attempt Perform(const HttpSettings& settings, bool post, std::string_view url, c
     Curl().easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
     Curl().easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     Curl().easy_setopt(curl, CURLOPT_USERAGENT, settings.userAgent.c_str());
-    Curl().easy_setopt(curl, CURLOPT_PROTOCOLS_STR, settings.allowLoopbackHttp ? "http,https" : "https");
+    Curl().easy_setopt(curl, CURLOPT_PROTOCOLS_STR,
+                       settings.allowLoopbackHttp ? "http,https" : "https");
     Curl().easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
     if (settings.connectTimeoutMs > 0)
         Curl().easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(settings.connectTimeoutMs));

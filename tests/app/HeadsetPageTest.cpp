@@ -194,7 +194,8 @@ TEST_F(HeadsetPageTest, ThePreviewSleepsWhileAnotherPageIsInView) {
             return pad != nullptr && pad->Commands().IsOpen();
         },
         5000));
-    auto* headset = dynamic_cast<CQuorvaneRI6533Device*>(Window().DevicesOfKind({kKindHeadset}).front());
+    auto* headset =
+        dynamic_cast<CQuorvaneRI6533Device*>(Window().DevicesOfKind({kKindHeadset}).front());
     ASSERT_NE(headset, nullptr);
     app::DeviceSelector& selector = Window().Selector();
     auto entryOf = [&](devices::CQuorvaneUSBDevice* device) {

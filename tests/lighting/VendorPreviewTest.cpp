@@ -82,7 +82,8 @@ TEST(VendorPreviewTest, TicksHandedOverAtOnceStepAsTheSameTicksOneByOne) {
     for (int mode : {VendorPreview::kModeWave, VendorPreview::kModeBreathing,
                      VendorPreview::kModeLedChase, VendorPreview::kModeGroupChase}) {
         for (int speed = 0; speed < 5; ++speed) {
-            VendorPreview byTick(PreviewWave::Headset, kGroups), atOnce(PreviewWave::Headset, kGroups);
+            VendorPreview byTick(PreviewWave::Headset, kGroups),
+                atOnce(PreviewWave::Headset, kGroups);
             std::vector<LedColour> one(13), other(13);
             PreviewSettings s = Wave(true);
             s.modeIndex = mode;
@@ -93,7 +94,8 @@ TEST(VendorPreviewTest, TicksHandedOverAtOnceStepAsTheSameTicksOneByOne) {
                 bool steppedByTick = false;
                 for (int t = 0; t < ticks; ++t) steppedByTick = byTick.Tick(s, 0, one);
                 EXPECT_TRUE(steppedByTick);
-                EXPECT_TRUE(atOnce.Tick(s, 0, other, ticks)) << "mode " << mode << " speed " << speed;
+                EXPECT_TRUE(atOnce.Tick(s, 0, other, ticks))
+                    << "mode " << mode << " speed " << speed;
                 ASSERT_EQ(one, other) << "mode " << mode << " speed " << speed << " step " << step;
             }
         }

@@ -58,8 +58,9 @@ bool PumpUntil(Done done, int timeoutMs) {
 int EntryOfKind(app::CMainWnd& window, int kind) {
     app::DeviceSelector& selector = window.Selector();
     for (int i = 0; i < selector.Count(); ++i)
-        if (app::CDeviceOptionUI* entry = selector.Entry(i);
-            entry && entry->IsOwnVisible() && entry->Device() && entry->Device()->DeviceKind() == kind)
+        if (app::CDeviceOptionUI* entry = selector.Entry(i); entry && entry->IsOwnVisible() &&
+                                                             entry->Device() &&
+                                                             entry->Device()->DeviceKind() == kind)
             return i;
     return -1;
 }
@@ -69,7 +70,8 @@ void ShowPage(app::CMainWnd& window, int kind) {
     if (!PumpUntil([&] { return EntryOfKind(window, kind) >= 0; }, 5000))
         std::fprintf(stderr, "vivori-trivex: the page asked for did not appear\n");
     PumpUntil([] { return false; }, 400);  // the other devices and the DPI set-up
-    if (EntryOfKind(window, kind) >= 0) window.ShowSelectorEntry(EntryOfKind(window, kind), true, true);
+    if (EntryOfKind(window, kind) >= 0)
+        window.ShowSelectorEntry(EntryOfKind(window, kind), true, true);
     // An offscreen window is never activated; on a desktop the shown window would be,
     // and the page then shows the device's running light effect.
     if (OffscreenAsked() || !HasDisplay()) ui::SendMessage(window.GetHWND(), ui::WM_ACTIVATE, 1, 0);

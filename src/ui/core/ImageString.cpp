@@ -70,8 +70,7 @@ constexpr std::size_t kParsedStrings = 1024;
 }  // namespace
 
 const ImageDrawInfo& ParsedImageString(std::string_view text) {
-    thread_local std::unordered_map<std::string, ImageDrawInfo, TextHash, std::equal_to<>>
-        parsed;
+    thread_local std::unordered_map<std::string, ImageDrawInfo, TextHash, std::equal_to<>> parsed;
     if (auto found = parsed.find(text); found != parsed.end()) return found->second;
     // Layouts hold a few hundred strings; one made up on the fly must not grow this.
     if (parsed.size() >= kParsedStrings) parsed.clear();

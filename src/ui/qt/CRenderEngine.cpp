@@ -231,26 +231,23 @@ void CRenderEngine::DrawBorder(const UiRect& rect, UiColor color, int size, UiSi
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(ToQColor(color), size));
         painter.setBrush(Qt::NoBrush);
-        const QRectF inner(at.x() + half, at.y() + half, rect.Width() - size,
-                           rect.Height() - size);
+        const QRectF inner(at.x() + half, at.y() + half, rect.Width() - size, rect.Height() - size);
         painter.drawRoundedRect(inner, round.cx / 2.0, round.cy / 2.0);
     };
     // The stroke stays inside the rectangle, so it can be drawn once and blitted.
     const QRect dest = ToQRect(rect);
     if (const std::optional<QRect> device = DeviceRect(painter_, dest)) {
-        const std::string key = "b" + std::to_string(dest.width()) + "," +
-                                std::to_string(dest.height()) + "," +
-                                std::to_string(device->width()) + "," +
-                                std::to_string(device->height()) + "," + std::to_string(color) +
-                                "," + std::to_string(size) + "," + std::to_string(round.cx) +
-                                "," + std::to_string(round.cy);
-        const QImage* drawn =
-            DrawnCache::Instance().Get(key, device->size(), [&](QImage& image) {
-                QPainter painter(&image);
-                painter.scale(double(device->width()) / dest.width(),
-                              double(device->height()) / dest.height());
-                stroke(painter, QPointF(0, 0));
-            });
+        const std::string key =
+            "b" + std::to_string(dest.width()) + "," + std::to_string(dest.height()) + "," +
+            std::to_string(device->width()) + "," + std::to_string(device->height()) + "," +
+            std::to_string(color) + "," + std::to_string(size) + "," + std::to_string(round.cx) +
+            "," + std::to_string(round.cy);
+        const QImage* drawn = DrawnCache::Instance().Get(key, device->size(), [&](QImage& image) {
+            QPainter painter(&image);
+            painter.scale(double(device->width()) / dest.width(),
+                          double(device->height()) / dest.height());
+            stroke(painter, QPointF(0, 0));
+        });
         if (drawn != nullptr) {
             DrawDevicePixels(painter_, device->topLeft(), *drawn);
             return;
@@ -391,15 +388,14 @@ void CRenderEngine::DrawText(const UiRect& rect, std::string_view text, UiColor 
                           std::to_string(info->size) + "," + std::to_string(info->bold) +
                           std::to_string(info->underline) + std::to_string(info->italic) + ":";
         key.append(text.data(), text.size());
-        const QImage* drawn =
-            DrawnCache::Instance().Get(key, device->size(), [&](QImage& image) {
-                QPainter painter(&image);
-                painter.scale(double(device->width()) / box.width(),
-                              double(device->height()) / box.height());
-                painter.setFont(qfont);
-                painter.setPen(ToQColor(color));
-                painter.drawText(QRect(QPoint(0, 0), box.size()), flags, shown);
-            });
+        const QImage* drawn = DrawnCache::Instance().Get(key, device->size(), [&](QImage& image) {
+            QPainter painter(&image);
+            painter.scale(double(device->width()) / box.width(),
+                          double(device->height()) / box.height());
+            painter.setFont(qfont);
+            painter.setPen(ToQColor(color));
+            painter.drawText(QRect(QPoint(0, 0), box.size()), flags, shown);
+        });
         if (drawn != nullptr) {
             DrawDevicePixels(painter_, device->topLeft(), *drawn);
             return;

@@ -22,8 +22,7 @@ class DrawnCache {
 
     // The picture for key, drawn by draw (into a transparent image of size) when it
     // is not kept yet; null when it is too large to keep.
-    const QImage* Get(const std::string& key, QSize size,
-                      const std::function<void(QImage&)>& draw);
+    const QImage* Get(const std::string& key, QSize size, const std::function<void(QImage&)>& draw);
     void Clear();
     qsizetype Bytes() const { return bytes_; }
 
