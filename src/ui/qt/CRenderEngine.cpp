@@ -112,7 +112,11 @@ void FillShape(const QImage& shape, QRgb colour, QImage& out) {
     for (int y = 0; y < shape.height(); ++y) {
         const auto* from = reinterpret_cast<const QRgb*>(shape.constScanLine(y));
         auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < shape.width(); ++x) to[x] = ByteMul(opaque, qAlpha(from[x]));
+        // Most pixels of a light's shape are clear or solid: no multiply for those.
+        for (int x = 0; x < shape.width(); ++x) {
+            const quint32 alpha = qAlpha(from[x]);
+            to[x] = alpha == 0 ? 0u : alpha == 255 ? opaque : ByteMul(opaque, alpha);
+        }
     }
 }
 
