@@ -1,6 +1,7 @@
 // Starts the application as a process (offscreen, simulated keyboard and mouse) and
 // measures the time from the start to its window first shown, and its resident memory
-// then, next to the targets of 300 ms and 40 MB.
+// then, next to the targets of 300 ms and 40 MB and the memory measured before the
+// transfer library was loaded on demand (the median of three runs).
 #include <benchmark/benchmark.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -18,6 +19,7 @@ namespace {
 
 constexpr double kStartTargetMs = 300.0;
 constexpr double kResidentTargetMb = 40.0;
+constexpr double kResidentBeforeMb = 45.8;
 
 struct StartSample {
     double ms = -1;
@@ -96,6 +98,7 @@ void BM_StartToWindowShown(benchmark::State& state) {
     state.counters["target_ms"] = kStartTargetMs;
     state.counters["rss_mb"] = worstMb;
     state.counters["target_rss_mb"] = kResidentTargetMb;
+    state.counters["before_rss_mb"] = kResidentBeforeMb;
 }
 
 }  // namespace

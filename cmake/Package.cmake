@@ -30,10 +30,12 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries come from dpkg-shlibdeps; the fonts are links into these packages.
+# The libraries come from dpkg-shlibdeps; the fonts are links into these packages;
+# libcurl is loaded at run time, so shlibdeps cannot see it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-string(REPLACE ";" ", " VIVORI_FONT_DEPENDS "${VIVORI_FONT_PACKAGES}")
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "${VIVORI_FONT_DEPENDS}")
+set(VIVORI_DEPENDS libcurl4 ${VIVORI_FONT_PACKAGES})
+string(REPLACE ";" ", " VIVORI_DEPENDS "${VIVORI_DEPENDS}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "${VIVORI_DEPENDS}")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${PROJECT_SOURCE_DIR}/packaging/postinst ${PROJECT_SOURCE_DIR}/packaging/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

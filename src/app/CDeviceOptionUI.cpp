@@ -90,11 +90,8 @@ void CDeviceOptionUI::SendReachable(bool reachable) {
 
 unsigned CDeviceOptionUI::LightPeriodMs() const {
     const unsigned output = OnReceiver() ? kLightReceiverMs : kLightWiredMs;
-    // The device paces its own pictures then.
-    if (device_->LightTimerDrivesLeds()) return output;
-    if (!device_->IsWindowActive()) return kLightHiddenMs;
-    // The device's frames have their own clock; the screen needs no more pictures than
-    // it shows.
+    // The device's frames and LED rounds have their own clock; the screen needs no more
+    // pictures than it shows.
     return std::max(output, device_->PreviewPeriodMs());
 }
 
@@ -103,7 +100,10 @@ void CDeviceOptionUI::OnLightTimer() {
     // stays as it is.
     device_->RefreshLights();
     lightClock_ = IsOpen();
-    if (lightClock_) SetTimer(kLightTimer, LightPeriodMs());
+    // Only the page in view has a picture to paint: otherwise the clock waits for
+    // OnWindowShown instead of waking the process for nothing.
+    if (lightClock_ && device_->IsWindowActive() && IsShown() && IsSelected())
+        SetTimer(kLightTimer, LightPeriodMs());
 }
 
 void CDeviceOptionUI::OnWindowShown() {

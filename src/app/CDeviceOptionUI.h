@@ -26,9 +26,6 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     static constexpr unsigned kLightFirstMs = 5;
     static constexpr unsigned kLightWiredMs = 10;
     static constexpr unsigned kLightReceiverMs = 50;
-    // The main window hidden, the light output has nothing to paint (the lighting
-    // thread streams the keyboard's frames): it only looks in for the window's return.
-    static constexpr unsigned kLightHiddenMs = 250;
     static constexpr unsigned kPowerFirstMs = 50;
     static constexpr unsigned kPowerMs = 5000;
     // While the window is hidden: one power read in this many polls (once a minute).
@@ -94,6 +91,8 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     void SetHeadsetPowerPeriod(unsigned periodMs) { headsetPowerPeriodMs_ = periodMs; }
     unsigned PowerPeriod() const { return powerPeriodMs_; }
     // The main window is back: the light output paints again at once.
+    // The window or this entry's page came into view: the light clock, stopped while
+    // nothing of the page could be seen, runs again.
     void OnWindowShown();
 
   private:

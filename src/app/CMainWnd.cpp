@@ -51,6 +51,8 @@ CMainWnd::CMainWnd(MainWndOptions options)
       selector_(pm_, {[this](int shown) {
                           // Synchronised lighting needs two devices shown.
                           AllowSameMode(*this, shown >= 2);
+                          // Another page may be in view: only its preview runs.
+                          UpdatePreviewState();
                       },
                       [this] {
                           CloseChildWindows();
@@ -183,9 +185,11 @@ void CMainWnd::UpdatePreviewState() {
     const bool inUse = windowActive_ || mouseInside_;
     const unsigned period =
         inUse ? FramePeriodMs(host_ ? host_->RefreshRate() : 0) : kUnfocusedPreviewMs;
+    // A page not in view has no picture to animate: its preview sleeps.
+    const CQuorvaneUSBDevice* current = CurrentDevice();
     for (CQuorvaneUSBDevice* device : DevicesOfKind(kLitKinds)) {
         device->SetPreviewPeriodMs(period);
-        device->SetWindowActive(seen);
+        device->SetWindowActive(seen && device == current);
     }
     const bool appeared = seen && !windowSeen_;
     windowSeen_ = seen;

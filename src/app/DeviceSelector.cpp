@@ -70,6 +70,8 @@ void DeviceSelector::Show(int index, bool show, bool select) {
                 if (CDeviceOptionUI* other = Entry(i); other && i != index)
                     if (ui::COptionUI* option = other->SelectOption())
                         option->Selected(false, false);
+            // Its page comes into view: its light clock runs again.
+            if (select && show) entry->OnWindowShown();
         }
     }
     AfterChange();

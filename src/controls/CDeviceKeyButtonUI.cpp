@@ -66,7 +66,7 @@ void CDeviceKeyButtonUI::SetInSelection(bool selected) {
 void CDeviceKeyButtonUI::PaintStatusImage(ui::IRender& render) {
     CButtonUI::PaintStatusImage(render);
     if (tintOn_ && !lightImage_.empty()) {
-        ui::ImageDrawInfo light = ui::ParseImageString(lightImage_);
+        const ui::ImageDrawInfo& light = ui::ParsedImageString(lightImage_);
         if (light.valid) render.DrawTintedImage(pos_, light, tint_, level_, tintOn_);
     }
     if (!keyUnset_ && !keyUnsetImage_.empty()) DrawImage(render, keyUnsetImage_);

@@ -84,6 +84,7 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     // buttons while the main window is shown. The lighting thread streams the frames
     // of the host-driven modes, dropping one that meets a busy transport.
     void RefreshLights() override;
+    void WakeLightThreads() override { lightingDriver_.Wake(); }
 
     // ---- keyboard operations ----
 

@@ -48,11 +48,14 @@ void CQuorvaneKeyboardDevice::UpdateEngineLocked() {
         lighting::MusicSettingsOfCurrentColours(audioWords_.first, audioWords_.second));
     GiveEngineCustomColoursLocked();
     engine_.Apply(SettingsOf(light_));
+    // A host-driven mode streams even while nobody looks.
+    lightingDriver_.Wake();
 }
 
 void CQuorvaneKeyboardDevice::RestartEngineLocked() {
     GiveEngineCustomColoursLocked();
     engine_.Start(SettingsOf(light_));
+    lightingDriver_.Wake();
 }
 
 void CQuorvaneKeyboardDevice::GiveEngineCustomColoursLocked() {
@@ -103,7 +106,10 @@ void CQuorvaneKeyboardDevice::RestartLightingThread() {
                                },
                            .step = [this] { StepEngine(); },
                            .sendFrame = [this] { return StreamLightFrame(); },
-                           .tick = [this] { RunLightTick(); }});
+                           .tick = [this] { RunLightTick(); },
+                           // The firmware runs its own effects: the steps only feed
+                           // the page's picture.
+                           .idle = [this] { return !IsWindowActive(); }});
 }
 
 void CQuorvaneKeyboardDevice::StopLightingThread() {

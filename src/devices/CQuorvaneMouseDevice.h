@@ -94,6 +94,7 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     // controls while the main window is shown. The mouse runs its effects itself, so
     // nothing is painted, and nothing computed, while the window is hidden.
     void RefreshLights() override;
+    void WakeLightThreads() override { previewDriver_.Wake(); }
 
     // ---- mouse operations ----
 

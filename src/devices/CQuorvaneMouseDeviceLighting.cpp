@@ -100,7 +100,8 @@ void CQuorvaneMouseDevice::RefreshLights() {
         const LedColour& c = colours[i];
         button->SetTint(TintColour(c.red, c.green, c.blue), c.brightness, true);
     }
-    if (selectPanel_ != nullptr) selectPanel_->Invalidate();
+    // Each LED whose colour changed repaints itself with the picture behind it; the
+    // rest of the mouse picture stays as it is.
 }
 
 }  // namespace vivori::devices

@@ -284,9 +284,19 @@ void CQuorvaneRI6533Device::RefreshLights() {
         lastSent_.clear();  // the next round after the host takes over goes out whole
         return;
     }
-    // The preview changes the colours at most once a light tick; the output clock runs
-    // faster, and a round that repeats the last one would only load the bus.
+    // A round that repeats the last one would only load the bus.
     if (colours != lastSent_) SendLedRound();
+}
+
+void CQuorvaneRI6533Device::SendChangedLeds(bool whole) {
+    if (whole) lastSent_.clear();
+    if (!commands_.IsOpen() || !HostLightControl()) return;
+    bool changed = false;
+    {
+        CriticalSectionLock lock(lightLock_);
+        changed = ledColours_ != lastSent_;
+    }
+    if (changed) SendLedRound();
 }
 
 // ---- audio: start ----

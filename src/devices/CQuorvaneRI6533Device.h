@@ -59,7 +59,7 @@ class CQuorvaneRI6533Device : public CVendorBlockDevice {
     // monitoring level and mute, voice effect.
     void WriteProfileExtras() override;
     void RefreshLights() override;
-    bool LightTimerDrivesLeds() const override { return HostLightControl(); }
+    bool HostSendsLeds() const override { return HostLightControl(); }
     profiles::CBasicProfiledata& ProfileData() override { return profile_; }
     profiles::CRi6533Profiledata& Profile() { return profile_; }
 
@@ -118,6 +118,7 @@ class CQuorvaneRI6533Device : public CVendorBlockDevice {
     // runs on this computer (not in the headset) starts flat.
     void OnConnectedReads() override;
     void OnDetached() override;
+    void SendChangedLeds(bool whole) override;
 
   private:
     struct AudioDevice {

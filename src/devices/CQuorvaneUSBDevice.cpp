@@ -249,6 +249,7 @@ std::filesystem::path CQuorvaneUSBDevice::DefaultDataFile() const {
 void CQuorvaneUSBDevice::SetHostLightControl(bool on) {
     hostLightControl_.store(on);
     if (on && deviceKind_ == kKindKeyboard && commands_.IsOpen()) commands_.HostLightOn();
+    WakeLightThreads();
 }
 
 void CQuorvaneUSBDevice::SetDescriptor(const DeviceDescriptor& descriptor) {
@@ -526,11 +527,15 @@ void CQuorvaneUSBDevice::SetHostColours(std::span<const LedColour> colours) {
     CriticalSectionLock lock(lightLock_);
     hostColours_.assign(colours.begin(), colours.end());
     hostColoursOn_ = true;
+    WakeLightThreads();
 }
 
 void CQuorvaneUSBDevice::ClearHostColours() {
-    CriticalSectionLock lock(lightLock_);
-    hostColoursOn_ = false;
+    {
+        CriticalSectionLock lock(lightLock_);
+        hostColoursOn_ = false;
+    }
+    WakeLightThreads();
 }
 
 bool CQuorvaneUSBDevice::HostColoursOn() const {

@@ -274,18 +274,25 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // The last power record read (UI thread); HasPowerRecord is false before the first.
     const devices::PowerRecord& PowerRecord() const { return powerRecord_; }
     bool HasPowerRecord() const { return hasPowerRecord_; }
-    // Whether any of the main window can be seen (shown, not minimised, not covered),
-    // focused or not: the light output repaints the page only then.
-    void SetWindowActive(bool active) { windowActive_.store(active); }
+    // Whether the device's page can be seen: the main window shown (not minimised, not
+    // covered, focused or not) with this page in view. The light output repaints the
+    // page only then.
+    void SetWindowActive(bool active) {
+        if (windowActive_.exchange(active) != active) WakeLightThreads();
+    }
     bool IsWindowActive() const { return windowActive_.load(); }
     // The shortest time between two pictures of the page's light preview (ms): the
     // screen's own picture rate, or slower while the window is not the one in use.
     void SetPreviewPeriodMs(unsigned ms) { previewPeriodMs_.store(ms); }
     unsigned PreviewPeriodMs() const { return previewPeriodMs_.load(); }
-    // True while the light timer itself sends the device its LED colours (the headset
-    // under host light control): its output clock then runs whether or not the window
-    // can be seen.
-    virtual bool LightTimerDrivesLeds() const { return false; }
+    // True while the device takes its LED colours from the host (the headset under host
+    // light control): they go out as its preview changes them, whether or not the
+    // window can be seen.
+    virtual bool HostSendsLeds() const { return false; }
+    // The device's light threads look again at what they must do: the window was
+    // shown or hidden, host light control taken or given back, another effect chosen.
+    // A thread with nothing to do sleeps until then.
+    virtual void WakeLightThreads() {}
 
     // The page's lighting panel (null when the layout has none), told the device's
     // type when the page is set up.

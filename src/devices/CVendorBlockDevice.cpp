@@ -18,6 +18,7 @@ namespace {
 
 // Posted to the device's own window by the notification reader.
 constexpr ui::UINT kMsgNotificationCode = ui::WM_USER + 1;
+constexpr ui::UINT kMsgLedsChanged = ui::WM_USER + 2;
 constexpr int kClosedWaitMs = 100;
 constexpr int kMaxSpeed = 4;
 
@@ -255,7 +256,25 @@ void CVendorBlockDevice::ResetEffectState() {
     preview_.Reset();
 }
 
-void CVendorBlockDevice::PreviewTick(uint32_t nowMs) {
+lighting::PreviewSettings CVendorBlockDevice::PreviewSettingsLocked() const {
+    return {.modeIndex = image_[vendor_byte::kMode],
+            .brightness = light_.brightness,
+            .speed = light_.speed,
+            .direction = light_.direction,
+            .colourful = light_.colourful != 0,
+            .colour = {light_.red, light_.green, light_.blue}};
+}
+
+int CVendorBlockDevice::PreviewTicksToStep() {
+    CriticalSectionLock lock(lightLock_);
+    const lighting::PreviewSettings settings = PreviewSettingsLocked();
+    // Other programs' colours, the custom program and the LED layer change on any tick.
+    if (hostColoursOn_ || lighting::VendorPreview::RunsCustomProgram(settings.modeIndex)) return 1;
+    CriticalSectionLock records(ledRecordLock_);
+    return program_.HasLedLayer() ? 1 : preview_.TicksToStep(settings);
+}
+
+void CVendorBlockDevice::PreviewTick(uint32_t nowMs, int ticks) {
     CriticalSectionLock lock(lightLock_);
     if (hostColoursOn_) {
         std::copy_n(hostColours_.begin(), std::min(hostColours_.size(), ledColours_.size()),
@@ -263,18 +282,13 @@ void CVendorBlockDevice::PreviewTick(uint32_t nowMs) {
         ++previewSteps_;
         return;
     }
-    const lighting::PreviewSettings settings{.modeIndex = image_[vendor_byte::kMode],
-                                             .brightness = light_.brightness,
-                                             .speed = light_.speed,
-                                             .direction = light_.direction,
-                                             .colourful = light_.colourful != 0,
-                                             .colour = {light_.red, light_.green, light_.blue}};
+    const lighting::PreviewSettings settings = PreviewSettingsLocked();
     const std::span<LedColour> colours(previewColours_.data(),
                                        std::min(ledColours_.size(), previewColours_.size()));
     if (lighting::VendorPreview::RunsCustomProgram(settings.modeIndex)) {
         program_.StepProgram(nowMs, settings.speed, previewColours_);
         ++previewSteps_;
-    } else if (preview_.Tick(settings, nowMs, colours)) {
+    } else if (preview_.Tick(settings, nowMs, colours, ticks)) {
         ++previewSteps_;
     }
     {
@@ -285,17 +299,52 @@ void CVendorBlockDevice::PreviewTick(uint32_t nowMs) {
 }
 
 void CVendorBlockDevice::PreviewLoop(Event& stop) {
+    Event* const events[] = {&stop, &previewWake_};
+    // True when the stop event ended the wait; a wake-up only ends it early.
+    auto stopped = [&events](int ms) { return WaitForAny(events, ms) == 0; };
+    bool pushing = false;
+    int ticks = 1;  // light ticks until the next pass
+    uint32_t lastPass = GetTickCount();
     // One pass per light tick: the effects count ticks, so waking more often would only
     // burn the core.
-    while (!stop.Wait(int(lighting::kLightTickMs))) {
+    while (!stopped(int(lighting::kLightTickMs) * ticks)) {
         if (!commands_.IsOpen()) {
-            stop.Wait(kClosedWaitMs);
+            if (stopped(kClosedWaitMs)) break;
             continue;
         }
-        if (commands_.SyncLighting()) continue;
-        PreviewTick(GetTickCount());
+        const bool push = HostSendsLeds();
+        // Nobody sees the picture and the device runs its effect itself: nothing to
+        // step until the window shows again or the host takes the lights.
+        if (!push && !IsWindowActive()) {
+            pushing = false;
+            if (stopped(kInfinite)) break;
+            continue;
+        }
+        // A wake-up may end a long wait early: count the ticks that passed.
+        const uint32_t now = GetTickCount();
+        const int passed = std::clamp(
+            int((now - lastPass + lighting::kLightTickMs / 2) / lighting::kLightTickMs), 1, ticks);
+        lastPass = now;
+        if (!commands_.SyncLighting()) PreviewTick(now, passed);
+        if (push) PostLedChange(!pushing);
+        pushing = push;
+        // Only the device shows the colours: between two steps there is nothing to send,
+        // so the loop sleeps until the next one.
+        ticks = push && !IsWindowActive() && !commands_.SyncLighting() ? PreviewTicksToStep() : 1;
     }
     DebugOutput("MS灯光线程设定退出");
+}
+
+// Preview thread: the UI thread hears of each change of the colours the host sends,
+// one message however many changes wait; `whole` asks for a whole round.
+void CVendorBlockDevice::PostLedChange(bool whole) {
+    {
+        CriticalSectionLock lock(lightLock_);
+        if (!whole && ledColours_ == postedColours_) return;
+        postedColours_ = ledColours_;
+    }
+    if (whole) wholeLedRound_.store(true);
+    if (!ledChangePosted_.exchange(true)) postWindow_.Post(kMsgLedsChanged);
 }
 
 void CVendorBlockDevice::StartPreview() {
@@ -342,6 +391,9 @@ void CVendorBlockDevice::HandleWindowMessage(ui::UINT msg, ui::WPARAM w, ui::LPA
     if (msg == kMsgNotificationCode && w == kCodeSync) {
         DebugOutput("接收到自动添加设备的同步信息要求");
         ui::SetTimer(postWindow_.Handle(), kSyncTimer, kSyncDelayMs);
+    } else if (msg == kMsgLedsChanged) {
+        ledChangePosted_.store(false);
+        SendChangedLeds(wholeLedRound_.exchange(false));
     } else if (msg == ui::WM_TIMER && w == kSyncTimer) {
         ui::KillTimer(postWindow_.Handle(), kSyncTimer);
         SyncFromDevice();

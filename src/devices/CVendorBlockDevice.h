@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -77,6 +78,7 @@ class CVendorBlockDevice : public CQuorvaneUSBDevice {
     void SetLightParameters(uint32_t modeWord, uint32_t colourWord, uint32_t extra,
                             uint32_t colourBlock) override;
     void RefreshLights() override;
+    void WakeLightThreads() override { previewWake_.Set(); }
     void ResetEffectState() override;
     void OnNotificationReport(const std::vector<HidDataItem>& items, bool receiverWay) override;
     void BuildPage() override;
@@ -98,7 +100,9 @@ class CVendorBlockDevice : public CQuorvaneUSBDevice {
     bool PreviewRunning() const { return previewThread_.Running(); }
     uint64_t PreviewSteps() const { return previewSteps_.load(); }
     // One light tick of the preview, as the thread runs it (tests step it by hand).
-    void PreviewTick(uint32_t nowMs);
+    void PreviewTick(uint32_t nowMs, int ticks = 1);
+    // Light ticks until the preview's next step can change a colour (1: every tick).
+    int PreviewTicksToStep();
 
     virtual profiles::CBasicProfiledata& ProfileData() = 0;
 
@@ -112,6 +116,9 @@ class CVendorBlockDevice : public CQuorvaneUSBDevice {
     void SetImageFromLight();
     void LoadLightProgram();
     void HandleWindowMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM l);
+    // UI thread: the LED colours changed while the device takes them from the host
+    // (whole: send all of them, whatever went before). The kinds that send do so here.
+    virtual void SendChangedLeds(bool whole) { (void)whole; }
 
     VendorBlock image_{};  // under the light lock
     bool imageRead_ = false;
@@ -120,6 +127,8 @@ class CVendorBlockDevice : public CQuorvaneUSBDevice {
 
   private:
     void PreviewLoop(Event& stop);
+    lighting::PreviewSettings PreviewSettingsLocked() const;
+    void PostLedChange(bool whole);
     // The block as the device holds it at P x 33, byte 0 set to P.
     int ReadBlock(VendorBlock& wire, int& profileIndex);
 
@@ -130,6 +139,10 @@ class CVendorBlockDevice : public CQuorvaneUSBDevice {
     lighting::LightProgram program_;  // steps: light lock; records: LED record lock
     std::atomic<uint64_t> previewSteps_{0};
     WorkerThread previewThread_;
+    Event previewWake_{ResetMode::Auto};
+    std::vector<LedColour> postedColours_;  // under the light lock
+    std::atomic<bool> ledChangePosted_{false};
+    std::atomic<bool> wholeLedRound_{false};
     DeviceMessageWindow postWindow_{
         [this](ui::UINT msg, ui::WPARAM w, ui::LPARAM l) { HandleWindowMessage(msg, w, l); }};
 };

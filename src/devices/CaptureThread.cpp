@@ -34,23 +34,38 @@ StopResult CaptureThread::Stop() {
 void CaptureThread::Run(Event& stop) {
     HidConnection scanner(bus_);
     bool announced = false;
+    Event* const events[] = {&stop};
+    const int changes[] = {bus_ ? bus_->ChangeFd() : -1};
     // One wait per cycle serves as the stop check and the pause between cycles.
     while (!stop.IsSet()) {
+        // Emptied before the look, so a change during it ends the next wait at once.
+        if (changes[0] >= 0) bus_->DrainChanges();
+        bool settled = true;
         // A failed enumeration costs one cycle, not the thread: hot-plug and the
         // removal probe go on, and the next cycle tries again.
-        if (list_.AnyAbsent() && !Scan(scanner, stop)) DebugOutput("HID enumeration failed");
+        if (list_.AnyAbsent()) {
+            bool unclaimed = false;
+            if (!Scan(scanner, stop, unclaimed)) {
+                DebugOutput("HID enumeration failed");
+                settled = false;
+            }
+            if (unclaimed) settled = false;
+        }
         // The window shows after the first cycle even when the bus could not be listed.
         if (!announced) {
             ui::PostMessage(window_, AppInstanceMessage(), 0, 0);
             announced = true;
         }
         Probe(stop);
-        stop.Wait(kPollMs);
+        if (changes[0] >= 0 && settled)
+            WaitForAny(events, kQuietPollMs, changes);
+        else
+            stop.Wait(kPollMs);
     }
     DebugOutput("抓取设备线程设定退出");
 }
 
-bool CaptureThread::Scan(HidConnection& scanner, Event& stop) {
+bool CaptureThread::Scan(HidConnection& scanner, Event& stop, bool& unclaimed) {
     if (!scanner.EnumeratePaths()) return false;
     while (const std::string* next = scanner.NextPath()) {
         if (stop.IsSet()) break;
@@ -65,7 +80,10 @@ bool CaptureThread::Scan(HidConnection& scanner, Event& stop) {
         if (!list_.HasAbsent(candidate.vid, candidate.pid, candidate.interfaceNumber,
                              candidate.collection))
             continue;
-        if (!scanner.OpenPath(path, true, false, true, false)) continue;
+        if (!scanner.OpenPath(path, true, false, true, false)) {
+            unclaimed = true;  // not ready yet (permissions come a moment later)
+            continue;
+        }
         const hid::HidAttributes attributes = scanner.Attributes();
         const hid::HidCaps caps = scanner.Caps();
         scanner.Close();

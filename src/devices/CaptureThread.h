@@ -10,13 +10,16 @@
 
 namespace vivori::devices {
 
-// Polls the HID interfaces every 100 ms: claims the list entries whose interface has
-// come and releases those whose interface is gone, telling the window each time with
-// a synchronous send. It enumerates only while an entry is missing; otherwise it only
-// probes the claimed paths.
+// Looks at the HID interfaces: claims the list entries whose interface has come and
+// releases those whose interface is gone, telling the window each time with a
+// synchronous send. It enumerates only while an entry is missing; otherwise it only
+// probes the claimed paths. On a bus that tells of its changes it looks when one
+// comes (and every kQuietPollMs in case one slipped by); otherwise, and while an
+// interface is there but could not be claimed yet, every kPollMs.
 class CaptureThread {
   public:
     static constexpr int kPollMs = 100;
+    static constexpr int kQuietPollMs = 2000;
     // How long a stop waits for the thread before joining it anyway.
     static constexpr int kStopTimeoutMs = 1000;
 
@@ -32,7 +35,8 @@ class CaptureThread {
   private:
     void Run(Event& stop);
     // False when the enumeration failed; the cycle is then skipped and retried.
-    bool Scan(HidConnection& scanner, Event& stop);
+    // unclaimed: an interface an absent entry wants was listed but not claimed.
+    bool Scan(HidConnection& scanner, Event& stop, bool& unclaimed);
     void Probe(Event& stop);
 
     DeviceList& list_;

@@ -32,27 +32,42 @@ StopResult LightingDriver::Stop(int timeoutMs) {
     return result;
 }
 
+void LightingDriver::Wake() {
+    wake_.Set();
+}
+
 void LightingDriver::Run(Event& stop) {
+    Event* const events[] = {&stop, &wake_};
+    // True when the stop event ended the wait; a wake-up only ends it early.
+    auto stopped = [&events](int ms) { return WaitForAny(events, ms) == 0; };
     LightPacer pacer;
     pacer.Reset(GetTickCount());
     uint32_t lastFrame = GetTickCount();
     uint32_t wait = kLightLoopWaitMs;
     // Every wait is on the stop event, so a stop is seen within one wait. Between
     // light ticks there is nothing to count, so the loop sleeps until the next one.
-    while (!stop.Wait(static_cast<int>(wait))) {
+    while (!stopped(static_cast<int>(wait))) {
         wait = kLightLoopWaitMs;
-        if (!transport_.IsOpen() || (hooks_.idle && hooks_.idle())) {
-            stop.Wait(kClosedWaitMs);
+        if (!transport_.IsOpen()) {
+            if (stopped(kClosedWaitMs)) break;
             continue;
         }
         // In the synchronised group another thread drives the LEDs: nothing to do here
         // but notice, within a closed transport's wait, that the group was left.
         if (transport_.SyncLighting()) {
-            stop.Wait(kClosedWaitMs);
+            if (stopped(kClosedWaitMs)) break;
+            continue;
+        }
+        const Pace pace = hooks_.pace();
+        // Only the host-driven modes need frames; the others run in the firmware.
+        const bool streams = hooks_.sendFrame && IsHostDrivenMode(pace.mode);
+        // Nobody looks and nothing goes to the device: the steps would be lost, so the
+        // thread sleeps until the owner wakes it (shown again, or another mode).
+        if (!streams && hooks_.idle && hooks_.idle()) {
+            if (stopped(kInfinite)) break;
             continue;
         }
         const uint32_t now = GetTickCount();
-        const Pace pace = hooks_.pace();
         const bool due = pace.threshold < 0 ? pacer.Pass(now, pace.mode, pace.speed)
                                             : pacer.PassTicks(now, pace.threshold);
         if (due) {
@@ -61,8 +76,6 @@ void LightingDriver::Run(Event& stop) {
         }
         if (pacer.Ticked() && hooks_.tick) hooks_.tick();
         const uint32_t frameMs = FrameIntervalMs(transport_.IsReceiverLink());
-        // Only the host-driven modes need frames; the others run in the firmware.
-        const bool streams = hooks_.sendFrame && IsHostDrivenMode(pace.mode);
         wait = pace.threshold < 0 ? pacer.WaitMs(now, pace.mode, pace.speed, frameMs)
                                   : pacer.WaitMs(now, 0);
         if (!streams) continue;
@@ -81,8 +94,8 @@ void LightingDriver::Run(Event& stop) {
         }
         if (hooks_.sendFrame() == CMD_OK)
             ++framesSent_;
-        else
-            stop.Wait(kFailedFrameWaitMs);
+        else if (stop.Wait(kFailedFrameWaitMs))
+            break;
     }
     DebugOutput(hooks_.exitLine);
 }

@@ -31,8 +31,8 @@ class LightingDriver {
         std::function<int()> sendFrame =
             nullptr;                           // optional: build and send one frame, a result code
         std::function<void()> tick = nullptr;  // optional: once per light tick, after the step
-        // Optional: true while nobody looks at the results (the thread naps as it does
-        // on a closed transport, so an unseen preview costs next to nothing).
+        // Optional: true while nobody looks at the results. Unless it streams, the
+        // thread then sleeps until Wake, so an unseen preview costs nothing.
         std::function<bool()> idle = nullptr;
         const char* exitLine = "KB灯光线程设定退出";
     };
@@ -49,6 +49,8 @@ class LightingDriver {
     bool Start(Hooks hooks);
     StopResult Stop(int timeoutMs = kStopTimeoutMs);
     bool Running() const { return thread_.Running(); }
+    // Makes the thread look again at once: the idle hook or the mode may have changed.
+    void Wake();
 
     uint64_t StepsRun() const { return steps_.load(); }
     uint64_t FramesSent() const { return framesSent_.load(); }
@@ -60,6 +62,7 @@ class LightingDriver {
     CommandTransport& transport_;
     Hooks hooks_;
     WorkerThread thread_;
+    Event wake_{ResetMode::Auto};
     std::atomic<uint64_t> steps_{0};
     std::atomic<uint64_t> framesSent_{0};
     std::atomic<uint64_t> framesDropped_{0};

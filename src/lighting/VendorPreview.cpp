@@ -54,14 +54,26 @@ uint8_t VendorPreview::KeyLevel(int index) const {
 
 bool VendorPreview::Tick(const PreviewSettings& settings, uint32_t nowMs,
                          std::span<LedColour> colours) {
+    return Tick(settings, nowMs, colours, 1);
+}
+
+bool VendorPreview::Tick(const PreviewSettings& settings, uint32_t nowMs,
+                         std::span<LedColour> colours, int ticks) {
     if (settings.modeIndex != lastMode_) {
         Reset();
         lastMode_ = settings.modeIndex;
     }
-    if (++counter_ < StepInterval(settings.speed)) return false;
+    counter_ += std::max(ticks, 1);
+    if (counter_ < StepInterval(settings.speed)) return false;
     counter_ = 0;
     Step(settings, nowMs, colours);
     return true;
+}
+
+int VendorPreview::TicksToStep(const PreviewSettings& settings) const {
+    // A mode change starts the count again (see Tick).
+    const int counted = settings.modeIndex == lastMode_ ? counter_ : 0;
+    return std::max(StepInterval(settings.speed) - counted, 1);
 }
 
 void VendorPreview::Step(const PreviewSettings& s, uint32_t nowMs, std::span<LedColour> colours) {

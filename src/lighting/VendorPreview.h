@@ -53,6 +53,11 @@ class VendorPreview {
     // One light tick: counts it and, when the mode's interval is reached, runs one step
     // into colours[0 .. ledCount - 1]. True when a step ran.
     bool Tick(const PreviewSettings& settings, uint32_t nowMs, std::span<LedColour> colours);
+    // The same for `ticks` light ticks at once (a loop that slept until the next step).
+    bool Tick(const PreviewSettings& settings, uint32_t nowMs, std::span<LedColour> colours,
+              int ticks);
+    // Light ticks until the mode at these settings runs its next step (at least 1).
+    int TicksToStep(const PreviewSettings& settings) const;
     // One effect step, whatever the counter says.
     void Step(const PreviewSettings& settings, uint32_t nowMs, std::span<LedColour> colours);
     // Back to the first step; the chase ring gets one lit position again.

@@ -153,7 +153,7 @@ void CUpdatePageUI::Finish() {
         if (!rows_[i].refusal.empty()) {
             // Said once, with the names of the rows it concerns.
             if (refused.empty()) refused = Text(rows_[i].refusal);
-            refused += " " + ShownName(rows_[i]);
+            refused.append(" ").append(ShownName(rows_[i]));
             if (CUpdateInfoListItemUI* item = Row(i)) item->SetTickable(false);
         }
         if (!update::Offered(rows_[i])) continue;

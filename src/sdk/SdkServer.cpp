@@ -76,7 +76,7 @@ bool SdkServer::Start(const ServerOptions& options) {
         v6->sin6_port = htons(options.port);
         length = sizeof(sockaddr_in6);
     } else {
-        lastError_ = "\"" + options.address + "\" is not an address to listen on";
+        lastError_ = std::string("\"").append(options.address).append("\" is not an address to listen on");
         DebugPrintf("sdk: %s", lastError_.c_str());
         return false;
     }

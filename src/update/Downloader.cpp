@@ -1,8 +1,7 @@
 #include "update/Downloader.h"
 
-#include <curl/curl.h>
-#include <openssl/evp.h>
 #include <fcntl.h>
+#include <openssl/evp.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +16,7 @@
 
 #include "platform/Debug.h"
 #include "platform/PrivateFolder.h"
+#include "update/CurlLibrary.h"
 #include "update/HttpClient.h"
 #include "update/UpdateCheck.h"
 
@@ -136,7 +136,7 @@ DownloadResult Download(const std::string& url, const fs::path& target, uint64_t
                         const std::string& expectedSha256,
                         const std::function<void(int percent)>& progress) {
     DownloadResult result;
-    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    const bool initialised = LoadCurl() != nullptr;
     const HttpSettings settings = HttpDefaults();
     if (!initialised) {
         result.error = "the transfer library did not start";
@@ -174,38 +174,39 @@ DownloadResult Download(const std::string& url, const fs::path& target, uint64_t
         return result;
     }
     std::error_code error;
-    CURL* curl = curl_easy_init();
+    CURL* curl = Curl().easy_init();
     char reason[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, reason);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, settings.userAgent.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, settings.allowLoopbackHttp ? "http,https" : "https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    Curl().easy_setopt(curl, CURLOPT_URL, url.c_str());
+    Curl().easy_setopt(curl, CURLOPT_ERRORBUFFER, reason);
+    Curl().easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    Curl().easy_setopt(curl, CURLOPT_USERAGENT, settings.userAgent.c_str());
+    Curl().easy_setopt(curl, CURLOPT_PROTOCOLS_STR,
+                       settings.allowLoopbackHttp ? "http,https" : "https");
+    Curl().easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+    Curl().easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    Curl().easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+    Curl().easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+    Curl().easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    Curl().easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
     if (!settings.extraCaFile.empty()) {
-        curl_easy_setopt(curl, CURLOPT_CAINFO, settings.extraCaFile.c_str());
+        Curl().easy_setopt(curl, CURLOPT_CAINFO, settings.extraCaFile.c_str());
         if (fs::is_directory("/etc/ssl/certs", error))
-            curl_easy_setopt(curl, CURLOPT_CAPATH, "/etc/ssl/certs");
+            Curl().easy_setopt(curl, CURLOPT_CAPATH, "/etc/ssl/certs");
     }
     if (settings.connectTimeoutMs > 0)
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(settings.connectTimeoutMs));
+        Curl().easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(settings.connectTimeoutMs));
     if (settings.receiveTimeoutMs > 0) {
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
-                         std::max(1L, long(settings.receiveTimeoutMs / 1000)));
+        Curl().easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        Curl().easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
+                           std::max(1L, long(settings.receiveTimeoutMs / 1000)));
     }
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Write);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Progress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    const CURLcode code = curl_easy_perform(curl);
-    curl_easy_cleanup(curl);
+    Curl().easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Write);
+    Curl().easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    Curl().easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Progress);
+    Curl().easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    Curl().easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    const CURLcode code = Curl().easy_perform(curl);
+    Curl().easy_cleanup(curl);
     const bool flushed = fsync(transfer.fd) == 0;
     close(transfer.fd);
     result.bytes = transfer.bytes;
@@ -216,7 +217,7 @@ DownloadResult Download(const std::string& url, const fs::path& target, uint64_t
     else if (transfer.tooLarge)
         result.error = "the download is larger than " + std::to_string(maxBytes) + " bytes";
     else if (code != CURLE_OK)
-        result.error = reason[0] ? reason : curl_easy_strerror(code);
+        result.error = reason[0] ? reason : Curl().easy_strerror(code);
     else if (!flushed)
         result.error = "cannot write " + partial.string();
     else if (Lower(expectedSha256) != result.sha256)

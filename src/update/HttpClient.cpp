@@ -1,7 +1,5 @@
 #include "update/HttpClient.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -12,6 +10,7 @@
 #include <string>
 
 #include "platform/Debug.h"
+#include "update/CurlLibrary.h"
 
 namespace vivori::update {
 namespace {
@@ -48,7 +47,7 @@ int Watch(void* user, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up) {
     auto* watcher = static_cast<Watcher*>(user);
     if (CancelCount().load() != watcher->started) return 1;
     curl_off_t connected = 0;
-    curl_easy_getinfo(watcher->curl, CURLINFO_CONNECT_TIME_T, &connected);
+    Curl().easy_getinfo(watcher->curl, CURLINFO_CONNECT_TIME_T, &connected);
     const auto now = std::chrono::steady_clock::now();
     if (connected == 0 || down + up != watcher->moved) {
         watcher->moved = down + up;
@@ -117,7 +116,7 @@ struct Attempt {
 Attempt Perform(const HttpSettings& settings, bool post, std::string_view url, const void* body,
                 int bodyLength, bool viaProxy, Sink& sink) {
     Attempt attempt;
-    CURL* curl = curl_easy_init();
+    CURL* curl = Curl().easy_init();
     if (curl == nullptr) {
         attempt.code = CURLE_FAILED_INIT;
         attempt.reason = "no transfer handle";
@@ -125,54 +124,55 @@ Attempt Perform(const HttpSettings& settings, bool post, std::string_view url, c
     }
     char error[CURL_ERROR_SIZE] = {};
     const std::string target(url);
-    curl_easy_setopt(curl, CURLOPT_URL, target.c_str());
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, settings.userAgent.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, settings.allowLoopbackHttp ? "http,https" : "https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+    Curl().easy_setopt(curl, CURLOPT_URL, target.c_str());
+    Curl().easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
+    Curl().easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    Curl().easy_setopt(curl, CURLOPT_USERAGENT, settings.userAgent.c_str());
+    Curl().easy_setopt(curl, CURLOPT_PROTOCOLS_STR,
+                       settings.allowLoopbackHttp ? "http,https" : "https");
+    Curl().easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
     if (settings.connectTimeoutMs > 0)
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(settings.connectTimeoutMs));
+        Curl().easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(settings.connectTimeoutMs));
     if (settings.totalTimeoutMs > 0)
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(settings.totalTimeoutMs));
+        Curl().easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(settings.totalTimeoutMs));
     // No byte for the receive time-out ends the transfer; a send that stalls as long
     // is caught by the same rule.
     const int stallMs = std::max(settings.receiveTimeoutMs, settings.sendTimeoutMs);
     // Certificates and host names are always checked.
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    Curl().easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    Curl().easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
     if (!settings.extraCaFile.empty()) {
         // The named file adds to the system's authorities instead of replacing them.
-        curl_easy_setopt(curl, CURLOPT_CAINFO, settings.extraCaFile.c_str());
+        Curl().easy_setopt(curl, CURLOPT_CAINFO, settings.extraCaFile.c_str());
         std::error_code ignored;
         if (std::filesystem::is_directory("/etc/ssl/certs", ignored))
-            curl_easy_setopt(curl, CURLOPT_CAPATH, "/etc/ssl/certs");
+            Curl().easy_setopt(curl, CURLOPT_CAPATH, "/etc/ssl/certs");
     }
     // The first attempt goes direct; the retry lets libcurl take the proxy variables.
-    if (!viaProxy) curl_easy_setopt(curl, CURLOPT_PROXY, "");
+    if (!viaProxy) Curl().easy_setopt(curl, CURLOPT_PROXY, "");
 
     const long length = bodyLength > 0 ? bodyLength : 0;
     curl_slist* headers = nullptr;
     const std::string contentLength = "Content-Length: " + std::to_string(length);
-    headers = curl_slist_append(headers, contentLength.c_str());
-    headers = curl_slist_append(headers, "Content-Type: application/x-www-form-urlencoded");
-    headers = curl_slist_append(headers, "Accept:application/prs.Zunik.v1+json");
-    headers = curl_slist_append(headers, "Expect:");
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    headers = Curl().slist_append(headers, contentLength.c_str());
+    headers = Curl().slist_append(headers, "Content-Type: application/x-www-form-urlencoded");
+    headers = Curl().slist_append(headers, "Accept:application/prs.Zunik.v1+json");
+    headers = Curl().slist_append(headers, "Expect:");
+    Curl().easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     if (post || length > 0) {
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, length > 0 ? body : "");
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, length);
-        if (!post) curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "GET");
+        Curl().easy_setopt(curl, CURLOPT_POSTFIELDS, length > 0 ? body : "");
+        Curl().easy_setopt(curl, CURLOPT_POSTFIELDSIZE, length);
+        if (!post) Curl().easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "GET");
     }
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Write);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    Curl().easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Write);
+    Curl().easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
     Watcher watcher{curl, CancelCount().load(), stallMs};
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Watch);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &watcher);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    Curl().easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Watch);
+    Curl().easy_setopt(curl, CURLOPT_XFERINFODATA, &watcher);
+    Curl().easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
 
-    attempt.code = curl_easy_perform(curl);
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &attempt.status);
+    attempt.code = Curl().easy_perform(curl);
+    Curl().easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &attempt.status);
     if (watcher.stalled) {
         attempt.code = CURLE_OPERATION_TIMEDOUT;
         attempt.reason = "no data for " + std::to_string(stallMs) + " ms";
@@ -180,10 +180,10 @@ Attempt Perform(const HttpSettings& settings, bool post, std::string_view url, c
         attempt.reason =
             "no complete answer within " + std::to_string(settings.totalTimeoutMs) + " ms";
     } else if (attempt.code != CURLE_OK) {
-        attempt.reason = error[0] != '\0' ? error : curl_easy_strerror(attempt.code);
+        attempt.reason = error[0] != '\0' ? error : Curl().easy_strerror(attempt.code);
     }
-    curl_slist_free_all(headers);
-    curl_easy_cleanup(curl);
+    Curl().slist_free_all(headers);
+    Curl().easy_cleanup(curl);
     return attempt;
 }
 
@@ -230,7 +230,7 @@ int HttpLastError() {
 
 int HttpRequest(std::string_view method, std::string_view url, const void* body, int bodyLength,
                 char* response, size_t capacity, HttpOutcome* outcome) {
-    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    const bool initialised = LoadCurl() != nullptr;
     HttpSettings settings;
     {
         std::lock_guard guard(Lock());

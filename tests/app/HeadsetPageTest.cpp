@@ -7,6 +7,8 @@
 #include <tuple>
 
 #include "AppFixture.h"
+#include "app/AppMessages.h"
+#include "app/CDeviceOptionUI.h"
 #include "app/windows/CMsgWnd.h"
 #include "controls/CDeviceKeyButtonUI.h"
 #include "devices/CQuorvaneRI6533Device.h"
@@ -155,6 +157,62 @@ TEST_F(HeadsetPageTest, ReleasedLightsReachTheHeadsetAndTakingThemBackResumesThe
     Click("control_light_status");
     EXPECT_TRUE(Headset()->HostLightControl());
     EXPECT_GT(LedRoundsOver(400), 0u);
+}
+
+// Hidden with the lights released, nothing is sent and the preview sleeps; lights taken
+// back by another program go out as a whole round at once, with nobody looking.
+TEST_F(HeadsetPageTest, LightsTakenBackWhileHiddenGoOutWholeAndThePreviewRunsForThem) {
+    Click("control_light_status");
+    ASSERT_FALSE(Headset()->HostLightControl());
+    Window().ShowWindow(false);
+    ASSERT_TRUE(PumpUntil([&] { return !Headset()->IsWindowActive(); }));
+    PumpFor(100);
+    const uint64_t stepsAsleep = Headset()->PreviewSteps();
+    EXPECT_EQ(LedRoundsOver(300), 0u);
+    EXPECT_EQ(Headset()->PreviewSteps(), stepsAsleep) << "an unseen preview kept stepping";
+
+    simulated->ClearOutputReports();
+    ui::SendMessage(Window().GetHWND(), app::Messages().lightControlRequest, 1, 1);
+    ASSERT_TRUE(Headset()->HostLightControl());
+    ASSERT_TRUE(PumpUntil([&] { return simulated->OutputReports().size() >= 12u; }));
+    // The first round carries every report, though the colours did not change.
+    EXPECT_EQ(simulated->OutputReports().size() % devices::kLedReportsPerRound, 0u);
+    EXPECT_GE(LedRoundsOver(1000), 8u) << "the wave's steps did not reach the headset";
+    EXPECT_GT(Headset()->PreviewSteps(), stepsAsleep);
+}
+
+// Another device's page in view: the headset's page cannot be seen, so its preview
+// sleeps unless it drives the LEDs; back on its page, the picture moves again.
+TEST_F(HeadsetPageTest, ThePreviewSleepsWhileAnotherPageIsInView) {
+    Click("control_light_status");  // released: the preview only feeds the picture
+    Plug("pad");
+    devices::CQuorvaneUSBDevice* pad = nullptr;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            auto found = Window().DevicesOfKind({kKindMousePad});
+            pad = found.empty() ? nullptr : found.front();
+            return pad != nullptr && pad->Commands().IsOpen();
+        },
+        5000));
+    auto* headset =
+        dynamic_cast<CQuorvaneRI6533Device*>(Window().DevicesOfKind({kKindHeadset}).front());
+    ASSERT_NE(headset, nullptr);
+    app::DeviceSelector& selector = Window().Selector();
+    auto entryOf = [&](devices::CQuorvaneUSBDevice* device) {
+        for (int i = 0; i < selector.Count(); ++i)
+            if (selector.Entry(i) && selector.Entry(i)->Device() == device) return i;
+        return -1;
+    };
+    Window().ShowSelectorEntry(entryOf(pad), true, true);
+    ASSERT_TRUE(PumpUntil([&] { return pad->IsWindowActive() && !headset->IsWindowActive(); }));
+    PumpFor(100);
+    const uint64_t steps = headset->PreviewSteps();
+    PumpFor(400);
+    EXPECT_EQ(headset->PreviewSteps(), steps);
+
+    Window().ShowSelectorEntry(entryOf(headset), true, true);
+    ASSERT_TRUE(PumpUntil([&] { return headset->IsWindowActive() && !pad->IsWindowActive(); }));
+    EXPECT_TRUE(PumpUntil([&] { return headset->PreviewSteps() > steps + 2; }));
 }
 
 TEST_F(HeadsetPageTest, AProfileSwitchAndAResetSendTheProfilesAudioSettings) {

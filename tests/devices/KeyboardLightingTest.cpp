@@ -170,6 +170,8 @@ TEST_F(KeyboardLightingTest, KeyPressNotificationLightsTheKeyInKeyFlashMode) {
 TEST_F(KeyboardLightingTest, ProfileLightListPaintsOverEveryModeAndReachesTheWire) {
     StoreLeftShiftLayer();
     // Connecting loads the profile's layer with the rest of its lighting.
+    // The page in view: the thread steps its picture (unseen, a firmware mode sleeps).
+    keyboard->SetWindowActive(true);
     Connect(false);
     const devices::LedColour red = {200, 0, 0, 255};
     ASSERT_TRUE(PumpUntil([&] { return keyboard->GetLedColour(kLeftShift) == red; }));
@@ -222,6 +224,8 @@ TEST_F(KeyboardLightingTest, MusicModeStreamsBarsOfTheMusicInputInTheAudioStyles
 }
 
 TEST_F(KeyboardLightingTest, PresetColourModeShowsTheProfilesPreset) {
+    // The page in view: the thread steps its picture (unseen, a firmware mode sleeps).
+    keyboard->SetWindowActive(true);
     Connect(false);
     auto light = keyboard->Profile().GetLightInfo();
     light.selectItem = 17;
@@ -235,6 +239,8 @@ TEST_F(KeyboardLightingTest, PresetColourModeShowsTheProfilesPreset) {
 }
 
 TEST_F(KeyboardLightingTest, LightingThreadRunsWhileConnectedAndStopsWithinItsBound) {
+    // The page in view: the thread steps its picture (unseen, a firmware mode sleeps).
+    keyboard->SetWindowActive(true);
     Connect(false);
     RunMode(1);
     ASSERT_TRUE(keyboard->LightingThreadRunning());

@@ -125,6 +125,7 @@ TEST_F(KeyboardStoredDataTest, TheCustomEffectPlaysTheStepsOfItsLightFile) {
     step["Time"] = 1000;
     steps["LEDEffectList"].append(step);
     ASSERT_TRUE(profiles::WriteJsonFile(temp.Folders().InstallFolder() / "blue.light", steps));
+    keyboard->SetWindowActive(true);  // the page in view: the effect steps its picture
     Connect(false);
     auto light = keyboard->Profile().GetLightInfo();
     light.selectItem = lighting::kCustomProgramMode;

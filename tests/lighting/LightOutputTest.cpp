@@ -175,6 +175,52 @@ TEST_F(LightOutput, DriverStepsAtTheSpeedsPaceAndStreamsOnlyHostDrivenModes) {
     EXPECT_GE(ticks_.load(), 10);
 }
 
+// Nobody looks: a firmware mode's steps would be lost, so the thread sleeps until it is
+// woken, while a host-driven mode streams on; a sleeping thread still stops at once.
+TEST_F(LightOutput, AnIdleDriverSleepsUntilWokenButAHostDrivenModeStreamsOn) {
+    AttachWired();
+    engine_.Start(SettingsFor(4));
+    std::atomic<bool> idle{true};
+    LightingDriver::Hooks hooks = Hooks();
+    hooks.idle = [&idle] { return idle.load(); };
+    LightingDriver driver(*transport);
+    ASSERT_TRUE(driver.Start(hooks));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(driver.StepsRun(), 0u);
+    EXPECT_EQ(ticks_.load(), 0);
+
+    idle = false;
+    driver.Wake();
+    auto until = [](auto done) {
+        for (int i = 0; i < 400 && !done(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return done();
+    };
+    EXPECT_TRUE(until([&] { return driver.StepsRun() >= 3; }));
+
+    // Unseen again, but the host's mode: frames go out all the same.
+    idle = true;
+    {
+        std::lock_guard guard(lock_);
+        engine_.Start(SettingsFor(30));
+    }
+    driver.Wake();
+    const uint64_t framesBefore = driver.FramesSent();
+    EXPECT_TRUE(until([&] { return driver.FramesSent() >= framesBefore + 3; }));
+
+    // Back to a firmware mode: asleep again, and a stop ends the sleep.
+    {
+        std::lock_guard guard(lock_);
+        engine_.Start(SettingsFor(4));
+    }
+    driver.Wake();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const uint64_t stepsAsleep = driver.StepsRun();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(driver.StepsRun(), stepsAsleep);
+    EXPECT_EQ(driver.Stop(), StopResult::Ended);
+}
+
 TEST_F(LightOutput, FramesAreDroppedWhileTheTransportIsBusy) {
     AttachWired();
     engine_.Start(SettingsFor(30));

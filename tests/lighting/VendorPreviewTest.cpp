@@ -76,6 +76,42 @@ TEST(VendorPreviewTest, StepsComeAtTheSpeedsIntervalOfLightTicks) {
     EXPECT_FALSE(VendorPreview::RunsCustomProgram(8));
 }
 
+// A loop that sleeps until the next step hands over the ticks it slept at once: the
+// colours must come out as tick by tick, at every speed and in modes that count time.
+TEST(VendorPreviewTest, TicksHandedOverAtOnceStepAsTheSameTicksOneByOne) {
+    for (int mode : {VendorPreview::kModeWave, VendorPreview::kModeBreathing,
+                     VendorPreview::kModeLedChase, VendorPreview::kModeGroupChase}) {
+        for (int speed = 0; speed < 5; ++speed) {
+            VendorPreview byTick(PreviewWave::Headset, kGroups),
+                atOnce(PreviewWave::Headset, kGroups);
+            std::vector<LedColour> one(13), other(13);
+            PreviewSettings s = Wave(true);
+            s.modeIndex = mode;
+            s.speed = speed;
+            for (int step = 0; step < 12; ++step) {
+                const int ticks = atOnce.TicksToStep(s);
+                EXPECT_EQ(ticks, VendorPreview::StepInterval(speed));
+                bool steppedByTick = false;
+                for (int t = 0; t < ticks; ++t) steppedByTick = byTick.Tick(s, 0, one);
+                EXPECT_TRUE(steppedByTick);
+                EXPECT_TRUE(atOnce.Tick(s, 0, other, ticks))
+                    << "mode " << mode << " speed " << speed;
+                ASSERT_EQ(one, other) << "mode " << mode << " speed " << speed << " step " << step;
+            }
+        }
+    }
+    // Part of the way to a step, the rest is what is left; another mode starts afresh.
+    VendorPreview preview(PreviewWave::Pad, kGroups);
+    std::vector<LedColour> leds(15);
+    PreviewSettings slow = Wave(false);
+    slow.speed = 0;
+    EXPECT_FALSE(preview.Tick(slow, 0, leds, 3));
+    EXPECT_EQ(preview.TicksToStep(slow), 5);
+    PreviewSettings other = slow;
+    other.modeIndex = VendorPreview::kModeBreathing;
+    EXPECT_EQ(preview.TicksToStep(other), 8);
+}
+
 TEST(VendorPreviewTest, GroupChaseLightsBothLedsOfAGroupAndSkipsLedsOutsideTheList) {
     VendorPreview preview(PreviewWave::Pad, kGroups);
     PreviewSettings chase{.modeIndex = VendorPreview::kModeGroupChase,

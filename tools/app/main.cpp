@@ -54,22 +54,31 @@ bool PumpUntil(Done done, int timeoutMs) {
     return true;
 }
 
-int Screenshot(app::CMainWnd& window, const std::string& path, int kind) {
-    auto keyboardEntry = [&window, kind]() -> int {
-        app::DeviceSelector& selector = window.Selector();
-        for (int i = 0; i < selector.Count(); ++i)
-            if (app::CDeviceOptionUI* entry = selector.Entry(i);
-                entry && entry->IsOwnVisible() && entry->Device() &&
-                entry->Device()->DeviceKind() == kind)
-                return i;
-        return -1;
-    };
-    if (!PumpUntil([&] { return keyboardEntry() >= 0; }, 5000))
+// The selector entry of a device of this kind, -1 while there is none.
+int EntryOfKind(app::CMainWnd& window, int kind) {
+    app::DeviceSelector& selector = window.Selector();
+    for (int i = 0; i < selector.Count(); ++i)
+        if (app::CDeviceOptionUI* entry = selector.Entry(i); entry && entry->IsOwnVisible() &&
+                                                             entry->Device() &&
+                                                             entry->Device()->DeviceKind() == kind)
+            return i;
+    return -1;
+}
+
+// Waits for a device of the kind and shows its page, as a click on its entry does.
+void ShowPage(app::CMainWnd& window, int kind) {
+    if (!PumpUntil([&] { return EntryOfKind(window, kind) >= 0; }, 5000))
         std::fprintf(stderr, "vivori-trivex: the page asked for did not appear\n");
     PumpUntil([] { return false; }, 400);  // the other devices and the DPI set-up
-    if (keyboardEntry() >= 0) window.ShowSelectorEntry(keyboardEntry(), true, true);
+    if (EntryOfKind(window, kind) >= 0)
+        window.ShowSelectorEntry(EntryOfKind(window, kind), true, true);
     // An offscreen window is never activated; on a desktop the shown window would be,
-    // and the page then shows the keyboard's running light effect.
+    // and the page then shows the device's running light effect.
+    if (OffscreenAsked() || !HasDisplay()) ui::SendMessage(window.GetHWND(), ui::WM_ACTIVATE, 1, 0);
+}
+
+int Screenshot(app::CMainWnd& window, const std::string& path, int kind) {
+    ShowPage(window, kind);
     ui::SendMessage(window.GetHWND(), ui::WM_ACTIVATE, 1, 0);
     PumpUntil([] { return false; }, 600);
     std::error_code error;
@@ -110,7 +119,8 @@ constexpr const char* kUsage =
     "\n"
     "  --hidden            start in the tray once the attached devices are shown\n"
     "  --screenshot PATH   render the window offscreen into a PNG and end\n"
-    "  --page KIND         the page --screenshot shows: keyboard, mouse, pad or headset\n"
+    "  --page KIND         the page shown first (and the one --screenshot renders):\n"
+    "                      keyboard, mouse, pad or headset\n"
     "  --report-start      print when the window first shows, and end\n"
     "  --sdk-server [PORT] let other lighting programs drive the devices (OpenRGB SDK\n"
     "                      protocol) on 127.0.0.1, port PORT (default 6742), this run\n"
@@ -125,6 +135,7 @@ struct Options {
     bool reportStart = false;
     bool hidden = false;
     int pageKind = kKindKeyboard;
+    bool pageGiven = false;
     std::optional<sdk::ServerOptions> sdkServer;
 };
 
@@ -163,6 +174,7 @@ Options ParseOptions(int argc, char** argv) {
         } else if (arg == "--hidden") {
             options.hidden = true;
         } else if (arg == "--page") {
+            options.pageGiven = true;
             const std::string page = value();
             if (page == "keyboard")
                 options.pageKind = kKindKeyboard;
@@ -259,6 +271,7 @@ int main(int argc, char** argv) {
             sdkServer->address.c_str(), unsigned(sdkServer->port));
     if (screenshot) return Screenshot(*application.Window(), *screenshot, pageKind);
     if (reportStart) return ReportStart(*application.Window());
+    if (parsed.pageGiven) ShowPage(*application.Window(), pageKind);
     if (hidden) {
         // Straight to the tray once the devices present at the start have their pages.
         PumpUntil([&] { return application.Window()->IsWindowVisible(); }, 3000);

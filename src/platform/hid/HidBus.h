@@ -49,6 +49,11 @@ class HidBus {
     virtual std::unique_ptr<HidHandle> Open(const std::string& path, bool read, bool write) = 0;
     // The removal probe: whether the path still names a present collection.
     virtual bool Probe(const std::string& path) = 0;
+    // A descriptor that turns readable when collections may have come or gone, so a
+    // watcher can sleep until then; -1 when the bus cannot tell (watchers poll).
+    // DrainChanges empties it; a change after the drain makes it readable again.
+    virtual int ChangeFd() { return -1; }
+    virtual void DrainChanges() {}
 };
 
 // The bus the program uses unless a caller names one. Null until set; connections

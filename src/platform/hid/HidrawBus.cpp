@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +29,32 @@ HidrawBus::HidrawBus(fs::path classRoot, fs::path deviceRoot, NodeOpener opener,
       deviceRoot_(std::move(deviceRoot)),
       opener_(opener ? std::move(opener) : NodeOpener(OpenNode)),
       cacheNodes_(cacheNodes) {}
+
+HidrawBus::~HidrawBus() {
+    if (watchFd_ >= 0) close(watchFd_);
+}
+
+int HidrawBus::ChangeFd() {
+    std::call_once(watchMade_, [this] {
+        const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (fd < 0) return;
+        constexpr uint32_t kEvents =
+            IN_CREATE | IN_DELETE | IN_ATTRIB | IN_MOVED_TO | IN_MOVED_FROM;
+        if (inotify_add_watch(fd, deviceRoot_.c_str(), kEvents) < 0) {
+            close(fd);
+            return;
+        }
+        watchFd_ = fd;
+    });
+    return watchFd_;
+}
+
+void HidrawBus::DrainChanges() {
+    if (watchFd_ < 0) return;
+    alignas(inotify_event) char events[4096];
+    while (read(watchFd_, events, sizeof events) > 0) {
+    }
+}
 
 std::string HidrawBus::NodePath(const std::string& name) const {
     return (deviceRoot_ / name).string();

@@ -30,6 +30,9 @@ class HidrawBus : public HidBus {
     explicit HidrawBus(std::filesystem::path classRoot = "/sys/class/hidraw",
                        std::filesystem::path deviceRoot = "/dev", NodeOpener opener = {},
                        bool cacheNodes = true);
+    ~HidrawBus() override;
+    HidrawBus(const HidrawBus&) = delete;
+    HidrawBus& operator=(const HidrawBus&) = delete;
 
     bool Enumerate(std::vector<std::string>& paths) override;
     std::unique_ptr<HidHandle> Open(const std::string& path, bool read, bool write) override;
@@ -37,6 +40,10 @@ class HidrawBus : public HidBus {
     // was opened on, or when a descriptor open on the path has hung up: a device
     // pulled and plugged back between two probes must be attached afresh.
     bool Probe(const std::string& path) override;
+    // An inotify descriptor on the device folder: nodes made, removed or given other
+    // permissions (udev grants access after the node appears). -1 without inotify.
+    int ChangeFd() override;
+    void DrainChanges() override;
 
   private:
     // Which device a node name stands for right now. Both parts change when the
@@ -74,6 +81,8 @@ class HidrawBus : public HidBus {
     std::mutex mutex_;
     std::map<std::string, CachedNode> nodes_;   // by node name
     std::map<std::string, OpenedPath> opened_;  // by path
+    std::once_flag watchMade_;
+    int watchFd_ = -1;
 };
 
 }  // namespace vivori::hid

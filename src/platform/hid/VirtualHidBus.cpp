@@ -1,5 +1,8 @@
 #include "platform/hid/VirtualHidBus.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -58,9 +61,28 @@ void VirtualHidDevice::MarkUnplugged() {
 
 // ---- bus ----
 
+VirtualHidBus::VirtualHidBus() : changeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
 VirtualHidBus::~VirtualHidBus() {
-    std::lock_guard lock(mutex_);
-    for (auto& d : devices_) d->MarkUnplugged();
+    {
+        std::lock_guard lock(mutex_);
+        for (auto& d : devices_) d->MarkUnplugged();
+    }
+    if (changeFd_ >= 0) close(changeFd_);
+}
+
+void VirtualHidBus::Changed() {
+    const uint64_t one = 1;
+    if (changeFd_ >= 0 && write(changeFd_, &one, sizeof one) < 0) {
+        // Only a full counter fails, and that is readable anyway.
+    }
+}
+
+void VirtualHidBus::DrainChanges() {
+    uint64_t count = 0;
+    if (changeFd_ >= 0 && read(changeFd_, &count, sizeof count) < 0) {
+        // Nothing was counted: nothing to drain.
+    }
 }
 
 void VirtualHidBus::Plug(std::shared_ptr<VirtualHidDevice> device) {
@@ -68,6 +90,7 @@ void VirtualHidBus::Plug(std::shared_ptr<VirtualHidDevice> device) {
     device->id_ = nextId_++;
     device->plugged_.store(true);
     devices_.push_back(std::move(device));
+    Changed();
 }
 
 void VirtualHidBus::Unplug(const std::shared_ptr<VirtualHidDevice>& device) {
@@ -76,6 +99,7 @@ void VirtualHidBus::Unplug(const std::shared_ptr<VirtualHidDevice>& device) {
         devices_.erase(std::remove(devices_.begin(), devices_.end(), device), devices_.end());
     }
     device->MarkUnplugged();
+    Changed();
 }
 
 static std::string NodeName(uint32_t id, int interfaceNumber) {

@@ -63,7 +63,7 @@ class VirtualHidDevice {
 
 class VirtualHidBus : public HidBus {
   public:
-    VirtualHidBus() = default;
+    VirtualHidBus();
     ~VirtualHidBus() override;
 
     // Plugs a device in; it shows up at the next enumeration.
@@ -72,14 +72,23 @@ class VirtualHidBus : public HidBus {
     void Unplug(const std::shared_ptr<VirtualHidDevice>& device);
     // Makes enumeration fail, or leave one empty entry at the given index (-1: none),
     // as a failing interface does on the real bus.
-    void SetEnumerateFails(bool fails) { enumerateFails_ = fails; }
-    void SetEmptyEntryAt(int index) { emptyEntryAt_ = index; }
+    void SetEnumerateFails(bool fails) {
+        enumerateFails_ = fails;
+        Changed();
+    }
+    void SetEmptyEntryAt(int index) {
+        emptyEntryAt_ = index;
+        Changed();
+    }
 
     bool Enumerate(std::vector<std::string>& paths) override;
     std::unique_ptr<HidHandle> Open(const std::string& path, bool read, bool write) override;
     bool Probe(const std::string& path) override;
+    int ChangeFd() override { return changeFd_; }
+    void DrainChanges() override;
 
   private:
+    void Changed();
     std::shared_ptr<VirtualHidDevice> Find(const std::string& path, int& interfaceNumber,
                                            int& collectionIndex) const;
 
@@ -88,6 +97,7 @@ class VirtualHidBus : public HidBus {
     uint32_t nextId_ = 1;
     std::atomic<bool> enumerateFails_{false};
     std::atomic<int> emptyEntryAt_{-1};
+    int changeFd_ = -1;  // an eventfd: every plug and pull counts one up
 };
 
 // One open collection of a virtual device.

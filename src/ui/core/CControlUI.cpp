@@ -315,7 +315,7 @@ void CControlUI::PaintBorder(IRender& render) {
 }
 
 bool CControlUI::DrawImage(IRender& render, std::string_view image) {
-    ImageDrawInfo info = ParseImageString(image);
+    const ImageDrawInfo& info = ParsedImageString(image);
     if (!info.valid) return false;
     return render.DrawImage(pos_, info);
 }

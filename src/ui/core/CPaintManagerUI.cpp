@@ -453,10 +453,20 @@ void CPaintManagerUI::Invalidate(const UiRect& rect) {
 }
 
 void CPaintManagerUI::Paint(IRender& render, const UiRect& rect) {
+    Paint(render, std::span<const UiRect>(&rect, 1));
+}
+
+void CPaintManagerUI::Paint(IRender& render, std::span<const UiRect> rects) {
     ++paintCount_;
     LayoutIfNeeded();
-    if (root_ != nullptr && root_->IsVisible()) root_->DoPaint(render, rect);
-    if (popup_ != nullptr) popup_->DoPaint(render, rect);
+    for (const UiRect& rect : rects) {
+        // Each rectangle inside its own clip: what one draws around it stays out of
+        // the others.
+        if (rects.size() > 1) render.PushClip(rect);
+        if (root_ != nullptr && root_->IsVisible()) root_->DoPaint(render, rect);
+        if (popup_ != nullptr) popup_->DoPaint(render, rect);
+        if (rects.size() > 1) render.PopClip();
+    }
     invalid_ = {};
 }
 

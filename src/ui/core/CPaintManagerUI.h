@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -144,6 +145,9 @@ class CPaintManagerUI {
     void Invalidate(const UiRect& rect);
     const UiRect& GetInvalidRect() const { return invalid_; }
     void Paint(IRender& render, const UiRect& rect);
+    // One picture of several dirty rectangles, each painted on its own: the controls
+    // between small scattered rectangles are left alone.
+    void Paint(IRender& render, std::span<const UiRect> rects);
     // How many times the window has been painted: what a preview costs the screen.
     std::uint64_t PaintCount() const { return paintCount_; }
     // The host's repaint hook: called with the area to repaint.

@@ -36,6 +36,9 @@ struct ImageDrawInfo {
 };
 
 ImageDrawInfo ParseImageString(std::string_view text);
+// The same, parsed once per string and thread: the controls draw the same few image
+// strings many times a second. Valid until the next call.
+const ImageDrawInfo& ParsedImageString(std::string_view text);
 // The image string with its file replaced by `file` (a path); the rest ("dest",
 // "source", ...) stays as the layout gave it. Without a file in it: just the file.
 std::string WithImageFile(std::string_view image, std::string_view file);

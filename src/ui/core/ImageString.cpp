@@ -1,3 +1,7 @@
+#include <functional>
+#include <string>
+#include <unordered_map>
+
 #include "ui/core/AttributeValues.h"
 #include "ui/core/IRender.h"
 
@@ -53,6 +57,24 @@ UiSize EstimateTextSize(std::string_view text, int fontSize) {
         if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++characters;
     }
     return {characters * (fontSize * 6 / 10 + 1), fontSize + 4};
+}
+
+namespace {
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+        return std::hash<std::string_view>()(text);
+    }
+};
+constexpr std::size_t kParsedStrings = 1024;
+}  // namespace
+
+const ImageDrawInfo& ParsedImageString(std::string_view text) {
+    thread_local std::unordered_map<std::string, ImageDrawInfo, TextHash, std::equal_to<>> parsed;
+    if (auto found = parsed.find(text); found != parsed.end()) return found->second;
+    // Layouts hold a few hundred strings; one made up on the fly must not grow this.
+    if (parsed.size() >= kParsedStrings) parsed.clear();
+    return parsed.emplace(std::string(text), ParseImageString(text)).first->second;
 }
 
 }  // namespace vivori::ui

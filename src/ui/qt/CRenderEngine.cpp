@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <string>
 #include <tuple>
 
 #include "ui/core/CPaintManagerUI.h"
+#include "ui/qt/DrawnCache.h"
 #include "ui/qt/ImageCache.h"
 #include "ui/qt/PatchCache.h"
 
@@ -52,6 +54,10 @@ std::optional<QRect> DeviceRect(const QPainter& painter, const QRect& dest) {
 
 // Blits an image of device pixels at a device position, whatever the painter's scale.
 void DrawDevicePixels(QPainter& painter, QPoint at, const QImage& image) {
+    if (painter.worldTransform().type() == QTransform::TxNone) {
+        painter.drawImage(at, image);
+        return;
+    }
     const QTransform saved = painter.worldTransform();
     painter.setWorldTransform(QTransform());
     painter.drawImage(at, image);
@@ -107,7 +113,11 @@ void FillShape(const QImage& shape, QRgb colour, QImage& out) {
     for (int y = 0; y < shape.height(); ++y) {
         const auto* from = reinterpret_cast<const QRgb*>(shape.constScanLine(y));
         auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < shape.width(); ++x) to[x] = ByteMul(opaque, qAlpha(from[x]));
+        // Most pixels of a light's shape are clear or solid: no multiply for those.
+        for (int x = 0; x < shape.width(); ++x) {
+            const quint32 alpha = qAlpha(from[x]);
+            to[x] = alpha == 0 ? 0u : alpha == 255 ? opaque : ByteMul(opaque, alpha);
+        }
     }
 }
 
@@ -171,19 +181,36 @@ CRenderEngine::CRenderEngine(QPainter& painter, const CPaintManagerUI& manager)
 
 CRenderEngine::~CRenderEngine() {
     // A control that returned early still leaves the painter as it found it.
-    while (clipDepth_ > 0) PopClip();
+    while (!clips_.empty()) PopClip();
 }
 
 void CRenderEngine::PushClip(const UiRect& rect) {
+    // A clip already inside the rectangle stays as it is: the painter's save and
+    // restore are the dearest part of painting a small area through many containers.
+    const QRect wanted = ToQRect(rect);
+    if (!clips_.empty() && wanted.contains(clips_.back().rect)) {
+        clips_.push_back({clips_.back().rect, false});
+        return;
+    }
     painter_.save();
-    painter_.setClipRect(ToQRect(rect), Qt::IntersectClip);
-    ++clipDepth_;
+    painter_.setClipRect(wanted, Qt::IntersectClip);
+    clips_.push_back({clips_.empty() ? wanted : wanted & clips_.back().rect, true});
 }
 
 void CRenderEngine::PopClip() {
-    if (clipDepth_ == 0) return;
-    painter_.restore();
-    --clipDepth_;
+    if (clips_.empty()) return;
+    if (clips_.back().saved) painter_.restore();
+    clips_.pop_back();
+}
+
+// True when the clip lies inside the part of rect a border of that size and corner
+// radius leaves untouched: the border has nothing to draw there.
+bool CRenderEngine::ClipInsideBorder(const UiRect& rect, int size, UiSize round) const {
+    if (clips_.empty()) return false;
+    const int insetX = size + std::max(round.cx, 0) / 2 + 1;
+    const int insetY = size + std::max(round.cy, 0) / 2 + 1;
+    const QRect inner = ToQRect(rect).adjusted(insetX, insetY, -insetX, -insetY);
+    return !inner.isEmpty() && inner.contains(clips_.back().rect);
 }
 
 void CRenderEngine::FillRect(const UiRect& rect, UiColor color) {
@@ -193,6 +220,7 @@ void CRenderEngine::FillRect(const UiRect& rect, UiColor color) {
 
 void CRenderEngine::DrawBorder(const UiRect& rect, UiColor color, int size, UiSize round) {
     if (rect.IsEmpty() || size <= 0) return;
+    if (ClipInsideBorder(rect, size, round)) return;
     if (round.cx <= 0 && round.cy <= 0) {
         // Four strips inside the rectangle: exact pixels, no antialiasing cost.
         int s = std::min({size, rect.Width(), rect.Height()});
@@ -203,13 +231,35 @@ void CRenderEngine::DrawBorder(const UiRect& rect, UiColor color, int size, UiSi
         painter_.fillRect(QRect(rect.right - s, rect.top + s, s, rect.Height() - 2 * s), c);
         return;
     }
+    const double half = size / 2.0;
+    auto stroke = [&](QPainter& painter, QPointF at) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(ToQColor(color), size));
+        painter.setBrush(Qt::NoBrush);
+        const QRectF inner(at.x() + half, at.y() + half, rect.Width() - size, rect.Height() - size);
+        painter.drawRoundedRect(inner, round.cx / 2.0, round.cy / 2.0);
+    };
+    // The stroke stays inside the rectangle, so it can be drawn once and blitted.
+    const QRect dest = ToQRect(rect);
+    if (const std::optional<QRect> device = DeviceRect(painter_, dest)) {
+        const std::string key =
+            "b" + std::to_string(dest.width()) + "," + std::to_string(dest.height()) + "," +
+            std::to_string(device->width()) + "," + std::to_string(device->height()) + "," +
+            std::to_string(color) + "," + std::to_string(size) + "," + std::to_string(round.cx) +
+            "," + std::to_string(round.cy);
+        const QImage* drawn = DrawnCache::Instance().Get(key, device->size(), [&](QImage& image) {
+            QPainter painter(&image);
+            painter.scale(double(device->width()) / dest.width(),
+                          double(device->height()) / dest.height());
+            stroke(painter, QPointF(0, 0));
+        });
+        if (drawn != nullptr) {
+            DrawDevicePixels(painter_, device->topLeft(), *drawn);
+            return;
+        }
+    }
     painter_.save();
-    painter_.setRenderHint(QPainter::Antialiasing);
-    painter_.setPen(QPen(ToQColor(color), size));
-    painter_.setBrush(Qt::NoBrush);
-    double half = size / 2.0;
-    QRectF inner(rect.left + half, rect.top + half, rect.Width() - size, rect.Height() - size);
-    painter_.drawRoundedRect(inner, round.cx / 2.0, round.cy / 2.0);
+    stroke(painter_, QPointF(rect.left, rect.top));
     painter_.restore();
 }
 
@@ -323,19 +373,58 @@ const QFont& CRenderEngine::FontFor(int id) {
 void CRenderEngine::DrawText(const UiRect& rect, std::string_view text, UiColor color, int font,
                              unsigned style) {
     if (rect.IsEmpty() || text.empty()) return;
-    QFont qfont = FontFor(font);
-    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    int flags = AlignmentFlags(style);
-    if ((style & kTextFit) != 0) {
-        FittedText fitted = FitText(qfont, ToQRect(rect).size(), shown);
-        qfont = fitted.font;
-        if (fitted.wrap) flags = (flags & ~Qt::TextSingleLine) | Qt::TextWordWrap;
-    } else if ((style & kTextEndEllipsis) != 0 && (style & kTextWordBreak) == 0) {
-        shown = QFontMetrics(qfont).elidedText(shown, Qt::ElideRight, rect.Width());
+    const QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QRect box = ToQRect(rect);
+    // The font, wrapping and text as drawn: a label that must fit is measured to fit.
+    auto layOut = [&](QFont& qfont, int& flags, QString& drawn) {
+        qfont = FontFor(font);
+        flags = AlignmentFlags(style);
+        drawn = shown;
+        if ((style & kTextFit) != 0) {
+            const FittedText fitted = FitText(qfont, box.size(), shown);
+            qfont = fitted.font;
+            if (fitted.wrap) flags = (flags & ~Qt::TextSingleLine) | Qt::TextWordWrap;
+        } else if ((style & kTextEndEllipsis) != 0 && (style & kTextWordBreak) == 0) {
+            drawn = QFontMetrics(qfont).elidedText(shown, Qt::ElideRight, rect.Width());
+        }
+    };
+    // Laying text out costs far more than a blit of it, and labels repaint often (the
+    // key caps under a light preview): drawn once, clipped to its box as drawText
+    // clips it, then blitted.
+    if (const std::optional<QRect> device = DeviceRect(painter_, box)) {
+        const FontInfo* info = manager_.GetFont(font);
+        if (info == nullptr) info = &manager_.GetDefaultFont();
+        std::string key = "t" + std::to_string(box.width()) + "," + std::to_string(box.height()) +
+                          "," + std::to_string(device->width()) + "," +
+                          std::to_string(device->height()) + "," + std::to_string(color) + "," +
+                          std::to_string(style) + "," + info->face + "," +
+                          std::to_string(info->size) + "," + std::to_string(info->bold) +
+                          std::to_string(info->underline) + std::to_string(info->italic) + ":";
+        key.append(text.data(), text.size());
+        const QImage* drawn = DrawnCache::Instance().Get(key, device->size(), [&](QImage& image) {
+            QFont qfont;
+            int flags = 0;
+            QString laid;
+            layOut(qfont, flags, laid);
+            QPainter painter(&image);
+            painter.scale(double(device->width()) / box.width(),
+                          double(device->height()) / box.height());
+            painter.setFont(qfont);
+            painter.setPen(ToQColor(color));
+            painter.drawText(QRect(QPoint(0, 0), box.size()), flags, laid);
+        });
+        if (drawn != nullptr) {
+            DrawDevicePixels(painter_, device->topLeft(), *drawn);
+            return;
+        }
     }
+    QFont qfont;
+    int flags = 0;
+    QString laid;
+    layOut(qfont, flags, laid);
     painter_.setFont(qfont);
     painter_.setPen(ToQColor(color));
-    painter_.drawText(ToQRect(rect), flags, shown);
+    painter_.drawText(box, flags, laid);
 }
 
 CRenderEngine::FittedText CRenderEngine::FitText(const QFont& font, QSize box,

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <vector>
 
 #include "ui/core/IRender.h"
 
@@ -51,9 +52,15 @@ class CRenderEngine : public IRender {
     const QFont& FontFor(int id);
 
   private:
+    bool ClipInsideBorder(const UiRect& rect, int size, UiSize round) const;
+
     QPainter& painter_;
     const CPaintManagerUI& manager_;
-    int clipDepth_ = 0;
+    struct Clip {
+        QRect rect;  // the clip in layout units after this PushClip
+        bool saved;  // whether it saved the painter (else the clip was already inside)
+    };
+    std::vector<Clip> clips_;
     QImage tinted_;
 };
 

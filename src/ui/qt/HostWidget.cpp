@@ -105,7 +105,15 @@ void HostWidget::SendMouse(unsigned msg, QMouseEvent* event) {
 void HostWidget::paintEvent(QPaintEvent* event) {
     if (window_ == nullptr) return;
     QPainter painter(this);
-    PaintWindowContent(painter, window_->PaintManager(), event->rect());
+    // The light preview repaints many small key caps at the screen's rate. One pass
+    // over their bounding box would draw every control behind them through a clip of
+    // many rectangles, row by row (which the raster engine hands to its thread pool):
+    // each rectangle on its own draws only what is in it.
+    const QRegion& region = event->region();
+    if (region.rectCount() > kMaxPaintRects)
+        PaintWindowContent(painter, window_->PaintManager(), event->rect());
+    else
+        PaintWindowContent(painter, window_->PaintManager(), region);
 }
 
 void HostWidget::resizeEvent(QResizeEvent* event) {

@@ -15,6 +15,8 @@ class WindowImplBase;
 // manager's input, drags the window by its caption area and reports activation.
 class HostWidget : public QWidget {
   public:
+    // A paint region of more rectangles than this is painted as its bounding box.
+    static constexpr int kMaxPaintRects = 256;
     HostWidget(WindowImplBase& window, bool popup);
     // The toolkit window is going away; events arriving later are ignored.
     void Detach() { window_ = nullptr; }

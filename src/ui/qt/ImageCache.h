@@ -16,6 +16,9 @@ class ImageCache {
   public:
     // Images larger than this on either side are refused; layouts never need them.
     static constexpr int kMaxSide = 8192;
+    // Pictures of at least this many pixels and no more than 256 colours are kept as
+    // 8-bit indexes (a quarter of the memory); smaller ones as premultiplied ARGB.
+    static constexpr qsizetype kCompactPixels = 256 * 256;
 
     static ImageCache& Instance();
 

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <cmath>
+#include <vector>
 
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/qt/CRenderEngine.h"
@@ -14,13 +15,20 @@ double WindowScale(const CPaintManagerUI& manager) {
 }
 
 void PaintWindowContent(QPainter& painter, CPaintManagerUI& manager, const QRect& pixelRect) {
+    PaintWindowContent(painter, manager, QRegion(pixelRect));
+}
+
+void PaintWindowContent(QPainter& painter, CPaintManagerUI& manager, const QRegion& pixels) {
     double scale = WindowScale(manager);
+    std::vector<UiRect> dirty;
+    dirty.reserve(size_t(pixels.rectCount()));
+    for (const QRect& pixelRect : pixels)
+        dirty.push_back({static_cast<int>(std::floor(pixelRect.left() / scale)),
+                         static_cast<int>(std::floor(pixelRect.top() / scale)),
+                         static_cast<int>(std::ceil((pixelRect.right() + 1) / scale)),
+                         static_cast<int>(std::ceil((pixelRect.bottom() + 1) / scale))});
     painter.save();
     painter.scale(scale, scale);
-    UiRect dirty{static_cast<int>(std::floor(pixelRect.left() / scale)),
-                 static_cast<int>(std::floor(pixelRect.top() / scale)),
-                 static_cast<int>(std::ceil((pixelRect.right() + 1) / scale)),
-                 static_cast<int>(std::ceil((pixelRect.bottom() + 1) / scale))};
     {
         CRenderEngine engine(painter, manager);
         manager.Paint(engine, dirty);

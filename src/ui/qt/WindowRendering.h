@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,8 @@ class CPaintManagerUI;
 // Paints a window's controls onto a painter whose device is sized in screen pixels;
 // pixelRect is the part to repaint. Layout units are scaled by the manager's DPI.
 void PaintWindowContent(QPainter& painter, CPaintManagerUI& manager, const QRect& pixelRect);
+// The same for a region: each of its rectangles painted on its own, as one picture.
+void PaintWindowContent(QPainter& painter, CPaintManagerUI& manager, const QRegion& pixels);
 
 // The whole window drawn into an image, without a screen (tests, screenshots).
 QImage RenderWindow(CPaintManagerUI& manager);

@@ -2,11 +2,13 @@
 
 #include <QImage>
 #include <QPainter>
+#include <functional>
 
 #include "TestApplication.h"
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/qt/CRenderEngine.h"
 #include "ui/qt/FileDialogs.h"
+#include "ui/qt/ImageCache.h"
 #include "ui/qt/MemoryFont.h"
 
 using namespace vivori::ui;
@@ -90,6 +92,110 @@ TEST_F(RenderEngineTest, TextFollowsAlignmentAndEllipsis) {
     }
     EXPECT_GE(firstColumn, 0);
     EXPECT_LT(firstColumn, 10);
+}
+
+// Labels and rounded borders come from the cache after their first drawing: the
+// same pixels as drawn straight onto the canvas, each text and colour its own, and
+// a border is left out only where the clip cannot reach it.
+TEST_F(RenderEngineTest, CachedLabelsAndBordersDrawTheDirectPixels) {
+    auto draw = [&](const std::function<void(CRenderEngine&)>& paint) {
+        canvas.fill(Qt::black);
+        QPainter painter(&canvas);
+        CRenderEngine engine(painter, manager);
+        paint(engine);
+        painter.end();
+        return canvas.copy();
+    };
+    auto direct = [&](const std::function<void(QPainter&)>& paint) {
+        canvas.fill(Qt::black);
+        QPainter painter(&canvas);
+        paint(painter);
+        painter.end();
+        return canvas.copy();
+    };
+    const unsigned style = kTextCenter | kTextVCenter | kTextSingleLine;
+    auto text = [&](std::string_view shown, UiColor colour) {
+        return draw([&](CRenderEngine& e) {
+            e.DrawText({10, 5, 60, 25}, shown, colour, -1, style);
+        });
+    };
+    const QImage label = text("Esc", 0xFFFFFFFF);
+    const QImage again = text("Esc", 0xFFFFFFFF);
+    const QImage straight = direct([&](QPainter& p) {
+        CRenderEngine engine(p, manager);
+        p.setFont(engine.FontFor(-1));
+        p.setPen(QColor(Qt::white));
+        p.drawText(QRect(10, 5, 50, 20), Qt::AlignHCenter | Qt::AlignVCenter, "Esc");
+    });
+    EXPECT_EQ(label, straight);
+    EXPECT_EQ(again, straight);
+    EXPECT_NE(text("Tab", 0xFFFFFFFF), label);
+    EXPECT_NE(text("Esc", 0xFFFF0000), label);
+
+    const QImage border = draw([&](CRenderEngine& e) {
+        e.DrawBorder({4, 2, 44, 28}, 0xFF40C0FF, 2, {8, 8});
+    });
+    const QImage stroked = direct([&](QPainter& p) {
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(0x40, 0xC0, 0xFF), 2));
+        p.drawRoundedRect(QRectF(5, 3, 38, 24), 4, 4);
+    });
+    EXPECT_EQ(border, stroked);
+    // A clip well inside the border: nothing of it to draw. One across its edge: drawn.
+    const QImage inside = draw([&](CRenderEngine& e) {
+        e.PushClip({15, 10, 30, 20});
+        e.DrawBorder({4, 2, 44, 28}, 0xFF40C0FF, 2, {8, 8});
+        e.PopClip();
+    });
+    EXPECT_EQ(inside, direct([](QPainter&) {}));
+    const QImage acrossEdge = draw([&](CRenderEngine& e) {
+        e.PushClip({0, 0, 20, 20});
+        e.DrawBorder({4, 2, 44, 28}, 0xFF40C0FF, 2, {8, 8});
+        e.PopClip();
+    });
+    QImage cornerOnly = direct([](QPainter&) {});
+    QPainter corner(&cornerOnly);
+    corner.drawImage(0, 0, stroked.copy(0, 0, 20, 20));
+    corner.end();
+    EXPECT_EQ(acrossEdge, cornerOnly);
+}
+
+// A large picture of few colours is kept as indexes into its colours, with the very
+// pixels it was read with; one of many colours stays as it was read.
+TEST_F(RenderEngineTest, LargePicturesOfFewColoursAreKeptCompactWithTheirPixels) {
+    const std::string folder = ::testing::TempDir();
+    QImage few(400, 300, QImage::Format_ARGB32);
+    QImage many(400, 300, QImage::Format_ARGB32);
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 400; ++x) {
+            const QRgb part = x < 100   ? qRgba(20, 30, 40, 255)
+                              : y < 150 ? qRgba(200, 10, 10, 128)
+                                        : 0;
+            few.setPixel(x, y, part);
+            many.setPixel(x, y, qRgb(x % 256, y % 256, (x + y) % 256));
+        }
+    ASSERT_TRUE(few.save(QString::fromStdString(folder + "/few.png")));
+    ASSERT_TRUE(many.save(QString::fromStdString(folder + "/many.png")));
+    const QImage* compact = ImageCache::Instance().Get(folder + "/few.png");
+    ASSERT_NE(compact, nullptr);
+    EXPECT_EQ(compact->format(), QImage::Format_Indexed8);
+    EXPECT_EQ(compact->convertToFormat(QImage::Format_ARGB32_Premultiplied),
+              few.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    const QImage* plain = ImageCache::Instance().Get(folder + "/many.png");
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->format(), QImage::Format_ARGB32_Premultiplied);
+    // Drawn, the compact one gives the pixels the full one would.
+    QImage drawn(400, 300, QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::darkGreen);
+    QImage expected = drawn;
+    {
+        QPainter painter(&drawn);
+        CRenderEngine engine(painter, manager);
+        engine.DrawImage({0, 0, 400, 300}, ParseImageString("file='" + folder + "/few.png'"));
+        QPainter reference(&expected);
+        reference.drawImage(0, 0, few.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
+    EXPECT_EQ(drawn, expected);
 }
 
 TEST(FileDialogFilterTest, WindowsFiltersBecomeQtFilters) {
