@@ -32,8 +32,10 @@ constexpr int kPresetCount = 13;  // 1-12 the presets, 13 the custom setting
 std::string BandList(const std::vector<int32_t>& bands) {
     std::string text;
     for (size_t i = 0; i < bands.size() && i < std::size(kBandHz); ++i)
-        text +=
-            (text.empty() ? "" : " ") + std::to_string(kBandHz[i]) + ":" + std::to_string(bands[i]);
+        text.append(text.empty() ? "" : " ")
+            .append(std::to_string(kBandHz[i]))
+            .append(":")
+            .append(std::to_string(bands[i]));
     return text;
 }
 

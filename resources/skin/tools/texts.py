@@ -87,6 +87,8 @@ MESSAGES = [
     ("message_text_7", "The wireless device did not answer. Check the receiver and try again.",
      "无线设备没有响应。请检查接收器后重试。"),
     ("message_text_16", "The macros do not fit into the device: %d events too many.", "宏超出设备容量：多出 %d 个事件。"),
+    ("shoot_too_long_text", "The recoil patterns do not fit into the mouse: %d events too many.",
+     "压枪数据超出鼠标容量：多出 %d 个事件。"),
     ("message_text_22", "Restore the default settings? Your changes in this profile are lost.",
      "恢复默认设置？此配置中的更改将丢失。"),
     ("message_text_25", "The name must not be empty.", "名称不能为空。"),

@@ -72,8 +72,7 @@ void CMainWnd::BindRecoilHandlers() {
             if (mouse == nullptr) return;
             const macros::MacroUploadResult result = mouse->WriteShootData();
             if (result.eventsTooMany > 0)
-                ShowMessageText("the recoil patterns are too long for the mouse: " +
-                                std::to_string(result.eventsTooMany) + " events too many");
+                ShowMessageText("shoot_too_long_text", result.eventsTooMany);
             else if (result.linkDown)
                 ShowMessageText("message_text_7");
             else if (result.result != CMD_OK)  // the mouse is away, or a command failed
