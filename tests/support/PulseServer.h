@@ -77,7 +77,9 @@ class PulseServer {
 
     // pactl's output for these arguments, against this server.
     std::string Pactl(const std::string& arguments) const {
-        const std::string command = "PULSE_SERVER='" + Address() + "' pactl " + arguments + " 2>/dev/null";
+        // Bounded: a server that accepted and stalls must fail the test, not hang it.
+        const std::string command =
+            "PULSE_SERVER='" + Address() + "' timeout 10 pactl " + arguments + " 2>/dev/null";
         std::unique_ptr<std::FILE, int (*)(std::FILE*)> pipe(popen(command.c_str(), "r"), pclose);
         if (!pipe) return {};
         std::string out;
