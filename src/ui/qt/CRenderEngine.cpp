@@ -111,11 +111,19 @@ void FillShape(const QImage& shape, QRgb colour, QImage& out) {
     if (out.size() != shape.size() || out.format() != QImage::Format_ARGB32_Premultiplied)
         out = QImage(shape.size(), QImage::Format_ARGB32_Premultiplied);
     const quint32 opaque = colour | 0xFF000000u;
-    for (int y = 0; y < shape.height(); ++y) {
-        const auto* from = reinterpret_cast<const QRgb*>(shape.constScanLine(y));
-        auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
+    // The sizes and rows are taken once: QImage's accessors are calls, not inlined, and
+    // this loop runs for every pixel of every key at each light step.
+    const int width = shape.width();
+    const int height = shape.height();
+    const qsizetype fromStride = shape.bytesPerLine();
+    const qsizetype toStride = out.bytesPerLine();
+    const uchar* fromBits = shape.constBits();
+    uchar* toBits = out.bits();
+    for (int y = 0; y < height; ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(fromBits + y * fromStride);
+        auto* to = reinterpret_cast<QRgb*>(toBits + y * toStride);
         // Most pixels of a light's shape are clear or solid: no multiply for those.
-        for (int x = 0; x < shape.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             const quint32 alpha = qAlpha(from[x]);
             to[x] = alpha == 0 ? 0u : alpha == 255 ? opaque : ByteMul(opaque, alpha);
         }
