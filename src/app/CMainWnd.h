@@ -217,7 +217,8 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     bool InsideStopButton(const input::MouseHookRecord& record);
     // ---- updates (handlers/Update.cpp) ----
     std::vector<update::AttachedDevice> AttachedForUpdate() const;
-    bool StartUpdater(const std::vector<update::CheckedRow>& rows, ui::HWND reportTo);
+    // Empty when it started, else why not.
+    std::string StartUpdater(const std::vector<update::CheckedRow>& rows, ui::HWND reportTo);
     // The settings window's update rows, filled with the attached devices' versions.
     UpdateSetup PrepareUpdateCheck();
     void Dispatch(std::string_view handler, ui::TNotifyUI& msg, int index);

@@ -25,7 +25,7 @@ std::vector<update::AttachedDevice> CMainWnd::AttachedForUpdate() const {
     return attached;
 }
 
-bool CMainWnd::StartUpdater(const std::vector<update::CheckedRow>& rows, ui::HWND reportTo) {
+std::string CMainWnd::StartUpdater(const std::vector<update::CheckedRow>& rows, ui::HWND reportTo) {
     // Beside this program (the build tree, /usr/bin); the shipped data may be elsewhere.
     const std::string program = (ExecutableFolder() / "vivori-updater").string();
     std::vector<std::string> args{program};
@@ -45,14 +45,14 @@ bool CMainWnd::StartUpdater(const std::vector<update::CheckedRow>& rows, ui::HWN
     const auto pid = StartChild(args, &error);
     if (!pid) {
         DebugPrintf("%s could not be started: %s", program.c_str(), error.c_str());
-        return false;
+        return program + ": " + error;
     }
     // Reaped when it ends, so no zombie stays behind; it ends with the application. Its
     // end reaches the page, which otherwise would wait for reports that never come.
     ReapChild(*pid, [reportTo](int exitCode) {
         ui::PostMessage(reportTo, kMsgUpdaterEnded, ui::WPARAM(exitCode), 0);
     });
-    return true;
+    return {};
 }
 
 UpdateSetup CMainWnd::PrepareUpdateCheck() {

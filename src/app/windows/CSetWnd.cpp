@@ -141,10 +141,15 @@ void CSetWnd::SetDpi(int dpi) {
 
 void CSetWnd::StartDownload() {
     const auto rows = page_->Confirm();
-    if (rows.empty() || (update_.startUpdater && update_.startUpdater(rows, GetHWND()))) return;
+    if (rows.empty()) return;
+    const std::string why =
+        update_.startUpdater ? update_.startUpdater(rows, GetHWND()) : std::string("no updater");
+    if (why.empty()) return;
     page_->FailConfirmed();
-    CMsgWnd::ShowMessage(GetHWND(), "", "update_start_failed_text", dpi_, true,
-                         MsgButtons::Confirm);
+    CMsgWnd::ShowMessage(
+        GetHWND(), "",
+        CResourceManager::GetInstance().ResolveText("update_start_failed_text") + "\n" + why, dpi_,
+        false, MsgButtons::Confirm);
 }
 
 void CSetWnd::AfterPageChange() {

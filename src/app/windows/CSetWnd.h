@@ -25,12 +25,13 @@ namespace vivori::app {
 // What the update page checks, and how the confirmed rows reach the updater.
 struct UpdateSetup {
     // reportTo gets kMsgUpdaterEnded when the updater ends, however it ends.
+    // Empty when the updater started, else why it did not.
     using StartUpdater =
-        std::function<bool(const std::vector<update::CheckedRow>& rows, ui::HWND reportTo)>;
+        std::function<std::string(const std::vector<update::CheckedRow>& rows, ui::HWND reportTo)>;
     std::string endpoint;  // empty: nothing is asked and the page says so
     std::vector<update::CatalogueRow> rows;
     profiles::DataFolders folders{profiles::FolderRoots{}};
-    StartUpdater startUpdater;  // false: the updater could not be started
+    StartUpdater startUpdater;
 };
 
 // The setting that lets other lighting programs drive the devices, and how the owner
