@@ -118,18 +118,18 @@ class PulseServer {
     // before the sound starts to a little after it ends.
     std::vector<float> PlayAndRecord(const std::string& sink, const std::string& source,
                                      const std::vector<float>& stereo) const {
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, 2};
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, 2};
         std::vector<float> recorded(stereo.size() + size_t(kRate) * 2 * 3 / 2);
         int error = 0;
         pa_simple* in = pa_simple_new(Address().c_str(), "test", PA_STREAM_RECORD, source.c_str(), "record",
-                                      &spec, nullptr, nullptr, &error);
+                                      &format, nullptr, nullptr, &error);
         if (in == nullptr) return {};
         std::thread recorder([&] {
             pa_simple_read(in, recorded.data(), recorded.size() * sizeof(float), &error);
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         if (pa_simple* out = pa_simple_new(Address().c_str(), "test", PA_STREAM_PLAYBACK, sink.c_str(), "tone",
-                                           &spec, nullptr, nullptr, &error)) {
+                                           &format, nullptr, nullptr, &error)) {
             pa_simple_write(out, stereo.data(), stereo.size() * sizeof(float), &error);
             pa_simple_drain(out, &error);
             pa_simple_free(out);
@@ -144,12 +144,12 @@ class PulseServer {
     class Player {
       public:
         Player(const PulseServer& server, const std::string& sink, int latencyMs = 0) {
-            const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, 2};
-            const pa_buffer_attr buffer{uint32_t(-1), uint32_t(pa_usec_to_bytes(pa_usec_t(latencyMs) * 1000, &spec)),
+            const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, 2};
+            const pa_buffer_attr buffer{uint32_t(-1), uint32_t(pa_usec_to_bytes(pa_usec_t(latencyMs) * 1000, &format)),
                                         uint32_t(-1), uint32_t(-1), uint32_t(-1)};
             int error = 0;
             stream_ = pa_simple_new(server.Address().c_str(), "test", PA_STREAM_PLAYBACK, sink.c_str(),
-                                    "player", &spec, nullptr, latencyMs > 0 ? &buffer : nullptr, &error);
+                                    "player", &format, nullptr, latencyMs > 0 ? &buffer : nullptr, &error);
             if (stream_ == nullptr) return;
             thread_ = std::thread([this] {
                 std::vector<float> silence(kRate / 50 * 2);
