@@ -6,12 +6,34 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 
 namespace vivori::bench {
+
+// The application the benchmarks run: VIVORI_BENCH_PROGRAM names another build of it
+// (to measure a baseline), otherwise the one beside the benchmark.
+inline std::string ProgramUnderTest() {
+    if (const char* other = std::getenv("VIVORI_BENCH_PROGRAM")) return other;
+    return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vivori-trivex")
+        .string();
+}
+
+// Runtime, data and configuration folders of its own under a new temporary folder, so
+// no copy the user runs is woken instead and the settings start fresh; empty when no
+// folder could be made.
+inline std::string UsePrivateFolders() {
+    char folder[] = "/tmp/vivori-bench-XXXXXX";
+    if (mkdtemp(folder) == nullptr) return {};
+    setenv("XDG_RUNTIME_DIR", folder, 1);
+    setenv("XDG_DATA_HOME", (std::string(folder) + "/data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (std::string(folder) + "/config").c_str(), 1);
+    return folder;
+}
 
 // User plus system CPU seconds of a process; negative when it is gone.
 inline double CpuSecondsOf(pid_t pid) {

@@ -81,19 +81,10 @@ Sample HiddenRun(const std::string& program, bool releaseLights) {
 }  // namespace
 
 int main() {
-    const char* other = std::getenv("VIVORI_BENCH_PROGRAM");
-    const std::string program =
-        other != nullptr
-            ? std::string(other)
-            : (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vivori-trivex")
-                  .string();
-    char folder[] = "/tmp/vivori-idle-XXXXXX";
-    if (mkdtemp(folder) == nullptr) return 1;
-    // Folders of its own, so no copy the user runs is woken instead; the runtime folder
-    // is shared with the application, so the release reaches it.
-    setenv("XDG_RUNTIME_DIR", folder, 1);
-    setenv("XDG_DATA_HOME", (std::string(folder) + "/data").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (std::string(folder) + "/config").c_str(), 1);
+    const std::string program = vivori::bench::ProgramUnderTest();
+    // The runtime folder is shared with the application, so the release reaches it.
+    const std::string folder = vivori::bench::UsePrivateFolders();
+    if (folder.empty()) return 1;
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("VIVORI_SIMULATE", "keyboard,mouse,pad,headset", 1);
     unsetenv("DISPLAY");

@@ -17,6 +17,8 @@
 #include <string>
 #include <thread>
 
+#include "ProcessStats.h"
+
 extern char** environ;
 
 namespace {
@@ -24,33 +26,13 @@ namespace {
 constexpr int kSettleMs = 5000;
 constexpr int kMeasureMs = 10000;
 
-// User plus system CPU seconds of a process, from /proc; negative when it is gone.
-double CpuSecondsOf(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    const size_t close = text.rfind(')');
-    if (close == std::string::npos) return -1;
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    unsigned long long utime = 0, stime = 0;
-    // Fields 3 to 13 come before utime (14) and stime (15).
-    for (int i = 3; i <= 13; ++i) fields >> field;
-    fields >> utime >> stime;
-    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
-}
-
 void BM_HiddenProcessCpu(benchmark::State& state, const char* simulate) {
-    const std::string program =
-        (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vivori-trivex").string();
-    char folder[] = "/tmp/vivori-bench-XXXXXX";
-    if (mkdtemp(folder) == nullptr) {
+    const std::string program = vivori::bench::ProgramUnderTest();
+    const std::string folder = vivori::bench::UsePrivateFolders();
+    if (folder.empty()) {
         state.SkipWithError("no temporary folder");
         return;
     }
-    // Folders of its own, so no copy the user runs is woken instead.
-    setenv("XDG_RUNTIME_DIR", folder, 1);
-    setenv("XDG_DATA_HOME", (std::string(folder) + "/data").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (std::string(folder) + "/config").c_str(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("VIVORI_SIMULATE", simulate, 1);
     unsetenv("DISPLAY");
@@ -64,10 +46,10 @@ void BM_HiddenProcessCpu(benchmark::State& state, const char* simulate) {
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
-        const double before = CpuSecondsOf(child);
+        const double before = vivori::bench::CpuSecondsOf(child);
         const auto wallBefore = std::chrono::steady_clock::now();
         std::this_thread::sleep_for(std::chrono::milliseconds(kMeasureMs));
-        const double after = CpuSecondsOf(child);
+        const double after = vivori::bench::CpuSecondsOf(child);
         const double wall =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
         kill(child, SIGKILL);

@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <string>
 
+#include "ProcessStats.h"
+
 extern char** environ;
 
 namespace {
@@ -60,19 +62,14 @@ StartSample StartOnce(const std::string& program) {
 }
 
 void BM_StartToWindowShown(benchmark::State& state) {
-    const std::string program =
-        (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vivori-trivex").string();
-    // A runtime folder of its own, so no copy the user runs is woken instead.
-    char folder[] = "/tmp/vivori-bench-XXXXXX";
-    if (mkdtemp(folder) == nullptr) {
+    const std::string program = vivori::bench::ProgramUnderTest();
+    // Fresh settings, so the language is the one the locale asks for: English for
+    // argument 0, Simplified Chinese (with its CJK fonts) for 1.
+    const std::string folder = vivori::bench::UsePrivateFolders();
+    if (folder.empty()) {
         state.SkipWithError("no temporary folder");
         return;
     }
-    setenv("XDG_RUNTIME_DIR", folder, 1);
-    // Fresh settings, so the language is the one the locale asks for: English for
-    // argument 0, Simplified Chinese (with its CJK fonts) for 1.
-    setenv("XDG_CONFIG_HOME", (std::string(folder) + "/config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (std::string(folder) + "/data").c_str(), 1);
     unsetenv("LC_ALL");
     unsetenv("LC_MESSAGES");
     setenv("LANG", state.range(0) == 1 ? "zh_CN.UTF-8" : "en_US.UTF-8", 1);
