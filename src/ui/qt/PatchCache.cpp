@@ -28,38 +28,15 @@ PatchCache& PatchCache::Instance() {
     return cache;
 }
 
-void PatchCache::Clear() {
-    order_.clear();
-    entries_.clear();
-    bytes_ = 0;
-}
-
 const QImage* PatchCache::Get(const QImage& picture, const Key& key) {
-    if (key.size.isEmpty() || key.layout.isEmpty() ||
-        qsizetype(key.size.width()) * key.size.height() > kMaxPixels)
-        return nullptr;
-    if (auto found = entries_.find(key); found != entries_.end()) {
-        order_.splice(order_.begin(), order_, found->second);
-        return &found->second->second;
-    }
-    QImage drawn(key.size, QImage::Format_ARGB32_Premultiplied);
-    drawn.fill(Qt::transparent);
-    {
+    if (key.layout.isEmpty()) return nullptr;
+    return pictures_.Get(key, key.size, [&](QImage& drawn) {
         QPainter painter(&drawn);
         painter.scale(double(key.size.width()) / key.layout.width(),
                       double(key.size.height()) / key.layout.height());
         DrawPatches(painter, picture, key.source, QRect(QPoint(0, 0), key.layout), key.corner,
                     key.hole);
-    }
-    bytes_ += drawn.sizeInBytes();
-    order_.emplace_front(key, std::move(drawn));
-    entries_.emplace(key, order_.begin());
-    while (bytes_ > kMaxBytes && order_.size() > 1) {
-        bytes_ -= order_.back().second.sizeInBytes();
-        entries_.erase(order_.back().first);
-        order_.pop_back();
-    }
-    return &order_.front().second;
+    });
 }
 
 void DrawPatches(QPainter& painter, const QImage& picture, const QRect& source, const QRect& dest,

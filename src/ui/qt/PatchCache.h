@@ -2,10 +2,8 @@
 
 #include <QImage>
 #include <QRect>
-#include <list>
-#include <unordered_map>
-
 #include "ui/core/UiTypes.h"
+#include "ui/qt/PictureLru.h"
 
 namespace vivori::ui {
 
@@ -34,18 +32,14 @@ class PatchCache {
 
     // The picture drawn at key.size; null when it is too large to keep.
     const QImage* Get(const QImage& picture, const Key& key);
-    void Clear();
-    qsizetype Bytes() const { return bytes_; }
+    void Clear() { pictures_.Clear(); }
+    qsizetype Bytes() const { return pictures_.Bytes(); }
 
   private:
     struct KeyHash {
         std::size_t operator()(const Key& key) const;
     };
-    using Entry = std::pair<Key, QImage>;
-
-    std::list<Entry> order_;  // most recent first
-    std::unordered_map<Key, std::list<Entry>::iterator, KeyHash> entries_;
-    qsizetype bytes_ = 0;
+    PictureLru<Key, KeyHash> pictures_{kMaxBytes, kMaxPixels};
 };
 
 // Draws source onto dest; with corners, as a nine-patch whose corners keep their size
