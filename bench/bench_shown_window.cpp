@@ -119,25 +119,20 @@ bool MeasureOnScreen(const std::string& program, Figures& figures) {
         Run("xdotool mousemove " + std::to_string(x + at[0]) + " " + std::to_string(y + at[1]) +
             " click 1 sleep 0.2 mousemove 1279 799");
     };
+    // One click, two seconds to settle, then the CPU of what it shows.
+    auto measure = [&](const int at[2], const char* name) {
+        click(at);
+        std::this_thread::sleep_for(2s);
+        Capture(name);
+        return PercentOfCoreOver(app);
+    };
     // Every device attached and connected.
     std::this_thread::sleep_for(4s);
-    click(kKeyboardEntry);
-    std::this_thread::sleep_for(2s);
-    Capture("keyboard");
-    figures.keyboard = PercentOfCoreOver(app);
+    figures.keyboard = measure(kKeyboardEntry, "keyboard");
     figures.residentMb = ResidentMb(app);
-    click(kMouseEntry);
-    std::this_thread::sleep_for(2s);
-    Capture("mouse");
-    figures.mouse = PercentOfCoreOver(app);
-    click(kPadEntry);
-    std::this_thread::sleep_for(2s);
-    Capture("pad");
-    figures.pad = PercentOfCoreOver(app);
-    click(kCloseButton);
-    std::this_thread::sleep_for(2s);
-    Capture("hidden");
-    figures.hidden = PercentOfCoreOver(app);
+    figures.mouse = measure(kMouseEntry, "mouse");
+    figures.pad = measure(kPadEntry, "pad");
+    figures.hidden = measure(kCloseButton, "hidden");
     End(app);
     return true;
 }
