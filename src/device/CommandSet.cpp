@@ -17,25 +17,30 @@ constexpr uint8_t kLinkReachable = 0xFF;
 
 int CommandTransport::Paged(const Transfer& t) {
     Frame reply{};
+    bool dropped = false;
     for (size_t done = 0; done < t.length;) {
         const size_t n = std::min(t.pageSize, t.length - done);
-        if (t.dropWhenBusy && IsBusy()) {
-            // Light output never waits behind configuration traffic: the next
-            // frame brings the colours again.
-            DebugOutput("放弃灯光数据");
-            done += n;
-            continue;
-        }
         const auto offset = static_cast<uint16_t>(t.base + done);
         std::span<const uint8_t> payload;
         if (t.source) payload = {t.source + done, n};
-        int result = Command(t.lock, t.command, static_cast<uint8_t>(n), offset, payload,
-                             reply.data(), t.quiet);
+        const int result =
+            t.dropWhenBusy && IsBusy()
+                ? CMD_DROPPED
+                : Command(t.lock, t.command, static_cast<uint8_t>(n), offset, payload,
+                          reply.data(), t.quiet, t.dropWhenBusy);
+        if (result == CMD_DROPPED) {
+            // Light output never waits behind configuration traffic: the next
+            // frame brings the colours again.
+            DebugOutput("放弃灯光数据");
+            dropped = true;
+            done += n;
+            continue;
+        }
         if (result != CMD_OK) return result;
         if (t.destination) std::memcpy(t.destination + done, reply.data() + kFramePayloadOffset, n);
         done += n;
     }
-    return CMD_OK;
+    return dropped ? CMD_DROPPED : CMD_OK;
 }
 
 int CommandTransport::ConfigBegin() {

@@ -36,6 +36,8 @@ const char* CommandResultName(int result) {
             return "CMD_DEVICE_ERROR_FE";
         case CMD_BAD_BLOCK:
             return "CMD_BAD_BLOCK";
+        case CMD_DROPPED:
+            return "CMD_DROPPED";
         default:
             return "CMD_UNKNOWN";
     }
@@ -137,8 +139,43 @@ int CommandTransport::ReadReply(HidConnection& link, const uint8_t* request, boo
     return CMD_NO_REPLY;
 }
 
+int CommandTransport::SharedExchange(HidConnection& link, const uint8_t* frame, bool onReceiver,
+                                     uint8_t* reply, size_t replyLength, uint32_t* bytesRead,
+                                     int timeout) {
+    uint32_t written = 0;
+    {
+        CriticalSectionLock lock(ioLock_);
+        // Replies that came after their exchange gave up must not answer this one.
+        // While another exchange waits between its write and its read, its answer
+        // may be among them, so they stay and the echo check sorts them out.
+        if (awaitingReply_ == 0) link.DiscardInput();
+        if (link.WriteReport(frame, kFrameSize, &written, timeout) <= 0) return CMD_WRITE_FAILED;
+        ++awaitingReply_;
+    }
+    CriticalSectionLock lock(ioLock_);
+    const int result = ReadReply(link, frame, onReceiver, reply, replyLength, bytesRead, timeout);
+    --awaitingReply_;
+    return result;
+}
+
+int CommandTransport::DroppableExchange(HidConnection& link, const uint8_t* frame,
+                                        bool onReceiver, uint8_t* reply, size_t replyLength,
+                                        uint32_t* bytesRead, int timeout) {
+    // Holding the link from write to read keeps this answer from being taken by
+    // another exchange's read, and another answer from being taken by this one; so
+    // the exchange runs only while no other is under way or waiting for the link.
+    std::unique_lock<CriticalSection> io(ioLock_, std::try_to_lock);
+    if (!io.owns_lock() || exchangesInFlight_.load() > 1 || awaitingReply_ != 0)
+        return CMD_DROPPED;
+    link.DiscardInput();
+    uint32_t written = 0;
+    if (link.WriteReport(frame, kFrameSize, &written, timeout) <= 0) return CMD_WRITE_FAILED;
+    return ReadReply(link, frame, onReceiver, reply, replyLength, bytesRead, timeout);
+}
+
 int CommandTransport::Exchange(const uint8_t* request, size_t requestLength, uint8_t* reply,
-                               size_t replyLength, uint32_t* bytesRead, bool quiet) {
+                               size_t replyLength, uint32_t* bytesRead, bool quiet,
+                               bool droppable) {
     if (bytesRead) *bytesRead = 0;
     const bool failFast = failFast_.load();
     if (failFast && !answering_.load() && !tProbing) return CMD_NO_REPLY;
@@ -156,27 +193,13 @@ int CommandTransport::Exchange(const uint8_t* request, size_t requestLength, uin
         HidConnection& link = onReceiver ? receiver_ : wired_;
         const int timeout =
             onReceiver ? (quiet ? kQuietReceiverTimeoutMs : kReceiverTimeoutMs) : kWiredTimeoutMs;
-        uint32_t written = 0;
-        int write;
-        {
-            CriticalSectionLock lock(ioLock_);
-            // Replies that came after their exchange gave up must not answer this one.
-            // While another exchange waits between its write and its read, its answer
-            // may be among them, so they stay and the echo check sorts them out.
-            if (awaitingReply_ == 0) link.DiscardInput();
-            write = link.WriteReport(frame.data(), kFrameSize, &written, timeout);
-            if (write > 0) ++awaitingReply_;
-        }
-        if (write <= 0) {
-            result = CMD_WRITE_FAILED;
+        if (droppable) {
+            result = DroppableExchange(link, frame.data(), onReceiver, reply, replyLength,
+                                       bytesRead, timeout);
         } else {
-            {
-                CriticalSectionLock lock(ioLock_);
-                result = ReadReply(link, frame.data(), onReceiver, reply, replyLength, bytesRead,
-                                   timeout);
-                --awaitingReply_;
-            }
-            if (log) {
+            result = SharedExchange(link, frame.data(), onReceiver, reply, replyLength, bytesRead,
+                                    timeout);
+            if (log && result != CMD_WRITE_FAILED) {
                 Frame shown{};
                 std::memcpy(shown.data(), reply, std::min(replyLength, kFrameSize));
                 DebugOutput("返回");
@@ -205,14 +228,15 @@ int CommandTransport::ProbeStatus(uint8_t* destination, size_t length, bool chec
 
 int CommandTransport::Command(CriticalSection* lock, uint8_t command, uint8_t length,
                               uint16_t offset, std::span<const uint8_t> payload, uint8_t* reply,
-                              bool quiet) {
+                              bool quiet, bool droppable) {
     const Frame request = BuildFrame(command, length, offset, payload);
     Frame answer{};
     int result;
     {
         std::unique_lock<CriticalSection> guard;
         if (lock) guard = std::unique_lock<CriticalSection>(*lock);
-        result = Exchange(request.data(), kFrameSize, answer.data(), kFrameSize, nullptr, quiet);
+        result = Exchange(request.data(), kFrameSize, answer.data(), kFrameSize, nullptr, quiet,
+                          droppable);
     }
     if (reply) std::memcpy(reply, answer.data(), kFrameSize);
     if (result != CMD_OK) return result;

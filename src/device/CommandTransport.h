@@ -21,6 +21,8 @@ enum CommandResult : int {
     CMD_DEVICE_ERROR_FF = -102,
     CMD_DEVICE_ERROR_FE = -103,
     CMD_BAD_BLOCK = -201,
+    // A light frame that was not sent because another exchange was under way.
+    CMD_DROPPED = -301,
 };
 
 const char* CommandResultName(int result);
@@ -125,10 +127,11 @@ class CommandTransport {
     CriticalSection& StreamLock() { return streamLock_; }
 
     // Command level: builds the frame, runs one exchange under the given lock and
-    // judges the reply's status byte. reply (64 bytes) may be null.
+    // judges the reply's status byte. reply (64 bytes) may be null. A droppable
+    // command never waits behind another exchange: it gives CMD_DROPPED instead.
     int Command(CriticalSection* lock, uint8_t command, uint8_t length, uint16_t offset,
                 std::span<const uint8_t> payload = {}, uint8_t* reply = nullptr,
-                bool quiet = false);
+                bool quiet = false, bool droppable = false);
 
     // The command set. Each returns a result code (CMD_OK on success); paged
     // commands stop at the first page that fails, earlier pages stay written.
@@ -179,7 +182,14 @@ class CommandTransport {
     int ReadReply(HidConnection& link, const uint8_t* request, bool onReceiver, uint8_t* reply,
                   size_t replyLength, uint32_t* bytesRead, int timeout);
     int Exchange(const uint8_t* request, size_t requestLength, uint8_t* reply, size_t replyLength,
-                 uint32_t* bytesRead, bool quiet);
+                 uint32_t* bytesRead, bool quiet, bool droppable = false);
+    // Write and read each under the I/O lock, so exchanges of several threads overlap.
+    int SharedExchange(HidConnection& link, const uint8_t* frame, bool onReceiver,
+                       uint8_t* reply, size_t replyLength, uint32_t* bytesRead, int timeout);
+    // A droppable exchange whole under the I/O lock, or CMD_DROPPED when another
+    // exchange holds or wants the link.
+    int DroppableExchange(HidConnection& link, const uint8_t* frame, bool onReceiver,
+                          uint8_t* reply, size_t replyLength, uint32_t* bytesRead, int timeout);
 
     std::atomic<uint16_t> dataLength_{512};
     std::atomic<int> exchangesInFlight_{0};

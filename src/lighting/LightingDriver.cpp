@@ -92,8 +92,11 @@ void LightingDriver::Run(Event& stop) {
             ++framesDropped_;
             continue;
         }
-        if (hooks_.sendFrame() == CMD_OK)
+        const int sent = hooks_.sendFrame();
+        if (sent == CMD_OK)
             ++framesSent_;
+        else if (sent == CMD_DROPPED)
+            ++framesDropped_;
         else if (stop.Wait(kFailedFrameWaitMs))
             break;
     }

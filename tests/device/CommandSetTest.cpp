@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <numeric>
 #include <thread>
 
@@ -185,7 +186,7 @@ TEST_F(SimTransportTest, LightFramePagesMeetingAConfigurationInFlightAreDropped)
 
     const auto frame = Counting(510);
     DebugCapture capture;
-    EXPECT_EQ(transport->SendLightFrame(frame.data(), frame.size()), CMD_OK);
+    EXPECT_EQ(transport->SendLightFrame(frame.data(), frame.size()), CMD_DROPPED);
     config.join();
     EXPECT_EQ(configResult.load(), CMD_OK);
     EXPECT_TRUE(PagesOf(*keyboard, CMD_LIGHT_FRAME).empty());
@@ -213,10 +214,30 @@ TEST_F(SimTransportTest, LightFrameIsDroppedUntilEveryExchangeInFlightHasEnded) 
     config.join();
 
     const auto frame = Counting(56);
-    EXPECT_EQ(transport->SendLightFrame(frame.data(), frame.size()), CMD_OK);
+    EXPECT_EQ(transport->SendLightFrame(frame.data(), frame.size()), CMD_DROPPED);
     recoil.join();
     EXPECT_EQ(configResult.load(), CMD_OK);
     EXPECT_EQ(shootResult.load(), CMD_OK);
     EXPECT_TRUE(PagesOf(*keyboard, CMD_LIGHT_FRAME).empty());
     EXPECT_FALSE(transport->IsBusy());
+}
+
+TEST_F(SimTransportTest, ALightFrameNeverWaitsForTheLinkItFindsTaken) {
+    AttachWired();
+    // Another thread holds the link, as an exchange does from its write to its read.
+    std::promise<void> frameDone;
+    std::atomic<bool> held{false};
+    std::thread holder([&] {
+        CriticalSectionLock lock(transport->IoLock());
+        held = true;
+        frameDone.get_future().wait_for(std::chrono::seconds(5));
+    });
+    while (!held) std::this_thread::yield();
+    const auto frame = Counting(56);
+    const int result = transport->SendLightFrame(frame.data(), frame.size());
+    frameDone.set_value();
+    holder.join();
+    EXPECT_EQ(result, CMD_DROPPED);
+    EXPECT_TRUE(PagesOf(*keyboard, CMD_LIGHT_FRAME).empty());
+    EXPECT_EQ(transport->SendLightFrame(frame.data(), frame.size()), CMD_OK);
 }
