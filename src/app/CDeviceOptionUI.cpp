@@ -126,11 +126,9 @@ void CDeviceOptionUI::OnConnectTimer() {
         }
         SendReachable(true);
     }
+    // The reads run on the device's worker; the page says "reading…" until they end,
+    // and then what a failed write left pending goes out.
     device_->OnConnected();
-    // A write that failed before the device went away is owed to it; a device that
-    // left the connection's reads unanswered says so at once.
-    device_->ResumePendingWrites();
-    if (device_->WritesQueued()) device_->ShowAnswering();
     lightClock_ = true;
     SetTimer(kLightTimer, kLightFirstMs);
     // Every kind reads its power once; only those that show it keep polling.
@@ -266,11 +264,20 @@ void CDeviceOptionUI::ShowAnswering(bool answering) {
     ShowName();
 }
 
+void CDeviceOptionUI::ShowReading(bool reading) {
+    if (reading == reading_) return;
+    reading_ = reading;
+    ShowName();
+}
+
 void CDeviceOptionUI::ShowName() {
     if (manager_ == nullptr) return;
     if (ui::CControlUI* label = manager_->FindSubControlByName(this, "device_select_name")) {
-        label->SetText(answering_ ? deviceName_ : "device_not_answering_text");
-        label->SetAttribute("textcolor", answering_ ? kNameColour : kNotAnsweringColour);
+        label->SetText(reading_     ? std::string("device_reading_text")
+                       : answering_ ? deviceName_
+                                    : std::string("device_not_answering_text"));
+        label->SetAttribute("textcolor",
+                            answering_ || reading_ ? kNameColour : kNotAnsweringColour);
     }
 }
 

@@ -68,6 +68,9 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     // A device that does not answer has that said under its icon in place of its name.
     void ShowAnswering(bool answering);
     bool AnsweringShown() const { return answering_; }
+    // While the device's connection reads run, "Reading…" stands there instead.
+    void ShowReading(bool reading);
+    bool ReadingShown() const { return reading_; }
     void SetGroup(std::string_view group);
 
     ui::COptionUI* SelectOption() const;
@@ -114,6 +117,7 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     std::string tabName_;
     std::string deviceName_;
     bool answering_ = true;
+    bool reading_ = false;
     std::string powerTabName_;
     ui::CControlUI* page_ = nullptr;
     ui::CControlUI* power_ = nullptr;

@@ -659,6 +659,9 @@ bool CMainWnd::HandleAwakeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     } else if (msg == devices::kMsgDeviceAnswering) {
         if (CDeviceOptionUI* entry = selector_.Entry(static_cast<int>(wParam)))
             entry->ShowAnswering(lParam != 0);
+    } else if (msg == devices::kMsgDeviceReading) {
+        if (CDeviceOptionUI* entry = selector_.Entry(static_cast<int>(wParam)))
+            entry->ShowReading(lParam != 0);
     }
     return false;
 }

@@ -64,21 +64,34 @@ void CMpDevicePowerUI::SetDeviceType(int type, int value) {
 }
 
 void CMpDevicePowerUI::ShowLayout(bool show) {
-    FindChildren();
     layoutShown_ = show;
-    if (layout_ != nullptr) layout_->SetVisible(show && answering_);
+    ShowState();
 }
 
 void CMpDevicePowerUI::ShowAnswering(bool answering) {
     answering_ = answering;
+    ShowState();
+}
+
+void CMpDevicePowerUI::ShowReading(bool reading) {
+    reading_ = reading;
+    ShowState();
+}
+
+void CMpDevicePowerUI::ShowState() {
     FindChildren();
-    if (layout_ != nullptr) layout_->SetVisible(layoutShown_ && answering);
+    const bool words = reading_ || !answering_;
+    if (layout_ != nullptr) layout_->SetVisible(layoutShown_ && !words);
     if (ui::CControlUI* state = FindControl(
             [](ui::CControlUI* c) {
                 return ui::EqualNoCase(c->GetName(), "device_state_text") ? c : nullptr;
             },
-            ui::kFindAll))
-        state->SetVisible(!answering);
+            ui::kFindAll)) {
+        state->SetVisible(words);
+        state->SetText(reading_ ? "device_reading_text" : "device_not_answering_text");
+        state->SetToolTip(reading_ ? "" : "device_not_answering_tip");
+        state->SetAttribute("textcolor", reading_ ? "#FFA0A3AD" : "#FFE0483E");
+    }
     Invalidate();
 }
 

@@ -20,6 +20,7 @@ class CMpDevicePowerUI : public ui::CHorizontalLayoutUI, public devices::IPowerD
     void ShowPower(const uint8_t* record, size_t length) override;
     void ShowPowerUnknown() override;
     void ShowAnswering(bool answering) override;
+    void ShowReading(bool reading) override;
 
     int DeviceType() const { return deviceType_; }
     bool AnsweringShown() const { return answering_; }
@@ -27,6 +28,8 @@ class CMpDevicePowerUI : public ui::CHorizontalLayoutUI, public devices::IPowerD
 
   private:
     bool FindChildren();
+    // The words in place of the battery: reading, not answering, or none.
+    void ShowState();
 
     ui::CControlUI* layout_ = nullptr;
     ui::CControlUI* value_ = nullptr;
@@ -39,6 +42,7 @@ class CMpDevicePowerUI : public ui::CHorizontalLayoutUI, public devices::IPowerD
     bool linked_ = false;
     bool layoutShown_ = true;
     bool answering_ = true;
+    bool reading_ = false;
 };
 
 }  // namespace vivori::controls

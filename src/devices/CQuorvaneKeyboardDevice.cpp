@@ -53,24 +53,31 @@ void* CQuorvaneKeyboardDevice::GetInterface(std::string_view name) {
 
 // ---- reading ----
 
-int CQuorvaneKeyboardDevice::ReadDevice() {
+int CQuorvaneKeyboardDevice::FetchDeviceMaps(ConnectionRead& read) {
     if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
-    std::array<uint8_t, kInfoSize> info{};
-    std::array<uint8_t, kDeviceMapSize> keyMap{};
-    std::array<uint8_t, kDeviceMapSize> ledMap{};
-    const int result = RunInConfiguration(commands_, [&] {
-        if (int r = commands_.ReadInfo(info.data()); r != CMD_OK) return r;
+    return RunInConfiguration(commands_, [&] {
+        if (int r = commands_.ReadInfo(read.info.data()); r != CMD_OK) return r;
         // More than 170 slots do not fit the key-map commands: the maps stay unread.
-        if (!commands_.SetDataLength(uint32_t(info[kInfoKeySlots]) * 3)) return int(CMD_BAD_BLOCK);
-        if (int r = commands_.ReadKeyMap(keyMap.data()); r != CMD_OK) return r;
-        return commands_.ReadLedMap(ledMap.data());
+        if (!commands_.SetDataLength(uint32_t(read.info[kInfoKeySlots]) * 3))
+            return int(CMD_BAD_BLOCK);
+        if (int r = commands_.ReadKeyMap(read.keyMap.data()); r != CMD_OK) return r;
+        return commands_.ReadLedMap(read.ledMap.data());
     });
-    if (result != CMD_OK) return result;
-    info_ = info;
-    keyMap_ = keyMap;
-    ledMap_ = ledMap;
+}
+
+int CQuorvaneKeyboardDevice::ReadDevice() {
+    auto read = std::make_unique<ConnectionRead>();
+    if (int r = FetchDeviceMaps(*read); r != CMD_OK) return r;
+    TakeDeviceMaps(*read);
+    return CMD_OK;
+}
+
+void CQuorvaneKeyboardDevice::TakeDeviceMaps(const ConnectionRead& read) {
+    info_ = read.info;
+    keyMap_ = read.keyMap;
+    ledMap_ = read.ledMap;
     infoRead_ = true;
-    const int slots = info[kInfoKeySlots];
+    const int slots = read.info[kInfoKeySlots];
     // Reassigned keys no longer carry their factory codes: the slots learned before
     // find them, and what this read adds to that is kept for the next.
     const std::filesystem::path knownFile = DataFolder() / kKnownKeyLocationsFile;
@@ -82,7 +89,6 @@ int CQuorvaneKeyboardDevice::ReadDevice() {
         known->locations.led != learned.locations.led)
         SaveKnownKeyLocations(knownFile, learned);
     SetIdentifiedKeys(located, slots);
-    return CMD_OK;
 }
 
 void CQuorvaneKeyboardDevice::SetIdentifiedKeys(const KeyLocations& locations, int slotCount) {
@@ -91,42 +97,55 @@ void CQuorvaneKeyboardDevice::SetIdentifiedKeys(const KeyLocations& locations, i
     slotCount_ = slotCount;
 }
 
-int CQuorvaneKeyboardDevice::ReadLightBlock() {
+int CQuorvaneKeyboardDevice::FetchLightBlock(uint8_t& slot, LightBlock& block) {
     if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
-    uint8_t slot = 0;
-    LightBlock block{};
     if (int r = commands_.ReadParams(&slot, 1, 0); r != CMD_OK) return r;
     if (int r =
             commands_.ReadParams(block.data(), block.size(), uint16_t(slot * kLightBlockStride));
         r != CMD_OK)
         return r;
     block[light_byte::kCleared] = 0;
+    return CMD_OK;
+}
+
+int CQuorvaneKeyboardDevice::ReadLightBlock() {
+    uint8_t slot = 0;
+    LightBlock block{};
+    if (int r = FetchLightBlock(slot, block); r != CMD_OK) return r;
+    TakeLightBlock(slot, block);
+    return CMD_OK;
+}
+
+void CQuorvaneKeyboardDevice::TakeLightBlock(uint8_t slot, const LightBlock& block) {
     {
         CriticalSectionLock lock(lightLock_);
         lightSlot_ = slot;
         lightBlock_ = block;
     }
     TakeOverDecodedSettings(block);
-    return CMD_OK;
+}
+
+void CQuorvaneKeyboardDevice::KeepPreviousLightBlock() {
+    CriticalSectionLock lock(lightLock_);
+    previousLightBlock_[0] = lightSlot_;
+    std::copy_n(lightBlock_.begin(), previousLightBlock_.size() - 1,
+                previousLightBlock_.begin() + 1);
+}
+
+void CQuorvaneKeyboardDevice::StoreLightBlockInProfile() {
+    profile_.SetLightInfo(LightInfoOf(Light(), profile_.GetLightInfo()));
+    profile_.SetSystemStages(system_);
+    SaveProfile();
 }
 
 int CQuorvaneKeyboardDevice::SyncLightBlock() {
     commands_.SetSyncLighting(false);
-    {
-        CriticalSectionLock lock(lightLock_);
-        previousLightBlock_[0] = lightSlot_;
-        std::copy_n(lightBlock_.begin(), previousLightBlock_.size() - 1,
-                    previousLightBlock_.begin() + 1);
-    }
+    KeepPreviousLightBlock();
     if (int r = ReadLightBlock(); r != CMD_OK) return r;
-    const uint8_t mode = Light().mode;
-    int result = CMD_OK;
     // Taking over the block restarted the effect already; mode 19 shows the keyboard's
     // own per-key colours, which are read now.
-    if (mode == kCustomColourMode) result = ReadKeyColours();
-    profile_.SetLightInfo(LightInfoOf(Light(), profile_.GetLightInfo()));
-    profile_.SetSystemStages(system_);
-    SaveProfile();
+    const int result = Light().mode == kCustomColourMode ? ReadKeyColours() : CMD_OK;
+    StoreLightBlockInProfile();
     return result;
 }
 
@@ -227,12 +246,22 @@ int CQuorvaneKeyboardDevice::WriteSettingsBlock(int slot, int value,
 
 // ---- per-key colours ----
 
-int CQuorvaneKeyboardDevice::ReadKeyColours() {
+int CQuorvaneKeyboardDevice::FetchKeyColours(KeyColourBuffer& colours, size_t length,
+                                             int block) {
     if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
-    const int block = CurrentLightBlock()[light_byte::kColourBlock];
+    return commands_.ReadKeyColours(colours.data(), length, block);
+}
+
+int CQuorvaneKeyboardDevice::ReadKeyColours() {
     KeyColourBuffer buffer{};
-    if (int r = commands_.ReadKeyColours(buffer.data(), size_t(slotCount_) * 3, block); r != CMD_OK)
+    if (int r = FetchKeyColours(buffer, size_t(slotCount_) * 3,
+                                CurrentLightBlock()[light_byte::kColourBlock]);
+        r != CMD_OK)
         return r;
+    return TakeKeyColours(buffer);
+}
+
+int CQuorvaneKeyboardDevice::TakeKeyColours(const KeyColourBuffer& buffer) {
     std::vector<profiles::RgbaColor> stored;
     {
         CriticalSectionLock lock(lightLock_);
@@ -241,23 +270,27 @@ int CQuorvaneKeyboardDevice::ReadKeyColours() {
             stored.push_back({c.red, c.green, c.blue, c.brightness});
         RestartEngineLocked();  // the effect shows the colours just read
     }
-    profile_.SetCustomLightColors(stored, block);
+    profile_.SetCustomLightColors(stored, CurrentLightBlock()[light_byte::kColourBlock]);
     SaveProfile();
     return WriteKeyColours();
 }
 
 int CQuorvaneKeyboardDevice::WriteKeyColours() {
     if (Light().mode != kCustomColourMode) return CMD_NO_REPLY;
-    if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
     KeyColourBuffer buffer{};
+    size_t length = 0;
     {
         CriticalSectionLock lock(lightLock_);
         buffer = PackKeyColours(customKeyColours_, locations_, slotCount_);
+        length = size_t(slotCount_) * 3;
     }
-    const int result = commands_.WriteKeyColours(buffer.data(), size_t(slotCount_) * 3,
-                                                 CurrentLightBlock()[light_byte::kColourBlock]);
-    if (result != CMD_OK) Sleep(kColourRetryPauseMs);
-    return result;
+    const int block = CurrentLightBlock()[light_byte::kColourBlock];
+    return QueueExchange([this, buffer, length, block] {
+        if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
+        const int result = commands_.WriteKeyColours(buffer.data(), length, block);
+        if (result != CMD_OK) Sleep(kColourRetryPauseMs);
+        return result;
+    });
 }
 
 // ---- power and link ----
@@ -270,13 +303,50 @@ bool CQuorvaneKeyboardDevice::IsWirelessOnline() {
 
 void CQuorvaneKeyboardDevice::OnConnected() {
     if (!commands_.IsOpen()) return;
-    ReadDevice();
+    auto read = std::make_shared<ConnectionRead>();
+    int slots = 0;
+    {
+        CriticalSectionLock lock(lightLock_);
+        slots = slotCount_;
+    }
+    ShowReading(true);
+    FetchThenTake(
+        [this, read, modeMap = ModeMap(), pageMode = int(Light().mode), slots] {
+            return FetchConnection(*read, modeMap, pageMode, slots);
+        },
+        [this, read](int) { TakeConnection(*read); });
+}
+
+int CQuorvaneKeyboardDevice::FetchConnection(ConnectionRead& read, const std::vector<int>& modeMap,
+                                             int pageMode, int slots) {
+    read.mapsResult = FetchDeviceMaps(read);
+    if (read.mapsResult == CMD_OK) slots = read.info[kInfoKeySlots];
+    commands_.SetSyncLighting(false);
+    read.lightResult = FetchLightBlock(read.slot, read.block);
+    if (read.lightResult != CMD_OK) return read.lightResult;
+    // Mode 19 shows the keyboard's own per-key colours: they are read as well.
+    const DecodedSettings decoded = DecodeSettingsBlock(read.block, modeMap);
+    if (decoded.modeIndex.value_or(pageMode) != kCustomColourMode) return CMD_OK;
+    read.coloursRead = true;
+    read.coloursResult = FetchKeyColours(read.colours, size_t(slots) * 3,
+                                         read.block[light_byte::kColourBlock]);
+    return read.coloursResult;
+}
+
+void CQuorvaneKeyboardDevice::TakeConnection(const ConnectionRead& read) {
+    if (read.mapsResult == CMD_OK) TakeDeviceMaps(read);
     LoadProfile();
-    SyncLightBlock();
+    KeepPreviousLightBlock();
+    if (read.lightResult == CMD_OK) {
+        TakeLightBlock(read.slot, read.block);
+        if (read.coloursRead && read.coloursResult == CMD_OK) TakeKeyColours(read.colours);
+        StoreLightBlockInProfile();
+    }
     // The profile's LED layer, step program and stored colours come with it.
     ApplyProfileLighting();
     RefreshPage();
     RestartLightingThread();
+    FinishConnection();
 }
 
 void CQuorvaneKeyboardDevice::SyncFromDevice() {

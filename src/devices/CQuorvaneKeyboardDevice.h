@@ -8,6 +8,7 @@
 
 #include "devices/CQuorvaneUSBDevice.h"
 #include "devices/DeviceMessageWindow.h"
+#include "devices/KeyColourBlock.h"
 #include "devices/KeyIdentity.h"
 #include "devices/KeyboardSettingsBlock.h"
 #include "devices/ProfileBinding.h"
@@ -156,6 +157,34 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     profiles::CBasicProfiledata* LightProfile() override { return &profile_; }
 
   private:
+    // What the connection reads, fetched on the worker and taken on the UI thread.
+    struct ConnectionRead {
+        int mapsResult = CMD_NO_REPLY;
+        std::array<uint8_t, kInfoSize> info{};
+        std::array<uint8_t, kDeviceMapSize> keyMap{};
+        std::array<uint8_t, kDeviceMapSize> ledMap{};
+        int lightResult = CMD_NO_REPLY;
+        uint8_t slot = 0;
+        LightBlock block{};
+        bool coloursRead = false;  // only in the custom-colour mode
+        int coloursResult = CMD_NO_REPLY;
+        KeyColourBuffer colours{};
+    };
+    // The exchanges of ReadDevice, ReadLightBlock and ReadKeyColours: transport only.
+    int FetchDeviceMaps(ConnectionRead& read);
+    int FetchLightBlock(uint8_t& slot, LightBlock& block);
+    int FetchKeyColours(KeyColourBuffer& colours, size_t length, int block);
+    // The connection's reads in their order; modeMap, pageMode and slots are the UI
+    // thread's, taken before.
+    int FetchConnection(ConnectionRead& read, const std::vector<int>& modeMap, int pageMode,
+                        int slots);
+    // What follows from the reads (UI thread).
+    void TakeDeviceMaps(const ConnectionRead& read);
+    void TakeLightBlock(uint8_t slot, const LightBlock& block);
+    int TakeKeyColours(const KeyColourBuffer& colours);
+    void TakeConnection(const ConnectionRead& read);
+    void KeepPreviousLightBlock();
+    void StoreLightBlockInProfile();
     void HandleWindowMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM l);
     void OnNotificationCode(uint16_t code);
     void SetIdentifiedKeys(const KeyLocations& locations, int slotCount);

@@ -57,24 +57,42 @@ void* CQuorvaneMouseDevice::GetInterface(std::string_view name) {
 
 // ---- reading ----
 
-int CQuorvaneMouseDevice::ReadDeviceInfo() {
+int CQuorvaneMouseDevice::FetchDeviceInfo(InfoBlockRead& read) {
     if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
-    std::array<uint8_t, kInfoSize> info{};
-    std::array<uint8_t, kDeviceMapSize> keyMap{};
-    const int result = RunInConfiguration(commands_, [&] {
-        if (int r = commands_.ReadInfo(info.data()); r != CMD_OK) return r;
+    return RunInConfiguration(commands_, [&] {
+        if (int r = commands_.ReadInfo(read.info.data()); r != CMD_OK) return r;
         // More than 170 slots do not fit the key-map commands: the map stays unread.
-        if (!commands_.SetDataLength(uint32_t(info[kInfoKeySlots]) * 3)) return int(CMD_BAD_BLOCK);
-        return commands_.ReadKeyMap(keyMap.data());
+        if (!commands_.SetDataLength(uint32_t(read.info[kInfoKeySlots]) * 3))
+            return int(CMD_BAD_BLOCK);
+        return commands_.ReadKeyMap(read.keyMap.data());
     });
-    if (result != CMD_OK) return result;
-    info_ = info;
-    keyMap_ = keyMap;
-    slotCount_ = info[kInfoKeySlots];
+}
+
+int CQuorvaneMouseDevice::ReadDeviceInfo() {
+    InfoBlockRead read;
+    if (int r = FetchDeviceInfo(read); r != CMD_OK) return r;
+    TakeDeviceInfo(read);
+    return CMD_OK;
+}
+
+void CQuorvaneMouseDevice::TakeDeviceInfo(const InfoBlockRead& read) {
+    info_ = read.info;
+    keyMap_ = read.keyMap;
+    slotCount_ = read.info[kInfoKeySlots];
     infoRead_ = true;
     FindButtonSlots();
     SetDpiRanges();
-    return CMD_OK;
+}
+
+void CQuorvaneMouseDevice::QueueInfoRead(std::function<void()> andThen) {
+    infoReadQueued_ = true;
+    auto read = std::make_shared<InfoBlockRead>();
+    FetchThenTake([this, read] { return FetchDeviceInfo(*read); },
+                  [this, read, andThen = std::move(andThen)](int result) {
+                      infoReadQueued_ = false;
+                      if (result == CMD_OK) TakeDeviceInfo(*read);
+                      andThen();
+                  });
 }
 
 uint32_t CQuorvaneMouseDevice::SlotCode(int slot) const {
@@ -259,10 +277,13 @@ void CQuorvaneMouseDevice::SetScreenSize(int width, int height) {
 
 void CQuorvaneMouseDevice::OnConnected() {
     if (!commands_.IsOpen()) return;
-    ReadDeviceInfo();
-    LoadProfile();
-    RefreshPage();
-    RestartPreview();
+    ShowReading(true);
+    QueueInfoRead([this] {
+        LoadProfile();
+        RefreshPage();
+        RestartPreview();
+        FinishConnection();
+    });
 }
 
 void CQuorvaneMouseDevice::SyncFromDevice() {
@@ -275,8 +296,10 @@ void CQuorvaneMouseDevice::ReadPowerStatus() {
     CQuorvaneUSBDevice::ReadPowerStatus();
     // A mouse that was asleep at connection is asked for its information block again
     // on each poll, until it answers.
-    if (infoRead_ || IsPowerPollPaused() || !commands_.IsOpen()) return;
-    if (ReadDeviceInfo() == CMD_OK) ShowStages();
+    if (infoRead_ || infoReadQueued_ || IsPowerPollPaused() || !commands_.IsOpen()) return;
+    QueueInfoRead([this] {
+        if (infoRead_) ShowStages();
+    });
 }
 
 // ---- profile ----

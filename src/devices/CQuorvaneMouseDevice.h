@@ -183,6 +183,17 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     profiles::CBasicProfiledata* LightProfile() override { return &profile_; }
 
   private:
+    // The information block and key map, fetched on the worker, taken on the UI thread.
+    struct InfoBlockRead {
+        std::array<uint8_t, kInfoSize> info{};
+        std::array<uint8_t, kDeviceMapSize> keyMap{};
+    };
+    int FetchDeviceInfo(InfoBlockRead& read);
+    void TakeDeviceInfo(const InfoBlockRead& read);
+    // A read of the information block on the worker; then, when it was read, andThen.
+    void QueueInfoRead(std::function<void()> andThen);
+    bool infoReadQueued_ = false;  // UI thread
+    void OnDetached() override { infoReadQueued_ = false; }
     // The 66-byte block with these light settings in place of the profile's.
     int WriteSettingsBlock(int profile, int value, int flag, int screenWidth, int screenHeight,
                            const profiles::LightInfo& light);

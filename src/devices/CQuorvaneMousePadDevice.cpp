@@ -35,18 +35,10 @@ void CQuorvaneMousePadDevice::BuildPage() {
 }
 
 int CQuorvaneMousePadDevice::ReadDeviceInfo() {
-    if (!commands_.IsOpen()) return CMD_NO_REPLY;
     std::array<uint8_t, kInfoSize> info{};
-    const int result =
-        RunInConfiguration(commands_, [&] { return commands_.ReadInfo(info.data()); });
+    const int result = FetchInfo(info);
     if (result == CMD_OK) info_ = info;
     return result;
-}
-
-void CQuorvaneMousePadDevice::OnConnected() {
-    if (!commands_.IsOpen()) return;
-    ReadDeviceInfo();
-    CVendorBlockDevice::OnConnected();
 }
 
 void CQuorvaneMousePadDevice::RefreshPage() {

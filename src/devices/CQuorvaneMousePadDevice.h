@@ -17,7 +17,6 @@ class CQuorvaneMousePadDevice : public CVendorBlockDevice {
     void* GetInterface(std::string_view name) override;
 
     void BuildPage() override;
-    void OnConnected() override;
     void RefreshPage() override;
     profiles::CBasicProfiledata& ProfileData() override { return profile_; }
 
@@ -27,6 +26,9 @@ class CQuorvaneMousePadDevice : public CVendorBlockDevice {
 
     ui::CControlUI* ProfilePanel() const { return profilePanel_; }
     ui::CControlUI* LightPanel() const { return lightPanel_; }
+
+  protected:
+    bool ReadsInfoAtConnection() const override { return true; }
 
   private:
     profiles::CBasicProfiledata profile_;

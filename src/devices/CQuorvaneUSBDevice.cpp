@@ -335,6 +335,7 @@ namespace {
 // What the worker reports back to the UI thread.
 constexpr ui::UINT kMsgWriteDone = ui::WM_USER + 40;  // wParam: the result code
 constexpr ui::UINT kMsgPowerRead = ui::WM_USER + 41;  // wParam: the result code
+constexpr ui::UINT kMsgFetched = ui::WM_USER + 42;    // a fetch is done: its take waits
 
 bool Silent(int result) {
     return result == CMD_NO_REPLY || result == CMD_WRITE_FAILED;
@@ -350,15 +351,18 @@ void CQuorvaneUSBDevice::SetWritesQueued(bool on) {
 
 int CQuorvaneUSBDevice::SendSettingsBlock(std::vector<uint8_t> block, uint16_t base,
                                           std::function<void()> onWritten) {
-    auto write = [this, block = std::move(block), base, onWritten = std::move(onWritten)] {
+    return QueueExchange([this, block = std::move(block), base, onWritten = std::move(onWritten)] {
         if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
         const int result = RunInConfiguration(
             commands_, [&] { return commands_.WriteParams(block.data(), block.size(), base); });
         if (result == CMD_OK && onWritten) onWritten();
         return result;
-    };
+    });
+}
+
+int CQuorvaneUSBDevice::QueueExchange(std::function<int()> exchange) {
     if (!writesQueued_) {
-        const int result = write();
+        const int result = exchange();
         if (Silent(result)) writePending_ = true;
         return result;
     }
@@ -368,10 +372,51 @@ int CQuorvaneUSBDevice::SendSettingsBlock(std::vector<uint8_t> block, uint16_t b
         writePending_ = true;
         return CMD_OK;
     }
-    worker_.Queue([this, write = std::move(write)] {
-        workerWindow_.Post(kMsgWriteDone, ui::WPARAM(write()));
+    worker_.Queue([this, exchange = std::move(exchange)] {
+        workerWindow_.Post(kMsgWriteDone, ui::WPARAM(exchange()));
     });
     return CMD_OK;
+}
+
+void CQuorvaneUSBDevice::FetchThenTake(std::function<int()> fetch,
+                                       std::function<void(int)> take) {
+    if (!writesQueued_) {
+        take(fetch());
+        return;
+    }
+    // What was read for a connection the device has since left is not taken.
+    const unsigned connection = connection_;
+    worker_.Queue([this, fetch = std::move(fetch), take = std::move(take), connection]() mutable {
+        const int result = fetch();
+        {
+            std::lock_guard lock(workerResultLock_);
+            takes_.push_back([this, take = std::move(take), result, connection] {
+                if (connection == connection_) take(result);
+            });
+        }
+        workerWindow_.Post(kMsgFetched, 0);
+    });
+}
+
+void CQuorvaneUSBDevice::ShowReading(bool reading) {
+    reading_ = reading;
+    // The page shows what the device holds only once it is read: until then a click
+    // would change settings the reads are about to replace.
+    SetEnabled(!reading);
+    if (powerPanel_ != nullptr)
+        if (auto* display =
+                static_cast<IPowerDisplay*>(powerPanel_->GetInterface(kPowerDisplay)))
+            display->ShowReading(reading);
+    if (window_ != 0)
+        ui::PostMessage(window_, kMsgDeviceReading, ui::WPARAM(selectorValue_), reading ? 1 : 0);
+}
+
+void CQuorvaneUSBDevice::FinishConnection() {
+    ShowReading(false);
+    // A write that failed before the device went away is owed to it; a device that
+    // left the connection's reads unanswered says so at once.
+    ResumePendingWrites();
+    if (writesQueued_) ShowAnswering();
 }
 
 void CQuorvaneUSBDevice::ResumePendingWrites() {
@@ -390,6 +435,15 @@ void CQuorvaneUSBDevice::OnWorkerMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM)
         writePending_ = true;
         DebugPrintf("device %d: not answering, settings pending", deviceKind_);
         ShowAnswering();
+    } else if (msg == kMsgFetched) {
+        std::function<void()> take;
+        {
+            std::lock_guard lock(workerResultLock_);
+            if (takes_.empty()) return;
+            take = std::move(takes_.front());
+            takes_.pop_front();
+        }
+        take();
     } else if (msg == kMsgPowerRead) {
         powerReadQueued_ = false;
         devices::PowerRecord record{};
@@ -514,6 +568,8 @@ bool CQuorvaneUSBDevice::IsWirelessOnline() {
 void CQuorvaneUSBDevice::Detach() {
     worker_.DropQueued();
     powerReadQueued_ = false;
+    ++connection_;
+    if (reading_) ShowReading(false);
     {
         CriticalSectionLock lock(commands_.IoLock());
         commands_.SetOpen(false);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -97,8 +98,9 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     virtual void SetLedColour(int index, LedColour colour);
     virtual LedColour GetLedColour(int index) const;
     // Once the transport is open (UI thread, from the selector's connection timer):
-    // read everything, load the profile, start the device's threads. Must return
-    // promptly when the transport is closed.
+    // read everything (on the worker when writes are queued), load the profile, start
+    // the device's threads, then FinishConnection. Must return promptly when the
+    // transport is closed.
     virtual void OnConnected() {}
     // After a device notification or a link switch (UI thread): read the current
     // settings again and refresh the page. Never from a reader thread.
@@ -332,6 +334,8 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     void ResumePendingWrites();
     // Shows whether the device answers on its selector entry and page (UI thread).
     void ShowAnswering();
+    // The connection's reads are under way: the page says so and takes no input.
+    bool Reading() const { return reading_; }
     // Waits until the worker has nothing to do (tests and shut-down).
     bool WaitWorkerIdle(int timeoutMs) { return worker_.WaitIdle(timeoutMs); }
     // Finishes the running job and drops the rest; the device kinds call it first
@@ -359,6 +363,18 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // nothing: the block is marked pending.
     int SendSettingsBlock(std::vector<uint8_t> block, uint16_t base,
                           std::function<void()> onWritten = {});
+    // Any write the same way: exchange runs on the worker when writes are queued, else
+    // here. It may touch only the transport, what it captured and what is locked.
+    int QueueExchange(std::function<int()> exchange);
+    // Reads the same way, and take runs on the UI thread with fetch's result once fetch
+    // is done (at once when writes are not queued). fetch may touch only the transport
+    // and what it captured. Dropped with the worker's queue when the device leaves.
+    void FetchThenTake(std::function<int()> fetch, std::function<void(int)> take);
+    // While the connection's reads are under way (UI thread).
+    void ShowReading(bool reading);
+    // The end of a connection, after its reads and the profile (UI thread): the page
+    // takes input again, and what a failed write left pending goes out.
+    void FinishConnection();
     // What a device that answers again is given: its settings from the profile.
     virtual void WritePendingState() { WriteSettings(); }
     // The profile whose "LightInfo" the light parameters are kept in; null for a kind
@@ -414,8 +430,11 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     bool writePending_ = false;
     bool powerReadQueued_ = false;
     bool shownAnswering_ = true;
+    bool reading_ = false;
+    unsigned connection_ = 0;  // counts the device's departures (UI thread)
     std::mutex workerResultLock_;
     devices::PowerRecord workerPowerRecord_{};  // under workerResultLock_
+    std::deque<std::function<void()>> takes_;   // under workerResultLock_
 
     // Lighting state, under the light lock (custom LED records: the LED record lock).
     std::map<int, int> thirdMap_;

@@ -91,22 +91,29 @@ int CVendorBlockDevice::ReadCurrentSettings(int& profileIndex) {
     int profile = 0;
     // A failed read keeps the image: half a block is no settings at all.
     if (int r = ReadBlock(wire, profile); r != CMD_OK) return r;
-    const VendorBlock image = DecodeVendorBlock(wire, ModeMap());
-    {
-        CriticalSectionLock lock(lightLock_);
-        image_ = image;
-        imageRead_ = true;
-        light_.mode = image[vendor_byte::kMode];
-        light_.brightness = image[vendor_byte::kBrightness];
-        light_.speed = image[vendor_byte::kSpeed];
-        light_.direction = image[vendor_byte::kDirection];
-        light_.colourful = image[vendor_byte::kColourful];
-        light_.red = image[vendor_byte::kRed];
-        light_.green = image[vendor_byte::kGreen];
-        light_.blue = image[vendor_byte::kBlue];
-    }
+    TakeBlock(wire);
     profileIndex = profile;
     return CMD_OK;
+}
+
+void CVendorBlockDevice::TakeBlock(const VendorBlock& wire) {
+    const VendorBlock image = DecodeVendorBlock(wire, ModeMap());
+    CriticalSectionLock lock(lightLock_);
+    image_ = image;
+    imageRead_ = true;
+    light_.mode = image[vendor_byte::kMode];
+    light_.brightness = image[vendor_byte::kBrightness];
+    light_.speed = image[vendor_byte::kSpeed];
+    light_.direction = image[vendor_byte::kDirection];
+    light_.colourful = image[vendor_byte::kColourful];
+    light_.red = image[vendor_byte::kRed];
+    light_.green = image[vendor_byte::kGreen];
+    light_.blue = image[vendor_byte::kBlue];
+}
+
+int CVendorBlockDevice::FetchInfo(std::array<uint8_t, kInfoSize>& info) {
+    if (!commands_.IsOpen()) return CMD_NO_REPLY;
+    return RunInConfiguration(commands_, [&] { return commands_.ReadInfo(info.data()); });
 }
 
 int CVendorBlockDevice::WriteSettings(int profile) {
@@ -161,13 +168,31 @@ void CVendorBlockDevice::SetLightParameters(uint32_t modeWord, uint32_t colourWo
 
 void CVendorBlockDevice::OnConnected() {
     if (!commands_.IsOpen()) return;
-    // The device's own block first: the bytes the profile does not hold come from it.
-    int profile = 0;
-    ReadCurrentSettings(profile);
-    LoadProfile();
-    OnConnectedReads();
-    RefreshPage();
-    StartPreview();
+    struct Read {
+        int infoResult = CMD_NO_REPLY;
+        std::array<uint8_t, kInfoSize> info{};
+        VendorBlock wire{};
+    };
+    auto read = std::make_shared<Read>();
+    ShowReading(true);
+    FetchThenTake(
+        [this, read, withInfo = ReadsInfoAtConnection()] {
+            if (withInfo) read->infoResult = FetchInfo(read->info);
+            commands_.SetSyncLighting(false);
+            int profile = 0;
+            return ReadBlock(read->wire, profile);
+        },
+        [this, read](int result) {
+            if (read->infoResult == CMD_OK) info_ = read->info;
+            // The device's own block first: the bytes the profile does not hold come
+            // from it. A failed read keeps the image: half a block is no settings at all.
+            if (result == CMD_OK) TakeBlock(read->wire);
+            LoadProfile();
+            OnConnectedReads();
+            RefreshPage();
+            StartPreview();
+            FinishConnection();
+        });
 }
 
 void CVendorBlockDevice::SyncFromDevice() {

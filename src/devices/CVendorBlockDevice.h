@@ -113,6 +113,10 @@ class CVendorBlockDevice : public CQuorvaneUSBDevice {
     virtual void AfterProfileLoaded() {}
     // At connection, after the profile: what the kind reads beyond the settings block.
     virtual void OnConnectedReads() {}
+    // Kinds that read their information block at connection, before the settings.
+    virtual bool ReadsInfoAtConnection() const { return false; }
+    // ConfigBegin, ReadInfo, ConfigEnd into info: transport only.
+    int FetchInfo(std::array<uint8_t, kInfoSize>& info);
     void SetImageFromLight();
     void LoadLightProgram();
     void HandleWindowMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM l);
@@ -129,8 +133,10 @@ class CVendorBlockDevice : public CQuorvaneUSBDevice {
     void PreviewLoop(Event& stop);
     lighting::PreviewSettings PreviewSettingsLocked() const;
     void PostLedChange(bool whole);
-    // The block as the device holds it at P x 33, byte 0 set to P.
+    // The block as the device holds it at P x 33, byte 0 set to P: transport only.
     int ReadBlock(VendorBlock& wire, int& profileIndex);
+    // The image and the light parameters take a block read over.
+    void TakeBlock(const VendorBlock& wire);
 
     profiles::LightNameLists nameLists_;
     bool nameListsLoaded_ = false;

@@ -17,6 +17,9 @@ inline constexpr ui::UINT kMsgPowerByte = 3329;
 // Sent to the main window by a device whose answering changed: wParam = its selector
 // value, lParam = 1 when it answers again, 0 when it stopped answering.
 inline constexpr ui::UINT kMsgDeviceAnswering = 3332;
+// Sent to the main window by a device whose connection reads began (lParam = 1) or
+// ended (0): wParam = its selector value.
+inline constexpr ui::UINT kMsgDeviceReading = 3333;
 
 // The registered wake-up message, named after the application; the capture thread
 // posts it once after its first scan.

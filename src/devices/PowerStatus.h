@@ -40,6 +40,8 @@ class IPowerDisplay {
     virtual void ShowPowerUnknown() = 0;
     // While the device does not answer, says so in words in place of the battery.
     virtual void ShowAnswering(bool answering) = 0;
+    // While the connection's reads are under way, says so in words.
+    virtual void ShowReading(bool reading) = 0;
 };
 
 // One device's battery as the tray lists it.

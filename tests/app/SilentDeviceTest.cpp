@@ -97,6 +97,65 @@ TEST_F(SilentDeviceTest, ClicksDoNotWaitAndTheChoiceLandsWhenTheKeyboardAnswersA
     EXPECT_FALSE(Kb()->WritePending());
 }
 
+TEST_F(SilentDeviceTest, ConnectionReadsLeaveTheWindowFreeAndThePageSaysReadingUntilTheyEnd) {
+    queueDeviceWrites = true;
+    makeKeyboard = [this] { return new devices::CQuorvaneKeyboardDevice(bus); };
+    Start();
+    // A keyboard slow to answer its information read, with colours of its own, and a
+    // mouse that never answers at all.
+    keyboardSim = sim::MakeSimulatedDevice("keyboard");
+    const std::array<uint8_t, 3> own{0x12, 0x34, 0x56};
+    sim::FirmwareOf(keyboardSim)->Store(sim::Area::Params, lb::kRed, own);
+    keyboardSim->InjectFault(
+        {.kind = sim::FaultRule::Delay, .command = CMD_READ_INFO, .delayMs = 700});
+    std::shared_ptr<sim::SimDevice> mouseSim = sim::MakeSimulatedDevice("mouse");
+    mouseSim->InjectFault({.kind = sim::FaultRule::NoReply, .times = -1});
+    bus->Plug(keyboardSim);
+    bus->Plug(mouseSim);
+
+    auto longest = Clock::duration::zero();
+    auto pumpUntil = [&](const std::function<bool()>& done) {
+        const auto end = Clock::now() + std::chrono::seconds(8);
+        while (!done() && Clock::now() < end) {
+            const auto start = Clock::now();
+            ui::PumpMessages();
+            longest = std::max(longest, Clock::now() - start);
+            Sleep(2);
+        }
+        return done();
+    };
+    ASSERT_TRUE(pumpUntil([&] { return Kb() != nullptr && Kb()->Reading(); }));
+    Window().ShowSelectorEntry(Kb()->SelectorValue(), true, true);
+    ui::CControlUI* state = Window().PaintManager().FindSubControlByName(
+        Kb()->PowerPanel(), "device_state_text");
+    ASSERT_NE(state, nullptr);
+    EXPECT_TRUE(state->IsOwnVisible());
+    EXPECT_EQ(state->GetRawText(), "device_reading_text");
+    // Until the keyboard's own settings are known, the page takes no clicks.
+    EXPECT_FALSE(Kb()->IsEnabled());
+    ASSERT_TRUE(pumpUntil([&] { return Entry()->ReadingShown(); }));
+    Window().ShowWindow(true);
+    EXPECT_TRUE(ui::SaveWindowPng(Window().PaintManager(), VIVORI_SCREENSHOT_DIR "/reading.png"));
+
+    ASSERT_TRUE(pumpUntil([&] { return !Kb()->Reading() && !Entry()->ReadingShown(); }));
+    EXPECT_TRUE(Kb()->IsEnabled());
+    EXPECT_FALSE(state->IsOwnVisible());
+    const devices::LightParameters light = Kb()->Light();
+    EXPECT_EQ((std::array<uint8_t, 3>{light.red, light.green, light.blue}), own);
+    const profiles::LightInfo stored = Kb()->Profile().GetLightInfo();
+    EXPECT_EQ((std::array<int, 3>{stored.red, stored.green, stored.blue}),
+              (std::array<int, 3>{own[0], own[1], own[2]}));
+
+    // The silent mouse: its reads end in their time-outs on its own thread, and its
+    // page says it does not answer.
+    auto* mouse = DeviceOf<devices::CQuorvaneMouseDevice>(kKindMouse);
+    ASSERT_NE(mouse, nullptr);
+    ASSERT_TRUE(pumpUntil([&] { return !mouse->Reading() && mouse->NotAnswering(); }));
+    EXPECT_TRUE(mouse->IsEnabled());
+    // A second's time-out for each try happened meanwhile; the window never waited on one.
+    EXPECT_LT(longest, std::chrono::milliseconds(300));
+}
+
 TEST_F(SilentDeviceTest, PowerPollsOfASilentKeyboardNeverHoldUpTheWindow) {
     StartWithKeyboard();
     keyboardSim->InjectFault({.kind = sim::FaultRule::NoReply, .times = -1});

@@ -14,6 +14,7 @@ WINDOW = [
     ("device_select_next_tip", "Next device", "下一个设备"),
     ("synchro_device_select_tip", "Follow the shared lighting", "跟随同步灯光"),
     ("device_not_answering_text", "Not answering", "未响应"),
+    ("device_reading_text", "Reading…", "正在读取…"),
     ("device_not_answering_tip", "The device does not answer. Your changes are kept and written "
      "to it when it answers again.", "设备未响应。您的更改已保留，将在设备恢复响应后写入。"),
     ("setting_progress_text", "Saving…", "正在保存…"),
