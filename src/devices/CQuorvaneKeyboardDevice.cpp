@@ -303,23 +303,41 @@ bool CQuorvaneKeyboardDevice::IsWirelessOnline() {
 
 void CQuorvaneKeyboardDevice::OnConnected() {
     if (!commands_.IsOpen()) return;
+    ShowReading(true);
+    QueueDeviceRead(true, [this](const ConnectionRead& read) { TakeConnection(read); });
+}
+
+void CQuorvaneKeyboardDevice::SyncFromDevice() {
+    QueueDeviceRead(false, [this](const ConnectionRead& read) {
+        if (reloadProfilePending_) {
+            reloadProfilePending_ = false;
+            LoadProfile();
+        }
+        TakeLightRead(read);
+        ApplyProfileLighting();
+        RefreshPage();
+    });
+}
+
+void CQuorvaneKeyboardDevice::QueueDeviceRead(bool withMaps,
+                                              std::function<void(const ConnectionRead&)> take) {
     auto read = std::make_shared<ConnectionRead>();
     int slots = 0;
     {
         CriticalSectionLock lock(lightLock_);
         slots = slotCount_;
     }
-    ShowReading(true);
     FetchThenTake(
-        [this, read, modeMap = ModeMap(), pageMode = int(Light().mode), slots] {
-            return FetchConnection(*read, modeMap, pageMode, slots);
+        [this, read, withMaps, modeMap = ModeMap(), pageMode = int(Light().mode), slots] {
+            return FetchDeviceRead(*read, withMaps, modeMap, pageMode, slots);
         },
-        [this, read](int) { TakeConnection(*read); });
+        [read, take = std::move(take)](int) { take(*read); });
 }
 
-int CQuorvaneKeyboardDevice::FetchConnection(ConnectionRead& read, const std::vector<int>& modeMap,
-                                             int pageMode, int slots) {
-    read.mapsResult = FetchDeviceMaps(read);
+int CQuorvaneKeyboardDevice::FetchDeviceRead(ConnectionRead& read, bool withMaps,
+                                             const std::vector<int>& modeMap, int pageMode,
+                                             int slots) {
+    if (withMaps) read.mapsResult = FetchDeviceMaps(read);
     if (read.mapsResult == CMD_OK) slots = read.info[kInfoKeySlots];
     commands_.SetSyncLighting(false);
     read.lightResult = FetchLightBlock(read.slot, read.block);
@@ -333,30 +351,23 @@ int CQuorvaneKeyboardDevice::FetchConnection(ConnectionRead& read, const std::ve
     return read.coloursResult;
 }
 
+void CQuorvaneKeyboardDevice::TakeLightRead(const ConnectionRead& read) {
+    KeepPreviousLightBlock();
+    if (read.lightResult != CMD_OK) return;
+    TakeLightBlock(read.slot, read.block);
+    if (read.coloursRead && read.coloursResult == CMD_OK) TakeKeyColours(read.colours);
+    StoreLightBlockInProfile();
+}
+
 void CQuorvaneKeyboardDevice::TakeConnection(const ConnectionRead& read) {
     if (read.mapsResult == CMD_OK) TakeDeviceMaps(read);
     LoadProfile();
-    KeepPreviousLightBlock();
-    if (read.lightResult == CMD_OK) {
-        TakeLightBlock(read.slot, read.block);
-        if (read.coloursRead && read.coloursResult == CMD_OK) TakeKeyColours(read.colours);
-        StoreLightBlockInProfile();
-    }
+    TakeLightRead(read);
     // The profile's LED layer, step program and stored colours come with it.
     ApplyProfileLighting();
     RefreshPage();
     RestartLightingThread();
     FinishConnection();
-}
-
-void CQuorvaneKeyboardDevice::SyncFromDevice() {
-    if (reloadProfilePending_) {
-        reloadProfilePending_ = false;
-        LoadProfile();
-    }
-    SyncLightBlock();
-    ApplyProfileLighting();
-    RefreshPage();
 }
 
 // ---- profile ----

@@ -174,10 +174,15 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     int FetchDeviceMaps(ConnectionRead& read);
     int FetchLightBlock(uint8_t& slot, LightBlock& block);
     int FetchKeyColours(KeyColourBuffer& colours, size_t length, int block);
-    // The connection's reads in their order; modeMap, pageMode and slots are the UI
-    // thread's, taken before.
-    int FetchConnection(ConnectionRead& read, const std::vector<int>& modeMap, int pageMode,
-                        int slots);
+    // The reads of a connection (withMaps) or of a sync, in their order, on the worker;
+    // then take on the UI thread.
+    void QueueDeviceRead(bool withMaps, std::function<void(const ConnectionRead&)> take);
+    // modeMap, pageMode and slots are the UI thread's, taken before.
+    int FetchDeviceRead(ConnectionRead& read, bool withMaps, const std::vector<int>& modeMap,
+                        int pageMode, int slots);
+    // The light block read and what follows from it: settings taken over, the custom
+    // colours in mode 19, all of it stored in the profile.
+    void TakeLightRead(const ConnectionRead& read);
     // What follows from the reads (UI thread).
     void TakeDeviceMaps(const ConnectionRead& read);
     void TakeLightBlock(uint8_t slot, const LightBlock& block);

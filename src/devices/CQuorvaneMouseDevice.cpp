@@ -129,11 +129,10 @@ DpiScale CQuorvaneMouseDevice::Scale() const {
     return ScaleOfInfo(info_);
 }
 
-int CQuorvaneMouseDevice::ReadCurrentSettings(int* profileIndex) {
+int CQuorvaneMouseDevice::FetchCurrentSettings(MouseBlockImage& block) {
     commands_.SetSyncLighting(false);
     if (int r = DeviceReachable(commands_); r != CMD_OK) return r;
     uint8_t current = 0;
-    MouseBlockImage block{};
     if (int r = commands_.ReadParams(&current, 1, 0); r != CMD_OK) return r;
     if (int r = commands_.ReadParams(block.data(), block.size(),
                                      uint16_t(current * kMouseProfileStride));
@@ -141,7 +140,18 @@ int CQuorvaneMouseDevice::ReadCurrentSettings(int* profileIndex) {
         return r;
     block[mouse_byte::kValue] = current;
     block[mouse_byte::kCleared] = 0;
-    if (profileIndex != nullptr) *profileIndex = current;
+    return CMD_OK;
+}
+
+int CQuorvaneMouseDevice::ReadCurrentSettings(int* profileIndex) {
+    MouseBlockImage block{};
+    if (int r = FetchCurrentSettings(block); r != CMD_OK) return r;
+    if (profileIndex != nullptr) *profileIndex = block[mouse_byte::kValue];
+    TakeCurrentSettings(block);
+    return CMD_OK;
+}
+
+void CQuorvaneMouseDevice::TakeCurrentSettings(MouseBlockImage block) {
     const DecodedMouseBlock decoded = DecodeMouseBlock(block, ModeMap());
     block[mouse_byte::kMode] = decoded.light.selectItem;
     block_ = block;
@@ -164,7 +174,6 @@ int CQuorvaneMouseDevice::ReadCurrentSettings(int* profileIndex) {
     profile_.SetLightInfo(info);
     profile_.SetActiveDpiStage(decoded.currentStage);
     SaveProfile();
-    return CMD_OK;
 }
 
 // ---- writing ----
@@ -287,9 +296,22 @@ void CQuorvaneMouseDevice::OnConnected() {
 }
 
 void CQuorvaneMouseDevice::SyncFromDevice() {
-    if (!infoRead_) ReadDeviceInfo();
-    ReadCurrentSettings();
-    RefreshPage();
+    struct Read {
+        int infoResult = CMD_NO_REPLY;
+        InfoBlockRead info;
+        MouseBlockImage block{};
+    };
+    auto read = std::make_shared<Read>();
+    FetchThenTake(
+        [this, read, withInfo = !infoRead_] {
+            if (withInfo) read->infoResult = FetchDeviceInfo(read->info);
+            return FetchCurrentSettings(read->block);
+        },
+        [this, read](int result) {
+            if (read->infoResult == CMD_OK) TakeDeviceInfo(read->info);
+            if (result == CMD_OK) TakeCurrentSettings(read->block);
+            RefreshPage();
+        });
 }
 
 void CQuorvaneMouseDevice::ReadPowerStatus() {

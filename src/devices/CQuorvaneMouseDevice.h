@@ -189,6 +189,9 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
         std::array<uint8_t, kDeviceMapSize> keyMap{};
     };
     int FetchDeviceInfo(InfoBlockRead& read);
+    // The current profile's block, byte 0 its index: transport only.
+    int FetchCurrentSettings(MouseBlockImage& block);
+    void TakeCurrentSettings(MouseBlockImage block);
     void TakeDeviceInfo(const InfoBlockRead& read);
     // A read of the information block on the worker; then, when it was read, andThen.
     void QueueInfoRead(std::function<void()> andThen);

@@ -103,7 +103,8 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // transport is closed.
     virtual void OnConnected() {}
     // After a device notification or a link switch (UI thread): read the current
-    // settings again and refresh the page. Never from a reader thread.
+    // settings again (on the worker when writes are queued) and refresh the page.
+    // Never from a reader thread.
     virtual void SyncFromDevice() {}
     // The power poll (UI thread timer): read the power record and show it on the power
     // control. Keyboards and mice read only while their poll is not paused and the

@@ -196,17 +196,30 @@ void CVendorBlockDevice::OnConnected() {
 }
 
 void CVendorBlockDevice::SyncFromDevice() {
-    int profile = 0;
-    if (ReadCurrentSettings(profile) != CMD_OK) return;
-    profiles::CBasicProfiledata& data = ProfileData();
-    data.SetLightInfo(LightInfoOf(Light(), data.GetLightInfo()));
-    SaveProfile();
-    {
-        CriticalSectionLock lock(lightLock_);
-        preview_.Reset();
-    }
-    RefreshPage();
-    if (window_ != 0) ui::PostMessage(window_, kMsgDeviceProfile, static_cast<ui::WPARAM>(profile), 0);
+    struct Read {
+        VendorBlock wire{};
+        int profile = 0;
+    };
+    auto read = std::make_shared<Read>();
+    FetchThenTake(
+        [this, read] {
+            commands_.SetSyncLighting(false);
+            return ReadBlock(read->wire, read->profile);
+        },
+        [this, read](int result) {
+            if (result != CMD_OK) return;
+            TakeBlock(read->wire);
+            profiles::CBasicProfiledata& data = ProfileData();
+            data.SetLightInfo(LightInfoOf(Light(), data.GetLightInfo()));
+            SaveProfile();
+            {
+                CriticalSectionLock lock(lightLock_);
+                preview_.Reset();
+            }
+            RefreshPage();
+            if (window_ != 0)
+                ui::PostMessage(window_, kMsgDeviceProfile, ui::WPARAM(read->profile), 0);
+        });
 }
 
 void CVendorBlockDevice::LoadProfile() {

@@ -156,6 +156,25 @@ TEST_F(SilentDeviceTest, ConnectionReadsLeaveTheWindowFreeAndThePageSaysReadingU
     EXPECT_LT(longest, std::chrono::milliseconds(300));
 }
 
+TEST_F(SilentDeviceTest, AKeyboardBackFromSilenceIsReadAgainWithNothingOwedToIt) {
+    StartWithKeyboard();
+    keyboardSim->InjectFault({.kind = sim::FaultRule::NoReply, .times = -1});
+    ASSERT_TRUE(PumpUntil([&] { return !Entry()->AnsweringShown(); }));
+    EXPECT_FALSE(Kb()->WritePending());
+    // Meanwhile its colour was changed on the keyboard itself.
+    const std::array<uint8_t, 3> own{0x21, 0x43, 0x65};
+    sim::FirmwareOf(keyboardSim)->Store(sim::Area::Params, lb::kRed, own);
+    keyboardSim->ClearFaults();
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            const devices::LightParameters light = Kb()->Light();
+            return std::array<uint8_t, 3>{light.red, light.green, light.blue} == own;
+        },
+        5000));
+    EXPECT_TRUE(Entry()->AnsweringShown());
+    EXPECT_EQ(Kb()->Profile().GetLightInfo().red, own[0]);
+}
+
 TEST_F(SilentDeviceTest, PowerPollsOfASilentKeyboardNeverHoldUpTheWindow) {
     StartWithKeyboard();
     keyboardSim->InjectFault({.kind = sim::FaultRule::NoReply, .times = -1});

@@ -46,6 +46,9 @@ class DownloaderTest : public ::testing::Test {
         released = true;
         SetHttpDefaults(HttpSettings{});
     }
+    // What the server hands out comes before it: its threads start with it.
+    std::string blob = Blob();
+    std::atomic<bool> released{false};
     std::unique_ptr<LocalServer> server = LocalServer::Http([this](httplib::Server& s) {
         s.Get("/r40.bin", [this](const httplib::Request&, httplib::Response& response) {
             response.set_content(blob, "application/octet-stream");
@@ -66,9 +69,7 @@ class DownloaderTest : public ::testing::Test {
         return "http://127.0.0.1:" + std::to_string(server->Port()) + "/" + file;
     }
 
-    std::string blob = Blob();
     std::string digest;
-    std::atomic<bool> released{false};
     vivori::testing::TempFolder temp;
     fs::path folder = temp.Path() / "UpdateData";
 };
