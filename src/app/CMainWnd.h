@@ -168,9 +168,13 @@ class CMainWnd : public ui::WindowImplBase, public devices::IDeviceHost {
     // Writes the macros the keys play and the key table from one plan (the table only
     // once its macros are written), and tells the user what did not reach the device:
     // in the macro editor's hint line when `panel` is given, else in a message. A
-    // device that did not answer and macros too large are always messages.
-    devices::KeysAndMacrosResult WriteMacrosAndKeys(devices::CQuorvaneUSBDevice& device,
-                                                    panels::CMacroControlUI* panel = nullptr);
+    // device that did not answer and macros too large are always messages. The write
+    // runs on the device's thread; then (UI thread) gets its result after the telling.
+    void WriteMacrosAndKeys(
+        devices::CQuorvaneUSBDevice& device, panels::CMacroControlUI* panel = nullptr,
+        std::function<void(const devices::KeysAndMacrosResult&)> then = {});
+    void TellKeysAndMacros(devices::CQuorvaneUSBDevice& device, panels::CMacroControlUI* panel,
+                           const devices::KeysAndMacrosResult& written);
     // A message box with the language text of `key` (and a detail line): 1 on confirm.
     int Ask(std::string_view key, bool withCancel = false, std::string_view detail = {});
     // Names a file that was found damaged and left as it is; nothing for an empty path.

@@ -190,19 +190,21 @@ int CQuorvaneKeyboardDevice::WriteKeyTable(int block,
     return SendKeyTable(commands_, keyMap_, slotCount_, plan, block);
 }
 
-KeysAndMacrosResult CQuorvaneKeyboardDevice::WriteKeysAndMacros() {
-    KeysAndMacrosResult out = SendKeysAndMacros(
-        commands_, DataFolder(),
-        {.keys = keys_,
-         .locations = locations_,
-         .slotCount = slotCount_,
-         .keyMap = keyMap_,
-         .macroCapacity =
-             infoRead_ ? std::optional(size_t(info_[kInfoMacroUnits]) * 128) : std::nullopt});
-    unplacedKeys_ = out.unplacedKeys;
+std::optional<KeysAndMacrosJob> CQuorvaneKeyboardDevice::KeysAndMacrosJobOf() {
+    return KeysAndMacrosJob{
+        .keys = keys_,
+        .locations = locations_,
+        .slotCount = slotCount_,
+        .keyMap = {keyMap_.begin(), keyMap_.end()},
+        .macroCapacity =
+            infoRead_ ? std::optional(size_t(info_[kInfoMacroUnits]) * 128) : std::nullopt,
+        .deviceFolder = DataFolder()};
+}
+
+void CQuorvaneKeyboardDevice::AfterKeysAndMacros(const KeysAndMacrosResult& written) {
+    unplacedKeys_ = written.unplacedKeys;
     for (int key : unplacedKeys_)
         DebugPrintf("key %d has an assignment but no slot on this keyboard: not written\n", key);
-    return out;
 }
 
 macros::MacroUploadResult CQuorvaneKeyboardDevice::WriteMacroList(

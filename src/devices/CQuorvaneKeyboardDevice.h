@@ -64,7 +64,6 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
     macros::MacroUploadResult WriteUsedMacros() override {
         return WriteMacroList(CollectUsedMacros());
     }
-    KeysAndMacrosResult WriteKeysAndMacros() override;
     int WriteSettings() override { return WriteSettings(0, 0); }
     int WriteTemporaryLight(const LightParameters& light) override;
     void LoadNameLists() override;
@@ -155,6 +154,8 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice {
 
   protected:
     profiles::CBasicProfiledata* LightProfile() override { return &profile_; }
+    std::optional<KeysAndMacrosJob> KeysAndMacrosJobOf() override;
+    void AfterKeysAndMacros(const KeysAndMacrosResult& written) override;
 
   private:
     // What the connection reads, fetched on the worker and taken on the UI thread.

@@ -202,18 +202,17 @@ int CQuorvaneMouseDevice::WriteKeyTable(const std::vector<profiles::KeyListEntry
     return SendKeyTable(commands_, keyMap_, slotCount_, plan);
 }
 
-KeysAndMacrosResult CQuorvaneMouseDevice::WriteKeysAndMacros() {
-    const KeyLocations locations = ButtonLocations();
+std::optional<KeysAndMacrosJob> CQuorvaneMouseDevice::KeysAndMacrosJobOf() {
     // The mouse sends no image while no button plays a macro.
-    return SendKeysAndMacros(
-        commands_, DataFolder(),
-        {.keys = keys_,
-         .locations = locations,
-         .slotCount = slotCount_,
-         .keyMap = keyMap_,
-         .macroCapacity =
-             infoRead_ ? std::optional(size_t(info_[kInfoMacroUnits]) * 128) : std::nullopt,
-         .sendEmptyImage = false});
+    return KeysAndMacrosJob{
+        .keys = keys_,
+        .locations = ButtonLocations(),
+        .slotCount = slotCount_,
+        .keyMap = {keyMap_.begin(), keyMap_.end()},
+        .macroCapacity =
+            infoRead_ ? std::optional(size_t(info_[kInfoMacroUnits]) * 128) : std::nullopt,
+        .sendEmptyImage = false,
+        .deviceFolder = DataFolder()};
 }
 
 macros::MacroUploadResult CQuorvaneMouseDevice::WriteMacroList(
@@ -237,6 +236,17 @@ int CQuorvaneMouseDevice::WriteMacros() {
 macros::MacroUploadResult CQuorvaneMouseDevice::WriteShootData() {
     return macros::UploadRecoil(commands_,
                                 macros::ReadRecoilPatterns(DataFolder(), DefaultDataFolder()));
+}
+
+void CQuorvaneMouseDevice::QueueShootData(
+    std::function<void(const macros::MacroUploadResult&)> done) {
+    auto written = std::make_shared<macros::MacroUploadResult>();
+    FetchThenTake(
+        [this, written, folder = DataFolder(), defaults = DefaultDataFolder()] {
+            *written = macros::UploadRecoil(commands_, macros::ReadRecoilPatterns(folder, defaults));
+            return written->result;
+        },
+        [written, done = std::move(done)](int) { done(*written); });
 }
 
 int CQuorvaneMouseDevice::WriteSettings() {

@@ -77,7 +77,6 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     int WriteKeyTable() override { return WriteKeyTableFromProfile(); }
     int WriteKeyTableFromProfile() override { return WriteKeyTable(keys_); }
     int WriteMacros() override;
-    KeysAndMacrosResult WriteKeysAndMacros() override;
     int WriteSettings() override;
     int WriteTemporaryLight(const LightParameters& light) override;
     void LoadNameLists() override;
@@ -114,6 +113,8 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
     macros::MacroUploadResult WriteMacroList(const std::vector<int>& macroNumbers) override;
     // The four recoil patterns as the mouse's recoil image.
     macros::MacroUploadResult WriteShootData();
+    // The same on the mouse's worker when writes are queued; done on the UI thread.
+    void QueueShootData(std::function<void(const macros::MacroUploadResult&)> done);
     // The 66-byte block of profile `profile` at profile x 128.
     int WriteSettings(int profile, int value, int flag, int screenWidth, int screenHeight);
 
@@ -181,6 +182,7 @@ class CQuorvaneMouseDevice : public CQuorvaneUSBDevice {
 
   protected:
     profiles::CBasicProfiledata* LightProfile() override { return &profile_; }
+    std::optional<KeysAndMacrosJob> KeysAndMacrosJobOf() override;
 
   private:
     // The information block and key map, fetched on the worker, taken on the UI thread.

@@ -398,6 +398,32 @@ void CQuorvaneUSBDevice::FetchThenTake(std::function<int()> fetch,
     });
 }
 
+KeysAndMacrosResult CQuorvaneUSBDevice::WriteKeysAndMacros() {
+    const std::optional<KeysAndMacrosJob> job = KeysAndMacrosJobOf();
+    if (!job) return {};
+    const KeysAndMacrosResult written = job->Send(commands_);
+    AfterKeysAndMacros(written);
+    return written;
+}
+
+void CQuorvaneUSBDevice::QueueKeysAndMacros(std::function<void(const KeysAndMacrosResult&)> done) {
+    std::optional<KeysAndMacrosJob> job = KeysAndMacrosJobOf();
+    if (!job) {
+        done({});
+        return;
+    }
+    auto written = std::make_shared<KeysAndMacrosResult>();
+    FetchThenTake(
+        [this, written, job = std::move(*job)] {
+            *written = job.Send(commands_);
+            return written->Result();
+        },
+        [this, written, done = std::move(done)](int) {
+            AfterKeysAndMacros(*written);
+            done(*written);
+        });
+}
+
 void CQuorvaneUSBDevice::ShowReading(bool reading) {
     reading_ = reading;
     // The page shows what the device holds only once it is read: until then a click

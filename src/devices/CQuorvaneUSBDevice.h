@@ -5,8 +5,8 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <filesystem>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -133,7 +133,10 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // The macros the keys play and the key table that numbers them, from one plan in
     // one run (the key table only once its macros are on the device). Every path the
     // user takes writes them this way, so the two the device holds belong together.
-    virtual KeysAndMacrosResult WriteKeysAndMacros() { return {}; }
+    KeysAndMacrosResult WriteKeysAndMacros();
+    // The same on the device's worker when writes are queued (else here); done gets the
+    // result on the UI thread. Nothing comes back when the device leaves meanwhile.
+    void QueueKeysAndMacros(std::function<void(const KeysAndMacrosResult&)> done);
     virtual int WriteSettings() { return 0; }
     // After another profile was selected or the profile was reset: what the profile
     // holds beyond the settings the device's own writes carry (the headset's audio).
@@ -376,6 +379,10 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // The end of a connection, after its reads and the profile (UI thread): the page
     // takes input again, and what a failed write left pending goes out.
     void FinishConnection();
+    // What the key table and macro write of this kind sends; none for kinds without keys.
+    virtual std::optional<KeysAndMacrosJob> KeysAndMacrosJobOf() { return std::nullopt; }
+    // After that write, on the UI thread.
+    virtual void AfterKeysAndMacros(const KeysAndMacrosResult&) {}
     // What a device that answers again is given: its settings from the profile.
     virtual void WritePendingState() { WriteSettings(); }
     // The profile whose "LightInfo" the light parameters are kept in; null for a kind

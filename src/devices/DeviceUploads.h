@@ -70,4 +70,25 @@ KeysAndMacrosResult SendKeysAndMacros(CommandTransport& transport,
                                       const std::filesystem::path& deviceFolder,
                                       const KeyTableTarget& target);
 
+// The same write with everything it needs owned, so it can run on another thread.
+struct KeysAndMacrosJob {
+    std::vector<profiles::KeyListEntry> keys;
+    KeyLocations locations;
+    int slotCount = 0;
+    std::vector<uint8_t> keyMap;
+    std::optional<size_t> macroCapacity;
+    bool sendEmptyImage = true;
+    std::filesystem::path deviceFolder;
+
+    KeysAndMacrosResult Send(CommandTransport& transport) const {
+        return SendKeysAndMacros(transport, deviceFolder,
+                                 {.keys = keys,
+                                  .locations = locations,
+                                  .slotCount = slotCount,
+                                  .keyMap = keyMap,
+                                  .macroCapacity = macroCapacity,
+                                  .sendEmptyImage = sendEmptyImage});
+    }
+};
+
 }  // namespace vivori::devices

@@ -346,6 +346,42 @@ TEST_F(MacroKeyTableTest, DeletionNamesOtherProfilesOnlyWhenTheirKeysPlayTheMacr
     EXPECT_EQ(Library().List().size(), 2u);
 }
 
+// As the program runs, uploads go to the device's own thread: a device that stops
+// answering holds up no click, and what happened is told once the upload has ended.
+TEST_F(MacroKeyTableTest, UploadsToADeviceThatStoppedAnsweringLeaveTheWindowFreeAndAreToldAfter) {
+    queueDeviceWrites = true;
+    StartWith("keyboard");
+    AddMacro(0x04);
+    Assign(kF1, 0);
+    Editor()->SelectMacro(0);
+    Press("macro_btn_save");
+    ASSERT_TRUE(PumpUntil([&] { return Hint() == Text("macro_uploaded_text"); }));
+    EXPECT_EQ(Disagree(), std::vector<std::string>{});
+
+    firmware->InjectFault({.kind = sim::FaultRule::NoReply, .times = -1});
+    const auto start = std::chrono::steady_clock::now();
+    Press("macro_btn_save");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+    EXPECT_EQ(Hint(), Text("setting_progress_text"));
+    ASSERT_TRUE(PumpUntil([&] { return Hint() != Text("setting_progress_text"); }, 8000));
+    EXPECT_EQ(Hint(), Text("macro_upload_failed_text"));
+    firmware->ClearFaults();
+}
+
+TEST_F(MacroKeyTableTest, RecoilSaveToASilentMouseIsToldWhenItsThreadGivesUp) {
+    queueDeviceWrites = true;
+    StartWith("mouse");
+    Device()->ShowTip(5);
+    firmware->InjectFault({.kind = sim::FaultRule::NoReply, .times = -1});
+    const auto start = std::chrono::steady_clock::now();
+    Click("shootdate_save_btn");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+    EXPECT_EQ(Window().LastMessageText(), "");
+    ASSERT_TRUE(PumpUntil([&] { return !Window().LastMessageText().empty(); }, 8000));
+    EXPECT_EQ(Window().LastMessageText(), "shoot_save_failed_text");
+    firmware->ClearFaults();
+}
+
 TEST_F(MacroKeyTableTest, RecoilSaveSaysWhetherThePatternsReachedTheMouse) {
     StartWith("mouse");
     Device()->ShowTip(5);

@@ -74,13 +74,14 @@ void CMainWnd::BindKeyHandlers() {
         auto [device, panel] = current();
         if (device == nullptr) return;
         // Macros too large stop here; otherwise the profile is saved whatever the device did.
-        const devices::KeysAndMacrosResult written = WriteMacrosAndKeys(*device);
-        if (written.macros.eventsTooMany > 0) return;
-        device->SaveProfile();
-        // A failure has been told by a message; only what arrived is confirmed.
-        if (written.Result() == CMD_OK && written.macroListProblem.empty() &&
-            device->Commands().IsOpen())
-            NoteWritten(*device);
+        WriteMacrosAndKeys(*device, nullptr, [this, device](const devices::KeysAndMacrosResult& written) {
+            if (written.macros.eventsTooMany > 0) return;
+            device->SaveProfile();
+            // A failure has been told by a message; only what arrived is confirmed.
+            if (written.Result() == CMD_OK && written.macroListProblem.empty() &&
+                device->Commands().IsOpen())
+                NoteWritten(*device);
+        });
     };
     handlers_["KeyButtonClicked"] = [this, current](TNotifyUI&, int index) {
         auto [device, panel] = current();

@@ -140,9 +140,19 @@ void CMainWnd::StopMacroRecording(bool save) {
     panel->LoadMacroList();
 }
 
-devices::KeysAndMacrosResult CMainWnd::WriteMacrosAndKeys(devices::CQuorvaneUSBDevice& device,
-                                                          CMacroControlUI* panel) {
-    const devices::KeysAndMacrosResult written = device.WriteKeysAndMacros();
+void CMainWnd::WriteMacrosAndKeys(devices::CQuorvaneUSBDevice& device, CMacroControlUI* panel,
+                                  std::function<void(const devices::KeysAndMacrosResult&)> then) {
+    // The upload runs on the device's own thread; the editor says so until it ends.
+    if (panel != nullptr) panel->ShowNote("setting_progress_text");
+    device.QueueKeysAndMacros([this, &device, panel, then = std::move(then)](
+                                  const devices::KeysAndMacrosResult& written) {
+        TellKeysAndMacros(device, panel, written);
+        if (then) then(written);
+    });
+}
+
+void CMainWnd::TellKeysAndMacros(devices::CQuorvaneUSBDevice& device, CMacroControlUI* panel,
+                                 const devices::KeysAndMacrosResult& written) {
     auto tell = [&](std::string_view key, const std::string& detail = {}) {
         if (panel != nullptr) {
             std::string text = CResourceManager::GetInstance().ResolveText(key);
@@ -171,7 +181,6 @@ devices::KeysAndMacrosResult CMainWnd::WriteMacrosAndKeys(devices::CQuorvaneUSBD
     } else if (panel != nullptr) {
         panel->ShowNote("macro_uploaded_text");
     }
-    return written;
 }
 
 void CMainWnd::SaveMacroAndUpload() {

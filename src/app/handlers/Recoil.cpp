@@ -70,15 +70,16 @@ void CMainWnd::BindRecoilHandlers() {
         } else if (ui::EqualNoCase(name, "shootdate_save_btn")) {
             CQuorvaneMouseDevice* mouse = MouseOf(msg);
             if (mouse == nullptr) return;
-            const macros::MacroUploadResult result = mouse->WriteShootData();
-            if (result.eventsTooMany > 0)
-                ShowMessageText("shoot_too_long_text", result.eventsTooMany);
-            else if (result.linkDown)
-                ShowMessageText("message_text_7");
-            else if (result.result != CMD_OK)  // the mouse is away, or a command failed
-                ShowMessageText("shoot_save_failed_text");
-            else
-                NoteWritten(*mouse);
+            mouse->QueueShootData([this, mouse](const macros::MacroUploadResult& result) {
+                if (result.eventsTooMany > 0)
+                    ShowMessageText("shoot_too_long_text", result.eventsTooMany);
+                else if (result.linkDown)
+                    ShowMessageText("message_text_7");
+                else if (result.result != CMD_OK)  // the mouse is away, or a command failed
+                    ShowMessageText("shoot_save_failed_text");
+                else
+                    NoteWritten(*mouse);
+            });
         }
     };
     handlers_["RecoilWeapon"] = [](TNotifyUI& msg, int index) {
