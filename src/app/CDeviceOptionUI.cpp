@@ -5,6 +5,7 @@
 #include "devices/CQuorvaneUSBDevice.h"
 #include "devices/DeviceMessages.h"
 #include "platform/Debug.h"
+#include "platform/Time.h"
 #include "ui/core/CContainerUI.h"
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/core/IRender.h"
@@ -116,8 +117,12 @@ void CDeviceOptionUI::OnConnectTimer() {
         SetTimer(kConnectTimer, kConnectMs);
         return;
     }
-    if (OnReceiver()) {
-        if (!device_->IsWirelessOnline()) {
+    if (!OnReceiver()) {
+        Connect();
+        return;
+    }
+    const bool checking = CheckLink([this](bool online) {
+        if (!online) {
             // The main window hides the entry: it must still see it shown and selected
             // to hand the selection to another device.
             if (IsShown()) SendReachable(false);
@@ -125,7 +130,29 @@ void CDeviceOptionUI::OnConnectTimer() {
             return;
         }
         SendReachable(true);
-    }
+        Connect();
+    });
+    if (!checking) SetTimer(kConnectTimer, kConnectRetryMs);
+}
+
+bool CDeviceOptionUI::CheckLink(std::function<void(bool)> then) {
+    // One check at a time; one whose answer never came (the device left and its
+    // worker dropped it) no longer counts after a while.
+    const uint32_t now = GetTickCount();
+    if (linkCheckQueued_ && now - linkCheckSince_ < kLinkCheckStaleMs) return false;
+    linkCheckQueued_ = true;
+    linkCheckSince_ = now;
+    // The exchange runs on the device's thread; the entry may be gone when it ends.
+    device_->QueueLinkCheck([this, alive = std::weak_ptr<int>(alive_),
+                             then = std::move(then)](bool online) {
+        if (alive.expired()) return;
+        linkCheckQueued_ = false;
+        then(online);
+    });
+    return true;
+}
+
+void CDeviceOptionUI::Connect() {
     // The reads run on the device's worker; the page says "reading…" until they end,
     // and then what a failed write left pending goes out.
     device_->OnConnected();
@@ -158,8 +185,12 @@ void CDeviceOptionUI::OnPowerTimer() {
 }
 
 void CDeviceOptionUI::OnLinkWatchTimer() {
-    if (OnReceiver()) {
-        if (device_->IsWirelessOnline()) {
+    if (!OnReceiver()) {
+        if (IsOpen()) DebugOutput("2.4gcesvdfherhue  12312423");
+        return;
+    }
+    const bool checking = CheckLink([this](bool online) {
+        if (online) {
             if (!IsShown()) {
                 SendReachable(true);
                 if (device_->PowerDisplay()) device_->ReadPowerStatus();
@@ -169,10 +200,9 @@ void CDeviceOptionUI::OnLinkWatchTimer() {
             SendReachable(false);
             DebugOutput("2.4gcesvdfherhue");
         }
-        StartLinkWatch(kLinkWatchMs);
-    } else if (IsOpen()) {
-        DebugOutput("2.4gcesvdfherhue  12312423");
-    }
+        if (OnReceiver()) StartLinkWatch(kLinkWatchMs);
+    });
+    if (!checking) StartLinkWatch(kLinkWatchMs);
 }
 
 void CDeviceOptionUI::StartConnectTimer(unsigned elapseMs) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "ui/core/CHorizontalLayoutUI.h"
@@ -99,6 +102,15 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     void OnWindowShown();
 
   private:
+    // The receiver's link check on the device's thread, then `then` here; false when
+    // one is under way already (nothing queued).
+    bool CheckLink(std::function<void(bool)> then);
+    // The device answers: its reads, timers and link watch start.
+    void Connect();
+    static constexpr uint32_t kLinkCheckStaleMs = 10000;
+    bool linkCheckQueued_ = false;
+    uint32_t linkCheckSince_ = 0;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // its end tells queued checks
     // The name, or that the device does not answer, under the icon.
     void ShowName();
     ui::COptionUI* Option(std::string_view name) const;

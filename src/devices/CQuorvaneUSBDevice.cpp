@@ -424,6 +424,11 @@ void CQuorvaneUSBDevice::QueueKeysAndMacros(std::function<void(const KeysAndMacr
         });
 }
 
+void CQuorvaneUSBDevice::QueueLinkCheck(std::function<void(bool)> done) {
+    FetchThenTake([this] { return IsWirelessOnline() ? int(CMD_OK) : int(CMD_LINK_DOWN); },
+                  [done = std::move(done)](int result) { done(result == CMD_OK); });
+}
+
 void CQuorvaneUSBDevice::ShowReading(bool reading) {
     reading_ = reading;
     // The page shows what the device holds only once it is read: until then a click

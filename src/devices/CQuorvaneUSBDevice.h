@@ -112,6 +112,9 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     virtual void ReadPowerStatus();
     // Receiver link check: true when open, on the receiver and the device answers.
     virtual bool IsWirelessOnline();
+    // The same on the worker when writes are queued (else here); done(online) on the
+    // UI thread.
+    void QueueLinkCheck(std::function<void(bool)> done);
     // Read the current profile into the device object; no device I/O.
     virtual void LoadProfile() {}
     // Show the device object's state on the page (UI thread); no device I/O.

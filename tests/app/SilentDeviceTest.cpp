@@ -175,6 +175,20 @@ TEST_F(SilentDeviceTest, AKeyboardBackFromSilenceIsReadAgainWithNothingOwedToIt)
     EXPECT_EQ(Kb()->Profile().GetLightInfo().red, own[0]);
 }
 
+TEST_F(SilentDeviceTest, TheReceiversLinkChecksRunOnTheKeyboardsThreadAndFollowItAwayAndBack) {
+    queueDeviceWrites = true;
+    makeKeyboard = [this] { return new devices::CQuorvaneKeyboardDevice(bus); };
+    Start();
+    keyboardSim = Plug("keyboard-receiver");
+    ASSERT_TRUE(PumpUntil(
+        [&] { return Kb() && Kb()->Commands().IsOpen() && !Kb()->Reading() && Entry()->IsShown(); },
+        5000));
+    keyboardSim->SetDeviceAway(true);
+    ASSERT_TRUE(PumpUntil([&] { return !Entry()->IsShown(); }, 8000));
+    keyboardSim->SetDeviceAway(false);
+    ASSERT_TRUE(PumpUntil([&] { return Entry()->IsShown(); }, 8000));
+}
+
 TEST_F(SilentDeviceTest, PowerPollsOfASilentKeyboardNeverHoldUpTheWindow) {
     StartWithKeyboard();
     keyboardSim->InjectFault({.kind = sim::FaultRule::NoReply, .times = -1});
