@@ -429,15 +429,18 @@ void CQuorvaneUSBDevice::QueueLinkCheck(std::function<void(bool)> done) {
                   [done = std::move(done)](int result) { done(result == CMD_OK); });
 }
 
+IPowerDisplay* CQuorvaneUSBDevice::PowerDisplayOfPage() const {
+    return powerPanel_ != nullptr
+               ? static_cast<IPowerDisplay*>(powerPanel_->GetInterface(kPowerDisplay))
+               : nullptr;
+}
+
 void CQuorvaneUSBDevice::ShowReading(bool reading) {
     reading_ = reading;
     // The page shows what the device holds only once it is read: until then a click
     // would change settings the reads are about to replace.
     SetEnabled(!reading);
-    if (powerPanel_ != nullptr)
-        if (auto* display =
-                static_cast<IPowerDisplay*>(powerPanel_->GetInterface(kPowerDisplay)))
-            display->ShowReading(reading);
+    if (IPowerDisplay* display = PowerDisplayOfPage()) display->ShowReading(reading);
     if (window_ != 0)
         ui::PostMessage(window_, kMsgDeviceReading, ui::WPARAM(selectorValue_), reading ? 1 : 0);
 }
@@ -490,10 +493,7 @@ void CQuorvaneUSBDevice::ShowAnswering() {
     const bool answering = commands_.Answering();
     if (answering == shownAnswering_) return;
     shownAnswering_ = answering;
-    if (powerPanel_ != nullptr)
-        if (auto* display =
-                static_cast<IPowerDisplay*>(powerPanel_->GetInterface(kPowerDisplay)))
-            display->ShowAnswering(answering);
+    if (IPowerDisplay* display = PowerDisplayOfPage()) display->ShowAnswering(answering);
     if (window_ != 0)
         ui::PostMessage(window_, kMsgDeviceAnswering, ui::WPARAM(selectorValue_), answering ? 1 : 0);
 }
@@ -542,9 +542,7 @@ void CQuorvaneUSBDevice::ApplyPowerRead(int result, const devices::PowerRecord& 
         }
     }
     devices::PowerRecord record = read;
-    auto* display = powerPanel_ != nullptr
-                        ? static_cast<IPowerDisplay*>(powerPanel_->GetInterface(kPowerDisplay))
-                        : nullptr;
+    IPowerDisplay* display = PowerDisplayOfPage();
     if (result != CMD_OK) {
         // A figure from before would be a guess: the display and the tray drop it.
         const bool had = hasPowerRecord_;

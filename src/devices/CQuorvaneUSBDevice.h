@@ -379,6 +379,8 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     void FetchThenTake(std::function<int()> fetch, std::function<void(int)> take);
     // While the connection's reads are under way (UI thread).
     void ShowReading(bool reading);
+    // The page's power display; null before the page is built.
+    IPowerDisplay* PowerDisplayOfPage() const;
     // The end of a connection, after its reads and the profile (UI thread): the page
     // takes input again, and what a failed write left pending goes out.
     void FinishConnection();
