@@ -395,7 +395,7 @@ void CQuorvaneUSBDevice::FetchThenTake(std::function<int()> fetch,
             });
         }
         workerWindow_.Post(kMsgFetched, 0);
-    });
+    }, true);
 }
 
 KeysAndMacrosResult CQuorvaneUSBDevice::WriteKeysAndMacros() {

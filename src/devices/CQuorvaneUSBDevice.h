@@ -375,7 +375,8 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     int QueueExchange(std::function<int()> exchange);
     // Reads the same way, and take runs on the UI thread with fetch's result once fetch
     // is done (at once when writes are not queued). fetch may touch only the transport
-    // and what it captured. Dropped with the worker's queue when the device leaves.
+    // and what it captured. A failed write dropping what was queued behind it keeps
+    // reads; a take for a connection the device has since left is not run.
     void FetchThenTake(std::function<int()> fetch, std::function<void(int)> take);
     // While the connection's reads are under way (UI thread).
     void ShowReading(bool reading);

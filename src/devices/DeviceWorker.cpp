@@ -4,20 +4,22 @@
 
 namespace vivori::devices {
 
-void DeviceWorker::Queue(Job job) {
+void DeviceWorker::Queue(Job job, bool keep) {
     std::lock_guard lock(mutex_);
     if (stopping_) return;
-    jobs_.push_back(std::move(job));
+    jobs_.push_back({std::move(job), keep});
     if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
     wake_.notify_one();
 }
 
 void DeviceWorker::DropQueued() {
-    std::deque<Job> dropped;
+    std::deque<Queued> dropped;
     {
         std::lock_guard lock(mutex_);
         dropped.swap(jobs_);
-        if (!running_) idle_.notify_all();
+        for (Queued& queued : dropped)
+            if (queued.keep) jobs_.push_back(std::move(queued));
+        if (jobs_.empty() && !running_) idle_.notify_all();
     }
     // The jobs' captures are released outside the lock.
 }
@@ -35,7 +37,7 @@ bool DeviceWorker::Idle() {
 
 void DeviceWorker::Stop() {
     std::thread thread;
-    std::deque<Job> dropped;
+    std::deque<Queued> dropped;
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
@@ -51,7 +53,7 @@ void DeviceWorker::Run() {
     for (;;) {
         wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
         if (stopping_) break;
-        Job job = std::move(jobs_.front());
+        Job job = std::move(jobs_.front().job);
         jobs_.pop_front();
         running_ = true;
         lock.unlock();

@@ -20,9 +20,11 @@ class DeviceWorker {
     DeviceWorker& operator=(const DeviceWorker&) = delete;
 
     // Runs the job after those queued before it. The thread starts with the first job.
-    // After Stop, jobs are dropped.
-    void Queue(Job job);
-    // Drops the jobs not yet started; the running one finishes.
+    // After Stop, jobs are dropped. A job queued to keep survives DropQueued (a read
+    // whose answer someone waits for: it fails fast on a silent device anyway).
+    void Queue(Job job, bool keep = false);
+    // Drops the jobs not yet started, except those queued to keep; the running one
+    // finishes.
     void DropQueued();
     // Waits until nothing is queued or running (or the time is up); true when idle.
     bool WaitIdle(int timeoutMs);
@@ -37,7 +39,11 @@ class DeviceWorker {
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable idle_;
-    std::deque<Job> jobs_;
+    struct Queued {
+        Job job;
+        bool keep = false;
+    };
+    std::deque<Queued> jobs_;
     std::thread thread_;
     bool running_ = false;  // a job is running
     bool stopping_ = false;

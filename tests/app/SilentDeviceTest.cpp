@@ -189,6 +189,20 @@ TEST_F(SilentDeviceTest, TheReceiversLinkChecksRunOnTheKeyboardsThreadAndFollowI
     ASSERT_TRUE(PumpUntil([&] { return Entry()->IsShown(); }, 8000));
 }
 
+TEST_F(SilentDeviceTest, ConnectionReadsQueuedBehindAWriteThatFailsStillEndTheReading) {
+    StartWithKeyboard();
+    keyboardSim->InjectFault({.kind = sim::FaultRule::NoReply, .times = -1});
+    // A write the keyboard leaves unanswered, and a connection's reads queued behind
+    // it: the failure drops the writes behind it, never the reads.
+    ClickPreset(3);
+    Kb()->OnConnected();
+    EXPECT_TRUE(Kb()->Reading());
+    ASSERT_TRUE(PumpUntil([&] { return !Kb()->Reading(); }, 8000));
+    EXPECT_TRUE(Kb()->IsEnabled());
+    EXPECT_TRUE(PumpUntil([&] { return !Entry()->AnsweringShown(); }));
+    EXPECT_FALSE(Entry()->ReadingShown());
+}
+
 TEST_F(SilentDeviceTest, PowerPollsOfASilentKeyboardNeverHoldUpTheWindow) {
     StartWithKeyboard();
     keyboardSim->InjectFault({.kind = sim::FaultRule::NoReply, .times = -1});

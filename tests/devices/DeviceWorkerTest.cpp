@@ -25,11 +25,15 @@ TEST(DeviceWorkerTest, RunsJobsInOrderDropsTheQueueAndStopsCleanly) {
     std::atomic<int> later{0};
     worker.Queue([released] { released.wait(); });
     for (int i = 0; i < 5; ++i) worker.Queue([&later] { ++later; });
+    // A read someone waits for is kept, in its place.
+    std::atomic<int> kept{0};
+    worker.Queue([&] { kept = later + 1; }, true);
     EXPECT_FALSE(worker.Idle());
     worker.DropQueued();
     release.set_value();
     ASSERT_TRUE(worker.WaitIdle(2000));
     EXPECT_EQ(later.load(), 0);
+    EXPECT_EQ(kept.load(), 1);
 
     worker.Queue([&later] { ++later; });
     ASSERT_TRUE(worker.WaitIdle(2000));
