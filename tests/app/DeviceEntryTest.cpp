@@ -8,6 +8,7 @@
 #include "controls/CDeviceKeyButtonUI.h"
 #include "controls/CSelectPanelUI.h"
 #include "devices/CQuorvaneKeyboardDevice.h"
+#include "panels/CLightControlUI.h"
 #include "ui/core/CPaintManagerUI.h"
 #include "ui/qt/OffscreenSurface.h"
 
@@ -204,6 +205,9 @@ TEST_F(DeviceEntryTest, KeyboardPageShowsEachKeysLightInItsTintedColour) {
     ui::CPaintManagerUI& manager = Window().PaintManager();
     // The page shows once the device has attached and its entry is selected.
     ASSERT_TRUE(PumpUntil([&] { return Key("light_0")->IsVisible(); }, 5000));
+    // Connected and read, so the picture is the page as a user sees it.
+    ASSERT_TRUE(PumpUntil(
+        [&] { return !Device()->Reading() && Device()->LightPanel()->GetMode() >= 0; }, 5000));
     manager.LayoutIfNeeded();
     auto light = [&](std::string_view name) {
         return static_cast<devices::IDeviceKeyButton*>(
