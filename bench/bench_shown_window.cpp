@@ -47,6 +47,10 @@ constexpr int kMouseEntry[2] = {211, 35};
 constexpr int kKeyboardEntry[2] = {297, 35};
 constexpr int kPadEntry[2] = {383, 35};
 constexpr int kCloseButton[2] = {973, 36};
+// An empty part of every page, where the pointer rests while a page is measured: a
+// user looks at the page with the pointer over the window, which runs the preview at
+// the screen's rate.
+constexpr int kRestingPlace[2] = {860, 600};
 
 std::string Run(const std::string& command) {
     std::string output;
@@ -117,7 +121,8 @@ bool MeasureOnScreen(const std::string& program, Figures& figures) {
     std::sscanf(geometry.c_str() + geometry.find("X="), "X=%d\nY=%d", &x, &y);
     auto click = [&](const int at[2]) {
         Run("xdotool mousemove " + std::to_string(x + at[0]) + " " + std::to_string(y + at[1]) +
-            " click 1 sleep 0.2 mousemove 1279 799");
+            " click 1 sleep 0.2 mousemove " + std::to_string(x + kRestingPlace[0]) + " " +
+            std::to_string(y + kRestingPlace[1]));
     };
     // One click, two seconds to settle, then the CPU of what it shows.
     auto measure = [&](const int at[2], const char* name) {

@@ -16,6 +16,9 @@ class CDeviceKeyButtonUI : public ui::CButtonUI, public devices::IDeviceKeyButto
     static constexpr std::uint32_t kInitialTint = 255;
     static constexpr int kInitialLevel = 200;
 
+    // Its light changes at the preview's rate over a still picture.
+    CDeviceKeyButtonUI() { SetLively(true); }
+
     std::string_view GetClass() const override { return "DeviceKeyButton"; }
     void* GetInterface(std::string_view name) override;
     void DoEvent(ui::TEventUI& event) override;

@@ -225,12 +225,15 @@ void CContainerUI::DoPaint(IRender& render, const UiRect& paintRect) {
         for (CControlUI* item : items_) {
             if (!item->IsVisible() || item->IsFloat()) continue;
             if (item->GetPos().Intersect(client).IsEmpty()) continue;
+            if (manager_ != nullptr && manager_->LeavesOut(item, client)) continue;
             item->DoPaint(render, client);
         }
         render.PopClip();
     }
     for (CControlUI* item : items_) {
-        if (item->IsVisible() && item->IsFloat()) item->DoPaint(render, visible);
+        if (!item->IsVisible() || !item->IsFloat()) continue;
+        if (manager_ != nullptr && manager_->LeavesOut(item, visible)) continue;
+        item->DoPaint(render, visible);
     }
     for (CScrollBarUI* bar : {verticalBar_, horizontalBar_}) {
         if (bar != nullptr && bar->IsVisible()) bar->DoPaint(render, visible);

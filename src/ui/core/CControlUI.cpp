@@ -264,7 +264,10 @@ void CControlUI::ApplyAttributeList(std::string_view list) {
 
 void CControlUI::Invalidate() {
     if (!IsVisible() || manager_ == nullptr) return;
-    manager_->Invalidate(pos_);
+    if (lively_)
+        manager_->InvalidateLively(this);
+    else
+        manager_->Invalidate(pos_);
 }
 
 void CControlUI::NeedUpdate() {

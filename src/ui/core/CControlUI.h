@@ -149,6 +149,10 @@ class CControlUI {
 
     // Painting and events.
     void Invalidate();
+    // A control repainted many times a second over a still picture (a light preview's
+    // key): its repaints draw what lies under it from a kept layer.
+    bool IsLively() const { return lively_; }
+    void SetLively(bool lively) { lively_ = lively; }
     void NeedUpdate();
     void NeedParentUpdate();
     bool IsUpdateNeeded() const { return updateNeeded_; }
@@ -197,6 +201,7 @@ class CControlUI {
     bool focused_ = false;
     bool menuUsed_ = false;
     bool updateNeeded_ = true;
+    bool lively_ = false;
     unsigned state_ = 0;
 
     UiColor bkColor_ = 0;

@@ -138,6 +138,7 @@ void CPaintManagerUI::RenameControl(CControlUI* control, std::string_view oldNam
 
 void CPaintManagerUI::ReapObjects(CControlUI* control) {
     if (control == nullptr) return;
+    underlays_.Clear();
     if (focus_ == control) focus_ = nullptr;
     if (hover_ == control) hover_ = nullptr;
     if (click_ == control) {
@@ -437,6 +438,7 @@ void CPaintManagerUI::LayoutIfNeeded() {
         UiSize size = clientSize_;
         if (size.cx <= 0 || size.cy <= 0) size = initSize_;
         root_->SetPos({0, 0, size.cx, size.cy}, false);
+        underlays_.Clear();
         invalid_ = {0, 0, size.cx, size.cy};
         if (invalidateHandler_) invalidateHandler_(invalid_);
     }
@@ -448,6 +450,15 @@ void CPaintManagerUI::LayoutIfNeeded() {
 
 void CPaintManagerUI::Invalidate(const UiRect& rect) {
     if (rect.IsEmpty()) return;
+    underlays_.Invalidated(rect);
+    invalid_ = invalid_.Union(rect);
+    if (invalidateHandler_) invalidateHandler_(rect);
+}
+
+void CPaintManagerUI::InvalidateLively(CControlUI* control) {
+    const UiRect& rect = control->GetPos();
+    if (rect.IsEmpty()) return;
+    underlays_.Touched(control);
     invalid_ = invalid_.Union(rect);
     if (invalidateHandler_) invalidateHandler_(rect);
 }
@@ -463,10 +474,15 @@ void CPaintManagerUI::Paint(IRender& render, std::span<const UiRect> rects) {
         // Each rectangle inside its own clip: what one draws around it stays out of
         // the others.
         if (rects.size() > 1) render.PushClip(rect);
-        if (root_ != nullptr && root_->IsVisible()) root_->DoPaint(render, rect);
-        if (popup_ != nullptr) popup_->DoPaint(render, rect);
+        const bool visible = root_ != nullptr && root_->IsVisible();
+        const UiRect* popup = popup_ != nullptr ? &popup_->GetPos() : nullptr;
+        if (!visible || !underlays_.Paint(render, rect, *root_, popup)) {
+            if (visible) root_->DoPaint(render, rect);
+            if (popup_ != nullptr) popup_->DoPaint(render, rect);
+        }
         if (rects.size() > 1) render.PopClip();
     }
+    underlays_.EndPaint();
     invalid_ = {};
 }
 

@@ -12,6 +12,7 @@
 
 #include "ui/core/CControlUI.h"
 #include "ui/core/UiEvent.h"
+#include "ui/core/UnderlayCache.h"
 #include "ui/message/MessageTypes.h"
 
 namespace vivori::ui {
@@ -143,11 +144,19 @@ class CPaintManagerUI {
     // Lays out the tree when something changed; the first layout sends "windowinit".
     void LayoutIfNeeded();
     void Invalidate(const UiRect& rect);
+    // A lively control's own picture changed; what lies under it did not.
+    void InvalidateLively(CControlUI* control);
     const UiRect& GetInvalidRect() const { return invalid_; }
     void Paint(IRender& render, const UiRect& rect);
     // One picture of several dirty rectangles, each painted on its own: the controls
     // between small scattered rectangles are left alone.
     void Paint(IRender& render, std::span<const UiRect> rects);
+    // Painting the tree: whether a container leaves this child out (it is lively and
+    // the picture under it is being kept).
+    bool LeavesOut(CControlUI* item, const UiRect& clip) {
+        return underlays_.LeavesOut(item, clip);
+    }
+    const UnderlayCache& Underlays() const { return underlays_; }
     // How many times the window has been painted: what a preview costs the screen.
     std::uint64_t PaintCount() const { return paintCount_; }
     // The host's repaint hook: called with the area to repaint.
@@ -242,6 +251,7 @@ class CPaintManagerUI {
     int dpi_ = 96;
     UiRect invalid_;
     std::uint64_t paintCount_ = 0;
+    UnderlayCache underlays_;
     std::function<void(const UiRect&)> invalidateHandler_;
 };
 

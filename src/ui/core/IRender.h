@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -43,6 +45,13 @@ const ImageDrawInfo& ParsedImageString(std::string_view text);
 // "source", ...) stays as the layout gave it. Without a file in it: just the file.
 std::string WithImageFile(std::string_view image, std::string_view file);
 
+// A piece of a painted picture kept to be drawn again, as the surface that made it
+// stores it.
+class IRenderLayer {
+  public:
+    virtual ~IRenderLayer() = default;
+};
+
 // The painting surface controls draw on. The headless core never paints; the Qt host
 // implements this over QPainter, and tests may record the calls.
 class IRender {
@@ -66,6 +75,20 @@ class IRender {
     virtual void DrawText(const UiRect& rect, std::string_view text, UiColor color, int font,
                           unsigned style) = 0;
     virtual UiSize MeasureText(std::string_view text, int font) = 0;
+    // What `paint` draws within rect, kept as a layer; null when this surface keeps
+    // none (the caller then paints as usual).
+    virtual std::unique_ptr<IRenderLayer> CaptureLayer(const UiRect& rect,
+                                                       const std::function<void(IRender&)>& paint) {
+        (void)rect;
+        (void)paint;
+        return nullptr;
+    }
+    // The layer drawn back where it was made; false when it no longer fits this surface
+    // (another scale).
+    virtual bool DrawLayer(const IRenderLayer& layer) {
+        (void)layer;
+        return false;
+    }
 };
 
 // Fixed-width estimate for text measurement where no renderer is at hand (headless

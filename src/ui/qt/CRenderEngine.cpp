@@ -365,6 +365,81 @@ bool CRenderEngine::DrawTintedImage(const UiRect& controlRect, const ImageDrawIn
     return true;
 }
 
+namespace {
+
+// Device pixels where they were painted. Most layers under key caps are one flat
+// colour, kept as just that; an opaque picture is blitted without blending.
+class PixelLayer final : public IRenderLayer {
+  public:
+    QTransform transform;
+    QRect device;
+    QImage image;
+    std::optional<QRgb> flat;
+};
+
+std::optional<QRgb> FlatColour(const QImage& image) {
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (row[x] != first) return std::nullopt;
+    }
+    return first;
+}
+
+bool Opaque(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(row[x]) != 255) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<IRenderLayer> CRenderEngine::CaptureLayer(
+    const UiRect& rect, const std::function<void(IRender&)>& paint) {
+    const QTransform& transform = painter_.worldTransform();
+    if (transform.type() > QTransform::TxScale) return nullptr;
+    const QRect device = transform.mapRect(QRectF(ToQRect(rect))).toAlignedRect();
+    if (device.isEmpty()) return nullptr;
+    auto layer = std::make_unique<PixelLayer>();
+    layer->transform = transform;
+    layer->device = device;
+    layer->image = QImage(device.size(), QImage::Format_ARGB32_Premultiplied);
+    layer->image.fill(Qt::transparent);
+    {
+        QPainter painter(&layer->image);
+        painter.setRenderHints(painter_.renderHints());
+        painter.setTransform(transform * QTransform::fromTranslate(-device.left(), -device.top()));
+        CRenderEngine engine(painter, manager_);
+        paint(engine);
+    }
+    if (Opaque(layer->image)) {
+        layer->flat = FlatColour(layer->image);
+        if (layer->flat)
+            layer->image = QImage();
+        else
+            layer->image.convertTo(QImage::Format_RGB32);
+    }
+    return layer;
+}
+
+bool CRenderEngine::DrawLayer(const IRenderLayer& layer) {
+    const auto* pixels = dynamic_cast<const PixelLayer*>(&layer);
+    if (pixels == nullptr || pixels->transform != painter_.worldTransform()) return false;
+    if (pixels->flat) {
+        const QTransform saved = painter_.worldTransform();
+        painter_.setWorldTransform(QTransform());
+        painter_.fillRect(pixels->device, QColor::fromRgba(*pixels->flat));
+        painter_.setWorldTransform(saved);
+    } else {
+        DrawDevicePixels(painter_, pixels->device.topLeft(), pixels->image);
+    }
+    return true;
+}
+
 QFont CRenderEngine::MakeFont(const FontInfo& info) {
     QFont font(QString::fromStdString(info.face));
     // Layout font sizes are pixel heights.

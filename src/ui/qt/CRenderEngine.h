@@ -32,6 +32,9 @@ class CRenderEngine : public IRender {
     void DrawText(const UiRect& rect, std::string_view text, UiColor color, int font,
                   unsigned style) override;
     UiSize MeasureText(std::string_view text, int font) override;
+    std::unique_ptr<IRenderLayer> CaptureLayer(const UiRect& rect,
+                                               const std::function<void(IRender&)>& paint) override;
+    bool DrawLayer(const IRenderLayer& layer) override;
     // The text broken into lines at width, as DrawText with word breaks draws it.
     UiSize MeasureWrappedText(std::string_view text, int font, int width);
 

@@ -221,6 +221,12 @@ void HostWidget::wheelEvent(QWheelEvent* event) {
          PackPoint(ToLayout(event->position())));
 }
 
+void HostWidget::enterEvent(QEnterEvent* event) {
+    QWidget::enterEvent(event);
+    // The pointer over the window counts as use, as focus does.
+    Send(WM_MOUSEHOVER, 0, 0);
+}
+
 void HostWidget::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
     Send(WM_MOUSELEAVE, 0, 0);
