@@ -93,10 +93,9 @@ UnderlayCache::UnderlayCache() = default;
 UnderlayCache::~UnderlayCache() = default;
 
 void UnderlayCache::Touched(CControlUI* control) {
-    std::erase_if(entries_, [control](const auto& item) {
-        const auto& baked = item.second.baked;
-        return std::find(baked.begin(), baked.end(), control) != baked.end();
-    });
+    // The layers it was painted into no longer show it as it is.
+    if (auto baked = bakedInto_.find(control); baked != bakedInto_.end())
+        for (const CControlUI* owner : baked->second) entries_.erase(owner);
     if (std::find(touched_.begin(), touched_.end(), control) == touched_.end())
         touched_.push_back(control);
 }
@@ -108,6 +107,7 @@ void UnderlayCache::Invalidated(const UiRect& rect) {
 
 void UnderlayCache::Clear() {
     entries_.clear();
+    bakedInto_.clear();
     touched_.clear();
 }
 
@@ -116,7 +116,9 @@ bool UnderlayCache::LeavesOut(CControlUI* item, const UiRect& clip) {
     if (!Meet(item->GetPos(), capture_->area)) return true;
     // Those under the control (its key cap under its light) go into the layer.
     if (!capture_->seen && item != capture_->control) {
-        capture_->entry->baked.push_back(item);
+        auto& owners = bakedInto_[item];
+        if (std::find(owners.begin(), owners.end(), capture_->control) == owners.end())
+            owners.push_back(capture_->control);
         return false;
     }
     capture_->seen = true;

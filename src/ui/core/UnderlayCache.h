@@ -64,9 +64,6 @@ class UnderlayCache {
         // The lively controls the layer leaves out, in the tree's order: the control and
         // any laid on it or near it after it.
         std::vector<Piece> pieces;
-        // Lively controls painted under it, into the layer: a change to one of them
-        // makes the layer stale.
-        std::vector<const CControlUI*> baked;
         std::unique_ptr<IRenderLayer> layer;
         bool usable = false;
     };
@@ -76,6 +73,8 @@ class UnderlayCache {
     Entry& Make(IRender& render, CControlUI* control, CControlUI& root);
 
     std::unordered_map<const CControlUI*, Entry> entries_;
+    // For each lively control painted into layers, whose layers they are.
+    std::unordered_map<const CControlUI*, std::vector<const CControlUI*>> bakedInto_;
     std::vector<CControlUI*> touched_;
     Capture* capture_ = nullptr;
     std::uint64_t captures_ = 0;
