@@ -86,6 +86,12 @@ UiPoint HostWidget::ToLayout(QPointF position) const {
 }
 
 void HostWidget::InvalidateLayoutRect(const UiRect& rect) {
+    // A root with an opaque background covers every pixel it repaints: Qt need not
+    // fill the area first (for the light preview, a hundred small fills a picture).
+    const CControlUI* root = window_ != nullptr ? window_->PaintManager().GetRoot() : nullptr;
+    const bool opaque = root != nullptr && root->IsVisible() && (root->GetBkColor() >> 24) == 0xFF;
+    if (opaque != testAttribute(Qt::WA_OpaquePaintEvent))
+        setAttribute(Qt::WA_OpaquePaintEvent, opaque);
     double scale = Scale();
     update(QRect(static_cast<int>(std::floor(rect.left * scale)),
                  static_cast<int>(std::floor(rect.top * scale)),
