@@ -92,11 +92,7 @@ void HostWidget::InvalidateLayoutRect(const UiRect& rect) {
     const bool opaque = root != nullptr && root->IsVisible() && (root->GetBkColor() >> 24) == 0xFF;
     if (opaque != testAttribute(Qt::WA_OpaquePaintEvent))
         setAttribute(Qt::WA_OpaquePaintEvent, opaque);
-    double scale = Scale();
-    update(QRect(static_cast<int>(std::floor(rect.left * scale)),
-                 static_cast<int>(std::floor(rect.top * scale)),
-                 static_cast<int>(std::ceil(rect.Width() * scale)) + 1,
-                 static_cast<int>(std::ceil(rect.Height() * scale)) + 1));
+    update(RepaintPixels(rect, Scale()));
 }
 
 void HostWidget::Send(unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {

@@ -14,6 +14,13 @@ double WindowScale(const CPaintManagerUI& manager) {
     return manager.GetDPI() / 96.0;
 }
 
+QRect RepaintPixels(const UiRect& rect, double scale) {
+    return QRect(static_cast<int>(std::floor(rect.left * scale)),
+                 static_cast<int>(std::floor(rect.top * scale)),
+                 static_cast<int>(std::ceil(rect.Width() * scale)) + 1,
+                 static_cast<int>(std::ceil(rect.Height() * scale)) + 1);
+}
+
 void PaintWindowContent(QPainter& painter, CPaintManagerUI& manager, const QRect& pixelRect) {
     PaintWindowContent(painter, manager, QRegion(pixelRect));
 }

@@ -27,6 +27,9 @@ QImage RenderWindow(CPaintManagerUI& manager);
 UiSize WindowPixels(CPaintManagerUI& manager);
 // The size of text broken into lines at width (layout units) in the manager's font.
 UiSize MeasureTextBox(const CPaintManagerUI& manager, std::string_view text, int font, int width);
+// The screen pixels to repaint for a layout rectangle: rounded out, and a pixel more
+// for what antialiasing puts on its edge.
+QRect RepaintPixels(const UiRect& rect, double scale);
 // Screen pixels per layout unit for this manager's DPI.
 double WindowScale(const CPaintManagerUI& manager);
 
