@@ -89,22 +89,53 @@ void CDeviceOptionUI::SendReachable(bool reachable) {
                     static_cast<ui::WPARAM>(device_->SelectorValue()), reachable ? 1 : 0);
 }
 
-unsigned CDeviceOptionUI::LightPeriodMs() const {
+unsigned CDeviceOptionUI::PicturePeriodMs() const {
     const unsigned output = OnReceiver() ? kLightReceiverMs : kLightWiredMs;
     // The device's frames and LED rounds have their own clock; the screen needs no more
     // pictures than it shows.
     return std::max(output, device_->PreviewPeriodMs());
 }
 
+unsigned CDeviceOptionUI::LightPeriodMs() const {
+    // A device that tells each change needs only a look now and then, for what changes
+    // the picture without a step (the function page, who controls the lights).
+    const unsigned period = PicturePeriodMs();
+    return device_->TellsLightChanges() ? std::max(period, kLightLookMs) : period;
+}
+
+bool CDeviceOptionUI::PreviewSeen() const {
+    return device_->IsWindowActive() && IsShown() && IsSelected();
+}
+
+void CDeviceOptionUI::PaintLights() {
+    device_->LightsSeen();
+    device_->RefreshLights();
+    lastLightPicture_ = GetTickCount();
+}
+
 void CDeviceOptionUI::OnLightTimer() {
     // The LED buttons whose colour changed repaint themselves; the picture around them
     // stays as it is.
-    device_->RefreshLights();
+    PaintLights();
     lightClock_ = IsOpen();
     // Only the page in view has a picture to paint: otherwise the clock waits for
     // OnWindowShown instead of waking the process for nothing.
-    if (lightClock_ && device_->IsWindowActive() && IsShown() && IsSelected())
-        SetTimer(kLightTimer, LightPeriodMs());
+    if (lightClock_ && PreviewSeen()) SetTimer(kLightTimer, LightPeriodMs());
+}
+
+void CDeviceOptionUI::OnLightsChanged() {
+    if (device_ == nullptr) return;
+    if (!lightClock_ || !PreviewSeen()) {
+        device_->LightsSeen();
+        return;
+    }
+    // At most one picture per screen refresh: a change sooner waits for its turn.
+    const uint32_t since = GetTickCount() - lastLightPicture_;
+    const unsigned period = PicturePeriodMs();
+    if (since >= period)
+        PaintLights();
+    else
+        SetTimer(kLightTimer, period - since);
 }
 
 void CDeviceOptionUI::OnWindowShown() {
@@ -249,7 +280,11 @@ int CDeviceOptionUI::PowerIndex() const {
 
 void CDeviceOptionUI::AttachDevice(devices::CQuorvaneUSBDevice* device) {
     device_ = device;
-    if (device_ != nullptr) device_->SetDeviceOption(this);
+    if (device_ == nullptr) return;
+    device_->SetDeviceOption(this);
+    device_->SetLightsChangedHandler([this, alive = std::weak_ptr<int>(alive_)] {
+        if (!alive.expired()) OnLightsChanged();
+    });
 }
 
 // ---- icons and children ----

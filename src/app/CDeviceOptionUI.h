@@ -29,6 +29,8 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     static constexpr unsigned kLightFirstMs = 5;
     static constexpr unsigned kLightWiredMs = 10;
     static constexpr unsigned kLightReceiverMs = 50;
+    // How often the preview looks for changes no step tells of.
+    static constexpr unsigned kLightLookMs = 100;
     static constexpr unsigned kPowerFirstMs = 50;
     static constexpr unsigned kPowerMs = 5000;
     // While the window is hidden: one power read in this many polls (once a minute).
@@ -121,7 +123,14 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     void SendReachable(bool reachable);
 
     void OnLightTimer();
+    // A lighting step changed the colours: a picture now, or at the next refresh.
+    void OnLightsChanged();
+    void PaintLights();
+    bool PreviewSeen() const;
+    // The shortest time between two pictures, and between two looks of the clock.
+    unsigned PicturePeriodMs() const;
     unsigned LightPeriodMs() const;
+    uint32_t lastLightPicture_ = 0;
     void OnConnectTimer();
     void OnPowerTimer();
     void OnLinkWatchTimer();

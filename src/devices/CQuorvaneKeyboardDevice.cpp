@@ -28,6 +28,7 @@ constexpr int kColourRetryPauseMs = 200;
 CQuorvaneKeyboardDevice::CQuorvaneKeyboardDevice(std::shared_ptr<hid::HidBus> bus)
     : CQuorvaneUSBDevice(std::move(bus)) {
     deviceKind_ = kKindKeyboard;
+    tellsLightChanges_ = true;
     notificationExitLine_ = "MS 设备同步线程设定退出";
     SetDataFolderName(std::string(profiles::kKeyboardFolder));
     SetPageValue(1);  // the keyboard's light table

@@ -77,11 +77,12 @@ void CQuorvaneKeyboardDevice::StepEngine() {
         lighting::LedColourList& colours = engine_.MutableColours();
         std::copy_n(hostColours_.begin(), std::min(hostColours_.size(), colours.size()),
                     colours.begin());
-        return;
+    } else {
+        engine_.Step(now);
+        CriticalSectionLock records(ledRecordLock_);
+        if (program_.HasLedLayer()) program_.ApplyLedLayer(now, engine_.MutableColours(), false);
     }
-    engine_.Step(now);
-    CriticalSectionLock records(ledRecordLock_);
-    if (program_.HasLedLayer()) program_.ApplyLedLayer(now, engine_.MutableColours(), false);
+    StepDone(engine_.Colours());
 }
 
 // The engine's list is the keyboard's LED colour list: no copy to keep in step.

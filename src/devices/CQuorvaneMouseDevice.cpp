@@ -35,6 +35,7 @@ CQuorvaneMouseDevice::ButtonFunctions() {
 CQuorvaneMouseDevice::CQuorvaneMouseDevice(std::shared_ptr<hid::HidBus> bus)
     : CQuorvaneUSBDevice(std::move(bus)) {
     deviceKind_ = kKindMouse;
+    tellsLightChanges_ = true;
     SetDataFolderName(std::string(profiles::kMouseFolder));
     SetKeyCount(kButtonCount);
     SetLedCount(lighting::kMouseLedCount);

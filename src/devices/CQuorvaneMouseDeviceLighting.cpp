@@ -42,6 +42,7 @@ void CQuorvaneMouseDevice::ResetEffectState() {
 void CQuorvaneMouseDevice::StepPreview() {
     CriticalSectionLock lock(lightLock_);
     effects_.Step(GetTickCount());
+    StepDone(effects_.Colours());
 }
 
 uint8_t CQuorvaneMouseDevice::PreviewPosition() const {

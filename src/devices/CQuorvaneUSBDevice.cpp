@@ -336,6 +336,7 @@ namespace {
 constexpr ui::UINT kMsgWriteDone = ui::WM_USER + 40;  // wParam: the result code
 constexpr ui::UINT kMsgPowerRead = ui::WM_USER + 41;  // wParam: the result code
 constexpr ui::UINT kMsgFetched = ui::WM_USER + 42;    // a fetch is done: its take waits
+constexpr ui::UINT kMsgLightsChanged = ui::WM_USER + 43;  // a step changed the colours
 
 bool Silent(int result) {
     return result == CMD_NO_REPLY || result == CMD_WRITE_FAILED;
@@ -460,9 +461,25 @@ void CQuorvaneUSBDevice::ResumePendingWrites() {
     WritePendingState();
 }
 
+void CQuorvaneUSBDevice::StepDone(std::span<const LedColour> colours) {
+    // Nobody sees the preview: it looks again when the page shows.
+    if (!IsWindowActive()) return;
+    if (std::equal(colours.begin(), colours.end(), steppedColours_.begin(), steppedColours_.end()))
+        return;
+    steppedColours_.assign(colours.begin(), colours.end());
+    // One message until the preview has looked: it reads the latest colours anyway.
+    if (lightsPosted_.exchange(true)) return;
+    if (!workerWindow_.Post(kMsgLightsChanged)) lightsPosted_.store(false);
+}
+
 void CQuorvaneUSBDevice::OnWorkerMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM) {
     const int result = int(w);
-    if (msg == kMsgWriteDone) {
+    if (msg == kMsgLightsChanged) {
+        if (lightsChanged_)
+            lightsChanged_();
+        else
+            LightsSeen();
+    } else if (msg == kMsgWriteDone) {
         if (!Silent(result)) return;
         // What was queued behind it would only wait out its own time-out.
         worker_.DropQueued();

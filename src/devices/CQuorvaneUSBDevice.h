@@ -294,6 +294,14 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     // screen's own picture rate, or slower while the window is not the one in use.
     void SetPreviewPeriodMs(unsigned ms) { previewPeriodMs_.store(ms); }
     unsigned PreviewPeriodMs() const { return previewPeriodMs_.load(); }
+    // The preview is told when a lighting step changed the colours, instead of looking
+    // at every screen refresh whether they did: an effect steps more slowly than the
+    // screen, and a still one not at all. `then` runs on the UI thread; the next change
+    // is told again once LightsSeen was called.
+    void SetLightsChangedHandler(std::function<void()> then) { lightsChanged_ = std::move(then); }
+    void LightsSeen() { lightsPosted_.store(false); }
+    // Whether this device tells its changes (else its preview looks at each refresh).
+    bool TellsLightChanges() const { return tellsLightChanges_ && workerWindow_.Handle() != 0; }
     // True while the device takes its LED colours from the host (the headset under host
     // light control): they go out as its preview changes them, whether or not the
     // window can be seen.
@@ -433,6 +441,13 @@ class CQuorvaneUSBDevice : public ui::CHorizontalLayoutUI,
     int selectedKey_ = -1;
     int selectorValue_ = -1;
     bool notifierRegistered_ = false;
+
+    // Lighting threads, after a step, with the colours it left (under the light lock).
+    void StepDone(std::span<const LedColour> colours);
+    bool tellsLightChanges_ = false;  // set by the kinds that call StepDone
+    std::vector<LedColour> steppedColours_;  // the lighting thread's own
+    std::atomic<bool> lightsPosted_{false};
+    std::function<void()> lightsChanged_;
 
     // The worker and what it reports back to the UI thread.
     void OnWorkerMessage(ui::UINT msg, ui::WPARAM w, ui::LPARAM l);

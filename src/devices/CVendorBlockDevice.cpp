@@ -49,7 +49,9 @@ VendorBlock DecodeVendorBlock(const VendorBlock& wire, const std::vector<int>& m
 CVendorBlockDevice::CVendorBlockDevice(std::shared_ptr<hid::HidBus> bus,
                                        lighting::PreviewWave wave,
                                        std::vector<std::pair<int, int>> groups)
-    : CQuorvaneUSBDevice(std::move(bus)), preview_(wave, std::move(groups)) {}
+    : CQuorvaneUSBDevice(std::move(bus)), preview_(wave, std::move(groups)) {
+    tellsLightChanges_ = true;
+}
 
 CVendorBlockDevice::~CVendorBlockDevice() {
     StopWorker();
@@ -318,6 +320,7 @@ void CVendorBlockDevice::PreviewTick(uint32_t nowMs, int ticks) {
         std::copy_n(hostColours_.begin(), std::min(hostColours_.size(), ledColours_.size()),
                     ledColours_.begin());
         ++previewSteps_;
+        StepDone(ledColours_);
         return;
     }
     const lighting::PreviewSettings settings = PreviewSettingsLocked();
@@ -334,6 +337,7 @@ void CVendorBlockDevice::PreviewTick(uint32_t nowMs, int ticks) {
         if (program_.HasLedLayer()) program_.ApplyLedLayer(nowMs, previewColours_);
     }
     std::copy_n(previewColours_.begin(), colours.size(), ledColours_.begin());
+    StepDone(ledColours_);
 }
 
 void CVendorBlockDevice::PreviewLoop(Event& stop) {
