@@ -64,7 +64,10 @@ void CDeviceKeyButtonUI::SetInSelection(bool selected) {
 }
 
 void CDeviceKeyButtonUI::PaintStatusImage(ui::IRender& render) {
-    CButtonUI::PaintStatusImage(render);
+    // The key the panel below edits shows pressed, so the user sees which one it is.
+    const bool marked =
+        currentKey_ && IsEnabled() && !pushedImage_.empty() && DrawImage(render, pushedImage_);
+    if (!marked) CButtonUI::PaintStatusImage(render);
     if (tintOn_ && !lightImage_.empty()) {
         const ui::ImageDrawInfo& light = ui::ParsedImageString(lightImage_);
         if (light.valid) render.DrawTintedImage(pos_, light, tint_, level_, tintOn_);

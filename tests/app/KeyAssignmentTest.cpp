@@ -14,6 +14,7 @@
 #include "ui/core/COptionUI.h"
 #include "ui/core/CResourceManager.h"
 #include "ui/qt/OffscreenSurface.h"
+#include "ui/qt/WindowRendering.h"
 
 namespace vivori::testing {
 namespace {
@@ -141,6 +142,26 @@ TEST_F(KeyAssignmentTest, CapturedKeyFillsTheKeyFieldAndReachesTheKeyboard) {
     ui::SendMessage(Window().GetHWND(), ui::WM_ACTIVATE, 1, 0);
     PumpFor(100);
     EXPECT_TRUE(ui::SaveWindowPng(Window().PaintManager(), VIVORI_SCREENSHOT_DIR "/keys.png"));
+    // The key being set is marked in the picture (its cap shows pressed, ringed in red);
+    // the others are not. The left half is looked at: a changed key's mark is top right.
+    {
+        ui::CPaintManagerUI& manager = Window().PaintManager();
+        const QImage picture = ui::RenderWindow(manager);
+        const double scale = ui::WindowScale(manager);
+        auto redPixels = [&](std::string_view name) {
+            const ui::UiRect rect = Find(name)->GetPos();
+            int red = 0;
+            for (int y = int(rect.top * scale); y < int(rect.bottom * scale); ++y)
+                for (int x = int(rect.left * scale); x < int((rect.left + rect.right) / 2 * scale);
+                     ++x) {
+                    const QColor c = picture.pixelColor(x, y);
+                    if (c.red() > 150 && c.green() < 110 && c.blue() < 110) ++red;
+                }
+            return red;
+        };
+        EXPECT_GT(redPixels("key_64"), 10);
+        EXPECT_EQ(redPixels("key_65"), 0);
+    }
 
     // A language switch names the key anew in the key field.
     const auto space = macros::FindKeyByCode(0x20, 0, 0x2C);
