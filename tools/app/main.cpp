@@ -209,6 +209,9 @@ Options ParseOptions(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Each of the device, light and reader threads would otherwise get a malloc arena
+    // of its own for a few small allocations; two arenas serve them all.
+    mallopt(M_ARENA_MAX, 2);
     const Options parsed = ParseOptions(argc, argv);
     const std::optional<std::string>& screenshot = parsed.screenshot;
     const bool reportStart = parsed.reportStart;
