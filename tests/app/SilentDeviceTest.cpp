@@ -77,8 +77,9 @@ TEST_F(SilentDeviceTest, ClicksDoNotWaitAndTheChoiceLandsWhenTheKeyboardAnswersA
     ASSERT_TRUE(PumpUntil([&] { return !Entry()->AnsweringShown(); }));
     EXPECT_TRUE(HeaderSaysSilent());
     EXPECT_TRUE(Kb()->NotAnswering());
-    // Once known to be silent, the keyboard costs a click nothing at all.
-    EXPECT_LT(ClickPreset(4), std::chrono::milliseconds(50));
+    // Once known to be silent, the keyboard costs a click none of its time-out either
+    // (the bound leaves room for a sanitizer build on a loaded machine).
+    EXPECT_LT(ClickPreset(4), std::chrono::milliseconds(300));
     EXPECT_TRUE(Kb()->WritePending());
     Window().ShowWindow(true);
     EXPECT_TRUE(
