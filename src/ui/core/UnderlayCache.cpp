@@ -106,6 +106,7 @@ void UnderlayCache::Invalidated(const UiRect& rect) {
 }
 
 void UnderlayCache::Clear() {
+    lastFound_ = 0;
     entries_.clear();
     bakedInto_.clear();
     touched_.clear();
@@ -144,10 +145,16 @@ UnderlayCache::Entry& UnderlayCache::Make(IRender& render, CControlUI* control, 
 bool UnderlayCache::Paint(IRender& render, const UiRect& rect, CControlUI& root,
                           const UiRect* popup) {
     if (touched_.empty() || (popup != nullptr && Meet(*popup, rect))) return false;
-    auto covering = std::find_if(touched_.begin(), touched_.end(), [&rect](CControlUI* c) {
-        return Holds(Grown(c->GetPos(), kMargin), rect);
-    });
-    if (covering == touched_.end()) return false;
+    // The rectangles come in the order the controls were touched, near enough: the
+    // search starts where the last one was found.
+    const auto holds = [&rect](CControlUI* c) { return Holds(Grown(c->GetPos(), kMargin), rect); };
+    const auto from = touched_.begin() + std::ptrdiff_t(lastFound_ < touched_.size() ? lastFound_ : 0);
+    auto covering = std::find_if(from, touched_.end(), holds);
+    if (covering == touched_.end()) {
+        covering = std::find_if(touched_.begin(), from, holds);
+        if (covering == from) return false;
+    }
+    lastFound_ = size_t(covering - touched_.begin());
     CControlUI* control = *covering;
     if (!control->IsVisible()) return false;
     auto found = entries_.find(control);

@@ -42,7 +42,10 @@ class UnderlayCache {
     // the tree. `popup` is what lies over the whole window, if anything.
     bool Paint(IRender& render, const UiRect& rect, CControlUI& root, const UiRect* popup);
     // The picture is on the screen: the touched controls are painted.
-    void EndPaint() { touched_.clear(); }
+    void EndPaint() {
+        touched_.clear();
+        lastFound_ = 0;
+    }
 
     // While a layer is made, the containers leave the control and the lively controls
     // after it out; true for such a control. `clip` is what its container would have
@@ -76,6 +79,7 @@ class UnderlayCache {
     // For each lively control painted into layers, whose layers they are.
     std::unordered_map<const CControlUI*, std::vector<const CControlUI*>> bakedInto_;
     std::vector<CControlUI*> touched_;
+    size_t lastFound_ = 0;  // where in touched_ the last rectangle's control was
     Capture* capture_ = nullptr;
     std::uint64_t captures_ = 0;
     std::uint64_t layerPaints_ = 0;
